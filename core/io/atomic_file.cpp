@@ -1,0 +1,176 @@
+#include "core/io/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace core::io {
+namespace {
+
+std::error_code lastError()
+{
+    return {errno, std::generic_category()};
+}
+
+// Closes a descriptor on every path out of a scope.
+class Descriptor {
+public:
+    Descriptor(SystemCalls& calls, int fd) : m_calls(calls), m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            m_calls.close(m_fd);
+    }
+    int get() const { return m_fd; }
+    // Closes now and reports the result, since a failed close can mean lost data.
+    int close()
+    {
+        const int rc = m_calls.close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    SystemCalls& m_calls;
+    int m_fd;
+};
+
+std::filesystem::path folderOf(const std::filesystem::path& path)
+{
+    auto folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+} // namespace
+
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents)
+{
+    contents.clear();
+    Descriptor fd(calls, calls.open(path.c_str(), O_RDONLY));
+    if (fd.get() < 0)
+        return lastError();
+    struct stat info {};
+    if (calls.fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    if (info.st_size > 0)
+        contents.reserve(static_cast<size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = calls.read(fd.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return lastError();
+        if (n == 0)
+            break;
+        contents.append(buffer, static_cast<size_t>(n));
+    }
+    return {};
+}
+
+bool canReplace(SystemCalls& calls, const std::filesystem::path& path)
+{
+    if (calls.access(folderOf(path).c_str(), W_OK | X_OK) != 0)
+        return false;
+    if (calls.access(path.c_str(), F_OK) != 0)
+        return true;
+    return calls.access(path.c_str(), W_OK) == 0;
+}
+
+std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents)
+{
+    if (!canReplace(calls, path))
+        return std::make_error_code(std::errc::permission_denied);
+
+    mode_t mode = 0644;
+    struct stat info {};
+    if (calls.stat(path.c_str(), &info) == 0)
+        mode = info.st_mode & 07777;
+
+    // One writer at a time holds the folder lock, so a fixed name is safe, and a file left
+    // behind by a killed writer is simply overwritten by the next one.
+    auto temporary = path;
+    temporary.replace_filename("." + path.filename().string() + ".new");
+    {
+        Descriptor fd(calls, calls.open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode));
+        if (fd.get() < 0)
+            return lastError();
+        size_t written = 0;
+        while (written < contents.size()) {
+            const ssize_t n = calls.write(fd.get(), contents.data() + written, contents.size() - written);
+            if (n <= 0) {
+                const auto error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+                calls.unlink(temporary.c_str());
+                return error;
+            }
+            written += static_cast<size_t>(n);
+        }
+        if (calls.fsync(fd.get()) != 0 || fd.close() != 0) {
+            const auto error = lastError();
+            calls.unlink(temporary.c_str());
+            return error;
+        }
+    }
+    if (calls.rename(temporary.c_str(), path.c_str()) != 0) {
+        const auto error = lastError();
+        calls.unlink(temporary.c_str());
+        return error;
+    }
+    // The rename itself is durable only once the folder is flushed.
+    Descriptor folder(calls, calls.open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY));
+    if (folder.get() >= 0)
+        calls.fsync(folder.get());
+    return {};
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : m_calls(other.m_calls), m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_calls = other.m_calls;
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+std::error_code FolderLock::acquire(SystemCalls& calls, const std::filesystem::path& folder, FolderLock& lock)
+{
+    lock.release();
+    // flock works on a folder opened for reading, so a read-only folder can still be locked
+    // by readers that then find out they may not write.
+    const int fd = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return lastError();
+    if (calls.flock(fd, LOCK_EX) != 0) {
+        const auto error = lastError();
+        calls.close(fd);
+        return error;
+    }
+    lock.m_calls = &calls;
+    lock.m_fd = fd;
+    return {};
+}
+
+void FolderLock::release()
+{
+    if (m_fd >= 0) {
+        m_calls->flock(m_fd, LOCK_UN);
+        m_calls->close(m_fd);
+        m_fd = -1;
+    }
+}
+
+} // namespace core::io

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/platform/system_calls.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace core::io {
+
+// Reads the whole file into `contents`. A missing file gives std::errc::no_such_file_or_directory.
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents);
+
+// True when this process may replace `path`: the folder is writable, and so is the file when
+// it exists. A read-only file or folder (or a read-only mount) says no, as it would on Windows.
+bool canReplace(SystemCalls& calls, const std::filesystem::path& path);
+
+// Replaces the file's contents so that a crash at any moment leaves either the old or the new
+// file: a temporary file beside it is written, flushed and renamed over it, then the folder is
+// flushed. The file keeps its permission bits. Callers that share the file with other processes
+// hold a FolderLock around the read-modify-write.
+std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents);
+
+// An exclusive lock on a folder, held for the life of the object, that serialises the
+// read-modify-write of the files in it among the processes of this program and its tools.
+class FolderLock {
+public:
+    FolderLock() = default;
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock();
+
+    // Waits until the lock is free.
+    static std::error_code acquire(SystemCalls& calls, const std::filesystem::path& folder, FolderLock& lock);
+    void release();
+
+private:
+    SystemCalls* m_calls = nullptr;
+    int m_fd = -1;
+};
+
+} // namespace core::io

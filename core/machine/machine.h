@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/platform/system_calls.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace core {
+
+// Looks up a variable of the host environment; empty optional when unset.
+using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
+EnvironmentLookup hostEnvironment();
+
+// The emulated Windows machine: a folder laid out like a Wine prefix, `drive_c/` being C:.
+class Machine {
+public:
+    // `WINEPREFIX` when set, else `$XDG_DATA_HOME/kwintor-dostrojnik/machine`
+    // (`~/.local/share/...` when XDG_DATA_HOME is unset).
+    static std::filesystem::path locateRoot(const EnvironmentLookup& environment);
+
+    Machine(std::filesystem::path root, std::string userName);
+
+    const std::filesystem::path& root() const { return m_root; }
+    const std::string& userName() const { return m_userName; }
+    std::filesystem::path driveC() const { return m_root / "drive_c"; }
+    std::filesystem::path systemHive() const { return m_root / "system.reg"; }
+    std::filesystem::path userHive() const { return m_root / "user.reg"; }
+
+    // A missing root is created with its folders and the baseline registry of a new machine;
+    // an existing root is left as it is. Throws core::Error when the root cannot be made.
+    void ensureExists(SystemCalls& calls = posixSystemCalls()) const;
+
+    // Maps a Windows path on drive C: ("C:\Windows\Web", "c:/windows") into drive_c/, each
+    // component matched without regard to case against what exists; components that do not
+    // exist keep their spelling. Empty when the path is not on C: or would leave drive_c/.
+    std::optional<std::filesystem::path> hostPath(std::string_view windowsPath) const;
+    // The Windows spelling ("C:\...") of a host path inside drive_c/; empty outside it.
+    std::optional<std::string> windowsPath(const std::filesystem::path& hostPath) const;
+
+    // The variables of the emulated session, in Windows notation: COMSPEC (the given
+    // interpreter), WinDir, SystemRoot, TMP, TEMP, USERPROFILE, USERNAME, APPDATA.
+    std::vector<std::pair<std::string, std::string>> sessionEnvironment(const std::filesystem::path& interpreter) const;
+    // Puts them into this process's environment, overriding the host's values.
+    void applySessionEnvironment(const std::filesystem::path& interpreter) const;
+
+private:
+    std::filesystem::path m_root;
+    std::string m_userName;
+};
+
+// The login name of the user running this process.
+std::string hostUserName();
+// The host processor's clock in MHz as a whole number, 0 when it cannot be told.
+std::uint32_t hostCpuMhz();
+
+} // namespace core

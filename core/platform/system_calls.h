@@ -1,0 +1,34 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace core {
+
+// The file-system calls that core makes on a POSIX system, behind one seam so that a test can
+// make any of them fail. Each returns what the POSIX call returns and sets errno likewise.
+class SystemCalls {
+public:
+    virtual ~SystemCalls() = default;
+
+    virtual int open(const char* path, int flags, mode_t mode = 0) = 0;
+    virtual int close(int fd) = 0;
+    virtual ssize_t read(int fd, void* buffer, size_t size) = 0;
+    virtual ssize_t write(int fd, const void* buffer, size_t size) = 0;
+    virtual int fsync(int fd) = 0;
+    virtual int fstat(int fd, struct stat* info) = 0;
+    virtual int stat(const char* path, struct stat* info) = 0;
+    virtual int rename(const char* from, const char* to) = 0;
+    virtual int unlink(const char* path) = 0;
+    virtual int access(const char* path, int mode) = 0;
+    virtual int mkdir(const char* path, mode_t mode) = 0;
+    // flock(2): LOCK_EX, LOCK_SH, LOCK_UN, optionally with LOCK_NB.
+    virtual int flock(int fd, int operation) = 0;
+    // fcntl(2) with F_GETLK, F_SETLK or F_SETLKW.
+    virtual int fcntlLock(int fd, int command, struct flock* lock) = 0;
+};
+
+// The real calls of the running system.
+SystemCalls& posixSystemCalls();
+
+} // namespace core

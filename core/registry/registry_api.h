@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+// Value types, with the numbers Windows gives them.
+enum RegType : std::uint32_t {
+    RegNone = 0,
+    RegSz = 1,
+    RegExpandSz = 2,
+    RegBinary = 3,
+    RegDword = 4,
+    RegDwordBigEndian = 5,
+    RegLink = 6,
+    RegMultiSz = 7,
+    RegQword = 11,
+};
+
+enum class RootKey : std::uint32_t {
+    ClassesRoot = 0x80000000u,
+    CurrentUser = 0x80000001u,
+    LocalMachine = 0x80000002u,
+};
+
+// An open key, like Windows' HKEY. A root key is a handle that is always open; 0 is no key.
+struct KeyHandle {
+    std::uint32_t id = 0;
+    explicit operator bool() const { return id != 0; }
+    friend bool operator==(KeyHandle, KeyHandle) = default;
+};
+
+inline KeyHandle rootHandle(RootKey root)
+{
+    return KeyHandle{static_cast<std::uint32_t>(root)};
+}
+
+// The outcomes that the registry's callers tell apart, after Windows' error codes.
+enum class RegStatus {
+    Success,
+    NotFound,         // ERROR_FILE_NOT_FOUND: no such key or value
+    AccessDenied,     // ERROR_ACCESS_DENIED: the hive may not be written
+    InvalidHandle,    // ERROR_INVALID_HANDLE: no key open, or a handle already closed
+    KeyDeleted,       // ERROR_KEY_DELETED: the open key was deleted meanwhile
+    InvalidParameter, // ERROR_INVALID_PARAMETER: a name the registry does not take
+    NoMoreItems,      // ERROR_NO_MORE_ITEMS: enumeration past the end
+    MoreData,         // ERROR_MORE_DATA: the caller's buffer is too small
+    HasSubkeys,       // ERROR_ACCESS_DENIED from RegDeleteKey: the key still has subkeys
+    BadHive,          // ERROR_BADDB: the hive's file cannot be parsed or is held by another program
+};
+
+enum class Access {
+    Read,      // KEY_READ
+    AllAccess, // KEY_ALL_ACCESS: fails with AccessDenied on a hive this process may not write
+};
+
+struct RegValue {
+    std::string name; // UTF-8; empty for the unnamed (default) value
+    std::uint32_t type = RegNone;
+    std::vector<std::uint8_t> data; // raw bytes as Windows keeps them: REG_SZ is UTF-16LE with its zero
+};
+
+struct KeyInfo {
+    std::uint32_t subKeys = 0;
+    std::uint32_t maxSubKeyLength = 0; // in UTF-16 units
+    std::uint32_t values = 0;
+    std::uint64_t lastWriteTime = 0; // FILETIME: 100 ns units since 1601-01-01
+    std::string className;
+};
+
+// The registry as Windows' API offers it. Paths are relative to the given key, components
+// separated by '\', without a leading '\'. Names are UTF-8 and compared without regard to case.
+// One implementation per system: on Linux the hives of the emulated machine, on Windows the
+// registry itself.
+class RegistryApi {
+public:
+    virtual ~RegistryApi() = default;
+
+    virtual RegStatus createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) = 0;
+    virtual RegStatus openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) = 0;
+    virtual RegStatus closeKey(KeyHandle key) = 0;
+    virtual RegStatus setValue(KeyHandle key, std::string_view name, std::uint32_t type,
+                               std::span<const std::uint8_t> data) = 0;
+    virtual RegStatus queryValue(KeyHandle key, std::string_view name, RegValue& value) = 0;
+    virtual RegStatus deleteValue(KeyHandle key, std::string_view name) = 0;
+    // Deletes one key without subkeys, as RegDeleteKey does on Windows NT.
+    virtual RegStatus deleteKey(KeyHandle parent, std::string_view path) = 0;
+    // Subkeys and values in the order the hive keeps them (case-insensitive name order).
+    virtual RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
+    virtual RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) = 0;
+    virtual RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) = 0;
+};
+
+} // namespace core

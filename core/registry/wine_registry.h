@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/platform/system_calls.h"
+#include "core/registry/registry_api.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace core {
+
+// The registry of the emulated machine: HKEY_LOCAL_MACHINE in `<root>/system.reg`,
+// HKEY_CURRENT_USER in `<root>/user.reg`, both in Wine's text format, HKEY_CLASSES_ROOT as
+// HKEY_LOCAL_MACHINE\Software\Classes, and the volatile HKEY_LOCAL_MACHINE\HARDWARE tree that
+// lives in this process's memory only. Every change is a locked read-modify-write of one file.
+class WineRegistry final : public RegistryApi {
+public:
+    // `cpuMhz` becomes "~MHz" of HARDWARE\DESCRIPTION\System\CentralProcessor\0.
+    WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls = posixSystemCalls());
+    ~WineRegistry() override;
+
+    RegStatus createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override;
+    RegStatus openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override;
+    RegStatus closeKey(KeyHandle key) override;
+    RegStatus setValue(KeyHandle key, std::string_view name, std::uint32_t type,
+                       std::span<const std::uint8_t> data) override;
+    RegStatus queryValue(KeyHandle key, std::string_view name, RegValue& value) override;
+    RegStatus deleteValue(KeyHandle key, std::string_view name) override;
+    RegStatus deleteKey(KeyHandle parent, std::string_view path) override;
+    RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
+    RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
+    RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace core

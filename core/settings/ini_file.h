@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/platform/system_calls.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// The settings file: an INI file in Windows-1250, read and written one key at a time. Nothing
+// is kept in memory between calls; every write replaces the file atomically. Names are UTF-8
+// here and compared without regard to case.
+class TIniFile {
+public:
+    explicit TIniFile(std::filesystem::path path, SystemCalls& calls = posixSystemCalls());
+
+    const std::filesystem::path& FileName() const { return m_path; }
+
+    // At most 2047 characters come back; a missing file, section or key gives `fallback`.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    // Decimal, "0x"/"0X" or "$" hexadecimal; anything else that is not a 32-bit integer gives `fallback`.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback) const;
+    // Throws core::Error "Unable to write to <path>" when the file cannot be written.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+
+private:
+    std::filesystem::path m_path;
+    SystemCalls& m_calls;
+};
+
+// The settings file of a program: its executable's path with the extension ".ini".
+std::filesystem::path settingsPathFor(const std::filesystem::path& executable);
+
+} // namespace core

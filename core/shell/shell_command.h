@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/machine/machine.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+// Starts programs for the shell command; a seam so that tests can see what would run.
+class ProcessRunner {
+public:
+    virtual ~ProcessRunner() = default;
+    // Runs `program` with `arguments` (argv[1]...), this process's environment and current
+    // folder, and waits until it ends. False when it could not be started.
+    virtual bool runAndWait(const std::filesystem::path& program, const std::vector<std::string>& arguments) = 0;
+};
+
+ProcessRunner& hostProcessRunner();
+
+// Hands `commandLine` to the command interpreter named by COMSPEC (else "CMD.EXE" found along
+// PATH) as "/c" followed by the line unchanged, and waits for it. Its status is ignored and
+// nothing is reported: a missing interpreter simply runs nothing.
+void shellCommand(std::string_view commandLine,
+                  const EnvironmentLookup& environment = hostEnvironment(),
+                  ProcessRunner& runner = hostProcessRunner());
+
+} // namespace core

@@ -1,0 +1,167 @@
+#include "core/text/unicode.h"
+
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
+
+namespace core::text {
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void appendUtf16(std::u16string& out, char32_t c)
+{
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 | (c >> 10));
+        out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    }
+}
+
+locale_t unicodeLocale()
+{
+    static const locale_t locale = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    }();
+    return locale;
+}
+
+} // namespace
+
+std::u16string toUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++p;
+            continue;
+        }
+        int length = 0;
+        char32_t c = 0;
+        char32_t minimum = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, c = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, c = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, c = lead & 0x07, minimum = 0x10000;
+        }
+        bool valid = length > 0 && end - p >= length;
+        for (int i = 1; valid && i < length; ++i) {
+            if (!isContinuation(p[i]))
+                valid = false;
+            else
+                c = (c << 6) | (p[i] & 0x3F);
+        }
+        // Surrogates in their three-byte form are accepted: that is how a lone one travels.
+        if (!valid || c < minimum || c > 0x10FFFF) {
+            out += static_cast<char16_t>(Replacement);
+            ++p;
+            continue;
+        }
+        appendUtf16(out, c);
+        p += length;
+    }
+    return out;
+}
+
+std::string toUtf8(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
+            ++i;
+        } else {
+            appendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+char16_t upcase(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return c;
+    const wint_t upper = towupper_l(static_cast<wint_t>(c), unicodeLocale());
+    // A mapping that leaves the Basic Multilingual Plane cannot be kept per UTF-16 unit.
+    return upper < 0x10000 ? static_cast<char16_t>(upper) : c;
+}
+
+int compareNoCase(std::u16string_view a, std::u16string_view b)
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t x = upcase(a[i]);
+        const char16_t y = upcase(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool equalNoCase(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && compareNoCase(a, b) == 0;
+}
+
+bool equalNoCase(std::string_view utf8a, std::string_view utf8b)
+{
+    if (utf8a.size() == utf8b.size()) {
+        bool ascii = true;
+        bool same = true;
+        for (size_t i = 0; i < utf8a.size() && same; ++i) {
+            const unsigned char x = utf8a[i];
+            const unsigned char y = utf8b[i];
+            if ((x | y) & 0x80) {
+                ascii = false;
+                break;
+            }
+            same = upcase(x) == upcase(y);
+        }
+        if (ascii)
+            return same;
+    }
+    return equalNoCase(toUtf16(utf8a), toUtf16(utf8b));
+}
+
+} // namespace core::text
