@@ -1,0 +1,45 @@
+#include "core/io/atomic_file.h"
+#include "tests/support/faulty_system_calls.h"
+#include "tests/support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace testing_support;
+
+TEST(AtomicFile, ReplacesAndKeepsPermissions)
+{
+    TemporaryFolder folder;
+    const auto file = folder / "data.txt";
+    writeText(file, "old");
+    std::filesystem::permissions(file, std::filesystem::perms(0600));
+    ASSERT_FALSE(core::io::replaceFile(core::posixSystemCalls(), file, "new contents"));
+    EXPECT_EQ(readText(file), "new contents");
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1); // no temporary left
+}
+
+TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFile)
+{
+    TemporaryFolder folder;
+    const auto file = folder / "data.txt";
+    for (const char* call : {"open", "write", "fsync", "close", "rename"}) {
+        SCOPED_TRACE(call);
+        writeText(file, "old");
+        FaultySystemCalls calls;
+        calls.failOn(call, EIO);
+        EXPECT_TRUE(core::io::replaceFile(calls, file, "new"));
+        EXPECT_EQ(readText(file), "old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    }
+}
+
+TEST(AtomicFile, ReadReportsAMissingFile)
+{
+    TemporaryFolder folder;
+    std::string contents = "x";
+    EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / "none", contents),
+              std::make_error_code(std::errc::no_such_file_or_directory));
+    EXPECT_TRUE(contents.empty());
+}

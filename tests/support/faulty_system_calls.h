@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/platform/system_calls.h"
+
+#include <map>
+#include <string>
+
+namespace testing_support {
+
+// The real system calls, except that a chosen call fails with a chosen errno: the first time
+// it is made, or the n-th time. Counts every call by name so tests can see what happened.
+class FaultySystemCalls final : public core::SystemCalls {
+public:
+    // `call` is the method name: "open", "write", "fsync", "rename", "flock", ...
+    void failOn(const std::string& call, int error, int occurrence = 1);
+    void clearFaults() { m_faults.clear(); }
+    int count(const std::string& call) const;
+
+    int open(const char* path, int flags, mode_t mode) override;
+    int close(int fd) override;
+    ssize_t read(int fd, void* buffer, size_t size) override;
+    ssize_t write(int fd, const void* buffer, size_t size) override;
+    int fsync(int fd) override;
+    int fstat(int fd, struct stat* info) override;
+    int stat(const char* path, struct stat* info) override;
+    int rename(const char* from, const char* to) override;
+    int unlink(const char* path) override;
+    int access(const char* path, int mode) override;
+    int mkdir(const char* path, mode_t mode) override;
+    int flock(int fd, int operation) override;
+    int fcntlLock(int fd, int command, struct flock* lock) override;
+
+private:
+    struct Fault {
+        int error;
+        int occurrence;
+    };
+    // True (with errno set) when this call must fail.
+    bool fails(const std::string& call);
+
+    core::SystemCalls& m_real = core::posixSystemCalls();
+    std::map<std::string, Fault> m_faults;
+    std::map<std::string, int> m_counts;
+};
+
+} // namespace testing_support
