@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
 
 private:
+    // The value of the key with quotes taken off and cut to length; empty when missing.
+    std::optional<std::string> readRaw(std::string_view section, std::string_view key) const;
+
     std::filesystem::path m_path;
     SystemCalls& m_calls;
 };

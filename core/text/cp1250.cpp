@@ -1,0 +1,119 @@
+#include "core/text/cp1250.h"
+
+#include <array>
+#include <cstdint>
+
+namespace core::text {
+namespace {
+
+// The upper half of the code page. The five bytes the code page leaves undefined (0x81, 0x83,
+// 0x88, 0x90, 0x98) map to the C1 controls of the same number, as Windows maps them, so that
+// such a byte in a hand-edited file survives a read and a write unchanged.
+constexpr std::array<char16_t, 128> UpperHalf = {
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, // 0x80
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 0x90
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, // 0x98
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, // 0xA0
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, // 0xA8
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, // 0xB0
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, // 0xB8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, // 0xC0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, // 0xC8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, // 0xD0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, // 0xD8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, // 0xE0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, // 0xE8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, // 0xF0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // 0xF8
+};
+
+// U+2122 is the highest character of the code page.
+constexpr char16_t HighestMapped = 0x2122;
+
+// The reverse of UpperHalf, indexed by character; 0 where the code page has no byte.
+constexpr auto ReverseTable = [] {
+    std::array<std::uint8_t, HighestMapped + 1> table{};
+    for (unsigned i = 0; i < UpperHalf.size(); ++i)
+        table[UpperHalf[i]] = static_cast<std::uint8_t>(0x80 + i);
+    return table;
+}();
+
+void appendUtf8(std::string& out, char16_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes one character of UTF-8 at `p`; a byte that does not start valid UTF-8 counts as
+// one character of its own, which has no byte in the code page.
+char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end)
+{
+    const unsigned char lead = *p++;
+    if (lead < 0x80)
+        return lead;
+    int length = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0)
+        length = 2, c = lead & 0x1F, minimum = 0x80;
+    else if ((lead & 0xF0) == 0xE0)
+        length = 3, c = lead & 0x0F, minimum = 0x800;
+    else if ((lead & 0xF8) == 0xF0)
+        length = 4, c = lead & 0x07, minimum = 0x10000;
+    else
+        return 0xFFFD;
+    if (end - p < length - 1)
+        return 0xFFFD;
+    for (int i = 0; i < length - 1; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0xFFFD;
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF)
+        return 0xFFFD;
+    p += length - 1;
+    return c;
+}
+
+} // namespace
+
+std::string cp1250FromUtf8(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        const char32_t c = decodeUtf8(p, end);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c <= HighestMapped && ReverseTable[c] != 0) {
+            out += static_cast<char>(ReverseTable[c]);
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+std::string utf8FromCp1250(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        appendUtf8(out, b < 0x80 ? char16_t(b) : UpperHalf[b - 0x80]);
+    }
+    return out;
+}
+
+} // namespace core::text
