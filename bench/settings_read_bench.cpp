@@ -1,0 +1,111 @@
+// Reading one key of the settings file, which opens, reads and closes the file every time,
+// against the bare cost of opening, reading and closing the same file. Target: 0.5 ms a key.
+
+#include "core/settings/ini_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double TargetMilliseconds = 0.5;
+constexpr int Rounds = 31;
+constexpr int CallsPerRound = 500;
+
+// The file as the program leaves it after a user has opened and closed every section.
+void writeRealisticFile(const std::filesystem::path& path)
+{
+    const std::string flag = "Przezroczystość (0 lub 1)";
+    const std::string alpha = "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])";
+    core::TIniFile ini(path);
+    ini.WriteInteger("Okno", flag, 1);
+    ini.WriteInteger("Okno", alpha, 230);
+    ini.WriteInteger("Okno", "Autorozmiar", 0);
+    ini.WriteString("Użytkownik", "Nazwa", "Jan Kowalski");
+    for (const char* section : {"System", "Ochrona", "Wydajność", "Usuwanie", "Internet", "Wyszukiwanie",
+                                "Foldery", "Pasek Start", "Awaria"}) {
+        ini.WriteInteger(section, flag, 0);
+        ini.WriteInteger(section, alpha, 255);
+        ini.WriteString(section, "Komentarze", "Tak");
+    }
+    ini.WriteInteger("Menu główne", flag, 1);
+    ini.WriteInteger("Menu główne", alpha, 230);
+    ini.WriteInteger("Menu główne", "Autorozmiar (0 lub 1)", 0);
+    ini.WriteString("Wersja", "Kwintor Dostrojnik 2004", "2.0");
+    ini.WriteString("Panel glowny", "Dzień", "2004-05-01");
+    ini.WriteString("Panel glowny", "Godzina", "12:34:56");
+    ini.WriteString("Panel glowny", "Partycja", "C");
+}
+
+// Median time of one call, in milliseconds.
+double medianMilliseconds(const std::function<void()>& call)
+{
+    std::vector<double> rounds;
+    for (int r = 0; r < Rounds; ++r) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < CallsPerRound; ++i)
+            call();
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        rounds.push_back(elapsed.count() / CallsPerRound);
+    }
+    std::nth_element(rounds.begin(), rounds.begin() + Rounds / 2, rounds.end());
+    return rounds[Rounds / 2];
+}
+
+// Keeps the compiler from dropping the measured work.
+volatile std::size_t g_sink = 0;
+
+void consume(std::size_t n)
+{
+    g_sink = g_sink + n;
+}
+
+} // namespace
+
+int main()
+{
+    auto pattern = (std::filesystem::temp_directory_path() / "settings-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path folder = pattern;
+    const auto path = folder / "dostrojnik.ini";
+    writeRealisticFile(path);
+    const auto size = std::filesystem::file_size(path);
+
+    const core::TIniFile ini(path);
+    const double reference = medianMilliseconds([&] {
+        char buffer[1 << 16];
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0)
+            consume(static_cast<std::size_t>(n));
+        close(fd);
+    });
+    // The last section of the file: the longest way through it.
+    const double readString = medianMilliseconds([&] { consume(ini.ReadString("Awaria", "Komentarze", "Tak").size()); });
+    const double readInteger = medianMilliseconds([&] {
+        consume(static_cast<std::size_t>(
+            ini.ReadInteger("Wydajność", "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])", 255)));
+    });
+
+    std::filesystem::remove_all(folder);
+
+    std::printf("settings file: %ju bytes, 14 sections\n", static_cast<std::uintmax_t>(size));
+    std::printf("reference (open, read, close): %.4f ms\n", reference);
+    std::printf("ReadString:                    %.4f ms  (%.1f x reference)\n", readString, readString / reference);
+    std::printf("ReadInteger:                   %.4f ms  (%.1f x reference)\n", readInteger, readInteger / reference);
+    const double worst = std::max(readString, readInteger);
+    std::printf("target: at most %.1f ms a key: %s\n", TargetMilliseconds, worst <= TargetMilliseconds ? "met" : "MISSED");
+    return worst <= TargetMilliseconds ? 0 : 1;
+}
