@@ -1,0 +1,81 @@
+#include "app/application.h"
+
+#include "app/definitions.h"
+#include "app/tform1.h"
+#include "app/window_set.h"
+#include "chrome/picture_store.h"
+#include "chrome/skin.h"
+
+#include "core/error.h"
+#include "core/machine/machine.h"
+#include "core/registry/wine_registry.h"
+#include "core/settings/ini_file.h"
+#include "core/shell/shell_command.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFont>
+#include <QMessageBox>
+
+#include <filesystem>
+
+namespace app {
+
+void ErrorBox::report(const std::string& message)
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+                    QString::fromStdString(chrome::errorBoxText(message)), QMessageBox::Ok);
+    box.exec();
+}
+
+QPoint HostCursor::position() const
+{
+    return QCursor::pos();
+}
+
+void installFonts()
+{
+    QFont::insertSubstitutions(QString::fromLatin1(chrome::skin::fontFamily),
+                               {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
+    QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
+}
+
+int run(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    ErrorBox errors;
+    try {
+        initPictures();
+        installFonts();
+
+        const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
+        const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+        machine.ensureExists();
+        machine.applySessionEnvironment(executable.parent_path() / "dostrojnik-cmd");
+        core::WineRegistry registry(machine.root(), core::hostCpuMhz());
+
+        chrome::PictureStore pictures;
+        HostCursor cursor;
+        chrome::Context context{registry,
+                                core::settingsPathFor(executable),
+                                core::posixSystemCalls(),
+                                [](const std::string& commandLine) { core::shellCommand(commandLine); },
+                                errors,
+                                cursor,
+                                pictures,
+                                {}};
+        WindowSet windows(context);
+        QApplication::setQuitOnLastWindowClosed(false);
+        QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);
+        windows.main().show();
+        QApplication::exec();
+    } catch (const core::Error& error) {
+        errors.report(error.what());
+    } catch (...) {
+        errors.report({});
+    }
+    return 0;
+}
+
+} // namespace app

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "chrome/context.h"
+
+namespace app {
+
+// The program's error box: a stop icon, the application title as caption, one OK button.
+class ErrorBox : public chrome::ErrorReporter {
+public:
+    void report(const std::string& message) override;
+};
+
+// The mouse cursor of the window system.
+class HostCursor : public chrome::CursorSource {
+public:
+    QPoint position() const override;
+};
+
+// Makes the embedded window pictures available under ":/pictures/".
+void initPictures();
+// "MS Sans Serif" is drawn with a font that has the Polish letters.
+void installFonts();
+
+// Start-up: the application object and its title, the machine with its registry, the
+// thirteen windows, the message loop until the main window closes. Returns the exit code.
+int run(int argc, char** argv);
+
+} // namespace app

@@ -1,0 +1,166 @@
+#include "app/definitions.h"
+
+#include "chrome/author.h"
+#include "sections/definitions.h"
+
+using namespace chrome;
+
+namespace app {
+
+namespace {
+
+WindowDefinition makeMain()
+{
+    WindowDefinition w;
+    w.className = "TForm1";
+    w.componentName = "Form1";
+    w.caption = kApplicationTitle;
+    w.width = 574;
+    w.height = 243;
+    w.panels = {{PanelLook::Side, {6, 42, 152, 166}, {}},
+                {PanelLook::Side, {416, 42, 152, 166}, {}},
+                {PanelLook::Logo, {166, 46, 242, 116}, {}},
+                {PanelLook::Bar, {4, 216, 566, 23}, {}}};
+    auto& c = w.components;
+    c.push_back(picture("Image1", {0, 0, 574, 243}, PictureLook::Background));
+    c.push_back(target("Image2", {0, 0, 26, 23}, PictureLook::Minimise, {}));
+    c.push_back(target("Image5", {548, 0, 26, 23}, PictureLook::Close, {}));
+    // The section menu: left column with arrows pointing left, right column pointing right.
+    c.push_back(target("Image3", {12, 50, 140, 26}, PictureLook::MenuLeft, "System"));
+    c.push_back(target("Image4", {12, 81, 140, 26}, PictureLook::MenuLeft, "Wyszukiwanie"));
+    c.push_back(target("Image6", {12, 112, 140, 26}, PictureLook::MenuLeft, "Foldery"));
+    c.push_back(target("Image7", {12, 143, 140, 26}, PictureLook::MenuLeft, "Pasek start"));
+    c.push_back(target("Image8", {12, 174, 140, 26}, PictureLook::MenuLeft, "Ochrona"));
+    c.push_back(target("Image9", {422, 50, 140, 26}, PictureLook::MenuRight, "Awaria"));
+    c.push_back(target("Image10", {422, 81, 140, 26}, PictureLook::MenuRight, "Wydajność"));
+    c.push_back(target("Image11", {422, 112, 140, 26}, PictureLook::MenuRight, "Usuwanie"));
+    c.push_back(target("Image12", {422, 143, 140, 26}, PictureLook::MenuRight, "Internet"));
+    c.push_back(target("Image13", {422, 174, 140, 26}, PictureLook::MenuRight, "Program"));
+    // Title strip.
+    c.push_back(label("Label15", {132, 5, 0, 0}, LabelLook::Separator, "| | |"));
+    c.push_back(label("Label1", {152, 4, 270, 0}, LabelLook::Bar, "KWINTOR DOSTROJNIK 2004 WERSJA 2.0"));
+    c.push_back(label("Label16", {426, 5, 0, 0}, LabelLook::Separator, "| | |"));
+    c.push_back(label("Label9", {32, 26, 0, 0}, LabelLook::Link, author::web));
+    c.push_back(label("Label10", {352, 26, 0, 0}, LabelLook::Link, author::email));
+    // Centre and bottom bar.
+    c.push_back(label("Label8", {184, 170, 205, 0}, LabelLook::Bar, "Zarejestrowano dla: "));
+    c.push_back(label("Label6", {9, 222, 80, 0}, LabelLook::Bar, "Ładowanie"));
+    c.push_back(label("Label5", {93, 222, 255, 0}, LabelLook::Bar, "Trwa wczytywanie danych o ilości wolnego miejsca"));
+    c.push_back(label("Label7", {352, 222, 152, 0}, LabelLook::Bar, "Wczytywanie dokładnej daty "));
+    c.push_back(label("Label14", {512, 222, 55, 0}, LabelLook::Bar, "XXXX Mhz"));
+    // Labels that hold data.
+    c.push_back(label("Label2", {0, 0, 0, 0}, LabelLook::Plain, kVersion, false));
+    c.push_back(label("Label3", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    c.push_back(label("Label4", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    c.push_back(label("Label11", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    c.push_back(label("Label12", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    c.push_back(label("Label21", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    c.push_back(timer("Timer1", 1, false));
+    c.push_back(timer("Timer37", 100, true));
+    w.dragTimer = "Timer1";
+    w.dragSurfaces = {"Image1", "Label1", "Label9", "Label10", "Label15", "Label16"};
+    w.minimiseTarget = "Image2";
+    w.closeTarget = "Image5";
+    w.hints = {{"Image2", "Minimalizuj"},
+               {"Image5", "Zamknij program"},
+               {"Label6", "Rozdzielczość ekranu (w pikselach)."},
+               {"Label5", "Ilość wolnego miejsca na partycji C:"},
+               {"Label7", "Aktualna data i godzina"},
+               {"Label14", "Częstotliwość taktowania procesora"},
+               {"Label8", "Nazwa użytkownika korzystającego z\nprogramu Kwintor Dostrojnik"}};
+    return w;
+}
+
+WindowDefinition makeAbout()
+{
+    WindowDefinition w;
+    w.className = "TForm8";
+    w.componentName = "Form8";
+    w.caption = "O programie...";
+    w.width = 460;
+    w.height = 180;
+    w.title = "PROGRAM";
+    w.sidePanelWidth = 112;
+    auto& c = w.components;
+    c.push_back(picture("Image2", {0, 0, 460, 180}, PictureLook::Background));
+    c.push_back(target("Image1", {0, 0, 22, 20}, PictureLook::Minimise, {}));
+    c.push_back(target("Image3", {438, 0, 22, 20}, PictureLook::Close, {}));
+    c.push_back(label("Label6", {35, 4, 0, 0}, LabelLook::Link, author::link));
+    c.push_back(label("Label1", {8, 60, 97, 0}, LabelLook::Heading, "OPIS DZIAŁU"));
+    c.push_back(label("Label4", {10, 77, 93, 90}, LabelLook::Description,
+                      "W dziale tym znajdują się informacje dotyczące programu Kwintor Dostrojnik 2004."));
+    c.push_back(label("Label5", {120, 30, 329, 0}, LabelLook::Title,
+                      "K W I N T O R    D O S T R O J N I K    2 0 0 4"));
+    struct Row {
+        const char* caption;
+        const char* captionText;
+        const char* value;
+        const char* valueText;
+        const char* separator;
+    };
+    const Row rows[] = {{"Label7", "Autor:", "Label8", author::name, "Label2"},
+                        {"Label11", "Wersja programu:", "Label12", "", "Label3"},
+                        {"Label13", "Ostatnia aktualizacja:", "Label14", "15.08.2004", "Label9"},
+                        {"Label16", "Zarejestrowano dla:", "Label19", " ", "Label10"},
+                        {"Label17", "Strona internetowa programu:", "Label20", author::web, "Label15"},
+                        {"Label18", "Adres e-mail do autora:", "Label21", author::email, nullptr}};
+    int y = 52;
+    for (const Row& row : rows) {
+        c.push_back(label(row.caption, {120, y, 0, 0}, LabelLook::Plain, row.captionText));
+        c.push_back(label(row.value, {288, y, 0, 0}, LabelLook::Plain, row.valueText));
+        if (row.separator)
+            c.push_back(label(row.separator, {120, y + 6, 0, 0}, LabelLook::Separator,
+                              "_______________________________________________________"));
+        y += 20;
+    }
+    c.push_back(timer("Timer2", 1, false));
+    c.push_back(timer("Timer1", 1000, true));
+    w.dragTimer = "Timer2";
+    w.dragSurfaces = {"Image2", "Label6"};
+    w.minimiseTarget = "Image1";
+    w.closeTarget = "Image3";
+    w.hints = {{"Image1", "Minimalizuj"}, {"Image3", "Zamknij"}};
+    return w;
+}
+
+} // namespace
+
+const WindowDefinition& mainDefinition()
+{
+    static const WindowDefinition definition = makeMain();
+    return definition;
+}
+
+const WindowDefinition& aboutDefinition()
+{
+    static const WindowDefinition definition = makeAbout();
+    return definition;
+}
+
+std::vector<const WindowDefinition*> skinnedDefinitions()
+{
+    return {&mainDefinition(),
+            &sections::systemDefinition(),
+            &sections::protectionDefinition(),
+            &sections::performanceDefinition(),
+            &sections::removalDefinition(),
+            &sections::internetDefinition(),
+            &aboutDefinition(),
+            &sections::fileCompatibilityDefinition(),
+            &sections::searchDefinition(),
+            &sections::foldersDefinition(),
+            &sections::startBarDefinition(),
+            &sections::crashDefinition()};
+}
+
+const std::vector<MenuEntry>& sectionMenu()
+{
+    static const std::vector<MenuEntry> menu = {
+        {"Image3", "TForm2"},   {"Image4", "TForm13"}, {"Image6", "TForm18"}, {"Image7", "TForm26"},
+        {"Image8", "TForm4"},   {"Image9", "TForm64"}, {"Image10", "TForm5"}, {"Image11", "TForm6"},
+        {"Image12", "TForm7"},  {"Image13", "TForm8"},
+    };
+    return menu;
+}
+
+} // namespace app

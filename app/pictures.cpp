@@ -1,0 +1,18 @@
+#include "app/application.h"
+
+#include <QtGlobal>
+
+// Outside any namespace, as the resource system requires.
+static void initPictureResources()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace app {
+
+void initPictures()
+{
+    initPictureResources();
+}
+
+} // namespace app

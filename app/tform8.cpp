@@ -1,0 +1,25 @@
+#include "app/tform8.h"
+
+#include "app/definitions.h"
+#include "app/tform1.h"
+#include "app/window_set.h"
+
+namespace {
+constexpr int kNameRefresh = 20000;
+}
+
+TForm8::TForm8(chrome::Context& context, app::WindowSet& windows)
+    : chrome::SkinnedWindow(context, app::aboutDefinition())
+    , m_windows(windows)
+{
+    connect(timer("Timer1"), &QTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
+    handle([this] { setLabelText(*label("Label12"), m_windows.main().label("Label2")->text()); });
+}
+
+void TForm8::Timer1Timer()
+{
+    // The user's name may change on the main window; it is copied a second after start and
+    // then every 20 seconds.
+    setLabelText(*label("Label19"), m_windows.main().label("Label21")->text());
+    chrome::setTimerInterval(*timer("Timer1"), kNameRefresh);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "chrome/context.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+class TForm1;
+
+namespace app {
+
+// The thirteen windows of the program, created in a fixed order, the main window first, and
+// living until the program ends. Each is the one instance of its class; windows reach each
+// other through this set.
+class WindowSet {
+public:
+    explicit WindowSet(chrome::Context& context);
+    WindowSet(const WindowSet&) = delete;
+    WindowSet& operator=(const WindowSet&) = delete;
+    ~WindowSet();
+
+    // In creation order.
+    std::vector<QWidget*> windows() const;
+    QWidget* byClass(std::string_view className) const;
+
+    template <class Window>
+    Window& get() const
+    {
+        for (const auto& window : m_windows) {
+            if (auto* found = qobject_cast<Window*>(window.get()))
+                return *found;
+        }
+        throw std::logic_error("window not created yet");
+    }
+
+    TForm1& main() const;
+
+    // Minimises every visible window together; restoring one of them restores them all.
+    void minimiseAll();
+
+private:
+    class MinimiseGroup;
+
+    template <class Window, class... Arguments>
+    void create(Arguments&&... arguments);
+
+    chrome::Context& m_context;
+    std::unique_ptr<MinimiseGroup> m_minimiseGroup;
+    std::vector<std::unique_ptr<QWidget>> m_windows;
+};
+
+} // namespace app

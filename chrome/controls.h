@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class QMouseEvent;
+
+namespace chrome {
+
+// A control shows its hint (its tool tip) only while this flag is on, like the designer's
+// ShowHint property; the application's hint filter reads it.
+void setHintShown(QWidget& control, bool shown);
+bool hintShown(const QWidget& control);
+
+// A picture: draws its pixmap at its top-left corner and reports mouse down, up and click.
+class PictureControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureControl(QWidget* parent);
+
+    void setPixmap(const QPixmap& pixmap);
+    const QPixmap& pixmap() const { return m_pixmap; }
+
+signals:
+    void mouseDown();
+    void mouseUp();
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
+    bool m_pressed = false;
+};
+
+// A label that reports mouse down, up and click.
+class SkinLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit SkinLabel(QWidget* parent);
+
+signals:
+    void mouseDown();
+    void mouseUp();
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// A timer with the design's interval; the system's timer gives no less than 10 ms.
+QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabled);
+void setTimerInterval(QTimer& timer, int interval);
+
+} // namespace chrome

@@ -1,0 +1,84 @@
+#include "chrome/definition.h"
+#include "chrome/pictures.h"
+
+#include <utility>
+
+namespace chrome {
+
+Component picture(std::string name, Rect place, PictureLook look, std::string caption, bool handCursor)
+{
+    Component c;
+    c.name = std::move(name);
+    c.kind = ComponentKind::Picture;
+    c.place = place;
+    c.picture = look;
+    c.text = std::move(caption);
+    c.handCursor = handCursor;
+    return c;
+}
+
+Component target(std::string name, Rect place, PictureLook look, std::string caption)
+{
+    return picture(std::move(name), place, look, std::move(caption), true);
+}
+
+Component label(std::string name, Rect place, LabelLook look, std::string text, bool visible)
+{
+    Component c;
+    c.name = std::move(name);
+    c.kind = ComponentKind::Label;
+    c.place = place;
+    c.label = look;
+    c.text = std::move(text);
+    c.visible = visible;
+    return c;
+}
+
+Component timer(std::string name, int interval, bool enabled)
+{
+    Component c;
+    c.name = std::move(name);
+    c.kind = ComponentKind::Timer;
+    c.interval = interval;
+    c.enabled = enabled;
+    return c;
+}
+
+const Component* WindowDefinition::find(const std::string& name) const
+{
+    for (const Component& c : components) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
+}
+
+std::string pictureFile(const WindowDefinition& window, const Component& component)
+{
+    const std::string size = std::to_string(component.place.width) + "x" + std::to_string(component.place.height);
+    switch (component.picture) {
+    case PictureLook::Minimise:
+        return "minimise-" + size + ".jpg";
+    case PictureLook::Close:
+        return "close-" + size + ".jpg";
+    case PictureLook::TriangleDown:
+        return "down-" + size + ".jpg";
+    case PictureLook::TriangleUp:
+        return "up-" + size + ".jpg";
+    case PictureLook::WhiteBox:
+        return "box-" + size + ".jpg";
+    case PictureLook::TargetOn:
+        if (component.text == "Włącz")
+            return "on-" + size + ".jpg";
+        break;
+    case PictureLook::TargetOff:
+        if (component.text == "Wyłącz")
+            return "off-" + size + ".jpg";
+        break;
+    default:
+        break;
+    }
+    return window.className + "-" + component.name + ".jpg";
+}
+
+} // namespace chrome

@@ -1,0 +1,155 @@
+#pragma once
+
+// What a skinned window is made of, as plain data: its components with their places, texts and
+// looks, and the roles the shared behaviour gives them. The windows are built from these tables,
+// and the picture generator draws every picture from the same tables without building a window.
+
+#include "core/registry/registry_api.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace chrome {
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;  // labels: 0 sizes the label to its text
+    int height = 0; // labels: 0 takes the text's height
+};
+
+enum class ComponentKind { Picture, Label, Timer };
+
+// How the picture generator draws a picture.
+enum class PictureLook {
+    Background,    // the whole face of the window, fuchsia around its shape
+    Minimise,      // minimise symbol
+    Close,         // close symbol
+    MenuLeft,      // main menu entry: circled arrow pointing left, then the caption
+    MenuRight,     // main menu entry: the caption, then an arrow pointing right
+    OptionCaption, // an option's caption box
+    TargetOn,      // "Włącz" and other enabling choices: green
+    TargetOff,     // "Wyłącz" and other disabling choices: red
+    TargetChoice,  // a neutral choice (a number, a style name)
+    TriangleDown,  // paging arrow
+    TriangleUp,
+    WhiteBox,      // a white rounded box behind an edit box
+};
+
+// How a label looks.
+enum class LabelLook {
+    Plain,       // dark text on the light panels
+    Light,       // light text on the dark panels
+    Heading,     // white on grey, centred, bold: "OPIS DZIAŁU", "OPCJE DZIAŁU", "REKLAMA"
+    Description, // light, centred, word-wrapped, right-to-left reading order
+    Note,        // light, centred, word-wrapped
+    Link,        // the author's web and e-mail address in the title strip
+    Switch,      // "Włącz komentarze" / "Wyłącz komentarze"
+    Arrow,       // "-->" beside a switch
+    Separator,   // a line of underscores in grey
+    Title,       // white on black, centred (the About window's product title)
+    Silver,      // dark text on a silver ground
+    Bar,         // the main window's bottom bar fields: centred
+    Warning,     // maroon
+};
+
+struct Component {
+    std::string name;
+    ComponentKind kind = ComponentKind::Label;
+    Rect place;
+    std::string text; // label text; the caption drawn on a picture
+    PictureLook picture = PictureLook::Background;
+    LabelLook label = LabelLook::Plain;
+    bool visible = true;
+    bool handCursor = false;
+    int interval = 0; // timers, in milliseconds as designed
+    bool enabled = false;
+};
+
+Component picture(std::string name, Rect place, PictureLook look, std::string caption = {}, bool handCursor = false);
+Component target(std::string name, Rect place, PictureLook look, std::string caption);
+Component label(std::string name, Rect place, LabelLook look, std::string text, bool visible = true);
+Component timer(std::string name, int interval, bool enabled);
+
+// Shapes drawn on a window's background picture besides its title strip.
+enum class PanelLook {
+    Side,     // the dark left panel behind the description and the comments switches
+    Light,    // a light framed area
+    White,    // a white rounded area
+    Logo,     // the product logo
+    Bar,      // the four-field information bar
+    Heading,  // a heading text on the light area
+};
+
+struct Panel {
+    PanelLook look = PanelLook::Light;
+    Rect place;
+    std::string text;
+};
+
+struct Hint {
+    std::string control;
+    std::string text;
+};
+
+// The components of comments mode (section windows only).
+struct CommentsRoles {
+    std::string onSwitch;  // "Włącz komentarze"
+    std::string offSwitch; // "Wyłącz komentarze"
+    std::string onArrow;   // "-->" beside "Włącz komentarze"
+    std::string offArrow;  // "-->" beside "Wyłącz komentarze"
+    std::string label;     // hidden label holding "Tak" or "Nie"
+    std::string onTimer;
+    std::string offTimer;
+};
+
+// One step of an option click on the key the option opened.
+enum class OptionStepKind { WriteInteger, WriteString, DeleteValue, DeleteKey };
+
+struct OptionStep {
+    OptionStepKind kind = OptionStepKind::WriteInteger;
+    std::string name; // value name, or key path for DeleteKey ("\\..." starts at the root)
+    std::int32_t integer = 0;
+    std::string text;
+};
+
+// What a click on `target` does: either registry work on one short-lived registry object
+// (root, one key opened with or without creating it, the steps in order), or command lines
+// handed to the shell command one after the other.
+struct OptionRow {
+    std::string target;
+    core::RootKey root = core::RootKey::CurrentUser;
+    std::string key;
+    bool createKey = false;
+    std::vector<OptionStep> steps;
+    std::vector<std::string> commands;
+};
+
+struct WindowDefinition {
+    std::string className;     // "TForm64"
+    std::string componentName; // "Form64"
+    std::string caption;       // window title
+    int width = 0;
+    int height = 0;
+    std::string settingsSection; // empty: the window keeps no settings
+    std::string title;           // drawn on the background at the top left; '\n' breaks lines
+    int sidePanelWidth = 0;      // 0: no dark left panel
+    std::vector<Panel> panels;
+    std::vector<Component> components; // in creation order; later ones lie on top
+
+    std::string dragTimer;
+    std::vector<std::string> dragSurfaces;
+    std::string minimiseTarget;
+    std::string closeTarget;
+    std::optional<CommentsRoles> comments;
+    // The controls whose hints comments mode switches, in the order it switches them. On
+    // windows without comments mode these hints are on from the start.
+    std::vector<Hint> hints;
+    std::vector<OptionRow> options;
+
+    const Component* find(const std::string& name) const;
+};
+
+} // namespace chrome

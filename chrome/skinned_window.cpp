@@ -1,0 +1,329 @@
+#include "chrome/skinned_window.h"
+
+#include "chrome/pictures.h"
+#include "chrome/picture_store.h"
+#include "chrome/skin.h"
+
+#include "core/registry/tregistry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cstdlib>
+
+namespace chrome {
+
+namespace {
+
+QColor colour(std::uint32_t rgb)
+{
+    return QColor::fromRgb(static_cast<QRgb>(rgb));
+}
+
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+void applyLook(SkinLabel& label, LabelLook look)
+{
+    QPalette palette = label.palette();
+    QColor text = colour(skin::darkText);
+    QFont font = label.font();
+    switch (look) {
+    case LabelLook::Plain:
+        break;
+    case LabelLook::Light:
+        text = colour(skin::lightText);
+        break;
+    case LabelLook::Switch:
+        // A little smaller, so that the switches stay on the left panel.
+        text = colour(skin::lightText);
+        font.setPointSize(skin::fontPointSize - 1);
+        break;
+    case LabelLook::Heading:
+        text = colour(0xFFFFFF);
+        font.setBold(true);
+        label.setAutoFillBackground(true);
+        palette.setColor(QPalette::Window, colour(skin::headingGrey));
+        label.setAlignment(Qt::AlignCenter);
+        break;
+    case LabelLook::Description:
+        label.setLayoutDirection(Qt::RightToLeft);
+        [[fallthrough]];
+    case LabelLook::Note:
+        text = colour(skin::lightText);
+        font.setPointSize(skin::fontPointSize - 1);
+        label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label.setWordWrap(true);
+        break;
+    case LabelLook::Link:
+        text = colour(skin::lightText);
+        break;
+    case LabelLook::Arrow:
+        text = colour(skin::arrow);
+        font.setBold(true);
+        break;
+    case LabelLook::Separator:
+        text = colour(skin::separator);
+        break;
+    case LabelLook::Title:
+        text = colour(0xFFFFFF);
+        font.setBold(true);
+        label.setAutoFillBackground(true);
+        palette.setColor(QPalette::Window, colour(0x000000));
+        label.setAlignment(Qt::AlignCenter);
+        break;
+    case LabelLook::Silver:
+        label.setAutoFillBackground(true);
+        palette.setColor(QPalette::Window, colour(skin::silver));
+        label.setAlignment(Qt::AlignCenter);
+        break;
+    case LabelLook::Bar:
+        text = colour(skin::lightText);
+        label.setAlignment(Qt::AlignCenter);
+        break;
+    case LabelLook::Warning:
+        text = colour(skin::maroon);
+        break;
+    }
+    palette.setColor(QPalette::WindowText, text);
+    label.setPalette(palette);
+    label.setFont(font);
+}
+
+} // namespace
+
+bool isColourKey(QRgb pixel)
+{
+    return std::abs(qRed(pixel) - 255) + qGreen(pixel) + std::abs(qBlue(pixel) - 255) <= 150;
+}
+
+QBitmap colourKeyMask(const QImage& background)
+{
+    const QImage source = background.convertToFormat(QImage::Format_RGB32);
+    QImage mask(source.size(), QImage::Format_MonoLSB);
+    mask.setColorCount(2);
+    mask.setColor(0, qRgb(255, 255, 255)); // outside the shape
+    mask.setColor(1, qRgb(0, 0, 0));       // inside
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        uchar* bits = mask.scanLine(y);
+        for (int x = 0; x < source.width(); ++x) {
+            if (isColourKey(line[x]))
+                bits[x >> 3] &= static_cast<uchar>(~(1u << (x & 7)));
+            else
+                bits[x >> 3] |= static_cast<uchar>(1u << (x & 7));
+        }
+    }
+    return QBitmap::fromImage(mask);
+}
+
+SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definition)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_context(context)
+    , m_definition(definition)
+{
+    setObjectName(qs(definition.componentName));
+    setWindowTitle(qs(definition.caption));
+    setFixedSize(definition.width, definition.height);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, colour(skin::colourKey));
+    setPalette(background);
+    setFont(QFont(QString::fromLatin1(skin::fontFamily), skin::fontPointSize));
+    build();
+    wireRoles();
+    wireOptions();
+}
+
+PictureControl* SkinnedWindow::picture(const QString& name) const
+{
+    return findChild<PictureControl*>(name, Qt::FindDirectChildrenOnly);
+}
+
+SkinLabel* SkinnedWindow::label(const QString& name) const
+{
+    return findChild<SkinLabel*>(name, Qt::FindDirectChildrenOnly);
+}
+
+QTimer* SkinnedWindow::timer(const QString& name) const
+{
+    return findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+}
+
+void SkinnedWindow::build()
+{
+    for (const Component& component : m_definition.components) {
+        switch (component.kind) {
+        case ComponentKind::Picture:
+            addPicture(component);
+            break;
+        case ComponentKind::Label:
+            addLabel(component);
+            break;
+        case ComponentKind::Timer:
+            makeTimer(this, qs(component.name), component.interval, component.enabled);
+            break;
+        }
+    }
+}
+
+void SkinnedWindow::addPicture(const Component& component)
+{
+    auto* control = new PictureControl(this);
+    control->setObjectName(qs(component.name));
+    control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
+    if (component.handCursor)
+        control->setCursor(Qt::PointingHandCursor);
+    control->setVisible(component.visible);
+}
+
+void SkinnedWindow::addLabel(const Component& component)
+{
+    auto* control = new SkinLabel(this);
+    control->setObjectName(qs(component.name));
+    applyLook(*control, component.label);
+    control->setText(qs(component.text));
+    const Rect& place = component.place;
+    if (place.width == 0) {
+        control->setProperty("autoSize", true);
+        control->move(place.x, place.y);
+        control->adjustSize();
+    } else {
+        int height = place.height;
+        if (height == 0)
+            height = control->wordWrap() ? control->heightForWidth(place.width) : control->sizeHint().height();
+        control->setGeometry(place.x, place.y, place.width, height);
+    }
+    control->setVisible(component.visible);
+}
+
+void SkinnedWindow::setLabelText(SkinLabel& label, const QString& text)
+{
+    label.setText(text);
+    if (label.property("autoSize").toBool())
+        label.adjustSize();
+}
+
+void SkinnedWindow::wireRoles()
+{
+    if (QTimer* drag = timer(qs(m_definition.dragTimer)))
+        connect(drag, &QTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
+    for (const std::string& name : m_definition.dragSurfaces) {
+        auto startDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->start(); }); };
+        auto stopDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->stop(); }); };
+        if (PictureControl* surface = picture(qs(name))) {
+            connect(surface, &PictureControl::mouseDown, this, startDrag);
+            connect(surface, &PictureControl::mouseUp, this, stopDrag);
+        } else if (SkinLabel* text = label(qs(name))) {
+            connect(text, &SkinLabel::mouseDown, this, startDrag);
+            connect(text, &SkinLabel::mouseUp, this, stopDrag);
+        }
+    }
+    if (PictureControl* minimise = picture(qs(m_definition.minimiseTarget)))
+        connect(minimise, &PictureControl::clicked, this, [this] { handle([this] { minimiseClicked(); }); });
+    if (PictureControl* close = picture(qs(m_definition.closeTarget)))
+        connect(close, &PictureControl::clicked, this, [this] { handle([this] { closeClicked(); }); });
+
+    if (!m_definition.comments) {
+        // Windows without comments mode show their hints all the time.
+        for (const Hint& hint : m_definition.hints) {
+            if (auto* control = findChild<QWidget*>(qs(hint.control), Qt::FindDirectChildrenOnly)) {
+                control->setToolTip(qs(hint.text));
+                setHintShown(*control, true);
+            }
+        }
+    }
+}
+
+void SkinnedWindow::wireOptions()
+{
+    for (const OptionRow& row : m_definition.options) {
+        if (PictureControl* control = picture(qs(row.target))) {
+            connect(control, &PictureControl::clicked, this,
+                    [this, &row] { handle([this, &row] { runOption(row, m_context); }); });
+        }
+    }
+}
+
+void SkinnedWindow::loadPictures()
+{
+    m_picturesLoaded = true;
+    for (const Component& component : m_definition.components) {
+        if (component.kind != ComponentKind::Picture)
+            continue;
+        PictureControl* control = picture(qs(component.name));
+        const QPixmap pixmap = m_context.pictures.pixmap(qs(pictureFile(m_definition, component)));
+        control->setPixmap(pixmap);
+        if (component.picture == PictureLook::Background && !pixmap.isNull())
+            setMask(colourKeyMask(pixmap.toImage()));
+    }
+}
+
+void SkinnedWindow::setVisible(bool visible)
+{
+    if (visible && !m_picturesLoaded)
+        loadPictures();
+    if (visible && !m_placed) {
+        m_placed = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desktop = screen->availableGeometry();
+            move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
+        }
+    }
+    QWidget::setVisible(visible);
+}
+
+void SkinnedWindow::setAlpha(bool blend, std::uint8_t value)
+{
+    m_alphaBlend = blend;
+    m_alphaValue = value;
+    setWindowOpacity(blend ? value / 255.0 : 1.0);
+}
+
+void SkinnedWindow::minimiseClicked()
+{
+    if (m_context.minimiseApplication)
+        m_context.minimiseApplication();
+}
+
+void SkinnedWindow::closeClicked()
+{
+    close();
+}
+
+void SkinnedWindow::dragStep()
+{
+    // The top-left corner goes to the cursor; the grab point is not kept.
+    move(m_context.cursor.position().x(), y());
+    move(x(), m_context.cursor.position().y());
+}
+
+void runOption(const OptionRow& row, Context& context)
+{
+    for (const std::string& command : row.commands)
+        context.shell(command);
+    if (row.steps.empty())
+        return;
+    core::TRegistry registry(context.registry);
+    registry.SetRootKey(row.root);
+    registry.OpenKey(row.key, row.createKey);
+    for (const OptionStep& step : row.steps) {
+        switch (step.kind) {
+        case OptionStepKind::WriteInteger:
+            registry.WriteInteger(step.name, step.integer);
+            break;
+        case OptionStepKind::WriteString:
+            registry.WriteString(step.name, step.text);
+            break;
+        case OptionStepKind::DeleteValue:
+            registry.DeleteValue(step.name);
+            break;
+        case OptionStepKind::DeleteKey:
+            registry.DeleteKey(step.name);
+            break;
+        }
+    }
+}
+
+} // namespace chrome

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "chrome/context.h"
+#include "chrome/controls.h"
+#include "chrome/definition.h"
+
+#include <QBitmap>
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+namespace chrome {
+
+// The pixels of a background that are not of the colour key (with a tolerance, since JPEG
+// blurs it): the window's shape.
+QBitmap colourKeyMask(const QImage& background);
+bool isColourKey(QRgb pixel);
+
+// A borderless window skinned by pictures, built from its definition: dragged by its
+// background and link label, with its own minimise and close targets.
+class SkinnedWindow : public QWidget {
+    Q_OBJECT
+public:
+    SkinnedWindow(Context& context, const WindowDefinition& definition);
+
+    const WindowDefinition& definition() const { return m_definition; }
+    Context& context() const { return m_context; }
+
+    PictureControl* picture(const QString& name) const;
+    SkinLabel* label(const QString& name) const;
+    QTimer* timer(const QString& name) const;
+
+    bool alphaBlend() const { return m_alphaBlend; }
+    std::uint8_t alphaValue() const { return m_alphaValue; }
+    // Transparency as the settings file gives it: on or off, and the alpha value 0..255.
+    void setAlpha(bool blend, std::uint8_t value);
+
+    void setVisible(bool visible) override;
+
+    // Runs one of this window's handlers under the error guard.
+    void handle(const std::function<void()>& handler) const { guarded(m_context.errors, handler); }
+
+protected:
+    virtual void minimiseClicked();
+    virtual void closeClicked();
+    void dragStep();
+    // Sets a label's text; labels designed without a width grow with their text.
+    void setLabelText(SkinLabel& label, const QString& text);
+
+private:
+    void build();
+    void addPicture(const Component& component);
+    void addLabel(const Component& component);
+    void wireRoles();
+    void wireOptions();
+    void loadPictures();
+
+    Context& m_context;
+    const WindowDefinition& m_definition;
+    bool m_alphaBlend = false;
+    std::uint8_t m_alphaValue = 255;
+    bool m_picturesLoaded = false;
+    bool m_placed = false;
+};
+
+// Runs one option row: its command lines, or its steps on one short-lived registry object.
+void runOption(const OptionRow& row, Context& context);
+
+} // namespace chrome
