@@ -6,7 +6,7 @@ namespace chrome {
 
 std::string errorBoxText(const std::string& message)
 {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+    if (!message.empty() && message.back() != '.')
         return message + ".";
     return message;
 }

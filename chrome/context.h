@@ -44,8 +44,8 @@ struct Context {
     std::function<void()> minimiseApplication;
 };
 
-// The text of the error box: the message, with "." appended when it is not empty and its
-// last character comes after "." in the code table.
+// The text of the error box: the message, with "." appended when it is not empty and does
+// not end in "." already.
 std::string errorBoxText(const std::string& message);
 
 // core::Error shows its message; other kinds show an empty text.

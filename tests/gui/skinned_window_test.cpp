@@ -1,0 +1,129 @@
+// Dragging, minimising all windows together, and errors in handlers.
+
+#include "tests/gui/support/gui_fixture.h"
+
+#include "chrome/context.h"
+
+#include "core/error.h"
+
+#include <QApplication>
+
+using namespace gui_testing;
+
+namespace {
+
+class SkinnedWindowTest : public GuiFixture {};
+
+TEST_F(SkinnedWindowTest, DraggingPutsTheTopLeftCornerUnderTheCursor)
+{
+    start();
+    click(mainWindow(), "Image9");
+    runTimers();
+    chrome::SectionWindow& crash = section("TForm64");
+    QTimer* drag = crash.timer("Timer3");
+
+    pressOn(crash, "Image1");
+    EXPECT_TRUE(drag->isActive());
+    m_cursor.at = QPoint(123, 77);
+    runTimers();
+    EXPECT_EQ(crash.pos(), QPoint(123, 77));
+    m_cursor.at = QPoint(300, 210);
+    runTimers();
+    EXPECT_EQ(crash.pos(), QPoint(300, 210));
+    releaseOn(crash, "Image1");
+    EXPECT_FALSE(drag->isActive());
+    m_cursor.at = QPoint(5, 5);
+    runTimers();
+    EXPECT_EQ(crash.pos(), QPoint(300, 210));
+
+    // The link label is a drag surface too; other labels are not.
+    pressOn(crash, "Label21");
+    EXPECT_TRUE(drag->isActive());
+    releaseOn(crash, "Label21");
+    pressOn(crash, "Label11");
+    EXPECT_FALSE(drag->isActive());
+}
+
+TEST_F(SkinnedWindowTest, MainWindowIsDraggedByItsTitleAndSeparators)
+{
+    start();
+    for (const char* surface : {"Image1", "Label1", "Label9", "Label10", "Label15", "Label16"}) {
+        pressOn(mainWindow(), surface);
+        EXPECT_TRUE(mainWindow().timer("Timer1")->isActive()) << surface;
+        releaseOn(mainWindow(), surface);
+        EXPECT_FALSE(mainWindow().timer("Timer1")->isActive()) << surface;
+    }
+}
+
+TEST_F(SkinnedWindowTest, MinimiseTargetMinimisesAllWindowsAndTheyComeBackTogether)
+{
+    start();
+    click(mainWindow(), "Image3");
+    click(mainWindow(), "Image13");
+    runTimers();
+    chrome::SectionWindow& system = section("TForm2");
+    QWidget* about = windows().byClass("TForm8");
+    click(system, "Image2");
+    EXPECT_TRUE(mainWindow().isMinimized());
+    EXPECT_TRUE(system.isMinimized());
+    EXPECT_TRUE(about->isMinimized());
+    EXPECT_FALSE(section("TForm64").isVisible());
+
+    mainWindow().showNormal();
+    EXPECT_FALSE(system.isMinimized());
+    EXPECT_FALSE(about->isMinimized());
+    EXPECT_TRUE(system.isVisible());
+}
+
+TEST_F(SkinnedWindowTest, CloseTargetHidesWithoutEndingTheProgram)
+{
+    start();
+    click(mainWindow(), "Image6");
+    runTimers();
+    chrome::SectionWindow& folders = section("TForm18");
+    bool ended = false;
+    QObject::connect(&mainWindow(), &TForm1::closed, [&] { ended = true; });
+    click(folders, "Image27");
+    EXPECT_FALSE(folders.isVisible());
+    EXPECT_TRUE(mainWindow().isVisible());
+    EXPECT_FALSE(ended);
+}
+
+TEST(ErrorBoxText, AppendsAFullStopUnlessThereIsOne)
+{
+    EXPECT_EQ(chrome::errorBoxText("Failed to set data for 'AutoReboot'"), "Failed to set data for 'AutoReboot'.");
+    EXPECT_EQ(chrome::errorBoxText("Unable to write to /x/dostrojnik.ini"), "Unable to write to /x/dostrojnik.ini.");
+    EXPECT_EQ(chrome::errorBoxText("Done."), "Done.");
+    EXPECT_EQ(chrome::errorBoxText(""), "");
+    EXPECT_EQ(chrome::errorBoxText("Stop!"), "Stop!.");
+    EXPECT_EQ(chrome::errorBoxText("zażółć"), "zażółć.");
+}
+
+TEST_F(SkinnedWindowTest, AnErrorInAHandlerIsReportedAndEveryWindowStaysUsable)
+{
+    start();
+    chrome::SectionWindow& crash = section("TForm64");
+    crash.handle([] { throw core::Error("Failed to set data for 'AutoReboot'"); });
+    crash.handle([] { throw std::runtime_error("not ours"); });
+    ASSERT_EQ(m_errors.messages.size(), 2u);
+    EXPECT_EQ(m_errors.messages[0], "Failed to set data for 'AutoReboot'");
+    EXPECT_EQ(m_errors.messages[1], "");
+
+    click(mainWindow(), "Image9");
+    runTimers();
+    EXPECT_TRUE(crash.isVisible());
+    click(crash, "Image18");
+    EXPECT_FALSE(crash.isVisible());
+}
+
+TEST_F(SkinnedWindowTest, OptionRowsRunTheirCommandLinesInOrder)
+{
+    start();
+    chrome::OptionRow row;
+    row.target = "Image4";
+    row.commands = {"rd /s /q %TMP%", "md %TMP%"};
+    chrome::runOption(row, *m_context);
+    EXPECT_EQ(m_commands, (std::vector<std::string>{"rd /s /q %TMP%", "md %TMP%"}));
+}
+
+} // namespace

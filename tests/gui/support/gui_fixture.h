@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/tform1.h"
+#include "app/window_set.h"
+#include "chrome/context.h"
+#include "chrome/picture_store.h"
+#include "chrome/section_window.h"
+#include "tests/support/temporary_folder.h"
+
+#include "core/registry/wine_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gui_testing {
+
+class RecordingReporter : public chrome::ErrorReporter {
+public:
+    void report(const std::string& message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
+};
+
+class FakeCursor : public chrome::CursorSource {
+public:
+    QPoint position() const override { return at; }
+    QPoint at;
+};
+
+// The whole window set on a temporary machine and settings file, with a recording error
+// reporter, a shell that only records its command lines, and a cursor the test moves.
+class GuiFixture : public ::testing::Test {
+protected:
+    GuiFixture();
+    ~GuiFixture() override;
+
+    // Settings to start with: the file's text, written in the settings file's code page.
+    void writeSettings(const std::string& utf8Text);
+    // The settings file's text, in UTF-8; empty when there is none.
+    std::string settingsText() const;
+    bool settingsExist() const { return std::filesystem::exists(m_settingsPath); }
+
+    // Creates the thirteen windows as the program does at start-up and shows the main window.
+    void start();
+
+    app::WindowSet& windows() { return *m_windows; }
+    TForm1& mainWindow() { return m_windows->main(); }
+    chrome::SectionWindow& section(const char* className);
+
+    // Clicks a component of a window by its design name.
+    void click(QWidget& window, const QString& name);
+    void pressOn(QWidget& window, const QString& name);
+    void releaseOn(QWidget& window, const QString& name);
+    // Lets the timers run for a while.
+    static void runTimers(int milliseconds = 60) { QTest::qWait(milliseconds); }
+
+    testing_support::TemporaryFolder m_folder;
+    std::filesystem::path m_settingsPath;
+    core::WineRegistry m_registry;
+    // The file-system calls of the settings file; a test may put a faulty one here before start().
+    core::SystemCalls* m_calls = &core::posixSystemCalls();
+    RecordingReporter m_errors;
+    FakeCursor m_cursor;
+    chrome::PictureStore m_pictures;
+    std::vector<std::string> m_commands;
+    // Runs inside the fake shell, when a test wants to look at the program at that moment.
+    std::function<void(const std::string&)> m_onCommand;
+    std::unique_ptr<chrome::Context> m_context;
+    std::unique_ptr<app::WindowSet> m_windows;
+};
+
+QWidget* component(QWidget& window, const QString& name);
+
+} // namespace gui_testing

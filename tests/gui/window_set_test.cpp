@@ -1,0 +1,156 @@
+// Start-up: the thirteen windows, their chrome as the definitions say, the main window's
+// appearance from section "Okno".
+
+#include "tests/gui/support/gui_fixture.h"
+
+#include "app/definitions.h"
+#include "chrome/controls.h"
+#include "chrome/skinned_window.h"
+
+#include <QLabel>
+#include <QTimer>
+
+using namespace gui_testing;
+
+namespace {
+
+class WindowSetTest : public GuiFixture {};
+
+TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
+{
+    start();
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"TForm1", "Kwintor Dostrojnik 2004"}, {"TForm2", "System"},         {"TForm4", "Ochrona"},
+        {"TForm5", "Wydajność"},               {"TForm6", "Usuwanie"},       {"TForm7", "Internet"},
+        {"TForm8", "O programie..."},          {"TForm9", "Zgodność plików"}, {"TForm13", "Wyszukiwanie"},
+        {"TForm18", "Foldery"},                {"TForm26", "Pasek start"},    {"TForm64", "Awaria"},
+        {"TForm10", "System Windows"}};
+    const std::vector<QWidget*> created = windows().windows();
+    ASSERT_EQ(created.size(), expected.size());
+    for (std::size_t i = 0; i < created.size(); ++i) {
+        EXPECT_STREQ(created[i]->metaObject()->className(), expected[i].first);
+        EXPECT_EQ(created[i]->windowTitle(), QString::fromUtf8(expected[i].second));
+        EXPECT_EQ(created[i]->isVisible(), i == 0) << expected[i].first;
+        // Every window but the restart prompt is borderless.
+        EXPECT_EQ(created[i]->windowFlags().testFlag(Qt::FramelessWindowHint), i != created.size() - 1);
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
+}
+
+TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
+{
+    start();
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        SCOPED_TRACE(definition->className);
+        auto* window = qobject_cast<chrome::SkinnedWindow*>(windows().byClass(definition->className));
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->size(), QSize(definition->width, definition->height));
+        for (const chrome::Component& c : definition->components) {
+            const QString name = QString::fromStdString(c.name);
+            switch (c.kind) {
+            case chrome::ComponentKind::Timer: {
+                QTimer* timer = window->timer(name);
+                ASSERT_NE(timer, nullptr) << c.name;
+                EXPECT_EQ(timer->interval(), std::max(c.interval, 10)) << c.name;
+                break;
+            }
+            case chrome::ComponentKind::Label: {
+                chrome::SkinLabel* label = window->label(name);
+                ASSERT_NE(label, nullptr) << c.name;
+                EXPECT_EQ(label->isHidden(), !c.visible) << c.name;
+                break;
+            }
+            case chrome::ComponentKind::Picture:
+                ASSERT_NE(window->picture(name), nullptr) << c.name;
+                break;
+            }
+        }
+        // A word-wrapped text must fit into its label.
+        for (chrome::SkinLabel* label : window->findChildren<chrome::SkinLabel*>()) {
+            if (label->wordWrap()) {
+                EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(WindowSetTest, SectionWindowsStartWithTheirDesignState)
+{
+    start();
+    const std::vector<std::pair<const char*, const char*>> designTexts = {
+        {"TForm2", "KOMENTARZE"}, {"TForm4", "KOMENTARZE"}, {"TForm5", "KOMENTARZ"},   {"TForm6", "Tak lub Nie"},
+        {"TForm7", "KOMENTARZ"},  {"TForm13", "KOMENTARZE"}, {"TForm18", "KOMENTARZE"}, {"TForm26", "KOMENTARZE"},
+        {"TForm64", "KOMENTARZE"}};
+    runTimers();
+    for (const auto& [className, text] : designTexts) {
+        chrome::SectionWindow& window = section(className);
+        EXPECT_EQ(window.commentsLabel()->text(), QString::fromUtf8(text)) << className;
+        EXPECT_TRUE(window.commentsLabel()->isHidden());
+        const chrome::CommentsRoles& roles = *window.definition().comments;
+        EXPECT_TRUE(window.label(QString::fromStdString(roles.onArrow))->isHidden()) << className;
+        EXPECT_TRUE(window.label(QString::fromStdString(roles.offArrow))->isHidden()) << className;
+        EXPECT_EQ(window.label(QString::fromStdString(roles.onSwitch))->text(), QStringLiteral("Włącz komentarze"));
+        EXPECT_EQ(window.label(QString::fromStdString(roles.offSwitch))->text(), QStringLiteral("Wyłącz komentarze"));
+        EXPECT_FALSE(chrome::hintShown(*window.picture(QString::fromStdString(window.definition().closeTarget))));
+    }
+}
+
+TEST_F(WindowSetTest, MainAndAboutWindowsShowTheirCornerHintsAlways)
+{
+    start();
+    QWidget* about = windows().byClass("TForm8");
+    EXPECT_TRUE(chrome::hintShown(*component(mainWindow(), "Image2")));
+    EXPECT_EQ(component(mainWindow(), "Image5")->toolTip(), QStringLiteral("Zamknij program"));
+    EXPECT_EQ(component(mainWindow(), "Image2")->toolTip(), QStringLiteral("Minimalizuj"));
+    EXPECT_TRUE(chrome::hintShown(*component(*about, "Image3")));
+    EXPECT_EQ(component(*about, "Image3")->toolTip(), QStringLiteral("Zamknij"));
+    // The section menu pictures carry no hint.
+    EXPECT_TRUE(component(mainWindow(), "Image3")->toolTip().isEmpty());
+}
+
+TEST_F(WindowSetTest, TheColourKeyIsOutsideTheWindowShape)
+{
+    start();
+    const QRegion shape = mainWindow().mask();
+    ASSERT_FALSE(shape.isEmpty());
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    EXPECT_FALSE(shape.contains(QPoint(mainWindow().width() - 1, mainWindow().height() - 1)));
+    EXPECT_TRUE(shape.contains(QPoint(mainWindow().width() / 2, mainWindow().height() / 2)));
+    EXPECT_GT(m_pictures.decodedCount(), 0);
+}
+
+struct AppearanceCase {
+    const char* flag;
+    const char* value;
+    bool blend;
+    int alpha;
+};
+
+class MainAppearanceTest : public GuiFixture, public ::testing::WithParamInterface<AppearanceCase> {};
+
+TEST_P(MainAppearanceTest, ReadsSectionOknoBeforeCreation)
+{
+    const AppearanceCase& c = GetParam();
+    writeSettings(std::string("[Okno]\r\nPrzezroczystość (0 lub 1)=") + c.flag
+                  + "\r\nWartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=" + c.value + "\r\n");
+    start();
+    EXPECT_EQ(mainWindow().alphaBlend(), c.blend);
+    EXPECT_EQ(mainWindow().alphaValue(), c.alpha);
+    EXPECT_NEAR(mainWindow().windowOpacity(), c.blend ? c.alpha / 255.0 : 1.0, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MainAppearanceTest,
+                         ::testing::Values(AppearanceCase{"1", "200", true, 200}, AppearanceCase{"1", "300", true, 44},
+                                           AppearanceCase{"1", "256", true, 0}, AppearanceCase{"1", "-1", true, 255},
+                                           AppearanceCase{"0x1", "0x1F", true, 31}, AppearanceCase{"$1", "$FF", true, 255},
+                                           AppearanceCase{"tak", "garbage", false, 255},
+                                           AppearanceCase{"0", "100", false, 100}));
+
+TEST_F(WindowSetTest, NoSettingsFileUntilSomethingIsWritten)
+{
+    start();
+    runTimers();
+    EXPECT_FALSE(settingsExist());
+}
+
+} // namespace
