@@ -107,7 +107,8 @@ WindowDefinition makeAbout()
     int y = 52;
     for (const Row& row : rows) {
         c.push_back(label(row.caption, {120, y, 0, 0}, LabelLook::Plain, row.captionText));
-        c.push_back(label(row.value, {288, y, 0, 0}, LabelLook::Plain, row.valueText));
+        const bool address = row.valueText == author::web || row.valueText == author::email;
+        c.push_back(label(row.value, {288, y, 0, 0}, address ? LabelLook::Small : LabelLook::Plain, row.valueText));
         if (row.separator)
             c.push_back(label(row.separator, {120, y + 6, 0, 0}, LabelLook::Separator,
                               "_______________________________________________________"));

@@ -53,6 +53,7 @@ enum class LabelLook {
     Silver,      // dark text on a silver ground
     Bar,         // the main window's bottom bar fields: centred
     Warning,     // maroon
+    Small,       // dark text, a point smaller: long addresses in narrow places
 };
 
 struct Component {

@@ -86,6 +86,9 @@ void applyLook(SkinLabel& label, LabelLook look)
     case LabelLook::Warning:
         text = colour(skin::maroon);
         break;
+    case LabelLook::Small:
+        font.setPointSize(skin::fontPointSize - 1);
+        break;
     }
     palette.setColor(QPalette::WindowText, text);
     label.setPalette(palette);
