@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFont>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <filesystem>
@@ -56,6 +57,7 @@ int run(int argc, char** argv)
         core::WineRegistry registry(machine.root(), core::hostCpuMhz());
 
         chrome::PictureStore pictures;
+        QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
         HostCursor cursor;
         chrome::Context context{registry,
                                 core::settingsPathFor(executable),

@@ -5,10 +5,13 @@
 
 #include "app/definitions.h"
 #include "chrome/controls.h"
+#include "chrome/pictures.h"
 #include "chrome/skinned_window.h"
 
 #include <QLabel>
 #include <QTimer>
+
+#include <set>
 
 using namespace gui_testing;
 
@@ -117,6 +120,27 @@ TEST_F(WindowSetTest, TheColourKeyIsOutsideTheWindowShape)
     EXPECT_FALSE(shape.contains(QPoint(mainWindow().width() - 1, mainWindow().height() - 1)));
     EXPECT_TRUE(shape.contains(QPoint(mainWindow().width() / 2, mainWindow().height() / 2)));
     EXPECT_GT(m_pictures.decodedCount(), 0);
+}
+
+TEST_F(WindowSetTest, EachDistinctPictureIsDecodedOnce)
+{
+    start();
+    std::set<std::string> files;
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        for (const chrome::Component& c : definition->components) {
+            if (c.kind == chrome::ComponentKind::Picture)
+                files.insert(chrome::pictureFile(*definition, c));
+        }
+        windows().byClass(definition->className)->show();
+    }
+    for (QWidget* window : windows().windows())
+        window->hide();
+    windows().byClass("TForm64")->show();
+    EXPECT_EQ(m_pictures.decodedCount(), static_cast<int>(files.size()));
+    // Every picture is there and fits its place.
+    for (const std::string& file : files)
+        EXPECT_FALSE(m_pictures.pixmap(QString::fromStdString(file)).isNull()) << file;
+    EXPECT_EQ(m_pictures.pixmap("TForm26-Image1.jpg").size(), QSize(634, 492));
 }
 
 struct AppearanceCase {

@@ -47,6 +47,13 @@ int main(int argc, char** argv)
         }
     }
 
+    const QString icon = QStringLiteral("icon.jpg");
+    if (!pictures::writeJpeg(pictures::drawIcon(64), output.filePath(icon))) {
+        std::fprintf(stderr, "picture_generator: cannot write the icon\n");
+        return 1;
+    }
+    written.insert(icon);
+
     QStringList files(written.begin(), written.end());
     files.sort();
     QFile list(output.filePath(QStringLiteral("pictures.qrc")));

@@ -64,11 +64,9 @@ void drawTitleStrip(QPainter& p, int width, int height)
     p.fillRect(QRectF(0, height - 2, width, 2), colour(skin::accent));
 }
 
-void drawLogo(QPainter& p, const QRectF& r)
+// The emblem: a tuning dial.
+void drawDial(QPainter& p, const QRectF& dial)
 {
-    fillRounded(p, r, 10, vertical(r, colour(0x24385E), colour(0x16223A)), colour(0x4A6496));
-    // The emblem: a tuning dial.
-    const QRectF dial(r.x() + 14, r.y() + 22, 70, 70);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(vertical(dial, colour(0xFFD36B), colour(skin::accent)));
     p.setPen(QPen(colour(0xFFF1C8), 2));
@@ -78,14 +76,20 @@ void drawLogo(QPainter& p, const QRectF& r)
         p.save();
         p.translate(dial.center());
         p.rotate(i * 45.0);
-        p.drawLine(QPointF(0, -30), QPointF(0, -24));
+        p.drawLine(QPointF(0, -dial.height() * 0.43), QPointF(0, -dial.height() * 0.34));
         p.restore();
     }
     p.setPen(QPen(colour(skin::titleStrip), 5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(dial.center(), dial.center() + QPointF(16, -16));
+    p.drawLine(dial.center(), dial.center() + QPointF(dial.width() * 0.23, -dial.width() * 0.23));
     p.setBrush(colour(skin::titleStrip));
     p.setPen(Qt::NoPen);
-    p.drawEllipse(dial.center(), 5, 5);
+    p.drawEllipse(dial.center(), dial.width() * 0.07, dial.width() * 0.07);
+}
+
+void drawLogo(QPainter& p, const QRectF& r)
+{
+    fillRounded(p, r, 10, vertical(r, colour(0x24385E), colour(0x16223A)), colour(0x4A6496));
+    drawDial(p, QRectF(r.x() + 14, r.y() + 22, 70, 70));
 
     p.setPen(colour(skin::lightText));
     p.setFont(font(22, true));
@@ -326,6 +330,15 @@ QImage drawComponent(const QImage& background, const chrome::Component& componen
         fillRounded(p, area, 6, Qt::white, colour(skin::frame));
         break;
     }
+    return image;
+}
+
+QImage drawIcon(int size)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(colour(skin::titleStrip));
+    QPainter p(&image);
+    drawDial(p, QRectF(1, 1, size - 2, size - 2));
     return image;
 }
 
