@@ -93,6 +93,10 @@ public:
     virtual RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     virtual RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) = 0;
     virtual RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) = 0;
+
+    // Why the last call that did not succeed failed, in words a user can act on (for example
+    // "cannot parse /m/system.reg line 12: ..."); empty when there is nothing to tell.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 } // namespace core

@@ -13,6 +13,8 @@ namespace core {
 // HKEY_CURRENT_USER in `<root>/user.reg`, both in Wine's text format, HKEY_CLASSES_ROOT as
 // HKEY_LOCAL_MACHINE\Software\Classes, and the volatile HKEY_LOCAL_MACHINE\HARDWARE tree that
 // lives in this process's memory only. Every change is a locked read-modify-write of one file.
+// A hive is parsed again only when its file's text changed, so one object that lives as long
+// as the program makes a click cheap.
 class WineRegistry final : public RegistryApi {
 public:
     // `cpuMhz` becomes "~MHz" of HARDWARE\DESCRIPTION\System\CentralProcessor\0.
@@ -30,6 +32,7 @@ public:
     RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
     RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
+    std::string lastFailure() const override;
 
 private:
     struct State;

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core::registry {
+
+// Windows keeps times as FILETIME: 100 ns units since 1601-01-01.
+constexpr std::uint64_t FileTimeAt1970 = 116444736000000000ull;
+constexpr std::uint64_t FileTimeTicksPerSecond = 10000000ull;
+std::uint64_t currentFileTime();
+
+// The first line of every hive file.
+inline constexpr std::string_view HiveSignature = "WINE REGISTRY Version 2";
+// The header Wine writes above the keys, e.g. for `REGISTRY\Machine`.
+std::string hiveHeader(std::u16string_view rootPath);
+
+struct HiveValue {
+    std::u16string name; // empty for the unnamed value
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// Wine's escaping of a name or text: `\`, `escape1` and `escape2` get a backslash, control
+// characters their C escape or octal, units above 127 `\x` hex, so that no escape can run
+// on into the next character. A NUL as the very last unit is not written.
+void appendEscaped(std::string& out, std::u16string_view text, char escape1, char escape2);
+// One value line as Wine writes it, with its line end (and the wrapping of long hex lists).
+void appendValueLine(std::string& out, const HiveValue& value);
+
+struct HiveKey {
+    std::u16string name; // in the case it was created with
+    HiveKey* parent = nullptr;
+    std::vector<std::unique_ptr<HiveKey>> subkeys; // in case-insensitive name order
+    std::uint64_t modified = 0;                    // FILETIME
+
+    // Values, class and link are read from the key's block only when somebody asks.
+    bool loaded = false;
+    std::vector<HiveValue> values; // in case-insensitive name order
+    std::optional<std::u16string> className;
+    bool link = false;
+    int blocks = 0; // blocks of the file text that belong to this key (more than one only in hand-made files)
+    std::size_t blockHint = 0; // where its block was last seen, to find it without a search
+
+    HiveKey* findSubkey(std::u16string_view name) const;
+    // Index of the value, or -1.
+    int findValue(std::u16string_view name) const;
+};
+
+struct HiveParseError {
+    std::size_t line = 0;
+    std::string what;
+};
+
+// A hive file in memory: the tree of keys, and the file text split into a header and one
+// block per key, so that every block nobody touched is written back byte for byte. A change
+// re-serialises the blocks of the keys it touches, as Wine would write them, and places new
+// blocks in Wine's order (depth first, subkeys in case-insensitive order).
+class Hive {
+public:
+    Hive();
+    Hive(Hive&&) noexcept;
+    Hive& operator=(Hive&&) noexcept;
+    ~Hive();
+
+    // A hive without keys, as a missing file reads; `header` becomes the start of the file.
+    static Hive empty(std::string header);
+    // Parses a whole file in one pass over its text. On failure returns false with the line
+    // and the reason; `hive` is then unchanged.
+    static bool parse(std::string text, Hive& hive, HiveParseError& error);
+
+    // The text this hive was parsed from or last committed.
+    const std::string& text() const { return m_text; }
+    HiveKey& root() { return *m_root; }
+
+    HiveKey* find(std::span<const std::u16string> path);
+    // Reads values, class and link of the key from its blocks (once).
+    void load(HiveKey& key);
+
+    // Creates the keys of `path` that are missing; `created` tells whether any was.
+    HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created);
+    void setValue(HiveKey& key, HiveValue value, std::uint64_t now);
+    bool deleteValue(HiveKey& key, std::u16string_view name, std::uint64_t now);
+    // Deletes a key without subkeys (never the root).
+    void deleteKey(HiveKey& key, std::uint64_t now);
+
+    // The block Wine writes for the key as it stands (a file that Wine wrote holds exactly this).
+    std::string blockText(const HiveKey& key) const;
+
+    // The file text with every change applied.
+    std::string serialize() const;
+    // Makes `text`, which must be serialize()'s result, the new base text.
+    void commit(std::string text);
+
+private:
+    struct Block {
+        HiveKey* key = nullptr;
+        std::size_t offset = 0; // into m_text, when not owned
+        std::size_t length = 0;
+        std::string owned; // the new text of a block that was changed
+        bool isOwned = false;
+        std::string_view view(const std::string& text) const
+        {
+            return isOwned ? std::string_view(owned) : std::string_view(text).substr(offset, length);
+        }
+    };
+
+    bool needsBlock(const HiveKey& key) const;
+    // Brings the key's blocks in line with its state: one block of fresh text, or none.
+    void rewrite(HiveKey& key);
+    void removeBlocks(HiveKey& key);
+    HiveKey& insertSubkey(HiveKey& parent, std::u16string_view name);
+
+    std::string m_text;
+    std::size_t m_headerLength = 0;
+    std::vector<Block> m_blocks; // in file order
+    std::unique_ptr<HiveKey> m_root;
+};
+
+} // namespace core::registry

@@ -1,0 +1,247 @@
+#include "core/registry/tregistry.h"
+
+#include "core/error.h"
+#include "core/text/unicode.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace core {
+namespace {
+
+// A leading '\' takes the path from the root; the '\' itself is not part of the name.
+bool isRelative(std::string_view& path)
+{
+    if (!path.empty() && path.front() == '\\') {
+        path.remove_prefix(1);
+        return false;
+    }
+    return true;
+}
+
+std::string quoted(std::string_view text, std::string_view name)
+{
+    return std::string(text) + " '" + std::string(name) + "'";
+}
+
+std::vector<std::uint8_t> utf16Data(std::string_view text)
+{
+    const std::u16string units = text::toUtf16(text);
+    std::vector<std::uint8_t> data;
+    data.reserve(units.size() * 2 + 2);
+    for (const char16_t unit : units) {
+        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return data;
+}
+
+// Closes a key handle on every path out of a scope.
+class ScopedKey {
+public:
+    ScopedKey(RegistryApi& api, KeyHandle key) : m_api(api), m_key(key) {}
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    ~ScopedKey()
+    {
+        if (m_key)
+            m_api.closeKey(m_key);
+    }
+    KeyHandle get() const { return m_key; }
+
+private:
+    RegistryApi& m_api;
+    KeyHandle m_key;
+};
+
+} // namespace
+
+TRegistry::TRegistry(RegistryApi& api) : m_api(api) {}
+
+TRegistry::~TRegistry()
+{
+    CloseKey();
+}
+
+void TRegistry::SetRootKey(RootKey root)
+{
+    if (root == m_root)
+        return;
+    m_root = root;
+    CloseKey();
+}
+
+KeyHandle TRegistry::baseKey(bool relative) const
+{
+    return relative && m_current ? m_current : rootHandle(m_root);
+}
+
+KeyHandle TRegistry::getKey(std::string_view path)
+{
+    const bool relative = isRelative(path);
+    KeyHandle key;
+    if (m_api.openKey(baseKey(relative), path, Access::AllAccess, key) != RegStatus::Success)
+        return KeyHandle{};
+    return key;
+}
+
+bool TRegistry::OpenKey(std::string_view path, bool canCreate)
+{
+    const bool relative = isRelative(path);
+    KeyHandle opened;
+    const RegStatus status = !canCreate || path.empty()
+                                 ? m_api.openKey(baseKey(relative), path, Access::AllAccess, opened)
+                                 : m_api.createKey(baseKey(relative), path, Access::AllAccess, opened);
+    if (status != RegStatus::Success)
+        return false;
+    std::string newPath = relative && m_current ? m_currentPath + "\\" + std::string(path) : std::string(path);
+    CloseKey();
+    m_current = opened;
+    m_currentPath = std::move(newPath);
+    return true;
+}
+
+void TRegistry::CloseKey()
+{
+    if (m_current) {
+        m_api.closeKey(m_current);
+        m_current = KeyHandle{};
+        m_currentPath.clear();
+    }
+}
+
+void TRegistry::WriteInteger(std::string_view name, std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    const std::uint8_t data[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+                                  static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+    if (!m_current || m_api.setValue(m_current, name, RegDword, data) != RegStatus::Success)
+        throw Error(quoted("Failed to set data for", name));
+}
+
+void TRegistry::WriteString(std::string_view name, std::string_view text)
+{
+    const auto data = utf16Data(text);
+    if (!m_current || m_api.setValue(m_current, name, RegSz, data) != RegStatus::Success)
+        throw Error(quoted("Failed to set data for", name));
+}
+
+std::string TRegistry::ReadString(std::string_view name)
+{
+    RegValue value;
+    if (!m_current || m_api.queryValue(m_current, name, value) != RegStatus::Success || value.data.empty())
+        return {};
+    if (value.type != RegSz && value.type != RegExpandSz)
+        throw Error(quoted("Invalid data type for", name));
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
+        const auto unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
+        if (unit == 0)
+            break;
+        units += unit;
+    }
+    return text::toUtf8(units);
+}
+
+std::int32_t TRegistry::ReadInteger(std::string_view name)
+{
+    RegValue value;
+    // The caller's buffer holds 4 bytes: longer data does not fit, whatever its type.
+    if (!m_current || m_api.queryValue(m_current, name, value) != RegStatus::Success || value.data.size() > 4)
+        throw Error(quoted("Failed to get data for", name));
+    if (value.type != RegDword)
+        throw Error(quoted("Invalid data type for", name));
+    std::uint32_t bits = 0;
+    for (std::size_t i = 0; i < value.data.size(); ++i)
+        bits |= std::uint32_t(value.data[i]) << (8 * i);
+    return static_cast<std::int32_t>(bits);
+}
+
+bool TRegistry::ValueExists(std::string_view name)
+{
+    RegValue value;
+    return m_current && m_api.queryValue(m_current, name, value) == RegStatus::Success;
+}
+
+bool TRegistry::DeleteValue(std::string_view name)
+{
+    return m_current && m_api.deleteValue(m_current, name) == RegStatus::Success;
+}
+
+bool TRegistry::DeleteKey(std::string_view path)
+{
+    std::string_view name = path;
+    const bool relative = isRelative(name);
+    {
+        const ScopedKey target(m_api, getKey(path));
+        if (target.get()) {
+            // Subkeys are named relative to the key being deleted, so it is the open key meanwhile.
+            const KeyHandle previous = m_current;
+            struct Restore {
+                TRegistry& self;
+                KeyHandle key;
+                ~Restore() { self.setCurrentKey(key); }
+            } restore{*this, previous};
+            setCurrentKey(target.get());
+            KeyInfo info;
+            if (m_api.queryInfoKey(target.get(), info) == RegStatus::Success) {
+                for (std::uint32_t i = info.subKeys; i-- > 0;) {
+                    std::string subkey;
+                    if (m_api.enumKey(target.get(), i, subkey) == RegStatus::Success)
+                        DeleteKey(subkey);
+                }
+            }
+        }
+    }
+    return m_api.deleteKey(baseKey(relative), name) == RegStatus::Success;
+}
+
+void TRegistry::CreateKey(std::string_view path)
+{
+    std::string_view name = path;
+    const bool relative = isRelative(name);
+    KeyHandle created;
+    if (m_api.createKey(baseKey(relative), name, Access::AllAccess, created) != RegStatus::Success)
+        throw Error("Failed to create key " + std::string(path));
+    m_api.closeKey(created);
+}
+
+TRegIniFile::TRegIniFile(RegistryApi& api, std::string_view path) : TRegistry(api)
+{
+    OpenKey(path, true);
+}
+
+void TRegIniFile::WriteString(std::string_view section, std::string_view name, std::string_view text)
+{
+    CreateKey(section);
+    const ScopedKey key(m_api, getKey(section));
+    if (!key.get())
+        return;
+    const KeyHandle previous = currentKey();
+    struct Restore {
+        TRegIniFile& self;
+        KeyHandle key;
+        ~Restore() { self.setCurrentKey(key); }
+    } restore{*this, previous};
+    setCurrentKey(key.get());
+    TRegistry::WriteString(name, text);
+}
+
+std::string TRegIniFile::ReadString(std::string_view section, std::string_view name, std::string_view fallback)
+{
+    const ScopedKey key(m_api, getKey(section));
+    if (!key.get())
+        return std::string(fallback);
+    const KeyHandle previous = currentKey();
+    struct Restore {
+        TRegIniFile& self;
+        KeyHandle key;
+        ~Restore() { self.setCurrentKey(key); }
+    } restore{*this, previous};
+    setCurrentKey(key.get());
+    return ValueExists(name) ? TRegistry::ReadString(name) : std::string(fallback);
+}
+
+} // namespace core

@@ -1,0 +1,596 @@
+#include "core/registry/wine_registry.h"
+
+#include "core/io/atomic_file.h"
+#include "core/registry/hive_text.h"
+#include "core/text/unicode.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+
+namespace core {
+
+using registry::Hive;
+using registry::HiveKey;
+using registry::HiveValue;
+
+namespace {
+
+constexpr std::size_t MaxKeyNameLength = 255;    // UTF-16 units, as Windows allows
+constexpr std::size_t MaxValueNameLength = 16383; // likewise
+
+enum class Tree { System, User, Volatile };
+
+using Path = std::vector<std::u16string>;
+
+bool isHardware(const Path& path)
+{
+    return !path.empty() && text::equalNoCase(path[0], u"HARDWARE");
+}
+
+bool isAccessError(std::error_code error)
+{
+    return error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+           error == std::errc::read_only_file_system;
+}
+
+} // namespace
+
+struct WineRegistry::State {
+    struct HiveFile {
+        std::filesystem::path path;
+        std::u16string rootPath; // what the header calls the hive's root
+        std::optional<Hive> hive; // the last parse, reused while the file's text stays the same
+        bool missing = false;     // `hive` stands for a file that does not exist
+    };
+    struct OpenKey {
+        Tree tree; // System or User; the volatile tree is told by the path
+        Path path;
+        Access access;
+    };
+    struct Location {
+        Tree tree = Tree::System;
+        Path path;
+        Access access = Access::AllAccess;
+        bool isRoot = false;
+    };
+
+    std::filesystem::path root;
+    SystemCalls& calls;
+    HiveFile system;
+    HiveFile user;
+    Hive volatileHive;
+    std::unordered_map<std::uint32_t, OpenKey> handles;
+    std::uint32_t nextHandle = 1;
+    std::string lastFailure;
+
+    State(std::filesystem::path rootFolder, SystemCalls& systemCalls)
+        : root(std::move(rootFolder)), calls(systemCalls)
+    {
+        system.path = root / "system.reg";
+        system.rootPath = u"REGISTRY\\Machine";
+        user.path = root / "user.reg";
+        user.rootPath = u"REGISTRY\\User\\S-1-5-21-0-0-0-1000";
+        volatileHive = Hive::empty({});
+    }
+
+    RegStatus fail(RegStatus status, std::string reason)
+    {
+        lastFailure = std::move(reason);
+        return status;
+    }
+
+    HiveFile& fileOf(Tree tree) { return tree == Tree::User ? user : system; }
+
+    static Tree treeOf(Tree tree, const Path& path)
+    {
+        return tree == Tree::System && isHardware(path) ? Tree::Volatile : tree;
+    }
+
+    RegStatus locate(KeyHandle key, Location& location)
+    {
+        location = Location{};
+        if (key == rootHandle(RootKey::CurrentUser)) {
+            location.tree = Tree::User;
+            location.isRoot = true;
+        } else if (key == rootHandle(RootKey::LocalMachine)) {
+            location.isRoot = true;
+        } else if (key == rootHandle(RootKey::ClassesRoot)) {
+            location.path = {u"Software", u"Classes"};
+            location.isRoot = true;
+        } else {
+            const auto it = handles.find(key.id);
+            if (it == handles.end())
+                return fail(RegStatus::InvalidHandle, "the key handle is not open");
+            location.tree = it->second.tree;
+            location.path = it->second.path;
+            location.access = it->second.access;
+        }
+        return RegStatus::Success;
+    }
+
+    RegStatus splitPath(std::string_view path, Path& out)
+    {
+        std::size_t pos = 0;
+        while (!path.empty() && pos <= path.size()) {
+            const std::size_t end = std::min(path.find('\\', pos), path.size());
+            std::u16string name = text::toUtf16(path.substr(pos, end - pos));
+            if (name.empty() || name.size() > MaxKeyNameLength || name.find(u'\0') != std::u16string::npos)
+                return fail(RegStatus::InvalidParameter,
+                            "\"" + std::string(path) + "\" is not a key name the registry takes");
+            out.push_back(std::move(name));
+            pos = end + 1;
+        }
+        return RegStatus::Success;
+    }
+
+    RegStatus checkValueName(std::string_view name, std::u16string& out)
+    {
+        out = text::toUtf16(name);
+        if (out.size() > MaxValueNameLength || out.find(u'\0') != std::u16string::npos)
+            return fail(RegStatus::InvalidParameter, "the value name is not one the registry takes");
+        return RegStatus::Success;
+    }
+
+    // Whether this process may change the hive that holds `tree`.
+    RegStatus checkWritable(Tree tree)
+    {
+        const auto& file = fileOf(tree == Tree::Volatile ? Tree::System : tree).path;
+        if (io::canReplace(calls, file))
+            return RegStatus::Success;
+        struct stat info {};
+        if (calls.stat(root.c_str(), &info) != 0)
+            return fail(RegStatus::AccessDenied, "the machine folder " + root.string() + " does not exist");
+        return fail(RegStatus::AccessDenied, file.string() + " may not be written by this user");
+    }
+
+    // The hive as its file reads now, parsed again only when the text changed.
+    RegStatus loadHive(Tree tree, Hive*& hive)
+    {
+        if (tree == Tree::Volatile) {
+            hive = &volatileHive;
+            return RegStatus::Success;
+        }
+        HiveFile& file = fileOf(tree);
+        std::string text;
+        const std::error_code error = io::readFile(calls, file.path, text);
+        if (error == std::errc::no_such_file_or_directory) {
+            if (!file.hive || !file.missing) {
+                file.hive = Hive::empty(registry::hiveHeader(file.rootPath));
+                file.missing = true;
+            }
+        } else if (error) {
+            file.hive.reset();
+            return fail(RegStatus::BadHive, "cannot read " + file.path.string() + ": " + error.message());
+        } else if (!file.hive || file.missing || file.hive->text() != text) {
+            Hive parsed;
+            registry::HiveParseError parseError;
+            if (!Hive::parse(std::move(text), parsed, parseError)) {
+                file.hive.reset();
+                return fail(RegStatus::BadHive, "cannot parse " + file.path.string() + " line " +
+                                                    std::to_string(parseError.line) + ": " + parseError.what);
+            }
+            file.hive = std::move(parsed);
+            file.missing = false;
+        }
+        hive = &*file.hive;
+        return RegStatus::Success;
+    }
+
+    // Wine's server keeps the hives of a prefix in memory and writes them back when it ends, so
+    // while it runs the files are its own. It holds an fcntl lock on `lock` in its server folder,
+    // named after the prefix folder's device and inode.
+    bool wineServerHolds(std::string& reason)
+    {
+        struct stat info {};
+        if (calls.stat(root.c_str(), &info) != 0)
+            return false;
+        char serverName[64];
+        std::snprintf(serverName, sizeof serverName, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                      static_cast<unsigned long long>(info.st_ino));
+        std::vector<std::filesystem::path> temporaryFolders{"/tmp"};
+        if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && std::filesystem::path(tmpdir) != "/tmp")
+            temporaryFolders.emplace_back(tmpdir);
+        std::vector<std::string> serverRoots{".wine-" + std::to_string(::getuid())};
+        // Debian's Wine puts its server folder in a fresh /tmp/wine-XXXXXX and names it in the prefix.
+        std::string named;
+        if (!io::readFile(calls, root / "wineserver", named)) {
+            while (!named.empty() && (named.back() == '\n' || named.back() == '\r' || named.back() == ' '))
+                named.pop_back();
+            if (!named.empty() && named.find('/') == std::string::npos && named != "." && named != "..")
+                serverRoots.push_back(named);
+        }
+        for (const auto& folder : temporaryFolders) {
+            for (const auto& serverRoot : serverRoots) {
+                const auto lockFile = folder / serverRoot / serverName / "lock";
+                const int fd = calls.open(lockFile.c_str(), O_RDONLY);
+                if (fd < 0)
+                    continue;
+                struct flock lock {};
+                lock.l_type = F_WRLCK;
+                lock.l_whence = SEEK_SET;
+                const int rc = calls.fcntlLock(fd, F_GETLK, &lock);
+                const int error = errno;
+                calls.close(fd);
+                if (rc != 0) {
+                    reason = "cannot tell whether Wine's server uses " + root.string() + " (" + lockFile.string() +
+                             ": " + std::generic_category().message(error) + ")";
+                    return true;
+                }
+                if (lock.l_type != F_UNLCK) {
+                    reason = "the registry files in " + root.string() +
+                             " are in use by Wine's server (process " + std::to_string(lock.l_pid) + ")";
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    using Change = std::function<RegStatus(Hive& hive, std::uint64_t now, bool& changed)>;
+
+    // A change is: lock the folder, read the file, check it parses, change, replace the file.
+    RegStatus modify(Tree tree, const Change& change)
+    {
+        bool changed = false;
+        if (tree == Tree::Volatile)
+            return change(volatileHive, registry::currentFileTime(), changed);
+
+        HiveFile& file = fileOf(tree);
+        io::FolderLock lock;
+        if (const auto error = io::FolderLock::acquire(calls, root, lock)) {
+            if (error == std::errc::no_such_file_or_directory)
+                return fail(RegStatus::AccessDenied, "the machine folder " + root.string() + " does not exist");
+            return fail(RegStatus::BadHive, "cannot lock " + root.string() + ": " + error.message());
+        }
+        if (std::string reason; wineServerHolds(reason))
+            return fail(RegStatus::BadHive, reason);
+        if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
+            return status;
+        Hive* hive = nullptr;
+        if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
+            return status;
+        const RegStatus status = change(*hive, registry::currentFileTime(), changed);
+        if (!changed)
+            return status;
+        std::string text = hive->serialize();
+        if (const auto error = io::replaceFile(calls, file.path, text)) {
+            // The parse in memory holds a change that did not reach the file.
+            file.hive.reset();
+            return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
+                        "cannot write " + file.path.string() + ": " + error.message());
+        }
+        hive->commit(std::move(text));
+        file.missing = false;
+        return status;
+    }
+
+    // Runs `read` on the key of a location, or reports why it cannot.
+    RegStatus withKey(const Location& location, const std::function<RegStatus(Hive&, HiveKey*)>& read)
+    {
+        const Tree tree = treeOf(location.tree, location.path);
+        Hive* hive = nullptr;
+        if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
+            return status;
+        HiveKey* key = hive->find(location.path);
+        if (!key && !location.isRoot)
+            return fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+        // A predefined key always exists; while it has nothing in the file it reads as empty.
+        return read(*hive, key);
+    }
+
+    KeyHandle newHandle(Tree tree, Path path, Access access)
+    {
+        while (handles.count(nextHandle) || nextHandle == 0 || nextHandle >= 0x80000000u)
+            nextHandle = nextHandle >= 0x80000000u ? 1 : nextHandle + 1;
+        const std::uint32_t id = nextHandle++;
+        handles.emplace(id, OpenKey{tree, std::move(path), access});
+        return KeyHandle{id};
+    }
+
+    // HKEY_LOCAL_MACHINE itself lists the file's keys and the volatile HARDWARE tree together.
+    std::vector<const HiveKey*> subkeysOf(const Location& location, HiveKey* key)
+    {
+        std::vector<const HiveKey*> list;
+        if (key)
+            for (const auto& subkey : key->subkeys)
+                list.push_back(subkey.get());
+        if (location.tree == Tree::System && location.path.empty()) {
+            std::erase_if(list, [](const HiveKey* k) { return text::equalNoCase(k->name, u"HARDWARE"); });
+            for (const auto& subkey : volatileHive.root().subkeys)
+                list.push_back(subkey.get());
+            std::sort(list.begin(), list.end(),
+                      [](const HiveKey* a, const HiveKey* b) { return text::compareNoCase(a->name, b->name) < 0; });
+        }
+        return list;
+    }
+};
+
+WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls)
+    : m_state(std::make_unique<State>(std::move(root), calls))
+{
+    const Path processor{u"HARDWARE", u"DESCRIPTION", u"System", u"CentralProcessor", u"0"};
+    bool created = false;
+    const auto now = registry::currentFileTime();
+    HiveKey& key = m_state->volatileHive.create(processor, now, created);
+    HiveValue mhz{u"~MHz", RegDword,
+                  {static_cast<std::uint8_t>(cpuMhz), static_cast<std::uint8_t>(cpuMhz >> 8),
+                   static_cast<std::uint8_t>(cpuMhz >> 16), static_cast<std::uint8_t>(cpuMhz >> 24)}};
+    m_state->volatileHive.setValue(key, std::move(mhz), now);
+}
+
+WineRegistry::~WineRegistry() = default;
+
+std::string WineRegistry::lastFailure() const
+{
+    return m_state->lastFailure;
+}
+
+RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
+{
+    auto& s = *m_state;
+    opened = KeyHandle{};
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
+        return status;
+    Path full = location.path;
+    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
+        return status;
+    const Tree tree = State::treeOf(location.tree, full);
+
+    Hive* hive = nullptr;
+    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
+        return status;
+    const bool exists = hive->find(full) != nullptr;
+    if (!exists && !location.isRoot && !hive->find(location.path))
+        return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+    if (access == Access::AllAccess || !exists)
+        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+            return writable;
+    if (!exists) {
+        const RegStatus created = s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
+            if (!location.isRoot && !hive.find(location.path))
+                return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+            hive.create(full, now, changed);
+            return RegStatus::Success;
+        });
+        if (created != RegStatus::Success)
+            return created;
+    }
+    opened = s.newHandle(location.tree, std::move(full), access);
+    return RegStatus::Success;
+}
+
+RegStatus WineRegistry::openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
+{
+    auto& s = *m_state;
+    opened = KeyHandle{};
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
+        return status;
+    Path full = location.path;
+    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
+        return status;
+    const Tree tree = State::treeOf(location.tree, full);
+    Hive* hive = nullptr;
+    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
+        return status;
+    if (!hive->find(full)) {
+        if (!location.isRoot && !hive->find(location.path))
+            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+        return s.fail(RegStatus::NotFound, "the key does not exist");
+    }
+    if (access == Access::AllAccess)
+        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+            return writable;
+    opened = s.newHandle(location.tree, std::move(full), access);
+    return RegStatus::Success;
+}
+
+RegStatus WineRegistry::closeKey(KeyHandle key)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    if (key == rootHandle(RootKey::CurrentUser) || key == rootHandle(RootKey::LocalMachine) ||
+        key == rootHandle(RootKey::ClassesRoot))
+        return RegStatus::Success;
+    if (s.handles.erase(key.id) == 0)
+        return s.fail(RegStatus::InvalidHandle, "the key handle is not open");
+    return RegStatus::Success;
+}
+
+RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint32_t type,
+                                 std::span<const std::uint8_t> data)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    if (location.access != Access::AllAccess)
+        return s.fail(RegStatus::AccessDenied, "the key was opened for reading only");
+    HiveValue value;
+    if (const RegStatus status = s.checkValueName(name, value.name); status != RegStatus::Success)
+        return status;
+    value.type = type;
+    value.data.assign(data.begin(), data.end());
+    const Tree tree = State::treeOf(location.tree, location.path);
+    if (tree == Tree::Volatile)
+        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+            return writable;
+    return s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
+        HiveKey* target = hive.find(location.path);
+        if (!target && !location.isRoot)
+            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+        if (!target) {
+            bool created = false;
+            target = &hive.create(location.path, now, created);
+        }
+        hive.setValue(*target, std::move(value), now);
+        changed = true;
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValue& value)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    const std::u16string wanted = text::toUtf16(name);
+    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+        if (!target)
+            return s.fail(RegStatus::NotFound, "the value does not exist");
+        hive.load(*target);
+        const int index = target->findValue(wanted);
+        if (index < 0)
+            return s.fail(RegStatus::NotFound, "the value does not exist");
+        const HiveValue& found = target->values[std::size_t(index)];
+        value.name = text::toUtf8(found.name);
+        value.type = found.type;
+        value.data = found.data;
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    if (location.access != Access::AllAccess)
+        return s.fail(RegStatus::AccessDenied, "the key was opened for reading only");
+    const std::u16string wanted = text::toUtf16(name);
+    const Tree tree = State::treeOf(location.tree, location.path);
+    // Deleting what is not there changes nothing, so it must not rewrite the file.
+    bool present = false;
+    if (const RegStatus status = s.withKey(location, [&](Hive& hive, HiveKey* target) {
+            if (target) {
+                hive.load(*target);
+                present = target->findValue(wanted) >= 0;
+            }
+            return RegStatus::Success;
+        });
+        status != RegStatus::Success)
+        return status;
+    if (!present)
+        return s.fail(RegStatus::NotFound, "the value does not exist");
+    if (tree == Tree::Volatile)
+        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+            return writable;
+    return s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
+        HiveKey* target = hive.find(location.path);
+        if (!target && !location.isRoot)
+            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+        changed = target && hive.deleteValue(*target, wanted, now);
+        return changed ? RegStatus::Success : s.fail(RegStatus::NotFound, "the value does not exist");
+    });
+}
+
+RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
+        return status;
+    Path full = location.path;
+    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
+        return status;
+    if (location.isRoot && full.size() == location.path.size())
+        return s.fail(RegStatus::AccessDenied, "a predefined key cannot be deleted");
+    const Tree tree = State::treeOf(location.tree, full);
+    Hive* hive = nullptr;
+    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
+        return status;
+    if (HiveKey* target = hive->find(full); !target)
+        return s.fail(RegStatus::NotFound, "the key does not exist");
+    else if (!target->subkeys.empty())
+        return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
+    if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+        return writable;
+    return s.modify(tree, [&](Hive& current, std::uint64_t now, bool& changed) {
+        HiveKey* target = current.find(full);
+        if (!target)
+            return s.fail(RegStatus::NotFound, "the key does not exist");
+        if (!target->subkeys.empty())
+            return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
+        current.deleteKey(*target, now);
+        changed = true;
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string& name)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    return s.withKey(location, [&](Hive&, HiveKey* target) {
+        const auto subkeys = s.subkeysOf(location, target);
+        if (index >= subkeys.size())
+            return s.fail(RegStatus::NoMoreItems, "no more subkeys");
+        name = text::toUtf8(subkeys[index]->name);
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& value)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+        if (target)
+            hive.load(*target);
+        if (!target || index >= target->values.size())
+            return s.fail(RegStatus::NoMoreItems, "no more values");
+        const HiveValue& found = target->values[index];
+        value.name = text::toUtf8(found.name);
+        value.type = found.type;
+        value.data = found.data;
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    State::Location location;
+    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+        return status;
+    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+        info = KeyInfo{};
+        const auto subkeys = s.subkeysOf(location, target);
+        info.subKeys = static_cast<std::uint32_t>(subkeys.size());
+        for (const HiveKey* subkey : subkeys)
+            info.maxSubKeyLength = std::max(info.maxSubKeyLength, static_cast<std::uint32_t>(subkey->name.size()));
+        if (target) {
+            hive.load(*target);
+            info.values = static_cast<std::uint32_t>(target->values.size());
+            info.lastWriteTime = target->modified;
+            if (target->className)
+                info.className = text::toUtf8(*target->className);
+        }
+        return RegStatus::Success;
+    });
+}
+
+} // namespace core
