@@ -21,9 +21,12 @@ EnvironmentLookup hostEnvironment();
 class Machine {
 public:
     // `WINEPREFIX` when set, else `$XDG_DATA_HOME/kwintor-dostrojnik/machine`
-    // (`~/.local/share/...` when XDG_DATA_HOME is unset).
+    // (`~/.local/share/...` when XDG_DATA_HOME is unset, the home folder being HOME or, without
+    // it, the password database's). Throws core::Error when no home folder can be found.
     static std::filesystem::path locateRoot(const EnvironmentLookup& environment);
 
+    // `userName` names the user's folder under C:\users, so a character that cannot be in a
+    // folder name ('/' or '\\') becomes '_'.
     Machine(std::filesystem::path root, std::string userName);
 
     const std::filesystem::path& root() const { return m_root; }
@@ -58,5 +61,10 @@ private:
 std::string hostUserName();
 // The host processor's clock in MHz as a whole number, 0 when it cannot be told.
 std::uint32_t hostCpuMhz();
+
+// Reads a whole file; empty optional when it cannot be read. A seam for hostCpuMhz.
+using FileReader = std::function<std::optional<std::string>(const std::filesystem::path& path)>;
+// The clock from cpufreq's highest frequency (kHz), else from "cpu MHz" of /proc/cpuinfo.
+std::uint32_t cpuMhzFrom(const FileReader& read);
 
 } // namespace core

@@ -1,0 +1,87 @@
+#include "core/shell/shell_command.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+extern char** environ;
+
+namespace core {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HostProcessRunner final : public ProcessRunner {
+public:
+    bool runAndWait(const fs::path& program, const std::vector<std::string>& arguments) override
+    {
+        std::vector<std::string> strings;
+        strings.reserve(arguments.size() + 1);
+        strings.push_back(program.string());
+        strings.insert(strings.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& s : strings)
+            argv.push_back(s.data());
+        argv.push_back(nullptr);
+
+        pid_t child = 0;
+        if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+            return false;
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return true;
+    }
+};
+
+bool isExecutableFile(const fs::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<fs::path> findInterpreter(const EnvironmentLookup& environment)
+{
+    if (const auto comspec = environment("COMSPEC"); comspec && !comspec->empty())
+        return fs::path(*comspec);
+    const auto path = environment("PATH");
+    if (!path)
+        return std::nullopt;
+    std::string_view rest = *path;
+    for (;;) {
+        const size_t colon = rest.find(':');
+        const std::string_view folder = rest.substr(0, colon);
+        // An empty entry of PATH is the current folder.
+        const fs::path candidate = fs::path(folder.empty() ? "." : std::string(folder)) / "CMD.EXE";
+        if (isExecutableFile(candidate))
+            return candidate;
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        rest.remove_prefix(colon + 1);
+    }
+}
+
+} // namespace
+
+ProcessRunner& hostProcessRunner()
+{
+    // Stateless, so one shared instance is as good as many.
+    static HostProcessRunner runner;
+    return runner;
+}
+
+void shellCommand(std::string_view commandLine, const EnvironmentLookup& environment, ProcessRunner& runner)
+{
+    // Callers rely on this never failing visibly: whatever goes wrong, nothing is reported.
+    try {
+        if (const auto interpreter = findInterpreter(environment))
+            runner.runAndWait(*interpreter, {"/c", std::string(commandLine)});
+    } catch (...) {
+    }
+}
+
+} // namespace core
