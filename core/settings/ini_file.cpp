@@ -245,6 +245,12 @@ std::string oneLine(std::string_view text)
     return out;
 }
 
+// A section or key name as the file holds it: on one line, without surrounding blanks.
+std::string cleanName(std::string_view name)
+{
+    return std::string(trim(oneLine(name)));
+}
+
 bool endsWithLineEnd(std::string_view text)
 {
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
@@ -303,8 +309,9 @@ std::optional<std::string> TIniFile::readRaw(std::string_view section, std::stri
     if (io::readFile(m_calls, m_path, contents))
         return std::nullopt;
     const Document document(contents);
+    // Names are taken as a write stores them, so what was written is found again.
     const Location location =
-        locate(document, Name(section, document.encoding), Name(key, document.encoding));
+        locate(document, Name(cleanName(section), document.encoding), Name(cleanName(key), document.encoding));
     if (!location.keyFound)
         return std::nullopt;
     const std::string_view value = unquote(location.value);
@@ -358,8 +365,10 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         throw refused(); // a file we cannot read is never overwritten
 
     const Document document(contents);
+    const std::string sectionName = cleanName(section);
+    const std::string keyName = cleanName(key);
     const Location location =
-        locate(document, Name(oneLine(section), document.encoding), Name(oneLine(key), document.encoding));
+        locate(document, Name(sectionName, document.encoding), Name(keyName, document.encoding));
     const std::string encodedValue = encode(oneLine(value), document.encoding);
 
     std::string updated;
@@ -377,7 +386,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         updated.append(contents, 0, after.next);
         if (after.next == after.end)
             updated += LineEnd; // the last line had no line end
-        updated += encode(oneLine(key), document.encoding);
+        updated += encode(keyName, document.encoding);
         updated += '=';
         updated += encodedValue;
         updated += LineEnd;
@@ -387,10 +396,10 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         if (updated.size() > document.bodyStart && !endsWithLineEnd(updated))
             updated += LineEnd;
         updated += '[';
-        updated += encode(oneLine(section), document.encoding);
+        updated += encode(sectionName, document.encoding);
         updated += ']';
         updated += LineEnd;
-        updated += encode(oneLine(key), document.encoding);
+        updated += encode(keyName, document.encoding);
         updated += '=';
         updated += encodedValue;
         updated += LineEnd;

@@ -256,6 +256,9 @@ TEST(IniFile, WrittenTextStaysOnItsLine)
     EXPECT_EQ(readText(path), "[U\xBFytkownik]\r\nNazwa=Jan Kowalski [Okno] X\r\n[S]\r\nzero=ab\r\n?=?\r\n");
     EXPECT_EQ(ini.ReadString("Okno", "X", "none"), "none");
     EXPECT_EQ(ini.ReadString("S", "Ā", ""), "?"); // found again by the name it was written with
+    ini.WriteString("Dwie\nlinie", "klucz\r\n", "1");
+    EXPECT_EQ(ini.ReadString("Dwie\nlinie", "klucz\r\n", ""), "1");
+    EXPECT_EQ(ini.ReadString("Dwie linie", "klucz", ""), "1");
 }
 
 TEST(IniFile, AFileSavedAsUtf8WithAByteOrderMarkStaysUtf8)
