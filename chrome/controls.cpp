@@ -52,7 +52,8 @@ void PictureControl::mousePressEvent(QMouseEvent* event)
 
 void PictureControl::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
+    // Any button drags; only the left one clicks.
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     emit mouseUp();
@@ -74,7 +75,8 @@ void SkinLabel::mousePressEvent(QMouseEvent* event)
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
+    // Any button drags; only the left one clicks.
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     emit mouseUp();

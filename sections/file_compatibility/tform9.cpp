@@ -4,9 +4,21 @@
 
 TForm9::TForm9(chrome::Context& context)
     : chrome::SectionWindow(context, sections::fileCompatibilityDefinition())
+    , Strona11(label("Strona11"))
+    , Strona12(label("Strona12"))
+    , Strona21(label("Strona21"))
+    , Strona22(label("Strona22"))
+    , Strona23(label("Strona23"))
+    , Strona24(label("Strona24"))
+    , Strona25(label("Strona25"))
+    , Label2(label("Label2"))
+    , Label10(label("Label10"))
+    , Label11(label("Label11"))
+    , Image11(picture("Image11"))
+    , Image12(picture("Image12"))
 {
-    connect(picture("Image11"), &chrome::PictureControl::clicked, this, [this] { handle([this] { Image11Click(); }); });
-    connect(picture("Image12"), &chrome::PictureControl::clicked, this, [this] { handle([this] { Image12Click(); }); });
+    connect(Image11, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image11Click(); }); });
+    connect(Image12, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image12Click(); }); });
     connect(timer("Timer3"), &QTimer::timeout, this, [this] { handle([this] { Timer3Timer(); }); });
     // FormCreate: comments are on as soon as the window exists.
     commentsOnTimer()->start();
@@ -14,21 +26,21 @@ TForm9::TForm9(chrome::Context& context)
 
 bool TForm9::descriptionPageShown() const
 {
-    return !label("Strona11")->isHidden();
+    return !Strona11->isHidden();
 }
 
 bool TForm9::commentsPageShown() const
 {
-    return !label("Strona21")->isHidden();
+    return !Strona21->isHidden();
 }
 
 void TForm9::showPage(bool description)
 {
-    label("Strona11")->setVisible(description);
-    label("Strona12")->setVisible(description);
-    label("Strona21")->setVisible(!description);
-    label("Strona22")->setVisible(!description);
-    label("Strona23")->setVisible(!description);
+    Strona11->setVisible(description);
+    Strona12->setVisible(description);
+    Strona21->setVisible(!description);
+    Strona22->setVisible(!description);
+    Strona23->setVisible(!description);
 }
 
 void TForm9::Image11Click()
@@ -46,25 +58,25 @@ void TForm9::Timer3Timer()
 {
     // Keeps the paging controls and the comments arrows in step with the page shown.
     if (descriptionPageShown()) {
-        label("Strona21")->hide();
-        label("Strona24")->hide();
-        label("Strona25")->hide();
+        Strona21->hide();
+        Strona24->hide();
+        Strona25->hide();
     }
     if (commentsPageShown()) {
-        if (commentsLabel()->text() == QLatin1String("Tak"))
-            label("Strona24")->show();
-        else if (commentsLabel()->text() == QLatin1String("Nie"))
-            label("Strona25")->show();
-        picture("Image12")->show();
-        label("Label11")->show();
-        picture("Image11")->hide();
-        label("Label10")->hide();
+        if (Label2->text() == QLatin1String("Tak"))
+            Strona24->show();
+        else if (Label2->text() == QLatin1String("Nie"))
+            Strona25->show();
+        Image12->show();
+        Label11->show();
+        Image11->hide();
+        Label10->hide();
     }
     if (descriptionPageShown()) {
-        picture("Image12")->hide();
-        label("Label11")->hide();
-        picture("Image11")->show();
-        label("Label10")->show();
+        Image12->hide();
+        Label11->hide();
+        Image11->show();
+        Label10->show();
     }
 }
 
@@ -73,9 +85,9 @@ void TForm9::commentsOn()
     setHintsShown(true);
     assignHints();
     if (commentsPageShown())
-        label("Strona24")->show();
-    commentsLabel()->setText(QStringLiteral("Tak"));
-    label("Strona25")->hide();
+        Strona24->show();
+    Label2->setText(QStringLiteral("Tak"));
+    Strona25->hide();
     commentsOnTimer()->stop();
 }
 
@@ -83,8 +95,8 @@ void TForm9::commentsOff()
 {
     setHintsShown(false);
     if (commentsPageShown())
-        label("Strona25")->show();
-    commentsLabel()->setText(QStringLiteral("Nie"));
-    label("Strona24")->hide();
+        Strona25->show();
+    Label2->setText(QStringLiteral("Nie"));
+    Strona24->hide();
     commentsOffTimer()->stop();
 }

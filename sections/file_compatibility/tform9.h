@@ -22,4 +22,18 @@ private:
     void Image12Click();
     void Timer3Timer();
     void showPage(bool description);
+
+    // The paging timer ticks a hundred times a second: its components are looked up once.
+    chrome::SkinLabel* Strona11;
+    chrome::SkinLabel* Strona12;
+    chrome::SkinLabel* Strona21;
+    chrome::SkinLabel* Strona22;
+    chrome::SkinLabel* Strona23;
+    chrome::SkinLabel* Strona24;
+    chrome::SkinLabel* Strona25;
+    chrome::SkinLabel* Label2;
+    chrome::SkinLabel* Label10;
+    chrome::SkinLabel* Label11;
+    chrome::PictureControl* Image11;
+    chrome::PictureControl* Image12;
 };
