@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# An error that escapes start-up (here: a machine folder that cannot be made) shows the error box,
+# and the program ends with exit code 0 once it is confirmed.
+#     startup_error_test.sh <dostrojnik>
+set -euo pipefail
+program=$1
+if [[ -z "${DISPLAY:-}" ]]; then
+    echo "no X display"
+    exit 77
+fi
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$program" "$work/dostrojnik"
+WINEPREFIX=/proc/no-such-folder/machine QT_QPA_PLATFORM=xcb "$work/dostrojnik" > "$work/output.txt" 2>&1 &
+pid=$!
+
+box=
+for _ in $(seq 100); do
+    if info=$(xwininfo -name "Kwintor Dostrojnik 2004" 2>/dev/null) && grep -q "IsViewable" <<<"$info"; then
+        box=$(awk '/Window id:/ {print $4}' <<<"$info")
+        break
+    fi
+    sleep 0.1
+done
+if [[ -z "$box" ]]; then
+    echo "FAIL: no error box"
+    cat "$work/output.txt"
+    exit 1
+fi
+# The error box, not the main window: it is small and the program has made no settings file.
+width=$(xwininfo -id "$box" | awk '/Width:/ {print $2}')
+if [[ "$width" == 574 ]]; then
+    echo "FAIL: the main window came up instead of the error box"
+    exit 1
+fi
+echo "ok: error box shown"
+# The box may be gone before the key is released, which xdotool reports as an error.
+xdotool key --window "$box" Return 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+pid=
+if [[ $status != 0 ]]; then
+    echo "FAIL: exit code $status"
+    exit 1
+fi
+echo "ok: exit code 0"
+[[ ! -e "$work/dostrojnik.ini" ]]
