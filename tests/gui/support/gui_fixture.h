@@ -58,7 +58,7 @@ protected:
     void pressOn(QWidget& window, const QString& name);
     void releaseOn(QWidget& window, const QString& name);
     // Lets the timers run for a while.
-    static void runTimers(int milliseconds = 60) { QTest::qWait(milliseconds); }
+    static void runTimers(int milliseconds = 100) { QTest::qWait(milliseconds); }
 
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
