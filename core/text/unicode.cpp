@@ -114,23 +114,23 @@ std::string toUtf8(std::u16string_view utf16)
     return out;
 }
 
-char16_t upcase(char16_t c)
+char16_t lowcase(char16_t c)
 {
     if (c < 0x80)
-        return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+        return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
     if (c >= 0xD800 && c <= 0xDFFF)
         return c;
-    const wint_t upper = towupper_l(static_cast<wint_t>(c), unicodeLocale());
+    const wint_t lower = towlower_l(static_cast<wint_t>(c), unicodeLocale());
     // A mapping that leaves the Basic Multilingual Plane cannot be kept per UTF-16 unit.
-    return upper < 0x10000 ? static_cast<char16_t>(upper) : c;
+    return lower < 0x10000 ? static_cast<char16_t>(lower) : c;
 }
 
 int compareNoCase(std::u16string_view a, std::u16string_view b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
-        const char16_t x = upcase(a[i]);
-        const char16_t y = upcase(b[i]);
+        const char16_t x = lowcase(a[i]);
+        const char16_t y = lowcase(b[i]);
         if (x != y)
             return x < y ? -1 : 1;
     }
@@ -156,7 +156,7 @@ bool equalNoCase(std::string_view utf8a, std::string_view utf8b)
                 ascii = false;
                 break;
             }
-            same = upcase(x) == upcase(y);
+            same = lowcase(x) == lowcase(y);
         }
         if (ascii)
             return same;

@@ -11,8 +11,9 @@ namespace core::text {
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
 
-// Windows compares registry names per UTF-16 unit after simple upper-casing.
-char16_t upcase(char16_t c);
+// Names are compared per UTF-16 unit after simple lower-casing, which is also the order in
+// which Wine keeps keys and values in its registry files ('_' sorts before 'a').
+char16_t lowcase(char16_t c);
 int compareNoCase(std::u16string_view a, std::u16string_view b);
 bool equalNoCase(std::u16string_view a, std::u16string_view b);
 bool equalNoCase(std::string_view utf8a, std::string_view utf8b);

@@ -33,4 +33,5 @@ TEST(Unicode, ComparesWithoutRegardToCase)
     EXPECT_LT(compareNoCase(u"abc", u"ABD"), 0);
     EXPECT_LT(compareNoCase(u"ab", u"AB\\"), 0);
     EXPECT_EQ(compareNoCase(u"Ą", u"ą"), 0);
+    EXPECT_LT(compareNoCase(u"A_B", u"AB"), 0); // Wine's order: '_' before the letters
 }
