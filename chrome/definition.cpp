@@ -44,6 +44,30 @@ Component timer(std::string name, int interval, bool enabled)
     return c;
 }
 
+OptionRow writeInteger(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
+                       std::int32_t value)
+{
+    OptionRow row{std::move(target), root, std::move(key), createKey, {}, {}};
+    row.steps.push_back({OptionStepKind::WriteInteger, std::move(name), value, {}});
+    return row;
+}
+
+OptionRow writeString(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
+                      std::string text)
+{
+    OptionRow row{std::move(target), root, std::move(key), createKey, {}, {}};
+    row.steps.push_back({OptionStepKind::WriteString, std::move(name), 0, std::move(text)});
+    return row;
+}
+
+OptionRow commandLines(std::string target, std::vector<std::string> commands)
+{
+    OptionRow row;
+    row.target = std::move(target);
+    row.commands = std::move(commands);
+    return row;
+}
+
 const Component* WindowDefinition::find(const std::string& name) const
 {
     for (const Component& c : components) {

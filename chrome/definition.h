@@ -128,6 +128,13 @@ struct OptionRow {
     std::vector<std::string> commands;
 };
 
+// Option rows as the section tables give them.
+OptionRow writeInteger(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
+                       std::int32_t value);
+OptionRow writeString(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
+                      std::string text);
+OptionRow commandLines(std::string target, std::vector<std::string> commands);
+
 struct WindowDefinition {
     std::string className;     // "TForm64"
     std::string componentName; // "Form64"

@@ -1,10 +1,9 @@
 #include "chrome/skinned_window.h"
 
+#include "chrome/option_executor.h"
 #include "chrome/pictures.h"
 #include "chrome/picture_store.h"
 #include "chrome/skin.h"
-
-#include "core/registry/tregistry.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -300,33 +299,6 @@ void SkinnedWindow::dragStep()
     // The top-left corner goes to the cursor; the grab point is not kept.
     move(m_context.cursor.position().x(), y());
     move(x(), m_context.cursor.position().y());
-}
-
-void runOption(const OptionRow& row, Context& context)
-{
-    for (const std::string& command : row.commands)
-        context.shell(command);
-    if (row.steps.empty())
-        return;
-    core::TRegistry registry(context.registry);
-    registry.SetRootKey(row.root);
-    registry.OpenKey(row.key, row.createKey);
-    for (const OptionStep& step : row.steps) {
-        switch (step.kind) {
-        case OptionStepKind::WriteInteger:
-            registry.WriteInteger(step.name, step.integer);
-            break;
-        case OptionStepKind::WriteString:
-            registry.WriteString(step.name, step.text);
-            break;
-        case OptionStepKind::DeleteValue:
-            registry.DeleteValue(step.name);
-            break;
-        case OptionStepKind::DeleteKey:
-            registry.DeleteKey(step.name);
-            break;
-        }
-    }
 }
 
 } // namespace chrome

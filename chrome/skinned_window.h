@@ -65,7 +65,4 @@ private:
     bool m_placed = false;
 };
 
-// Runs one option row: its command lines, or its steps on one short-lived registry object.
-void runOption(const OptionRow& row, Context& context);
-
 } // namespace chrome

@@ -116,14 +116,4 @@ TEST_F(SkinnedWindowTest, AnErrorInAHandlerIsReportedAndEveryWindowStaysUsable)
     EXPECT_FALSE(crash.isVisible());
 }
 
-TEST_F(SkinnedWindowTest, OptionRowsRunTheirCommandLinesInOrder)
-{
-    start();
-    chrome::OptionRow row;
-    row.target = "Image4";
-    row.commands = {"rd /s /q %TMP%", "md %TMP%"};
-    chrome::runOption(row, *m_context);
-    EXPECT_EQ(m_commands, (std::vector<std::string>{"rd /s /q %TMP%", "md %TMP%"}));
-}
-
 } // namespace

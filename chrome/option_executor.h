@@ -1,0 +1,14 @@
+#pragma once
+
+#include "chrome/context.h"
+#include "chrome/definition.h"
+
+namespace chrome {
+
+// Runs one option row: its command lines through the shell command, one after the other, or
+// its steps on one short-lived registry object (created, root set, the key opened with or
+// without creating it, the steps in order, freed on every path). The result of the open is not
+// looked at: a key that did not open makes the first write fail with the registry's error.
+void runOption(const OptionRow& row, Context& context);
+
+} // namespace chrome
