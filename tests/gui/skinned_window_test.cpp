@@ -7,6 +7,9 @@
 #include "core/error.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
 
 using namespace gui_testing;
 
@@ -87,6 +90,31 @@ TEST_F(SkinnedWindowTest, CloseTargetHidesWithoutEndingTheProgram)
     EXPECT_FALSE(folders.isVisible());
     EXPECT_TRUE(mainWindow().isVisible());
     EXPECT_FALSE(ended);
+}
+
+TEST_F(SkinnedWindowTest, AControlShowsItsHintOnlyWhileItsHintIsOn)
+{
+    start();
+    click(mainWindow(), "Image9");
+    runTimers();
+    chrome::SectionWindow& crash = section("TForm64");
+    QWidget* close = crash.picture("Image18");
+    auto askForHint = [&] {
+        QHelpEvent event(QEvent::ToolTip, QPoint(5, 5), close->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(close, &event);
+    };
+    askForHint();
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Zamknij"));
+
+    click(crash, "Label9"); // comments off
+    runTimers();
+    askForHint();
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // Application-wide: white, shown 1 ms after the cursor rests.
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 1);
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(255, 255, 255));
 }
 
 TEST(ErrorBoxText, AppendsAFullStopUnlessThereIsOne)
