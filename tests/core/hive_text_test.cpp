@@ -249,6 +249,13 @@ TEST(HiveText, NewKeysGoWhereWineWouldWriteThem)
     }
     EXPECT_EQ(hive.serialize(), MachineHeader + "\n[a\\\\Y]" + Stamp + "\n[a\\\\z]" + Stamp + "\n[b]" + Stamp +
                                     "\n[C]" + Stamp + "\n[D\\\\x]" + Stamp);
+    // Wine orders names after lower-casing them, so '_' comes before the letters (checked on Wine 8).
+    Hive order = Hive::empty(MachineHeader);
+    for (const char16_t* name : {u"Zz", u"_a", u"Ab", u"[x", u"~t", u"a^"})
+        order.create(path({u"O", name}), Now, created);
+    EXPECT_EQ(order.serialize(), MachineHeader + "\n[O\\\\\\[x]" + Stamp + "\n[O\\\\_a]" + Stamp + "\n[O\\\\a^]" + Stamp +
+                                     "\n[O\\\\Ab]" + Stamp + "\n[O\\\\Zz]" + Stamp + "\n[O\\\\~t]" + Stamp);
+
     // Names keep the case they were created with and are found without regard to it.
     hive.create(path({u"A", u"y"}), Now, created);
     EXPECT_FALSE(created);

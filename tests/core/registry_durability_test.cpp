@@ -142,9 +142,9 @@ TEST(RegistryDurability, AWriterKilledAtAnyMomentLeavesAWholeFile)
     // A hive of some size, so that a kill often falls inside the writing of the file.
     std::filesystem::copy_file(std::string(DOSTROJNIK_TEST_DATA) + "/registry/wine-user.reg", root / "user.reg");
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delay(0, 40);
+    std::uniform_int_distribution<int> delay(0, 60);
     std::set<std::string> written;
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
         const std::string prefix = "r" + std::to_string(round) + "_";
         Child writer({Helper, "write", root.path().string(), "user", "Software\\Killed", prefix, "100000"});
