@@ -85,13 +85,17 @@ struct CollectText {
     std::u16string& out;
     void raw(std::string_view run)
     {
-        bool ascii = true;
-        for (const char c : run)
-            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-        if (ascii)
-            out.append(run.begin(), run.end());
-        else
-            out += text::toUtf16(run);
+        const std::size_t start = out.size();
+        out.resize(start + run.size());
+        char16_t* to = out.data() + start;
+        for (const char c : run) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                out.resize(start);
+                out += text::toUtf16(run);
+                return;
+            }
+            *to++ = static_cast<char16_t>(c);
+        }
     }
     void unit(unsigned value) { out += static_cast<char16_t>(value); }
 };

@@ -141,6 +141,13 @@ TEST(RegistryDurability, AWriterKilledAtAnyMomentLeavesAWholeFile)
     TemporaryFolder root;
     // A hive of some size, so that a kill often falls inside the writing of the file.
     std::filesystem::copy_file(std::string(DOSTROJNIK_TEST_DATA) + "/registry/wine-user.reg", root / "user.reg");
+    {
+        // The key exists from the start: a writer may be killed before it has made it.
+        WineRegistry registry(root.path(), 1000);
+        KeyHandle key;
+        ASSERT_EQ(registry.createKey(rootHandle(RootKey::CurrentUser), "Software\\Killed", Access::AllAccess, key),
+                  RegStatus::Success);
+    }
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> delay(0, 60);
     std::set<std::string> written;
