@@ -187,11 +187,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
     struct Tag {
         std::string_view text;
         std::uint32_t type;
-        bool isString;
     };
-    static constexpr Tag tags[] = {
-        {"\"", 1, true}, {"str:\"", 1, true}, {"str(2):\"", 2, true}, {"str(7):\"", 7, true},
-    };
+    static constexpr Tag tags[] = {{"\"", 1}, {"str:\"", 1}, {"str(2):\"", 2}, {"str(7):\"", 7}};
     for (const Tag& tag : tags) {
         if (!startsWith(line, pos, tag.text))
             continue;
@@ -214,7 +211,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
     }
 
     if (startsWith(line, pos, "dword:")) {
-        // Read as strtoul reads it: leading blanks, then hex digits; the rest of the line is ignored.
+        // Read as strtoul reads it: leading blanks, then hex digits (too many give all ones);
+        // the rest of the line is ignored.
         pos = skipSpaces(line, pos + 6);
         std::uint64_t value = 0;
         while (pos < line.size() && hexValue(line[pos]) >= 0) {
