@@ -17,6 +17,8 @@
 #include <QFont>
 #include <QIcon>
 #include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
 
 #include <filesystem>
 
@@ -32,6 +34,12 @@ void ErrorBox::report(const std::string& message)
 QPoint HostCursor::position() const
 {
     return QCursor::pos();
+}
+
+QSize HostScreen::size(const QWidget& window) const
+{
+    const QScreen* screen = window.screen();
+    return screen ? screen->geometry().size() : QSize();
 }
 
 void installFonts()
@@ -59,12 +67,18 @@ int run(int argc, char** argv)
         chrome::PictureStore pictures;
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
         HostCursor cursor;
+        const core::HostClock clock;
+        const core::StatvfsDriveSpace driveSpace(machine.driveC());
+        HostScreen screen;
         chrome::Context context{registry,
                                 core::settingsPathFor(executable),
                                 core::posixSystemCalls(),
                                 [](const std::string& commandLine) { core::shellCommand(commandLine); },
                                 errors,
                                 cursor,
+                                clock,
+                                driveSpace,
+                                screen,
                                 pictures,
                                 {}};
         WindowSet windows(context);

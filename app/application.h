@@ -16,6 +16,12 @@ public:
     QPoint position() const override;
 };
 
+// The monitor that holds the window, as the window system tells it.
+class HostScreen : public chrome::ScreenSource {
+public:
+    QSize size(const QWidget& window) const override;
+};
+
 // Makes the embedded window pictures available under ":/pictures/".
 void initPictures();
 // "MS Sans Serif" is drawn with a font that has the Polish letters.

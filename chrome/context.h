@@ -1,15 +1,20 @@
 #pragma once
 
+#include "core/platform/clock.h"
+#include "core/platform/drive_space.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/registry_api.h"
 
 #include <QPoint>
+#include <QSize>
 
 #include <exception>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+
+class QWidget;
 
 namespace chrome {
 
@@ -29,6 +34,13 @@ public:
     virtual QPoint position() const = 0;
 };
 
+// The size in pixels of the monitor that holds a window; a seam so that tests choose it.
+class ScreenSource {
+public:
+    virtual ~ScreenSource() = default;
+    virtual QSize size(const QWidget& window) const = 0;
+};
+
 // Everything a window reaches outside itself. Made once at start-up (a test makes its own)
 // and handed to every window; there are no globals.
 struct Context {
@@ -39,6 +51,9 @@ struct Context {
     std::function<void(const std::string& commandLine)> shell;
     ErrorReporter& errors;
     const CursorSource& cursor;
+    const core::Clock& clock;
+    const core::DriveSpaceQuery& driveSpace;
+    const ScreenSource& screen;
     PictureStore& pictures;
     // Minimises every window of the program together; set by the window set.
     std::function<void()> minimiseApplication;

@@ -50,7 +50,7 @@ std::string GuiFixture::settingsText() const
 
 void GuiFixture::start()
 {
-    m_context.reset(new chrome::Context{m_registry,
+    m_context.reset(new chrome::Context{*m_registryApi,
                                         m_settingsPath,
                                         *m_calls,
                                         [this](const std::string& line) {
@@ -60,6 +60,9 @@ void GuiFixture::start()
                                         },
                                         m_errors,
                                         m_cursor,
+                                        m_clock,
+                                        m_driveSpace,
+                                        m_screen,
                                         m_pictures,
                                         {}});
     m_windows = std::make_unique<app::WindowSet>(*m_context);

@@ -5,6 +5,7 @@
 #include "chrome/context.h"
 #include "chrome/picture_store.h"
 #include "chrome/section_window.h"
+#include "tests/support/fake_platform.h"
 #include "tests/support/temporary_folder.h"
 
 #include "core/registry/wine_registry.h"
@@ -31,6 +32,12 @@ class FakeCursor : public chrome::CursorSource {
 public:
     QPoint position() const override { return at; }
     QPoint at;
+};
+
+class FakeScreen : public chrome::ScreenSource {
+public:
+    QSize size(const QWidget&) const override { return at; }
+    QSize at{1024, 768};
 };
 
 // The whole window set on a temporary machine and settings file, with a recording error
@@ -63,10 +70,15 @@ protected:
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
     core::WineRegistry m_registry;
+    // The registry the windows use; a test may put a wrapper of m_registry here before start().
+    core::RegistryApi* m_registryApi = &m_registry;
     // The file-system calls of the settings file; a test may put a faulty one here before start().
     core::SystemCalls* m_calls = &core::posixSystemCalls();
     RecordingReporter m_errors;
     FakeCursor m_cursor;
+    testing_support::FakeClock m_clock;
+    testing_support::FakeDriveSpace m_driveSpace;
+    FakeScreen m_screen;
     chrome::PictureStore m_pictures;
     std::vector<std::string> m_commands;
     // Runs inside the fake shell, when a test wants to look at the program at that moment.
