@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/machine/machine.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cmdtool {
+
+// The streams a command line talks through: messages as Windows' interpreter gives them go to
+// `out` or `err`; questions read a line of `in`.
+struct Streams {
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+    std::FILE* in = stdin;
+};
+
+// Looks up a variable of the session; the name without regard to case.
+using VariableLookup = std::function<std::optional<std::string>(std::string_view name)>;
+
+// The command interpreter of the emulated machine: one command line, run the way Windows' runs
+// the lines that the program hands it. Every file it writes or removes lies inside drive_c/,
+// and only programs inside the machine are ever started.
+class Interpreter {
+public:
+    // `currentFolder` is the process's; when it lies outside drive_c/ the interpreter works in
+    // the user's profile instead, since a Windows interpreter is always in a Windows folder.
+    Interpreter(core::Machine machine, const std::filesystem::path& currentFolder, VariableLookup variables,
+                Streams streams = {});
+
+    // Runs the line; returns the exit status.
+    int run(std::string_view line);
+
+    // %NAME% replaced by the variable's value; an undefined name stays as written.
+    std::string expand(std::string_view line) const;
+
+    const std::filesystem::path& currentFolder() const { return m_current; }
+
+private:
+    struct Token {
+        std::string text; // without its quotes
+        bool quoted = false;
+        std::size_t end = 0; // where it ends in the line
+    };
+    static std::vector<Token> tokenize(std::string_view text);
+
+    int echo(std::string_view rest);
+    int changeFolder(const std::vector<Token>& args);
+    int makeFolders(const std::vector<Token>& args);
+    int removeFolders(const std::vector<Token>& args);
+    int copy(const std::vector<Token>& args);
+    int start(std::string_view rest);
+    int runProgram(const std::string& name, std::string_view rest);
+
+    // The host path of a Windows path, absolute or relative to the current folder; empty when
+    // it is not on drive C:.
+    std::optional<std::filesystem::path> resolve(std::string_view windowsPath) const;
+    // Whether `hostPath`, its symbolic links followed, lies in drive_c/ (drive_c/ itself included).
+    bool insideDrive(const std::filesystem::path& hostPath) const;
+    std::optional<std::filesystem::path> findProgram(const std::string& name) const;
+    std::string windowsFolder() const;
+    std::string windowsNotation(const std::filesystem::path& hostPath) const;
+    bool confirm(const std::string& question);
+    void error(const std::string& message);
+
+    core::Machine m_machine;
+    std::filesystem::path m_drive; // drive_c/ with its symbolic links resolved
+    std::filesystem::path m_current;
+    VariableLookup m_variables;
+    Streams m_streams;
+};
+
+// The help of `dostrojnik-cmd /?`.
+const char* interpreterHelp();
+
+} // namespace cmdtool

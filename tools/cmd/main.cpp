@@ -1,0 +1,104 @@
+// dostrojnik-cmd: the command interpreter of the emulated Windows machine, `dostrojnik-cmd /c LINE`.
+
+#include "core/error.h"
+#include "core/machine/machine.h"
+#include "tools/cmd/interpreter.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+extern char** environ;
+
+namespace {
+
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Windows' variable names are without regard to case; a name spelt exactly so is taken first.
+std::optional<std::string> variable(std::string_view name)
+{
+    std::optional<std::string> found;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        const std::size_t equals = text.find('=');
+        if (equals == std::string_view::npos || !equalNoCase(text.substr(0, equals), name))
+            continue;
+        if (text.substr(0, equals) == name)
+            return std::string(text.substr(equals + 1));
+        if (!found)
+            found = std::string(text.substr(equals + 1));
+    }
+    return found;
+}
+
+bool isWindowsPath(const std::string& value)
+{
+    return value.size() >= 2 && value[1] == ':';
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int lineStart = -1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "/?") == 0 || std::strcmp(argv[i], "-?") == 0) {
+            std::fputs(cmdtool::interpreterHelp(), stdout);
+            return 0;
+        }
+        if (equalNoCase(argv[i], "/c")) {
+            lineStart = i + 1;
+            break;
+        }
+    }
+    if (lineStart < 0) {
+        std::fputs("dostrojnik-cmd runs one command line: dostrojnik-cmd /c LINE (dostrojnik-cmd /? explains it)\n",
+                   stderr);
+        return 1;
+    }
+    std::string line;
+    for (int i = lineStart; i < argc; ++i) {
+        if (i > lineStart)
+            line += ' ';
+        line += argv[i];
+    }
+
+    try {
+        const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+        machine.ensureExists();
+        // The session's variables as the program sets them; a value already in Windows
+        // notation stays, but a host path ("TMP=/tmp") never stands for a Windows folder.
+        std::error_code ignored;
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+        for (const auto& [name, value] : machine.sessionEnvironment(self.empty() ? argv[0] : self)) {
+            const auto current = variable(name);
+            if (name == "COMSPEC" || !current || !isWindowsPath(*current))
+                setenv(name.c_str(), value.c_str(), 1);
+        }
+        std::error_code cwdError;
+        const auto current = std::filesystem::current_path(cwdError);
+        cmdtool::Interpreter interpreter(machine, cwdError ? machine.driveC() : current, variable);
+        return interpreter.run(line);
+    } catch (const core::Error& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,72 @@
+// dostrojnik-reg: the registry tool of the emulated Windows machine, with the syntax of
+// Windows' reg.exe and the messages and output of Wine's `reg`.
+
+#include "core/error.h"
+#include "core/machine/machine.h"
+#include "core/registry/wine_registry.h"
+#include "tools/reg/console_text.h"
+#include "tools/reg/reg_tool.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+class StandardConsole final : public regtool::Console {
+public:
+    StandardConsole()
+    {
+        std::string locale;
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const char* value = std::getenv(name);
+            if (value && *value) {
+                locale = value;
+                break;
+            }
+        }
+        m_encoding = regtool::outputEncodingFor(::isatty(STDOUT_FILENO) == 1, locale);
+    }
+
+    void write(std::string_view utf8) override
+    {
+        const std::string bytes = regtool::encodeOutput(utf8, m_encoding);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        std::fflush(stdout);
+    }
+
+    std::optional<std::string> readLine() override
+    {
+        std::string line;
+        if (!std::getline(std::cin, line))
+            return std::nullopt;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    }
+
+private:
+    regtool::OutputEncoding m_encoding;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    StandardConsole console;
+    std::unique_ptr<core::WineRegistry> registry;
+    // The machine is found (and a new one made) only when a command reaches the registry.
+    const regtool::RegistryOpener opener = [&registry]() -> core::RegistryApi& {
+        if (!registry) {
+            const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+            machine.ensureExists();
+            registry = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+        }
+        return *registry;
+    };
+    return regtool::runReg(arguments, opener, console);
+}

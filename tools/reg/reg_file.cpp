@@ -1,0 +1,499 @@
+#include "tools/reg/reg_file.h"
+
+#include "core/text/cp1250.h"
+#include "core/text/unicode.h"
+
+#include <cstdio>
+
+namespace regtool {
+namespace {
+
+constexpr std::size_t npos = std::u16string_view::npos;
+constexpr std::u16string_view Version5 = u"Windows Registry Editor Version 5.00";
+constexpr std::u16string_view Version4 = u"REGEDIT4";
+
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+int hexValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+std::size_t skipBlanks(std::u16string_view line, std::size_t pos)
+{
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    return pos;
+}
+
+// Nothing but blanks, or a comment, from `pos` to the end of the line.
+bool restIsEmpty(std::u16string_view line, std::size_t pos)
+{
+    pos = skipBlanks(line, pos);
+    return pos >= line.size() || line[pos] == u';';
+}
+
+bool startsWithNoCase(std::u16string_view line, std::size_t pos, std::u16string_view prefix)
+{
+    if (line.size() - pos < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (core::text::lowcase(line[pos + i]) != prefix[i])
+            return false;
+    return true;
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+bool decode(std::string_view bytes, std::u16string& text, std::string& error)
+{
+    if (bytes.starts_with("\xFF\xFE")) {
+        bytes.remove_prefix(2);
+        if (bytes.size() % 2 != 0) {
+            error = "the file ends in the middle of a UTF-16 character";
+            return false;
+        }
+        text.resize(bytes.size() / 2);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        return true;
+    }
+    if (bytes.starts_with("\xFE\xFF")) {
+        error = "the file is in big-endian UTF-16, which the registry editor never writes";
+        return false;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    text = isValidUtf8(bytes) ? core::text::toUtf16(bytes) : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
+    return true;
+}
+
+void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view units)
+{
+    for (const char16_t unit : units) {
+        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+}
+
+std::string lineError(std::size_t line, const std::string& what)
+{
+    return "line " + std::to_string(line) + ": " + what;
+}
+
+class Parser {
+public:
+    Parser(std::u16string_view text, RegFile& file) : m_text(text), m_file(file) {}
+
+    bool run(std::string& error)
+    {
+        std::u16string_view line;
+        if (!nextLine(line)) {
+            error = "the file is empty";
+            return false;
+        }
+        while (!line.empty() && isBlank(line.back()))
+            line.remove_suffix(1);
+        if (line == Version5) {
+            m_regedit4 = false;
+        } else if (line == Version4) {
+            m_regedit4 = true;
+        } else {
+            error = "the file does not begin with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"";
+            return false;
+        }
+        while (nextLine(line)) {
+            const std::size_t start = skipBlanks(line, 0);
+            if (start >= line.size() || line[start] == u';')
+                continue;
+            std::string what;
+            if (line[start] == u'[') {
+                if (!readKey(line.substr(start), what)) {
+                    error = lineError(m_lineNumber, what);
+                    return false;
+                }
+            } else if (line[start] == u'"' || line[start] == u'@') {
+                const std::size_t valueLine = m_lineNumber;
+                if (!readValue(line, start, what)) {
+                    error = lineError(valueLine, what);
+                    return false;
+                }
+            } else {
+                error = lineError(m_lineNumber, "neither a [key] nor a \"value\"=data line");
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool nextLine(std::u16string_view& line)
+    {
+        if (m_position >= m_text.size())
+            return false;
+        std::size_t end = m_text.find(u'\n', m_position);
+        if (end == npos)
+            end = m_text.size();
+        line = m_text.substr(m_position, end - m_position);
+        if (!line.empty() && line.back() == u'\r')
+            line.remove_suffix(1);
+        m_position = end + 1;
+        ++m_lineNumber;
+        return true;
+    }
+
+    bool readKey(std::u16string_view line, std::string& what)
+    {
+        const std::size_t close = line.rfind(u']');
+        if (close == npos) {
+            what = "the key name has no closing ']'";
+            return false;
+        }
+        std::u16string_view path = line.substr(1, close - 1);
+        RegFileKey key;
+        key.line = m_lineNumber;
+        if (!path.empty() && path.front() == u'-') {
+            key.remove = true;
+            path.remove_prefix(1);
+        }
+        if (path.empty()) {
+            what = "the key name is empty";
+            return false;
+        }
+        key.path = path;
+        m_file.keys.push_back(std::move(key));
+        return true;
+    }
+
+    // A quoted text from just after its opening quote; returns the position after the closing one.
+    std::size_t readQuoted(std::u16string_view line, std::size_t pos, std::u16string& out)
+    {
+        while (pos < line.size()) {
+            const char16_t c = line[pos++];
+            if (c == u'"')
+                return pos;
+            if (c != u'\\') {
+                out += c;
+                continue;
+            }
+            if (pos >= line.size())
+                return npos;
+            const char16_t escaped = line[pos++];
+            switch (escaped) {
+            case u'\\': out += u'\\'; break;
+            case u'"': out += u'"'; break;
+            case u'n': out += u'\n'; break;
+            case u'r': out += u'\r'; break;
+            case u'0': out += char16_t(0); break;
+            default:
+                // As Wine does: the backslash goes, the character stays, and the user is told.
+                m_file.warnings.push_back("reg: Unrecognized escape sequence [\\" +
+                                          core::text::toUtf8(std::u16string_view(&escaped, 1)) + "]");
+                out += escaped;
+                break;
+            }
+        }
+        return npos;
+    }
+
+    bool readValue(std::u16string_view line, std::size_t pos, std::string& what)
+    {
+        RegFileValue value;
+        if (line[pos] == u'@') {
+            ++pos;
+        } else {
+            pos = readQuoted(line, pos + 1, value.name);
+            if (pos == npos) {
+                what = "the value name has no closing quote";
+                return false;
+            }
+        }
+        pos = skipBlanks(line, pos);
+        if (pos >= line.size() || line[pos] != u'=') {
+            what = "'=' expected after the value name";
+            return false;
+        }
+        pos = skipBlanks(line, pos + 1);
+        if (!readData(line, pos, value, what))
+            return false;
+        if (m_file.keys.empty()) {
+            what = "a value before the first [key]";
+            return false;
+        }
+        // Values under a key that the file deletes have nowhere to go.
+        if (!m_file.keys.back().remove)
+            m_file.keys.back().values.push_back(std::move(value));
+        return true;
+    }
+
+    bool readData(std::u16string_view line, std::size_t pos, RegFileValue& value, std::string& what)
+    {
+        if (pos < line.size() && line[pos] == u'-' && restIsEmpty(line, pos + 1)) {
+            value.remove = true;
+            return true;
+        }
+        if (pos < line.size() && line[pos] == u'"') {
+            std::u16string text;
+            pos = readQuoted(line, pos + 1, text);
+            if (pos == npos) {
+                what = "the text has no closing quote";
+                return false;
+            }
+            if (!restIsEmpty(line, pos)) {
+                what = "unexpected characters after the text";
+                return false;
+            }
+            value.type = 1;
+            appendUtf16Le(value.data, text);
+            value.data.push_back(0);
+            value.data.push_back(0);
+            return true;
+        }
+        if (startsWithNoCase(line, pos, u"dword:")) {
+            pos += 6;
+            std::uint32_t number = 0;
+            std::size_t digits = 0;
+            for (; pos < line.size() && hexValue(line[pos]) >= 0; ++pos, ++digits)
+                number = number << 4 | static_cast<std::uint32_t>(hexValue(line[pos]));
+            if (digits == 0 || digits > 8 || !restIsEmpty(line, pos)) {
+                what = "dword: takes one to eight hexadecimal digits";
+                return false;
+            }
+            value.type = 4;
+            value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+                          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+            return true;
+        }
+        if (startsWithNoCase(line, pos, u"hex:")) {
+            value.type = 3;
+            pos += 4;
+        } else if (startsWithNoCase(line, pos, u"hex(")) {
+            pos += 4;
+            std::uint64_t type = 0;
+            std::size_t digits = 0;
+            for (; pos < line.size() && hexValue(line[pos]) >= 0; ++pos, ++digits)
+                type = type << 4 | static_cast<std::uint64_t>(hexValue(line[pos]));
+            if (digits == 0 || digits > 8 || !startsWithNoCase(line, pos, u"):")) {
+                what = "hex(N): takes a type of one to eight hexadecimal digits";
+                return false;
+            }
+            value.type = static_cast<std::uint32_t>(type);
+            pos += 2;
+        } else {
+            what = "the data is none of \"text\", dword:, hex:, hex(N): or -";
+            return false;
+        }
+        if (!readHexList(line, pos, value.data, what))
+            return false;
+        // A REGEDIT4 file holds the texts of these types in the ANSI code page.
+        if (m_regedit4 && (value.type == 1 || value.type == 2 || value.type == 7)) {
+            const std::string ansi(value.data.begin(), value.data.end());
+            value.data.clear();
+            appendUtf16Le(value.data, core::text::toUtf16(core::text::utf8FromCp1250(ansi)));
+        }
+        return true;
+    }
+
+    // Bytes "01,02,ff", going on in the next line after a backslash.
+    bool readHexList(std::u16string_view line, std::size_t pos, std::vector<std::uint8_t>& data, std::string& what)
+    {
+        for (;;) {
+            pos = skipBlanks(line, pos);
+            if (pos >= line.size() || line[pos] == u';')
+                return true;
+            if (line[pos] == u'\\') {
+                if (!restIsEmpty(line, pos + 1)) {
+                    what = "unexpected characters after the line's closing backslash";
+                    return false;
+                }
+                do {
+                    if (!nextLine(line)) {
+                        what = "the hex data goes on past the end of the file";
+                        return false;
+                    }
+                    pos = skipBlanks(line, 0);
+                } while (pos < line.size() && line[pos] == u';');
+                continue;
+            }
+            if (hexValue(line[pos]) < 0) {
+                what = "the hex data is not a list of bytes like 01,a2,ff";
+                return false;
+            }
+            unsigned byte = static_cast<unsigned>(hexValue(line[pos++]));
+            if (pos < line.size() && hexValue(line[pos]) >= 0)
+                byte = byte << 4 | static_cast<unsigned>(hexValue(line[pos++]));
+            if (pos < line.size() && hexValue(line[pos]) >= 0) {
+                what = "a byte of hex data has more than two digits";
+                return false;
+            }
+            data.push_back(static_cast<std::uint8_t>(byte));
+            pos = skipBlanks(line, pos);
+            if (pos < line.size() && line[pos] == u',')
+                ++pos;
+            else if (pos < line.size() && line[pos] != u'\\' && line[pos] != u';') {
+                what = "the hex data is not a list of bytes like 01,a2,ff";
+                return false;
+            }
+        }
+    }
+
+    std::u16string_view m_text;
+    RegFile& m_file;
+    std::size_t m_position = 0;
+    std::size_t m_lineNumber = 0;
+    bool m_regedit4 = false;
+};
+
+void appendEscaped(std::u16string& out, std::u16string_view text)
+{
+    for (const char16_t c : text) {
+        if (c == u'\\' || c == u'"') {
+            out += u'\\';
+            out += c;
+        } else if (c == u'\n') {
+            out += u"\\n";
+        } else if (c == u'\r') {
+            out += u"\\r";
+        } else {
+            out += c;
+        }
+    }
+}
+
+// Data that the quoted form gives back exactly: whole UTF-16 units ending in one zero, with no
+// other zero and no line break inside.
+bool isPlainText(std::span<const std::uint8_t> data)
+{
+    if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 1] != 0 || data[data.size() - 2] != 0)
+        return false;
+    for (std::size_t i = 0; i + 2 < data.size(); i += 2) {
+        const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+        if (unit == 0 || unit == u'\n' || unit == u'\r')
+            return false;
+    }
+    return true;
+}
+
+void appendAscii(std::u16string& out, const char* text)
+{
+    for (; *text; ++text)
+        out += static_cast<char16_t>(*text);
+}
+
+} // namespace
+
+bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
+{
+    file = RegFile{};
+    std::u16string text;
+    if (!decode(bytes, text, error))
+        return false;
+    Parser parser(text, file);
+    if (!parser.run(error)) {
+        file = RegFile{};
+        return false;
+    }
+    return true;
+}
+
+RegFileWriter::RegFileWriter()
+{
+    m_text = Version5;
+    m_text += u"\r\n\r\n";
+}
+
+void RegFileWriter::beginKey(std::u16string_view fullPath)
+{
+    m_text += u'[';
+    m_text += fullPath;
+    m_text += u"]\r\n";
+}
+
+void RegFileWriter::endKey()
+{
+    m_text += u"\r\n";
+}
+
+void RegFileWriter::addValue(std::u16string_view name, std::uint32_t type, std::span<const std::uint8_t> data)
+{
+    std::u16string line;
+    if (name.empty()) {
+        line = u"@=";
+    } else {
+        line = u"\"";
+        appendEscaped(line, name);
+        line += u"\"=";
+    }
+    char buffer[32];
+    if (type == 1 && isPlainText(data)) {
+        std::u16string text;
+        for (std::size_t i = 0; i + 2 < data.size(); i += 2)
+            text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+        line += u'"';
+        appendEscaped(line, text);
+        line += u'"';
+    } else if (type == 4 && data.size() == 4) {
+        std::snprintf(buffer, sizeof buffer, "dword:%08x",
+                      static_cast<unsigned>(data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24));
+        appendAscii(line, buffer);
+    } else {
+        if (type == 3)
+            std::snprintf(buffer, sizeof buffer, "hex:");
+        else
+            std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
+        appendAscii(line, buffer);
+        // Wrapped where the registry editor wraps: once a line reaches 77 columns.
+        std::size_t column = line.size();
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned>(data[i]));
+            appendAscii(line, buffer);
+            if (i + 1 == data.size())
+                break;
+            line += u',';
+            column += 3;
+            if (column >= 77) {
+                line += u"\\\r\n  ";
+                column = 2;
+            }
+        }
+    }
+    line += u"\r\n";
+    m_text += line;
+}
+
+std::string RegFileWriter::bytes() const
+{
+    std::string out = "\xFF\xFE";
+    out.reserve(2 + m_text.size() * 2);
+    for (const char16_t unit : m_text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+} // namespace regtool

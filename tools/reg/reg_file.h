@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace regtool {
+
+// One value line of a registry editor file: a value to set, or ("name"=-) one to delete.
+struct RegFileValue {
+    std::u16string name; // empty for the default value "@"
+    bool remove = false;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data; // as the registry keeps it: REG_SZ is UTF-16LE with its zero
+};
+
+// One [key] block; [-key] removes the key with everything below it.
+struct RegFileKey {
+    std::u16string path; // as written, root included: "HKEY_CURRENT_USER\Software\x"
+    std::size_t line = 0;
+    bool remove = false;
+    std::vector<RegFileValue> values;
+};
+
+struct RegFile {
+    std::vector<RegFileKey> keys;
+    std::vector<std::string> warnings; // what was read with a guess, for the user to see
+};
+
+// Parses a registry editor file: "Windows Registry Editor Version 5.00" or "REGEDIT4", in
+// UTF-16LE with its byte-order mark as Windows and Wine write it, or in UTF-8, or else in
+// Windows-1250 (the code page of the machine's Windows). The whole file is read before anything
+// is applied, so a file with a fault changes nothing; `error` then tells the line and the fault.
+bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error);
+
+// Writes a registry editor file as Windows' registry editor and Wine's `reg export` do: UTF-16LE
+// with a byte-order mark, CR LF line ends, hex lists wrapped before column 80. Every value
+// comes back byte for byte when the file is imported: where the short forms ("text",
+// dword:) would lose something, the value is written as hex(N).
+class RegFileWriter {
+public:
+    RegFileWriter();
+
+    void beginKey(std::u16string_view fullPath);
+    void addValue(std::u16string_view name, std::uint32_t type, std::span<const std::uint8_t> data);
+    void endKey();
+
+    std::string bytes() const;
+
+private:
+    std::u16string m_text;
+};
+
+} // namespace regtool

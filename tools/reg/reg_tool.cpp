@@ -1,0 +1,983 @@
+#include "tools/reg/reg_tool.h"
+
+#include "core/error.h"
+#include "core/io/atomic_file.h"
+#include "core/text/unicode.h"
+#include "tools/reg/reg_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace regtool {
+namespace {
+
+using core::RegStatus;
+
+constexpr const char* Success = "reg: The operation completed successfully\n";
+constexpr const char* Cancelled = "reg: The registry operation was cancelled\n";
+constexpr const char* KeyMissing = "reg: Unable to find the specified registry key\n";
+constexpr const char* ValueMissing = "reg: Unable to find the specified registry value\n";
+
+const char* const MainHelp =
+    "Usage:\n"
+    "  REG [operation] [parameters]\n"
+    "\n"
+    "Supported operations:\n"
+    "  ADD | DELETE | EXPORT | IMPORT | QUERY\n"
+    "\n"
+    "For help on a specific operation, type:\n"
+    "  REG [operation] /?\n"
+    "\n"
+    "dostrojnik-reg works on the registry of the emulated Windows machine: the folder named by\n"
+    "WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine (system.reg holds\n"
+    "HKEY_LOCAL_MACHINE, user.reg HKEY_CURRENT_USER). While Wine's server runs on that folder the\n"
+    "registry belongs to Wine, and changes are refused.\n";
+
+const char* const RootList =
+    "     Format: ROOT\\Subkey\n"
+    "\n"
+    "     ROOT: A predefined registry key. This must be one of the following:\n"
+    "\n"
+    "         HKEY_LOCAL_MACHINE  | HKLM\n"
+    "         HKEY_CURRENT_USER   | HKCU\n"
+    "         HKEY_CLASSES_ROOT   | HKCR\n"
+    "\n"
+    "     Subkey: The full path to a registry key under a given ROOT key.\n"
+    "\n";
+
+std::string queryHelp()
+{
+    return std::string("REG QUERY <key> [/v value_name | /ve] [/s]\n"
+                       "\n"
+                       "  Queries a specified registry key and lists all immediate subkeys, values\n"
+                       "  and data within that key. Use [/s] to recursively query each subkey.\n"
+                       "\n"
+                       "  <key>\n"
+                       "     The registry key to query.\n"
+                       "\n") +
+           RootList +
+           "  /v <value_name>\n"
+           "     The name of the registry value to query. If neither [/v] nor [/ve] is\n"
+           "     specified, all values under <key> are listed.\n"
+           "\n"
+           "  /ve\n"
+           "     Query an unnamed registry value. This option queries the (Default)\n"
+           "     registry value.\n"
+           "\n"
+           "  /s\n"
+           "     List all registry entries under <key> and its subkeys.\n"
+           "\n";
+}
+
+std::string addHelp()
+{
+    return std::string("REG ADD <key> [/v value_name | /ve] [/t type] [/s separator] [/d data] [/f]\n"
+                       "\n"
+                       "  Adds a key to the registry or adds a new value to a given registry key.\n"
+                       "\n"
+                       "  <key>\n"
+                       "     The registry key to add or, if either [/v] or [/ve] is specified,\n"
+                       "     the key in which to add the new registry data.\n"
+                       "\n") +
+           RootList +
+           "  /v <value_name>\n"
+           "     The name of the registry value to add.\n"
+           "\n"
+           "  /ve\n"
+           "     Add an unnamed registry value. This option modifies the (Default)\n"
+           "     registry value.\n"
+           "\n"
+           "  /t <type>\n"
+           "     The type of data to add to the registry. If [/t] is specified,\n"
+           "     <type> must be one of the following:\n"
+           "\n"
+           "         REG_SZ    | REG_MULTI_SZ | REG_EXPAND_SZ\n"
+           "         REG_DWORD | REG_QWORD    | REG_BINARY   | REG_NONE\n"
+           "\n"
+           "     If [/t] is not specified, the default data type is REG_SZ.\n"
+           "\n"
+           "  /s <separator>\n"
+           "     The character used to separate strings in REG_MULTI_SZ data.\n"
+           "     If [/s] is not specified, the default separator is \\0.\n"
+           "\n"
+           "  /d <data>\n"
+           "     The data to add to the new registry value.\n"
+           "\n"
+           "  /f\n"
+           "     Modify the registry without prompting for confirmation.\n"
+           "\n";
+}
+
+std::string deleteHelp()
+{
+    return std::string("REG DELETE <key> [/v value_name | /ve | /va] [/f]\n"
+                       "\n"
+                       "  Deletes a registry key (including all subkeys and values), or deletes\n"
+                       "  one or more values from a given registry key.\n"
+                       "\n"
+                       "  <key>\n"
+                       "     The registry key to delete or, if one of [/v], [/ve] or [/va] is\n"
+                       "     specified, the registry key in which to delete one or more values.\n"
+                       "\n") +
+           RootList +
+           "  /v <value_name>\n"
+           "     The name of the registry value to delete.\n"
+           "\n"
+           "  /ve\n"
+           "     Delete an unnamed registry value. This option deletes the (Default)\n"
+           "     registry value.\n"
+           "\n"
+           "  /va\n"
+           "     Delete all values from a registry key.\n"
+           "\n"
+           "  /f\n"
+           "     Delete a registry key (including all subkeys and values) without\n"
+           "     prompting for confirmation.\n"
+           "\n";
+}
+
+std::string exportHelp()
+{
+    return std::string("REG EXPORT <key> <file> [/y]\n"
+                       "\n"
+                       "  Exports a specified registry key (including all subkeys and values)\n"
+                       "  to a file.\n"
+                       "\n"
+                       "  <key>\n"
+                       "     The registry key to export.\n"
+                       "\n") +
+           RootList +
+           "  <file>\n"
+           "     The name and path of the registry file that will be created.\n"
+           "     This file must have a .reg extension.\n"
+           "\n"
+           "  /y\n"
+           "     Overwrite <file> without prompting for confirmation.\n"
+           "\n";
+}
+
+std::string importHelp()
+{
+    return "REG IMPORT <file>\n"
+           "\n"
+           "  Imports keys, values and data from a given file into the registry.\n"
+           "  The file is a registry editor file (\"Windows Registry Editor Version 5.00\"\n"
+           "  or \"REGEDIT4\"), in UTF-16 as REG EXPORT writes it, or in UTF-8.\n"
+           "\n"
+           "  <file>\n"
+           "     The name and path of the registry file to import.\n"
+           "\n";
+}
+
+std::string lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string invalidSyntax(std::string_view operation)
+{
+    std::string upper(operation);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return "reg: Invalid syntax. Type \"REG " + upper + " /?\" for help.\n";
+}
+
+struct KeyName {
+    core::RootKey root = core::RootKey::CurrentUser;
+    std::string longRoot;
+    std::string shown;    // the path below the root as the user wrote it, for messages and output
+    std::string path;     // the same with runs of separators taken as one, for the registry
+    std::string display() const { return shown.empty() ? longRoot : longRoot + "\\" + shown; }
+};
+
+// Reads "HKCU\Software\x" as Wine's reg does; on failure returns its message.
+std::optional<std::string> parseKey(std::string_view text, KeyName& key)
+{
+    if (text.size() < 3 || text.ends_with("\\\\"))
+        return std::string("reg: Invalid registry key\n");
+    if (text.starts_with("\\\\") && text[2] != '\\')
+        return std::string("reg: Unable to access remote machine\n");
+    const std::size_t separator = text.find('\\');
+    const std::string root = lower(text.substr(0, separator));
+    if (root == "hklm" || root == "hkey_local_machine") {
+        key.root = core::RootKey::LocalMachine;
+        key.longRoot = "HKEY_LOCAL_MACHINE";
+    } else if (root == "hkcu" || root == "hkey_current_user") {
+        key.root = core::RootKey::CurrentUser;
+        key.longRoot = "HKEY_CURRENT_USER";
+    } else if (root == "hkcr" || root == "hkey_classes_root") {
+        key.root = core::RootKey::ClassesRoot;
+        key.longRoot = "HKEY_CLASSES_ROOT";
+    } else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config") {
+        return "reg: The emulated machine has no " + std::string(text.substr(0, separator)) +
+               "; its roots are HKLM, HKCU and HKCR\n";
+    } else {
+        return std::string("reg: Invalid system key\n");
+    }
+    if (separator == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = text.substr(separator + 1);
+    if (rest.empty())
+        return std::string("reg: Invalid system key\n");
+    if (rest.ends_with('\\'))
+        rest.remove_suffix(1);
+    key.shown = rest;
+    for (const char c : rest)
+        if (c != '\\' || (!key.path.empty() && key.path.back() != '\\'))
+            key.path += c;
+    if (!key.path.empty() && key.path.back() == '\\')
+        key.path.pop_back();
+    return std::nullopt;
+}
+
+// The options of one operation after its key: "/v name" style options take the next argument.
+struct Options {
+    std::map<std::string, std::string> values; // option (lower case, without '/') -> argument
+    bool has(const std::string& name) const { return values.count(name) != 0; }
+    std::string get(const std::string& name) const { return has(name) ? values.at(name) : std::string(); }
+};
+
+bool parseOptions(const std::vector<std::string>& args, std::size_t from, const std::vector<std::string>& flags,
+                  const std::vector<std::string>& withArgument, Options& options)
+{
+    auto contains = [](const std::vector<std::string>& list, const std::string& item) {
+        for (const auto& entry : list)
+            if (entry == item)
+                return true;
+        return false;
+    };
+    for (std::size_t i = from; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-'))
+            return false;
+        const std::string name = lower(arg.substr(1));
+        if (options.has(name))
+            return false;
+        if (contains(flags, name)) {
+            options.values[name];
+        } else if (contains(withArgument, name)) {
+            if (i + 1 >= args.size())
+                return false;
+            options.values[name] = args[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Tool {
+public:
+    Tool(const RegistryOpener& opener, Console& console) : m_opener(opener), m_console(console) {}
+
+    int run(const std::vector<std::string>& args);
+
+private:
+    core::RegistryApi& registry() { return m_opener(); }
+    void say(std::string_view text) { m_console.write(text); }
+    int fail(std::string_view text)
+    {
+        say(text);
+        return 1;
+    }
+    std::string reason()
+    {
+        const std::string why = registry().lastFailure();
+        return why.empty() ? std::string() : ": " + why;
+    }
+
+    // Asks until the answer begins with Y or N; the end of the input counts as No.
+    bool ask(const std::string& question)
+    {
+        for (;;) {
+            say(question + " (Yes|No)");
+            const auto answer = m_console.readLine();
+            if (!answer) {
+                say("\n");
+                return false;
+            }
+            const std::size_t first = answer->find_first_not_of(" \t");
+            if (first != std::string::npos && (answer->at(first) == 'y' || answer->at(first) == 'Y'))
+                return true;
+            if (first != std::string::npos && (answer->at(first) == 'n' || answer->at(first) == 'N'))
+                return false;
+        }
+    }
+
+    core::KeyHandle open(const KeyName& key, core::Access access, RegStatus& status)
+    {
+        core::KeyHandle handle;
+        status = registry().openKey(core::rootHandle(key.root), key.path, access, handle);
+        return handle;
+    }
+
+    int query(const std::vector<std::string>& args);
+    int add(const std::vector<std::string>& args);
+    int remove(const std::vector<std::string>& args);
+    int exportKey(const std::vector<std::string>& args);
+    int import(const std::vector<std::string>& args);
+
+    void queryAll(core::KeyHandle key, const std::string& path, bool recurse, bool recursing);
+    void queryValueEverywhere(core::KeyHandle key, const std::string& path, const std::string& name,
+                              int& found);
+    void printValue(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data);
+    bool deleteTree(core::RootKey root, const std::string& path);
+    bool exportTree(core::KeyHandle key, const std::string& path, RegFileWriter& writer);
+
+    const RegistryOpener& m_opener;
+    Console& m_console;
+};
+
+std::vector<std::string> subkeysOf(core::RegistryApi& registry, core::KeyHandle key)
+{
+    std::vector<std::string> names;
+    std::string name;
+    for (std::uint32_t i = 0; registry.enumKey(key, i, name) == RegStatus::Success; ++i)
+        names.push_back(name);
+    return names;
+}
+
+std::vector<core::RegValue> valuesOf(core::RegistryApi& registry, core::KeyHandle key)
+{
+    std::vector<core::RegValue> values;
+    core::RegValue value;
+    for (std::uint32_t i = 0; registry.enumValue(key, i, value) == RegStatus::Success; ++i)
+        values.push_back(value);
+    return values;
+}
+
+std::u16string units(const std::vector<std::uint8_t>& data)
+{
+    std::u16string out(data.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    return out;
+}
+
+// What Wine's `reg query` shows for each type; the types it has no words for print "(null)".
+std::string typeName(std::uint32_t type)
+{
+    switch (type) {
+    case core::RegNone: return "REG_NONE";
+    case core::RegSz: return "REG_SZ";
+    case core::RegExpandSz: return "REG_EXPAND_SZ";
+    case core::RegBinary: return "REG_BINARY";
+    case core::RegDword: return "REG_DWORD";
+    case core::RegDwordBigEndian: return "REG_DWORD_BIG_ENDIAN";
+    case core::RegMultiSz: return "REG_MULTI_SZ";
+    case core::RegQword: return "REG_QWORD";
+    default: return "(null)";
+    }
+}
+
+std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
+{
+    switch (type) {
+    case core::RegSz:
+    case core::RegExpandSz: {
+        std::u16string text = units(data);
+        text.resize(std::min(text.size(), text.find(u'\0')));
+        return core::text::toUtf8(text);
+    }
+    case core::RegNone:
+    case core::RegBinary: {
+        std::string out;
+        char digits[3];
+        for (const std::uint8_t byte : data) {
+            std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(byte));
+            out += digits;
+        }
+        return out;
+    }
+    case core::RegDword:
+    case core::RegDwordBigEndian: {
+        // Wine reads the first four bytes as they lie, also for the big-endian type.
+        std::uint32_t number = 0;
+        for (std::size_t i = 0; i < 4 && i < data.size(); ++i)
+            number |= std::uint32_t(data[i]) << (8 * i);
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(number));
+        return text;
+    }
+    case core::RegMultiSz: {
+        // The strings joined by "\0", without the list's two closing zeros.
+        const std::u16string text = units(data);
+        std::string out;
+        for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+            if (text[i] == u'\0')
+                out += "\\0";
+            else
+                out += core::text::toUtf8(std::u16string_view(&text[i], 1));
+        }
+        return out;
+    }
+    default:
+        return "(null)";
+    }
+}
+
+void Tool::printValue(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
+{
+    std::string line = "    ";
+    line += name.empty() ? std::string_view("(Default)") : name;
+    line += "    " + typeName(type) + "    " + dataText(type, data) + "\n";
+    say(line);
+}
+
+void Tool::queryAll(core::KeyHandle key, const std::string& path, bool recurse, bool recursing)
+{
+    auto& reg = registry();
+    const auto values = valuesOf(reg, key);
+    const auto subkeys = subkeysOf(reg, key);
+    if (!values.empty() || recursing)
+        say(path + "\n");
+    for (const auto& value : values)
+        printValue(value.name, value.type, value.data);
+    if (!values.empty() || recursing)
+        say("\n");
+    for (const auto& name : subkeys) {
+        const std::string subpath = path + "\\" + name;
+        if (!recurse) {
+            say(subpath + "\n");
+            continue;
+        }
+        core::KeyHandle subkey;
+        if (reg.openKey(key, name, core::Access::Read, subkey) == RegStatus::Success) {
+            queryAll(subkey, subpath, true, true);
+            reg.closeKey(subkey);
+        }
+    }
+}
+
+void Tool::queryValueEverywhere(core::KeyHandle key, const std::string& path, const std::string& name, int& found)
+{
+    auto& reg = registry();
+    core::RegValue value;
+    if (reg.queryValue(key, name, value) == RegStatus::Success) {
+        say(path + "\n");
+        printValue(name, value.type, value.data);
+        say("\n");
+        ++found;
+    }
+    for (const auto& subname : subkeysOf(reg, key)) {
+        core::KeyHandle subkey;
+        if (reg.openKey(key, subname, core::Access::Read, subkey) == RegStatus::Success) {
+            queryValueEverywhere(subkey, path + "\\" + subname, name, found);
+            reg.closeKey(subkey);
+        }
+    }
+}
+
+int Tool::query(const std::vector<std::string>& args)
+{
+    Options options;
+    if (args.size() < 2 || !parseOptions(args, 2, {"ve", "s"}, {"v"}, options) ||
+        (options.has("v") && options.has("ve")))
+        return fail(invalidSyntax("query"));
+    KeyName key;
+    if (const auto error = parseKey(args[1], key))
+        return fail(*error);
+    RegStatus status;
+    const core::KeyHandle handle = open(key, core::Access::Read, status);
+    if (status == RegStatus::NotFound)
+        return fail(KeyMissing);
+    if (status != RegStatus::Success)
+        return fail("reg: Unable to read the registry" + reason() + "\n");
+
+    say("\n");
+    const std::string path = key.display();
+    const bool recurse = options.has("s");
+    int result = 0;
+    if (options.has("v") || options.has("ve")) {
+        const std::string name = options.get("v");
+        if (recurse) {
+            int found = 0;
+            queryValueEverywhere(handle, path, name, found);
+            say("Search complete. Number of matches found: " + std::to_string(found) + "\n");
+        } else {
+            core::RegValue value;
+            if (registry().queryValue(handle, name, value) == RegStatus::Success) {
+                say(path + "\n");
+                printValue(name, value.type, value.data);
+                say("\n");
+            } else if (!name.empty()) {
+                result = fail(ValueMissing);
+            } else {
+                say(path + "\n    (Default)    REG_SZ    (value not set)\n");
+            }
+        }
+    } else {
+        queryAll(handle, path, recurse, false);
+    }
+    registry().closeKey(handle);
+    return result;
+}
+
+void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view text)
+{
+    for (const char16_t unit : text) {
+        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+}
+
+// A number as reg.exe reads /d: decimal, or hexadecimal when the second character is 'x'.
+bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& number)
+{
+    const int base = text.size() > 1 && (text[1] == 'x' || text[1] == 'X') ? 16 : 10;
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
+    if (pos < text.size() && text[pos] == '+')
+        ++pos;
+    if (base == 16) {
+        if (text.size() - pos < 2 || text[pos] != '0')
+            return false;
+        pos += 2;
+    }
+    number = 0;
+    std::size_t digits = 0;
+    for (; pos < text.size(); ++pos, ++digits) {
+        const char c = text[pos];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return false;
+        if (number > (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
+            return false;
+        number = number * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    }
+    // "0x" alone has no digits to read.
+    return base == 10 || digits > 0;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The bytes of /d for a type, as reg.exe builds them; on failure the message.
+std::optional<std::string> buildData(std::uint32_t type, const std::optional<std::string>& given,
+                                     std::optional<char16_t> separator, std::vector<std::uint8_t>& data)
+{
+    const std::string text = given.value_or(std::string());
+    switch (type) {
+    case core::RegDword:
+    case core::RegDwordBigEndian: {
+        if (!given)
+            return std::string("reg: Invalid command line parameters\n");
+        std::uint64_t number = 0;
+        if (!parseNumber(text, 0xFFFFFFFFull, number))
+            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
+        // Wine keeps the big-endian type's bytes in the machine's order as well.
+        for (int i = 0; i < 4; ++i)
+            data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+        return std::nullopt;
+    }
+    case core::RegQword: {
+        std::uint64_t number = 0;
+        if (!parseNumber(text, ~0ull, number))
+            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
+        for (int i = 0; i < 8; ++i)
+            data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+        return std::nullopt;
+    }
+    case core::RegBinary: {
+        std::size_t pos = 0;
+        if (text.size() % 2 != 0) {
+            const int digit = hexDigit(text[0]);
+            if (digit < 0)
+                return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
+            data.push_back(static_cast<std::uint8_t>(digit));
+            pos = 1;
+        }
+        for (; pos < text.size(); pos += 2) {
+            const int high = hexDigit(text[pos]);
+            const int low = hexDigit(text[pos + 1]);
+            if (high < 0 || low < 0)
+                return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
+            data.push_back(static_cast<std::uint8_t>(high << 4 | low));
+        }
+        return std::nullopt;
+    }
+    case core::RegMultiSz: {
+        // Strings separated by the separator, or by the two characters "\0" without one; an
+        // empty string inside the list would end it early, so it is refused.
+        const std::u16string units = core::text::toUtf16(text);
+        std::u16string list;
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            if (!separator && units[i] == u'\\' && i + 1 < units.size() && units[i + 1] == u'0') {
+                list += u'\0';
+                ++i;
+            } else if (separator && units[i] == *separator) {
+                list += u'\0';
+            } else {
+                list += units[i];
+            }
+            const std::size_t last = list.size() - 1;
+            if (last > 0 && list[last - 1] == u'\0' && (list[last] == u'\0' || last == 1))
+                return std::string("reg: The option [/d] must be followed by a valid string\n");
+        }
+        if (!list.empty() && list.back() != u'\0')
+            list += u'\0';
+        list += u'\0';
+        appendUtf16Le(data, list);
+        return std::nullopt;
+    }
+    default: // REG_SZ, REG_EXPAND_SZ and REG_NONE take the text with its zero
+        appendUtf16Le(data, core::text::toUtf16(text));
+        data.push_back(0);
+        data.push_back(0);
+        return std::nullopt;
+    }
+}
+
+std::optional<std::uint32_t> typeFromName(const std::string& name)
+{
+    static const std::map<std::string, std::uint32_t> types = {
+        {"reg_sz", core::RegSz},        {"reg_multi_sz", core::RegMultiSz}, {"reg_expand_sz", core::RegExpandSz},
+        {"reg_dword", core::RegDword},  {"reg_qword", core::RegQword},      {"reg_binary", core::RegBinary},
+        {"reg_none", core::RegNone},    {"reg_dword_big_endian", core::RegDwordBigEndian},
+        {"reg_dword_little_endian", core::RegDword},
+    };
+    const auto it = types.find(lower(name));
+    if (it == types.end())
+        return std::nullopt;
+    return it->second;
+}
+
+int Tool::add(const std::vector<std::string>& args)
+{
+    Options options;
+    if (args.size() < 2 || !parseOptions(args, 2, {"ve", "f"}, {"v", "t", "s", "d"}, options) ||
+        (options.has("v") && options.has("ve")))
+        return fail(invalidSyntax("add"));
+    std::optional<char16_t> separator;
+    if (options.has("s")) {
+        const std::u16string units = core::text::toUtf16(options.get("s"));
+        if (units.size() != 1)
+            return fail(invalidSyntax("add"));
+        separator = units[0];
+    }
+    KeyName key;
+    if (const auto error = parseKey(args[1], key))
+        return fail(*error);
+
+    // Everything is checked before anything is written.
+    const bool setsValue = options.has("v") || options.has("ve") || options.has("d") || options.has("t");
+    std::uint32_t type = core::RegSz;
+    if (options.has("t")) {
+        const auto known = typeFromName(options.get("t"));
+        if (!known)
+            return fail("reg: Unsupported registry data type [" + options.get("t") + "]\n");
+        type = *known;
+    }
+    std::vector<std::uint8_t> data;
+    const std::optional<std::string> given = options.has("d") ? std::optional(options.get("d")) : std::nullopt;
+    if (setsValue)
+        if (const auto error = buildData(type, given, separator, data))
+            return fail(*error);
+
+    auto& reg = registry();
+    core::KeyHandle handle;
+    if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
+        return fail("reg: Unable to access or create the specified registry key" + reason() + "\n");
+    int result = 0;
+    if (setsValue) {
+        const std::string name = options.get("v");
+        core::RegValue existing;
+        if (!options.has("f") && reg.queryValue(handle, name, existing) == RegStatus::Success &&
+            !ask("The registry value '" + (name.empty() ? std::string("(Default)") : name) +
+                 "' already exists. Do you want to overwrite it?")) {
+            say(Cancelled);
+        } else if (reg.setValue(handle, name, type, data) != RegStatus::Success) {
+            result = fail("reg: Unable to set the registry value '" + (name.empty() ? std::string("(Default)") : name) +
+                          "'" + reason() + "\n");
+        } else {
+            say(Success);
+        }
+    } else {
+        say(Success);
+    }
+    reg.closeKey(handle);
+    return result;
+}
+
+// Deletes a key with everything below it, deepest keys first.
+bool Tool::deleteTree(core::RootKey root, const std::string& path)
+{
+    auto& reg = registry();
+    core::KeyHandle handle;
+    if (reg.openKey(core::rootHandle(root), path, core::Access::Read, handle) != RegStatus::Success)
+        return false;
+    const auto subkeys = subkeysOf(reg, handle);
+    reg.closeKey(handle);
+    for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
+        if (!deleteTree(root, path + "\\" + *it))
+            return false;
+    return reg.deleteKey(core::rootHandle(root), path) == RegStatus::Success;
+}
+
+int Tool::remove(const std::vector<std::string>& args)
+{
+    Options options;
+    if (args.size() < 2 || !parseOptions(args, 2, {"ve", "va", "f"}, {"v"}, options) ||
+        int(options.has("v")) + int(options.has("ve")) + int(options.has("va")) > 1)
+        return fail(invalidSyntax("delete"));
+    KeyName key;
+    if (const auto error = parseKey(args[1], key))
+        return fail(*error);
+    const bool wholeKey = !options.has("v") && !options.has("ve") && !options.has("va");
+    // Wine would empty the whole hive here; a root key is never deleted.
+    if (wholeKey && key.path.empty())
+        return fail("reg: Invalid registry key\n");
+
+    auto& reg = registry();
+    RegStatus status;
+    core::KeyHandle handle = open(key, core::Access::Read, status);
+    if (status == RegStatus::NotFound)
+        return fail(KeyMissing);
+    if (status != RegStatus::Success)
+        return fail("reg: Unable to read the registry" + reason() + "\n");
+    reg.closeKey(handle);
+
+    const std::string valueName = options.get("v");
+    const bool force = options.has("f");
+    if (wholeKey) {
+        if (!force && !ask("Are you sure you want to delete the registry key '" + key.display() + "'?")) {
+            say(Cancelled);
+            return 0;
+        }
+        if (!deleteTree(key.root, key.path))
+            return fail("reg: Unable to delete the registry key '" + key.display() + "'" + reason() + "\n");
+        say(Success);
+        return 0;
+    }
+    if (options.has("va")) {
+        if (!force && !ask("Are you sure you want to delete all registry values in '" + key.display() + "'?")) {
+            say(Cancelled);
+            return 0;
+        }
+    } else if (!force && !ask("Are you sure you want to delete the registry value '" +
+                              (valueName.empty() ? std::string("(Default)") : valueName) + "'?")) {
+        say(Cancelled);
+        return 0;
+    }
+
+    handle = open(key, core::Access::AllAccess, status);
+    if (status != RegStatus::Success)
+        return fail("reg: Unable to access the specified registry key" + reason() + "\n");
+    int result = 0;
+    if (options.has("va")) {
+        for (const auto& value : valuesOf(reg, handle)) {
+            if (reg.deleteValue(handle, value.name) != RegStatus::Success) {
+                result = fail("reg: Unable to delete all specified values" + reason() + "\n");
+                break;
+            }
+        }
+    } else {
+        status = reg.deleteValue(handle, valueName);
+        if (status == RegStatus::NotFound)
+            result = fail(ValueMissing);
+        else if (status != RegStatus::Success)
+            result = fail("reg: Unable to delete the registry value '" +
+                          (valueName.empty() ? std::string("(Default)") : valueName) + "'" + reason() + "\n");
+    }
+    if (result == 0)
+        say(Success);
+    reg.closeKey(handle);
+    return result;
+}
+
+bool Tool::exportTree(core::KeyHandle key, const std::string& path, RegFileWriter& writer)
+{
+    auto& reg = registry();
+    writer.beginKey(core::text::toUtf16(path));
+    for (const auto& value : valuesOf(reg, key))
+        writer.addValue(core::text::toUtf16(value.name), value.type, value.data);
+    writer.endKey();
+    for (const auto& name : subkeysOf(reg, key)) {
+        core::KeyHandle subkey;
+        if (reg.openKey(key, name, core::Access::Read, subkey) != RegStatus::Success)
+            return false;
+        const bool ok = exportTree(subkey, path + "\\" + name, writer);
+        reg.closeKey(subkey);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// The words Windows has for why a file could not be created.
+std::string fileError(const std::filesystem::path& file, std::error_code error)
+{
+    std::error_code ignored;
+    const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    if (error == std::errc::no_such_file_or_directory && !std::filesystem::is_directory(folder, ignored))
+        return "Path not found.\n";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system || error == std::errc::is_a_directory)
+        return "Access denied.\n";
+    if (error == std::errc::no_such_file_or_directory)
+        return "File not found.\n";
+    return "reg: Unable to write the file '" + file.string() + "': " + error.message() + "\n";
+}
+
+int Tool::exportKey(const std::vector<std::string>& args)
+{
+    Options options;
+    if (args.size() < 3 || !parseOptions(args, 3, {"y"}, {}, options))
+        return fail(invalidSyntax("export"));
+    KeyName key;
+    if (const auto error = parseKey(args[1], key))
+        return fail(*error);
+    RegStatus status;
+    const core::KeyHandle handle = open(key, core::Access::Read, status);
+    if (status == RegStatus::NotFound)
+        return fail(KeyMissing);
+    if (status != RegStatus::Success)
+        return fail("reg: Unable to read the registry" + reason() + "\n");
+
+    const std::filesystem::path file = args[2];
+    std::error_code ignored;
+    if (!options.has("y") && std::filesystem::exists(file, ignored) &&
+        !ask("The file '" + args[2] + "' already exists. Do you want to overwrite it?")) {
+        registry().closeKey(handle);
+        say(Cancelled);
+        return 0;
+    }
+    RegFileWriter writer;
+    const bool complete = exportTree(handle, key.display(), writer);
+    registry().closeKey(handle);
+    if (!complete)
+        return fail("reg: Unable to read the registry" + reason() + "\n");
+    // Written beside and renamed into place, so an old backup is never left half overwritten.
+    if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, writer.bytes()))
+        return fail(fileError(file, error));
+    return 0;
+}
+
+int Tool::import(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return fail(invalidSyntax("import"));
+    const std::filesystem::path file = args[1];
+    std::string bytes;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        core::io::readFile(core::posixSystemCalls(), file, bytes))
+        return fail("reg: The file '" + args[1] + "' was not found.\n");
+    RegFile contents;
+    std::string error;
+    if (!parseRegFile(bytes, contents, error))
+        return fail("reg: Unable to import '" + args[1] + "': " + error + "\n");
+
+    // Every key must name a root of this machine before anything is written.
+    std::vector<KeyName> keys;
+    for (const RegFileKey& entry : contents.keys) {
+        KeyName key;
+        const std::string path = core::text::toUtf8(entry.path);
+        if (const auto problem = parseKey(path, key); problem || (entry.remove && key.path.empty()))
+            return fail("reg: Unable to import '" + args[1] + "': line " + std::to_string(entry.line) +
+                        ": the key '" + path + "' is not one this machine can hold\n");
+        keys.push_back(key);
+    }
+    for (const auto& warning : contents.warnings)
+        say(warning + "\n");
+
+    auto& reg = registry();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const RegFileKey& entry = contents.keys[i];
+        const KeyName& key = keys[i];
+        if (entry.remove) {
+            core::KeyHandle existing;
+            if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
+                reg.closeKey(existing);
+                if (!deleteTree(key.root, key.path))
+                    return fail("reg: Unable to delete the registry key '" + key.display() + "'" + reason() + "\n");
+            }
+            continue;
+        }
+        core::KeyHandle handle;
+        if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
+            return fail("reg: Unable to import the registry key '" + key.display() + "'" + reason() + "\n");
+        for (const RegFileValue& value : entry.values) {
+            const std::string name = core::text::toUtf8(value.name);
+            const RegStatus status = value.remove ? reg.deleteValue(handle, name)
+                                                  : reg.setValue(handle, name, value.type, value.data);
+            if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
+                const std::string why = reason();
+                reg.closeKey(handle);
+                return fail("reg: Unable to import the registry key '" + key.display() + "'" + why + "\n");
+            }
+        }
+        reg.closeKey(handle);
+    }
+    say(Success);
+    return 0;
+}
+
+int Tool::run(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return fail("reg: Invalid syntax. Type \"REG /?\" for help.\n");
+    const std::string operation = lower(args[0]);
+    if (operation == "/?" || operation == "-?") {
+        say(MainHelp);
+        return 0;
+    }
+    const std::map<std::string, std::string (*)()> helps = {
+        {"query", queryHelp}, {"add", addHelp}, {"delete", deleteHelp}, {"export", exportHelp}, {"import", importHelp}};
+    const auto help = helps.find(operation);
+    if (help == helps.end())
+        return fail("reg: Invalid option [" + args[0] + "]. Type \"REG /?\" for help.\n");
+    if (args.size() >= 2 && (args[1] == "/?" || args[1] == "-?")) {
+        if (args.size() > 2)
+            return fail(invalidSyntax(operation));
+        say(help->second());
+        return 0;
+    }
+    try {
+        if (operation == "query")
+            return query(args);
+        if (operation == "add")
+            return add(args);
+        if (operation == "delete")
+            return remove(args);
+        if (operation == "export")
+            return exportKey(args);
+        return import(args);
+    } catch (const core::Error& error) {
+        return fail(std::string("reg: ") + error.what() + "\n");
+    }
+}
+
+} // namespace
+
+int runReg(const std::vector<std::string>& arguments, const RegistryOpener& registry, Console& console)
+{
+    Tool tool(registry, console);
+    return tool.run(arguments);
+}
+
+} // namespace regtool
