@@ -302,12 +302,8 @@ std::filesystem::path resolveLink(const std::filesystem::path& path)
 
 TIniFile::TIniFile(std::filesystem::path path, SystemCalls& calls) : m_path(std::move(path)), m_calls(calls) {}
 
-std::optional<std::string> TIniFile::readRaw(std::string_view section, std::string_view key) const
+std::optional<std::string> iniFileValue(std::string_view contents, std::string_view section, std::string_view key)
 {
-    // Every read opens, reads and closes the file, so a hand edit made meanwhile counts.
-    std::string contents;
-    if (io::readFile(m_calls, m_path, contents))
-        return std::nullopt;
     const Document document(contents);
     // Names are taken as a write stores them, so what was written is found again.
     const Location location =
@@ -318,6 +314,15 @@ std::optional<std::string> TIniFile::readRaw(std::string_view section, std::stri
     if (document.encoding == Encoding::Cp1250)
         return text::utf8FromCp1250(value.substr(0, MaxValueLength));
     return cutUtf8(value, MaxValueLength);
+}
+
+std::optional<std::string> TIniFile::readRaw(std::string_view section, std::string_view key) const
+{
+    // Every read opens, reads and closes the file, so a hand edit made meanwhile counts.
+    std::string contents;
+    if (io::readFile(m_calls, m_path, contents))
+        return std::nullopt;
+    return iniFileValue(contents, section, key);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
@@ -364,6 +369,20 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (readError && readError != std::errc::no_such_file_or_directory)
         throw refused(); // a file we cannot read is never overwritten
 
+    const std::string updated = iniFileWithValue(contents, section, key, value);
+    if (!readError && updated == contents) {
+        // Nothing changes, so nothing is rewritten; a file we may not write is still reported.
+        if (!io::canReplace(m_calls, target))
+            throw refused();
+        return;
+    }
+    if (io::replaceFile(m_calls, target, updated))
+        throw refused();
+}
+
+std::string iniFileWithValue(std::string_view contents, std::string_view section, std::string_view key,
+                             std::string_view value)
+{
     const Document document(contents);
     const std::string sectionName = cleanName(section);
     const std::string keyName = cleanName(key);
@@ -404,15 +423,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         updated += encodedValue;
         updated += LineEnd;
     }
-
-    if (!readError && updated == contents) {
-        // Nothing changes, so nothing is rewritten; a file we may not write is still reported.
-        if (!io::canReplace(m_calls, target))
-            throw refused();
-        return;
-    }
-    if (io::replaceFile(m_calls, target, updated))
-        throw refused();
+    return updated;
 }
 
 std::filesystem::path settingsPathFor(const std::filesystem::path& executable)

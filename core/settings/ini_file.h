@@ -35,6 +35,13 @@ private:
     SystemCalls& m_calls;
 };
 
+// The parse behind every read and write, on a file's text (for tests and fuzzing): the value that
+// ReadString finds (empty optional when the key is missing), and the text that WriteString
+// leaves.
+std::optional<std::string> iniFileValue(std::string_view contents, std::string_view section, std::string_view key);
+std::string iniFileWithValue(std::string_view contents, std::string_view section, std::string_view key,
+                             std::string_view value);
+
 // The settings file of a program: its executable's path with the extension ".ini".
 std::filesystem::path settingsPathFor(const std::filesystem::path& executable);
 
