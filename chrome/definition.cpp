@@ -44,28 +44,36 @@ Component timer(std::string name, int interval, bool enabled)
     return c;
 }
 
-OptionRow writeInteger(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
-                       std::int32_t value)
+OptionStep writeValue(std::string name, Data data)
 {
-    OptionRow row{std::move(target), root, std::move(key), createKey, {}, {}};
-    row.steps.push_back({OptionStepKind::WriteInteger, std::move(name), value, {}});
-    return row;
+    if (data.isText)
+        return {OptionStepKind::WriteString, std::move(name), 0, std::move(data.text)};
+    return {OptionStepKind::WriteInteger, std::move(name), data.integer, {}};
 }
 
-OptionRow writeString(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
-                      std::string text)
+OptionStep deleteValue(std::string name)
 {
-    OptionRow row{std::move(target), root, std::move(key), createKey, {}, {}};
-    row.steps.push_back({OptionStepKind::WriteString, std::move(name), 0, std::move(text)});
-    return row;
+    return {OptionStepKind::DeleteValue, std::move(name), 0, {}};
 }
 
-OptionRow commandLines(std::string target, std::vector<std::string> commands)
+OptionStep deleteKey(std::string path)
 {
-    OptionRow row;
-    row.target = std::move(target);
-    row.commands = std::move(commands);
-    return row;
+    return {OptionStepKind::DeleteKey, std::move(path), 0, {}};
+}
+
+Action onKey(RegistryKey key, std::vector<OptionStep> steps)
+{
+    return {std::move(key), std::move(steps), {}};
+}
+
+Action writeValue(RegistryKey key, std::string name, Data data)
+{
+    return onKey(std::move(key), {writeValue(std::move(name), std::move(data))});
+}
+
+Action commandLines(std::vector<std::string> commands)
+{
+    return {{}, {}, std::move(commands)};
 }
 
 const Component* WindowDefinition::find(const std::string& name) const

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace chrome {
@@ -106,34 +107,59 @@ struct CommentsRoles {
     std::string offTimer;
 };
 
+// The key an option works on: its root, its path, and whether opening it creates it (with any
+// missing parent) or only opens a key that exists.
+struct RegistryKey {
+    core::RootKey root = core::RootKey::CurrentUser;
+    std::string path;
+    bool create = false;
+};
+
+// The fixed data of a registry write: a REG_DWORD or a REG_SZ text.
+struct Data {
+    Data(std::int32_t value) : integer(value) {}
+    Data(const char* value) : isText(true), text(value) {}
+    Data(std::string value) : isText(true), text(std::move(value)) {}
+
+    bool isText = false;
+    std::int32_t integer = 0;
+    std::string text;
+};
+
 // One step of an option click on the key the option opened.
 enum class OptionStepKind { WriteInteger, WriteString, DeleteValue, DeleteKey };
 
 struct OptionStep {
     OptionStepKind kind = OptionStepKind::WriteInteger;
-    std::string name; // value name, or key path for DeleteKey ("\\..." starts at the root)
+    // The value name ("" is the key's default value); for DeleteKey the key's path, from the
+    // opened key, or from the root when it starts with '\'.
+    std::string name;
     std::int32_t integer = 0;
     std::string text;
 };
 
-// What a click on `target` does: either registry work on one short-lived registry object
-// (root, one key opened with or without creating it, the steps in order), or command lines
-// handed to the shell command one after the other.
-struct OptionRow {
-    std::string target;
-    core::RootKey root = core::RootKey::CurrentUser;
-    std::string key;
-    bool createKey = false;
+OptionStep writeValue(std::string name, Data data);
+OptionStep deleteValue(std::string name);
+OptionStep deleteKey(std::string path);
+
+// What a click does: either registry work on one short-lived registry object (the key opened
+// with or without creating it, then the steps in order), or command lines handed to the shell
+// command one after the other.
+struct Action {
+    RegistryKey key;
     std::vector<OptionStep> steps;
     std::vector<std::string> commands;
 };
 
-// Option rows as the section tables give them.
-OptionRow writeInteger(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
-                       std::int32_t value);
-OptionRow writeString(std::string target, core::RootKey root, std::string key, bool createKey, std::string name,
-                      std::string text);
-OptionRow commandLines(std::string target, std::vector<std::string> commands);
+Action onKey(RegistryKey key, std::vector<OptionStep> steps);
+Action writeValue(RegistryKey key, std::string name, Data data);
+Action commandLines(std::vector<std::string> commands);
+
+// A click on the picture `target` runs `action`.
+struct OptionRow {
+    std::string target;
+    Action action;
+};
 
 struct WindowDefinition {
     std::string className;     // "TForm64"

@@ -4,16 +4,16 @@
 
 namespace chrome {
 
-void runOption(const OptionRow& row, Context& context)
+void runOption(const Action& action, Context& context)
 {
-    for (const std::string& command : row.commands)
+    for (const std::string& command : action.commands)
         context.shell(command);
-    if (row.steps.empty())
+    if (action.steps.empty())
         return;
     core::TRegistry registry(context.registry);
-    registry.SetRootKey(row.root);
-    registry.OpenKey(row.key, row.createKey);
-    for (const OptionStep& step : row.steps) {
+    registry.SetRootKey(action.key.root);
+    registry.OpenKey(action.key.path, action.key.create);
+    for (const OptionStep& step : action.steps) {
         switch (step.kind) {
         case OptionStepKind::WriteInteger:
             registry.WriteInteger(step.name, step.integer);

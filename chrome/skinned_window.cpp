@@ -243,7 +243,7 @@ void SkinnedWindow::wireOptions()
     for (const OptionRow& row : m_definition.options) {
         if (PictureControl* control = picture(qs(row.target))) {
             connect(control, &PictureControl::clicked, this,
-                    [this, &row] { handle([this, &row] { runOption(row, m_context); }); });
+                    [this, &row] { handle([this, &row] { runOption(row.action, m_context); }); });
         }
     }
 }

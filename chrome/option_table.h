@@ -1,0 +1,51 @@
+#pragma once
+
+// A section's options as rows of data. Each row adds the option's caption picture, its click
+// targets (hand cursor) directly under it, the frame of its box on the background picture,
+// and what a click on each target does; the window wires every target to the one executor.
+
+#include "chrome/definition.h"
+
+#include <string>
+#include <vector>
+
+namespace chrome {
+
+// An option's box: its caption picture, and under it the row its targets sit in.
+struct OptionBox {
+    std::string name; // the caption picture
+    Rect place;
+    std::string caption;
+    int targetHeight = 30;
+};
+
+// One click target of an option.
+struct Choice {
+    std::string target;
+    std::string caption;
+    PictureLook look = PictureLook::TargetChoice;
+    Action action;
+    Rect place{}; // all zero: side by side with the other such targets, directly under the caption
+};
+
+Choice enable(std::string target, Action action);  // "Włącz", drawn as an enabling choice
+Choice disable(std::string target, Action action); // "Wyłącz", drawn as a disabling choice
+Choice choice(std::string target, std::string caption, Action action, Rect place = {},
+              PictureLook look = PictureLook::TargetChoice);
+
+// An option whose caption picture is not clickable, with its targets in screen order.
+void addOption(WindowDefinition& window, const OptionBox& box, std::vector<Choice> choices);
+
+// The commonest option: "Włącz" left and "Wyłącz" right, each writing one value of one key.
+void addSwitch(WindowDefinition& window, const OptionBox& box, std::string enableTarget, std::string disableTarget,
+               const RegistryKey& key, const std::string& value, Data enableData, Data disableData);
+
+// A one-shot action: the caption picture itself is the target.
+void addAction(WindowDefinition& window, const OptionBox& box, Action action);
+
+// What is wrong with a definition that the window would otherwise pass over silently: option
+// rows whose target is not a clickable picture, or that do nothing; hints and chrome roles that
+// name no component of the right kind; names used twice. Empty when all is well.
+std::vector<std::string> definitionProblems(const WindowDefinition& window);
+
+} // namespace chrome

@@ -1,0 +1,148 @@
+// Options as rows of data: a row makes the caption picture, its targets under it with the hand
+// cursor, the frame of its box and the rows the window wires; what is wrong with a definition
+// is found, and no window of the program has such a fault.
+
+#include "app/definitions.h"
+#include "chrome/option_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace chrome;
+using core::RootKey;
+
+namespace {
+
+const RegistryKey kAdvanced{RootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced"};
+
+WindowDefinition emptyWindow()
+{
+    WindowDefinition w;
+    w.className = "TTestForm";
+    w.width = 460;
+    w.height = 300;
+    return w;
+}
+
+bool contains(const Rect& outer, const Rect& inner)
+{
+    return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.width <= outer.x + outer.width
+           && inner.y + inner.height <= outer.y + outer.height;
+}
+
+TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
+{
+    WindowDefinition w = emptyWindow();
+    addSwitch(w, {"Image9", {122, 28, 163, 44}, "Rozwijaj menu Panel Sterowania"}, "Image10", "Image14", kAdvanced,
+              "CascadeControlPanel", "YES", "NO");
+    // Three choices, the last one on a line of its own.
+    const RegistryKey prefetch{RootKey::LocalMachine, "SYSTEM\\Prefetch", true};
+    addOption(w, {"Image8", {122, 120, 160, 26}, "Włączanie systemu", 20},
+              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", 0)),
+               choice("Image14b", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", 2)),
+               choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", 3),
+                      {122, 166, 160, 20})});
+
+    const Component* caption = w.find("Image9");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->picture, PictureLook::OptionCaption);
+    EXPECT_FALSE(caption->handCursor);
+    const Component* on = w.find("Image10");
+    const Component* off = w.find("Image14");
+    ASSERT_TRUE(on && off);
+    EXPECT_EQ(on->text, "Włącz");
+    EXPECT_EQ(on->picture, PictureLook::TargetOn);
+    EXPECT_EQ(off->text, "Wyłącz");
+    EXPECT_EQ(off->picture, PictureLook::TargetOff);
+    EXPECT_TRUE(on->handCursor && off->handCursor);
+    EXPECT_EQ(on->place.x, 122);
+    EXPECT_EQ(on->place.y, 72);
+    EXPECT_EQ(on->place.height, 30);
+    EXPECT_EQ(on->place.x + on->place.width, off->place.x);
+    EXPECT_EQ(off->place.x + off->place.width, 285);
+
+    const Component* fast = w.find("Image13");
+    const Component* middle = w.find("Image14b");
+    const Component* last = w.find("Image15");
+    ASSERT_TRUE(fast && middle && last);
+    EXPECT_EQ(fast->place.y, 146);
+    EXPECT_EQ(fast->place.width + middle->place.width, 160);
+    EXPECT_EQ(last->place.y, 166);
+    EXPECT_EQ(last->picture, PictureLook::TargetChoice);
+
+    // Each box gets one frame around all its pictures.
+    ASSERT_EQ(w.panels.size(), 2u);
+    EXPECT_TRUE(contains(w.panels[0].place, caption->place) && contains(w.panels[0].place, off->place));
+    EXPECT_TRUE(contains(w.panels[1].place, last->place) && !contains(w.panels[1].place, on->place));
+
+    ASSERT_EQ(w.options.size(), 5u);
+    EXPECT_EQ(w.options[0].target, "Image10");
+    EXPECT_EQ(w.options[0].action.key.path, kAdvanced.path);
+    ASSERT_EQ(w.options[1].action.steps.size(), 1u);
+    EXPECT_EQ(w.options[1].action.steps[0].kind, OptionStepKind::WriteString);
+    EXPECT_EQ(w.options[1].action.steps[0].text, "NO");
+    EXPECT_EQ(w.options[4].action.steps[0].kind, OptionStepKind::WriteInteger);
+    EXPECT_EQ(w.options[4].action.steps[0].integer, 3);
+    EXPECT_TRUE(w.options[4].action.key.create);
+    EXPECT_TRUE(definitionProblems(w).empty());
+}
+
+TEST(OptionTableTest, AOneShotActionIsItsOwnClickableCaption)
+{
+    WindowDefinition w = emptyWindow();
+    addAction(w, {"Image2", {123, 27, 162, 44}, "Usuń zawartość folderu Temp"},
+              commandLines({"rd /s /q %TMP%", "md %TMP%"}));
+    const Component* caption = w.find("Image2");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->handCursor);
+    EXPECT_EQ(caption->picture, PictureLook::OptionCaption);
+    ASSERT_EQ(w.options.size(), 1u);
+    EXPECT_EQ(w.options[0].target, "Image2");
+    EXPECT_EQ(w.options[0].action.commands.size(), 2u);
+    EXPECT_EQ(w.panels.size(), 1u);
+    EXPECT_TRUE(definitionProblems(w).empty());
+}
+
+TEST(OptionTableTest, FaultsThatAWindowWouldPassOverAreFound)
+{
+    WindowDefinition w = emptyWindow();
+    w.components = {picture("Image1", {0, 0, 460, 300}, PictureLook::Background),
+                    picture("Image3", {0, 0, 10, 10}, PictureLook::TargetOn, "Włącz"),
+                    label("Label1", {0, 0, 0, 0}, LabelLook::Plain, "x"),
+                    label("Label1", {0, 0, 0, 0}, LabelLook::Plain, "y"),
+                    timer("Timer1", 1, false)};
+    w.options = {{"Image99", writeValue(kAdvanced, "Hidden", 1)},
+                 {"Label1", writeValue(kAdvanced, "Hidden", 0)},
+                 {"Image3", {}},
+                 {"Image3", onKey({RootKey::CurrentUser, ""}, {writeValue("x", 1)})}};
+    w.hints = {{"Image98", "Zamknij"}, {"Label1", "a"}, {"Label1", "b"}};
+    w.dragTimer = "Image1";
+    w.dragSurfaces = {"Timer1"};
+    w.closeTarget = "Image97";
+    const std::vector<std::string> expected = {
+        "TTestForm: two components are named Label1",
+        "TTestForm: option target Image99 is no picture",
+        "TTestForm: option target Label1 is no picture",
+        "TTestForm: option target Image3 does not show the hand cursor",
+        "TTestForm: option Image3 does nothing",
+        "TTestForm: option target Image3 does not show the hand cursor",
+        "TTestForm: option target Image3 has two rows",
+        "TTestForm: option Image3 names no key",
+        "TTestForm: hinted control Image98 is no component",
+        "TTestForm: control Label1 has two hints",
+        "TTestForm: drag timer Image1 is not of the right kind",
+        "TTestForm: drag surface Timer1 is not of the right kind",
+        "TTestForm: close target Image97 is no component",
+    };
+    EXPECT_EQ(definitionProblems(w), expected);
+}
+
+TEST(OptionTableTest, EveryWindowOfTheProgramIsWellDefined)
+{
+    for (const WindowDefinition* window : app::skinnedDefinitions()) {
+        const std::vector<std::string> problems = definitionProblems(*window);
+        EXPECT_TRUE(problems.empty()) << window->className << ": " << problems.size() << " problems, first: "
+                                      << (problems.empty() ? "" : problems.front());
+    }
+}
+
+} // namespace
