@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -26,7 +27,27 @@ WindowDefinition makeCrash()
     w.components.push_back(timer("Timer2", 1, false));
     w.comments = CommentsRoles{"Label8", "Label9", "Label2", "Label3", "Label4", "Timer1", "Timer2"};
     addDragTimer(w, "Timer3");
-    w.hints = {{"Image6", "Minimalizuj"}, {"Image18", "Zamknij"}};
+
+    const RegistryKey crashControl{core::RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\CrashControl",
+                                   true};
+    addSwitch(w, {"Image7", {122, 28, 162, 44}, "Automatyczne restartowanie"}, "Image8", "Image9", crashControl,
+              "AutoReboot", 1, 0);
+    addSwitch(w, {"Image10", {292, 28, 162, 44}, "Wysyłanie alertów administracyjnych"}, "Image11", "Image12",
+              crashControl, "SendAlert", 1, 0);
+    addSwitch(w, {"Image2", {122, 109, 162, 44}, "Zapisywanie informacji o debugowaniu"}, "Image3", "Image13",
+              crashControl, "CrashDumpEnabled", 1, 0);
+    addSwitch(w, {"Image14", {292, 109, 162, 44}, "Zapisywanie zdarzeń do dziennika alertów"}, "Image15", "Image16",
+              crashControl, "LogEvent", 1, 0);
+    addSwitch(w, {"Image4", {123, 191, 331, 26}, "Zastąpienie plików z informacją o debugowaniu", 25}, "Image5",
+              "Image17", crashControl, "Overwrite", 1, 0);
+
+    w.hints = {{"Image7", "Konfiguruje, czy system Windows ma\nrestartować komputer podczas awarii krytycznej."},
+               {"Image10", "Konfiguruje, czy system Windows ma\nwysyłać alerty administracyjne."},
+               {"Image2", "Konfiguruje, czy system Windows ma\nzapisywać informację o debugowaniu."},
+               {"Image14", "Konfiguruje, czy system Windows ma\nzapisywać zdarzenia do dziennika alertów."},
+               {"Image4", "Konfiguruje, czy system Windows ma\nnadpisywać pliki z informacją o debugowaniu."},
+               {"Image6", "Minimalizuj"},
+               {"Image18", "Zamknij"}};
     return w;
 }
 
