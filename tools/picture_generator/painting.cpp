@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +19,8 @@ namespace {
 
 using chrome::PictureLook;
 namespace skin = chrome::skin;
+
+constexpr int kSmallestCaptionPixels = 9;
 
 QColor colour(std::uint32_t rgb)
 {
@@ -176,20 +179,28 @@ void drawArrowCircle(QPainter& p, const QPointF& centre, bool left)
     p.drawLine(centre + QPointF(4 * d, 0), centre + QPointF(0, 4));
 }
 
-void drawMenuEntry(QPainter& p, const QRectF& area, const QString& caption, bool left)
+void drawCaptionText(QPainter& p, const chrome::Component& component, const QColor& pen)
+{
+    const std::optional<CaptionLayout> layout = captionLayout(component);
+    if (!layout)
+        return;
+    p.setPen(pen);
+    p.setFont(layout->font);
+    p.drawText(layout->area, layout->flags, QString::fromStdString(component.text));
+}
+
+void drawMenuEntry(QPainter& p, const QRectF& area, const chrome::Component& component, bool left)
 {
     const QRectF pill = area.adjusted(1, 1, -1, -1);
     fillRounded(p, pill, 12, vertical(pill, colour(0x4D6690), colour(0x2C3E60)), colour(0x7F98C4));
     const qreal arrowX = left ? pill.left() + 14 : pill.right() - 14;
     drawArrowCircle(p, QPointF(arrowX, pill.center().y()), left);
-    p.setPen(colour(skin::lightText));
-    p.setFont(font(12, true));
-    const QRectF text = left ? pill.adjusted(28, 0, -8, 0) : pill.adjusted(8, 0, -28, 0);
-    p.drawText(text, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, caption);
+    drawCaptionText(p, component, colour(skin::lightText));
 }
 
-void drawTarget(QPainter& p, const QRectF& area, const QString& caption, PictureLook look)
+void drawTarget(QPainter& p, const QRectF& area, const chrome::Component& component)
 {
+    const PictureLook look = component.picture;
     const QRectF pill = area.adjusted(2, 2, -2, -2);
     QColor base = colour(skin::choice);
     if (look == PictureLook::TargetOn)
@@ -198,7 +209,6 @@ void drawTarget(QPainter& p, const QRectF& area, const QString& caption, Picture
         base = colour(skin::off);
     fillRounded(p, pill, std::min<qreal>(8, pill.height() / 2), vertical(pill, base.lighter(130), base),
                 base.darker(140));
-    QRectF text = pill;
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     const qreal cy = pill.center().y();
     if (look == PictureLook::TargetOn || look == PictureLook::TargetOff) {
@@ -210,21 +220,16 @@ void drawTarget(QPainter& p, const QRectF& area, const QString& caption, Picture
             p.drawLine(QPointF(x - 4, cy - 4), QPointF(x + 4, cy + 4));
             p.drawLine(QPointF(x + 4, cy - 4), QPointF(x - 4, cy + 4));
         }
-        text.setLeft(pill.left() + 18);
     }
-    p.setPen(Qt::white);
-    p.setFont(font(pill.height() >= 20 ? 12 : 10, true));
-    p.drawText(text, Qt::AlignCenter | Qt::TextWordWrap, caption);
+    drawCaptionText(p, component, Qt::white);
 }
 
-void drawCaption(QPainter& p, const QRectF& area, const QString& caption)
+void drawCaption(QPainter& p, const QRectF& area, const chrome::Component& component)
 {
     const QRectF box = area.adjusted(1, 1, -1, -1);
     fillRounded(p, box, 6, vertical(box, Qt::white, colour(0xE3E9F3)), colour(skin::frame));
     p.fillRect(QRectF(box.left() + 6, box.top() + 3, 3, box.height() - 6), colour(skin::accent));
-    p.setPen(colour(skin::darkText));
-    p.setFont(font(11, true));
-    p.drawText(box.adjusted(14, 2, -6, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
+    drawCaptionText(p, component, colour(skin::darkText));
 }
 
 void drawTriangle(QPainter& p, const QRectF& area, bool down)
@@ -242,6 +247,58 @@ void drawTriangle(QPainter& p, const QRectF& area, bool down)
 }
 
 } // namespace
+
+std::optional<CaptionLayout> captionLayout(const chrome::Component& component)
+{
+    const QRectF area(0, 0, component.place.width, component.place.height);
+    const int wrapped = Qt::AlignCenter | Qt::TextWordWrap;
+    CaptionLayout layout;
+    int pixels = 0;
+    switch (component.picture) {
+    case PictureLook::MenuLeft:
+        layout = {area.adjusted(29, 1, -9, -1), {}, Qt::AlignLeft | Qt::AlignVCenter};
+        pixels = 12;
+        break;
+    case PictureLook::MenuRight:
+        layout = {area.adjusted(9, 1, -29, -1), {}, Qt::AlignRight | Qt::AlignVCenter};
+        pixels = 12;
+        break;
+    case PictureLook::OptionCaption:
+        layout = {area.adjusted(15, 3, -7, -3), {}, wrapped};
+        pixels = 11;
+        break;
+    case PictureLook::TargetOn:
+    case PictureLook::TargetOff:
+    case PictureLook::TargetChoice:
+        layout = {area.adjusted(2, 2, -2, -2), {}, wrapped};
+        pixels = layout.area.height() >= 20 ? 12 : 10;
+        // The tick or cross sits left of the text.
+        if (component.picture != PictureLook::TargetChoice)
+            layout.area.setLeft(layout.area.left() + 18);
+        break;
+    default:
+        return std::nullopt;
+    }
+    // A long caption is written smaller, down to the smallest size that still reads well.
+    const QString text = QString::fromStdString(component.text);
+    for (;; --pixels) {
+        layout.font = font(pixels, true);
+        if (pixels <= kSmallestCaptionPixels
+            || layout.area.contains(QFontMetricsF(layout.font).boundingRect(layout.area, layout.flags, text)))
+            return layout;
+    }
+}
+
+bool captionFits(const chrome::Component& component)
+{
+    const std::optional<CaptionLayout> layout = captionLayout(component);
+    if (!layout)
+        return true;
+    const QRectF needed = QFontMetricsF(layout->font)
+                              .boundingRect(layout->area, layout->flags, QString::fromStdString(component.text));
+    // A word wider than the area, or lines taller than it, stick out of the area.
+    return layout->area.contains(needed);
+}
 
 QImage drawBackground(const chrome::WindowDefinition& window)
 {
@@ -296,7 +353,6 @@ QImage drawComponent(const QImage& background, const chrome::Component& componen
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF area(0, 0, place.width(), place.height());
-    const QString caption = QString::fromStdString(component.text);
     switch (component.picture) {
     case PictureLook::Background:
         break;
@@ -307,18 +363,18 @@ QImage drawComponent(const QImage& background, const chrome::Component& componen
         drawSymbolButton(p, area, true);
         break;
     case PictureLook::MenuLeft:
-        drawMenuEntry(p, area, caption, true);
+        drawMenuEntry(p, area, component, true);
         break;
     case PictureLook::MenuRight:
-        drawMenuEntry(p, area, caption, false);
+        drawMenuEntry(p, area, component, false);
         break;
     case PictureLook::OptionCaption:
-        drawCaption(p, area, caption);
+        drawCaption(p, area, component);
         break;
     case PictureLook::TargetOn:
     case PictureLook::TargetOff:
     case PictureLook::TargetChoice:
-        drawTarget(p, area, caption, component.picture);
+        drawTarget(p, area, component);
         break;
     case PictureLook::TriangleDown:
         drawTriangle(p, area, true);

@@ -2,11 +2,28 @@
 
 #include "chrome/definition.h"
 
+#include <QFont>
 #include <QImage>
+#include <QRectF>
 #include <QString>
+
+#include <optional>
 
 // The program's skin: how each kind of picture is drawn.
 namespace pictures {
+
+// Where a picture's caption is written, in the picture's own coordinates, in which font and
+// with which alignment; none for the looks that carry no caption. A caption too long for the
+// look's usual size is written in a smaller one.
+struct CaptionLayout {
+    QRectF area;
+    QFont font;
+    int flags = 0;
+};
+std::optional<CaptionLayout> captionLayout(const chrome::Component& component);
+// Whether the whole caption is written inside its area (no word wider than it, no line below
+// it), in the smallest size if need be. Looks without a caption area place their text their own way.
+bool captionFits(const chrome::Component& component);
 
 // The whole face of a window, fuchsia (the colour key) around its rounded shape.
 QImage drawBackground(const chrome::WindowDefinition& window);
