@@ -1,0 +1,247 @@
+// dostrojnik-cmd as a real process on temporary machines: expansion, the built-in commands, and
+// that nothing outside the machine's drive C: is ever removed, written or run.
+
+#include "core/machine/machine.h"
+#include "tests/support/temporary_folder.h"
+#include "tests/tools/tool_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readText;
+using testing_support::TemporaryFolder;
+using testing_support::writeText;
+using tool_testing::ProcessResult;
+
+class CmdTool : public ::testing::Test {
+protected:
+    CmdTool() : m_machine(m_folder / "machine", core::hostUserName())
+    {
+        m_machine.ensureExists();
+        fs::create_directories(m_folder / "host");
+        fs::create_directories(m_folder / "outside" / "inner");
+        writeText(m_folder / "outside" / "keep.txt", "keep");
+        writeText(m_folder / "outside" / "inner" / "deep.txt", "deep");
+    }
+
+    fs::path drive() const { return m_machine.driveC(); }
+    fs::path profile() const { return drive() / "users" / m_machine.userName(); }
+    std::string profileName() const { return "C:\\users\\" + m_machine.userName(); }
+
+    ProcessResult cmd(const std::string& line, const fs::path& folder = {}, const std::string& input = {},
+                      std::map<std::string, std::optional<std::string>> environment = {}) const
+    {
+        environment.emplace("WINEPREFIX", (m_folder / "machine").string());
+        return tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/c", line}, environment,
+                                        input, folder.empty() ? m_folder / "host" : folder);
+    }
+
+    void program(const fs::path& path, const std::string& script) const
+    {
+        fs::create_directories(path.parent_path());
+        writeText(path, "#!/bin/sh\n" + script);
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    }
+
+    bool outsideIntact() const
+    {
+        return readText(m_folder / "outside" / "keep.txt") == "keep" &&
+               readText(m_folder / "outside" / "inner" / "deep.txt") == "deep";
+    }
+
+    TemporaryFolder m_folder;
+    core::Machine m_machine;
+};
+
+TEST_F(CmdTool, ExplainsItselfAndRunsOnlyWhatFollowsSlashC)
+{
+    auto result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/?"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("DOSTROJNIK-CMD /C string"), std::string::npos);
+    EXPECT_NE(result.out.find("RD [/S] [/Q] path"), std::string::npos);
+    result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string()},
+                                      {{"WINEPREFIX", (m_folder / "machine").string()}});
+    EXPECT_EQ(result.status, 1);
+    // Everything after /C, joined by single blanks, is the line.
+    result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/C", "echo", "a", "b"},
+                                      {{"WINEPREFIX", (m_folder / "machine").string()}});
+    EXPECT_EQ(result.out, "a b\n");
+}
+
+TEST_F(CmdTool, ExpandsVariablesWithoutRegardToCaseAndWorksInAWindowsFolder)
+{
+    const auto result = cmd("echo %WinDir% %windir% %UNDEFINED% %TMP% %myvar% 100%", {}, {},
+                            {{"TMP", "/tmp"}, {"MyVar", "C:\\x"}});
+    EXPECT_EQ(result.out, "C:\\windows C:\\windows %UNDEFINED% " + profileName() + "\\Temp C:\\x 100%\n");
+    EXPECT_EQ(cmd("echo %TMP%", {}, {}, {{"TMP", "C:\\Elsewhere"}}).out, "C:\\Elsewhere\n");
+
+    // Outside drive C: the interpreter is in the user's profile, inside it where it was started.
+    EXPECT_EQ(cmd("cd").out, profileName() + "\n");
+    EXPECT_EQ(cmd("cd", drive() / "windows" / "inf").out, "C:\\windows\\inf\n");
+    EXPECT_EQ(cmd("echo").out, "ECHO is on.\n");
+    EXPECT_EQ(cmd("echo.").out, "\n");
+}
+
+TEST_F(CmdTool, RunsOnlyProgramsInsideTheMachineNeverTheHosts)
+{
+    // A host program of the same name on PATH must never be reached.
+    program(m_folder / "hostbin" / "shutdown", "touch '" + (m_folder / "host-ran").string() + "'\n");
+    const std::string path = (m_folder / "hostbin").string() + ":/usr/bin:/bin";
+    auto result = cmd("shutdown -r -t 0", {}, {}, {{"PATH", path}});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "'shutdown' is not recognized as an internal or external command,\n"
+                          "operable program or batch file.\n");
+    EXPECT_FALSE(fs::exists(m_folder / "host-ran"));
+
+    // A stand-in in system32 runs, with its arguments, in the current folder, and its status counts.
+    const fs::path record = m_folder / "record.txt";
+    program(drive() / "windows" / "system32" / "shutdown.exe",
+            "echo \"$# $@ $(pwd)\" > '" + record.string() + "'\nexit 3\n");
+    result = cmd("shutdown -r -t 0", {}, {}, {{"PATH", path}});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(readText(record), "3 -r -t 0 " + fs::canonical(profile()).string() + "\n");
+    program(drive() / "windows" / "RUNDLL32.EXE", "echo \"$@\" > '" + record.string() + "'\n");
+    EXPECT_EQ(cmd("rundll32.exe advapi32.dll ,ProcessIdleTasks").status, 0);
+    EXPECT_EQ(readText(record), "advapi32.dll ,ProcessIdleTasks\n");
+    EXPECT_FALSE(fs::exists(m_folder / "host-ran"));
+
+    // A file that is no program of this system is not run either.
+    writeText(drive() / "windows" / "system32" / "defrag.exe", "MZ");
+    EXPECT_EQ(cmd("defrag c: -b").status, 1);
+}
+
+TEST_F(CmdTool, StartReturnsAtOnceWhileTheProgramRunsOn)
+{
+    const fs::path record = m_folder / "started.txt";
+    program(drive() / "windows" / "system32" / "sfc.exe", "sleep 2\necho \"$@\" > '" + record.string() + "'\n");
+    const auto begin = std::chrono::steady_clock::now();
+    auto result = cmd("start sfc /scannow");
+    const auto took = std::chrono::steady_clock::now() - begin;
+    EXPECT_EQ(result.status, 0);
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(fs::exists(record));
+    for (int i = 0; i < 100 && !fs::exists(record); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(readText(record), "/scannow\n");
+
+    program(drive() / "windows" / "system32" / "dllcache" / "sfc.exe", "echo \"$@\" > '" + record.string() + "'\n");
+    EXPECT_EQ(cmd("start \"title\" /wait %WinDir%\\System32\\dllcache\\sfc.exe /purgecache").status, 0);
+    EXPECT_EQ(readText(record), "/purgecache\n");
+
+    result = cmd("start regsvr32 zipfldr.dll");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "The system cannot find the file regsvr32.\n");
+}
+
+TEST_F(CmdTool, MdCreatesIntermediateFoldersInsideTheDriveOnly)
+{
+    EXPECT_EQ(cmd("md %TMP%\\a\\b").status, 0);
+    EXPECT_TRUE(fs::is_directory(profile() / "Temp" / "a" / "b"));
+    const auto result = cmd("md %TMP%\\a");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "A subdirectory or file " + profileName() + "\\Temp\\a already exists.\n");
+
+    fs::create_directory_symlink(m_folder / "outside", profile() / "Out");
+    EXPECT_EQ(cmd("md Out\\made").err, "Access is denied.\n");
+    EXPECT_FALSE(fs::exists(m_folder / "outside" / "made"));
+    EXPECT_EQ(cmd("md D:\\x").status, 1);
+}
+
+TEST_F(CmdTool, RdRemovesLinksAsLinksAndNeverLeavesTheDrive)
+{
+    const fs::path temp = profile() / "Temp";
+    fs::create_directories(temp / "x" / "y");
+    writeText(temp / "x" / "y" / "file.txt", "x");
+    fs::create_directory_symlink(m_folder / "outside", temp / "x" / "y" / "folderlink");
+    fs::create_symlink(m_folder / "outside" / "keep.txt", temp / "x" / "filelink");
+
+    auto result = cmd("rd %TMP%\\x");
+    EXPECT_EQ(result.status, 145);
+    EXPECT_EQ(result.err, "The directory is not empty.\n");
+    // Without /q it asks, as Windows does.
+    result = cmd("rd /s %TMP%\\x", {}, "n\n");
+    EXPECT_EQ(result.out, profileName() + "\\Temp\\x, Are you sure (Y/N)? ");
+    EXPECT_TRUE(fs::exists(temp / "x" / "y" / "file.txt"));
+    result = cmd("rd /s %TMP%\\x", {}, "y\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp / "x")));
+    EXPECT_TRUE(outsideIntact());
+
+    // The Removal section's lines: the whole temporary folder, then a fresh one.
+    fs::create_directory_symlink(m_folder / "outside", temp / "link");
+    EXPECT_EQ(cmd("rd /s /q %TMP%").status, 0);
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_EQ(cmd("md %TMP%").status, 0);
+    EXPECT_TRUE(fs::is_directory(temp));
+    EXPECT_TRUE(outsideIntact());
+
+    // A link named on the line goes as a link, /s or not.
+    fs::create_directory_symlink(m_folder / "outside", temp / "top");
+    EXPECT_EQ(cmd("rd /s /q %TMP%\\top").status, 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp / "top")));
+    EXPECT_TRUE(outsideIntact());
+
+    // A path that leads out of the drive through a link, and the drive itself, stay.
+    fs::create_directory_symlink(m_folder / "outside", temp / "out");
+    result = cmd("rd /s /q %TMP%\\out\\inner");
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.err, "Access is denied.\n");
+    EXPECT_EQ(cmd("rd /s /q C:\\").status, 5);
+    EXPECT_EQ(cmd("rd /s /q C:\\..\\..").status, 3);
+    EXPECT_TRUE(outsideIntact());
+    EXPECT_TRUE(fs::is_directory(drive() / "windows"));
+    result = cmd("rd /s /q %TMP%\\none");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "The system cannot find the file specified.\n");
+}
+
+TEST_F(CmdTool, RelativeRdFromAHostFolderActsOnTheProfileNeverOnTheHost)
+{
+    fs::create_directories(m_folder / "host" / "Recent");
+    writeText(m_folder / "host" / "Recent" / "mine.txt", "host");
+    writeText(profile() / "Recent" / "shortcut.lnk", "lnk");
+
+    EXPECT_EQ(cmd("rd /s /q Recent").status, 0);
+    EXPECT_EQ(readText(m_folder / "host" / "Recent" / "mine.txt"), "host");
+    EXPECT_FALSE(fs::exists(profile() / "Recent"));
+    EXPECT_EQ(cmd("md Recent").status, 0);
+    EXPECT_TRUE(fs::is_directory(profile() / "Recent"));
+
+    // Started inside the drive, the relative name is taken from there.
+    fs::create_directories(drive() / "windows" / "Web" / "Wallpaper" / "Recent");
+    EXPECT_EQ(cmd("rd /s /q Recent", drive() / "windows" / "Web" / "Wallpaper").status, 0);
+    EXPECT_FALSE(fs::exists(drive() / "windows" / "Web" / "Wallpaper" / "Recent"));
+    EXPECT_TRUE(fs::is_directory(profile() / "Recent"));
+}
+
+TEST_F(CmdTool, CopiesOneFileWithWindowsMessages)
+{
+    writeText(profile() / "sysoc.inf", "[Components]\r\n");
+    auto result = cmd("copy sysoc.inf C:\\Windows\\inf\\");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "        1 file(s) copied.\n");
+    EXPECT_EQ(readText(drive() / "windows" / "inf" / "sysoc.inf"), "[Components]\r\n");
+    writeText(profile() / "sysoc.inf", "[Components]\r\nnewer\r\n");
+    EXPECT_EQ(cmd("copy sysoc.inf C:\\Windows\\inf\\").status, 0); // no question, as in a batch file
+    EXPECT_EQ(readText(drive() / "windows" / "inf" / "sysoc.inf"), "[Components]\r\nnewer\r\n");
+
+    result = cmd("copy missing.inf C:\\Windows\\inf\\");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "The system cannot find the file specified.\n");
+    EXPECT_EQ(result.out, "        0 file(s) copied.\n");
+    result = cmd("copy sysoc.inf C:\\Windows\\none\\");
+    EXPECT_EQ(result.err, "The system cannot find the path specified.\n");
+
+    fs::create_directory_symlink(m_folder / "outside", profile() / "Out");
+    result = cmd("copy sysoc.inf Out\\keep.txt");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Access is denied.\n");
+    EXPECT_TRUE(outsideIntact());
+}
+
+} // namespace
