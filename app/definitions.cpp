@@ -55,6 +55,21 @@ WindowDefinition makeMain()
     c.push_back(label("Label11", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
     c.push_back(label("Label12", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
     c.push_back(label("Label21", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
+    // The first-run panel, hidden until the creation handler finds no user name. Its buttons
+    // and name entry come from firstRunControls() and lie on top of it.
+    Component panel = picture("Image14", {96, 24, 381, 180}, PictureLook::FirstRunPanel, "PIERWSZE URUCHOMIENIE");
+    panel.visible = false;
+    c.push_back(panel);
+    c.push_back(label("Label23", {104, 72, 185, 0}, LabelLook::Silver, "Kopie zapasowe plików systemowych", false));
+    c.push_back(label("Label22", {104, 88, 185, 81}, LabelLook::Paragraph,
+                      "Po raz pierwszy włączyłeś program Kwintor Dostrojnik. Zaleca się stworzenie punktu "
+                      "przywracania systemu, na wypadek gdyby nie odpowiadały Ci ustawienia zastosowane przez program.",
+                      false));
+    c.push_back(label("Label19", {308, 72, 161, 0}, LabelLook::Silver, "Nazwa użytkownika", false));
+    c.push_back(label("Label18", {312, 90, 156, 41}, LabelLook::Paragraph,
+                      "Wprowadź nazwę użytkownika, która ma być wyświetlana w menu głównym programu", false));
+    c.push_back(label("Label17", {307, 161, 0, 0}, LabelLook::Warning, "UWAGA! Maksymalnie 14 znaków", false));
+    c.push_back(label("Label20", {297, 176, 0, 0}, LabelLook::Separator, "| | |", false));
     c.push_back(timer("Timer1", 1, false));
     c.push_back(timer("Timer37", 100, true));
     w.dragTimer = "Timer1";
@@ -136,6 +151,23 @@ const WindowDefinition& aboutDefinition()
 {
     static const WindowDefinition definition = makeAbout();
     return definition;
+}
+
+const std::vector<PanelControl>& firstRunControls()
+{
+    static const std::vector<PanelControl> controls = {
+        {"Button2", {103, 182, 188, 17}, "Przywracanie systemu"},
+        {"Memo1", {315, 138, 146, 17}, ""},
+        {"Button3", {309, 182, 156, 17}, "Zatwierdź nazwę i zamknij okno"},
+    };
+    return controls;
+}
+
+const std::vector<std::string>& firstRunPanel()
+{
+    static const std::vector<std::string> names = {"Image14", "Label23", "Label22", "Button2", "Label19",
+                                                   "Label18", "Memo1",   "Label17", "Label20", "Button3"};
+    return names;
 }
 
 std::vector<const WindowDefinition*> skinnedDefinitions()

@@ -37,6 +37,7 @@ enum class PictureLook {
     TriangleDown,  // paging arrow
     TriangleUp,
     WhiteBox,      // a white rounded box behind an edit box
+    FirstRunPanel, // the main window's first-run panel: framed, a title strip, two halves, a name field
 };
 
 // How a label looks.
@@ -55,6 +56,7 @@ enum class LabelLook {
     Bar,         // the main window's bottom bar fields: centred
     Warning,     // maroon
     Small,       // dark text, a point smaller: long addresses in narrow places
+    Paragraph,   // dark text, centred, word-wrapped
 };
 
 struct Component {

@@ -85,6 +85,10 @@ void applyLook(SkinLabel& label, LabelLook look)
     case LabelLook::Warning:
         text = colour(skin::maroon);
         break;
+    case LabelLook::Paragraph:
+        label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label.setWordWrap(true);
+        break;
     case LabelLook::Small:
         font.setPointSize(skin::fontPointSize - 1);
         break;

@@ -232,6 +232,31 @@ void drawCaption(QPainter& p, const QRectF& area, const chrome::Component& compo
     drawCaptionText(p, component, colour(skin::darkText));
 }
 
+// The main window's first-run panel: a framed box with a title strip, a light left and right
+// half, and in the right one the white field that the name entry (146 x 17 at (219, 114) of
+// the panel) lies in. The buttons sit on the dark ground below the halves.
+void drawFirstRunPanel(QPainter& p, const QRectF& area, const QString& title)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    p.fillPath(shape, vertical(area, colour(0x24385E), colour(0x16223A)));
+    p.save();
+    p.setClipPath(shape);
+    const QRectF strip(0, 0, area.width(), 22);
+    p.fillRect(strip, vertical(strip, colour(skin::titleStripLight), colour(skin::titleStrip)));
+    p.fillRect(QRectF(0, 20, area.width(), 2), colour(skin::accent));
+    p.restore();
+    p.setPen(QPen(colour(0x7F98C4), 1));
+    p.drawPath(shape);
+    p.setPen(colour(skin::lightText));
+    p.setFont(font(11, true));
+    p.drawText(strip.adjusted(0, 0, 0, -2), Qt::AlignCenter, title);
+
+    fillRounded(p, QRectF(4, 26, 196, 124), 6, QColor(0xF4F6FA), colour(skin::frame));
+    fillRounded(p, QRectF(208, 26, 169, 124), 6, QColor(0xF4F6FA), colour(skin::frame));
+    fillRounded(p, QRectF(216, 112, 152, 21), 3, Qt::white, colour(skin::frame));
+}
+
 void drawTriangle(QPainter& p, const QRectF& area, bool down)
 {
     QPolygonF triangle;
@@ -384,6 +409,9 @@ QImage drawComponent(const QImage& background, const chrome::Component& componen
         break;
     case PictureLook::WhiteBox:
         fillRounded(p, area, 6, Qt::white, colour(skin::frame));
+        break;
+    case PictureLook::FirstRunPanel:
+        drawFirstRunPanel(p, area, QString::fromStdString(component.text));
         break;
     }
     return image;
