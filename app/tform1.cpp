@@ -6,13 +6,17 @@
 #include "chrome/hints.h"
 #include "chrome/section_window.h"
 #include "chrome/settings_keys.h"
+#include "chrome/skin.h"
 
+#include "core/registry/tregistry.h"
 #include "core/settings/ini_file.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QLocale>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
 
 namespace {
 constexpr char kOkno[] = "Okno";
@@ -20,17 +24,126 @@ constexpr char kMenu[] = "Menu główne";
 constexpr char kVersionSection[] = "Wersja";
 constexpr char kPanel[] = "Panel glowny";
 constexpr char kUser[] = "Użytkownik";
+constexpr char kName[] = "Nazwa";
+constexpr char kProcessorKey[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+constexpr char kRestoreTool[] = "start %WinDir%\\System32\\Restore\\rstrui.exe";
+
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString registeredFor(const QString& name)
+{
+    return QStringLiteral("Zarejestrowano dla: ") + name;
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+           || c == QChar::LineSeparator;
+}
+
+// The lines of a text joined by blanks, empty lines left out.
+QString oneLine(const QString& text)
+{
+    QString line;
+    bool pendingBlank = false;
+    for (const QChar c : text) {
+        if (isLineBreak(c)) {
+            pendingBlank = !line.isEmpty();
+            continue;
+        }
+        if (pendingBlank)
+            line += QLatin1Char(' ');
+        pendingBlank = false;
+        line += c;
+    }
+    return line;
+}
+
 } // namespace
+
+NameEntry::NameEntry(QWidget* parent, int maxLength)
+    : QPlainTextEdit(parent)
+    , m_maxLength(maxLength)
+{
+    setFrameShape(QFrame::NoFrame);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    document()->setDocumentMargin(1);
+    QPalette white = palette();
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::Text, Qt::black);
+    setPalette(white);
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { limit(position, added); });
+}
+
+void NameEntry::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// Whatever came in is made one line and cut to what still fits, as the system's edit boxes
+// cut what is typed or pasted beyond their limit.
+void NameEntry::limit(int position, int added)
+{
+    if (m_limiting || added <= 0)
+        return;
+    const int length = document()->characterCount() - 1; // without the closing paragraph mark
+    const int end = std::min(position + added, length);
+    if (position >= end)
+        return;
+    QTextCursor inserted(document());
+    inserted.setPosition(position);
+    inserted.setPosition(end, QTextCursor::KeepAnchor);
+    const QString text = inserted.selectedText();
+    QString kept = oneLine(text);
+    const int room = std::max(0, m_maxLength - (length - int(text.size())));
+    if (kept.size() > room) {
+        qsizetype cut = room;
+        // A character made of two UTF-16 units stays whole or goes.
+        if (cut > 0 && kept.at(cut - 1).isHighSurrogate())
+            --cut;
+        kept.truncate(cut);
+    }
+    if (kept == text)
+        return;
+    m_limiting = true;
+    inserted.insertText(kept);
+    m_limiting = false;
+}
 
 TForm1::TForm1(chrome::Context& context, app::WindowSet& windows)
     : chrome::SkinnedWindow(context, app::mainDefinition())
     , m_windows(windows)
+    , m_date(label("Label7"))
+    , m_freeSpace(label("Label5"))
+    , m_resolution(label("Label6"))
+    , m_height(label("Label11"))
+    , m_width(label("Label12"))
 {
+    // The bar's fields are narrow for what they show: a point smaller, their texts fit.
+    for (chrome::SkinLabel* field : {m_date, m_freeSpace, m_resolution, label("Label14")}) {
+        QFont font = field->font();
+        font.setPointSize(chrome::skin::fontPointSize - 1);
+        field->setFont(font);
+    }
     handle([this] { readAppearance(); });
     for (const app::MenuEntry& entry : app::sectionMenu()) {
         connect(picture(QString::fromStdString(entry.target)), &chrome::PictureControl::clicked, this,
                 [this, &entry] { handle([this, &entry] { openSection(entry.windowClass); }); });
     }
+    buildFirstRunControls();
+    connect(timer("Timer37"), &QTimer::timeout, this, [this] { handle([this] { Timer37Timer(); }); });
     handle([this] { FormCreate(); });
 }
 
@@ -43,22 +156,104 @@ void TForm1::readAppearance()
     setAlpha(blend, alpha);
 }
 
+void TForm1::buildFirstRunControls()
+{
+    for (const app::PanelControl& control : app::firstRunControls()) {
+        QWidget* widget = nullptr;
+        if (control.name == "Memo1") {
+            Memo1 = new NameEntry(this, app::kUserNameLength);
+            widget = Memo1;
+        } else {
+            auto* button = new QPushButton(qs(control.text), this);
+            // Buttons keep the system's face colour, not the window's colour key, and are
+            // written a point smaller to fit their designed width.
+            QPalette face = button->palette();
+            face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+            button->setPalette(face);
+            QFont font = button->font();
+            font.setPointSize(chrome::skin::fontPointSize - 1);
+            button->setFont(font);
+            (control.name == "Button2" ? Button2 : Button3) = button;
+            widget = button;
+        }
+        widget->setObjectName(qs(control.name));
+        widget->setGeometry(control.place.x, control.place.y, control.place.width, control.place.height);
+        widget->hide();
+    }
+    connect(Button2, &QPushButton::clicked, this, [this] { handle([this] { Button2Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { handle([this] { Button3Click(); }); });
+}
+
 void TForm1::FormCreate()
 {
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         chrome::installHintSettings(*application);
 
-    const core::TIniFile settings(context().settingsPath, context().systemCalls);
-    label("Label21")->setText(QString::fromStdString(settings.ReadString(kUser, "Nazwa", "")));
-    label("Label8")->setText(QStringLiteral("Zarejestrowano dla: ") + label("Label21")->text());
+    {
+        const core::TIniFile settings(context().settingsPath, context().systemCalls);
+        label("Label21")->setText(qs(settings.ReadString(kUser, kName, "")));
+    }
+    label("Label8")->setText(registeredFor(label("Label21")->text()));
 
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString date = locale.toString(now.date(), QLocale::ShortFormat);
-    const QString time = locale.toString(now.time(), QLocale::LongFormat);
-    label("Label3")->setText(date);
-    label("Label4")->setText(time);
-    label("Label7")->setText(now.time() == QTime(0, 0) ? date : date + QLatin1Char(' ') + time);
+    const core::Clock& clock = context().clock;
+    const core::LocalTime now = clock.now();
+    label("Label3")->setText(qs(clock.shortDate(now)));
+    label("Label4")->setText(qs(clock.longTime(now)));
+    m_date->setText(qs(core::dateTimeText(clock, now)));
+
+    // The five hints of the information bar and the name are the window's hints, set when it
+    // was built.
+
+    // The processor's clock is read once; a machine without it stops the creation here.
+    {
+        core::TRegistry registry(context().registry);
+        registry.SetRootKey(core::RootKey::LocalMachine);
+        registry.OpenKey(kProcessorKey, false);
+        label("Label14")->setText(QString::number(registry.ReadInteger("~MHz")) + QStringLiteral(" Mhz"));
+    }
+
+    if (label("Label21")->text().isEmpty())
+        showFirstRunPanel(true);
+}
+
+void TForm1::Timer37Timer()
+{
+    const core::Clock& clock = context().clock;
+    m_date->setText(QStringLiteral("Dziś jest : ") + qs(core::dateTimeText(clock, clock.now())));
+
+    const core::FreeSpace free = core::freeSpace(context().driveSpace.driveC());
+    m_freeSpace->setText(QStringLiteral("%1 procent wolnego miejsca na partycji C: (%2 MB)")
+                             .arg(free.percent)
+                             .arg(free.megabytes));
+
+    const QSize screen = context().screen.size(*this);
+    m_height->setText(QString::number(screen.height()));
+    m_width->setText(QString::number(screen.width()));
+    m_resolution->setText(QStringLiteral("%1 x %2 px").arg(screen.width()).arg(screen.height()));
+}
+
+void TForm1::Button2Click()
+{
+    // "start" returns at once; the restore tool runs on its own and the panel stays.
+    context().shell(kRestoreTool);
+}
+
+void TForm1::Button3Click()
+{
+    chrome::SkinLabel* name = label("Label21");
+    {
+        core::TIniFile settings(context().settingsPath, context().systemCalls);
+        settings.WriteString(kUser, kName, Memo1->text().toStdString());
+        name->setText(qs(settings.ReadString(kUser, kName, name->text().toStdString())));
+    }
+    label("Label8")->setText(registeredFor(name->text()));
+    showFirstRunPanel(false);
+}
+
+void TForm1::showFirstRunPanel(bool shown)
+{
+    for (const std::string& name : app::firstRunPanel())
+        findChild<QWidget*>(qs(name), Qt::FindDirectChildrenOnly)->setVisible(shown);
 }
 
 void TForm1::openSection(const std::string& windowClass)

@@ -2,18 +2,47 @@
 
 #include "chrome/skinned_window.h"
 
+#include <QPlainTextEdit>
+
+#include <vector>
+
+class QPushButton;
+
 namespace app {
 class WindowSet;
 }
 
-// The main window: the section menu, the information bar and the user's name. Closing it
-// writes its records to the settings file and ends the program.
+// The first-run panel's name entry: one line of at most `maxLength` characters, whatever way
+// the text comes in (typing, pasting, dropping, an input method). Enter adds no line; a pasted
+// text with line breaks comes in as one line.
+class NameEntry : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    NameEntry(QWidget* parent, int maxLength);
+
+    QString text() const { return toPlainText(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void limit(int position, int added);
+
+    int m_maxLength;
+    bool m_limiting = false;
+};
+
+// The main window: the section menu, the information bar, the user's name and the first-run
+// panel. Closing it writes its records to the settings file and ends the program.
 class TForm1 : public chrome::SkinnedWindow {
     Q_OBJECT
 public:
     TForm1(chrome::Context& context, app::WindowSet& windows);
 
     bool autoSize() const { return m_autoSize; }
+
+    // The information refresh, every 100 ms: date and time, free space on C:, resolution.
+    void Timer37Timer();
 
 signals:
     // The main window has closed: the program ends.
@@ -26,9 +55,22 @@ protected:
 
 private:
     void readAppearance();
+    void buildFirstRunControls();
     void FormCreate();
     void openSection(const std::string& windowClass);
+    void Button2Click();
+    void Button3Click();
+    void showFirstRunPanel(bool shown);
 
     app::WindowSet& m_windows;
     bool m_autoSize = false;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    NameEntry* Memo1 = nullptr;
+    // The labels that the refresh writes ten times a second, found once.
+    chrome::SkinLabel* m_date = nullptr;
+    chrome::SkinLabel* m_freeSpace = nullptr;
+    chrome::SkinLabel* m_resolution = nullptr;
+    chrome::SkinLabel* m_height = nullptr;
+    chrome::SkinLabel* m_width = nullptr;
 };

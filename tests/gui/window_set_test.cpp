@@ -42,6 +42,8 @@ TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
 
 TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
 {
+    // With a user name stored, the main window's first-run panel stays hidden as designed.
+    writeSettings("[Użytkownik]\r\nNazwa=Jan\r\n");
     start();
     for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
         SCOPED_TRACE(definition->className);
