@@ -37,14 +37,14 @@ Rect frameAround(const WindowDefinition& window, const Rect& area)
 
 } // namespace
 
-Choice enable(std::string target, Action action)
+Choice enable(std::string target, Action action, Rect place)
 {
-    return {std::move(target), "Włącz", PictureLook::TargetOn, std::move(action), {}};
+    return {std::move(target), "Włącz", PictureLook::TargetOn, std::move(action), place};
 }
 
-Choice disable(std::string target, Action action)
+Choice disable(std::string target, Action action, Rect place)
 {
-    return {std::move(target), "Wyłącz", PictureLook::TargetOff, std::move(action), {}};
+    return {std::move(target), "Wyłącz", PictureLook::TargetOff, std::move(action), place};
 }
 
 Choice choice(std::string target, std::string caption, Action action, Rect place, PictureLook look)

@@ -28,8 +28,8 @@ struct Choice {
     Rect place{}; // all zero: side by side with the other such targets, directly under the caption
 };
 
-Choice enable(std::string target, Action action);  // "Włącz", drawn as an enabling choice
-Choice disable(std::string target, Action action); // "Wyłącz", drawn as a disabling choice
+Choice enable(std::string target, Action action, Rect place = {});  // "Włącz", drawn as an enabling choice
+Choice disable(std::string target, Action action, Rect place = {}); // "Wyłącz", drawn as a disabling choice
 Choice choice(std::string target, std::string caption, Action action, Rect place = {},
               PictureLook look = PictureLook::TargetChoice);
 

@@ -60,6 +60,15 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
     EXPECT_EQ(on->place.x + on->place.width, off->place.x);
     EXPECT_EQ(off->place.x + off->place.width, 285);
 
+    // Targets of their own sizes, as drawn.
+    const RegistryKey atapi{RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters"};
+    addOption(w, {"Image5", {122, 200, 332, 26}, "Obsługiwanie maksymalnej objętości dysku"},
+              {enable("Image6", writeValue(atapi, "EnableBigLba", 1), {122, 226, 164, 25}),
+               disable("Image7", writeValue(atapi, "EnableBigLba", 0), {287, 226, 167, 25})});
+    EXPECT_EQ(w.find("Image7")->place.x, 287);
+    EXPECT_EQ(w.find("Image7")->place.width, 167);
+    EXPECT_EQ(w.find("Image7")->text, "Wyłącz");
+
     const Component* fast = w.find("Image13");
     const Component* middle = w.find("Image14b");
     const Component* last = w.find("Image15");
@@ -70,11 +79,11 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
     EXPECT_EQ(last->picture, PictureLook::TargetChoice);
 
     // Each box gets one frame around all its pictures.
-    ASSERT_EQ(w.panels.size(), 2u);
+    ASSERT_EQ(w.panels.size(), 3u);
     EXPECT_TRUE(contains(w.panels[0].place, caption->place) && contains(w.panels[0].place, off->place));
     EXPECT_TRUE(contains(w.panels[1].place, last->place) && !contains(w.panels[1].place, on->place));
 
-    ASSERT_EQ(w.options.size(), 5u);
+    ASSERT_EQ(w.options.size(), 7u);
     EXPECT_EQ(w.options[0].target, "Image10");
     EXPECT_EQ(w.options[0].action.key.path, kAdvanced.path);
     ASSERT_EQ(w.options[1].action.steps.size(), 1u);
