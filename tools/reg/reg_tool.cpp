@@ -833,7 +833,7 @@ std::string fileError(const std::filesystem::path& file, std::error_code error)
 {
     std::error_code ignored;
     const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-    if (error == std::errc::no_such_file_or_directory && !std::filesystem::is_directory(folder, ignored))
+    if (!std::filesystem::is_directory(folder, ignored))
         return "Path not found.\n";
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
         error == std::errc::read_only_file_system || error == std::errc::is_a_directory)
