@@ -197,6 +197,9 @@ TEST_F(WineInterop, BothToolsPrintTheSameQueryOutput)
              {"HKCU\\Control Panel", "/v", "nope", "/s"},
              {"HKCU\\Control Panel", "/v", "nope"},
              {"HKCU\\NoSuchKey"},
+             // Symbolic link keys stand for their targets.
+             {"HKCR\\Wow6432Node", "/s"},
+             {"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Ports"},
          })
         expectSameQuery(args);
 }

@@ -385,6 +385,37 @@ TEST_F(RegTool, ImportsRegedit4AndUtf8FilesWithDeletions)
     EXPECT_EQ(reg({"import", "missing.reg"}).out, "reg: The file 'missing.reg' was not found.\n");
 }
 
+TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
+{
+    add({"HKLM\\Software\\Target\\Sub", "/v", "x", "/d", "y"});
+    add({"HKLM\\Software\\Target", "/v", "t", "/d", "1"});
+    // "\Registry\Machine\Software\Target", as Wine keeps a link key's target.
+    std::string link;
+    for (const char c : std::string_view("\\Registry\\Machine\\Software\\Target")) {
+        char unit[8];
+        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
+        link += unit;
+    }
+    writeText(m_folder / "link.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Link]\n"
+                                     "\"SymbolicLinkValue\"=hex(6):" + link + "\n\n[HKEY_LOCAL_MACHINE\\Software\\Dangling]\n"
+                                     "\"SymbolicLinkValue\"=hex(6):41,00\n");
+    ASSERT_EQ(reg({"import", "link.reg"}).status, 0);
+
+    EXPECT_EQ(reg({"query", "HKLM\\Software\\Link", "/s"}).out, "\n"
+                                                                 "HKEY_LOCAL_MACHINE\\Software\\Link\n"
+                                                                 "    t    REG_SZ    1\n"
+                                                                 "\n"
+                                                                 "HKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n"
+                                                                 "    x    REG_SZ    y\n"
+                                                                 "\n");
+    EXPECT_EQ(reg({"query", "HKLM\\Software\\Link\\Sub"}).out, "\nHKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n    x    REG_SZ    y\n\n");
+    EXPECT_EQ(reg({"query", "HKLM\\Software\\Dangling"}).status, 1);
+    EXPECT_EQ(reg({"export", "HKLM\\Software\\Link", "link-out.reg"}).status, 0);
+    EXPECT_EQ(readText(m_folder / "link-out.reg"),
+              utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Link]\r\n\"t\"=\"1\"\r\n\r\n"
+                    "[HKEY_LOCAL_MACHINE\\Software\\Link\\Sub]\r\n\"x\"=\"y\"\r\n\r\n"));
+}
+
 TEST_F(RegTool, RefusedWritesFailWithTheReason)
 {
     add({"HKCU\\Software\\W", "/v", "x", "/d", "1"});

@@ -320,6 +320,9 @@ private:
         return handle;
     }
 
+    core::KeyHandle openFollowingLinks(core::KeyHandle parent, const std::string& name, RegStatus& status);
+    core::KeyHandle openPathFollowingLinks(const KeyName& key, RegStatus& status);
+
     int query(const std::vector<std::string>& args);
     int add(const std::vector<std::string>& args);
     int remove(const std::vector<std::string>& args);
@@ -425,6 +428,61 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
     }
 }
 
+// The key that a symbolic link key of a Wine prefix points to: "\Registry\Machine\..." or
+// the user hive's "\Registry\User\S-1-5-21-0-0-0-1000\...".
+std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vector<std::uint8_t>& data)
+{
+    std::u16string units(data.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    units.resize(std::min(units.size(), units.find(u'\0')));
+    const std::string target = core::text::toUtf8(units);
+    for (const auto& [prefix, root] : {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
+                                       {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
+        if (lower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
+            return std::pair(root, target.substr(prefix.size()));
+    }
+    return std::nullopt;
+}
+
+// Opens a subkey for reading as Wine does: a symbolic link key (one holding a REG_LINK
+// "SymbolicLinkValue") stands for its target, and a link whose target is missing for nothing.
+core::KeyHandle Tool::openFollowingLinks(core::KeyHandle parent, const std::string& name, RegStatus& status)
+{
+    auto& reg = registry();
+    core::KeyHandle handle;
+    status = reg.openKey(parent, name, core::Access::Read, handle);
+    for (int hops = 0; status == RegStatus::Success && hops < 16; ++hops) {
+        core::RegValue link;
+        if (reg.queryValue(handle, "SymbolicLinkValue", link) != RegStatus::Success || link.type != core::RegLink)
+            break;
+        reg.closeKey(handle);
+        handle = core::KeyHandle{};
+        const auto target = linkTarget(link.data);
+        status = target ? reg.openKey(core::rootHandle(target->first), target->second, core::Access::Read, handle)
+                        : RegStatus::NotFound;
+    }
+    return handle;
+}
+
+core::KeyHandle Tool::openPathFollowingLinks(const KeyName& key, RegStatus& status)
+{
+    core::KeyHandle handle = core::rootHandle(key.root);
+    status = RegStatus::Success;
+    std::size_t pos = 0;
+    while (pos < key.path.size()) {
+        const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
+        const core::KeyHandle parent = handle;
+        handle = openFollowingLinks(parent, key.path.substr(pos, end - pos), status);
+        if (parent != core::rootHandle(key.root))
+            registry().closeKey(parent);
+        if (status != RegStatus::Success)
+            return core::KeyHandle{};
+        pos = end + 1;
+    }
+    return handle;
+}
+
 void Tool::printValue(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
 {
     std::string line = "    ";
@@ -450,8 +508,9 @@ void Tool::queryAll(core::KeyHandle key, const std::string& path, bool recurse, 
             say(subpath + "\n");
             continue;
         }
-        core::KeyHandle subkey;
-        if (reg.openKey(key, name, core::Access::Read, subkey) == RegStatus::Success) {
+        RegStatus status;
+        const core::KeyHandle subkey = openFollowingLinks(key, name, status);
+        if (status == RegStatus::Success) {
             queryAll(subkey, subpath, true, true);
             reg.closeKey(subkey);
         }
@@ -469,8 +528,9 @@ void Tool::queryValueEverywhere(core::KeyHandle key, const std::string& path, co
         ++found;
     }
     for (const auto& subname : subkeysOf(reg, key)) {
-        core::KeyHandle subkey;
-        if (reg.openKey(key, subname, core::Access::Read, subkey) == RegStatus::Success) {
+        RegStatus status;
+        const core::KeyHandle subkey = openFollowingLinks(key, subname, status);
+        if (status == RegStatus::Success) {
             queryValueEverywhere(subkey, path + "\\" + subname, name, found);
             reg.closeKey(subkey);
         }
@@ -487,7 +547,7 @@ int Tool::query(const std::vector<std::string>& args)
     if (const auto error = parseKey(args[1], key))
         return fail(*error);
     RegStatus status;
-    const core::KeyHandle handle = open(key, core::Access::Read, status);
+    const core::KeyHandle handle = openPathFollowingLinks(key, status);
     if (status == RegStatus::NotFound)
         return fail(KeyMissing);
     if (status != RegStatus::Success)
@@ -817,8 +877,11 @@ bool Tool::exportTree(core::KeyHandle key, const std::string& path, RegFileWrite
         writer.addValue(core::text::toUtf16(value.name), value.type, value.data);
     writer.endKey();
     for (const auto& name : subkeysOf(reg, key)) {
-        core::KeyHandle subkey;
-        if (reg.openKey(key, name, core::Access::Read, subkey) != RegStatus::Success)
+        RegStatus status;
+        const core::KeyHandle subkey = openFollowingLinks(key, name, status);
+        if (status == RegStatus::NotFound)
+            continue; // a link to nowhere, which Wine leaves out as well
+        if (status != RegStatus::Success)
             return false;
         const bool ok = exportTree(subkey, path + "\\" + name, writer);
         reg.closeKey(subkey);
@@ -852,7 +915,7 @@ int Tool::exportKey(const std::vector<std::string>& args)
     if (const auto error = parseKey(args[1], key))
         return fail(*error);
     RegStatus status;
-    const core::KeyHandle handle = open(key, core::Access::Read, status);
+    const core::KeyHandle handle = openPathFollowingLinks(key, status);
     if (status == RegStatus::NotFound)
         return fail(KeyMissing);
     if (status != RegStatus::Success)
