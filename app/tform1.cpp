@@ -18,6 +18,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace {
 constexpr char kOkno[] = "Okno";
 constexpr char kMenu[] = "Menu główne";
