@@ -15,7 +15,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QTextCursor>
 
 #include <algorithm>
