@@ -28,6 +28,8 @@ constexpr char kUser[] = "Użytkownik";
 constexpr char kName[] = "Nazwa";
 constexpr char kProcessorKey[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 constexpr char kRestoreTool[] = "start %WinDir%\\System32\\Restore\\rstrui.exe";
+// Shown instead of the free share when drive C: cannot be asked or reports no size.
+const QString kFreeSpaceUnknown = QStringLiteral("Nie można odczytać ilości wolnego miejsca na partycji C:");
 
 QString qs(const std::string& text)
 {
@@ -222,10 +224,12 @@ void TForm1::Timer37Timer()
     const core::Clock& clock = context().clock;
     m_date->setText(QStringLiteral("Dziś jest : ") + qs(core::dateTimeText(clock, clock.now())));
 
-    const core::FreeSpace free = core::freeSpace(context().driveSpace.driveC());
-    m_freeSpace->setText(QStringLiteral("%1 procent wolnego miejsca na partycji C: (%2 MB)")
-                             .arg(free.percent)
-                             .arg(free.megabytes));
+    if (const auto free = core::freeSpace(context().driveSpace.driveC()))
+        m_freeSpace->setText(QStringLiteral("%1 procent wolnego miejsca na partycji C: (%2 MB)")
+                                 .arg(free->percent)
+                                 .arg(free->megabytes));
+    else
+        m_freeSpace->setText(kFreeSpaceUnknown);
 
     const QSize screen = context().screen.size(*this);
     m_height->setText(QString::number(screen.height()));

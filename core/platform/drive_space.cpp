@@ -44,14 +44,14 @@ DriveSpace driveSpaceFromBlocks(std::uint64_t available, std::uint64_t blocks, s
     return {bytes(available), bytes(blocks)};
 }
 
-FreeSpace freeSpace(const DriveSpace& space)
+std::optional<FreeSpace> freeSpace(const DriveSpace& space)
 {
+    if (space.freeBytes < 0 || space.totalBytes <= 0)
+        return std::nullopt;
     FreeSpace result;
     result.megabytes = space.freeBytes / kMegabyte;
-    if (space.totalBytes == 0)
-        result.percent = 0;
-    else if (space.freeBytes > kMax / 100 || space.freeBytes < -(kMax / 100))
-        result.percent = space.freeBytes > 0 && space.totalBytes > 0 ? hugePercent(space.freeBytes, space.totalBytes) : 0;
+    if (space.freeBytes > kMax / 100)
+        result.percent = hugePercent(space.freeBytes, space.totalBytes);
     else
         result.percent = space.freeBytes * 100 / space.totalBytes;
     return result;

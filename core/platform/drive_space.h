@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 namespace core {
 
@@ -36,14 +37,15 @@ private:
 DriveSpace driveSpaceFromBlocks(std::uint64_t available, std::uint64_t blocks, std::uint64_t fragmentSize);
 
 // What the information bar shows: the free share in percent and the free megabytes, both
-// truncated toward zero in signed 64-bit arithmetic. The -1 counts of a failed query give 100
-// percent and 0 MB; a drive that reports no size at all has 0 percent free.
+// truncated toward zero in signed 64-bit arithmetic. Nothing when the counts say nothing: a
+// failed query (-1 each) would otherwise read as "100 percent free", and a drive that reports
+// no size at all has no share to give.
 struct FreeSpace {
     std::int64_t percent = 0;
     std::int64_t megabytes = 0;
 
     friend bool operator==(const FreeSpace&, const FreeSpace&) = default;
 };
-FreeSpace freeSpace(const DriveSpace& space);
+std::optional<FreeSpace> freeSpace(const DriveSpace& space);
 
 } // namespace core

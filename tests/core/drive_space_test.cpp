@@ -26,16 +26,14 @@ TEST(DriveSpace, PercentAndMegabytesAreTruncatedNotRounded)
     EXPECT_EQ(core::freeSpace({0, 10 * MB}), (FreeSpace{0, 0}));
 }
 
-TEST(DriveSpace, AFailedQueryShowsAHundredPercentAndNoMegabytes)
+TEST(DriveSpace, AFailedQueryOrADriveWithoutSizeGivesNoShare)
 {
+    // The -1 counts of a failed query must not read as "100 percent free".
     EXPECT_EQ(DriveSpace{}, (DriveSpace{-1, -1}));
-    EXPECT_EQ(core::freeSpace({-1, -1}), (FreeSpace{100, 0}));
-}
-
-TEST(DriveSpace, ADriveWithoutSizeHasNothingFree)
-{
-    EXPECT_EQ(core::freeSpace({0, 0}), (FreeSpace{0, 0}));
-    EXPECT_EQ(core::freeSpace({5 * MB, 0}), (FreeSpace{0, 5}));
+    EXPECT_EQ(core::freeSpace({-1, -1}), std::nullopt);
+    EXPECT_EQ(core::freeSpace({-1, 10 * MB}), std::nullopt);
+    EXPECT_EQ(core::freeSpace({0, 0}), std::nullopt);
+    EXPECT_EQ(core::freeSpace({5 * MB, 0}), std::nullopt);
 }
 
 TEST(DriveSpace, HugeDrivesDoNotOverflow)
@@ -43,11 +41,11 @@ TEST(DriveSpace, HugeDrivesDoNotOverflow)
     // 8 EB in all, half of it free: free * 100 does not fit in 64 bits.
     const std::int64_t total = kMax;
     EXPECT_EQ(core::freeSpace({total / 2, total}), (FreeSpace{49, (total / 2) / MB}));
-    EXPECT_EQ(core::freeSpace({total, total}).percent, 100);
-    EXPECT_EQ(core::freeSpace({total - 1, total}).percent, 99);
-    EXPECT_EQ(core::freeSpace({kMax / 100 + 1, total}).percent, 1);
+    EXPECT_EQ(core::freeSpace({total, total})->percent, 100);
+    EXPECT_EQ(core::freeSpace({total - 1, total})->percent, 99);
+    EXPECT_EQ(core::freeSpace({kMax / 100 + 1, total})->percent, 1);
     // More free than total, as a few network file systems report.
-    EXPECT_EQ(core::freeSpace({kMax / 2, kMax / 4}).percent, 200);
+    EXPECT_EQ(core::freeSpace({kMax / 2, kMax / 4})->percent, 200);
 }
 
 TEST(DriveSpace, BlockCountsBecomeBytesCappedAtTheLargestCount)
