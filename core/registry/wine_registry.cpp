@@ -34,6 +34,12 @@ bool isHardware(const Path& path)
     return !path.empty() && text::equalNoCase(path[0], u"HARDWARE");
 }
 
+bool isPredefined(KeyHandle key)
+{
+    return key == rootHandle(RootKey::CurrentUser) || key == rootHandle(RootKey::LocalMachine) ||
+           key == rootHandle(RootKey::ClassesRoot);
+}
+
 bool isAccessError(std::error_code error)
 {
     return error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
@@ -93,8 +99,19 @@ struct WineRegistry::State {
         return tree == Tree::System && isHardware(path) ? Tree::Volatile : tree;
     }
 
-    RegStatus locate(KeyHandle key, Location& location)
+    // A key named by a parent key and a path below it, with the hive that holds it as its file
+    // reads now.
+    struct Target {
+        Location parent;
+        Path path; // from the parent's root: the parent's path and the given one
+        Tree tree = Tree::System;
+        Hive* hive = nullptr;
+    };
+
+    // Every call starts here: it forgets the last failure and finds the key it works on.
+    RegStatus begin(KeyHandle key, Location& location)
     {
+        lastFailure.clear();
         location = Location{};
         if (key == rootHandle(RootKey::CurrentUser)) {
             location.tree = Tree::User;
@@ -114,6 +131,26 @@ struct WineRegistry::State {
         }
         return RegStatus::Success;
     }
+
+    // The start of a call that names a key by a parent and a path below it.
+    RegStatus beginPath(KeyHandle parent, std::string_view path, Target& target)
+    {
+        if (const RegStatus status = begin(parent, target.parent); status != RegStatus::Success)
+            return status;
+        target.path = target.parent.path;
+        if (const RegStatus status = splitPath(path, target.path); status != RegStatus::Success)
+            return status;
+        target.tree = treeOf(target.parent.tree, target.path);
+        return loadHive(target.tree, target.hive);
+    }
+
+    // Another process deleted the key after this one opened it; a predefined key always exists.
+    static bool wasDeleted(const Location& location, Hive& hive)
+    {
+        return !location.isRoot && !hive.find(location.path);
+    }
+
+    RegStatus keyDeleted() { return fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile"); }
 
     RegStatus splitPath(std::string_view path, Path& out)
     {
@@ -280,9 +317,34 @@ struct WineRegistry::State {
             return status;
         HiveKey* key = hive->find(location.path);
         if (!key && !location.isRoot)
-            return fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+            return keyDeleted();
         // A predefined key always exists; while it has nothing in the file it reads as empty.
         return read(*hive, key);
+    }
+
+    using KeyChange = std::function<RegStatus(Hive& hive, HiveKey* key, std::uint64_t now, bool& changed)>;
+
+    // Runs `change` on the key of a location in a locked read-modify-write of its hive; the key
+    // is null for a predefined key that has nothing in the file yet.
+    RegStatus modifyKey(const Location& location, const KeyChange& change)
+    {
+        const Tree tree = treeOf(location.tree, location.path);
+        if (tree == Tree::Volatile)
+            if (const RegStatus writable = checkWritable(tree); writable != RegStatus::Success)
+                return writable;
+        return modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
+            HiveKey* key = hive.find(location.path);
+            if (!key && !location.isRoot)
+                return keyDeleted();
+            return change(hive, key, now, changed);
+        });
+    }
+
+    static void copyValue(const HiveValue& found, RegValue& value)
+    {
+        value.name = text::toUtf8(found.name);
+        value.type = found.type;
+        value.data = found.data;
     }
 
     KeyHandle newHandle(Tree tree, Path path, Access access)
@@ -336,35 +398,26 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
 {
     auto& s = *m_state;
     opened = KeyHandle{};
-    s.lastFailure.clear();
-    State::Location location;
-    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
+    State::Target target;
+    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    Path full = location.path;
-    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
-        return status;
-    const Tree tree = State::treeOf(location.tree, full);
-
-    Hive* hive = nullptr;
-    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
-        return status;
-    const bool exists = hive->find(full) != nullptr;
-    if (!exists && !location.isRoot && !hive->find(location.path))
-        return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+    const bool exists = target.hive->find(target.path) != nullptr;
+    if (!exists && State::wasDeleted(target.parent, *target.hive))
+        return s.keyDeleted();
     if (access == Access::AllAccess || !exists)
-        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+        if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
     if (!exists) {
-        const RegStatus created = s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            if (!location.isRoot && !hive.find(location.path))
-                return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
-            hive.create(full, now, changed);
+        const RegStatus created = s.modify(target.tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
+            if (State::wasDeleted(target.parent, hive))
+                return s.keyDeleted();
+            hive.create(target.path, now, changed);
             return RegStatus::Success;
         });
         if (created != RegStatus::Success)
             return created;
     }
-    opened = s.newHandle(location.tree, std::move(full), access);
+    opened = s.newHandle(target.parent.tree, std::move(target.path), access);
     return RegStatus::Success;
 }
 
@@ -372,26 +425,18 @@ RegStatus WineRegistry::openKey(KeyHandle parent, std::string_view path, Access 
 {
     auto& s = *m_state;
     opened = KeyHandle{};
-    s.lastFailure.clear();
-    State::Location location;
-    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
+    State::Target target;
+    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    Path full = location.path;
-    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
-        return status;
-    const Tree tree = State::treeOf(location.tree, full);
-    Hive* hive = nullptr;
-    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
-        return status;
-    if (!hive->find(full)) {
-        if (!location.isRoot && !hive->find(location.path))
-            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+    if (!target.hive->find(target.path)) {
+        if (State::wasDeleted(target.parent, *target.hive))
+            return s.keyDeleted();
         return s.fail(RegStatus::NotFound, "the key does not exist");
     }
     if (access == Access::AllAccess)
-        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+        if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
-    opened = s.newHandle(location.tree, std::move(full), access);
+    opened = s.newHandle(target.parent.tree, std::move(target.path), access);
     return RegStatus::Success;
 }
 
@@ -399,8 +444,7 @@ RegStatus WineRegistry::closeKey(KeyHandle key)
 {
     auto& s = *m_state;
     s.lastFailure.clear();
-    if (key == rootHandle(RootKey::CurrentUser) || key == rootHandle(RootKey::LocalMachine) ||
-        key == rootHandle(RootKey::ClassesRoot))
+    if (isPredefined(key))
         return RegStatus::Success;
     if (s.handles.erase(key.id) == 0)
         return s.fail(RegStatus::InvalidHandle, "the key handle is not open");
@@ -411,9 +455,8 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
                                  std::span<const std::uint8_t> data)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     if (location.access != Access::AllAccess)
         return s.fail(RegStatus::AccessDenied, "the key was opened for reading only");
@@ -422,14 +465,7 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
         return status;
     value.type = type;
     value.data.assign(data.begin(), data.end());
-    const Tree tree = State::treeOf(location.tree, location.path);
-    if (tree == Tree::Volatile)
-        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
-            return writable;
-    return s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-        HiveKey* target = hive.find(location.path);
-        if (!target && !location.isRoot)
-            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+    return s.modifyKey(location, [&](Hive& hive, HiveKey* target, std::uint64_t now, bool& changed) {
         if (!target) {
             bool created = false;
             target = &hive.create(location.path, now, created);
@@ -443,9 +479,8 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
 RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValue& value)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     const std::u16string wanted = text::toUtf16(name);
     return s.withKey(location, [&](Hive& hive, HiveKey* target) {
@@ -455,10 +490,7 @@ RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValu
         const int index = target->findValue(wanted);
         if (index < 0)
             return s.fail(RegStatus::NotFound, "the value does not exist");
-        const HiveValue& found = target->values[std::size_t(index)];
-        value.name = text::toUtf8(found.name);
-        value.type = found.type;
-        value.data = found.data;
+        State::copyValue(target->values[std::size_t(index)], value);
         return RegStatus::Success;
     });
 }
@@ -466,14 +498,12 @@ RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValu
 RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     if (location.access != Access::AllAccess)
         return s.fail(RegStatus::AccessDenied, "the key was opened for reading only");
     const std::u16string wanted = text::toUtf16(name);
-    const Tree tree = State::treeOf(location.tree, location.path);
     // Deleting what is not there changes nothing, so it must not rewrite the file.
     bool present = false;
     if (const RegStatus status = s.withKey(location, [&](Hive& hive, HiveKey* target) {
@@ -487,13 +517,7 @@ RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
         return status;
     if (!present)
         return s.fail(RegStatus::NotFound, "the value does not exist");
-    if (tree == Tree::Volatile)
-        if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
-            return writable;
-    return s.modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-        HiveKey* target = hive.find(location.path);
-        if (!target && !location.isRoot)
-            return s.fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile");
+    return s.modifyKey(location, [&](Hive& hive, HiveKey* target, std::uint64_t now, bool& changed) {
         changed = target && hive.deleteValue(*target, wanted, now);
         return changed ? RegStatus::Success : s.fail(RegStatus::NotFound, "the value does not exist");
     });
@@ -502,32 +526,25 @@ RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
 RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
-    State::Location location;
-    if (const RegStatus status = s.locate(parent, location); status != RegStatus::Success)
-        return status;
-    Path full = location.path;
-    if (const RegStatus status = s.splitPath(path, full); status != RegStatus::Success)
-        return status;
-    if (location.isRoot && full.size() == location.path.size())
+    // An empty path names the parent itself.
+    if (path.empty() && isPredefined(parent))
         return s.fail(RegStatus::AccessDenied, "a predefined key cannot be deleted");
-    const Tree tree = State::treeOf(location.tree, full);
-    Hive* hive = nullptr;
-    if (const RegStatus status = s.loadHive(tree, hive); status != RegStatus::Success)
+    State::Target target;
+    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    if (HiveKey* target = hive->find(full); !target)
+    if (HiveKey* key = target.hive->find(target.path); !key)
         return s.fail(RegStatus::NotFound, "the key does not exist");
-    else if (!target->subkeys.empty())
+    else if (!key->subkeys.empty())
         return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
-    if (const RegStatus writable = s.checkWritable(tree); writable != RegStatus::Success)
+    if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
         return writable;
-    return s.modify(tree, [&](Hive& current, std::uint64_t now, bool& changed) {
-        HiveKey* target = current.find(full);
-        if (!target)
+    return s.modify(target.tree, [&](Hive& current, std::uint64_t now, bool& changed) {
+        HiveKey* key = current.find(target.path);
+        if (!key)
             return s.fail(RegStatus::NotFound, "the key does not exist");
-        if (!target->subkeys.empty())
+        if (!key->subkeys.empty())
             return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
-        current.deleteKey(*target, now);
+        current.deleteKey(*key, now);
         changed = true;
         return RegStatus::Success;
     });
@@ -536,9 +553,8 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
 RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string& name)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     return s.withKey(location, [&](Hive&, HiveKey* target) {
         const auto subkeys = s.subkeysOf(location, target);
@@ -552,19 +568,15 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
 RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& value)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     return s.withKey(location, [&](Hive& hive, HiveKey* target) {
         if (target)
             hive.load(*target);
         if (!target || index >= target->values.size())
             return s.fail(RegStatus::NoMoreItems, "no more values");
-        const HiveValue& found = target->values[index];
-        value.name = text::toUtf8(found.name);
-        value.type = found.type;
-        value.data = found.data;
+        State::copyValue(target->values[index], value);
         return RegStatus::Success;
     });
 }
@@ -572,9 +584,8 @@ RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& 
 RegStatus WineRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)
 {
     auto& s = *m_state;
-    s.lastFailure.clear();
     State::Location location;
-    if (const RegStatus status = s.locate(key, location); status != RegStatus::Success)
+    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
         return status;
     return s.withKey(location, [&](Hive& hive, HiveKey* target) {
         info = KeyInfo{};

@@ -120,6 +120,48 @@ TEST(WineRegistry, HandlesOpenReadWriteAndClose)
     EXPECT_EQ(registry.deleteKey(HKCU, "Software\\Test"), RegStatus::NotFound);
 }
 
+TEST(WineRegistry, AKeyDeletedMeanwhileFailsEveryCallOnItsHandle)
+{
+    TemporaryFolder root;
+    WineRegistry registry(root.path(), 2400);
+    WineRegistry other(root.path(), 2400);
+    const KeyHandle key = create(registry, HKCU, "Software\\Gone");
+    ASSERT_EQ(registry.setValue(key, "v", RegDword, dword(1)), RegStatus::Success);
+    ASSERT_EQ(other.deleteKey(HKCU, "Software\\Gone"), RegStatus::Success);
+    const std::string before = readText(root / "user.reg");
+
+    KeyHandle child;
+    RegValue value;
+    std::string name;
+    KeyInfo info;
+    EXPECT_EQ(registry.openKey(key, "Child", Access::Read, child), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.setValue(key, "v", RegDword, dword(2)), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.deleteValue(key, "v"), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.enumKey(key, 0, name), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.enumValue(key, 0, value), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.queryInfoKey(key, info), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.lastFailure(), "the open key was deleted meanwhile");
+    EXPECT_EQ(readText(root / "user.reg"), before);
+    // A later call that succeeds has nothing to tell.
+    EXPECT_EQ(registry.openKey(HKCU, "Software", Access::Read, child), RegStatus::Success);
+    EXPECT_EQ(registry.lastFailure(), "");
+}
+
+TEST(WineRegistry, AnEmptyPathDeletesTheOpenKeyButNeverAPredefinedOne)
+{
+    TemporaryFolder root;
+    WineRegistry registry(root.path(), 2400);
+    const KeyHandle key = create(registry, HKCU, "Software\\Leaf");
+    for (const KeyHandle predefined : {HKCU, HKLM, HKCR}) {
+        EXPECT_EQ(registry.deleteKey(predefined, ""), RegStatus::AccessDenied);
+        EXPECT_EQ(registry.lastFailure(), "a predefined key cannot be deleted");
+    }
+    EXPECT_EQ(registry.deleteKey(key, ""), RegStatus::Success);
+    KeyHandle again;
+    EXPECT_EQ(registry.openKey(HKCU, "Software\\Leaf", Access::Read, again), RegStatus::NotFound);
+    EXPECT_EQ(registry.lastFailure(), "the key does not exist");
+}
+
 TEST(WineRegistry, NamesAreCaseInsensitiveAndKeepTheirCase)
 {
     TemporaryFolder root;
