@@ -4,12 +4,35 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 namespace chrome {
 
 namespace {
 constexpr char kShowHint[] = "showHint";
 constexpr int kShortestInterval = 10;
+
+// Mouse down and up on a clickable control: any button drags, only the left one clicks, and only
+// when it goes up inside the control it went down on.
+template <class Control>
+void mousePressed(Control& control, bool& pressed, QMouseEvent& event)
+{
+    pressed = true;
+    event.accept();
+    emit control.mouseDown();
+}
+
+template <class Control>
+void mouseReleased(Control& control, bool& pressed, QMouseEvent& event)
+{
+    const bool click = std::exchange(pressed, false) && event.button() == Qt::LeftButton
+                       && control.rect().contains(event.position().toPoint());
+    event.accept();
+    emit control.mouseUp();
+    if (click)
+        emit control.clicked();
+}
+
 } // namespace
 
 void setHintShown(QWidget& control, bool shown)
@@ -45,20 +68,12 @@ void PictureControl::paintEvent(QPaintEvent*)
 
 void PictureControl::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = true;
-    event->accept();
-    emit mouseDown();
+    mousePressed(*this, m_pressed, *event);
 }
 
 void PictureControl::mouseReleaseEvent(QMouseEvent* event)
 {
-    // Any button drags; only the left one clicks.
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    emit mouseUp();
-    if (click)
-        emit clicked();
+    mouseReleased(*this, m_pressed, *event);
 }
 
 SkinLabel::SkinLabel(QWidget* parent)
@@ -68,20 +83,12 @@ SkinLabel::SkinLabel(QWidget* parent)
 
 void SkinLabel::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = true;
-    event->accept();
-    emit mouseDown();
+    mousePressed(*this, m_pressed, *event);
 }
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
 {
-    // Any button drags; only the left one clicks.
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    emit mouseUp();
-    if (click)
-        emit clicked();
+    mouseReleased(*this, m_pressed, *event);
 }
 
 QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabled)
