@@ -146,7 +146,7 @@ TForm1::TForm1(chrome::Context& context, app::WindowSet& windows)
                 [this, &entry] { handle([this, &entry] { openSection(entry.windowClass); }); });
     }
     buildFirstRunControls();
-    connect(timer("Timer37"), &QTimer::timeout, this, [this] { handle([this] { Timer37Timer(); }); });
+    connect(timer("Timer37"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer37Timer(); }); });
     handle([this] { FormCreate(); });
 }
 

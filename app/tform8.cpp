@@ -12,7 +12,7 @@ TForm8::TForm8(chrome::Context& context, app::WindowSet& windows)
     : chrome::SkinnedWindow(context, app::aboutDefinition())
     , m_windows(windows)
 {
-    connect(timer("Timer1"), &QTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
+    connect(timer("Timer1"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
     handle([this] { setLabelText(*label("Label12"), m_windows.main().label("Label2")->text()); });
 }
 
@@ -21,5 +21,5 @@ void TForm8::Timer1Timer()
     // The user's name may change on the main window; it is copied a second after start and
     // then every 20 seconds.
     setLabelText(*label("Label19"), m_windows.main().label("Label21")->text());
-    chrome::setTimerInterval(*timer("Timer1"), kNameRefresh);
+    timer("Timer1")->setInterval(kNameRefresh);
 }

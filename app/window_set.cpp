@@ -17,6 +17,8 @@
 #include <QEvent>
 #include <QPointer>
 
+#include <utility>
+
 namespace app {
 
 // Watches the windows that were minimised together: when one comes back, the others follow.
@@ -52,11 +54,13 @@ private:
     std::vector<QPointer<QWidget>> m_minimised;
 };
 
-WindowSet::WindowSet(chrome::Context& context)
+WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
     : m_context(context)
     , m_minimiseGroup(std::make_unique<MinimiseGroup>())
+    , m_idleMonitor(std::make_unique<chrome::IdleMonitor>(std::move(pace)))
 {
     m_context.minimiseApplication = [this] { minimiseAll(); };
+    m_context.idleMonitor = m_idleMonitor.get();
     create<TForm1>(*this);
     create<TForm2>();
     create<TForm4>();
@@ -78,6 +82,7 @@ WindowSet::~WindowSet()
     // The last created goes first, so no window outlives one it reaches.
     while (!m_windows.empty())
         m_windows.pop_back();
+    m_context.idleMonitor = nullptr;
 }
 
 template <class Window, class... Arguments>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chrome/context.h"
+#include "chrome/idle_monitor.h"
 
 #include <QWidget>
 
@@ -15,10 +16,11 @@ namespace app {
 
 // The thirteen windows of the program, created in a fixed order, the main window first, and
 // living until the program ends. Each is the one instance of its class; windows reach each
-// other through this set.
+// other through this set. The set owns the program's idle monitor, which paces the windows'
+// watcher timers; `pace` is for tests.
 class WindowSet {
 public:
-    explicit WindowSet(chrome::Context& context);
+    explicit WindowSet(chrome::Context& context, chrome::IdlePace pace = {});
     WindowSet(const WindowSet&) = delete;
     WindowSet& operator=(const WindowSet&) = delete;
     ~WindowSet();
@@ -38,6 +40,7 @@ public:
     }
 
     TForm1& main() const;
+    chrome::IdleMonitor& idleMonitor() const { return *m_idleMonitor; }
 
     // Minimises every visible window together; restoring one of them restores them all.
     void minimiseAll();
@@ -50,6 +53,7 @@ private:
 
     chrome::Context& m_context;
     std::unique_ptr<MinimiseGroup> m_minimiseGroup;
+    std::unique_ptr<chrome::IdleMonitor> m_idleMonitor;
     std::vector<std::unique_ptr<QWidget>> m_windows;
 };
 

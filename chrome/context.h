@@ -18,6 +18,7 @@ class QWidget;
 
 namespace chrome {
 
+class IdleMonitor;
 class PictureStore;
 
 // Shows an error that escaped a handler. The program shows the error box; tests record.
@@ -57,6 +58,9 @@ struct Context {
     PictureStore& pictures;
     // Minimises every window of the program together; set by the window set.
     std::function<void()> minimiseApplication;
+    // Tells the watcher timers whether anybody uses the program; set by the window set. Without
+    // it every timer runs at its design interval.
+    IdleMonitor* idleMonitor = nullptr;
 };
 
 // The text of the error box: the message, with "." appended when it is not empty and does

@@ -3,14 +3,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <algorithm>
 #include <utility>
 
 namespace chrome {
 
 namespace {
 constexpr char kShowHint[] = "showHint";
-constexpr int kShortestInterval = 10;
 
 // Mouse down and up on a clickable control: any button drags, only the left one clicks, and only
 // when it goes up inside the control it went down on.
@@ -91,19 +89,12 @@ void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
     mouseReleased(*this, m_pressed, *event);
 }
 
-QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabled)
+DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle)
 {
-    auto* timer = new QTimer(parent);
-    timer->setObjectName(name);
-    setTimerInterval(*timer, interval);
-    if (enabled)
-        timer->start();
+    auto* timer = new DesignTimer(parent, QString::fromStdString(component.name), component.interval, component.enabled);
+    if (component.watcher && idle)
+        timer->slowWhenIdle(*idle);
     return timer;
-}
-
-void setTimerInterval(QTimer& timer, int interval)
-{
-    timer.setInterval(std::max(interval, kShortestInterval));
 }
 
 } // namespace chrome

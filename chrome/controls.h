@@ -1,9 +1,11 @@
 #pragma once
 
+#include "chrome/definition.h"
+#include "chrome/design_timer.h"
+
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 class QMouseEvent;
@@ -58,8 +60,8 @@ private:
     bool m_pressed = false;
 };
 
-// A timer with the design's interval; the system's timer gives no less than 10 ms.
-QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabled);
-void setTimerInterval(QTimer& timer, int interval);
+// The design timer of a timer component. A watcher slows down while `idle` sees nobody using
+// the program; without a monitor it always runs at its design interval.
+DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle);
 
 } // namespace chrome

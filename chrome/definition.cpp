@@ -44,6 +44,13 @@ Component timer(std::string name, int interval, bool enabled)
     return c;
 }
 
+Component watcher(std::string name, int interval)
+{
+    Component c = timer(std::move(name), interval, true);
+    c.watcher = true;
+    return c;
+}
+
 OptionStep writeValue(std::string name, Data data)
 {
     if (data.isText)

@@ -70,12 +70,20 @@ struct Component {
     bool handCursor = false;
     int interval = 0; // timers, in milliseconds as designed
     bool enabled = false;
+    // Timers: always running, it only keeps controls in step with state that changes through
+    // the user's input (a click, a check box, a spin edit), so it ticks slowly while nobody uses
+    // the program and comes back to its interval at the next input. Today the File compatibility
+    // window's paging timer; the System window's `Timer2` (the refresh switch) and the Removal
+    // window's preview timer join when those windows get their tools.
+    bool watcher = false;
 };
 
 Component picture(std::string name, Rect place, PictureLook look, std::string caption = {}, bool handCursor = false);
 Component target(std::string name, Rect place, PictureLook look, std::string caption);
 Component label(std::string name, Rect place, LabelLook look, std::string text, bool visible = true);
 Component timer(std::string name, int interval, bool enabled);
+// A timer running from creation that keeps things in step (see Component::watcher).
+Component watcher(std::string name, int interval);
 
 // Shapes drawn on a window's background picture besides its title strip.
 enum class PanelLook {

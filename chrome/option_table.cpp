@@ -99,6 +99,8 @@ std::vector<std::string> definitionProblems(const WindowDefinition& window)
     for (const Component& c : window.components) {
         if (++names[c.name] == 2)
             problem("two components are named " + c.name);
+        if (c.watcher && (c.kind != ComponentKind::Timer || !c.enabled))
+            problem("watcher " + c.name + " is no timer running from creation");
     }
     auto expect = [&](const std::string& name, std::initializer_list<ComponentKind> kinds, const std::string& role) {
         const Component* c = window.find(name);

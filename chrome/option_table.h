@@ -45,7 +45,8 @@ void addAction(WindowDefinition& window, const OptionBox& box, Action action);
 
 // What is wrong with a definition that the window would otherwise pass over silently: option
 // rows whose target is not a clickable picture, or that do nothing; hints and chrome roles that
-// name no component of the right kind; names used twice. Empty when all is well.
+// name no component of the right kind; names used twice; watchers that are no running timers.
+// Empty when all is well.
 std::vector<std::string> definitionProblems(const WindowDefinition& window);
 
 } // namespace chrome

@@ -19,8 +19,8 @@ SectionWindow::SectionWindow(Context& context, const WindowDefinition& definitio
     : SkinnedWindow(context, definition)
 {
     const CommentsRoles& comments = roles();
-    connect(commentsOnTimer(), &QTimer::timeout, this, [this] { handle([this] { commentsOn(); }); });
-    connect(commentsOffTimer(), &QTimer::timeout, this, [this] { handle([this] { commentsOff(); }); });
+    connect(commentsOnTimer(), &DesignTimer::timeout, this, [this] { handle([this] { commentsOn(); }); });
+    connect(commentsOffTimer(), &DesignTimer::timeout, this, [this] { handle([this] { commentsOff(); }); });
     connect(label(qs(comments.onSwitch)), &SkinLabel::clicked, this,
             [this] { handle([this] { commentsOnTimer()->start(); }); });
     connect(label(qs(comments.offSwitch)), &SkinLabel::clicked, this,
@@ -32,12 +32,12 @@ SkinLabel* SectionWindow::commentsLabel() const
     return label(qs(roles().label));
 }
 
-QTimer* SectionWindow::commentsOnTimer() const
+DesignTimer* SectionWindow::commentsOnTimer() const
 {
     return timer(qs(roles().onTimer));
 }
 
-QTimer* SectionWindow::commentsOffTimer() const
+DesignTimer* SectionWindow::commentsOffTimer() const
 {
     return timer(qs(roles().offTimer));
 }

@@ -19,8 +19,8 @@ public:
     void openingSequence();
 
     SkinLabel* commentsLabel() const;
-    QTimer* commentsOnTimer() const;
-    QTimer* commentsOffTimer() const;
+    DesignTimer* commentsOnTimer() const;
+    DesignTimer* commentsOffTimer() const;
 
 protected:
     // The close handler: writes the window's three settings, in this order: transparency flag,

@@ -152,9 +152,9 @@ SkinLabel* SkinnedWindow::label(const QString& name) const
     return findChild<SkinLabel*>(name, Qt::FindDirectChildrenOnly);
 }
 
-QTimer* SkinnedWindow::timer(const QString& name) const
+DesignTimer* SkinnedWindow::timer(const QString& name) const
 {
-    return findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    return findChild<DesignTimer*>(name, Qt::FindDirectChildrenOnly);
 }
 
 void SkinnedWindow::build()
@@ -168,7 +168,7 @@ void SkinnedWindow::build()
             addLabel(component);
             break;
         case ComponentKind::Timer:
-            makeTimer(this, qs(component.name), component.interval, component.enabled);
+            makeTimer(this, component, m_context.idleMonitor);
             break;
         }
     }
@@ -213,8 +213,8 @@ void SkinnedWindow::setLabelText(SkinLabel& label, const QString& text)
 
 void SkinnedWindow::wireRoles()
 {
-    if (QTimer* drag = timer(qs(m_definition.dragTimer)))
-        connect(drag, &QTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
+    if (DesignTimer* drag = timer(qs(m_definition.dragTimer)))
+        connect(drag, &DesignTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
     for (const std::string& name : m_definition.dragSurfaces) {
         auto startDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->start(); }); };
         auto stopDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->stop(); }); };

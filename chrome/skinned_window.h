@@ -30,7 +30,7 @@ public:
 
     PictureControl* picture(const QString& name) const;
     SkinLabel* label(const QString& name) const;
-    QTimer* timer(const QString& name) const;
+    DesignTimer* timer(const QString& name) const;
 
     bool alphaBlend() const { return m_alphaBlend; }
     std::uint8_t alphaValue() const { return m_alphaValue; }

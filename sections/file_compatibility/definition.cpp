@@ -26,7 +26,9 @@ WindowDefinition makeFileCompatibility()
     w.components.push_back(target("Image12", {44, 153, 15, 8}, PictureLook::TriangleUp, {}));
     w.components.back().visible = false;
     w.components.push_back(label("Label11", {5, 150, 0, 0}, LabelLook::Light, "Góra ->", false));
-    w.components.push_back(timer("Timer3", 1, true));
+    // Keeps the paging controls and arrows in step with the page and the comments state, which
+    // change only through clicks: a watcher.
+    w.components.push_back(watcher("Timer3", 1));
     addDragTimer(w, "Timer4");
     w.hints = {{"Image4", "Minimalizuj"}, {"Image10", "Zamknij"}};
     return w;

@@ -19,7 +19,7 @@ TForm9::TForm9(chrome::Context& context)
 {
     connect(Image11, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image11Click(); }); });
     connect(Image12, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image12Click(); }); });
-    connect(timer("Timer3"), &QTimer::timeout, this, [this] { handle([this] { Timer3Timer(); }); });
+    connect(timer("Timer3"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer3Timer(); }); });
     // FormCreate: comments are on as soon as the window exists.
     commentsOnTimer()->start();
 }

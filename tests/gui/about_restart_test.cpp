@@ -34,7 +34,7 @@ TEST_F(AboutRestartTest, AboutShowsTheVersionAndCopiesTheUserName)
     // A second after start.
     EXPECT_TRUE(QTest::qWaitFor([&] { return about.label("Label19")->text() == QStringLiteral("Jan"); }, 5000));
     EXPECT_EQ(about.timer("Timer1")->interval(), 20000);
-    EXPECT_TRUE(about.timer("Timer1")->isActive());
+    EXPECT_TRUE(about.timer("Timer1")->isEnabled());
 }
 
 TEST_F(AboutRestartTest, CloseTargetShowsThePromptModallyWithTheFocusOnNie)

@@ -28,7 +28,7 @@ TEST_F(FileCompatibilityTest, CommentsAreOnFromCreationWithTheDescriptionPage)
     EXPECT_FALSE(shown("Image12"));
     EXPECT_FALSE(shown("Label11"));
     EXPECT_FALSE(shown("Strona24"));
-    EXPECT_TRUE(window().timer("Timer3")->isActive());
+    EXPECT_TRUE(window().timer("Timer3")->isEnabled());
 }
 
 TEST_F(FileCompatibilityTest, PagingShowsTheArrowOfTheCommentsState)

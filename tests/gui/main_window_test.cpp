@@ -171,9 +171,9 @@ TEST_F(MainWindowTest, ADriveThatCannotBeAskedOrHasNoSize)
 TEST_F(MainWindowTest, TheRefreshRunsEveryTenthOfASecondOnItsOwn)
 {
     start();
-    QTimer* refresh = mainWindow().timer(QStringLiteral("Timer37"));
+    chrome::DesignTimer* refresh = mainWindow().timer(QStringLiteral("Timer37"));
     EXPECT_EQ(refresh->interval(), 100);
-    EXPECT_TRUE(refresh->isActive());
+    EXPECT_TRUE(refresh->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return text("Label6") == QStringLiteral("1024 x 768 px"); }, 2000));
     const int queries = m_driveSpace.queries;
     m_screen.at = QSize(800, 600);

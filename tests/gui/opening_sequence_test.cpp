@@ -54,7 +54,7 @@ TEST_F(OpeningSequenceTest, EveryMenuTargetOpensItsWindowWithTheDefaults)
         EXPECT_TRUE(hintsShown(window));
         EXPECT_TRUE(arrowShown(window, true));
         EXPECT_FALSE(arrowShown(window, false));
-        EXPECT_FALSE(window.commentsOnTimer()->isActive());
+        EXPECT_FALSE(window.commentsOnTimer()->isEnabled());
     }
     EXPECT_TRUE(m_errors.messages.empty());
     EXPECT_FALSE(settingsExist());
@@ -156,7 +156,7 @@ TEST_F(OpeningSequenceTest, CommentsSwitchesWorkAndPressingTwiceChangesNothing)
     EXPECT_TRUE(hintsShown(performance));
     EXPECT_TRUE(arrowShown(performance, true));
     EXPECT_FALSE(arrowShown(performance, false));
-    EXPECT_FALSE(performance.commentsOnTimer()->isActive());
+    EXPECT_FALSE(performance.commentsOnTimer()->isEnabled());
 }
 
 TEST_F(OpeningSequenceTest, ProgramShowsTheAboutWindowWithoutReadingSettings)

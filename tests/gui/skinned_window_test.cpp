@@ -23,10 +23,10 @@ TEST_F(SkinnedWindowTest, DraggingPutsTheTopLeftCornerUnderTheCursor)
     click(mainWindow(), "Image9");
     runTimers();
     chrome::SectionWindow& crash = section("TForm64");
-    QTimer* drag = crash.timer("Timer3");
+    chrome::DesignTimer* drag = crash.timer("Timer3");
 
     pressOn(crash, "Image1");
-    EXPECT_TRUE(drag->isActive());
+    EXPECT_TRUE(drag->isEnabled());
     m_cursor.at = QPoint(123, 77);
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(123, 77));
@@ -34,17 +34,17 @@ TEST_F(SkinnedWindowTest, DraggingPutsTheTopLeftCornerUnderTheCursor)
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(300, 210));
     releaseOn(crash, "Image1");
-    EXPECT_FALSE(drag->isActive());
+    EXPECT_FALSE(drag->isEnabled());
     m_cursor.at = QPoint(5, 5);
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(300, 210));
 
     // The link label is a drag surface too; other labels are not.
     pressOn(crash, "Label21");
-    EXPECT_TRUE(drag->isActive());
+    EXPECT_TRUE(drag->isEnabled());
     releaseOn(crash, "Label21");
     pressOn(crash, "Label11");
-    EXPECT_FALSE(drag->isActive());
+    EXPECT_FALSE(drag->isEnabled());
 }
 
 TEST_F(SkinnedWindowTest, MainWindowIsDraggedByItsTitleAndSeparators)
@@ -52,9 +52,9 @@ TEST_F(SkinnedWindowTest, MainWindowIsDraggedByItsTitleAndSeparators)
     start();
     for (const char* surface : {"Image1", "Label1", "Label9", "Label10", "Label15", "Label16"}) {
         pressOn(mainWindow(), surface);
-        EXPECT_TRUE(mainWindow().timer("Timer1")->isActive()) << surface;
+        EXPECT_TRUE(mainWindow().timer("Timer1")->isEnabled()) << surface;
         releaseOn(mainWindow(), surface);
-        EXPECT_FALSE(mainWindow().timer("Timer1")->isActive()) << surface;
+        EXPECT_FALSE(mainWindow().timer("Timer1")->isEnabled()) << surface;
     }
 }
 

@@ -65,8 +65,14 @@ void GuiFixture::start()
                                         m_screen,
                                         m_pictures,
                                         {}});
-    m_windows = std::make_unique<app::WindowSet>(*m_context);
+    m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
+}
+
+void GuiFixture::idleFor(std::chrono::milliseconds quiet)
+{
+    m_idleClock += quiet;
+    m_windows->idleMonitor().check();
 }
 
 chrome::SectionWindow& GuiFixture::section(const char* className)

@@ -14,6 +14,7 @@
 
 #include <QTest>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -66,6 +67,9 @@ protected:
     void releaseOn(QWidget& window, const QString& name);
     // Lets the timers run for a while.
     static void runTimers(int milliseconds = 100) { QTest::qWait(milliseconds); }
+    // Nobody touches the program for this long, on the idle monitor's clock; then the monitor
+    // looks at it (as its own timer would).
+    void idleFor(std::chrono::milliseconds quiet);
 
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
@@ -83,6 +87,11 @@ protected:
     std::vector<std::string> m_commands;
     // Runs inside the fake shell, when a test wants to look at the program at that moment.
     std::function<void(const std::string&)> m_onCommand;
+    // The idle monitor's clock stands still until idleFor() moves it; a test may change the
+    // pace before start().
+    std::chrono::milliseconds m_idleClock{0};
+    chrome::IdlePace m_idlePace{std::chrono::milliseconds(1000), std::chrono::milliseconds(500),
+                                [this] { return m_idleClock; }};
     std::unique_ptr<chrome::Context> m_context;
     std::unique_ptr<app::WindowSet> m_windows;
 };

@@ -1,0 +1,103 @@
+#include "chrome/idle_monitor.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <algorithm>
+#include <utility>
+
+namespace chrome {
+
+namespace {
+std::chrono::milliseconds steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+} // namespace
+
+IdleMonitor::IdleMonitor(IdlePace pace)
+    : m_pace(std::move(pace))
+{
+    if (!m_pace.now)
+        m_pace.now = steadyNow;
+    m_check.setSingleShot(true);
+    connect(&m_check, &QTimer::timeout, this, &IdleMonitor::check);
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->installEventFilter(this);
+    input();
+}
+
+IdleMonitor::~IdleMonitor()
+{
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->removeEventFilter(this);
+}
+
+std::chrono::milliseconds IdleMonitor::now() const
+{
+    return m_pace.now();
+}
+
+bool IdleMonitor::isInput(const QEvent& event)
+{
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::WindowActivate:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IdleMonitor::eventFilter(QObject*, QEvent* event)
+{
+    // Every event of the program passes here: only a test of its type, then on its way.
+    if (isInput(*event))
+        input();
+    return false;
+}
+
+void IdleMonitor::input()
+{
+    m_lastInput = now();
+    setIdle(false);
+    // Armed once per spell of input, not at every event: it looks at the clock when it fires.
+    if (!m_check.isActive())
+        m_check.start(m_pace.idleAfter);
+}
+
+void IdleMonitor::check()
+{
+    if (m_idle)
+        return;
+    const auto quiet = now() - m_lastInput;
+    if (quiet >= m_pace.idleAfter) {
+        m_check.stop();
+        setIdle(true);
+    } else {
+        m_check.start(std::max(m_pace.idleAfter - quiet, std::chrono::milliseconds(1)));
+    }
+}
+
+void IdleMonitor::setIdle(bool idle)
+{
+    if (idle == m_idle)
+        return;
+    m_idle = idle;
+    emit paceChanged();
+}
+
+} // namespace chrome
