@@ -38,24 +38,6 @@ std::vector<std::uint8_t> utf16Data(std::string_view text)
     return data;
 }
 
-// Closes a key handle on every path out of a scope.
-class ScopedKey {
-public:
-    ScopedKey(RegistryApi& api, KeyHandle key) : m_api(api), m_key(key) {}
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    ~ScopedKey()
-    {
-        if (m_key)
-            m_api.closeKey(m_key);
-    }
-    KeyHandle get() const { return m_key; }
-
-private:
-    RegistryApi& m_api;
-    KeyHandle m_key;
-};
-
 } // namespace
 
 TRegistry::TRegistry(RegistryApi& api) : m_api(api) {}
@@ -85,6 +67,21 @@ KeyHandle TRegistry::getKey(std::string_view path)
     if (m_api.openKey(baseKey(relative), path, Access::AllAccess, key) != RegStatus::Success)
         return KeyHandle{};
     return key;
+}
+
+TRegistry::KeyScope::KeyScope(TRegistry& registry, std::string_view path)
+    : m_registry(registry), m_key(registry.getKey(path)), m_previous(registry.m_current)
+{
+    if (m_key)
+        m_registry.m_current = m_key;
+}
+
+TRegistry::KeyScope::~KeyScope()
+{
+    if (m_key) {
+        m_registry.m_current = m_previous;
+        m_registry.m_api.closeKey(m_key);
+    }
 }
 
 bool TRegistry::OpenKey(std::string_view path, bool canCreate)
@@ -175,23 +172,14 @@ bool TRegistry::DeleteKey(std::string_view path)
     std::string_view name = path;
     const bool relative = isRelative(name);
     {
-        const ScopedKey target(m_api, getKey(path));
-        if (target.get()) {
-            // Subkeys are named relative to the key being deleted, so it is the open key meanwhile.
-            const KeyHandle previous = m_current;
-            struct Restore {
-                TRegistry& self;
-                KeyHandle key;
-                ~Restore() { self.setCurrentKey(key); }
-            } restore{*this, previous};
-            setCurrentKey(target.get());
-            KeyInfo info;
-            if (m_api.queryInfoKey(target.get(), info) == RegStatus::Success) {
-                for (std::uint32_t i = info.subKeys; i-- > 0;) {
-                    std::string subkey;
-                    if (m_api.enumKey(target.get(), i, subkey) == RegStatus::Success)
-                        DeleteKey(subkey);
-                }
+        // Subkeys are named relative to the key being deleted, so it is the open key meanwhile.
+        const KeyScope target(*this, path);
+        KeyInfo info;
+        if (target.key() && m_api.queryInfoKey(target.key(), info) == RegStatus::Success) {
+            for (std::uint32_t i = info.subKeys; i-- > 0;) {
+                std::string subkey;
+                if (m_api.enumKey(target.key(), i, subkey) == RegStatus::Success)
+                    DeleteKey(subkey);
             }
         }
     }
@@ -216,32 +204,15 @@ TRegIniFile::TRegIniFile(RegistryApi& api, std::string_view path) : TRegistry(ap
 void TRegIniFile::WriteString(std::string_view section, std::string_view name, std::string_view text)
 {
     CreateKey(section);
-    const ScopedKey key(m_api, getKey(section));
-    if (!key.get())
-        return;
-    const KeyHandle previous = currentKey();
-    struct Restore {
-        TRegIniFile& self;
-        KeyHandle key;
-        ~Restore() { self.setCurrentKey(key); }
-    } restore{*this, previous};
-    setCurrentKey(key.get());
-    TRegistry::WriteString(name, text);
+    const KeyScope key(*this, section);
+    if (key.key())
+        TRegistry::WriteString(name, text);
 }
 
 std::string TRegIniFile::ReadString(std::string_view section, std::string_view name, std::string_view fallback)
 {
-    const ScopedKey key(m_api, getKey(section));
-    if (!key.get())
-        return std::string(fallback);
-    const KeyHandle previous = currentKey();
-    struct Restore {
-        TRegIniFile& self;
-        KeyHandle key;
-        ~Restore() { self.setCurrentKey(key); }
-    } restore{*this, previous};
-    setCurrentKey(key.get());
-    return ValueExists(name) ? TRegistry::ReadString(name) : std::string(fallback);
+    const KeyScope key(*this, section);
+    return key.key() && ValueExists(name) ? TRegistry::ReadString(name) : std::string(fallback);
 }
 
 } // namespace core

@@ -45,8 +45,23 @@ protected:
     KeyHandle baseKey(bool relative) const;
     // Opens an existing key by path, 0 when it cannot be opened.
     KeyHandle getKey(std::string_view path);
-    void setCurrentKey(KeyHandle key) { m_current = key; }
-    KeyHandle currentKey() const { return m_current; }
+
+    // Opens an existing key by path and makes it the open key while it lives; when it ends the
+    // key open before comes back and this one is closed, also when a write throws. Nothing
+    // changes when the key cannot be opened.
+    class KeyScope {
+    public:
+        KeyScope(TRegistry& registry, std::string_view path);
+        KeyScope(const KeyScope&) = delete;
+        KeyScope& operator=(const KeyScope&) = delete;
+        ~KeyScope();
+        KeyHandle key() const { return m_key; }
+
+    private:
+        TRegistry& m_registry;
+        KeyHandle m_key;
+        KeyHandle m_previous;
+    };
 
 private:
     RootKey m_root = RootKey::CurrentUser;

@@ -306,3 +306,14 @@ TEST_F(TRegistryTest, RegIniFileUsesSubkeysAsSections)
     TRegIniFile ini(api, "Software\\Ini");
     EXPECT_EQ(errorOf([&] { ini.WriteString("bad\\\\section", "n", "t"); }), "Failed to create key bad\\\\section");
 }
+
+TEST_F(TRegistryTest, ASectionWriteThatFailsLeavesTheOpenKeyAsItWas)
+{
+    TRegIniFile ini(api, "Software\\Ini");
+    const std::string tooLong(16384, 'n');
+    EXPECT_EQ(errorOf([&] { ini.WriteString("Section", tooLong, "t"); }), "Failed to set data for '" + tooLong + "'");
+    EXPECT_EQ(api.open.size(), 1u);
+    ini.WriteString("top", "t");
+    EXPECT_EQ(value(RootKey::CurrentUser, "Software\\Ini", "top").type, RegSz);
+    EXPECT_FALSE(exists(RootKey::CurrentUser, "Software\\Ini\\Section\\top"));
+}
