@@ -1,5 +1,6 @@
 #include "core/registry/hive_text.h"
 
+#include "core/registry/value_data.h"
 #include "core/text/unicode.h"
 
 #include <algorithm>
@@ -152,15 +153,6 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
     return npos;
 }
 
-void appendUtf16Bytes(std::vector<std::uint8_t>& data, std::u16string_view units)
-{
-    data.reserve(data.size() + units.size() * 2 + 2);
-    for (const char16_t unit : units) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-}
-
 // Parses one value line (starting at its '"' or '@') and the continuation lines of a hex
 // list. `out` is null in the validating pass. Returns an empty string or the reason.
 const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, std::u16string& scratch)
@@ -200,7 +192,7 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
             end = scanString(line, pos, '"', sink);
             out->type = tag.type;
             out->data.clear();
-            appendUtf16Bytes(out->data, scratch);
+            appendUtf16Le(out->data, scratch);
             out->data.push_back(0);
             out->data.push_back(0);
         } else {
@@ -428,11 +420,8 @@ void appendValueLine(std::string& out, const HiveValue& value)
                 std::snprintf(buffer, sizeof buffer, "str(%x):", unsigned(value.type));
                 out += buffer;
             }
-            std::u16string units(data.size() / 2, u'\0');
-            for (std::size_t i = 0; i < units.size(); ++i)
-                units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
             out += '"';
-            appendEscaped(out, units, '"', '"');
+            appendEscaped(out, dataUnits(data), '"', '"');
             out += "\"\n";
             return;
         }

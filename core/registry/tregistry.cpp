@@ -1,6 +1,7 @@
 #include "core/registry/tregistry.h"
 
 #include "core/error.h"
+#include "core/registry/value_data.h"
 #include "core/text/unicode.h"
 
 #include <cstdint>
@@ -22,20 +23,6 @@ bool isRelative(std::string_view& path)
 std::string quoted(std::string_view text, std::string_view name)
 {
     return std::string(text) + " '" + std::string(name) + "'";
-}
-
-std::vector<std::uint8_t> utf16Data(std::string_view text)
-{
-    const std::u16string units = text::toUtf16(text);
-    std::vector<std::uint8_t> data;
-    data.reserve(units.size() * 2 + 2);
-    for (const char16_t unit : units) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
 }
 
 } // namespace
@@ -120,7 +107,7 @@ void TRegistry::WriteInteger(std::string_view name, std::int32_t value)
 
 void TRegistry::WriteString(std::string_view name, std::string_view text)
 {
-    const auto data = utf16Data(text);
+    const auto data = stringData(text::toUtf16(text));
     if (!m_current || m_api.setValue(m_current, name, RegSz, data) != RegStatus::Success)
         throw Error(quoted("Failed to set data for", name));
 }
@@ -132,14 +119,7 @@ std::string TRegistry::ReadString(std::string_view name)
         return {};
     if (value.type != RegSz && value.type != RegExpandSz)
         throw Error(quoted("Invalid data type for", name));
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
-        if (unit == 0)
-            break;
-        units += unit;
-    }
-    return text::toUtf8(units);
+    return text::toUtf8(dataString(value.data));
 }
 
 std::int32_t TRegistry::ReadInteger(std::string_view name)

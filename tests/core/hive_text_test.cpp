@@ -1,4 +1,5 @@
 #include "core/registry/hive_text.h"
+#include "core/registry/value_data.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -20,18 +21,6 @@ std::vector<std::u16string> path(std::initializer_list<const char16_t*> names)
     for (const auto* name : names)
         out.emplace_back(name);
     return out;
-}
-
-std::vector<std::uint8_t> utf16z(std::u16string_view text)
-{
-    std::vector<std::uint8_t> data;
-    for (const char16_t c : text) {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
 }
 
 Hive parseOrFail(const std::string& text)
@@ -95,10 +84,10 @@ TEST(HiveText, WineFileReadsAndWritesBackByteForByte)
 
 TEST(HiveText, ValuesAreWrittenAsWineWritesThem)
 {
-    EXPECT_EQ(valueLine({u"", 1, utf16z(u"")}), "@=\"\"\n");
-    EXPECT_EQ(valueLine({u"s", 1, utf16z(u"text")}), "\"s\"=\"text\"\n");
-    EXPECT_EQ(valueLine({u"e", 2, utf16z(u"%WinDir%")}), "\"e\"=str(2):\"%WinDir%\"\n");
-    EXPECT_EQ(valueLine({u"m", 7, utf16z(std::u16string(u"a\0b\0", 4))}), "\"m\"=str(7):\"a\\0b\\0\"\n");
+    EXPECT_EQ(valueLine({u"", 1, core::stringData(u"")}), "@=\"\"\n");
+    EXPECT_EQ(valueLine({u"s", 1, core::stringData(u"text")}), "\"s\"=\"text\"\n");
+    EXPECT_EQ(valueLine({u"e", 2, core::stringData(u"%WinDir%")}), "\"e\"=str(2):\"%WinDir%\"\n");
+    EXPECT_EQ(valueLine({u"m", 7, core::stringData(std::u16string(u"a\0b\0", 4))}), "\"m\"=str(7):\"a\\0b\\0\"\n");
     EXPECT_EQ(valueLine({u"d", 4, {0xcd, 0xab, 0, 0}}), "\"d\"=dword:0000abcd\n");
     EXPECT_EQ(valueLine({u"q", 11, {0x55, 0x44, 0x33, 0x22, 0x11, 0, 0, 0}}), "\"q\"=hex(b):55,44,33,22,11,00,00,00\n");
     EXPECT_EQ(valueLine({u"n", 0, {}}), "\"n\"=hex(0):\n");
@@ -134,7 +123,7 @@ TEST(HiveText, EscapesAreWineEscapes)
 
     // What is written reads back as the same units.
     const std::u16string tricky = std::u16string(u"q\"\\[]\a\x1f" u"7\u0105F\U0001F30E\xd800x\0z", 16);
-    HiveValue value{tricky, 1, utf16z(tricky)};
+    HiveValue value{tricky, 1, core::stringData(tricky)};
     Hive hive = parseOrFail(MachineHeader + "\n[K]" + Stamp + valueLine(value));
     HiveKey* key = hive.find(path({u"K"}));
     ASSERT_TRUE(key);
@@ -179,9 +168,9 @@ TEST(HiveText, ReadsEveryFormWineReads)
     EXPECT_EQ(key->values[2].name, u"hex");
     EXPECT_EQ(key->values[2].type, 2u);
     EXPECT_EQ(key->values[2].data, (std::vector<std::uint8_t>{0x41, 0, 0x42, 0, 0, 0}));
-    EXPECT_EQ(key->values[3].data, utf16z(u"p"));
+    EXPECT_EQ(key->values[3].data, core::stringData(u"p"));
     EXPECT_EQ(key->values[4].name, u"raw");
-    EXPECT_EQ(key->values[4].data, utf16z(u"\u017cqAA"));
+    EXPECT_EQ(key->values[4].data, core::stringData(u"\u017cqAA"));
     EXPECT_EQ(key->values[5].name, u"sp");
     EXPECT_EQ(key->values[6].type, 1u);
     HiveKey* sub = hive.find(path({u"SOFTWARE", u"A", u"[x]", u"sub"}));
@@ -314,8 +303,8 @@ TEST(HiveText, KeysWrittenTwiceByHandBecomeOne)
     HiveKey* key = hive.find(path({u"K"}));
     hive.load(*key);
     ASSERT_EQ(key->values.size(), 2u);
-    EXPECT_EQ(key->values[1].data, utf16z(u"new"));
-    hive.setValue(*key, HiveValue{u"c", 1, utf16z(u"")}, Now);
+    EXPECT_EQ(key->values[1].data, core::stringData(u"new"));
+    hive.setValue(*key, HiveValue{u"c", 1, core::stringData(u"")}, Now);
     EXPECT_EQ(hive.serialize(),
               MachineHeader + "\n[K]" + Stamp + "\"a\"=\"1\"\n\"B\"=\"new\"\n\"c\"=\"\"\n\n[L] 1\n");
 }

@@ -3,6 +3,7 @@
 // Wine's server runs on the prefix our writes wait and nothing is lost. Skipped without Wine.
 
 #include "core/registry/hive_text.h"
+#include "core/registry/value_data.h"
 #include "core/registry/wine_registry.h"
 #include "tests/support/temporary_folder.h"
 
@@ -82,18 +83,6 @@ std::vector<std::uint8_t> dword(std::uint8_t low)
     return {low, 0, 0, 0};
 }
 
-std::vector<std::uint8_t> utf16z(std::u16string_view text)
-{
-    std::vector<std::uint8_t> data;
-    for (const char16_t c : text) {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
-}
-
 // The block of one key in a hive file, from its "[path]" line to the end of its values.
 std::string blockOf(const std::string& text, const std::string& path)
 {
@@ -149,9 +138,9 @@ TEST_F(RegistryWine, WhatWeWriteWineReadsAndWritesBackTheSame)
             std::uint32_t type;
             std::vector<std::uint8_t> data;
         } values[] = {
-            {"sz", RegSz, utf16z(u"Zażółć \"gęślą\" \\ jaźń \U0001F30E 0a")},
-            {"expand", RegExpandSz, utf16z(u"%WinDir%\\system32")},
-            {"multi", RegMultiSz, utf16z(std::u16string(u"one\0two\0", 8))},
+            {"sz", RegSz, stringData(u"Zażółć \"gęślą\" \\ jaźń \U0001F30E 0a")},
+            {"expand", RegExpandSz, stringData(u"%WinDir%\\system32")},
+            {"multi", RegMultiSz, stringData(std::u16string(u"one\0two\0", 8))},
             {"dword", RegDword, {0x78, 0x56, 0x34, 0x12}},
             {"binary", RegBinary, binary},
             {"qword", RegQword, {0x55, 0x44, 0x33, 0x22, 0x11, 0, 0, 0}},
@@ -159,9 +148,9 @@ TEST_F(RegistryWine, WhatWeWriteWineReadsAndWritesBackTheSame)
             {"oddsz", RegSz, {0x41, 0, 0x42}},
             {"big", RegDwordBigEndian, {0, 0, 0, 1}},
             {"custom", 0xffff0007u, {9}},
-            {"", RegSz, utf16z(u"default")},
+            {"", RegSz, stringData(u"default")},
             {"quote\"back\\slash", RegDword, {1, 0, 0, 0}},
-            {"ctl\a\x1f" "7", RegSz, utf16z(u"tab\there\001" u"7")},
+            {"ctl\a\x1f" "7", RegSz, stringData(u"tab\there\001" u"7")},
         };
         for (const auto& value : values)
             ASSERT_EQ(registry.setValue(key, value.name, value.type, value.data), RegStatus::Success) << value.name;

@@ -1,5 +1,6 @@
 #include "tools/reg/reg_file.h"
 
+#include "core/registry/value_data.h"
 #include "core/text/cp1250.h"
 #include "core/text/unicode.h"
 
@@ -76,10 +77,7 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
             error = "the file ends in the middle of a UTF-16 character";
             return false;
         }
-        text.resize(bytes.size() / 2);
-        for (std::size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        text = core::dataUnits({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
         return true;
     }
     if (bytes.starts_with("\xFE\xFF")) {
@@ -90,14 +88,6 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
         bytes.remove_prefix(3);
     text = isValidUtf8(bytes) ? core::text::toUtf16(bytes) : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
     return true;
-}
-
-void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view units)
-{
-    for (const char16_t unit : units) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
 }
 
 std::string lineError(std::size_t line, const std::string& what)
@@ -268,9 +258,7 @@ private:
                 return false;
             }
             value.type = 1;
-            appendUtf16Le(value.data, text);
-            value.data.push_back(0);
-            value.data.push_back(0);
+            value.data = core::stringData(text);
             return true;
         }
         if (startsWithNoCase(line, pos, u"dword:")) {
@@ -313,7 +301,7 @@ private:
         if (m_regedit4 && (value.type == 1 || value.type == 2 || value.type == 7)) {
             const std::string ansi(value.data.begin(), value.data.end());
             value.data.clear();
-            appendUtf16Le(value.data, core::text::toUtf16(core::text::utf8FromCp1250(ansi)));
+            core::appendUtf16Le(value.data, core::text::toUtf16(core::text::utf8FromCp1250(ansi)));
         }
         return true;
     }
@@ -450,11 +438,8 @@ void RegFileWriter::addValue(std::u16string_view name, std::uint32_t type, std::
     }
     char buffer[32];
     if (type == 1 && isPlainText(data)) {
-        std::u16string text;
-        for (std::size_t i = 0; i + 2 < data.size(); i += 2)
-            text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
         line += u'"';
-        appendEscaped(line, text);
+        appendEscaped(line, core::dataString(data));
         line += u'"';
     } else if (type == 4 && data.size() == 4) {
         std::snprintf(buffer, sizeof buffer, "dword:%08x",

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/io/atomic_file.h"
+#include "core/registry/value_data.h"
 #include "core/text/unicode.h"
 #include "tools/reg/reg_file.h"
 
@@ -358,14 +359,6 @@ std::vector<core::RegValue> valuesOf(core::RegistryApi& registry, core::KeyHandl
     return values;
 }
 
-std::u16string units(const std::vector<std::uint8_t>& data)
-{
-    std::u16string out(data.size() / 2, u'\0');
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-    return out;
-}
-
 // What Wine's `reg query` shows for each type; the types it has no words for print "(null)".
 std::string typeName(std::uint32_t type)
 {
@@ -386,11 +379,8 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
 {
     switch (type) {
     case core::RegSz:
-    case core::RegExpandSz: {
-        std::u16string text = units(data);
-        text.resize(std::min(text.size(), text.find(u'\0')));
-        return core::text::toUtf8(text);
-    }
+    case core::RegExpandSz:
+        return core::text::toUtf8(core::dataString(data));
     case core::RegNone:
     case core::RegBinary: {
         std::string out;
@@ -413,7 +403,7 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
     }
     case core::RegMultiSz: {
         // The strings joined by "\0", without the list's two closing zeros.
-        const std::u16string text = units(data);
+        const std::u16string text = core::dataUnits(data);
         std::string out;
         for (std::size_t i = 0; i + 2 < text.size(); ++i) {
             if (text[i] == u'\0')
@@ -432,11 +422,7 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
 // the user hive's "\Registry\User\S-1-5-21-0-0-0-1000\...".
 std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vector<std::uint8_t>& data)
 {
-    std::u16string units(data.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-    units.resize(std::min(units.size(), units.find(u'\0')));
-    const std::string target = core::text::toUtf8(units);
+    const std::string target = core::text::toUtf8(core::dataString(data));
     for (const auto& [prefix, root] : {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
                                        {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
         if (lower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
@@ -582,14 +568,6 @@ int Tool::query(const std::vector<std::string>& args)
     return result;
 }
 
-void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view text)
-{
-    for (const char16_t unit : text) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-}
-
 // A number as reg.exe reads /d: decimal, or hexadecimal when the second character is 'x'.
 bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& number)
 {
@@ -701,13 +679,11 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
         if (!list.empty() && list.back() != u'\0')
             list += u'\0';
         list += u'\0';
-        appendUtf16Le(data, list);
+        core::appendUtf16Le(data, list);
         return std::nullopt;
     }
     default: // REG_SZ, REG_EXPAND_SZ and REG_NONE take the text with its zero
-        appendUtf16Le(data, core::text::toUtf16(text));
-        data.push_back(0);
-        data.push_back(0);
+        data = core::stringData(core::text::toUtf16(text));
         return std::nullopt;
     }
 }
