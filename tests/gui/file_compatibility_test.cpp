@@ -62,6 +62,38 @@ TEST_F(FileCompatibilityTest, PagingShowsTheArrowOfTheCommentsState)
     EXPECT_FALSE(shown("Strona24"));
 }
 
+// The paging timer ticks slowly while nobody uses the program (here: once an hour); the click
+// that ends the spell brings it back, so the page it shows is in step at once.
+TEST_F(FileCompatibilityTest, PagingIsInStepAfterAClickThatEndsALongIdleSpell)
+{
+    m_idlePace.slowPeriod = std::chrono::hours(1);
+    start();
+    runTimers();
+    idleFor(std::chrono::minutes(10));
+    chrome::DesignTimer* paging = window().timer("Timer3");
+    ASSERT_EQ(paging->period(), 3600000);
+    EXPECT_TRUE(paging->isEnabled());
+    EXPECT_EQ(paging->interval(), 1);
+
+    click(window(), "Image11");
+    runTimers();
+    EXPECT_TRUE(window().commentsPageShown());
+    EXPECT_TRUE(shown("Strona24"));
+    EXPECT_TRUE(shown("Image12"));
+    EXPECT_TRUE(shown("Label11"));
+    EXPECT_FALSE(shown("Image11"));
+    EXPECT_FALSE(shown("Label10"));
+
+    // Another spell, then the way back.
+    idleFor(std::chrono::minutes(10));
+    click(window(), "Image12");
+    runTimers();
+    EXPECT_TRUE(window().descriptionPageShown());
+    EXPECT_FALSE(shown("Strona24"));
+    EXPECT_TRUE(shown("Image11"));
+    EXPECT_FALSE(shown("Image12"));
+}
+
 TEST_F(FileCompatibilityTest, ClosingWritesNoSettings)
 {
     start();
