@@ -118,7 +118,10 @@ TEST(OptionTableTest, FaultsThatAWindowWouldPassOverAreFound)
                     picture("Image3", {0, 0, 10, 10}, PictureLook::TargetOn, "Włącz"),
                     label("Label1", {0, 0, 0, 0}, LabelLook::Plain, "x"),
                     label("Label1", {0, 0, 0, 0}, LabelLook::Plain, "y"),
-                    timer("Timer1", 1, false)};
+                    timer("Timer1", 1, false),
+                    watcher("Timer2", 1)};
+    // A watcher slows down while the program is idle: a stopped timer cannot be one.
+    w.components.back().enabled = false;
     w.options = {{"Image99", writeValue(kAdvanced, "Hidden", 1)},
                  {"Label1", writeValue(kAdvanced, "Hidden", 0)},
                  {"Image3", {}},
@@ -129,6 +132,7 @@ TEST(OptionTableTest, FaultsThatAWindowWouldPassOverAreFound)
     w.closeTarget = "Image97";
     const std::vector<std::string> expected = {
         "TTestForm: two components are named Label1",
+        "TTestForm: watcher Timer2 is no timer running from creation",
         "TTestForm: option target Image99 is no picture",
         "TTestForm: option target Label1 is no picture",
         "TTestForm: option target Image3 does not show the hand cursor",
