@@ -315,7 +315,12 @@ std::optional<fs::path> Machine::hostPath(std::string_view windowsPath) const
 
 std::optional<std::string> Machine::windowsPath(const fs::path& hostPath) const
 {
-    const fs::path drive = fs::absolute(driveC()).lexically_normal();
+    return windowsPathBelow(driveC(), hostPath);
+}
+
+std::optional<std::string> windowsPathBelow(const fs::path& driveC, const fs::path& hostPath)
+{
+    const fs::path drive = fs::absolute(driveC).lexically_normal();
     const fs::path relative = fs::absolute(hostPath).lexically_normal().lexically_relative(drive);
     if (relative.empty() || *relative.begin() == "..")
         return std::nullopt;

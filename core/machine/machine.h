@@ -57,6 +57,10 @@ private:
     std::string m_userName;
 };
 
+// The Windows spelling ("C:\...") of a host path inside `driveC`, the folder that is drive C:;
+// empty outside it. Both paths are taken as written, made absolute and normal, links not followed.
+std::optional<std::string> windowsPathBelow(const std::filesystem::path& driveC, const std::filesystem::path& hostPath);
+
 // The login name of the user running this process.
 std::string hostUserName();
 // The host processor's clock in MHz as a whole number, 0 when it cannot be told.

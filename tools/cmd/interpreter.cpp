@@ -324,20 +324,10 @@ std::string Interpreter::windowsFolder() const
     return "C:\\windows";
 }
 
-std::string Interpreter::windowsNotation(const fs::path& hostPath) const
+std::string Interpreter::currentFolderName() const
 {
-    const fs::path relative = hostPath.lexically_relative(m_drive);
-    std::string out = "C:\\";
-    bool first = true;
-    for (const auto& part : relative) {
-        if (part.empty() || part == ".")
-            continue;
-        if (!first)
-            out += '\\';
-        out += part.string();
-        first = false;
-    }
-    return out;
+    // The current folder never leaves the drive; its links are resolved, as the drive's are.
+    return core::windowsPathBelow(m_drive, m_current).value_or("C:\\");
 }
 
 std::optional<fs::path> Interpreter::resolve(std::string_view windowsPath) const
@@ -351,11 +341,11 @@ std::optional<fs::path> Interpreter::resolve(std::string_view windowsPath) const
         if (path.size() == 2)
             path += '\\';
         else if (path[2] != '\\' && path[2] != '/')
-            path = windowsNotation(m_current) + "\\" + path.substr(2); // "C:name" is in C:'s current folder
+            path = currentFolderName() + "\\" + path.substr(2); // "C:name" is in C:'s current folder
     } else if (path[0] == '\\' || path[0] == '/') {
         path = "C:" + path;
     } else {
-        path = windowsNotation(m_current) + "\\" + path;
+        path = currentFolderName() + "\\" + path;
     }
     return m_machine.hostPath(path);
 }
@@ -445,7 +435,7 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
         if (lower(arg.text) != "/d")
             paths.push_back(arg);
     if (paths.empty()) {
-        std::fprintf(m_streams.out, "%s\n", windowsNotation(m_current).c_str());
+        std::fprintf(m_streams.out, "%s\n", currentFolderName().c_str());
         std::fflush(m_streams.out);
         return 0;
     }

@@ -64,7 +64,8 @@ private:
     bool insideDrive(const std::filesystem::path& hostPath) const;
     std::optional<std::filesystem::path> findProgram(const std::string& name) const;
     std::string windowsFolder() const;
-    std::string windowsNotation(const std::filesystem::path& hostPath) const;
+    // The current folder in Windows notation.
+    std::string currentFolderName() const;
     bool confirm(const std::string& question);
     void error(const std::string& message);
 
