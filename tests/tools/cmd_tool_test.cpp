@@ -138,6 +138,30 @@ TEST_F(CmdTool, StartReturnsAtOnceWhileTheProgramRunsOn)
     EXPECT_EQ(result.err, "The system cannot find the file regsvr32.\n");
 }
 
+TEST_F(CmdTool, StartAndCdTakeOnlyFoldersInsideTheDrive)
+{
+    const fs::path record = m_folder / "folder.txt";
+    program(drive() / "windows" / "system32" / "where.exe", "pwd > '" + record.string() + "'\n");
+    EXPECT_EQ(cmd("start /wait /D C:\\windows\\inf where").status, 0);
+    EXPECT_EQ(readText(record), fs::canonical(drive() / "windows" / "inf").string() + "\n");
+    EXPECT_EQ(cmd("start /wait /dC:\\windows where").status, 0);
+    EXPECT_EQ(readText(record), fs::canonical(drive() / "windows").string() + "\n");
+
+    // A missing folder, a file, and a link that leads out of the drive are no folder to work in.
+    fs::create_directory_symlink(m_folder / "outside", drive() / "out");
+    for (const std::string folder : {"C:\\nowhere", "C:\\windows\\system32\\where.exe", "C:\\out"}) {
+        fs::remove(record);
+        for (const std::string& line : {"start /wait /D " + folder + " where", "start /wait /D" + folder + " where",
+                                        "cd " + folder}) {
+            const auto result = cmd(line);
+            EXPECT_EQ(result.status, 1) << line;
+            EXPECT_EQ(result.err, "The system cannot find the path specified.\n") << line;
+        }
+        EXPECT_FALSE(fs::exists(record)) << folder;
+    }
+    EXPECT_TRUE(outsideIntact());
+}
+
 TEST_F(CmdTool, MdCreatesIntermediateFoldersInsideTheDriveOnly)
 {
     EXPECT_EQ(cmd("md %TMP%\\a\\b").status, 0);

@@ -350,6 +350,15 @@ std::optional<fs::path> Interpreter::resolve(std::string_view windowsPath) const
     return m_machine.hostPath(path);
 }
 
+std::optional<fs::path> Interpreter::resolveFolder(std::string_view windowsPath) const
+{
+    std::error_code ignored;
+    const auto host = resolve(windowsPath);
+    if (!host || !fs::is_directory(*host, ignored) || !insideDrive(*host))
+        return std::nullopt;
+    return host;
+}
+
 bool Interpreter::insideDrive(const fs::path& hostPath) const
 {
     std::error_code error;
@@ -439,12 +448,12 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
         std::fflush(m_streams.out);
         return 0;
     }
-    std::error_code ignored;
-    const auto host = resolve(paths[0].text);
-    if (!host || !fs::is_directory(*host, ignored) || !insideDrive(*host)) {
+    const auto host = resolveFolder(paths[0].text);
+    if (!host) {
         error(PathNotFound);
         return 1;
     }
+    std::error_code ignored;
     m_current = fs::weakly_canonical(*host, ignored);
     return 0;
 }
@@ -646,23 +655,19 @@ int Interpreter::start(std::string_view rest)
     fs::path folder = m_current;
     while (index < tokens.size() && !tokens[index].quoted && tokens[index].text.starts_with('/')) {
         const std::string option = lower(tokens[index].text);
+        std::optional<std::string> folderName; // "/d path" or "/dpath"
         if (option == "/wait") {
             wait = true;
         } else if (option == "/d" || option == "/affinity" || option == "/node") {
-            if (option == "/d" && index + 1 < tokens.size()) {
-                const auto host = resolve(tokens[index + 1].text);
-                std::error_code ignored;
-                if (!host || !fs::is_directory(*host, ignored) || !insideDrive(*host)) {
-                    error(PathNotFound);
-                    return 1;
-                }
-                folder = *host;
-            }
+            if (option == "/d" && index + 1 < tokens.size())
+                folderName = tokens[index + 1].text;
             ++index;
         } else if (option.starts_with("/d") && option.size() > 2) {
-            const auto host = resolve(tokens[index].text.substr(2));
-            std::error_code ignored;
-            if (!host || !fs::is_directory(*host, ignored) || !insideDrive(*host)) {
+            folderName = tokens[index].text.substr(2);
+        }
+        if (folderName) {
+            const auto host = resolveFolder(*folderName);
+            if (!host) {
                 error(PathNotFound);
                 return 1;
             }

@@ -60,6 +60,8 @@ private:
     // The host path of a Windows path, absolute or relative to the current folder; empty when
     // it is not on drive C:.
     std::optional<std::filesystem::path> resolve(std::string_view windowsPath) const;
+    // The same for a path that names a folder inside the drive; empty for anything else.
+    std::optional<std::filesystem::path> resolveFolder(std::string_view windowsPath) const;
     // Whether `hostPath`, its symbolic links followed, lies in drive_c/ (drive_c/ itself included).
     bool insideDrive(const std::filesystem::path& hostPath) const;
     std::optional<std::filesystem::path> findProgram(const std::string& name) const;
