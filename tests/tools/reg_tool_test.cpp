@@ -111,6 +111,18 @@ TEST_F(RegTool, ExplainsItselfAndRejectsBadSyntaxWithWinesMessages)
     EXPECT_NE(reg({"query", "HKU\\x"}).out.find("no HKU"), std::string::npos);
 }
 
+TEST_F(RegTool, TakesRootsByEitherNameInAnyCaseAndShowsTheLongOne)
+{
+    add({"hkey_local_machine\\Software\\Classes\\.r", "/ve", "/d", "r"});
+    EXPECT_EQ(reg({"query", "Hkey_Classes_Root\\.r"}).out, "\nHKEY_CLASSES_ROOT\\.r\n    (Default)    REG_SZ    r\n\n");
+    EXPECT_EQ(reg({"query", "hklm\\Software\\Classes\\.R"}).out,
+              "\nHKEY_LOCAL_MACHINE\\Software\\Classes\\.R\n    (Default)    REG_SZ    r\n\n");
+    add({"hKcU\\Software\\R", "/v", "x", "/d", "1"});
+    EXPECT_NE(reg({"query", "HKEY_current_USER"}).out.find("\nHKEY_CURRENT_USER\\Software\n"), std::string::npos);
+    EXPECT_EQ(reg({"query", "hkey_current_config\\x"}).out,
+              "reg: The emulated machine has no hkey_current_config; its roots are HKLM, HKCU and HKCR\n");
+}
+
 TEST_F(RegTool, AddsEveryTypeAndQueriesItAsWineShowsIt)
 {
     add({"HKCU\\Software\\T", "/ve", "/d", "def"});

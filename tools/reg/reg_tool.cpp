@@ -8,8 +8,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -192,12 +194,30 @@ std::string invalidSyntax(std::string_view operation)
     return "reg: Invalid syntax. Type \"REG " + upper + " /?\" for help.\n";
 }
 
+struct RootName {
+    std::string_view shortName;
+    std::string_view longName;
+    core::RootKey root;
+};
+
+constexpr RootName Roots[] = {
+    {"HKLM", "HKEY_LOCAL_MACHINE", core::RootKey::LocalMachine},
+    {"HKCU", "HKEY_CURRENT_USER", core::RootKey::CurrentUser},
+    {"HKCR", "HKEY_CLASSES_ROOT", core::RootKey::ClassesRoot},
+};
+
 struct KeyName {
     core::RootKey root = core::RootKey::CurrentUser;
-    std::string longRoot;
     std::string shown;    // the path below the root as the user wrote it, for messages and output
     std::string path;     // the same with runs of separators taken as one, for the registry
-    std::string display() const { return shown.empty() ? longRoot : longRoot + "\\" + shown; }
+    std::string display() const
+    {
+        std::string name;
+        for (const RootName& entry : Roots)
+            if (entry.root == root)
+                name = entry.longName;
+        return shown.empty() ? name : name + "\\" + shown;
+    }
 };
 
 // Reads "HKCU\Software\x" as Wine's reg does; on failure returns its message.
@@ -209,21 +229,16 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
         return std::string("reg: Unable to access remote machine\n");
     const std::size_t separator = text.find('\\');
     const std::string root = lower(text.substr(0, separator));
-    if (root == "hklm" || root == "hkey_local_machine") {
-        key.root = core::RootKey::LocalMachine;
-        key.longRoot = "HKEY_LOCAL_MACHINE";
-    } else if (root == "hkcu" || root == "hkey_current_user") {
-        key.root = core::RootKey::CurrentUser;
-        key.longRoot = "HKEY_CURRENT_USER";
-    } else if (root == "hkcr" || root == "hkey_classes_root") {
-        key.root = core::RootKey::ClassesRoot;
-        key.longRoot = "HKEY_CLASSES_ROOT";
-    } else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config") {
+    const auto known = std::find_if(std::begin(Roots), std::end(Roots), [&](const RootName& entry) {
+        return root == lower(entry.shortName) || root == lower(entry.longName);
+    });
+    if (known != std::end(Roots))
+        key.root = known->root;
+    else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config")
         return "reg: The emulated machine has no " + std::string(text.substr(0, separator)) +
                "; its roots are HKLM, HKCU and HKCR\n";
-    } else {
+    else
         return std::string("reg: Invalid system key\n");
-    }
     if (separator == std::string_view::npos)
         return std::nullopt;
     std::string_view rest = text.substr(separator + 1);
