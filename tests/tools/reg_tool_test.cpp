@@ -202,6 +202,8 @@ TEST_F(RegTool, RefusesBadDataBeforeWritingAnything)
         {{"/t", "REG_DWORD", "/d", "4294967296"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD", "/d", "-1"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD", "/d", "0x"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
+        {{"/t", "REG_DWORD", "/d", "12a"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
+        {{"/t", "REG_DWORD", "/d", "0x1g"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_QWORD", "/d", "18446744073709551616"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD"}, "reg: Invalid command line parameters\n"},
         {{"/t", "REG_BINARY", "/d", "0x12"}, "reg: The option [/d] must be followed by a valid hexadecimal value\n"},
@@ -221,9 +223,11 @@ TEST_F(RegTool, RefusesBadDataBeforeWritingAnything)
     add({"HKCU\\Software\\Good", "/v", "d", "/t", "REG_DWORD", "/d", "4294967295"});
     add({"HKCU\\Software\\Good", "/v", "b", "/t", "REG_BINARY", "/d", "123"});
     add({"HKCU\\Software\\Good", "/v", "q", "/t", "REG_QWORD"});
+    add({"HKCU\\Software\\Good", "/v", "h", "/t", "REG_DWORD", "/d", "0XfF"});
     EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\Good", "d")->data, bytes("\xff\xff\xff\xff"sv));
     EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\Good", "b")->data, bytes("\x01\x23"sv));
     EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\Good", "q")->data, std::vector<std::uint8_t>(8, 0));
+    EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\Good", "h")->data, bytes("\xff\0\0\0"sv));
 }
 
 TEST_F(RegTool, AsksBeforeOverwritingOrDeletingUnlessForced)

@@ -583,6 +583,17 @@ int Tool::query(const std::vector<std::string>& args)
     return result;
 }
 
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // A number as reg.exe reads /d: decimal, or hexadecimal when the second character is 'x'.
 bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& number)
 {
@@ -600,15 +611,8 @@ bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& nu
     number = 0;
     std::size_t digits = 0;
     for (; pos < text.size(); ++pos, ++digits) {
-        const char c = text[pos];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
+        const int digit = hexDigit(text[pos]);
+        if (digit < 0 || digit >= base)
             return false;
         if (number > (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
             return false;
@@ -616,17 +620,6 @@ bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& nu
     }
     // "0x" alone has no digits to read.
     return base == 10 || digits > 0;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The bytes of /d for a type, as reg.exe builds them; on failure the message.
