@@ -401,6 +401,17 @@ TEST_F(RegTool, ImportsRegedit4AndUtf8FilesWithDeletions)
     EXPECT_EQ(reg({"import", "missing.reg"}).out, "reg: The file 'missing.reg' was not found.\n");
 }
 
+TEST_F(RegTool, ImportTellsWhyTheRegistryRefusedAValue)
+{
+    const std::string name(16384, 'n');
+    writeText(m_folder / "long.reg", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\I]\r\n"
+                                     "\"ok\"=\"1\"\r\n\"" + name + "\"=\"2\"\r\n");
+    const auto result = reg({"import", "long.reg"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "reg: Unable to import the registry key 'HKEY_CURRENT_USER\\Software\\I': the value name is "
+                          "not one the registry takes\n");
+}
+
 TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
 {
     add({"HKLM\\Software\\Target\\Sub", "/v", "x", "/d", "y"});

@@ -305,10 +305,11 @@ private:
         say(text);
         return 1;
     }
-    std::string reason()
+    // "reg: <what>", and after a colon why the registry failed when it tells.
+    int failBecause(const std::string& what)
     {
         const std::string why = registry().lastFailure();
-        return why.empty() ? std::string() : ": " + why;
+        return fail("reg: " + what + (why.empty() ? std::string() : ": " + why) + "\n");
     }
 
     // Asks until the answer begins with Y or N; the end of the input counts as No.
@@ -552,7 +553,7 @@ int Tool::query(const std::vector<std::string>& args)
     if (status == RegStatus::NotFound)
         return fail(KeyMissing);
     if (status != RegStatus::Success)
-        return fail("reg: Unable to read the registry" + reason() + "\n");
+        return failBecause("Unable to read the registry");
 
     say("\n");
     const std::string path = key.display();
@@ -745,7 +746,7 @@ int Tool::add(const std::vector<std::string>& args)
     auto& reg = registry();
     core::KeyHandle handle;
     if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
-        return fail("reg: Unable to access or create the specified registry key" + reason() + "\n");
+        return failBecause("Unable to access or create the specified registry key");
     int result = 0;
     if (setsValue) {
         const std::string name = options.get("v");
@@ -755,8 +756,7 @@ int Tool::add(const std::vector<std::string>& args)
                  "' already exists. Do you want to overwrite it?")) {
             say(Cancelled);
         } else if (reg.setValue(handle, name, type, data) != RegStatus::Success) {
-            result = fail("reg: Unable to set the registry value '" + (name.empty() ? std::string("(Default)") : name) +
-                          "'" + reason() + "\n");
+            result = failBecause("Unable to set the registry value '" + (name.empty() ? std::string("(Default)") : name) + "'");
         } else {
             say(Success);
         }
@@ -802,7 +802,7 @@ int Tool::remove(const std::vector<std::string>& args)
     if (status == RegStatus::NotFound)
         return fail(KeyMissing);
     if (status != RegStatus::Success)
-        return fail("reg: Unable to read the registry" + reason() + "\n");
+        return failBecause("Unable to read the registry");
     reg.closeKey(handle);
 
     const std::string valueName = options.get("v");
@@ -813,7 +813,7 @@ int Tool::remove(const std::vector<std::string>& args)
             return 0;
         }
         if (!deleteTree(key.root, key.path))
-            return fail("reg: Unable to delete the registry key '" + key.display() + "'" + reason() + "\n");
+            return failBecause("Unable to delete the registry key '" + key.display() + "'");
         say(Success);
         return 0;
     }
@@ -830,12 +830,12 @@ int Tool::remove(const std::vector<std::string>& args)
 
     handle = open(key, core::Access::AllAccess, status);
     if (status != RegStatus::Success)
-        return fail("reg: Unable to access the specified registry key" + reason() + "\n");
+        return failBecause("Unable to access the specified registry key");
     int result = 0;
     if (options.has("va")) {
         for (const auto& value : valuesOf(reg, handle)) {
             if (reg.deleteValue(handle, value.name) != RegStatus::Success) {
-                result = fail("reg: Unable to delete all specified values" + reason() + "\n");
+                result = failBecause("Unable to delete all specified values");
                 break;
             }
         }
@@ -844,8 +844,8 @@ int Tool::remove(const std::vector<std::string>& args)
         if (status == RegStatus::NotFound)
             result = fail(ValueMissing);
         else if (status != RegStatus::Success)
-            result = fail("reg: Unable to delete the registry value '" +
-                          (valueName.empty() ? std::string("(Default)") : valueName) + "'" + reason() + "\n");
+            result = failBecause("Unable to delete the registry value '" +
+                                 (valueName.empty() ? std::string("(Default)") : valueName) + "'");
     }
     if (result == 0)
         say(Success);
@@ -903,7 +903,7 @@ int Tool::exportKey(const std::vector<std::string>& args)
     if (status == RegStatus::NotFound)
         return fail(KeyMissing);
     if (status != RegStatus::Success)
-        return fail("reg: Unable to read the registry" + reason() + "\n");
+        return failBecause("Unable to read the registry");
 
     const std::filesystem::path file = args[2];
     std::error_code ignored;
@@ -917,7 +917,7 @@ int Tool::exportKey(const std::vector<std::string>& args)
     const bool complete = exportTree(handle, key.display(), writer);
     registry().closeKey(handle);
     if (!complete)
-        return fail("reg: Unable to read the registry" + reason() + "\n");
+        return failBecause("Unable to read the registry");
     // Written beside and renamed into place, so an old backup is never left half overwritten.
     if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, writer.bytes()))
         return fail(fileError(file, error));
@@ -961,21 +961,22 @@ int Tool::import(const std::vector<std::string>& args)
             if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
                 reg.closeKey(existing);
                 if (!deleteTree(key.root, key.path))
-                    return fail("reg: Unable to delete the registry key '" + key.display() + "'" + reason() + "\n");
+                    return failBecause("Unable to delete the registry key '" + key.display() + "'");
             }
             continue;
         }
         core::KeyHandle handle;
         if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
-            return fail("reg: Unable to import the registry key '" + key.display() + "'" + reason() + "\n");
+            return failBecause("Unable to import the registry key '" + key.display() + "'");
         for (const RegFileValue& value : entry.values) {
             const std::string name = core::text::toUtf8(value.name);
             const RegStatus status = value.remove ? reg.deleteValue(handle, name)
                                                   : reg.setValue(handle, name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
-                const std::string why = reason();
+                // Told before the key is closed, which forgets why the registry failed.
+                const int result = failBecause("Unable to import the registry key '" + key.display() + "'");
                 reg.closeKey(handle);
-                return fail("reg: Unable to import the registry key '" + key.display() + "'" + why + "\n");
+                return result;
             }
         }
         reg.closeKey(handle);
