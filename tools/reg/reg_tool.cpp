@@ -357,6 +357,11 @@ private:
     Console& m_console;
 };
 
+std::string shownName(std::string_view valueName)
+{
+    return valueName.empty() ? std::string("(Default)") : std::string(valueName);
+}
+
 std::vector<std::string> subkeysOf(core::RegistryApi& registry, core::KeyHandle key)
 {
     std::vector<std::string> names;
@@ -487,10 +492,7 @@ core::KeyHandle Tool::openPathFollowingLinks(const KeyName& key, RegStatus& stat
 
 void Tool::printValue(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
 {
-    std::string line = "    ";
-    line += name.empty() ? std::string_view("(Default)") : name;
-    line += "    " + typeName(type) + "    " + dataText(type, data) + "\n";
-    say(line);
+    say("    " + shownName(name) + "    " + typeName(type) + "    " + dataText(type, data) + "\n");
 }
 
 void Tool::queryAll(core::KeyHandle key, const std::string& path, bool recurse, bool recursing)
@@ -752,11 +754,10 @@ int Tool::add(const std::vector<std::string>& args)
         const std::string name = options.get("v");
         core::RegValue existing;
         if (!options.has("f") && reg.queryValue(handle, name, existing) == RegStatus::Success &&
-            !ask("The registry value '" + (name.empty() ? std::string("(Default)") : name) +
-                 "' already exists. Do you want to overwrite it?")) {
+            !ask("The registry value '" + shownName(name) + "' already exists. Do you want to overwrite it?")) {
             say(Cancelled);
         } else if (reg.setValue(handle, name, type, data) != RegStatus::Success) {
-            result = failBecause("Unable to set the registry value '" + (name.empty() ? std::string("(Default)") : name) + "'");
+            result = failBecause("Unable to set the registry value '" + shownName(name) + "'");
         } else {
             say(Success);
         }
@@ -822,8 +823,7 @@ int Tool::remove(const std::vector<std::string>& args)
             say(Cancelled);
             return 0;
         }
-    } else if (!force && !ask("Are you sure you want to delete the registry value '" +
-                              (valueName.empty() ? std::string("(Default)") : valueName) + "'?")) {
+    } else if (!force && !ask("Are you sure you want to delete the registry value '" + shownName(valueName) + "'?")) {
         say(Cancelled);
         return 0;
     }
@@ -844,8 +844,7 @@ int Tool::remove(const std::vector<std::string>& args)
         if (status == RegStatus::NotFound)
             result = fail(ValueMissing);
         else if (status != RegStatus::Success)
-            result = failBecause("Unable to delete the registry value '" +
-                                 (valueName.empty() ? std::string("(Default)") : valueName) + "'");
+            result = failBecause("Unable to delete the registry value '" + shownName(valueName) + "'");
     }
     if (result == 0)
         say(Success);
