@@ -339,6 +339,9 @@ private:
 
     core::KeyHandle openFollowingLinks(core::KeyHandle parent, const std::string& name, RegStatus& status);
     core::KeyHandle openPathFollowingLinks(const KeyName& key, RegStatus& status);
+    // Reads the key argument and opens the key for reading, links followed; when it cannot, says
+    // why and gives the exit status.
+    std::optional<int> openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle);
 
     int query(const std::vector<std::string>& args);
     int add(const std::vector<std::string>& args);
@@ -490,6 +493,19 @@ core::KeyHandle Tool::openPathFollowingLinks(const KeyName& key, RegStatus& stat
     return handle;
 }
 
+std::optional<int> Tool::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle)
+{
+    if (const auto error = parseKey(argument, key))
+        return fail(*error);
+    RegStatus status;
+    handle = openPathFollowingLinks(key, status);
+    if (status == RegStatus::NotFound)
+        return fail(KeyMissing);
+    if (status != RegStatus::Success)
+        return failBecause("Unable to read the registry");
+    return std::nullopt;
+}
+
 void Tool::printValue(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
 {
     say("    " + shownName(name) + "    " + typeName(type) + "    " + dataText(type, data) + "\n");
@@ -548,14 +564,9 @@ int Tool::query(const std::vector<std::string>& args)
         (options.has("v") && options.has("ve")))
         return fail(invalidSyntax("query"));
     KeyName key;
-    if (const auto error = parseKey(args[1], key))
-        return fail(*error);
-    RegStatus status;
-    const core::KeyHandle handle = openPathFollowingLinks(key, status);
-    if (status == RegStatus::NotFound)
-        return fail(KeyMissing);
-    if (status != RegStatus::Success)
-        return failBecause("Unable to read the registry");
+    core::KeyHandle handle;
+    if (const auto failed = openToRead(args[1], key, handle))
+        return *failed;
 
     say("\n");
     const std::string path = key.display();
@@ -895,14 +906,9 @@ int Tool::exportKey(const std::vector<std::string>& args)
     if (args.size() < 3 || !parseOptions(args, 3, {"y"}, {}, options))
         return fail(invalidSyntax("export"));
     KeyName key;
-    if (const auto error = parseKey(args[1], key))
-        return fail(*error);
-    RegStatus status;
-    const core::KeyHandle handle = openPathFollowingLinks(key, status);
-    if (status == RegStatus::NotFound)
-        return fail(KeyMissing);
-    if (status != RegStatus::Success)
-        return failBecause("Unable to read the registry");
+    core::KeyHandle handle;
+    if (const auto failed = openToRead(args[1], key, handle))
+        return *failed;
 
     const std::filesystem::path file = args[2];
     std::error_code ignored;
