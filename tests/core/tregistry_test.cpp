@@ -2,6 +2,7 @@
 #include "core/registry/tregistry.h"
 #include "core/registry/wine_registry.h"
 #include "tests/support/faulty_system_calls.h"
+#include "tests/support/forwarding_registry.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +16,9 @@ using testing_support::TemporaryFolder;
 namespace {
 
 // Passes every call on to the real store and notes what the object asked for.
-class RecordingRegistry final : public RegistryApi {
+class RecordingRegistry final : public testing_support::ForwardingRegistry {
 public:
-    explicit RecordingRegistry(RegistryApi& inner) : m_inner(inner) {}
+    using ForwardingRegistry::ForwardingRegistry;
 
     std::vector<std::string> log;
     std::set<std::uint32_t> open;
@@ -25,54 +26,32 @@ public:
 
     RegStatus createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override
     {
-        allAccessOnly = allAccessOnly && access == Access::AllAccess;
-        log.push_back("create " + std::string(path));
-        const RegStatus status = m_inner.createKey(parent, path, access, opened);
-        if (status == RegStatus::Success)
-            open.insert(opened.id);
-        return status;
+        return noteOpen("create ", path, access, m_inner.createKey(parent, path, access, opened), opened);
     }
     RegStatus openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override
     {
-        allAccessOnly = allAccessOnly && access == Access::AllAccess;
-        log.push_back("open " + std::string(path));
-        const RegStatus status = m_inner.openKey(parent, path, access, opened);
-        if (status == RegStatus::Success)
-            open.insert(opened.id);
-        return status;
+        return noteOpen("open ", path, access, m_inner.openKey(parent, path, access, opened), opened);
     }
     RegStatus closeKey(KeyHandle key) override
     {
         open.erase(key.id);
         return m_inner.closeKey(key);
     }
-    RegStatus setValue(KeyHandle key, std::string_view name, std::uint32_t type,
-                       std::span<const std::uint8_t> data) override
-    {
-        return m_inner.setValue(key, name, type, data);
-    }
-    RegStatus queryValue(KeyHandle key, std::string_view name, RegValue& value) override
-    {
-        return m_inner.queryValue(key, name, value);
-    }
-    RegStatus deleteValue(KeyHandle key, std::string_view name) override { return m_inner.deleteValue(key, name); }
     RegStatus deleteKey(KeyHandle parent, std::string_view path) override
     {
         log.push_back("delete " + std::string(path));
         return m_inner.deleteKey(parent, path);
     }
-    RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) override
-    {
-        return m_inner.enumKey(key, index, name);
-    }
-    RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override
-    {
-        return m_inner.enumValue(key, index, value);
-    }
-    RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override { return m_inner.queryInfoKey(key, info); }
 
 private:
-    RegistryApi& m_inner;
+    RegStatus noteOpen(const char* what, std::string_view path, Access access, RegStatus status, KeyHandle opened)
+    {
+        allAccessOnly = allAccessOnly && access == Access::AllAccess;
+        log.push_back(what + std::string(path));
+        if (status == RegStatus::Success)
+            open.insert(opened.id);
+        return status;
+    }
 };
 
 std::string errorOf(const std::function<void()>& action)

@@ -17,11 +17,6 @@ std::string lower(std::string_view text)
 
 } // namespace
 
-HidingRegistry::HidingRegistry(core::RegistryApi& shown)
-    : m_shown(shown)
-{
-}
-
 void HidingRegistry::hideKey(core::RootKey root, std::string path)
 {
     m_keys.emplace_back(core::rootHandle(root), lower(path));
@@ -47,61 +42,19 @@ bool HidingRegistry::hiddenValue(std::string_view name) const
     return std::find(m_values.begin(), m_values.end(), lower(name)) != m_values.end();
 }
 
-core::RegStatus HidingRegistry::createKey(core::KeyHandle parent, std::string_view path, core::Access access,
-                                          core::KeyHandle& opened)
-{
-    return m_shown.createKey(parent, path, access, opened);
-}
-
 core::RegStatus HidingRegistry::openKey(core::KeyHandle parent, std::string_view path, core::Access access,
                                         core::KeyHandle& opened)
 {
     if (hiddenKey(parent, path))
         return core::RegStatus::NotFound;
-    return m_shown.openKey(parent, path, access, opened);
-}
-
-core::RegStatus HidingRegistry::closeKey(core::KeyHandle key)
-{
-    return m_shown.closeKey(key);
-}
-
-core::RegStatus HidingRegistry::setValue(core::KeyHandle key, std::string_view name, std::uint32_t type,
-                                         std::span<const std::uint8_t> data)
-{
-    return m_shown.setValue(key, name, type, data);
+    return m_inner.openKey(parent, path, access, opened);
 }
 
 core::RegStatus HidingRegistry::queryValue(core::KeyHandle key, std::string_view name, core::RegValue& value)
 {
     if (hiddenValue(name))
         return core::RegStatus::NotFound;
-    return m_shown.queryValue(key, name, value);
-}
-
-core::RegStatus HidingRegistry::deleteValue(core::KeyHandle key, std::string_view name)
-{
-    return m_shown.deleteValue(key, name);
-}
-
-core::RegStatus HidingRegistry::deleteKey(core::KeyHandle parent, std::string_view path)
-{
-    return m_shown.deleteKey(parent, path);
-}
-
-core::RegStatus HidingRegistry::enumKey(core::KeyHandle key, std::uint32_t index, std::string& name)
-{
-    return m_shown.enumKey(key, index, name);
-}
-
-core::RegStatus HidingRegistry::enumValue(core::KeyHandle key, std::uint32_t index, core::RegValue& value)
-{
-    return m_shown.enumValue(key, index, value);
-}
-
-core::RegStatus HidingRegistry::queryInfoKey(core::KeyHandle key, core::KeyInfo& info)
-{
-    return m_shown.queryInfoKey(key, info);
+    return m_inner.queryValue(key, name, value);
 }
 
 } // namespace testing_support
