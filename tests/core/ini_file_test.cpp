@@ -1,6 +1,7 @@
 #include "core/settings/ini_file.h"
 
 #include "core/error.h"
+#include "tests/support/child_processes.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/temporary_folder.h"
 
@@ -385,27 +386,11 @@ TEST(IniFile, WritersInSeveralProcessesLoseNothing)
     const auto path = folder / "shared.ini";
     constexpr int Processes = 4;
     constexpr int Keys = 25;
-    std::vector<pid_t> children;
-    fflush(nullptr);
-    for (int p = 0; p < Processes; ++p) {
-        const pid_t child = fork();
-        if (child == 0) {
-            try {
-                for (int k = 0; k < Keys; ++k)
-                    TIniFile(path).WriteInteger("Sekcja " + std::to_string(k % 3),
-                                                "p" + std::to_string(p) + "k" + std::to_string(k), k);
-            } catch (...) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-        children.push_back(child);
-    }
-    for (const pid_t child : children) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    EXPECT_TRUE(runInChildren(Processes, [&](int p) {
+        for (int k = 0; k < Keys; ++k)
+            TIniFile(path).WriteInteger("Sekcja " + std::to_string(k % 3),
+                                        "p" + std::to_string(p) + "k" + std::to_string(k), k);
+    }));
     TIniFile ini(path);
     for (int p = 0; p < Processes; ++p)
         for (int k = 0; k < Keys; ++k)

@@ -2,13 +2,13 @@
 
 #include "core/error.h"
 #include "core/machine/baseline.h"
+#include "tests/support/child_processes.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -285,25 +285,7 @@ TEST(Machine, TwoProgramsCreatingOneMachineBothSucceed)
 {
     TemporaryFolder folder;
     const Machine machine(folder / "machine", "jan");
-    std::vector<pid_t> children;
-    fflush(nullptr);
-    for (int i = 0; i < 4; ++i) {
-        const pid_t child = fork();
-        if (child == 0) {
-            try {
-                machine.ensureExists();
-            } catch (...) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-        children.push_back(child);
-    }
-    for (const pid_t child : children) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    EXPECT_TRUE(runInChildren(4, [&](int) { machine.ensureExists(); }));
     EXPECT_EQ(entriesIn(folder.path()), 1u);
     EXPECT_TRUE(fs::is_regular_file(machine.systemHive()));
 }
