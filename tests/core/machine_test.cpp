@@ -4,6 +4,7 @@
 #include "core/machine/baseline.h"
 #include "tests/support/child_processes.h"
 #include "tests/support/faulty_system_calls.h"
+#include "tests/support/fake_environment.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,6 @@ using core::Machine;
 namespace fs = std::filesystem;
 
 namespace {
-
-core::EnvironmentLookup environmentOf(std::map<std::string, std::string> variables)
-{
-    return [variables](std::string_view name) -> std::optional<std::string> {
-        const auto it = variables.find(std::string(name));
-        if (it == variables.end())
-            return std::nullopt;
-        return it->second;
-    };
-}
 
 std::string lower(std::string s)
 {

@@ -1,5 +1,6 @@
 #include "core/shell/shell_command.h"
 
+#include "tests/support/fake_environment.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 
 using namespace testing_support;
@@ -36,16 +36,6 @@ public:
 private:
     bool m_throws = false;
 };
-
-core::EnvironmentLookup environmentOf(std::map<std::string, std::string> variables)
-{
-    return [variables](std::string_view name) -> std::optional<std::string> {
-        const auto it = variables.find(std::string(name));
-        if (it == variables.end())
-            return std::nullopt;
-        return it->second;
-    };
-}
 
 void makeExecutable(const fs::path& path, std::string_view contents = "#!/bin/sh\n")
 {
