@@ -18,6 +18,7 @@ using testing_support::readText;
 using testing_support::TemporaryFolder;
 using testing_support::writeText;
 using tool_testing::ProcessResult;
+using tool_testing::utf16File;
 
 std::optional<fs::path> findProgram(const std::string& name)
 {
@@ -40,16 +41,6 @@ std::string lines(std::string text)
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
             out += text[i];
-    return out;
-}
-
-std::string utf16(std::string_view ascii)
-{
-    std::string out = "\xFF\xFE";
-    for (const char c : ascii) {
-        out += c;
-        out += '\0';
-    }
     return out;
 }
 
@@ -206,7 +197,7 @@ TEST_F(WineInterop, BothToolsPrintTheSameQueryOutput)
 
 TEST_F(WineInterop, WineReadsEveryTypeWeWrote)
 {
-    writeText(s_folder->path() / "clean.reg", utf16(CleanValues));
+    writeText(s_folder->path() / "clean.reg", utf16File(CleanValues));
     ASSERT_EQ(ourReg({"import", "clean.reg"}).status, 0);
     const std::string ours = "HKCU\\Software\\DostrojnikInterop\\Ours";
     ASSERT_EQ(ourReg({"add", ours, "/ve", "/d", "def", "/f"}).status, 0);
@@ -216,15 +207,15 @@ TEST_F(WineInterop, WineReadsEveryTypeWeWrote)
     ASSERT_EQ(ourReg({"add", ours, "/v", "none", "/t", "REG_NONE", "/f"}).status, 0);
     ASSERT_EQ(ourReg({"add", ours, "/v", "big", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "0x12345678", "/f"}).status, 0);
     // Types Wine has no words for, and data a short form could not hold.
-    writeText(s_folder->path() / "odd.reg", utf16("Windows Registry Editor Version 5.00\r\n\r\n"
-                                                  "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Ours\\Odd]\r\n"
-                                                  "\"dw5\"=hex(4):01,02,03,04,05\r\n"
-                                                  "\"embedded\"=hex(1):41,00,00,00,42,00,00,00\r\n"
-                                                  "\"link\"=hex(6):41,00,42,00\r\n"
-                                                  "\"list\"=hex(7):61,00,00,00,62,00\r\n"
-                                                  "\"other\"=hex(ffff0007):01,02\r\n"
-                                                  "\"q2\"=hex(b):01,02\r\n"
-                                                  "\"res\"=hex(8):aa\r\n"));
+    writeText(s_folder->path() / "odd.reg", utf16File("Windows Registry Editor Version 5.00\r\n\r\n"
+                                                      "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Ours\\Odd]\r\n"
+                                                      "\"dw5\"=hex(4):01,02,03,04,05\r\n"
+                                                      "\"embedded\"=hex(1):41,00,00,00,42,00,00,00\r\n"
+                                                      "\"link\"=hex(6):41,00,42,00\r\n"
+                                                      "\"list\"=hex(7):61,00,00,00,62,00\r\n"
+                                                      "\"other\"=hex(ffff0007):01,02\r\n"
+                                                      "\"q2\"=hex(b):01,02\r\n"
+                                                      "\"res\"=hex(8):aa\r\n"));
     ASSERT_EQ(ourReg({"import", "odd.reg"}).status, 0);
 
     expectSameQuery({"HKCU\\Software\\DostrojnikInterop", "/s"});
@@ -281,7 +272,7 @@ TEST_F(WineInterop, WeReadAndKeepEverythingWineWrote)
 TEST_F(WineInterop, EachImportsTheOthersExport)
 {
     const std::string key = "HKCU\\Software\\DostrojnikInterop\\Clean";
-    writeText(s_folder->path() / "clean.reg", utf16(CleanValues));
+    writeText(s_folder->path() / "clean.reg", utf16File(CleanValues));
     ASSERT_EQ(ourReg({"import", "clean.reg"}).status, 0);
     const std::string query = ourReg({"query", key, "/s"}).out;
 
@@ -289,7 +280,7 @@ TEST_F(WineInterop, EachImportsTheOthersExport)
     ASSERT_EQ(ourReg({"export", key, "ours.reg", "/y"}).status, 0);
     ASSERT_EQ(wineReg({"export", key, "wines.reg", "/y"}).status, 0);
     EXPECT_EQ(readText(s_folder->path() / "ours.reg"), readText(s_folder->path() / "wines.reg"));
-    EXPECT_EQ(readText(s_folder->path() / "ours.reg"), utf16(CleanValues));
+    EXPECT_EQ(readText(s_folder->path() / "ours.reg"), utf16File(CleanValues));
 
     // Wine imports ours.
     ASSERT_EQ(wineReg({"delete", key, "/f"}).status, 0);

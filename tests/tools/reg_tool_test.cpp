@@ -21,20 +21,11 @@ using testing_support::readText;
 using testing_support::TemporaryFolder;
 using testing_support::writeText;
 using tool_testing::ProcessResult;
+using tool_testing::utf16File;
 
 std::vector<std::uint8_t> bytes(std::string_view text)
 {
     return {text.begin(), text.end()};
-}
-
-std::string utf16(std::string_view ascii)
-{
-    std::string out = "\xFF\xFE";
-    for (const char c : ascii) {
-        out += c;
-        out += '\0';
-    }
-    return out;
 }
 
 class RegTool : public ::testing::Test {
@@ -319,7 +310,7 @@ const char* const OddValues = "Windows Registry Editor Version 5.00\r\n"
 
 TEST_F(RegTool, ExportAndImportRoundTripEveryValueType)
 {
-    writeText(m_folder / "odd.reg", utf16(OddValues));
+    writeText(m_folder / "odd.reg", utf16File(OddValues));
     auto result = reg({"import", "odd.reg"});
     ASSERT_EQ(result.status, 0) << result.out;
     EXPECT_EQ(result.out, "reg: The operation completed successfully\n");
@@ -329,7 +320,7 @@ TEST_F(RegTool, ExportAndImportRoundTripEveryValueType)
     EXPECT_EQ(result.out, "");
     // Wine's and Windows' layout: the same file comes back, byte for byte.
     const std::string exported = readText(m_folder / "out.reg");
-    EXPECT_EQ(exported, utf16(OddValues));
+    EXPECT_EQ(exported, utf16File(OddValues));
 
     const std::string hive = readText(machine() / "user.reg");
     EXPECT_EQ(reg({"delete", "HKCU\\Software\\R", "/f"}).status, 0);
@@ -439,8 +430,8 @@ TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Dangling"}).status, 1);
     EXPECT_EQ(reg({"export", "HKLM\\Software\\Link", "link-out.reg"}).status, 0);
     EXPECT_EQ(readText(m_folder / "link-out.reg"),
-              utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Link]\r\n\"t\"=\"1\"\r\n\r\n"
-                    "[HKEY_LOCAL_MACHINE\\Software\\Link\\Sub]\r\n\"x\"=\"y\"\r\n\r\n"));
+              utf16File("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Link]\r\n\"t\"=\"1\"\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\Link\\Sub]\r\n\"x\"=\"y\"\r\n\r\n"));
 }
 
 TEST_F(RegTool, RefusedWritesFailWithTheReason)

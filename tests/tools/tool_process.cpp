@@ -104,4 +104,14 @@ std::filesystem::path toolPath(const std::string& name)
     return std::filesystem::path(DOSTROJNIK_BIN_DIR) / name;
 }
 
+std::string utf16File(std::string_view ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 } // namespace tool_testing

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tool_testing {
@@ -22,5 +23,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
 
 // The programs under test, as built beside the others.
 std::filesystem::path toolPath(const std::string& name);
+
+// ASCII text as a registry editor file holds it: UTF-16LE after a byte-order mark.
+std::string utf16File(std::string_view ascii);
 
 } // namespace tool_testing
