@@ -303,6 +303,12 @@ void Interpreter::error(const std::string& message)
     std::fflush(m_streams.err);
 }
 
+int Interpreter::systemError(int errorNumber)
+{
+    error(systemMessage(errorNumber));
+    return errorCode(errorNumber);
+}
+
 bool Interpreter::confirm(const std::string& question)
 {
     std::fprintf(m_streams.out, "%s", question.c_str());
@@ -539,8 +545,7 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
         const std::string name = host->filename().string();
         struct stat info {};
         if (::lstat(host->c_str(), &info) != 0) {
-            error(errno == ENOENT ? FileNotFound : systemMessage(errno));
-            result = errno == ENOENT ? ErrorFileNotFound : errorCode(errno);
+            result = systemError(errno);
             continue;
         }
         // The folder that holds it, links followed, must be in the drive; drive C: itself stays.
@@ -557,8 +562,7 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
                 error("The directory name is invalid.");
                 result = ErrorDirectoryName;
             } else if (::unlink((realParent / name).c_str()) != 0) {
-                error(systemMessage(errno));
-                result = errorCode(errno);
+                result = systemError(errno);
             }
             continue;
         }
@@ -571,8 +575,7 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
             continue;
         const int parentFd = ::open(realParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (parentFd < 0) {
-            error(systemMessage(errno));
-            result = errorCode(errno);
+            result = systemError(errno);
             continue;
         }
         int failure = 0;
@@ -585,10 +588,8 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
         if (!failure && ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0)
             failure = errno;
         ::close(parentFd);
-        if (failure) {
-            error(systemMessage(failure));
-            result = errorCode(failure);
-        }
+        if (failure)
+            result = systemError(failure);
     }
     return result;
 }

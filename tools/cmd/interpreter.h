@@ -70,6 +70,9 @@ private:
     std::string currentFolderName() const;
     bool confirm(const std::string& question);
     void error(const std::string& message);
+    // Tells what the failure `errorNumber` (an errno) of a system call means; returns its Windows
+    // error code, which rd ends with.
+    int systemError(int errorNumber);
 
     core::Machine m_machine;
     std::filesystem::path m_drive; // drive_c/ with its symbolic links resolved
