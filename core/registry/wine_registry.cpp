@@ -322,6 +322,17 @@ struct WineRegistry::State {
         return read(*hive, key);
     }
 
+    using KeyRead = std::function<RegStatus(const Location& location, Hive& hive, HiveKey* key)>;
+
+    // The start and the read of a call that only reads the key of a handle.
+    RegStatus readKey(KeyHandle handle, const KeyRead& read)
+    {
+        Location location;
+        if (const RegStatus status = begin(handle, location); status != RegStatus::Success)
+            return status;
+        return withKey(location, [&](Hive& hive, HiveKey* key) { return read(location, hive, key); });
+    }
+
     using KeyChange = std::function<RegStatus(Hive& hive, HiveKey* key, std::uint64_t now, bool& changed)>;
 
     // Runs `change` on the key of a location in a locked read-modify-write of its hive; the key
@@ -479,11 +490,8 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
 RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValue& value)
 {
     auto& s = *m_state;
-    State::Location location;
-    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
-        return status;
     const std::u16string wanted = text::toUtf16(name);
-    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+    return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
         if (!target)
             return s.fail(RegStatus::NotFound, "the value does not exist");
         hive.load(*target);
@@ -553,10 +561,7 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
 RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string& name)
 {
     auto& s = *m_state;
-    State::Location location;
-    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
-        return status;
-    return s.withKey(location, [&](Hive&, HiveKey* target) {
+    return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
         const auto subkeys = s.subkeysOf(location, target);
         if (index >= subkeys.size())
             return s.fail(RegStatus::NoMoreItems, "no more subkeys");
@@ -568,10 +573,7 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
 RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& value)
 {
     auto& s = *m_state;
-    State::Location location;
-    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
-        return status;
-    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+    return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
         if (target)
             hive.load(*target);
         if (!target || index >= target->values.size())
@@ -584,10 +586,7 @@ RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& 
 RegStatus WineRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)
 {
     auto& s = *m_state;
-    State::Location location;
-    if (const RegStatus status = s.begin(key, location); status != RegStatus::Success)
-        return status;
-    return s.withKey(location, [&](Hive& hive, HiveKey* target) {
+    return s.readKey(key, [&](const State::Location& location, Hive& hive, HiveKey* target) {
         info = KeyInfo{};
         const auto subkeys = s.subkeysOf(location, target);
         info.subKeys = static_cast<std::uint32_t>(subkeys.size());
