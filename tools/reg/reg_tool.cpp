@@ -641,27 +641,24 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
                                      std::optional<char16_t> separator, std::vector<std::uint8_t>& data)
 {
     const std::string text = given.value_or(std::string());
+    // A number of `size` bytes, the lowest first.
+    auto number = [&](std::uint64_t limit, int size) -> std::optional<std::string> {
+        std::uint64_t value = 0;
+        if (!parseNumber(text, limit, value))
+            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
+        for (int i = 0; i < size; ++i)
+            data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        return std::nullopt;
+    };
     switch (type) {
     case core::RegDword:
-    case core::RegDwordBigEndian: {
+    case core::RegDwordBigEndian:
         if (!given)
             return std::string("reg: Invalid command line parameters\n");
-        std::uint64_t number = 0;
-        if (!parseNumber(text, 0xFFFFFFFFull, number))
-            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
         // Wine keeps the big-endian type's bytes in the machine's order as well.
-        for (int i = 0; i < 4; ++i)
-            data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
-        return std::nullopt;
-    }
-    case core::RegQword: {
-        std::uint64_t number = 0;
-        if (!parseNumber(text, ~0ull, number))
-            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
-        for (int i = 0; i < 8; ++i)
-            data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
-        return std::nullopt;
-    }
+        return number(0xFFFFFFFFull, 4);
+    case core::RegQword:
+        return number(~0ull, 8);
     case core::RegBinary: {
         std::size_t pos = 0;
         if (text.size() % 2 != 0) {
