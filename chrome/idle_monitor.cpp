@@ -13,6 +13,32 @@ std::chrono::milliseconds steadyNow()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }
+
+// What the user does to the program: mouse buttons, moves and wheel, keys (also through an input
+// method), touch and pen, dropping, and activating one of its windows.
+bool isInput(const QEvent& event)
+{
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::WindowActivate:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 IdleMonitor::IdleMonitor(IdlePace pace)
@@ -36,30 +62,6 @@ IdleMonitor::~IdleMonitor()
 std::chrono::milliseconds IdleMonitor::now() const
 {
     return m_pace.now();
-}
-
-bool IdleMonitor::isInput(const QEvent& event)
-{
-    switch (event.type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::InputMethod:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::WindowActivate:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool IdleMonitor::eventFilter(QObject*, QEvent* event)

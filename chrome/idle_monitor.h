@@ -38,8 +38,6 @@ public:
     // own timer, which sleeps while the program is idle; tests with a moved clock call it.
     void check();
 
-    static bool isInput(const QEvent& event);
-
 signals:
     // idle() changed.
     void paceChanged();
