@@ -4,21 +4,11 @@
 #     idle_input_test.sh <idle_probe>
 set -euo pipefail
 probe=$1
-if [[ -z "${DISPLAY:-}" ]]; then
-    echo "no X display"
-    exit 77
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 if ! command -v xdotool >/dev/null; then
     echo "xdotool is missing"
     exit 77
 fi
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 QT_QPA_PLATFORM=xcb "$probe" > "$work/pace.txt" 2> "$work/errors.txt" &
 pid=$!

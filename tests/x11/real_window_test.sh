@@ -5,17 +5,7 @@
 set -euo pipefail
 program=$1
 probe=$2
-if [[ -z "${DISPLAY:-}" ]]; then
-    echo "no X display"
-    exit 77
-fi
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 # The settings file lies beside the executable, so the program runs from a copy.
 cp "$program" "$work/dostrojnik"
@@ -25,14 +15,7 @@ printf '[Okno]\r\nPrzezroczysto\x9c\xe6 (0 lub 1)=1\r\nWarto\x9c\xe6 przezroczys
 WINEPREFIX="$work/machine" QT_QPA_PLATFORM=xcb "$work/dostrojnik" > "$work/output.txt" 2>&1 &
 pid=$!
 
-window=
-for _ in $(seq 100); do
-    if info=$(xwininfo -name "Kwintor Dostrojnik 2004" 2>/dev/null) && grep -q "IsViewable" <<<"$info"; then
-        window=$(awk '/Window id:/ {print $4}' <<<"$info")
-        break
-    fi
-    sleep 0.1
-done
+window=$(mapped_window "Kwintor Dostrojnik 2004") || true
 if [[ -z "$window" ]]; then
     echo "FAIL: the main window was not mapped"
     cat "$work/output.txt"

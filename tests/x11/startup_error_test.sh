@@ -4,29 +4,12 @@
 #     startup_error_test.sh <dostrojnik>
 set -euo pipefail
 program=$1
-if [[ -z "${DISPLAY:-}" ]]; then
-    echo "no X display"
-    exit 77
-fi
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cp "$program" "$work/dostrojnik"
 WINEPREFIX=/proc/no-such-folder/machine QT_QPA_PLATFORM=xcb "$work/dostrojnik" > "$work/output.txt" 2>&1 &
 pid=$!
 
-box=
-for _ in $(seq 100); do
-    if info=$(xwininfo -name "Kwintor Dostrojnik 2004" 2>/dev/null) && grep -q "IsViewable" <<<"$info"; then
-        box=$(awk '/Window id:/ {print $4}' <<<"$info")
-        break
-    fi
-    sleep 0.1
-done
+box=$(mapped_window "Kwintor Dostrojnik 2004") || true
 if [[ -z "$box" ]]; then
     echo "FAIL: no error box"
     cat "$work/output.txt"
