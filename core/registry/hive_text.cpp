@@ -2,6 +2,7 @@
 
 #include "core/registry/value_data.h"
 #include "core/text/unicode.h"
+#include "core/text/ascii.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,20 +19,9 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isHexDigitUnit(char16_t c)
 {
-    return c < 128 && hexValue(static_cast<char>(c)) >= 0;
+    return c < 128 && text::hexDigitValue(c) >= 0;
 }
 
 std::size_t skipSpaces(std::string_view line, std::size_t pos)
@@ -130,8 +120,8 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
         case 'v': sink.unit(11); break;
         case 'x': {
             unsigned value = 0;
-            for (int n = 0; n < 4 && pos < line.size() && hexValue(line[pos]) >= 0; ++n)
-                value = value * 16 + static_cast<unsigned>(hexValue(line[pos++]));
+            for (int n = 0; n < 4 && pos < line.size() && text::hexDigitValue(line[pos]) >= 0; ++n)
+                value = value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++]));
             sink.unit(value);
             break;
         }
@@ -207,8 +197,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         // the rest of the line is ignored.
         pos = skipSpaces(line, pos + 6);
         std::uint64_t value = 0;
-        while (pos < line.size() && hexValue(line[pos]) >= 0) {
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
+        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
+            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++])), 0xFFFFFFFFFull);
         }
         if (out) {
             const auto dword = static_cast<std::uint32_t>(value);
@@ -226,8 +216,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         pos += 4;
         std::uint64_t value = 0;
         const std::size_t digits = pos;
-        while (pos < line.size() && hexValue(line[pos]) >= 0)
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
+        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0)
+            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++])), 0xFFFFFFFFFull);
         if (pos == digits || !startsWith(line, pos, "):"))
             return "the value type is not understood";
         type = static_cast<std::uint32_t>(value);
@@ -240,10 +230,10 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         out->data.clear();
     }
     for (;;) {
-        while (pos < line.size() && hexValue(line[pos]) >= 0) {
+        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
             unsigned byte = 0;
-            while (pos < line.size() && hexValue(line[pos]) >= 0) {
-                byte = byte * 16 + static_cast<unsigned>(hexValue(line[pos++]));
+            while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
+                byte = byte * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++]));
                 if (byte > 0xFF)
                     return "a byte of hex data is out of range";
             }
@@ -270,8 +260,8 @@ void readOption(std::string_view line, HiveKey& key, std::u16string& scratch)
 {
     if (startsWith(line, 0, "#time=")) {
         std::uint64_t time = 0;
-        for (std::size_t pos = 6; pos < line.size() && hexValue(line[pos]) >= 0; ++pos)
-            time = (time << 4) | static_cast<unsigned>(hexValue(line[pos]));
+        for (std::size_t pos = 6; pos < line.size() && text::hexDigitValue(line[pos]) >= 0; ++pos)
+            time = (time << 4) | static_cast<unsigned>(text::hexDigitValue(line[pos]));
         key.modified = time;
     } else if (startsWith(line, 0, "#class=\"")) {
         scratch.clear();

@@ -1,6 +1,7 @@
 #include "tools/cmd/interpreter.h"
 
 #include "core/io/atomic_file.h"
+#include "core/text/ascii.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,15 +31,6 @@ constexpr int ErrorPathNotFound = 3;
 constexpr int ErrorAccessDenied = 5;
 constexpr int ErrorDirNotEmpty = 145;
 constexpr int ErrorDirectoryName = 267;
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 bool isBlank(char c)
 {
@@ -398,7 +390,7 @@ int Interpreter::run(std::string_view rawLine)
     if (text.empty())
         return 0;
     const std::vector<Token> tokens = tokenize(text);
-    const std::string command = lower(tokens[0].text);
+    const std::string command = core::text::asciiLower(tokens[0].text);
     const std::vector<Token> args(tokens.begin() + 1, tokens.end());
     const std::string_view rest = tokens[0].end < text.size() ? text.substr(tokens[0].end) : std::string_view();
 
@@ -419,7 +411,7 @@ int Interpreter::run(std::string_view rawLine)
             return 0;
         if (command == "exit") {
             for (const auto& arg : args)
-                if (lower(arg.text) != "/b")
+                if (core::text::asciiLower(arg.text) != "/b")
                     return std::atoi(arg.text.c_str());
             return 0;
         }
@@ -447,7 +439,7 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
 {
     std::vector<Token> paths;
     for (const auto& arg : args)
-        if (lower(arg.text) != "/d")
+        if (core::text::asciiLower(arg.text) != "/d")
             paths.push_back(arg);
     if (paths.empty()) {
         std::fprintf(m_streams.out, "%s\n", currentFolderName().c_str());
@@ -516,7 +508,7 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
     bool quiet = false;
     std::vector<std::string> paths;
     for (const auto& arg : args) {
-        const std::string option = lower(arg.text);
+        const std::string option = core::text::asciiLower(arg.text);
         if (!arg.quoted && option == "/s") {
             tree = true;
         } else if (!arg.quoted && option == "/q") {
@@ -598,7 +590,7 @@ int Interpreter::copy(const std::vector<Token>& args)
 {
     std::vector<std::string> paths;
     for (const auto& arg : args) {
-        const std::string option = lower(arg.text);
+        const std::string option = core::text::asciiLower(arg.text);
         if (!arg.quoted && (option == "/y" || option == "/-y" || option == "/b" || option == "/a" || option == "/v"))
             continue;
         paths.push_back(arg.text);
@@ -655,7 +647,7 @@ int Interpreter::start(std::string_view rest)
     bool wait = false;
     fs::path folder = m_current;
     while (index < tokens.size() && !tokens[index].quoted && tokens[index].text.starts_with('/')) {
-        const std::string option = lower(tokens[index].text);
+        const std::string option = core::text::asciiLower(tokens[index].text);
         std::optional<std::string> folderName; // "/d path" or "/dpath"
         if (option == "/wait") {
             wait = true;

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/text/unicode.h"
 #include "tools/cmd/interpreter.h"
 
 #include <cstdio>
@@ -13,22 +14,6 @@ extern char** environ;
 
 namespace {
 
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // Windows' variable names are without regard to case; a name spelt exactly so is taken first.
 std::optional<std::string> variable(std::string_view name)
 {
@@ -36,7 +21,7 @@ std::optional<std::string> variable(std::string_view name)
     for (char** entry = environ; *entry; ++entry) {
         const std::string_view text(*entry);
         const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos || !equalNoCase(text.substr(0, equals), name))
+        if (equals == std::string_view::npos || !core::text::equalNoCase(text.substr(0, equals), name))
             continue;
         if (text.substr(0, equals) == name)
             return std::string(text.substr(equals + 1));
@@ -61,7 +46,7 @@ int main(int argc, char** argv)
             std::fputs(cmdtool::interpreterHelp(), stdout);
             return 0;
         }
-        if (equalNoCase(argv[i], "/c")) {
+        if (core::text::equalNoCase(argv[i], "/c")) {
             lineStart = i + 1;
             break;
         }

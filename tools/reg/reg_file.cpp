@@ -3,6 +3,7 @@
 #include "core/registry/value_data.h"
 #include "core/text/cp1250.h"
 #include "core/text/unicode.h"
+#include "core/text/ascii.h"
 
 #include <cstdio>
 
@@ -16,17 +17,6 @@ constexpr std::u16string_view Version4 = u"REGEDIT4";
 bool isBlank(char16_t c)
 {
     return c == u' ' || c == u'\t';
-}
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
 }
 
 std::size_t skipBlanks(std::u16string_view line, std::size_t pos)
@@ -265,8 +255,8 @@ private:
             pos += 6;
             std::uint32_t number = 0;
             std::size_t digits = 0;
-            for (; pos < line.size() && hexValue(line[pos]) >= 0; ++pos, ++digits)
-                number = number << 4 | static_cast<std::uint32_t>(hexValue(line[pos]));
+            for (; pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
+                number = number << 4 | static_cast<std::uint32_t>(core::text::hexDigitValue(line[pos]));
             if (digits == 0 || digits > 8 || !restIsEmpty(line, pos)) {
                 what = "dword: takes one to eight hexadecimal digits";
                 return false;
@@ -283,8 +273,8 @@ private:
             pos += 4;
             std::uint64_t type = 0;
             std::size_t digits = 0;
-            for (; pos < line.size() && hexValue(line[pos]) >= 0; ++pos, ++digits)
-                type = type << 4 | static_cast<std::uint64_t>(hexValue(line[pos]));
+            for (; pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
+                type = type << 4 | static_cast<std::uint64_t>(core::text::hexDigitValue(line[pos]));
             if (digits == 0 || digits > 8 || !startsWithNoCase(line, pos, u"):")) {
                 what = "hex(N): takes a type of one to eight hexadecimal digits";
                 return false;
@@ -327,14 +317,14 @@ private:
                 } while (pos < line.size() && line[pos] == u';');
                 continue;
             }
-            if (hexValue(line[pos]) < 0) {
+            if (core::text::hexDigitValue(line[pos]) < 0) {
                 what = "the hex data is not a list of bytes like 01,a2,ff";
                 return false;
             }
-            unsigned byte = static_cast<unsigned>(hexValue(line[pos++]));
-            if (pos < line.size() && hexValue(line[pos]) >= 0)
-                byte = byte << 4 | static_cast<unsigned>(hexValue(line[pos++]));
-            if (pos < line.size() && hexValue(line[pos]) >= 0) {
+            unsigned byte = static_cast<unsigned>(core::text::hexDigitValue(line[pos++]));
+            if (pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0)
+                byte = byte << 4 | static_cast<unsigned>(core::text::hexDigitValue(line[pos++]));
+            if (pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0) {
                 what = "a byte of hex data has more than two digits";
                 return false;
             }

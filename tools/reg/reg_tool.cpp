@@ -5,6 +5,7 @@
 #include "core/registry/value_data.h"
 #include "core/text/unicode.h"
 #include "tools/reg/reg_file.h"
+#include "core/text/ascii.h"
 
 #include <sys/stat.h>
 
@@ -176,22 +177,9 @@ std::string importHelp()
            "\n";
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 std::string invalidSyntax(std::string_view operation)
 {
-    std::string upper(operation);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return "reg: Invalid syntax. Type \"REG " + upper + " /?\" for help.\n";
+    return "reg: Invalid syntax. Type \"REG " + core::text::asciiUpper(operation) + " /?\" for help.\n";
 }
 
 struct RootName {
@@ -228,9 +216,9 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
     if (text.starts_with("\\\\") && text[2] != '\\')
         return std::string("reg: Unable to access remote machine\n");
     const std::size_t separator = text.find('\\');
-    const std::string root = lower(text.substr(0, separator));
+    const std::string root = core::text::asciiLower(text.substr(0, separator));
     const auto known = std::find_if(std::begin(Roots), std::end(Roots), [&](const RootName& entry) {
-        return root == lower(entry.shortName) || root == lower(entry.longName);
+        return root == core::text::asciiLower(entry.shortName) || root == core::text::asciiLower(entry.longName);
     });
     if (known != std::end(Roots))
         key.root = known->root;
@@ -275,7 +263,7 @@ bool parseOptions(const std::vector<std::string>& args, std::size_t from, const 
         const std::string& arg = args[i];
         if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-'))
             return false;
-        const std::string name = lower(arg.substr(1));
+        const std::string name = core::text::asciiLower(arg.substr(1));
         if (options.has(name))
             return false;
         if (contains(flags, name)) {
@@ -449,7 +437,7 @@ std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vecto
     const std::string target = core::text::toUtf8(core::dataString(data));
     for (const auto& [prefix, root] : {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
                                        {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
-        if (lower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
+        if (core::text::asciiLower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
             return std::pair(root, target.substr(prefix.size()));
     }
     return std::nullopt;
@@ -597,17 +585,6 @@ int Tool::query(const std::vector<std::string>& args)
     return result;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A number as reg.exe reads /d: decimal, or hexadecimal when the second character is 'x'.
 bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& number)
 {
@@ -625,7 +602,7 @@ bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& nu
     number = 0;
     std::size_t digits = 0;
     for (; pos < text.size(); ++pos, ++digits) {
-        const int digit = hexDigit(text[pos]);
+        const int digit = core::text::hexDigitValue(text[pos]);
         if (digit < 0 || digit >= base)
             return false;
         if (number > (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
@@ -662,15 +639,15 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
     case core::RegBinary: {
         std::size_t pos = 0;
         if (text.size() % 2 != 0) {
-            const int digit = hexDigit(text[0]);
+            const int digit = core::text::hexDigitValue(text[0]);
             if (digit < 0)
                 return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
             data.push_back(static_cast<std::uint8_t>(digit));
             pos = 1;
         }
         for (; pos < text.size(); pos += 2) {
-            const int high = hexDigit(text[pos]);
-            const int low = hexDigit(text[pos + 1]);
+            const int high = core::text::hexDigitValue(text[pos]);
+            const int low = core::text::hexDigitValue(text[pos + 1]);
             if (high < 0 || low < 0)
                 return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
             data.push_back(static_cast<std::uint8_t>(high << 4 | low));
@@ -715,7 +692,7 @@ std::optional<std::uint32_t> typeFromName(const std::string& name)
         {"reg_none", core::RegNone},    {"reg_dword_big_endian", core::RegDwordBigEndian},
         {"reg_dword_little_endian", core::RegDword},
     };
-    const auto it = types.find(lower(name));
+    const auto it = types.find(core::text::asciiLower(name));
     if (it == types.end())
         return std::nullopt;
     return it->second;
@@ -991,7 +968,7 @@ int Tool::run(const std::vector<std::string>& args)
 {
     if (args.empty())
         return fail("reg: Invalid syntax. Type \"REG /?\" for help.\n");
-    const std::string operation = lower(args[0]);
+    const std::string operation = core::text::asciiLower(args[0]);
     if (operation == "/?" || operation == "-?") {
         say(MainHelp);
         return 0;
