@@ -9,6 +9,7 @@
 
 #include "core/error.h"
 #include "core/registry/tregistry.h"
+#include "tests/support/forwarding_registry.h"
 
 #include <set>
 
@@ -49,9 +50,9 @@ chrome::WindowDefinition testWindow()
 }
 
 // Passes every call on to the real registry and notes the calls that shape a key's life.
-class RecordingRegistry final : public core::RegistryApi {
+class RecordingRegistry final : public testing_support::ForwardingRegistry {
 public:
-    explicit RecordingRegistry(core::RegistryApi& inner) : m_inner(inner) {}
+    using ForwardingRegistry::ForwardingRegistry;
 
     std::vector<std::string> log;
     std::set<std::uint32_t> open;
@@ -78,10 +79,6 @@ public:
         log.push_back("set " + std::string(name) + (type == core::RegDword ? " dword" : " sz"));
         return m_inner.setValue(key, name, type, data);
     }
-    core::RegStatus queryValue(core::KeyHandle key, std::string_view name, core::RegValue& value) override
-    {
-        return m_inner.queryValue(key, name, value);
-    }
     core::RegStatus deleteValue(core::KeyHandle key, std::string_view name) override
     {
         log.push_back("delete value " + std::string(name));
@@ -91,18 +88,6 @@ public:
     {
         log.push_back("delete key " + std::string(path));
         return m_inner.deleteKey(parent, path);
-    }
-    core::RegStatus enumKey(core::KeyHandle key, std::uint32_t index, std::string& name) override
-    {
-        return m_inner.enumKey(key, index, name);
-    }
-    core::RegStatus enumValue(core::KeyHandle key, std::uint32_t index, core::RegValue& value) override
-    {
-        return m_inner.enumValue(key, index, value);
-    }
-    core::RegStatus queryInfoKey(core::KeyHandle key, core::KeyInfo& info) override
-    {
-        return m_inner.queryInfoKey(key, info);
     }
 
 private:
@@ -124,8 +109,6 @@ private:
             open.insert(opened.id);
         return status;
     }
-
-    core::RegistryApi& m_inner;
 };
 
 class OptionExecutorTest : public GuiFixture {
