@@ -42,6 +42,7 @@ public:
     int stat(const char* path, struct stat* info) override { return ::stat(path, info); }
     int rename(const char* from, const char* to) override { return std::rename(from, to); }
     int unlink(const char* path) override { return ::unlink(path); }
+    int link(const char* from, const char* to) override { return ::linkat(AT_FDCWD, from, AT_FDCWD, to, 0); }
     int access(const char* path, int mode) override { return ::access(path, mode); }
     int mkdir(const char* path, mode_t mode) override { return ::mkdir(path, mode); }
     int flock(int fd, int operation) override

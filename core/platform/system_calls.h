@@ -21,6 +21,8 @@ public:
     virtual int stat(const char* path, struct stat* info) = 0;
     virtual int rename(const char* from, const char* to) = 0;
     virtual int unlink(const char* path) = 0;
+    // link(2): a second name for a file, never following a symbolic link.
+    virtual int link(const char* from, const char* to) = 0;
     virtual int access(const char* path, int mode) = 0;
     virtual int mkdir(const char* path, mode_t mode) = 0;
     // flock(2): LOCK_EX, LOCK_SH, LOCK_UN, optionally with LOCK_NB.

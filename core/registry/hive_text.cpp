@@ -804,6 +804,18 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
     rewrite(*parent);
 }
 
+std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
+{
+    if (key.blocks == 0)
+        return std::string_view();
+    if (key.blocks > 1 || key.blockHint >= m_blocks.size())
+        return std::nullopt;
+    const Block& block = m_blocks[key.blockHint];
+    if (block.key != &key || block.isOwned)
+        return std::nullopt;
+    return block.view(m_text);
+}
+
 std::string Hive::serialize() const
 {
     std::size_t size = m_headerLength;

@@ -93,6 +93,10 @@ public:
     // The block Wine writes for the key as it stands (a file that Wine wrote holds exactly this).
     std::string blockText(const HiveKey& key) const;
 
+    // The text of the key's block as it was read or committed, to compare keys without reading
+    // their values: empty when the key has no block, nothing when it has several or a changed one.
+    std::optional<std::string_view> blockSource(const HiveKey& key) const;
+
     // The file text with every change applied.
     std::string serialize() const;
     // Makes `text`, which must be serialize()'s result, the new base text.

@@ -2,17 +2,15 @@
 
 #include "core/io/atomic_file.h"
 #include "core/registry/hive_text.h"
+#include "core/registry/machine_hives.h"
+#include "core/registry/wine_server.h"
 #include "core/text/unicode.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace core {
 
@@ -75,14 +73,15 @@ struct WineRegistry::State {
     std::unordered_map<std::uint32_t, OpenKey> handles;
     std::uint32_t nextHandle = 1;
     std::string lastFailure;
+    std::function<void()> beforeFirstChange;
 
     State(std::filesystem::path rootFolder, SystemCalls& systemCalls)
         : root(std::move(rootFolder)), calls(systemCalls)
     {
-        system.path = root / "system.reg";
-        system.rootPath = u"REGISTRY\\Machine";
-        user.path = root / "user.reg";
-        user.rootPath = u"REGISTRY\\User\\S-1-5-21-0-0-0-1000";
+        system.path = root / registry::SystemHive.file;
+        system.rootPath = registry::SystemHive.rootPath;
+        user.path = root / registry::UserHive.file;
+        user.rootPath = registry::UserHive.rootPath;
         volatileHive = Hive::empty({});
     }
 
@@ -220,56 +219,6 @@ struct WineRegistry::State {
         return RegStatus::Success;
     }
 
-    // Wine's server keeps the hives of a prefix in memory and writes them back when it ends, so
-    // while it runs the files are its own. It holds an fcntl lock on `lock` in its server folder,
-    // named after the prefix folder's device and inode.
-    bool wineServerHolds(std::string& reason)
-    {
-        struct stat info {};
-        if (calls.stat(root.c_str(), &info) != 0)
-            return false;
-        char serverName[64];
-        std::snprintf(serverName, sizeof serverName, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
-                      static_cast<unsigned long long>(info.st_ino));
-        std::vector<std::filesystem::path> temporaryFolders{"/tmp"};
-        if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && std::filesystem::path(tmpdir) != "/tmp")
-            temporaryFolders.emplace_back(tmpdir);
-        std::vector<std::string> serverRoots{".wine-" + std::to_string(::getuid())};
-        // Debian's Wine puts its server folder in a fresh /tmp/wine-XXXXXX and names it in the prefix.
-        std::string named;
-        if (!io::readFile(calls, root / "wineserver", named)) {
-            while (!named.empty() && (named.back() == '\n' || named.back() == '\r' || named.back() == ' '))
-                named.pop_back();
-            if (!named.empty() && named.find('/') == std::string::npos && named != "." && named != "..")
-                serverRoots.push_back(named);
-        }
-        for (const auto& folder : temporaryFolders) {
-            for (const auto& serverRoot : serverRoots) {
-                const auto lockFile = folder / serverRoot / serverName / "lock";
-                const int fd = calls.open(lockFile.c_str(), O_RDONLY);
-                if (fd < 0)
-                    continue;
-                struct flock lock {};
-                lock.l_type = F_WRLCK;
-                lock.l_whence = SEEK_SET;
-                const int rc = calls.fcntlLock(fd, F_GETLK, &lock);
-                const int error = errno;
-                calls.close(fd);
-                if (rc != 0) {
-                    reason = "cannot tell whether Wine's server uses " + root.string() + " (" + lockFile.string() +
-                             ": " + std::generic_category().message(error) + ")";
-                    return true;
-                }
-                if (lock.l_type != F_UNLCK) {
-                    reason = "the registry files in " + root.string() +
-                             " are in use by Wine's server (process " + std::to_string(lock.l_pid) + ")";
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-
     using Change = std::function<RegStatus(Hive& hive, std::uint64_t now, bool& changed)>;
 
     // A change is: lock the folder, read the file, check it parses, change, replace the file.
@@ -286,8 +235,8 @@ struct WineRegistry::State {
                 return fail(RegStatus::AccessDenied, "the machine folder " + root.string() + " does not exist");
             return fail(RegStatus::BadHive, "cannot lock " + root.string() + ": " + error.message());
         }
-        if (std::string reason; wineServerHolds(reason))
-            return fail(RegStatus::BadHive, reason);
+        if (WineServerUse server = wineServerUse(calls, root); server.holds)
+            return fail(RegStatus::BadHive, std::move(server.reason));
         if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
             return status;
         Hive* hive = nullptr;
@@ -296,6 +245,8 @@ struct WineRegistry::State {
         const RegStatus status = change(*hive, registry::currentFileTime(), changed);
         if (!changed)
             return status;
+        if (beforeFirstChange)
+            std::exchange(beforeFirstChange, nullptr)();
         std::string text = hive->serialize();
         if (const auto error = io::replaceFile(calls, file.path, text)) {
             // The parse in memory holds a change that did not reach the file.
@@ -399,6 +350,11 @@ WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, Sys
 }
 
 WineRegistry::~WineRegistry() = default;
+
+void WineRegistry::setBeforeFirstChange(std::function<void()> hook)
+{
+    m_state->beforeFirstChange = std::move(hook);
+}
 
 std::string WineRegistry::lastFailure() const
 {

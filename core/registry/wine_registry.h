@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace core {
@@ -33,6 +34,10 @@ public:
     RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
     std::string lastFailure() const override;
+
+    // Runs once, under the machine's lock, just before the first change this object makes
+    // reaches a file: the moment to keep a copy of the registry as it was.
+    void setBeforeFirstChange(std::function<void()> hook);
 
 private:
     struct State;

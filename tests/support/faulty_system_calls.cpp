@@ -72,6 +72,11 @@ int FaultySystemCalls::access(const char* path, int mode)
 {
     return fails("access") ? -1 : m_real.access(path, mode);
 }
+int FaultySystemCalls::link(const char* from, const char* to)
+{
+    return fails("link") ? -1 : m_real.link(from, to);
+}
+
 int FaultySystemCalls::mkdir(const char* path, mode_t mode)
 {
     return fails("mkdir") ? -1 : m_real.mkdir(path, mode);

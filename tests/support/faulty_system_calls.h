@@ -25,6 +25,7 @@ public:
     int stat(const char* path, struct stat* info) override;
     int rename(const char* from, const char* to) override;
     int unlink(const char* path) override;
+    int link(const char* from, const char* to) override;
     int access(const char* path, int mode) override;
     int mkdir(const char* path, mode_t mode) override;
     int flock(int fd, int operation) override;
