@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/registry/wine_registry.h"
+#include "core/restore/restore_points.h"
 #include "core/settings/ini_file.h"
 #include "core/shell/shell_command.h"
 
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace app {
@@ -68,6 +70,15 @@ int run(int argc, char** argv)
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
         HostCursor cursor;
         const core::HostClock clock;
+        // A way back from the options: the registry as it was before this run changed it.
+        core::restore::PointStore points(machine.root(), clock);
+        registry.setBeforeFirstChange([&points] {
+            try {
+                points.createAutomaticLocked(std::string("Przed zmianami programu ") + kApplicationTitle);
+            } catch (const core::Error& error) {
+                std::fprintf(stderr, "%s\n", error.what());
+            }
+        });
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
         chrome::Context context{registry,
