@@ -1,0 +1,70 @@
+// dostrojnik-restore: the restore points of the emulated Windows machine. Without arguments it
+// opens its window; with a command (list, create, changes, restore, delete, /?) it serves scripts.
+
+#include "chrome/skin.h"
+#include "core/error.h"
+#include "core/machine/machine.h"
+#include "core/platform/clock.h"
+#include "tools/restore/restore_command.h"
+#include "tools/restore/restore_window.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+core::Machine openMachine()
+{
+    const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+    machine.ensureExists();
+    return machine;
+}
+
+int runCommandLine(const std::vector<std::string>& arguments)
+{
+    const core::HostClock clock;
+    std::unique_ptr<core::restore::PointStore> store;
+    // The machine is found (and a new one made) only when a command needs it.
+    const restoretool::StoreOpener opener = [&]() -> core::restore::PointStore& {
+        if (!store)
+            store = std::make_unique<core::restore::PointStore>(openMachine().root(), clock);
+        return *store;
+    };
+    restoretool::Output output;
+    const int status = restoretool::runCommand(arguments, opener, output);
+    std::fwrite(output.out.data(), 1, output.out.size(), stdout);
+    std::fwrite(output.err.data(), 1, output.err.size(), stderr);
+    return status;
+}
+
+int runWindow(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Przywracanie systemu"));
+    QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontSubstitute), chrome::skin::fontPointSize + 1));
+    restoretool::MessageBoxDialogs dialogs;
+    const core::HostClock clock;
+    std::optional<core::restore::PointStore> store;
+    try {
+        store.emplace(openMachine().root(), clock);
+    } catch (const core::Error& error) {
+        dialogs.error(nullptr, QString::fromUtf8(error.what()));
+        return 1;
+    }
+    restoretool::RestoreWindow window(*store, dialogs);
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1)
+        return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    return runWindow(argc, argv);
+}
