@@ -87,9 +87,17 @@ std::size_t countKind(const PointStore& store, PointKind kind)
     return count;
 }
 
+// A machine folder with its restore points, the clock standing still.
+class RestorePoints : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    testing_support::FakeClock clock;
+    PointStore store{root.path(), clock};
+};
+
 } // namespace
 
-TEST(RestorePoints, APointHoldsTheHivesAsTheyWereLinkedWhereItCanBe)
+TEST(RestorePointFiles, APointHoldsTheHivesAsTheyWereLinkedWhereItCanBe)
 {
     struct Row {
         const char* name;
@@ -129,11 +137,8 @@ TEST(RestorePoints, APointHoldsTheHivesAsTheyWereLinkedWhereItCanBe)
     }
 }
 
-TEST(RestorePoints, ARestoreIsSeenAtOnceAndUndoingItGivesTheSameBytes)
+TEST_F(RestorePoints, ARestoreIsSeenAtOnceAndUndoingItGivesTheSameBytes)
 {
-    TemporaryFolder root;
-    testing_support::FakeClock clock;
-    PointStore store(root.path(), clock);
     WineRegistry registry(root.path(), 1000);
     write(registry, "A", 1);
     const auto atPoint = hiveTexts(root.path());
@@ -159,11 +164,8 @@ TEST(RestorePoints, ARestoreIsSeenAtOnceAndUndoingItGivesTheSameBytes)
     EXPECT_EQ(store.list().size(), 3u);
 }
 
-TEST(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNoneWithoutChanges)
+TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNoneWithoutChanges)
 {
-    TemporaryFolder root;
-    testing_support::FakeClock clock;
-    PointStore store(root.path(), clock);
     {
         WineRegistry setup(root.path(), 1000);
         write(setup, "Start", 1);
@@ -196,11 +198,8 @@ TEST(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNone
     EXPECT_EQ(hiveTexts(store.pointFolder(1)), start);
 }
 
-TEST(RestorePoints, AtMostTwentyAutomaticPointsStayAndTheUsersAllDo)
+TEST_F(RestorePoints, AtMostTwentyAutomaticPointsStayAndTheUsersAllDo)
 {
-    TemporaryFolder root;
-    testing_support::FakeClock clock;
-    PointStore store(root.path(), clock);
     store.create(PointKind::User, "pierwszy");
     for (std::uint32_t run = 0; run < 25; ++run)
         programRun(root.path(), store, [&](RegistryApi& r) { write(r, "Licznik", run); });
@@ -218,11 +217,8 @@ TEST(RestorePoints, AtMostTwentyAutomaticPointsStayAndTheUsersAllDo)
     EXPECT_EQ(countKind(store, PointKind::Automatic), 20u);
 }
 
-TEST(RestorePoints, UndoingChosenChangesPutsBackOnlyThose)
+TEST_F(RestorePoints, UndoingChosenChangesPutsBackOnlyThose)
 {
-    TemporaryFolder root;
-    testing_support::FakeClock clock;
-    PointStore store(root.path(), clock);
     WineRegistry registry(root.path(), 1000);
     write(registry, "Zmieniony", 1);
     write(registry, "Usunięty", 7);
