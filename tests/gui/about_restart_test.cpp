@@ -33,7 +33,7 @@ TEST_F(AboutRestartTest, AboutShowsTheVersionAndCopiesTheUserName)
 
     // A second after start.
     runTimers(1000);
-    EXPECT_EQ(about.label("Label19")->text(), QStringLiteral("Jan"));
+    EXPECT_EQ(about.label(QStringLiteral("Label19"))->text(), QStringLiteral("Jan"));
     EXPECT_EQ(about.timer("Timer1")->interval(), 20000);
     EXPECT_TRUE(about.timer("Timer1")->isEnabled());
 }
