@@ -176,16 +176,6 @@ void syncFolder(SystemCalls& calls, const fs::path& folder)
 
 } // namespace
 
-EnvironmentLookup hostEnvironment()
-{
-    return [](std::string_view name) -> std::optional<std::string> {
-        const char* value = std::getenv(std::string(name).c_str());
-        if (!value)
-            return std::nullopt;
-        return std::string(value);
-    };
-}
-
 fs::path Machine::locateRoot(const EnvironmentLookup& environment)
 {
     if (const auto prefix = nonEmpty(environment, "WINEPREFIX"))
