@@ -97,17 +97,22 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
         return notARegularFile();
     if (identity)
         *identity = info;
-    if (info.st_size > 0)
-        contents.reserve(static_cast<size_t>(info.st_size));
-    char buffer[1 << 16];
+    // Read straight into the text, sized by what fstat tells; a file that grows meanwhile goes on.
+    std::size_t size = 0;
+    contents.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 1 << 16);
     for (;;) {
-        const ssize_t n = calls.read(fd.get(), buffer, sizeof buffer);
-        if (n < 0)
+        if (size == contents.size())
+            contents.resize(contents.size() * 2);
+        const ssize_t n = calls.read(fd.get(), contents.data() + size, contents.size() - size);
+        if (n < 0) {
+            contents.clear();
             return lastError();
+        }
         if (n == 0)
             break;
-        contents.append(buffer, static_cast<size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
+    contents.resize(size);
     return {};
 }
 

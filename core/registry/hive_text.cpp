@@ -739,7 +739,8 @@ void Hive::removeBlocks(HiveKey& key)
 void Hive::rewrite(HiveKey& key)
 {
     load(key);
-    m_dirty.insert(&key);
+    if (m_dirty.insert(&key).second)
+        m_dirtyOrder.push_back(&key);
 }
 
 void Hive::flush()
@@ -747,7 +748,9 @@ void Hive::flush()
     if (m_dirty.empty() && !m_hasDeadBlocks)
         return;
     std::vector<Block> fresh;
-    for (HiveKey* key : m_dirty) {
+    for (HiveKey* key : m_dirtyOrder) {
+        if (m_dirty.erase(key) == 0)
+            continue; // deleted, or already done under this address
         if (!needsBlock(*key)) {
             removeBlocks(*key);
             continue;
@@ -775,9 +778,13 @@ void Hive::flush()
         key->blocks = 1;
     }
     m_dirty.clear();
+    m_dirtyOrder.clear();
 
     // New blocks go where Wine would write them: before the first block that comes after them.
-    std::sort(fresh.begin(), fresh.end(), [](const Block& a, const Block& b) { return comesBefore(a.key, b.key); });
+    // Keys made in Wine's order (an import of an export) need no sort.
+    const auto inOrder = [](const Block& a, const Block& b) { return comesBefore(a.key, b.key); };
+    if (!std::is_sorted(fresh.begin(), fresh.end(), inOrder))
+        std::sort(fresh.begin(), fresh.end(), inOrder);
     std::vector<Block> merged;
     merged.reserve(m_blocks.size() + fresh.size());
     auto next = fresh.begin();

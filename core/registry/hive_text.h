@@ -129,6 +129,9 @@ private:
     std::string m_text;
     std::size_t m_headerLength = 0;
     std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
+    // The keys marked by rewrite, in the order they were marked, and which of them still are
+    // (a key deleted meanwhile leaves the set, and a new key may reuse its address).
+    std::vector<HiveKey*> m_dirtyOrder;
     std::unordered_set<HiveKey*> m_dirty;
     bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;

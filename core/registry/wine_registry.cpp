@@ -56,6 +56,7 @@ struct WineRegistry::State {
         struct stat identity {};  // of the file that was read last
         // In a batch: read once already, and holding changes that are not written yet.
         bool readInBatch = false;
+        bool writableInBatch = false;
         bool pending = false;
     };
     struct OpenKey {
@@ -188,7 +189,10 @@ struct WineRegistry::State {
     // Whether this process may change the hive that holds `tree`.
     RegStatus checkWritable(Tree tree)
     {
-        const auto& file = fileOf(tree == Tree::Volatile ? Tree::System : tree).path;
+        const HiveFile& hiveFile = fileOf(tree == Tree::Volatile ? Tree::System : tree);
+        if (inBatch && hiveFile.writableInBatch)
+            return RegStatus::Success;
+        const auto& file = hiveFile.path;
         if (io::canReplace(calls, file))
             return RegStatus::Success;
         struct stat info {};
@@ -300,8 +304,11 @@ struct WineRegistry::State {
             if (const RegStatus status = lock(ownLock); status != RegStatus::Success)
                 return status;
         }
-        if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
-            return status;
+        if (!inBatch || !file.writableInBatch)
+            if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
+                return status;
+        // Under the batch's lock the hive stays writable by us to the batch's end.
+        file.writableInBatch = inBatch;
         Hive* hive = nullptr;
         if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
             return status;
@@ -331,6 +338,7 @@ struct WineRegistry::State {
             }
             file->pending = false;
             file->readInBatch = false;
+            file->writableInBatch = false;
         }
         inBatch = false;
         batchLock.release();
@@ -610,10 +618,12 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
 {
     auto& s = *m_state;
     return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
-        const auto subkeys = s.subkeysOf(location, target);
-        if (index >= subkeys.size())
+        // Only HKEY_LOCAL_MACHINE itself needs its list made; any other key has it at hand.
+        const bool merged = location.tree == Tree::System && location.path.empty();
+        const std::size_t count = merged ? s.subkeysOf(location, target).size() : target ? target->subkeys.size() : 0;
+        if (index >= count)
             return s.fail(RegStatus::NoMoreItems, "no more subkeys");
-        name = text::toUtf8(subkeys[index]->name);
+        name = text::toUtf8(merged ? s.subkeysOf(location, target)[index]->name : target->subkeys[index]->name);
         return RegStatus::Success;
     });
 }
