@@ -28,6 +28,18 @@ std::vector<std::uint8_t> bytes(std::string_view text)
     return {text.begin(), text.end()};
 }
 
+// The hex(6) data of a link key that points to `target`, as a .reg file holds it.
+std::string linkData(std::string_view target)
+{
+    std::string link;
+    for (const char c : target) {
+        char unit[8];
+        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
+        link += unit;
+    }
+    return link;
+}
+
 class RegTool : public ::testing::Test {
 protected:
     fs::path machine() const { return m_folder / "machine"; }
@@ -408,12 +420,7 @@ TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
     add({"HKLM\\Software\\Target\\Sub", "/v", "x", "/d", "y"});
     add({"HKLM\\Software\\Target", "/v", "t", "/d", "1"});
     // "\Registry\Machine\Software\Target", as Wine keeps a link key's target.
-    std::string link;
-    for (const char c : std::string_view("\\Registry\\Machine\\Software\\Target")) {
-        char unit[8];
-        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
-        link += unit;
-    }
+    const std::string link = linkData("\\Registry\\Machine\\Software\\Target");
     writeText(m_folder / "link.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Link]\n"
                                      "\"SymbolicLinkValue\"=hex(6):" + link + "\n\n[HKEY_LOCAL_MACHINE\\Software\\Dangling]\n"
                                      "\"SymbolicLinkValue\"=hex(6):41,00\n");
@@ -548,12 +555,7 @@ TEST_F(RegTool, AnImportIsOneWholeWriteAndAQueryFollowsNoLinkInCircles)
     EXPECT_EQ(readText(machine() / "user.reg"), before);
 
     // A link key that leads back to a key above it.
-    std::string link;
-    for (const char c : std::string_view("\\Registry\\Machine\\Software\\Loop")) {
-        char unit[8];
-        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
-        link += unit;
-    }
+    const std::string link = linkData("\\Registry\\Machine\\Software\\Loop");
     writeText(m_folder / "loop.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop]\n"
                                      "\"v\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop\\Back]\n"
                                      "\"SymbolicLinkValue\"=hex(6):" + link + "\n");

@@ -838,13 +838,19 @@ const char* interpreterHelp()
            "\n"
            "Any other program is looked up only inside the machine, in %WinDir%\\system32 and\n"
            "%WinDir%, as name, name.exe, name.com and name.bat, and runs when it is a program of\n"
-           "this system there; a program of the host is never started for a Windows command.\n"
+           "this system there (a link into the host is none); a program of the host is never\n"
+           "started for a Windows command. The machine's own programs (C:\\Windows\\System32\\\n"
+           "Restore\\rstrui.exe) start the tools beside this interpreter.\n"
+           "\n"
+           "NUL, CON, AUX, PRN, COM1-COM9 and LPT1-LPT9 are devices, never files: COPY to NUL\n"
+           "discards, to CON shows. RD /S /Q of the current folder empties it and keeps it.\n"
            "\n"
            "Paths are Windows paths on drive C:, which is the folder drive_c of the machine (the\n"
            "folder named by WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine); relative\n"
            "names are taken from the current folder, which is the user's profile when the\n"
            "interpreter is started outside drive C:. Nothing outside drive C: is ever written or\n"
-           "removed.\n";
+           "removed: every path is followed from C:\\ one folder at a time, never through a\n"
+           "symbolic link.\n";
 }
 
 } // namespace cmdtool
