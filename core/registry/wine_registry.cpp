@@ -619,11 +619,16 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
     auto& s = *m_state;
     return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
         // Only HKEY_LOCAL_MACHINE itself needs its list made; any other key has it at hand.
-        const bool merged = location.tree == Tree::System && location.path.empty();
-        const std::size_t count = merged ? s.subkeysOf(location, target).size() : target ? target->subkeys.size() : 0;
-        if (index >= count)
+        const HiveKey* subkey = nullptr;
+        if (location.tree == Tree::System && location.path.empty()) {
+            const auto subkeys = s.subkeysOf(location, target);
+            subkey = index < subkeys.size() ? subkeys[index] : nullptr;
+        } else if (target && index < target->subkeys.size()) {
+            subkey = target->subkeys[index].get();
+        }
+        if (!subkey)
             return s.fail(RegStatus::NoMoreItems, "no more subkeys");
-        name = text::toUtf8(merged ? s.subkeysOf(location, target)[index]->name : target->subkeys[index]->name);
+        name = text::toUtf8(subkey->name);
         return RegStatus::Success;
     });
 }
