@@ -27,6 +27,7 @@ QWidget* component(QWidget& window, const QString& name)
 GuiFixture::GuiFixture()
     : m_settingsPath(m_folder / "dostrojnik.ini")
     , m_registry(m_folder / "machine", 2400)
+    , m_machine(m_folder / "machine", core::hostUserName())
 {
     std::filesystem::create_directories(m_folder / "machine");
 }
@@ -65,6 +66,7 @@ void GuiFixture::start()
                                         m_screen,
                                         m_pictures,
                                         {}});
+    m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
 }

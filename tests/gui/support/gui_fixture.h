@@ -74,6 +74,8 @@ protected:
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
     core::WineRegistry m_registry;
+    // The machine whose drive_c the windows' Windows paths name (it starts without drive_c).
+    core::Machine m_machine;
     // The registry the windows use; a test may put a wrapper of m_registry here before start().
     core::RegistryApi* m_registryApi = &m_registry;
     // The file-system calls of the settings file; a test may put a faulty one here before start().
