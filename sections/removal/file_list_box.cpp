@@ -73,8 +73,14 @@ QStringList readFolder(const std::filesystem::path& folder)
         failOn(folder, errno);
 
     QStringList names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(entries.get())) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(entries.get());
+        if (!entry) {
+            if (errno != 0)
+                failOn(folder, errno);
+            break;
+        }
         if (entry->d_name[0] == '.')
             continue; // ".", ".." and hidden files
         bool regular = entry->d_type == DT_REG;
@@ -86,8 +92,6 @@ QStringList readFolder(const std::filesystem::path& folder)
         if (regular)
             names.push_back(QString::fromUtf8(entry->d_name));
     }
-    if (errno != 0)
-        failOn(folder, errno);
     std::sort(names.begin(), names.end(), lessByName);
     return names;
 }

@@ -209,12 +209,15 @@ TEST_F(RemovalSectionTest, TheListShowsTheWallpaperFolderAndPreviewsEveryFormat)
     for (const char* other : {"notatki.txt", "SETUP.EXE", "start.Com", "run.bat", "dos.pif", ".ukryty.jpg"})
         writeBytes(m_wallpapers / other, "x");
     fs::create_directories(m_wallpapers / "Folder.jpg");
+    // Links list as what they lead to; a broken one as a file.
+    fs::create_directory_symlink(m_wallpapers / "Folder.jpg", m_wallpapers / "DoFolderu");
+    fs::create_symlink(m_wallpapers / "brak.jpg", m_wallpapers / "zerwany.jpg");
 
     start();
     openRemoval();
     EXPECT_EQ(fs::current_path(), m_wallpapers);
     EXPECT_EQ(listed(), names({"Bitmapa.bmp", "dos.pif", "ikona.ICO", "notatki.txt", "run.bat", "rysunek.wmf",
-                                     "Rysunek2.emf", "SETUP.EXE", "start.Com", "zdjecie.jpg", "Zdjecie2.JPEG"}));
+                                     "Rysunek2.emf", "SETUP.EXE", "start.Com", "zdjecie.jpg", "Zdjecie2.JPEG", "zerwany.jpg"}));
     // Programs carry their own glyph.
     const auto glyph = [&](const QString& name) {
         const auto row = int(listed().indexOf(name));
