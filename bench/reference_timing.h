@@ -7,9 +7,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 extern char** environ;
@@ -45,6 +52,25 @@ inline bool runQuietly(std::vector<const char*> arguments)
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     return started == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Without a display the widgets draw off screen; call before the application object is made.
+inline void drawOffscreenWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// A new folder under the system's temporary folder, named after the benchmark; empty when it
+// cannot be made.
+inline std::filesystem::path makeWorkFolder(const char* benchmark)
+{
+    auto pattern = (std::filesystem::temp_directory_path() / (std::string(benchmark) + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror(benchmark);
+        return {};
+    }
+    return pattern;
 }
 
 } // namespace bench

@@ -9,7 +9,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,16 +23,11 @@ constexpr double kTarget = 3.0;
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::drawOffscreenWithoutDisplay();
     QApplication application(argc, argv);
-
-    auto pattern = (std::filesystem::temp_directory_path() / "wallpaper-list-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("wallpaper_list_bench: mkdtemp");
+    const std::filesystem::path folder = bench::makeWorkFolder("wallpaper_list_bench");
+    if (folder.empty())
         return 1;
-    }
-    const std::filesystem::path folder = pattern;
     const char* const kinds[] = {".jpg", ".BMP", ".emf", ".exe", ".txt"};
     for (int i = 0; i < kFiles; ++i) {
         const std::string name = (i % 3 ? "Tapeta " : "zdjęcie ") + std::to_string((i * 7919) % kFiles) + kinds[i % 5];

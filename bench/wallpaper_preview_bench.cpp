@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -57,16 +56,11 @@ bool writeWallpaper(const std::filesystem::path& file)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::drawOffscreenWithoutDisplay();
     QApplication application(argc, argv);
-
-    auto pattern = (std::filesystem::temp_directory_path() / "wallpaper-preview-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("wallpaper_preview_bench: mkdtemp");
+    const std::filesystem::path folder = bench::makeWorkFolder("wallpaper_preview_bench");
+    if (folder.empty())
         return 1;
-    }
-    const std::filesystem::path folder = pattern;
     const std::filesystem::path file = folder / "Tapeta.jpg";
     int status = writeWallpaper(file) ? 0 : 1;
     if (status == 0) {

@@ -6,15 +6,12 @@
 #include "core/registry/tregistry.h"
 #include "core/registry/value_data.h"
 
-#include <map>
-
 using namespace gui_testing;
 using core::RootKey;
 
 namespace {
 
-using Value = std::pair<std::uint32_t, std::vector<std::uint8_t>>;
-using Values = std::map<std::string, Value>;
+using Value = Values::mapped_type;
 
 Value dword(std::uint32_t value)
 {
@@ -90,20 +87,6 @@ protected:
         return section("TForm5");
     }
 
-    // Every value of the key; none when the key is missing.
-    std::optional<Values> values(RootKey root, const std::string& path)
-    {
-        core::KeyHandle key;
-        if (m_registry.openKey(core::rootHandle(root), path, core::Access::Read, key) != core::RegStatus::Success)
-            return std::nullopt;
-        Values found;
-        core::RegValue value;
-        for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
-            found[value.name] = {value.type, value.data};
-        m_registry.closeKey(key);
-        return found;
-    }
-
     // Makes the key, with the DWORD `name` = 7 when a name is given ("" is the default value).
     void makeKey(RootKey root, const std::string& path, const std::optional<std::string>& name = {})
     {
@@ -114,7 +97,7 @@ protected:
             registry.WriteInteger(*name, 7);
     }
 
-    bool exists(RootKey root, const std::string& path) { return values(root, path).has_value(); }
+    bool exists(RootKey root, const std::string& path) { return keyValues(root, path).has_value(); }
 };
 
 TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
@@ -130,13 +113,13 @@ TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
             core::TRegistry registry(m_registry);
             registry.SetRootKey(row.root);
             ASSERT_TRUE(registry.OpenKey(row.key, false));
-            const Values held = *values(row.root, row.key);
+            const Values held = *keyValues(row.root, row.key);
             for (const auto& [name, value] : held)
                 registry.DeleteValue(name);
         }
         click(performance, QString::fromLatin1(row.target));
         if (row.creates) {
-            EXPECT_EQ(values(row.root, row.key), row.written);
+            EXPECT_EQ(keyValues(row.root, row.key), row.written);
             EXPECT_TRUE(m_errors.messages.empty());
         } else {
             // The failed first write skips the rest of the click.
@@ -149,13 +132,13 @@ TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
         m_errors.messages.clear();
         makeKey(row.root, row.key, "Other");
         for (int round = 0; round < 2; ++round) {
-            Values expected = *values(row.root, row.key);
+            Values expected = *keyValues(row.root, row.key);
             for (const auto& [name, value] : row.written) {
                 makeKey(row.root, row.key, name);
                 expected[name] = value;
             }
             click(performance, QString::fromLatin1(row.target));
-            EXPECT_EQ(values(row.root, row.key), expected);
+            EXPECT_EQ(keyValues(row.root, row.key), expected);
         }
         EXPECT_TRUE(m_errors.messages.empty());
     }
@@ -192,13 +175,7 @@ TEST_F(PerformanceSectionTest, HintsOfCommentsMode)
 {
     start();
     chrome::SectionWindow& performance = openPerformance();
-    ASSERT_EQ(performance.definition().hints.size(), kHints.size());
-    for (std::size_t i = 0; i < kHints.size(); ++i) {
-        const auto& [control, hint] = kHints[i];
-        EXPECT_EQ(performance.definition().hints[i].control, control);
-        EXPECT_TRUE(chrome::hintShown(*performance.picture(QString::fromLatin1(control)))) << control;
-        EXPECT_EQ(performance.picture(QString::fromLatin1(control))->toolTip(), QString::fromUtf8(hint)) << control;
-    }
+    expectHints(performance, kHints);
     // The choices under the captions never get a hint.
     for (const char* choice : {"Image11", "Image12", "Image13", "Image14", "Image15", "Image16", "Image17", "Image18"})
         EXPECT_TRUE(performance.picture(QString::fromLatin1(choice))->toolTip().isEmpty()) << choice;

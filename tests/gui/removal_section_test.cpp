@@ -162,13 +162,7 @@ TEST_F(RemovalSectionTest, ButtonsRunTheirCommandLinesInOrder)
         click(removal, QString::fromLatin1(target));
         EXPECT_EQ(m_commands, lines) << target;
     }
-    ASSERT_EQ(removal.definition().hints.size(), kHints.size());
-    for (std::size_t i = 0; i < kHints.size(); ++i) {
-        const auto& [control, hint] = kHints[i];
-        EXPECT_EQ(removal.definition().hints[i].control, control);
-        EXPECT_TRUE(chrome::hintShown(*removal.picture(QString::fromLatin1(control)))) << control;
-        EXPECT_EQ(removal.picture(QString::fromLatin1(control))->toolTip(), QString::fromUtf8(hint)) << control;
-    }
+    expectHints(removal, kHints);
     EXPECT_TRUE(m_errors.messages.empty());
 }
 

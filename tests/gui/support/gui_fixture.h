@@ -17,6 +17,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,9 @@ public:
     QSize size(const QWidget&) const override { return at; }
     QSize at{1024, 768};
 };
+
+// The values of a registry key by name: type and data.
+using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
 
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
@@ -65,6 +70,12 @@ protected:
     void click(QWidget& window, const QString& name);
     void pressOn(QWidget& window, const QString& name);
     void releaseOn(QWidget& window, const QString& name);
+    // Every value of a key of the machine's registry, by name: type and data; none when the key
+    // is missing.
+    std::optional<Values> keyValues(core::RootKey root, const std::string& path);
+    // Comments mode is on in `window` with exactly these hints, in this order.
+    void expectHints(chrome::SectionWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
+
     // Lets the timers run for a while.
     static void runTimers(int milliseconds = 100) { QTest::qWait(milliseconds); }
     // Nobody touches the program for this long, on the idle monitor's clock; then the monitor
