@@ -1,6 +1,5 @@
 #include "sections/removal/tform6.h"
 
-#include "sections/definitions.h"
 #include "sections/removal/file_list_box.h"
 #include "sections/removal/picture_files.h"
 #include "sections/removal/preview.h"
@@ -16,8 +15,8 @@ constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
 
 } // namespace
 
-TForm6::TForm6(chrome::Context& context)
-    : chrome::SectionWindow(context, sections::removalDefinition())
+TForm6::TForm6(chrome::Context& context, const chrome::WindowDefinition& definition)
+    : chrome::SectionWindow(context, definition)
     , FileListBox1(new removal::FileListBox(this,
                                             [&context](const std::filesystem::path& folder) {
                                                 if (context.machine) {

@@ -15,7 +15,7 @@ class Preview;
 class TForm6 : public chrome::SectionWindow {
     Q_OBJECT
 public:
-    explicit TForm6(chrome::Context& context);
+    TForm6(chrome::Context& context, const chrome::WindowDefinition& definition);
 
 protected:
     void showEvent(QShowEvent* event) override;
