@@ -59,8 +59,9 @@ WindowDefinition makePerformance()
                                        "PrefetchParameters",
                                .create = true};
     addOption(w, {.name = "Image8", .place = {122, 192, 164, 22}, .caption = "Włączanie systemu", .targetHeight = 24},
-              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{0})),
-               choice("Image14", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{2})),
+              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{0}), {122, 214, 62, 24}),
+               choice("Image14", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{2}),
+                      {184, 214, 102, 24}),
                choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", Dword{3}),
                       {122, 238, 164, 24})});
 
