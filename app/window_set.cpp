@@ -60,6 +60,7 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
     , m_idleMonitor(std::make_unique<chrome::IdleMonitor>(std::move(pace)))
 {
     m_context.minimiseApplication = [this] { minimiseAll(); };
+    m_context.window = [this](std::string_view className) { return byClass(className); };
     m_context.idleMonitor = m_idleMonitor.get();
     create<TForm1>(*this);
     create<TForm2>();
@@ -79,6 +80,7 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
 WindowSet::~WindowSet()
 {
     m_context.minimiseApplication = nullptr;
+    m_context.window = nullptr;
     // The last created goes first, so no window outlives one it reaches.
     while (!m_windows.empty())
         m_windows.pop_back();
