@@ -29,9 +29,9 @@ void addRefusedPrograms(WindowDefinition& w)
         top += kRowStep;
     }
     w.components.push_back(label("Label16", {121, 424, 0, 0}, LabelLook::Separator, std::string(55, '_')));
-    w.components.push_back(label("Label18", {124, 439, 0, 0}, LabelLook::Strong, "UWAGA!"));
-    w.components.push_back(label("Label17", {168, 439, 0, 0}, LabelLook::Plain, "Do nazwy programu należy dopisać rozszerzenie"));
-    w.components.push_back(label("Label19", {414, 439, 0, 0}, LabelLook::Strong, ".exe"));
+    w.components.push_back(label("Label18", {122, 439, 0, 0}, LabelLook::Strong, "UWAGA!"));
+    w.components.push_back(label("Label17", {171, 439, 0, 0}, LabelLook::Plain, "Do nazwy programu należy dopisać rozszerzenie"));
+    w.components.push_back(label("Label19", {416, 439, 0, 0}, LabelLook::Strong, ".exe"));
 }
 
 WindowDefinition makeProtection()
