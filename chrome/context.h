@@ -72,7 +72,7 @@ struct Context {
     std::function<void()> minimiseApplication;
     // Another window of the program by its class name ("TForm9"), null when there is none; set
     // by the window set.
-    std::function<QWidget*(std::string_view className)> window;
+    std::function<QWidget*(std::string_view className)> window = nullptr;
     // Tells the watcher timers whether anybody uses the program; set by the window set. Without
     // it every timer runs at its design interval.
     IdleMonitor* idleMonitor = nullptr;

@@ -63,7 +63,7 @@ TEST_F(FileCompatibilityTest, EveryTargetActsAsItsRowSays)
     };
     start();
     // A new machine has no such key: it is not created, and the write is refused.
-    click(window(), "Image6");
+    click(window(), QStringLiteral("Image6"));
     EXPECT_EQ(m_errors.messages, std::vector<std::string>{"Failed to set data for 'SfcShowProgress'"});
     {
         core::TRegistry registry(m_registry);

@@ -62,7 +62,7 @@ protected:
     {
         auto& window = windows().get<TForm4>();
         if (!window.isVisible()) {
-            click(mainWindow(), "Image8");
+            click(mainWindow(), QStringLiteral("Image8"));
             loaded();
         }
         return window;
@@ -345,15 +345,15 @@ TEST_F(ProtectionSectionTest, TheFileCompatibilityWindowIsShownAsItIs)
     start();
     TForm9& fileCompatibility = windows().get<TForm9>();
     runTimers();
-    click(fileCompatibility, "Strona23"); // comments off
+    click(fileCompatibility, QStringLiteral("Strona23")); // comments off
     runTimers();
     ASSERT_EQ(fileCompatibility.commentsLabel()->text(), QStringLiteral("Nie"));
-    click(protection(), "Image12");
+    click(protection(), QStringLiteral("Image12"));
     EXPECT_TRUE(fileCompatibility.isVisible());
     EXPECT_FALSE(fileCompatibility.commentsOnTimer()->isEnabled());
     runTimers();
     EXPECT_EQ(fileCompatibility.commentsLabel()->text(), QStringLiteral("Nie"));
-    EXPECT_EQ(protection().picture("Image12")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(protection().picture(QStringLiteral("Image12"))->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST_F(ProtectionSectionTest, CommentsSwitchTheSixHintsCornerTargetsFirst)
