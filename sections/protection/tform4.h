@@ -13,9 +13,8 @@ class TForm4 : public chrome::SectionWindow {
 public:
     explicit TForm4(chrome::Context& context);
 
-    QLineEdit* edit(const sections::refused_programs::Entry& entry) const;
-
 private:
+    QLineEdit* edit(const sections::refused_programs::Entry& entry) const;
     void FormCreate();
     void Image12Click();
     void block(const sections::refused_programs::Entry& entry);
