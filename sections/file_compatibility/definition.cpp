@@ -19,8 +19,11 @@ WindowDefinition makeFileCompatibility()
     addPanelText(w, "Strona12", 75, 60,
                  "Tutaj znajdują się opcje związane z poprawnością plików systemu Windows.");
     // Comments page in the same place, hidden at start.
-    addComments(w, {"Strona21", "Strona22", "Strona24", "Strona23", "Strona25", "Label2", "Label2", "Timer1", "Timer2"},
-                58, 26, false);
+    addComments(w,
+                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
+                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label2", .labelText = "Label2",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 58, .step = 26, .visible = false});
     addSeparator(w, "Label7", 134);
     w.components.push_back(target("Image11", {59, 153, 15, 8}, PictureLook::TriangleDown, {}));
     w.components.push_back(label("Label10", {77, 150, 0, 0}, LabelLook::Light, "<- Dół"));
@@ -34,10 +37,11 @@ WindowDefinition makeFileCompatibility()
 
     addAction(w, {"Image5", {121, 28, 333, 40}, "Wykonaj natychmiastowe sprawdzenie poprawności plików systemu Windows XP"},
               commandLines({"start sfc /scannow"}));
-    const RegistryKey protection{core::RootKey::LocalMachine,
-                                 "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection", false};
-    addSwitch(w, {"Image2", {121, 76, 162, 44}, "Pasek postępu sprawdzania plików"}, "Image6", "Image7", protection,
-              "SfcShowProgress", 1, 0);
+    const RegistryKey protection{.root = core::RootKey::LocalMachine,
+                                 .path = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection",
+                                 .create = false};
+    addSwitch(w, protection, {"Image2", {121, 76, 162, 44}, "Pasek postępu sprawdzania plików"},
+              {.on = "Image6", .off = "Image7", .value = "SfcShowProgress", .onData = Dword{1}, .offData = Dword{0}});
     addOption(w, {"Image3", {291, 76, 163, 44}, "Sprawdzanie plików przy starcie komputera"},
               {enable("Image8", commandLines({"start sfc /scanboot"})),
                disable("Image9", commandLines({"start sfc /revert"}))});

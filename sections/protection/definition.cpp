@@ -45,24 +45,27 @@ WindowDefinition makeProtection()
                  "przed niepoważnionymi osobami oraz niechcianymi programami.");
     addSeparator(w, "Label7", 203);
     addComments(w,
-                {"Strona21", "Strona22", "Strona24", "Strona23", "Strona25", "Label20", "KOMENTARZE", "Timer2", "Timer3"},
-                222);
+                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
+                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label20", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.y = 222});
     addSeparator(w, "Label10", 290);
     addHeading(w, "Label11", 310, "REKLAMA");
     addPanelText(w, "Label12", 327, 100,
                  "Pobierz najnowszą wersję programu ze strony internetowej autora.", false);
     addDragTimer(w, "Timer1");
 
-    const RegistryKey advanced{core::RootKey::LocalMachine,
-                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", false};
-    addOption(w, {"Image2", {121, 27, 162, 44}, "Menu kontekstowe szyfrowania danych"},
-              {enable("Image3", writeValue(advanced, "EncryptionContextMenu", 1), {121, 71, 78, 30}),
-               disable("Image8", writeValue(advanced, "EncryptionContextMenu", 0), {200, 71, 83, 30})});
-    const RegistryKey systemPolicies{core::RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
-                             false};
-    addOption(w, {"Image9", {291, 27, 163, 44}, "Usuwanie wpisów z informacją o logowaniu"},
-              {enable("Image10", writeValue(systemPolicies, "dontdisplaylastusername", 1), {291, 71, 81, 30}),
-               disable("Image11", writeValue(systemPolicies, "dontdisplaylastusername", 0), {373, 71, 81, 30})});
+    // Both rows write into keys that exist only: a missing key makes the write fail.
+    const RegistryKey advanced{.root = core::RootKey::LocalMachine,
+                               .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                               .create = false};
+    addSwitch(w, advanced, {"Image2", {121, 27, 162, 44}, "Menu kontekstowe szyfrowania danych"},
+              {.on = "Image3", .off = "Image8", .value = "EncryptionContextMenu", .onData = Dword{1}, .offData = Dword{0}});
+    const RegistryKey systemPolicies{.root = core::RootKey::LocalMachine,
+                                     .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                                     .create = false};
+    addSwitch(w, systemPolicies, {"Image9", {291, 27, 163, 44}, "Usuwanie wpisów z informacją o logowaniu"},
+              {.on = "Image10", .off = "Image11", .value = "dontdisplaylastusername", .onData = Dword{1}, .offData = Dword{0}});
     // Opens the File compatibility window; the window's own code does that.
     w.components.push_back(target("Image12", {121, 108, 332, 47}, PictureLook::OptionCaption,
                                    "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"));

@@ -1,7 +1,6 @@
 #include "sections/protection/tform4.h"
 
 #include "chrome/option_executor.h"
-#include "sections/definitions.h"
 
 #include "core/registry/tregistry.h"
 
@@ -31,8 +30,8 @@ QLineEdit* makeEdit(QWidget* parent, const QString& name, const QRect& place)
 
 } // namespace
 
-TForm4::TForm4(chrome::Context& context)
-    : chrome::SectionWindow(context, sections::protectionDefinition())
+TForm4::TForm4(chrome::Context& context, const chrome::WindowDefinition& definition)
+    : chrome::SectionWindow(context, definition)
     , Edit1(makeEdit(this, QStringLiteral("Edit1"), {24, 0, 49, 21}))
 {
     Edit1->setText(qs(kPolicySubkey));
@@ -67,8 +66,10 @@ void TForm4::FormCreate()
     // The shell obeys the list only while this policy switch is on; it is written at every start
     // and never switched off here.
     static const chrome::Action disallowRun =
-        chrome::writeValue({core::RootKey::CurrentUser, std::string(kPoliciesKey) + "\\" + kPolicySubkey, false},
-                           "DisallowRun", 1);
+        chrome::writeValue({.root = core::RootKey::CurrentUser,
+                            .path = std::string(kPoliciesKey) + "\\" + kPolicySubkey,
+                            .create = false},
+                           "DisallowRun", chrome::Dword{1});
     chrome::runOption(disallowRun, context());
 }
 

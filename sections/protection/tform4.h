@@ -11,7 +11,7 @@ class QLineEdit;
 class TForm4 : public chrome::SectionWindow {
     Q_OBJECT
 public:
-    explicit TForm4(chrome::Context& context);
+    TForm4(chrome::Context& context, const chrome::WindowDefinition& definition);
 
 private:
     QLineEdit* edit(const sections::refused_programs::Entry& entry) const;
