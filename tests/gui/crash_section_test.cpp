@@ -80,15 +80,12 @@ protected:
     // Every value of the key as the machine's registry holds it; none when the key is missing.
     std::optional<Values> values()
     {
-        core::KeyHandle key;
-        if (m_registry.openKey(core::rootHandle(RootKey::LocalMachine), kKey, core::Access::Read, key)
-            != core::RegStatus::Success)
+        const auto values = keyValues(RootKey::LocalMachine, kKey);
+        if (!values)
             return std::nullopt;
         Values found;
-        core::RegValue value;
-        for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
+        for (const core::RegValue& value : *values)
             found[value.name] = {value.type, value.data};
-        m_registry.closeKey(key);
         return found;
     }
 

@@ -107,16 +107,13 @@ protected:
     // The values of a key of HKEY_CURRENT_USER; none when the key is missing.
     std::optional<Values> values(const std::string& path)
     {
-        core::KeyHandle key;
-        if (m_registry.openKey(core::rootHandle(RootKey::CurrentUser), path, core::Access::Read, key)
-            != core::RegStatus::Success)
+        const auto values = keyValues(RootKey::CurrentUser, path);
+        if (!values)
             return std::nullopt;
         Values found;
-        core::RegValue value;
-        for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
+        for (const core::RegValue& value : *values)
             found[value.name] = value.type == core::RegSz ? core::text::toUtf8(core::dataString(value.data))
                                                           : std::to_string(value.type);
-        m_registry.closeKey(key);
         return found;
     }
     // The names of the subkeys of the policy key, as the registry keeps them.

@@ -64,6 +64,19 @@ std::string GuiFixture::settingsText() const
     return core::text::utf8FromCp1250(testing_support::readText(m_settingsPath));
 }
 
+std::optional<std::vector<core::RegValue>> GuiFixture::keyValues(core::RootKey root, const std::string& path)
+{
+    core::KeyHandle key;
+    if (m_registry.openKey(core::rootHandle(root), path, core::Access::Read, key) != core::RegStatus::Success)
+        return std::nullopt;
+    std::vector<core::RegValue> found;
+    core::RegValue value;
+    for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
+        found.push_back(value);
+    m_registry.closeKey(key);
+    return found;
+}
+
 void GuiFixture::start()
 {
     m_context.reset(new chrome::Context{*m_registryApi,

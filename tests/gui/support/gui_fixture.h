@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,10 @@ protected:
     // The settings file's text, in UTF-8; empty when there is none.
     std::string settingsText() const;
     bool settingsExist() const { return std::filesystem::exists(m_settingsPath); }
+
+    // The values of a key of the machine's registry, in the registry's order; none when the key
+    // is missing.
+    std::optional<std::vector<core::RegValue>> keyValues(core::RootKey root, const std::string& path);
 
     // Creates the thirteen windows as the program does at start-up and shows the main window.
     void start();
