@@ -67,23 +67,10 @@ protected:
         }
         return window;
     }
-    // Waits until every entry has loaded.
+    // The entries load 100 ms after start, and again 100 ms after an unblock.
     void loaded()
     {
-        TForm4& window = windows().get<TForm4>();
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            for (int k = 1; k <= 10; ++k) {
-                if (window.timer(QStringLiteral("Zegar%1").arg(k))->isEnabled())
-                    return false;
-            }
-            return true;
-        }));
-    }
-    // Waits until entry k has loaded again after an unblock.
-    void reloaded(int k)
-    {
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return !windows().get<TForm4>().timer(QStringLiteral("Zegar%1").arg(k))->isEnabled(); }));
+        runTimers(100);
     }
     QLineEdit& edit(int k)
     {
@@ -159,7 +146,7 @@ TEST_F(ProtectionSectionTest, EveryEntryBlocksAndUnblocksItsOwnValue)
         EXPECT_EQ(values(kList), expected) << k;
         // The entry is reloaded about 100 ms later, the others stay as they are.
         EXPECT_FALSE(edit(k).text().isEmpty()) << k;
-        reloaded(k);
+        loaded();
         EXPECT_TRUE(edit(k).text().isEmpty()) << k;
         if (k < 10) {
             EXPECT_FALSE(edit(k + 1).text().isEmpty()) << k;
@@ -205,7 +192,7 @@ TEST_F(ProtectionSectionTest, TextIsStoredExactlyAsTypedAndOverwrites)
                                                       "", longName}));
     // Unblocking an empty entry reports nothing.
     unblock(7);
-    reloaded(7);
+    loaded();
     EXPECT_EQ(values(kList)->size(), 3u);
     EXPECT_TRUE(m_errors.messages.empty());
 }
@@ -223,8 +210,9 @@ TEST_F(ProtectionSectionTest, AValueThatIsNoTextIsReportedOnceAndLeavesItsEntryE
         registry.WriteString("11", "c.exe");
     }
     start();
-    EXPECT_EQ(entryTexts(), std::vector<std::string>(10)) << "entries load about 100 ms after start";
-    loaded();
+    runTimers(90);
+    EXPECT_EQ(entryTexts(), std::vector<std::string>(10)) << "entries load 100 ms after start";
+    runTimers(10);
     runTimers(300); // a timer that kept running would report again meanwhile
     EXPECT_EQ(entryTexts(), (std::vector<std::string>{"a.exe", "", "", "b.exe", "", "", "", "", "", ""}));
     EXPECT_EQ(m_errors.messages, std::vector<std::string>{"Invalid data type for '7'"});
@@ -232,7 +220,7 @@ TEST_F(ProtectionSectionTest, AValueThatIsNoTextIsReportedOnceAndLeavesItsEntryE
     // Unblocking removes the value whatever its type; the entry then loads as empty.
     edit(7).setText(QStringLiteral("typed"));
     unblock(7);
-    reloaded(7);
+    loaded();
     EXPECT_TRUE(edit(7).text().isEmpty());
     EXPECT_EQ(values(kList), (Values{{"1", "a.exe"}, {"4", "b.exe"}, {"11", "c.exe"}}));
     EXPECT_EQ(m_errors.messages.size(), 1u);
