@@ -7,6 +7,7 @@
 #include "sections/file_compatibility/tform9.h"
 #include "sections/plain_windows.h"
 #include "sections/protection/tform4.h"
+#include "sections/removal/tform6.h"
 
 #include <QEvent>
 #include <QPointer>

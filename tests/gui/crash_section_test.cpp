@@ -60,8 +60,6 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image18", "Zamknij"},
 };
 
-using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
-
 std::pair<std::uint32_t, std::vector<std::uint8_t>> dword(std::uint32_t value)
 {
     return {core::RegDword,
@@ -77,17 +75,7 @@ protected:
         return section("TForm64");
     }
 
-    // Every value of the key as the machine's registry holds it; none when the key is missing.
-    std::optional<Values> values()
-    {
-        const auto values = keyValues(RootKey::LocalMachine, kKey);
-        if (!values)
-            return std::nullopt;
-        Values found;
-        for (const core::RegValue& value : *values)
-            found[value.name] = {value.type, value.data};
-        return found;
-    }
+    std::optional<Values> values() { return keyValues(RootKey::LocalMachine, kKey); }
 
     void put(const std::string& name, std::int32_t value)
     {

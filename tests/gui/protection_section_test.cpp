@@ -39,7 +39,7 @@ const EntryParts kEntries[] = {
 };
 
 // Value name -> text; a value of another type shows as its type number.
-using Values = std::map<std::string, std::string>;
+using Texts = std::map<std::string, std::string>;
 
 // Refuses to open the policy subkey by its own name, as a key that was created but cannot be
 // opened again.
@@ -92,15 +92,15 @@ protected:
     }
 
     // The values of a key of HKEY_CURRENT_USER; none when the key is missing.
-    std::optional<Values> values(const std::string& path)
+    std::optional<Texts> values(const std::string& path)
     {
         const auto values = keyValues(RootKey::CurrentUser, path);
         if (!values)
             return std::nullopt;
-        Values found;
-        for (const core::RegValue& value : *values)
-            found[value.name] = value.type == core::RegSz ? core::text::toUtf8(core::dataString(value.data))
-                                                          : std::to_string(value.type);
+        Texts found;
+        for (const auto& [name, value] : *values)
+            found[name] = value.first == core::RegSz ? core::text::toUtf8(core::dataString(value.second))
+                                                      : std::to_string(value.first);
         return found;
     }
     // The names of the subkeys of the policy key, as the registry keeps them.
@@ -131,7 +131,7 @@ TEST_F(ProtectionSectionTest, EveryEntryBlocksAndUnblocksItsOwnValue)
     EXPECT_EQ(entryTexts(), std::vector<std::string>(10));
     EXPECT_EQ(values(kList), std::nullopt) << "loading creates nothing";
 
-    Values expected;
+    Texts expected;
     for (int k = 1; k <= 10; ++k) {
         block(k, "Program" + std::to_string(k) + ".exe");
         expected[std::to_string(k)] = "Program" + std::to_string(k) + ".exe";
@@ -163,7 +163,7 @@ TEST_F(ProtectionSectionTest, TextIsStoredExactlyAsTypedAndOverwrites)
     struct Step {
         int entry;
         std::string text;
-        Values expected;
+        Texts expected;
         std::vector<std::string> messages;
     };
     const std::vector<Step> steps = {
@@ -222,7 +222,7 @@ TEST_F(ProtectionSectionTest, AValueThatIsNoTextIsReportedOnceAndLeavesItsEntryE
     unblock(7);
     loaded();
     EXPECT_TRUE(edit(7).text().isEmpty());
-    EXPECT_EQ(values(kList), (Values{{"1", "a.exe"}, {"4", "b.exe"}, {"11", "c.exe"}}));
+    EXPECT_EQ(values(kList), (Texts{{"1", "a.exe"}, {"4", "b.exe"}, {"11", "c.exe"}}));
     EXPECT_EQ(m_errors.messages.size(), 1u);
 }
 
@@ -236,7 +236,7 @@ TEST_F(ProtectionSectionTest, EveryStartSwitchesThePolicyOnWhereItsKeyExists)
     }
     for (int run = 0; run < 2; ++run) {
         start();
-        EXPECT_EQ(values(kPolicyKey), (Values{{"DisallowRun", "4"}, {"NoRun", "0"}}));
+        EXPECT_EQ(values(kPolicyKey), (Texts{{"DisallowRun", "4"}, {"NoRun", "0"}}));
         core::TRegistry registry(m_registry);
         ASSERT_TRUE(registry.OpenKey(kPolicyKey, false));
         EXPECT_EQ(registry.ReadInteger("DisallowRun"), 1);
@@ -260,9 +260,9 @@ TEST_F(ProtectionSectionTest, AMissingPolicyKeyIsCreatedOnlyWhenTheUserSaysYes)
     m_errors.messages.clear();
     struct Case {
         bool answer;
-        std::optional<Values> expected;
+        std::optional<Texts> expected;
     };
-    for (const Case& c : {Case{false, std::nullopt}, Case{true, Values{{"2", "x.exe"}}}}) {
+    for (const Case& c : {Case{false, std::nullopt}, Case{true, Texts{{"2", "x.exe"}}}}) {
         m_messageBoxes.questions.clear();
         m_messageBoxes.answers = {c.answer};
         block(2, "x.exe");
@@ -274,7 +274,7 @@ TEST_F(ProtectionSectionTest, AMissingPolicyKeyIsCreatedOnlyWhenTheUserSaysYes)
     m_messageBoxes.questions.clear();
     block(1, "y.exe");
     EXPECT_TRUE(m_messageBoxes.questions.empty());
-    EXPECT_EQ(values(kList), (Values{{"1", "y.exe"}, {"2", "x.exe"}}));
+    EXPECT_EQ(values(kList), (Texts{{"1", "y.exe"}, {"2", "x.exe"}}));
     EXPECT_EQ(policySubkeys(), std::vector<std::string>{"DisAllowRun"});
     EXPECT_TRUE(m_errors.messages.empty());
     EXPECT_TRUE(m_messageBoxes.messages.empty());
