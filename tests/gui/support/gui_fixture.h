@@ -62,9 +62,9 @@ protected:
     chrome::SectionWindow& section(const char* className);
 
     // Clicks a component of a window by its design name.
-    void click(QWidget& window, const QString& name);
-    void pressOn(QWidget& window, const QString& name);
-    void releaseOn(QWidget& window, const QString& name);
+    void click(QWidget& window, QAnyStringView name);
+    void pressOn(QWidget& window, QAnyStringView name);
+    void releaseOn(QWidget& window, QAnyStringView name);
     // Lets the timers run for a while.
     static void runTimers(int milliseconds = 100) { QTest::qWait(milliseconds); }
     // Nobody touches the program for this long, on the idle monitor's clock; then the monitor
@@ -96,6 +96,6 @@ protected:
     std::unique_ptr<app::WindowSet> m_windows;
 };
 
-QWidget* component(QWidget& window, const QString& name);
+QWidget* component(QWidget& window, QAnyStringView name);
 
 } // namespace gui_testing
