@@ -17,8 +17,11 @@ WindowDefinition makeSystem()
                  "Dział System stworzony jest po to, aby możliwe było skonfigurowanie i odczytywanie "
                  "zaawansowanych elementów systemowych bez szukania dodatkowych programów systemu Windows.");
     addSeparator(w, "Label12", 243);
-    addComments(w, {"Label13", "Label14", "Label15", "Label16", "Label17", "Label22", "KOMENTARZE", "Timer3", "Timer4"},
-                262);
+    addComments(w,
+                {.heading = "Label13", .onSwitch = "Label14", .onArrow = "Label15",
+                 .offSwitch = "Label16", .offArrow = "Label17", .label = "Label22", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer3", .offTimer = "Timer4"},
+                {.y = 262});
     addSeparator(w, "Label18", 330);
     addHeading(w, "Label19", 350, "REKLAMA");
     addPanelText(w, "Label20", 367, 78, kAdvert, false);
