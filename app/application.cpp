@@ -9,7 +9,7 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/registry/wine_registry.h"
-#include "core/settings/ini_file.h"
+#include "core/settings/settings_location.h"
 #include "core/shell/shell_command.h"
 
 #include <QApplication>
@@ -63,6 +63,9 @@ int run(int argc, char** argv)
         machine.ensureExists();
         machine.applySessionEnvironment(executable.parent_path() / "dostrojnik-cmd");
         core::WineRegistry registry(machine.root(), core::hostCpuMhz());
+        const auto settingsPath =
+            core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
+        core::makeSettingsFolder(settingsPath);
 
         chrome::PictureStore pictures;
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
@@ -71,7 +74,7 @@ int run(int argc, char** argv)
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
         chrome::Context context{registry,
-                                core::settingsPathFor(executable),
+                                settingsPath,
                                 core::posixSystemCalls(),
                                 [](const std::string& commandLine) { core::shellCommand(commandLine); },
                                 errors,
