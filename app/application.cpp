@@ -84,6 +84,7 @@ int run(int argc, char** argv)
                                 screen,
                                 pictures,
                                 {}};
+        context.machine = &machine;
         WindowSet windows(context);
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);

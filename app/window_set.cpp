@@ -6,6 +6,7 @@
 #include "app/window_table.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/plain_windows.h"
+#include "sections/removal/tform6.h"
 
 #include <QEvent>
 #include <QPointer>

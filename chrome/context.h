@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/machine/machine.h"
 #include "core/platform/clock.h"
 #include "core/platform/drive_space.h"
 #include "core/platform/system_calls.h"
@@ -61,6 +62,8 @@ struct Context {
     // Tells the watcher timers whether anybody uses the program; set by the window set. Without
     // it every timer runs at its design interval.
     IdleMonitor* idleMonitor = nullptr;
+    // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
+    const core::Machine* machine = nullptr;
 };
 
 // The text of the error box: the message, with "." appended when it is not empty and does

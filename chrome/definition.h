@@ -74,8 +74,8 @@ struct Component {
     // Timers: always running, it only keeps controls in step with state that changes through
     // the user's input (a click, a check box, a spin edit), so it ticks slowly while nobody uses
     // the program and comes back to its interval at the next input. Today the File compatibility
-    // window's paging timer; the System window's `Timer2` (the refresh switch) and the Removal
-    // window's preview timer join when those windows get their tools.
+    // window's paging timer and the Removal window's preview timer; the System window's `Timer2`
+    // (the refresh switch) joins when that window gets its tools.
     bool watcher = false;
 };
 

@@ -25,12 +25,6 @@ public:
     using SectionWindow::SectionWindow;
 };
 
-class TForm6 : public chrome::SectionWindow { // Removal
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm7 : public chrome::SectionWindow { // Internet
     Q_OBJECT
 public:

@@ -27,6 +27,7 @@ QWidget* component(QWidget& window, QAnyStringView name)
 GuiFixture::GuiFixture()
     : m_settingsPath(m_folder / "dostrojnik.ini")
     , m_registry(m_folder / "machine", 2400)
+    , m_machine(m_folder / "machine", core::hostUserName())
 {
     std::filesystem::create_directories(m_folder / "machine");
 }
@@ -65,8 +66,36 @@ void GuiFixture::start()
                                         m_screen,
                                         m_pictures,
                                         {}});
+    m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
+}
+
+std::optional<Values> GuiFixture::keyValues(core::RootKey root, const std::string& path)
+{
+    core::KeyHandle key;
+    if (m_registry.openKey(core::rootHandle(root), path, core::Access::Read, key) != core::RegStatus::Success)
+        return std::nullopt;
+    Values found;
+    core::RegValue value;
+    for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
+        found[value.name] = {value.type, value.data};
+    m_registry.closeKey(key);
+    return found;
+}
+
+void GuiFixture::expectHints(chrome::SectionWindow& window,
+                             const std::vector<std::pair<const char*, const char*>>& hints)
+{
+    ASSERT_EQ(window.definition().hints.size(), hints.size());
+    for (std::size_t i = 0; i < hints.size(); ++i) {
+        const auto& [control, hint] = hints[i];
+        EXPECT_EQ(window.definition().hints[i].control, control);
+        QWidget* hinted = component(window, QString::fromLatin1(control));
+        ASSERT_NE(hinted, nullptr) << control;
+        EXPECT_TRUE(chrome::hintShown(*hinted)) << control;
+        EXPECT_EQ(hinted->toolTip(), QString::fromUtf8(hint)) << control;
+    }
 }
 
 void GuiFixture::runTimers(int milliseconds)

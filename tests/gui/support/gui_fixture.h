@@ -18,7 +18,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,9 @@ public:
     QSize size(const QWidget&) const override { return at; }
     QSize at{1024, 768};
 };
+
+// The values of a registry key by name: type and data.
+using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
 
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
@@ -66,6 +71,12 @@ protected:
     void click(QWidget& window, QAnyStringView name);
     void pressOn(QWidget& window, QAnyStringView name);
     void releaseOn(QWidget& window, QAnyStringView name);
+    // Every value of a key of the machine's registry, by name: type and data; none when the key
+    // is missing.
+    std::optional<Values> keyValues(core::RootKey root, const std::string& path);
+    // Comments mode is on in `window` with exactly these hints, in this order.
+    void expectHints(chrome::SectionWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
+
     // Lets the timers run for a while on their clock, which moves only here: the ticks due on
     // the way run at once.
     void runTimers(int milliseconds = 100);
@@ -76,6 +87,8 @@ protected:
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
     core::WineRegistry m_registry;
+    // The machine whose drive_c the windows' Windows paths name (it starts without drive_c).
+    core::Machine m_machine;
     // The registry the windows use; a test may put a wrapper of m_registry here before start().
     core::RegistryApi* m_registryApi = &m_registry;
     // The file-system calls of the settings file; a test may put a faulty one here before start().
