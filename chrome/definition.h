@@ -58,6 +58,8 @@ enum class LabelLook {
     Warning,     // maroon
     Small,       // dark text, a point smaller: long addresses in narrow places
     Paragraph,   // dark text, centred, word-wrapped
+    Strong,      // dark text, bold
+    Number,      // dark text, 20 pixels high: the numbers of a list's entries
 };
 
 struct Component {

@@ -92,6 +92,12 @@ void applyLook(SkinLabel& label, LabelLook look)
     case LabelLook::Small:
         font.setPointSize(skin::fontPointSize - 1);
         break;
+    case LabelLook::Strong:
+        font.setBold(true);
+        break;
+    case LabelLook::Number:
+        font.setPixelSize(20);
+        break;
     }
     palette.setColor(QPalette::WindowText, text);
     label.setPalette(palette);

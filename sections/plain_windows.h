@@ -13,12 +13,6 @@ public:
     using SectionWindow::SectionWindow;
 };
 
-class TForm4 : public chrome::SectionWindow { // Protection
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm5 : public chrome::SectionWindow { // Performance
     Q_OBJECT
 public:

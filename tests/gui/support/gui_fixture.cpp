@@ -1,5 +1,6 @@
 #include "tests/gui/support/gui_fixture.h"
 
+#include "core/registry/tregistry.h"
 #include "core/text/cp1250.h"
 
 #include <QApplication>
@@ -19,6 +20,18 @@ void sendMouse(QWidget& target, QEvent::Type type)
 
 } // namespace
 
+bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    questions.push_back({title, text});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+}
+
 QWidget* component(QWidget& window, QAnyStringView name)
 {
     return window.findChild<QWidget*>(name.toString(), Qt::FindDirectChildrenOnly);
@@ -30,6 +43,9 @@ GuiFixture::GuiFixture()
     , m_machine(m_folder / "machine", core::hostUserName())
 {
     std::filesystem::create_directories(m_folder / "machine");
+    // Every machine has the key that the Protection window writes its policy switch into at
+    // start; a test of a machine without it deletes it before start().
+    core::TRegistry(m_registry).CreateKey(kPolicyKey);
 }
 
 GuiFixture::~GuiFixture()
@@ -60,6 +76,7 @@ void GuiFixture::start()
                                                 m_onCommand(line);
                                         },
                                         m_errors,
+                                        m_messageBoxes,
                                         m_cursor,
                                         m_clock,
                                         m_driveSpace,

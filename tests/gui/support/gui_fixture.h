@@ -26,10 +26,30 @@
 
 namespace gui_testing {
 
+// The key of the shell's policies for the current user, which every machine has.
+inline constexpr char kPolicyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+
 class RecordingReporter : public chrome::ErrorReporter {
 public:
     void report(const std::string& message) override { messages.push_back(message); }
     std::vector<std::string> messages;
+};
+
+// Records the tools' message boxes and answers their questions from a list the test fills;
+// a question the test did not expect is answered No and fails the test.
+class ScriptedMessageBoxes : public chrome::MessageBoxes {
+public:
+    struct Question {
+        std::string title;
+        std::string text;
+        friend bool operator==(const Question&, const Question&) = default;
+    };
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& title, const std::string& text) override;
+
+    std::vector<std::string> messages;
+    std::vector<Question> questions;
+    std::vector<bool> answers; // the next answers, first one first
 };
 
 class FakeCursor : public chrome::CursorSource {
@@ -94,6 +114,7 @@ protected:
     // The file-system calls of the settings file; a test may put a faulty one here before start().
     core::SystemCalls* m_calls = &core::posixSystemCalls();
     RecordingReporter m_errors;
+    ScriptedMessageBoxes m_messageBoxes;
     FakeCursor m_cursor;
     testing_support::FakeClock m_clock;
     testing_support::FakeDriveSpace m_driveSpace;
