@@ -32,9 +32,9 @@ bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string&
     return answer;
 }
 
-QWidget* component(QWidget& window, const QString& name)
+QWidget* component(QWidget& window, QAnyStringView name)
 {
-    return window.findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    return window.findChild<QWidget*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
 GuiFixture::GuiFixture()
@@ -136,25 +136,25 @@ chrome::SectionWindow& GuiFixture::section(const char* className)
     return *window;
 }
 
-void GuiFixture::click(QWidget& window, const QString& name)
+void GuiFixture::click(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonPress);
     sendMouse(*target, QEvent::MouseButtonRelease);
 }
 
-void GuiFixture::pressOn(QWidget& window, const QString& name)
+void GuiFixture::pressOn(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonPress);
 }
 
-void GuiFixture::releaseOn(QWidget& window, const QString& name)
+void GuiFixture::releaseOn(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonRelease);
 }
 

@@ -88,9 +88,9 @@ protected:
     chrome::SectionWindow& section(const char* className);
 
     // Clicks a component of a window by its design name.
-    void click(QWidget& window, const QString& name);
-    void pressOn(QWidget& window, const QString& name);
-    void releaseOn(QWidget& window, const QString& name);
+    void click(QWidget& window, QAnyStringView name);
+    void pressOn(QWidget& window, QAnyStringView name);
+    void releaseOn(QWidget& window, QAnyStringView name);
     // Every value of a key of the machine's registry, by name: type and data; none when the key
     // is missing.
     std::optional<Values> keyValues(core::RootKey root, const std::string& path);
@@ -131,6 +131,6 @@ protected:
     std::unique_ptr<app::WindowSet> m_windows;
 };
 
-QWidget* component(QWidget& window, const QString& name);
+QWidget* component(QWidget& window, QAnyStringView name);
 
 } // namespace gui_testing
