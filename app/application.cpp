@@ -33,6 +33,20 @@ void ErrorBox::report(const std::string& message)
     box.exec();
 }
 
+void HostMessageBoxes::message(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QPoint HostCursor::position() const
 {
     return QCursor::pos();
@@ -56,6 +70,7 @@ int run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     ErrorBox errors;
+    HostMessageBoxes messageBoxes;
     try {
         initPictures();
         installFonts();
@@ -89,12 +104,14 @@ int run(int argc, char** argv)
                                 core::posixSystemCalls(),
                                 [](const std::string& commandLine) { core::shellCommand(commandLine); },
                                 errors,
+                                messageBoxes,
                                 cursor,
                                 clock,
                                 driveSpace,
                                 screen,
                                 pictures,
                                 {}};
+        context.machine = &machine;
         WindowSet windows(context);
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);

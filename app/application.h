@@ -10,6 +10,13 @@ public:
     void report(const std::string& message) override;
 };
 
+// The tools' message boxes, shown modally.
+class HostMessageBoxes : public chrome::MessageBoxes {
+public:
+    void message(const std::string& text) override;
+    bool askYesNo(const std::string& title, const std::string& text) override;
+};
+
 // The mouse cursor of the window system.
 class HostCursor : public chrome::CursorSource {
 public:

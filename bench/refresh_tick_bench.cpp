@@ -83,15 +83,16 @@ int main(int argc, char** argv)
         core::WineRegistry registry(machine.root(), 2400);
         chrome::PictureStore pictures;
         CountingReporter errors;
+        app::HostMessageBoxes messageBoxes;
         app::HostCursor cursor;
         const core::HostClock clock;
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         app::HostScreen screen;
         chrome::Context context{registry,         folder / "dostrojnik.ini", core::posixSystemCalls(),
                                 [](const std::string&) {},
-                                errors,           cursor,                    clock,
-                                driveSpace,       screen,                    pictures,
-                                {}};
+                                errors,           messageBoxes,              cursor,
+                                clock,            driveSpace,                screen,
+                                pictures,         {}};
         app::WindowSet windows(context);
         TForm1& main = windows.main();
         main.show();

@@ -13,19 +13,7 @@ public:
     using SectionWindow::SectionWindow;
 };
 
-class TForm4 : public chrome::SectionWindow { // Protection
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm5 : public chrome::SectionWindow { // Performance
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
-class TForm6 : public chrome::SectionWindow { // Removal
     Q_OBJECT
 public:
     using SectionWindow::SectionWindow;

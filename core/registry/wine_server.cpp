@@ -2,31 +2,28 @@
 
 #include "core/io/atomic_file.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <system_error>
 #include <vector>
 
 namespace core {
 
-WineServerUse wineServerUse(SystemCalls& calls, const std::filesystem::path& root)
+std::optional<std::string> wineServerHolds(SystemCalls& calls, const EnvironmentLookup& environment,
+                                           const std::filesystem::path& prefix)
 {
     struct stat info {};
-    if (calls.stat(root.c_str(), &info) != 0)
-        return {};
+    if (calls.stat(prefix.c_str(), &info) != 0)
+        return std::nullopt;
     char serverName[64];
     std::snprintf(serverName, sizeof serverName, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
     std::vector<std::filesystem::path> temporaryFolders{"/tmp"};
-    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && std::filesystem::path(tmpdir) != "/tmp")
-        temporaryFolders.emplace_back(tmpdir);
-    std::vector<std::string> serverRoots{".wine-" + std::to_string(::getuid())};
-    // Debian's Wine puts its server folder in a fresh /tmp/wine-XXXXXX and names it in the prefix.
+    if (const auto tmpdir = environment("TMPDIR"); tmpdir && !tmpdir->empty() && std::filesystem::path(*tmpdir) != "/tmp")
+        temporaryFolders.emplace_back(*tmpdir);
+    std::vector<std::string> serverRoots{".wine-" + std::to_string(calls.getuid())};
     std::string named;
-    if (!io::readFile(calls, root / "wineserver", named)) {
+    if (!io::readFile(calls, prefix / "wineserver", named)) {
         while (!named.empty() && (named.back() == '\n' || named.back() == '\r' || named.back() == ' '))
             named.pop_back();
         if (!named.empty() && named.find('/') == std::string::npos && named != "." && named != "..")
@@ -45,16 +42,14 @@ WineServerUse wineServerUse(SystemCalls& calls, const std::filesystem::path& roo
             const int error = errno;
             calls.close(fd);
             if (rc != 0)
-                return {true, 0,
-                        "cannot tell whether Wine's server uses " + root.string() + " (" + lockFile.string() + ": " +
-                            std::generic_category().message(error) + ")"};
+                return "cannot tell whether Wine's server uses " + prefix.string() + " (" + lockFile.string() + ": " +
+                       std::generic_category().message(error) + ")";
             if (lock.l_type != F_UNLCK)
-                return {true, lock.l_pid,
-                        "the registry files in " + root.string() + " are in use by Wine's server (process " +
-                            std::to_string(lock.l_pid) + ")"};
+                return "the registry files in " + prefix.string() + " are in use by Wine's server (process " +
+                       std::to_string(lock.l_pid) + ")";
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace core

@@ -116,11 +116,13 @@ std::string_view kindName(PointKind kind)
     return {};
 }
 
-PointStore::PointStore(std::filesystem::path machineRoot, const Clock& clock, SystemCalls& calls)
+PointStore::PointStore(std::filesystem::path machineRoot, const Clock& clock, SystemCalls& calls,
+                       EnvironmentLookup environment)
     : m_root(std::move(machineRoot)),
       m_folder(m_root / "drive_c" / "System Volume Information" / "_restore"),
       m_clock(clock),
-      m_calls(calls)
+      m_calls(calls),
+      m_environment(std::move(environment))
 {
 }
 
@@ -192,10 +194,9 @@ RestorePoint PointStore::changeHives(const std::vector<std::string_view>& files,
     io::FolderLock lock;
     if (const auto error = io::FolderLock::acquire(m_calls, m_root, lock))
         fail("Nie można zablokować rejestru maszyny " + m_root.string() + ": " + error.message() + ".");
-    if (const WineServerUse server = wineServerUse(m_calls, m_root); server.holds)
-        fail("Rejestr tej maszyny jest teraz w rękach serwera Wine" +
-             (server.process > 0 ? " (proces " + std::to_string(server.process) + ")" : std::string()) +
-             ", który nadpisałby każdą zmianę. Zakończ programy Wine (wineserver -k) i spróbuj ponownie.");
+    if (const auto reason = wineServerHolds(m_calls, m_environment, m_root))
+        fail("Rejestr tej maszyny jest teraz w rękach serwera Wine, który nadpisałby każdą zmianę (" + *reason +
+             "). Zakończ programy Wine (wineserver -k) i spróbuj ponownie.");
     for (const auto file : files)
         if (!io::canReplace(m_calls, m_root / file))
             fail("Brak uprawnień do zapisu pliku " + (m_root / file).string() + ".");

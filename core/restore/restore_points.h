@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/clock.h"
+#include "core/platform/environment.h"
 #include "core/platform/system_calls.h"
 
 #include <cstddef>
@@ -38,7 +39,9 @@ inline constexpr std::size_t MaxAutomaticPoints = 20;
 // absent; it is taken under the machine's lock, so the hives are those of one moment.
 class PointStore {
 public:
-    PointStore(std::filesystem::path machineRoot, const Clock& clock, SystemCalls& calls = posixSystemCalls());
+    // `environment` tells where Wine's server would keep its lock.
+    PointStore(std::filesystem::path machineRoot, const Clock& clock, SystemCalls& calls = posixSystemCalls(),
+               EnvironmentLookup environment = hostEnvironment());
 
     const std::filesystem::path& machineRoot() const { return m_root; }
     const std::filesystem::path& folder() const { return m_folder; }
@@ -81,6 +84,7 @@ private:
     std::filesystem::path m_folder;
     const Clock& m_clock;
     SystemCalls& m_calls;
+    EnvironmentLookup m_environment;
 };
 
 } // namespace core::restore

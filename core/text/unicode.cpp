@@ -129,6 +129,8 @@ int compareNoCase(std::u16string_view a, std::u16string_view b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i])
+            continue; // most names share long runs, which need no case mapping
         const char16_t x = lowcase(a[i]);
         const char16_t y = lowcase(b[i]);
         if (x != y)
@@ -150,8 +152,8 @@ bool equalNoCase(std::string_view utf8a, std::string_view utf8b)
         bool ascii = true;
         bool same = true;
         for (size_t i = 0; i < utf8a.size() && same; ++i) {
-            const unsigned char x = utf8a[i];
-            const unsigned char y = utf8b[i];
+            const auto x = static_cast<unsigned char>(utf8a[i]);
+            const auto y = static_cast<unsigned char>(utf8b[i]);
             if ((x | y) & 0x80) {
                 ascii = false;
                 break;

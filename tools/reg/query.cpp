@@ -1,0 +1,118 @@
+// REG QUERY: a key's values and subkeys, or everything below it, as Wine's reg prints them.
+
+#include "tools/reg/command.h"
+
+namespace regtool {
+namespace {
+
+using core::RegStatus;
+
+std::string queryHelp()
+{
+    return std::string("REG QUERY <key> [/v value_name | /ve] [/s]\n"
+                       "\n"
+                       "  Queries a specified registry key and lists all immediate subkeys, values\n"
+                       "  and data within that key. Use [/s] to recursively query each subkey.\n"
+                       "\n"
+                       "  <key>\n"
+                       "     The registry key to query.\n"
+                       "\n") +
+           RootList +
+           "  /v <value_name>\n"
+           "     The name of the registry value to query. If neither [/v] nor [/ve] is\n"
+           "     specified, all values under <key> are listed.\n"
+           "\n"
+           "  /ve\n"
+           "     Query an unnamed registry value. This option queries the (Default)\n"
+           "     registry value.\n"
+           "\n"
+           "  /s\n"
+           "     List all registry entries under <key> and its subkeys.\n"
+           "\n";
+}
+
+void printValue(Session& session, std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
+{
+    session.say(queryLine(name, type, data));
+}
+
+// A key's values under its name; the key below the queried one shows its name even without values.
+void printKey(Session& session, core::KeyHandle key, const std::string& path, bool below)
+{
+    const auto values = session.valuesOf(key);
+    if (!values.empty() || below)
+        session.say(path + "\n");
+    for (const auto& value : values)
+        printValue(session, value.name, value.type, value.data);
+    if (!values.empty() || below)
+        session.say("\n");
+}
+
+// The value `name` wherever it is in the key and below it; returns how often it was found.
+int printValueEverywhere(Session& session, core::KeyHandle top, const KeyName& key, const std::string& name)
+{
+    int found = 0;
+    const auto print = [&](core::KeyHandle handle, const std::string& path) {
+        core::RegValue value;
+        if (session.registry().queryValue(handle, name, value) == RegStatus::Success) {
+            session.say(path + "\n");
+            printValue(session, name, value.type, value.data);
+            session.say("\n");
+            ++found;
+        }
+    };
+    print(top, key.display());
+    session.walkBelow(top, key.display(), key, false, print);
+    return found;
+}
+
+int query(Session& session, const std::vector<std::string>& args, const Options& options)
+{
+    if (options.has("v") && options.has("ve"))
+        return session.fail(invalidSyntax("query"));
+    KeyName key;
+    core::KeyHandle handle;
+    if (const auto failed = session.openToRead(args[0], key, handle))
+        return *failed;
+
+    session.say("\n");
+    const std::string path = key.display();
+    const bool recurse = options.has("s");
+    int result = 0;
+    if (options.has("v") || options.has("ve")) {
+        const std::string name = options.get("v");
+        if (recurse) {
+            const int found = printValueEverywhere(session, handle, key, name);
+            session.say("Search complete. Number of matches found: " + std::to_string(found) + "\n");
+        } else {
+            core::RegValue value;
+            if (session.registry().queryValue(handle, name, value) == RegStatus::Success) {
+                session.say(path + "\n");
+                printValue(session, name, value.type, value.data);
+                session.say("\n");
+            } else if (!name.empty()) {
+                result = session.fail(ValueMissing);
+            } else {
+                session.say(path + "\n    (Default)    REG_SZ    (value not set)\n");
+            }
+        }
+    } else {
+        printKey(session, handle, path, false);
+        if (recurse) {
+            session.walkBelow(handle, path, key, false, [&](core::KeyHandle subkey, const std::string& subpath) {
+                printKey(session, subkey, subpath, true);
+            });
+        } else {
+            for (const auto& name : session.subkeysOf(handle))
+                session.say(path + "\\" + name + "\n");
+        }
+    }
+    session.registry().closeKey(handle);
+    return result;
+}
+
+} // namespace
+
+const Command QueryCommand{"query", queryHelp, 1, {"ve", "s"}, {"v"}, query};
+
+} // namespace regtool
