@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/platform/xcb_desktop_windows.h"
 #include "core/registry/wine_registry.h"
 #include "core/settings/ini_file.h"
 #include "core/shell/shell_command.h"
@@ -29,6 +30,22 @@ void ErrorBox::report(const std::string& message)
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
                     QString::fromStdString(chrome::errorBoxText(message)), QMessageBox::Ok);
     box.exec();
+}
+
+void SimpleMessageBox::show(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+std::unique_ptr<core::DesktopWindows> hostDesktop()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto desktop = core::connectXcbDesktop(nullptr))
+            return desktop;
+    }
+    return std::make_unique<core::NoDesktopWindows>();
 }
 
 QPoint HostCursor::position() const
@@ -70,6 +87,9 @@ int run(int argc, char** argv)
         const core::HostClock clock;
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
+        SimpleMessageBox messages;
+        const std::unique_ptr<core::DesktopWindows> desktop = hostDesktop();
+        core::PosixProcessControl processes;
         chrome::Context context{registry,
                                 core::settingsPathFor(executable),
                                 core::posixSystemCalls(),
@@ -80,6 +100,9 @@ int run(int argc, char** argv)
                                 driveSpace,
                                 screen,
                                 pictures,
+                                messages,
+                                *desktop,
+                                processes,
                                 {}};
         WindowSet windows(context);
         QApplication::setQuitOnLastWindowClosed(false);

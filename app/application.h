@@ -2,6 +2,8 @@
 
 #include "chrome/context.h"
 
+#include <memory>
+
 namespace app {
 
 // The program's error box: a stop icon, the application title as caption, one OK button.
@@ -9,6 +11,16 @@ class ErrorBox : public chrome::ErrorReporter {
 public:
     void report(const std::string& message) override;
 };
+
+// The tools' simple message box: the application title as caption, one OK button.
+class SimpleMessageBox : public chrome::MessageBoxes {
+public:
+    void show(const std::string& text) override;
+};
+
+// The desktop the program shows its windows on: the X server's top-level windows when it runs
+// on X, else none (offscreen, Wayland without X).
+std::unique_ptr<core::DesktopWindows> hostDesktop();
 
 // The mouse cursor of the window system.
 class HostCursor : public chrome::CursorSource {

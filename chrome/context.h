@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/platform/clock.h"
+#include "core/platform/desktop_windows.h"
 #include "core/platform/drive_space.h"
+#include "core/platform/process_control.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/registry_api.h"
 
@@ -26,6 +28,14 @@ class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
     virtual void report(const std::string& message) = 0;
+};
+
+// Shows a tool's message in the simple message box (application title, one OK button) and
+// returns when the user has closed it. The program shows the box; tests record.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(const std::string& text) = 0;
 };
 
 // Where the mouse cursor is on the screen; a seam so that tests can drive dragging.
@@ -56,6 +66,10 @@ struct Context {
     const core::DriveSpaceQuery& driveSpace;
     const ScreenSource& screen;
     PictureStore& pictures;
+    MessageBoxes& messages;
+    // The window list's platform services: the desktop's top-level windows, ending a process.
+    core::DesktopWindows& desktop;
+    core::ProcessControl& processes;
     // Minimises every window of the program together; set by the window set.
     std::function<void()> minimiseApplication;
     // Tells the watcher timers whether anybody uses the program; set by the window set. Without

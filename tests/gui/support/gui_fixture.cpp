@@ -64,6 +64,9 @@ void GuiFixture::start()
                                         m_driveSpace,
                                         m_screen,
                                         m_pictures,
+                                        m_messages,
+                                        *m_desktop,
+                                        *m_processes,
                                         {}});
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
