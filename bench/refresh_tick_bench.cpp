@@ -87,10 +87,14 @@ int main(int argc, char** argv)
         const core::HostClock clock;
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         app::HostScreen screen;
+        app::SimpleMessageBox messages;
+        core::NoDesktopWindows desktop;
+        core::PosixProcessControl processes;
         chrome::Context context{registry,         folder / "dostrojnik.ini", core::posixSystemCalls(),
                                 [](const std::string&) {},
                                 errors,           cursor,                    clock,
                                 driveSpace,       screen,                    pictures,
+                                messages,         desktop,                   processes,
                                 {}};
         app::WindowSet windows(context);
         TForm1& main = windows.main();
