@@ -72,9 +72,9 @@ struct Component {
     bool enabled = false;
     // Timers: always running, it only keeps controls in step with state that changes through
     // the user's input (a click, a check box, a spin edit), so it ticks slowly while nobody uses
-    // the program and comes back to its interval at the next input. Today the File compatibility
-    // window's paging timer; the System window's `Timer2` (the refresh switch) and the Removal
-    // window's preview timer join when those windows get their tools.
+    // the program and comes back to its interval at the next input: the File compatibility
+    // window's paging timer, the System window's `Timer2` (the refresh switch); the Removal
+    // window's preview timer joins when that window gets its tools.
     bool watcher = false;
 };
 

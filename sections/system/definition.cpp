@@ -22,9 +22,10 @@ void addWindowList(WindowDefinition& w)
     on.handCursor = off.handCursor = true;
     w.components.push_back(on);
     w.components.push_back(off);
-    // Which of the two markers shows is the state of the automatic refresh.
+    // Which of the two markers shows is the state of the automatic refresh. Both are hidden in
+    // the design; the creation handler shows "off" at once, so the window never exists without it.
     w.components.push_back(label("Label7", {336, 318, 0, 0}, LabelLook::Plain, "-->", false));
-    w.components.push_back(label("Label9", {336, 332, 0, 0}, LabelLook::Plain, "-->", false));
+    w.components.push_back(label("Label9", {336, 332, 0, 0}, LabelLook::Plain, "-->"));
     w.components.push_back(label("Label1", {136, 349, 0, 0}, LabelLook::Plain, "PID"));
     w.components.push_back(label("Label2", {248, 349, 0, 0}, LabelLook::Plain, "Etykieta"));
     w.components.push_back(label("Label3", {381, 349, 0, 0}, LabelLook::Plain, "Klasa"));

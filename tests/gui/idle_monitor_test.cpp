@@ -7,6 +7,7 @@
 #include "chrome/design_timer.h"
 #include "chrome/idle_monitor.h"
 #include "sections/file_compatibility/tform9.h"
+#include "sections/system/tform2.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -194,8 +195,9 @@ TEST_F(IdleWindowsTest, OnlyTheWatchersOfTheWindowsSlowDown)
             }
         }
     }
-    EXPECT_EQ(watchers, 1);
+    EXPECT_EQ(watchers, 2);
     EXPECT_TRUE(windows().get<TForm9>().timer(QStringLiteral("Timer3"))->isWatcher());
+    EXPECT_TRUE(windows().get<TForm2>().timer(QStringLiteral("Timer2"))->isWatcher());
 }
 
 } // namespace
