@@ -1,7 +1,7 @@
 #include "app/definitions.h"
 
+#include "app/window_table.h"
 #include "chrome/author.h"
-#include "sections/definitions.h"
 
 using namespace chrome;
 
@@ -172,27 +172,24 @@ const std::vector<std::string>& firstRunPanel()
 
 std::vector<const WindowDefinition*> skinnedDefinitions()
 {
-    return {&mainDefinition(),
-            &sections::systemDefinition(),
-            &sections::protectionDefinition(),
-            &sections::performanceDefinition(),
-            &sections::removalDefinition(),
-            &sections::internetDefinition(),
-            &aboutDefinition(),
-            &sections::fileCompatibilityDefinition(),
-            &sections::searchDefinition(),
-            &sections::foldersDefinition(),
-            &sections::startBarDefinition(),
-            &sections::crashDefinition()};
+    std::vector<const WindowDefinition*> definitions;
+    for (const auto& row : windowTable<NoClass>()) {
+        if (row.definition)
+            definitions.push_back(row.definition);
+    }
+    return definitions;
 }
 
 const std::vector<MenuEntry>& sectionMenu()
 {
-    static const std::vector<MenuEntry> menu = {
-        {"Image3", "TForm2"},   {"Image4", "TForm13"}, {"Image6", "TForm18"}, {"Image7", "TForm26"},
-        {"Image8", "TForm4"},   {"Image9", "TForm64"}, {"Image10", "TForm5"}, {"Image11", "TForm6"},
-        {"Image12", "TForm7"},  {"Image13", "TForm8"},
-    };
+    static const std::vector<MenuEntry> menu = [] {
+        std::vector<MenuEntry> entries;
+        for (const auto& row : windowTable<NoClass>()) {
+            if (row.menuTarget)
+                entries.push_back({row.menuTarget, row.definition ? row.definition->className : std::string()});
+        }
+        return entries;
+    }();
     return menu;
 }
 

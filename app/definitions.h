@@ -10,14 +10,12 @@ namespace app {
 const chrome::WindowDefinition& mainDefinition();  // TForm1
 const chrome::WindowDefinition& aboutDefinition(); // TForm8
 
-// Every skinned window of the program, in creation order.
+// Every skinned window of the program, in creation order; from the window table
+// (app/window_table.h).
 std::vector<const chrome::WindowDefinition*> skinnedDefinitions();
 
-// The main window's section menu: which target opens which window.
-struct MenuEntry {
-    std::string target;
-    std::string windowClass;
-};
+// The main window's section menu, which target opens which window; from the window table.
+using MenuEntry = chrome::MenuEntry;
 const std::vector<MenuEntry>& sectionMenu();
 
 // The first-run panel. Its picture and labels are components of mainDefinition(); its two

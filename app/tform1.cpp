@@ -125,8 +125,8 @@ void NameEntry::limit(int position, int added)
     m_limiting = false;
 }
 
-TForm1::TForm1(chrome::Context& context, app::WindowSet& windows)
-    : chrome::SkinnedWindow(context, app::mainDefinition())
+TForm1::TForm1(chrome::Context& context, const chrome::WindowDefinition& definition, app::WindowSet& windows)
+    : chrome::SkinnedWindow(context, definition)
     , m_windows(windows)
     , m_date(label("Label7"))
     , m_freeSpace(label("Label5"))

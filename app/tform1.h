@@ -37,7 +37,7 @@ private:
 class TForm1 : public chrome::SkinnedWindow {
     Q_OBJECT
 public:
-    TForm1(chrome::Context& context, app::WindowSet& windows);
+    TForm1(chrome::Context& context, const chrome::WindowDefinition& definition, app::WindowSet& windows);
 
     bool autoSize() const { return m_autoSize; }
 

@@ -1,6 +1,5 @@
 #include "app/tform8.h"
 
-#include "app/definitions.h"
 #include "app/tform1.h"
 #include "app/window_set.h"
 
@@ -8,8 +7,8 @@ namespace {
 constexpr int kNameRefresh = 20000;
 }
 
-TForm8::TForm8(chrome::Context& context, app::WindowSet& windows)
-    : chrome::SkinnedWindow(context, app::aboutDefinition())
+TForm8::TForm8(chrome::Context& context, const chrome::WindowDefinition& definition, app::WindowSet& windows)
+    : chrome::SkinnedWindow(context, definition)
     , m_windows(windows)
 {
     connect(timer("Timer1"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });

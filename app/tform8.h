@@ -10,7 +10,7 @@ class WindowSet;
 class TForm8 : public chrome::SkinnedWindow {
     Q_OBJECT
 public:
-    TForm8(chrome::Context& context, app::WindowSet& windows);
+    TForm8(chrome::Context& context, const chrome::WindowDefinition& definition, app::WindowSet& windows);
 
 private:
     void Timer1Timer();

@@ -3,23 +3,49 @@
 #include "app/tform1.h"
 #include "app/tform10.h"
 #include "app/tform8.h"
-#include "sections/crash/tform64.h"
+#include "app/window_table.h"
 #include "sections/file_compatibility/tform9.h"
-#include "sections/folders/tform18.h"
-#include "sections/internet/tform7.h"
-#include "sections/performance/tform5.h"
-#include "sections/protection/tform4.h"
-#include "sections/removal/tform6.h"
-#include "sections/search/tform13.h"
-#include "sections/start_bar/tform26.h"
+#include "sections/plain_windows.h"
 #include "sections/system/tform2.h"
 
 #include <QEvent>
 #include <QPointer>
 
+#include <string>
+#include <type_traits>
 #include <utility>
 
 namespace app {
+
+namespace {
+
+using WindowFactory = std::unique_ptr<QWidget> (*)(chrome::Context&, const chrome::WindowDefinition*, WindowSet&);
+
+// A window is built from its definition; the windows that reach others are handed the set.
+template <class Window>
+std::unique_ptr<QWidget> build(chrome::Context& context, const chrome::WindowDefinition* definition, WindowSet& windows)
+{
+    using chrome::Context;
+    using chrome::WindowDefinition;
+    if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&>)
+        return std::make_unique<Window>(context, *definition);
+    else if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&, WindowSet&>)
+        return std::make_unique<Window>(context, *definition, windows);
+    else
+        return std::make_unique<Window>(context, windows);
+}
+
+// Reads the window table for the functions that build the windows.
+struct Factories {
+    using Kept = WindowFactory;
+    template <class Window>
+    static Kept of()
+    {
+        return &build<Window>;
+    }
+};
+
+} // namespace
 
 // Watches the windows that were minimised together: when one comes back, the others follow.
 class WindowSet::MinimiseGroup : public QObject {
@@ -61,19 +87,16 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
 {
     m_context.minimiseApplication = [this] { minimiseAll(); };
     m_context.idleMonitor = m_idleMonitor.get();
-    create<TForm1>(*this);
-    create<TForm2>();
-    create<TForm4>();
-    create<TForm5>();
-    create<TForm6>();
-    create<TForm7>();
-    create<TForm8>(*this);
-    create<TForm9>();
-    create<TForm13>();
-    create<TForm18>();
-    create<TForm26>();
-    create<TForm64>();
-    create<TForm10>(*this);
+    for (const auto& row : windowTable<Factories>()) {
+        std::unique_ptr<QWidget> window = row.windowClass(m_context, row.definition, *this);
+        // A row that gives a definition to another window's class would build a window whose
+        // settings, menu and tests all miss it.
+        if (row.definition && row.definition->className != window->metaObject()->className())
+            throw std::logic_error(std::string(window->metaObject()->className()) + " built from the definition of "
+                                   + row.definition->className);
+        window->installEventFilter(m_minimiseGroup.get());
+        m_windows.push_back(std::move(window));
+    }
 }
 
 WindowSet::~WindowSet()
@@ -83,14 +106,6 @@ WindowSet::~WindowSet()
     while (!m_windows.empty())
         m_windows.pop_back();
     m_context.idleMonitor = nullptr;
-}
-
-template <class Window, class... Arguments>
-void WindowSet::create(Arguments&&... arguments)
-{
-    auto window = std::make_unique<Window>(m_context, std::forward<Arguments>(arguments)...);
-    window->installEventFilter(m_minimiseGroup.get());
-    m_windows.push_back(std::move(window));
 }
 
 std::vector<QWidget*> WindowSet::windows() const

@@ -14,8 +14,8 @@ class TForm1;
 
 namespace app {
 
-// The thirteen windows of the program, created in a fixed order, the main window first, and
-// living until the program ends. Each is the one instance of its class; windows reach each
+// The thirteen windows of the program, created in the order of the window table
+// (app/window_table.h), the main window first, and living until the program ends. Each is the one instance of its class; windows reach each
 // other through this set. The set owns the program's idle monitor, which paces the windows'
 // watcher timers; `pace` is for tests.
 class WindowSet {
@@ -47,9 +47,6 @@ public:
 
 private:
     class MinimiseGroup;
-
-    template <class Window, class... Arguments>
-    void create(Arguments&&... arguments);
 
     chrome::Context& m_context;
     std::unique_ptr<MinimiseGroup> m_minimiseGroup;

@@ -53,9 +53,10 @@ Component watcher(std::string name, int interval)
 
 OptionStep writeValue(std::string name, Data data)
 {
-    if (data.isText)
-        return {OptionStepKind::WriteString, std::move(name), 0, std::move(data.text)};
-    return {OptionStepKind::WriteInteger, std::move(name), data.integer, {}};
+    if (const Text* text = data.text())
+        return {OptionStepKind::WriteString, std::move(name), 0, text->value};
+    // A REG_DWORD's four bytes, whichever way they are read.
+    return {OptionStepKind::WriteInteger, std::move(name), static_cast<std::int32_t>(data.dword()->value), {}};
 }
 
 OptionStep deleteValue(std::string name)

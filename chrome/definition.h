@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace chrome {
@@ -125,15 +126,35 @@ struct RegistryKey {
     bool create = false;
 };
 
-// The fixed data of a registry write: a REG_DWORD or a REG_SZ text.
-struct Data {
-    Data(std::int32_t value) : integer(value) {}
-    Data(const char* value) : isText(true), text(value) {}
-    Data(std::string value) : isText(true), text(std::move(value)) {}
+// The fixed data of a registry write, its type written out in the row: `Dword{1}` writes a
+// REG_DWORD, `Text{"1"}` a REG_SZ. A bare `1` or `"1"` is neither, and neither converts from the
+// other's kind, so a row cannot write a string where a number was meant, nor leave its data out.
+struct Dword {
+    std::uint32_t value = 0;
+};
 
-    bool isText = false;
-    std::int32_t integer = 0;
-    std::string text;
+class Text {
+public:
+    explicit Text(const char* text) : value(text) {}
+    explicit Text(std::string text) : value(std::move(text)) {}
+    // A number is no text: `Text{1}` does not compile.
+    template <class Other>
+    explicit Text(Other) = delete;
+
+    std::string value;
+};
+
+class Data {
+public:
+    Data(Dword value) : m_value(value) {}
+    Data(Text value) : m_value(std::move(value)) {}
+
+    // The text, or null when the data is a REG_DWORD.
+    const Text* text() const { return std::get_if<Text>(&m_value); }
+    const Dword* dword() const { return std::get_if<Dword>(&m_value); }
+
+private:
+    std::variant<Dword, Text> m_value;
 };
 
 // One step of an option click on the key the option opened.
@@ -164,6 +185,12 @@ struct Action {
 Action onKey(RegistryKey key, std::vector<OptionStep> steps);
 Action writeValue(RegistryKey key, std::string name, Data data);
 Action commandLines(std::vector<std::string> commands);
+
+// A target of a window that opens another window of the program: the main window's menu.
+struct MenuEntry {
+    std::string target;
+    std::string windowClass;
+};
 
 // A click on the picture `target` runs `action`.
 struct OptionRow {

@@ -75,12 +75,11 @@ void addOption(WindowDefinition& window, const OptionBox& box, std::vector<Choic
     window.panels.push_back({PanelLook::Light, frameAround(window, area), {}});
 }
 
-void addSwitch(WindowDefinition& window, const OptionBox& box, std::string enableTarget, std::string disableTarget,
-               const RegistryKey& key, const std::string& value, Data enableData, Data disableData)
+void addSwitch(WindowDefinition& window, const RegistryKey& key, const OptionBox& box, const Switch& row)
 {
     addOption(window, box,
-              {enable(std::move(enableTarget), writeValue(key, value, std::move(enableData))),
-               disable(std::move(disableTarget), writeValue(key, value, std::move(disableData)))});
+              {enable(row.on, writeValue(key, row.value, row.onData)),
+               disable(row.off, writeValue(key, row.value, row.offData))});
 }
 
 void addAction(WindowDefinition& window, const OptionBox& box, Action action)
@@ -150,6 +149,34 @@ std::vector<std::string> definitionProblems(const WindowDefinition& window)
             expect(*name, {ComponentKind::Label}, "comments label");
         expect(comments->onTimer, {ComponentKind::Timer}, "comments timer");
         expect(comments->offTimer, {ComponentKind::Timer}, "comments timer");
+    }
+    return problems;
+}
+
+std::vector<std::string> definitionProblems(const WindowDefinition& window, const std::vector<MenuEntry>& menu,
+                                            const std::vector<const WindowDefinition*>& windows)
+{
+    std::vector<std::string> problems = definitionProblems(window);
+    auto problem = [&](const std::string& text) { problems.push_back(window.className + ": " + text); };
+
+    std::map<std::string, int> targets;
+    for (const OptionRow& row : window.options)
+        ++targets[row.target];
+    for (const std::string& role : {window.minimiseTarget, window.closeTarget}) {
+        if (!role.empty())
+            ++targets[role];
+    }
+    for (const MenuEntry& entry : menu) {
+        const Component* c = window.find(entry.target);
+        if (!c || c->kind != ComponentKind::Picture || !c->handCursor)
+            problem("menu target " + entry.target + " is no clickable picture");
+        if (++targets[entry.target] == 2)
+            problem("menu target " + entry.target + " has another use");
+        const bool opens = std::any_of(windows.begin(), windows.end(), [&](const WindowDefinition* other) {
+            return other->className == entry.windowClass;
+        });
+        if (!opens)
+            problem("menu target " + entry.target + " names no window");
     }
     return problems;
 }

@@ -16,7 +16,7 @@ struct OptionBox {
     std::string name; // the caption picture
     Rect place;
     std::string caption;
-    int targetHeight = 30;
+    int targetHeight = 30; // the height of the targets under the caption
 };
 
 // One click target of an option.
@@ -37,8 +37,14 @@ Choice choice(std::string target, std::string caption, Action action, Rect place
 void addOption(WindowDefinition& window, const OptionBox& box, std::vector<Choice> choices);
 
 // The commonest option: "Włącz" left and "Wyłącz" right, each writing one value of one key.
-void addSwitch(WindowDefinition& window, const OptionBox& box, std::string enableTarget, std::string disableTarget,
-               const RegistryKey& key, const std::string& value, Data enableData, Data disableData);
+struct Switch {
+    std::string on;  // the "Włącz" target
+    std::string off; // the "Wyłącz" target
+    std::string value;
+    Data onData;
+    Data offData;
+};
+void addSwitch(WindowDefinition& window, const RegistryKey& key, const OptionBox& box, const Switch& row);
 
 // A one-shot action: the caption picture itself is the target.
 void addAction(WindowDefinition& window, const OptionBox& box, Action action);
@@ -48,5 +54,10 @@ void addAction(WindowDefinition& window, const OptionBox& box, Action action);
 // name no component of the right kind; names used twice; watchers that are no running timers.
 // Empty when all is well.
 std::vector<std::string> definitionProblems(const WindowDefinition& window);
+// The same for a window with a menu (the main window), and besides: menu targets that are no
+// clickable picture of it, are used twice or also as an option or chrome target, or open none of
+// `windows`.
+std::vector<std::string> definitionProblems(const WindowDefinition& window, const std::vector<MenuEntry>& menu,
+                                            const std::vector<const WindowDefinition*>& windows);
 
 } // namespace chrome

@@ -58,15 +58,18 @@ void addSeparator(WindowDefinition& window, const std::string& name, int y)
     window.components.push_back(label(name, {0, y, 0, 0}, LabelLook::Separator, "___________________"));
 }
 
-void addComments(WindowDefinition& window, const CommentsParts& parts, int y, int step, bool visible)
+void addComments(WindowDefinition& window, const CommentsParts& parts, const CommentsPlace& place)
 {
-    addHeading(window, parts.heading, y, "OPCJE DZIAŁU", visible);
-    window.components.push_back(label(parts.onSwitch, {35, y + 17, 0, 0}, LabelLook::Switch, "Włącz komentarze", visible));
-    window.components.push_back(label(parts.onArrow, {16, y + 19, 0, 0}, LabelLook::Arrow, "-->", false));
+    const int onY = place.y + 17;
+    const int offY = onY + place.step;
+    addHeading(window, parts.heading, place.y, "OPCJE DZIAŁU", place.visible);
+    window.components.push_back(label(parts.onSwitch, {35, onY, 0, 0}, LabelLook::Switch, "Włącz komentarze", place.visible));
+    window.components.push_back(label(parts.onArrow, {16, onY + place.onArrowDrop, 0, 0}, LabelLook::Arrow, "-->", false));
     window.components.push_back(
-        label(parts.offSwitch, {35, y + 17 + step, 0, 0}, LabelLook::Switch, "Wyłącz komentarze", visible));
-    window.components.push_back(label(parts.offArrow, {16, y + 19 + step, 0, 0}, LabelLook::Arrow, "-->", false));
-    window.components.push_back(label(parts.label, {8, y, 0, 0}, LabelLook::Plain, parts.labelText, false));
+        label(parts.offSwitch, {35, offY, 0, 0}, LabelLook::Switch, "Wyłącz komentarze", place.visible));
+    window.components.push_back(
+        label(parts.offArrow, {16, offY + place.offArrowDrop, 0, 0}, LabelLook::Arrow, "-->", false));
+    window.components.push_back(label(parts.label, {8, place.y, 0, 0}, LabelLook::Plain, parts.labelText, false));
     window.components.push_back(timer(parts.onTimer, 1, false));
     window.components.push_back(timer(parts.offTimer, 1, false));
     window.comments = CommentsRoles{parts.onSwitch, parts.offSwitch, parts.onArrow, parts.offArrow,

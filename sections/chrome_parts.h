@@ -26,16 +26,25 @@ void addPanelText(chrome::WindowDefinition& window, const std::string& name, int
                   const std::string& text, bool description = true, bool visible = true);
 void addSeparator(chrome::WindowDefinition& window, const std::string& name, int y);
 
-// The two comments switches with their arrows under a heading at `y`, the hidden comments
-// label and the comments timers.
+// The two comments switches with their arrows under the heading "OPCJE DZIAŁU", the hidden
+// comments label (at the heading's place) and the comments timers, under the window's names.
 struct CommentsParts {
     std::string heading;
     std::string onSwitch, onArrow, offSwitch, offArrow;
     std::string label, labelText;
     std::string onTimer, offTimer;
 };
-void addComments(chrome::WindowDefinition& window, const CommentsParts& parts, int y, int step = 31,
-                 bool visible = true);
+// Where they lie on the left panel: the heading at `y`, the first switch 17 pixels below it,
+// the second `step` pixels below the first, each arrow left of its switch and the given number
+// of pixels lower.
+struct CommentsPlace {
+    int y = 0;
+    int step = 31;
+    int onArrowDrop = 2;
+    int offArrowDrop = 2;
+    bool visible = true; // false: the heading and switches are hidden at start (a second page)
+};
+void addComments(chrome::WindowDefinition& window, const CommentsParts& parts, const CommentsPlace& place);
 
 void addDragTimer(chrome::WindowDefinition& window, const std::string& name);
 

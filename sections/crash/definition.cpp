@@ -17,29 +17,29 @@ WindowDefinition makeCrash()
     addPanelText(w, "Label11", 69, 92,
                  "Dział Awaria ustawia zdarzenia, które mają wydarzyć się podczas wystąpienia błędów w systemie.");
     addSeparator(w, "Label12", 153);
-    w.components.push_back(label("Label1", {8, 172, 97, 0}, LabelLook::Heading, "OPCJE DZIAŁU"));
-    w.components.push_back(label("Label8", {35, 189, 0, 0}, LabelLook::Switch, "Włącz komentarze"));
-    w.components.push_back(label("Label2", {16, 192, 0, 0}, LabelLook::Arrow, "-->", false));
-    w.components.push_back(label("Label9", {35, 220, 0, 0}, LabelLook::Switch, "Wyłącz komentarze"));
-    w.components.push_back(label("Label3", {16, 224, 0, 0}, LabelLook::Arrow, "-->", false));
-    w.components.push_back(label("Label4", {8, 172, 0, 0}, LabelLook::Plain, "KOMENTARZE", false));
-    w.components.push_back(timer("Timer1", 1, false));
-    w.components.push_back(timer("Timer2", 1, false));
-    w.comments = CommentsRoles{"Label8", "Label9", "Label2", "Label3", "Label4", "Timer1", "Timer2"};
+    addComments(w,
+                {.heading = "Label1", .onSwitch = "Label8", .onArrow = "Label2",
+                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label4", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 172, .onArrowDrop = 3, .offArrowDrop = 4});
     addDragTimer(w, "Timer3");
 
-    const RegistryKey crashControl{core::RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\CrashControl",
-                                   true};
-    addSwitch(w, {"Image7", {122, 28, 162, 44}, "Automatyczne restartowanie"}, "Image8", "Image9", crashControl,
-              "AutoReboot", 1, 0);
-    addSwitch(w, {"Image10", {292, 28, 162, 44}, "Wysyłanie alertów administracyjnych"}, "Image11", "Image12",
-              crashControl, "SendAlert", 1, 0);
-    addSwitch(w, {"Image2", {122, 109, 162, 44}, "Zapisywanie informacji o debugowaniu"}, "Image3", "Image13",
-              crashControl, "CrashDumpEnabled", 1, 0);
-    addSwitch(w, {"Image14", {292, 109, 162, 44}, "Zapisywanie zdarzeń do dziennika alertów"}, "Image15", "Image16",
-              crashControl, "LogEvent", 1, 0);
-    addSwitch(w, {"Image4", {123, 191, 331, 26}, "Zastąpienie plików z informacją o debugowaniu", 25}, "Image5",
-              "Image17", crashControl, "Overwrite", 1, 0);
+    // Two columns of two boxes, then one across the window, each "Włącz" left and "Wyłącz" right.
+    const RegistryKey key{.root = core::RootKey::LocalMachine,
+                          .path = "SYSTEM\\CurrentControlSet\\Control\\CrashControl",
+                          .create = true};
+    addSwitch(w, key, {"Image7", {122, 28, 162, 44}, "Automatyczne restartowanie"},
+              {.on = "Image8", .off = "Image9", .value = "AutoReboot", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, key, {"Image10", {292, 28, 162, 44}, "Wysyłanie alertów administracyjnych"},
+              {.on = "Image11", .off = "Image12", .value = "SendAlert", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, key, {"Image2", {122, 109, 162, 44}, "Zapisywanie informacji o debugowaniu"},
+              {.on = "Image3", .off = "Image13", .value = "CrashDumpEnabled", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, key, {"Image14", {292, 109, 162, 44}, "Zapisywanie zdarzeń do dziennika alertów"},
+              {.on = "Image15", .off = "Image16", .value = "LogEvent", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, key,
+              {.name = "Image4", .place = {123, 191, 331, 26},
+               .caption = "Zastąpienie plików z informacją o debugowaniu", .targetHeight = 25},
+              {.on = "Image5", .off = "Image17", .value = "Overwrite", .onData = Dword{1}, .offData = Dword{0}});
 
     w.hints = {{"Image7", "Konfiguruje, czy system Windows ma\nrestartować komputer podczas awarii krytycznej."},
                {"Image10", "Konfiguruje, czy system Windows ma\nwysyłać alerty administracyjne."},

@@ -18,8 +18,11 @@ WindowDefinition makeFileCompatibility()
     addPanelText(w, "Strona12", 75, 60,
                  "Tutaj znajdują się opcje związane z poprawnością plików systemu Windows.");
     // Comments page in the same place, hidden at start.
-    addComments(w, {"Strona21", "Strona22", "Strona24", "Strona23", "Strona25", "Label2", "Label2", "Timer1", "Timer2"},
-                58, 26, false);
+    addComments(w,
+                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
+                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label2", .labelText = "Label2",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 58, .step = 26, .visible = false});
     addSeparator(w, "Label7", 134);
     w.components.push_back(target("Image11", {59, 153, 15, 8}, PictureLook::TriangleDown, {}));
     w.components.push_back(label("Label10", {77, 150, 0, 0}, LabelLook::Light, "<- Dół"));

@@ -1,9 +1,7 @@
 #include "sections/file_compatibility/tform9.h"
 
-#include "sections/definitions.h"
-
-TForm9::TForm9(chrome::Context& context)
-    : chrome::SectionWindow(context, sections::fileCompatibilityDefinition())
+TForm9::TForm9(chrome::Context& context, const chrome::WindowDefinition& definition)
+    : chrome::SectionWindow(context, definition)
     , Strona11(label("Strona11"))
     , Strona12(label("Strona12"))
     , Strona21(label("Strona21"))

@@ -8,7 +8,7 @@
 class TForm9 : public chrome::SectionWindow {
     Q_OBJECT
 public:
-    explicit TForm9(chrome::Context& context);
+    TForm9(chrome::Context& context, const chrome::WindowDefinition& definition);
 
     bool descriptionPageShown() const;
     bool commentsPageShown() const;

@@ -17,8 +17,11 @@ WindowDefinition makeFolders()
                  "W dziale Foldery znajdują się opcje dotyczące eksploratora systemu Windows XP Professional "
                  "(Ustawienia folderów oraz plików).",
                  false);
-    addComments(w, {"Label1", "Label16", "Label15", "Label14", "Label17", "Label2", "KOMENTARZE", "Timer1", "Timer2"},
-                203, 28);
+    addComments(w,
+                {.heading = "Label1", .onSwitch = "Label16", .onArrow = "Label15",
+                 .offSwitch = "Label14", .offArrow = "Label17", .label = "Label2", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 203, .step = 28});
     addDragTimer(w, "Timer3");
     w.hints = {{"Image26", "Minimalizuj"}, {"Image27", "Zamknij"}};
     return w;

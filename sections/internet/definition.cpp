@@ -17,7 +17,11 @@ WindowDefinition makeInternet()
                  "Dział Internet stworzony jest po to, aby możliwe było jak najłatwiejsze i bezproblemowe "
                  "skonfigurowanie zasobów przeglądarki Internet Explorer, bez potrzeby modyfikacji zasad systemowch.");
     addSeparator(w, "Label7", 222);
-    addComments(w, {"Label6", "Label8", "Label1", "Label9", "Label3", "Label13", "KOMENTARZ", "Timer3", "Timer4"}, 241);
+    addComments(w,
+                {.heading = "Label6", .onSwitch = "Label8", .onArrow = "Label1",
+                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label13", .labelText = "KOMENTARZ",
+                 .onTimer = "Timer3", .offTimer = "Timer4"},
+                {.y = 241});
     addSeparator(w, "Label10", 309);
     addHeading(w, "Label11", 329, "REKLAMA");
     w.components.push_back(label("Label12", {3, 346, 112, 66}, LabelLook::Note,

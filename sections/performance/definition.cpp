@@ -17,7 +17,11 @@ WindowDefinition makePerformance()
                  "Dział Wydajność zaprojektowany jest tak, aby możliwe było jak najłatwiejsze skonfigurowanie "
                  "wydajności podzespołów komputera bez potrzeby modyfikacji rejestru.");
     addSeparator(w, "Label7", 205);
-    addComments(w, {"Label1", "Label8", "Label2", "Label9", "Label3", "Label10", "KOMENTARZ", "Timer2", "Timer3"}, 224);
+    addComments(w,
+                {.heading = "Label1", .onSwitch = "Label8", .onArrow = "Label2",
+                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label10", .labelText = "KOMENTARZ",
+                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.y = 224});
     addDragTimer(w, "Timer1");
     w.hints = {{"Image19", "Zamknij"}, {"Image5", "Minimalizuj"}};
     return w;

@@ -20,8 +20,10 @@ WindowDefinition makeProtection()
                  "przed niepoważnionymi osobami oraz niechcianymi programami.");
     addSeparator(w, "Label7", 203);
     addComments(w,
-                {"Strona21", "Strona22", "Strona24", "Strona23", "Strona25", "Label20", "KOMENTARZE", "Timer2", "Timer3"},
-                222);
+                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
+                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label20", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.y = 222});
     addSeparator(w, "Label10", 290);
     addHeading(w, "Label11", 310, "REKLAMA");
     addPanelText(w, "Label12", 327, 100,

@@ -23,8 +23,10 @@ WindowDefinition makeRemoval()
                  false);
     addSeparator(w, "Label10", 270);
     addComments(w,
-                {"Label2", "Strona32", "Strona34", "Strona33", "Strona35", "Label4", "Tak lub Nie", "Timer2", "Timer3"},
-                289, 26);
+                {.heading = "Label2", .onSwitch = "Strona32", .onArrow = "Strona34",
+                 .offSwitch = "Strona33", .offArrow = "Strona35", .label = "Label4", .labelText = "Tak lub Nie",
+                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.y = 289, .step = 26});
     addDragTimer(w, "Timer4");
     w.hints = {{"Image11", "Minimalizuj"}, {"Image12", "Zamknij"}};
     return w;

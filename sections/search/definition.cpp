@@ -14,8 +14,11 @@ WindowDefinition makeSearch()
     addLink(w, "Label6");
     addHeading(w, "Label10", 62, "OPIS DZIAŁU");
     addPanelText(w, "Label11", 79, 60, "W tym dziale znajdują się opcje dla menu Wyszukaj", false);
-    addComments(w, {"Label13", "Label16", "Label15", "Label14", "Label17", "Label1", "KOMENTARZE", "Timer1", "Timer2"},
-                142, 28);
+    addComments(w,
+                {.heading = "Label13", .onSwitch = "Label16", .onArrow = "Label15",
+                 .offSwitch = "Label14", .offArrow = "Label17", .label = "Label1", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 142, .step = 28});
     addDragTimer(w, "Timer3");
     w.hints = {{"Image14", "Minimalizuj"}, {"Image15", "Zamknij"}};
     return w;

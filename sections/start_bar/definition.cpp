@@ -23,8 +23,10 @@ WindowDefinition makeStartBar()
                  false);
     addSeparator(w, "Label7", 266);
     addComments(w,
-                {"Strona21", "Strona22", "Strona24", "Strona23", "Strona25", "Label1", "KOMENTARZE", "Timer1", "Timer2"},
-                285);
+                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
+                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label1", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.y = 285});
     addSeparator(w, "Label3", 348);
     addHeading(w, "Label11", 368, "REKLAMA");
     addPanelText(w, "Label12", 385, 100,

@@ -44,30 +44,37 @@ WindowDefinition makeSystem()
                  "Dział System stworzony jest po to, aby możliwe było skonfigurowanie i odczytywanie "
                  "zaawansowanych elementów systemowych bez szukania dodatkowych programów systemu Windows.");
     addSeparator(w, "Label12", 243);
-    addComments(w, {"Label13", "Label14", "Label15", "Label16", "Label17", "Label22", "KOMENTARZE", "Timer3", "Timer4"},
-                262);
+    addComments(w,
+                {.heading = "Label13", .onSwitch = "Label14", .onArrow = "Label15",
+                 .offSwitch = "Label16", .offArrow = "Label17", .label = "Label22", .labelText = "KOMENTARZE",
+                 .onTimer = "Timer3", .offTimer = "Timer4"},
+                {.y = 262});
     addSeparator(w, "Label18", 330);
     addHeading(w, "Label19", 350, "REKLAMA");
     addPanelText(w, "Label20", 367, 78, kAdvert, false);
     addDragTimer(w, "Timer5");
 
-    addAction(w, {"Image4", {122, 25, 331, 44}, "Pokaż wszystkie dodatkowe opcje w \"Dodaj\\Usuń składniki systemu Windows\""},
+    addAction(w,
+              {"Image4", {122, 25, 331, 44}, "Pokaż wszystkie dodatkowe opcje w \"Dodaj\\Usuń składniki systemu Windows\""},
               commandLines({"copy sysoc.inf C:\\Windows\\inf\\"}));
     // Opened without creating: a machine without the driver's parameters gets none.
-    const RegistryKey atapi{core::RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters", false};
+    const RegistryKey atapi{.root = core::RootKey::LocalMachine,
+                            .path = "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters",
+                            .create = false};
     addOption(w, {"Image5", {122, 82, 332, 26}, "Obsługiwanie maksymalnej objętości dysku"},
-              {enable("Image6", writeValue(atapi, "EnableBigLba", 1), {122, 108, 164, 25}),
-               disable("Image7", writeValue(atapi, "EnableBigLba", 0), {287, 108, 167, 25})});
+              {enable("Image6", writeValue(atapi, "EnableBigLba", Dword{1}), {122, 108, 164, 25}),
+               disable("Image7", writeValue(atapi, "EnableBigLba", Dword{0}), {287, 108, 167, 25})});
+    // Two boxes side by side, their targets narrower than the caption.
     addOption(w, {"Image8", {122, 138, 162, 44}, "Konto (Profil) Administratora"},
               {enable("Image9", commandLines({"start net user Administrator /active:yes"}), {122, 182, 79, 30}),
                disable("Image10", commandLines({"start net user Administrator /active:no"}), {202, 182, 82, 30})});
     addOption(w, {"Image11", {291, 138, 162, 44}, "Systemowa kompresja plików"},
               {enable("Image12", commandLines({"start regsvr32 zipfldr.dll"}), {291, 182, 79, 30}),
                disable("Image13", commandLines({"start regsvr32 /u zipfldr.dll"}), {370, 182, 83, 30})});
-    const RegistryKey desktop{core::RootKey::CurrentUser, "Control Panel\\Desktop", false};
+    const RegistryKey desktop{.root = core::RootKey::CurrentUser, .path = "Control Panel\\Desktop", .create = false};
     addOption(w, {"Image14", {121, 218, 332, 25}, "Wersja Windows na pulpicie użytkownika"},
-              {enable("Image15", writeValue(desktop, "PaintDesktopVersion", 1), {121, 243, 163, 25}),
-               disable("Image16", writeValue(desktop, "PaintDesktopVersion", 0), {285, 243, 168, 25})});
+              {enable("Image15", writeValue(desktop, "PaintDesktopVersion", Dword{1}), {121, 243, 163, 25}),
+               disable("Image16", writeValue(desktop, "PaintDesktopVersion", Dword{0}), {285, 243, 168, 25})});
     addWindowList(w);
 
     w.hints = {{"Image4", "Pokazuje wszystkie niewidoczne do tąd elementy\nw \"DodajUsuń skłaniki Windows\"."},

@@ -1,6 +1,5 @@
 #include "sections/system/tform2.h"
 
-#include "sections/definitions.h"
 #include "sections/system/spin_edit.h"
 #include "sections/system/window_list.h"
 
@@ -8,8 +7,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TForm2::TForm2(chrome::Context& context)
-    : chrome::SectionWindow(context, sections::systemDefinition())
+TForm2::TForm2(chrome::Context& context, const chrome::WindowDefinition& definition)
+    : chrome::SectionWindow(context, definition)
     , Label7(label(QStringLiteral("Label7")))
     , Label9(label(QStringLiteral("Label9")))
     , Timer1(timer(QStringLiteral("Timer1")))

@@ -12,7 +12,7 @@ class SpinEdit;
 class TForm2 : public chrome::SectionWindow {
     Q_OBJECT
 public:
-    explicit TForm2(chrome::Context& context);
+    TForm2(chrome::Context& context, const chrome::WindowDefinition& definition);
 
     // "Odśwież": the list anew from the desktop's windows.
     void Button1Click();

@@ -40,12 +40,12 @@ chrome::WindowDefinition testWindow()
                     chrome::timer("Timer1", 1, false)};
     w.dragTimer = "Timer1";
     w.dragSurfaces = {"Image1"};
-    w.options = {{"Image8", chrome::writeValue(kCreated, "AutoReboot", 1)},
-                 {"Image9", chrome::writeValue(kMissing, "Overwrite", 0)},
+    w.options = {{"Image8", chrome::writeValue(kCreated, "AutoReboot", chrome::Dword{1})},
+                 {"Image9", chrome::writeValue(kMissing, "Overwrite", chrome::Dword{0})},
                  {"Image10", chrome::commandLines({"rd /s /q %TMP%", "md %TMP%"})},
                  {"Image11", chrome::onKey(kCreated, {chrome::deleteValue("AutoReboot"),
                                                       chrome::deleteValue("AutoReboot"),
-                                                      chrome::writeValue("Dump", "tak")})}};
+                                                      chrome::writeValue("Dump", chrome::Text{"tak"})})}};
     return w;
 }
 
@@ -207,14 +207,14 @@ TEST_F(OptionExecutorTest, StepsRunInOrderAndDeletingWhatIsAbsentIsSilent)
 
 TEST_F(OptionExecutorTest, TheRegistryObjectLivesForOneClickAndIsFreedOnEveryPath)
 {
-    EXPECT_EQ(runRecorded(chrome::writeValue(kCreated, "AutoReboot", 1)), "");
+    EXPECT_EQ(runRecorded(chrome::writeValue(kCreated, "AutoReboot", chrome::Dword{1})), "");
     EXPECT_EQ(m_log, (std::vector<std::string>{"create HKLM\\" + std::string(kCrashControl), "set AutoReboot dword",
                                                 "close"}));
     EXPECT_EQ(m_leftOpen, 0u);
 
     // Without creating: the open fails unnoticed, the write raises, the steps after it are skipped.
     const chrome::Action refused =
-        chrome::onKey(kMissing, {chrome::writeValue("Start Page", "x"), chrome::deleteValue("y")});
+        chrome::onKey(kMissing, {chrome::writeValue("Start Page", chrome::Text{"x"}), chrome::deleteValue("y")});
     EXPECT_EQ(runRecorded(refused), "Failed to set data for 'Start Page'");
     EXPECT_EQ(m_log, (std::vector<std::string>{"open HKCU\\Software\\No\\Such\\Key failed"}));
 
@@ -222,7 +222,7 @@ TEST_F(OptionExecutorTest, TheRegistryObjectLivesForOneClickAndIsFreedOnEveryPat
     makeKey(RootKey::CurrentUser, "Software\\Firma");
     const chrome::Action badName =
         chrome::onKey({RootKey::CurrentUser, "Software\\Firma", false},
-                      {chrome::writeValue("", "domyślna"), chrome::writeValue(std::string(16384, 'x'), 1)});
+                      {chrome::writeValue("", chrome::Text{"domyślna"}), chrome::writeValue(std::string(16384, 'x'), chrome::Dword{1})});
     EXPECT_NE(runRecorded(badName), "");
     EXPECT_EQ(m_log.front(), "open HKCU\\Software\\Firma");
     EXPECT_EQ(m_log.back(), "close");

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <type_traits>
+
 using namespace chrome;
 using core::RootKey;
 
@@ -32,14 +35,14 @@ bool contains(const Rect& outer, const Rect& inner)
 TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
 {
     WindowDefinition w = emptyWindow();
-    addSwitch(w, {"Image9", {122, 28, 163, 44}, "Rozwijaj menu Panel Sterowania"}, "Image10", "Image14", kAdvanced,
-              "CascadeControlPanel", "YES", "NO");
+    addSwitch(w, kAdvanced, {"Image9", {122, 28, 163, 44}, "Rozwijaj menu Panel Sterowania"},
+              {.on = "Image10", .off = "Image14", .value = "CascadeControlPanel", .onData = Text{"YES"}, .offData = Text{"NO"}});
     // Three choices, the last one on a line of its own.
     const RegistryKey prefetch{RootKey::LocalMachine, "SYSTEM\\Prefetch", true};
-    addOption(w, {"Image8", {122, 120, 160, 26}, "Włączanie systemu", 20},
-              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", 0)),
-               choice("Image14b", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", 2)),
-               choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", 3),
+    addOption(w, {.name = "Image8", .place = {122, 120, 160, 26}, .caption = "Włączanie systemu", .targetHeight = 20},
+              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{0})),
+               choice("Image14b", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{2})),
+               choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", Dword{3}),
                       {122, 166, 160, 20})});
 
     const Component* caption = w.find("Image9");
@@ -63,8 +66,8 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
     // Targets of their own sizes, as drawn.
     const RegistryKey atapi{RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters"};
     addOption(w, {"Image5", {122, 200, 332, 26}, "Obsługiwanie maksymalnej objętości dysku"},
-              {enable("Image6", writeValue(atapi, "EnableBigLba", 1), {122, 226, 164, 25}),
-               disable("Image7", writeValue(atapi, "EnableBigLba", 0), {287, 226, 167, 25})});
+              {enable("Image6", writeValue(atapi, "EnableBigLba", Dword{1}), {122, 226, 164, 25}),
+               disable("Image7", writeValue(atapi, "EnableBigLba", Dword{0}), {287, 226, 167, 25})});
     EXPECT_EQ(w.find("Image7")->place.x, 287);
     EXPECT_EQ(w.find("Image7")->place.width, 167);
     EXPECT_EQ(w.find("Image7")->text, "Wyłącz");
@@ -95,6 +98,14 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
     EXPECT_TRUE(definitionProblems(w).empty());
 }
 
+// The data a row writes says its type: what a row could mistake does not compile.
+static_assert(std::is_constructible_v<Data, Dword> && std::is_constructible_v<Data, Text>);
+static_assert(!std::is_constructible_v<Data, int> && !std::is_constructible_v<Data, const char*>
+              && !std::is_constructible_v<Data, std::string> && !std::is_default_constructible_v<Data>);
+static_assert(!std::is_constructible_v<Text, int> && !std::is_constructible_v<Text, char>
+              && !std::is_convertible_v<const char*, Text>);
+static_assert(!std::is_constructible_v<Dword, const char*>);
+
 TEST(OptionTableTest, AOneShotActionIsItsOwnClickableCaption)
 {
     WindowDefinition w = emptyWindow();
@@ -122,10 +133,10 @@ TEST(OptionTableTest, FaultsThatAWindowWouldPassOverAreFound)
                     watcher("Timer2", 1)};
     // A watcher slows down while the program is idle: a stopped timer cannot be one.
     w.components.back().enabled = false;
-    w.options = {{"Image99", writeValue(kAdvanced, "Hidden", 1)},
-                 {"Label1", writeValue(kAdvanced, "Hidden", 0)},
+    w.options = {{"Image99", writeValue(kAdvanced, "Hidden", Dword{1})},
+                 {"Label1", writeValue(kAdvanced, "Hidden", Dword{0})},
                  {"Image3", {}},
-                 {"Image3", onKey({RootKey::CurrentUser, ""}, {writeValue("x", 1)})}};
+                 {"Image3", onKey({RootKey::CurrentUser, ""}, {writeValue("x", Dword{1})})}};
     w.hints = {{"Image98", "Zamknij"}, {"Label1", "a"}, {"Label1", "b"}};
     w.dragTimer = "Image1";
     w.dragSurfaces = {"Timer1"};
@@ -149,10 +160,37 @@ TEST(OptionTableTest, FaultsThatAWindowWouldPassOverAreFound)
     EXPECT_EQ(definitionProblems(w), expected);
 }
 
+// A menu entry opens a window by its class: a target that is not there, or a class that no
+// window has, would leave a menu entry that does nothing or opens nothing.
+TEST(OptionTableTest, MenuTargetsThatOpenNoWindowAreFound)
+{
+    WindowDefinition main = emptyWindow();
+    WindowDefinition crash = emptyWindow();
+    crash.className = "TForm64";
+    main.components = {picture("Image1", {0, 0, 460, 300}, PictureLook::Background),
+                       target("Image2", {0, 0, 26, 23}, PictureLook::Minimise, {}),
+                       target("Image9", {422, 50, 140, 26}, PictureLook::MenuRight, "Awaria"),
+                       picture("Image10", {422, 81, 140, 26}, PictureLook::MenuRight, "Wydajność")};
+    main.minimiseTarget = "Image2";
+    const std::vector<MenuEntry> menu = {{"Image9", "TForm64"}, {"Image9", "TForm46"}, {"Image10", "TForm64"},
+                                         {"Image11", "TForm64"}, {"Image2", "TForm64"}};
+    const std::vector<std::string> expected = {
+        "TTestForm: menu target Image9 has another use",
+        "TTestForm: menu target Image9 names no window",
+        "TTestForm: menu target Image10 is no clickable picture",
+        "TTestForm: menu target Image11 is no clickable picture",
+        "TTestForm: menu target Image2 has another use",
+    };
+    EXPECT_EQ(definitionProblems(main, menu, {&crash}), expected);
+}
+
 TEST(OptionTableTest, EveryWindowOfTheProgramIsWellDefined)
 {
-    for (const WindowDefinition* window : app::skinnedDefinitions()) {
-        const std::vector<std::string> problems = definitionProblems(*window);
+    const std::vector<const WindowDefinition*> windows = app::skinnedDefinitions();
+    for (const WindowDefinition* window : windows) {
+        const std::vector<std::string> problems = window == &app::mainDefinition()
+                                                      ? definitionProblems(*window, app::sectionMenu(), windows)
+                                                      : definitionProblems(*window);
         EXPECT_TRUE(problems.empty()) << window->className << ": " << problems.size() << " problems, first: "
                                       << (problems.empty() ? "" : problems.front());
     }

@@ -1,8 +1,0 @@
-#include "sections/crash/tform64.h"
-
-#include "sections/definitions.h"
-
-TForm64::TForm64(chrome::Context& context)
-    : chrome::SectionWindow(context, sections::crashDefinition())
-{
-}
