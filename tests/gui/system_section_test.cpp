@@ -116,12 +116,12 @@ TEST_F(SystemSectionTest, AMissingDriverKeyIsNotCreated)
     put(RootKey::CurrentUser, kDesktop, "Other", 7);
     start();
     chrome::SectionWindow& system = openSystem();
-    click(system, "Image6");
+    click(system, QStringLiteral("Image6"));
     EXPECT_EQ(m_errors.messages, std::vector<std::string>{"Failed to set data for 'EnableBigLba'"});
     core::TRegistry registry(m_registry);
     registry.SetRootKey(RootKey::LocalMachine);
     EXPECT_FALSE(registry.OpenKey("SYSTEM\\CurrentControlSet\\Services\\atapi", false));
-    click(system, "Image15");
+    click(system, QStringLiteral("Image15"));
     EXPECT_EQ(read(RootKey::CurrentUser, kDesktop, "PaintDesktopVersion"), 1);
     EXPECT_EQ(m_errors.messages.size(), 1u);
     EXPECT_TRUE(system.isVisible());
