@@ -10,7 +10,7 @@
 #include "core/machine/machine.h"
 #include "core/platform/xcb_desktop_windows.h"
 #include "core/registry/wine_registry.h"
-#include "core/settings/ini_file.h"
+#include "core/settings/settings_location.h"
 #include "core/shell/shell_command.h"
 
 #include <QApplication>
@@ -80,6 +80,9 @@ int run(int argc, char** argv)
         machine.ensureExists();
         machine.applySessionEnvironment(executable.parent_path() / "dostrojnik-cmd");
         core::WineRegistry registry(machine.root(), core::hostCpuMhz());
+        const auto settingsPath =
+            core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
+        core::makeSettingsFolder(settingsPath);
 
         chrome::PictureStore pictures;
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
@@ -91,7 +94,7 @@ int run(int argc, char** argv)
         const std::unique_ptr<core::DesktopWindows> desktop = hostDesktop();
         core::PosixProcessControl processes;
         chrome::Context context{registry,
-                                core::settingsPathFor(executable),
+                                settingsPath,
                                 core::posixSystemCalls(),
                                 [](const std::string& commandLine) { core::shellCommand(commandLine); },
                                 errors,

@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const ProgramFolder = "kwintor-dostrojnik";
 const char* const WindowsFolder = "C:\\windows";
 // What stands for the user's name in the baseline hives.
 constexpr std::string_view UserPlaceholder = "<user>";
@@ -186,6 +185,13 @@ EnvironmentLookup hostEnvironment()
     };
 }
 
+fs::path homeFolder(const EnvironmentLookup& environment)
+{
+    if (auto home = nonEmpty(environment, "HOME"))
+        return *home;
+    return passwordHome();
+}
+
 fs::path Machine::locateRoot(const EnvironmentLookup& environment)
 {
     if (const auto prefix = nonEmpty(environment, "WINEPREFIX"))
@@ -193,12 +199,10 @@ fs::path Machine::locateRoot(const EnvironmentLookup& environment)
     // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
     if (const auto data = nonEmpty(environment, "XDG_DATA_HOME"); data && fs::path(*data).is_absolute())
         return fs::path(*data) / ProgramFolder / "machine";
-    std::string home = nonEmpty(environment, "HOME").value_or(std::string());
-    if (home.empty())
-        home = passwordHome();
+    const fs::path home = homeFolder(environment);
     if (home.empty())
         throw Error("Unable to find a home folder for the emulated machine; set WINEPREFIX");
-    return fs::path(home) / ".local" / "share" / ProgramFolder / "machine";
+    return home / ".local" / "share" / ProgramFolder / "machine";
 }
 
 Machine::Machine(fs::path root, std::string userName) : m_root(std::move(root)), m_userName(std::move(userName))

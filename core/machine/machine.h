@@ -17,6 +17,13 @@ namespace core {
 using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
 EnvironmentLookup hostEnvironment();
 
+// The folder that holds the program's files under the user's data and configuration folders.
+inline constexpr char ProgramFolder[] = "kwintor-dostrojnik";
+
+// The user's home folder: HOME or, without it, the password database's; empty when neither
+// names one.
+std::filesystem::path homeFolder(const EnvironmentLookup& environment);
+
 // The emulated Windows machine: a folder laid out like a Wine prefix, `drive_c/` being C:.
 class Machine {
 public:

@@ -1,5 +1,6 @@
 # Sourced by the X11 test scripts: a display or skip, a work folder removed at the end together
-# with the program under test (its pid in `pid`), and waiting for a window to be mapped.
+# with the program under test (its pid in `pid`), waiting for a window to be mapped, and checks
+# that count their failures (the script ends with `[[ $failures == 0 ]]`).
 
 if [[ -z "${DISPLAY:-}" ]]; then
     echo "no X display"
@@ -24,4 +25,21 @@ mapped_window() { # name
         sleep 0.1
     done
     return 1
+}
+
+failures=0
+check() { # description, actual, expected
+    if [[ "$2" == "$3" ]]; then
+        echo "ok: $1"
+    else
+        echo "FAIL: $1: got '$2', expected '$3'"
+        failures=$((failures + 1))
+    fi
+}
+
+# Ends the test at once, showing the program's output file when one is given.
+fail() { # message [output file]
+    echo "FAIL: $1"
+    [[ -n "${2:-}" ]] && cat "$2"
+    exit 1
 }

@@ -22,16 +22,6 @@ if [[ -z "$window" ]]; then
     exit 1
 fi
 
-failures=0
-check() { # description, actual, expected
-    if [[ "$2" == "$3" ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: got '$2', expected '$3'"
-        failures=$((failures + 1))
-    fi
-}
-
 # Frameless: the window asks for no decorations (flags: decorations; decorations: none).
 IFS=', ' read -r -a hints <<<"$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //')"
 check "decorations flag" "$(( ${hints[0]:-0} & 2 ))" "2"

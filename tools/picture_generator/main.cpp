@@ -1,6 +1,8 @@
 // Draws every window picture of the program from the window definitions and writes them as
-// JPEG files, with a resource list for Qt's resource compiler:
+// JPEG files, with a resource list for Qt's resource compiler; or draws the program's icon for
+// the desktop as <size>.png in each size asked for:
 //     picture_generator <output folder>
+//     picture_generator --icons <output folder> <size>...
 
 #include "app/definitions.h"
 #include "chrome/pictures.h"
@@ -13,19 +15,47 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+int drawDesktopIcons(const QDir& output, int sizeCount, char** sizes)
+{
+    for (int i = 0; i < sizeCount; ++i) {
+        bool valid = false;
+        const int size = QString::fromLatin1(sizes[i]).toInt(&valid);
+        if (!valid || size < 1 || size > 1024) {
+            std::fprintf(stderr, "picture_generator: %s is not an icon size\n", sizes[i]);
+            return 2;
+        }
+        const QString file = output.filePath(QString::number(size) + QStringLiteral(".png"));
+        if (!pictures::drawIcon(size).save(file, "PNG")) {
+            std::fprintf(stderr, "picture_generator: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: picture_generator <output folder>\n");
+    const bool icons = argc >= 3 && std::strcmp(argv[1], "--icons") == 0;
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: picture_generator <output folder>\n"
+                             "       picture_generator --icons <output folder> <size>...\n");
         return 2;
     }
-    const QDir output(QString::fromLocal8Bit(argv[1]));
+    const char* folder = icons ? argv[2] : argv[1];
+    const QDir output(QString::fromLocal8Bit(folder));
     if (!QDir().mkpath(output.path())) {
-        std::fprintf(stderr, "picture_generator: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "picture_generator: cannot create %s\n", folder);
         return 1;
     }
+    if (icons)
+        return drawDesktopIcons(output, argc - 3, argv + 3);
 
     QSet<QString> written;
     for (const chrome::WindowDefinition* window : app::skinnedDefinitions()) {

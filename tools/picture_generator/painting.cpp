@@ -422,7 +422,10 @@ QImage drawIcon(int size)
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(colour(skin::titleStrip));
     QPainter p(&image);
-    drawDial(p, QRectF(1, 1, size - 2, size - 2));
+    // Drawn on a 64-pixel grid and scaled, so that every size has the same proportions.
+    const qreal grid = 64;
+    p.scale(size / grid, size / grid);
+    drawDial(p, QRectF(1, 1, grid - 2, grid - 2));
     return image;
 }
 

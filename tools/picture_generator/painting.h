@@ -29,7 +29,7 @@ bool captionFits(const chrome::Component& component);
 QImage drawBackground(const chrome::WindowDefinition& window);
 // A picture component, drawn over what the background shows at its place.
 QImage drawComponent(const QImage& background, const chrome::Component& component);
-// The program's icon: the logo's dial on the title strip's colour.
+// The program's icon: the logo's dial on the title strip's colour, `size` pixels square.
 QImage drawIcon(int size);
 // Encodes with libjpeg-turbo (full colour resolution, so that the text stays crisp).
 bool writeJpeg(const QImage& image, const QString& path);

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# An installation into a temporary prefix works as one under /usr would: every tool answers /?,
+# the installed program starts on a fresh machine and keeps its settings file under
+# XDG_CONFIG_HOME, never beside itself; and the Debian package builds and lintian finds no error.
+#     install_test.sh <build folder>
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/../x11/common.sh"
+
+root="$work/root"
+usr="$root/usr"
+DESTDIR="$root" cmake --install "$build" --prefix /usr --strip > "$work/install.txt"
+
+# What a desktop and man expect: each program with its manual pages in both languages, the
+# desktop entry, and the icon in every size of the hicolor theme.
+programs=()
+for program in "$usr"/bin/*; do
+    programs+=("$(basename "$program")")
+done
+check "programs installed" "${programs[*]}" "$(cd "$build/bin" && ls dostrojnik dostrojnik-* | tr '\n' ' ' | sed 's/ $//')"
+for program in "${programs[@]}"; do
+    for page in "$usr/share/man/man1/$program.1.gz" "$usr/share/man/pl/man1/$program.1.gz"; do
+        check "manual page ${page#"$usr/"}" "$(gzip -dc "$page" 2>/dev/null | grep -c '^\.TH ' || true)" "1"
+    done
+done
+desktop_entry="$usr/share/applications/kwintor-dostrojnik.desktop"
+check "desktop entry valid" "$(desktop-file-validate "$desktop_entry" | grep -v ': hint: ' || true)" ""
+for size in 16 22 24 32 48 64 128 256; do
+    check "icon ${size}x$size" "$(file -b "$usr/share/icons/hicolor/${size}x$size/apps/kwintor-dostrojnik.png" | cut -d, -f1-2)" \
+        "PNG image data, $size x $size"
+done
+# The programs find each other beside themselves: no path of the build is in them.
+check "no build path in the installation" "$(grep -rlF "$build" "$root" || true)" ""
+
+for program in "${programs[@]}"; do
+    [[ "$program" == dostrojnik ]] && continue # the configuration tool takes no options
+    status=0
+    WINEPREFIX="$work/machine" "$usr/bin/$program" '/?' > "$work/help.txt" 2>&1 || status=$?
+    check "$program /? succeeds" "$status" "0"
+    check "$program /? explains itself" "$([[ -s "$work/help.txt" ]] && echo yes)" "yes"
+done
+
+# A fresh user: no machine folder yet, and the installed program's folder is writable (as root
+# it is), so only its installation keeps it from writing its settings file there.
+export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+unset WINEPREFIX
+mkdir -p "$HOME"
+installed=$(ls -A "$usr/bin")
+QT_QPA_PLATFORM=xcb "$usr/bin/dostrojnik" > "$work/output.txt" 2>&1 &
+pid=$!
+window=$(mapped_window "Kwintor Dostrojnik 2004") || fail "the main window did not appear" "$work/output.txt"
+echo "ok: main window shown"
+check "machine made" "$(ls "$XDG_DATA_HOME/kwintor-dostrojnik/machine")" "$(printf 'drive_c\nsystem.reg\nuser.reg')"
+
+# The close target in the main window's top-right corner asks about a restart; "Nie" is the
+# default button, and the program ends writing its settings.
+read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+xdotool mousemove $((x + 561)) $((y + 11)) click 1
+prompt=$(mapped_window "System Windows") || fail "no restart prompt" "$work/output.txt"
+xdotool key --window "$prompt" Return 2>/dev/null || true
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end" "$work/output.txt"
+wait "$pid" || true
+pid=
+settings="$XDG_CONFIG_HOME/kwintor-dostrojnik/dostrojnik.ini"
+check "settings written under XDG_CONFIG_HOME" "$(grep -c '^\[Wersja\]' "$settings" 2>/dev/null || true)" "1"
+check "settings folder private" "$(stat -c %a "$XDG_CONFIG_HOME/kwintor-dostrojnik")" "700"
+check "nothing written beside the program" "$(ls -A "$usr/bin")" "$installed"
+
+# The Debian package: dependencies from dpkg-shlibdeps, and no lintian error.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" > "$work/cpack.txt" 2>&1 || fail "cpack failed" "$work/cpack.txt"
+package=$(ls "$work"/deb/*.deb)
+depends=$(dpkg-deb -f "$package" Depends)
+for library in libc6 libqt6widgets6 libturbojpeg0; do
+    check "package depends on $library" "$(grep -c "$library" <<<"$depends" || true)" "1"
+done
+lintian "$package" > "$work/lintian.txt" 2>&1 || true
+sed 's/^/lintian: /' "$work/lintian.txt"
+check "lintian errors" "$(grep -c '^E:' "$work/lintian.txt" || true)" "0"
+
+[[ $failures == 0 ]]
