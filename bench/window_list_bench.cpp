@@ -5,15 +5,10 @@
 //     window_list_bench   (needs an X display)
 
 #include "app/application.h"
-#include "app/window_set.h"
-#include "chrome/context.h"
-#include "chrome/picture_store.h"
+#include "bench/bench_program.h"
 #include "sections/system/tform2.h"
 
-#include "core/machine/machine.h"
-#include "core/platform/process_control.h"
 #include "core/platform/xcb_desktop_windows.h"
-#include "core/registry/wine_registry.h"
 
 #include <xcb/xcb.h>
 
@@ -24,7 +19,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,17 +30,6 @@ namespace {
 
 constexpr int kWindows = 500;
 constexpr int kRounds = 31;
-
-class CountingReporter : public chrome::ErrorReporter {
-public:
-    void report(const std::string&) override { ++count; }
-    int count = 0;
-};
-
-class SilentMessages : public chrome::MessageBoxes {
-public:
-    void show(const std::string&) override {}
-};
 
 double medianMilliseconds(const std::function<void()>& run)
 {
@@ -126,30 +109,13 @@ int main(int argc, char** argv)
     }
     createWindows(connection);
 
-    auto pattern = (std::filesystem::temp_directory_path() / "window-list-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("window_list_bench: mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
     int status = 0;
     {
-        const core::Machine machine(folder / "machine", "bench");
-        machine.ensureExists();
-        core::WineRegistry registry(machine.root(), 2400);
-        chrome::PictureStore pictures;
-        CountingReporter errors;
-        app::HostCursor cursor;
-        const core::HostClock clock;
-        const core::StatvfsDriveSpace driveSpace(machine.driveC());
-        app::HostScreen screen;
-        SilentMessages messages;
         const std::unique_ptr<core::DesktopWindows> desktop = core::connectXcbDesktop(nullptr);
-        core::PosixProcessControl processes;
-        chrome::Context context{registry,  folder / "dostrojnik.ini", core::posixSystemCalls(), [](const std::string&) {},
-                                errors,    cursor, clock, driveSpace, screen, pictures, messages, *desktop, processes,
-                                {}};
-        app::WindowSet windows(context);
+        if (!desktop)
+            return 1;
+        BenchProgram program("window-list-bench", *desktop);
+        app::WindowSet& windows = program.windows();
         TForm2& system = windows.get<TForm2>();
         auto* list = system.findChild<QListWidget*>(QStringLiteral("ListBox1"));
         // Only the benchmark refills.
@@ -165,7 +131,7 @@ int main(int argc, char** argv)
                          list->count(), listed, kWindows);
             status = 1;
         }
-        if (errors.count != 0)
+        if (program.errorCount() != 0)
             status = 1;
         std::printf("window list refill with %d top-level windows (%d lines), median of %d runs:\n", kWindows,
                     list->count(), kRounds);
@@ -177,6 +143,5 @@ int main(int argc, char** argv)
             status = 1;
     }
     xcb_disconnect(connection);
-    std::filesystem::remove_all(folder);
     return status;
 }
