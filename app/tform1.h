@@ -2,35 +2,14 @@
 
 #include "chrome/skinned_window.h"
 
-#include <QPlainTextEdit>
-
 #include <vector>
 
+class NameEntry;
 class QPushButton;
 
 namespace app {
 class WindowSet;
 }
-
-// The first-run panel's name entry: one line of at most `maxLength` characters, whatever way
-// the text comes in (typing, pasting, dropping, an input method). Enter adds no line; a pasted
-// text with line breaks comes in as one line.
-class NameEntry : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    NameEntry(QWidget* parent, int maxLength);
-
-    QString text() const { return toPlainText(); }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void limit(int position, int added);
-
-    int m_maxLength;
-    bool m_limiting = false;
-};
 
 // The main window: the section menu, the information bar, the user's name and the first-run
 // panel. Closing it writes its records to the settings file and ends the program.

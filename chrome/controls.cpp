@@ -91,7 +91,9 @@ void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
 
 DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle)
 {
-    auto* timer = new DesignTimer(parent, QString::fromStdString(component.name), component.interval, component.enabled);
+    // The timers run on the clock of the idle monitor's pace.
+    auto* timer = new DesignTimer(parent, QString::fromStdString(component.name), component.interval, component.enabled,
+                                  idle ? idle->clock() : systemTimerClock());
     if (component.watcher && idle)
         timer->slowWhenIdle(*idle);
     return timer;

@@ -60,8 +60,9 @@ private:
     bool m_pressed = false;
 };
 
-// The design timer of a timer component. A watcher slows down while `idle` sees nobody using
-// the program; without a monitor it always runs at its design interval.
+// The design timer of a timer component, on the clock of `idle`'s pace. A watcher slows down while
+// `idle` sees nobody using the program; without a monitor it runs on the system's clock at its
+// design interval.
 DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle);
 
 } // namespace chrome

@@ -4,13 +4,13 @@
 
 namespace chrome {
 
-DesignTimer::DesignTimer(QObject* parent, const QString& name, int interval, bool enabled)
+DesignTimer::DesignTimer(QObject* parent, const QString& name, int interval, bool enabled, TimerClock& clock)
     : QObject(parent)
+    , m_timer(clock.timer([this] { emit timeout(); }))
     , m_interval(interval)
     , m_enabled(enabled)
 {
     setObjectName(name);
-    connect(&m_timer, &QTimer::timeout, this, &DesignTimer::timeout);
     schedule();
 }
 
@@ -50,15 +50,15 @@ int DesignTimer::period() const
 void DesignTimer::schedule()
 {
     if (m_enabled)
-        m_timer.start(period()); // starts the period anew
+        m_timer->start(std::chrono::milliseconds(period())); // starts the period anew
     else
-        m_timer.stop();
+        m_timer->stop();
 }
 
 void DesignTimer::followPace()
 {
     // A disabled watcher stays disabled; an enabled one changes pace at once.
-    if (m_enabled && m_timer.interval() != period())
+    if (m_enabled && m_timer->period() != std::chrono::milliseconds(period()))
         schedule();
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "chrome/idle_monitor.h"
+#include "chrome/timer_clock.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
+
+#include <memory>
 
 namespace chrome {
 
 // A timer of a window's design (`Timer1`, `Zegar1`, ...), with the designer timer's two
 // properties: Enabled and Interval, which always read as the handlers set them. Underneath it
 // ticks no faster than every 10 ms, the least the system's timer gives, and a watcher ticks
-// slower still while nobody uses the program.
+// slower still while nobody uses the program. It runs on the clock it is given: the system's, or
+// the one of the idle monitor's pace (which tests move).
 //
 // As with the designer's timer, enabling an enabled timer or setting the interval it has
 // changes nothing; a new interval while enabled starts the period anew.
@@ -21,7 +24,8 @@ class DesignTimer : public QObject {
 public:
     static constexpr int kShortestPeriod = 10;
 
-    DesignTimer(QObject* parent, const QString& name, int interval, bool enabled);
+    DesignTimer(QObject* parent, const QString& name, int interval, bool enabled,
+                TimerClock& clock = systemTimerClock());
 
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
@@ -48,7 +52,7 @@ private:
     void schedule();
     void followPace();
 
-    QTimer m_timer;
+    std::unique_ptr<ClockTimer> m_timer;
     QPointer<IdleMonitor> m_monitor;
     int m_interval;
     bool m_enabled = false;

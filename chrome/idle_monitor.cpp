@@ -9,11 +9,6 @@
 namespace chrome {
 
 namespace {
-std::chrono::milliseconds steadyNow()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 // What the user does to the program: mouse buttons, moves and wheel, keys (also through an input
 // method), touch and pen, dropping, and activating one of its windows.
 bool isInput(const QEvent& event)
@@ -44,10 +39,9 @@ bool isInput(const QEvent& event)
 IdleMonitor::IdleMonitor(IdlePace pace)
     : m_pace(std::move(pace))
 {
-    if (!m_pace.now)
-        m_pace.now = steadyNow;
-    m_check.setSingleShot(true);
-    connect(&m_check, &QTimer::timeout, this, &IdleMonitor::check);
+    if (!m_pace.clock)
+        m_pace.clock = &systemTimerClock();
+    m_check = m_pace.clock->timer([this] { check(); });
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(this);
     input();
@@ -57,11 +51,6 @@ IdleMonitor::~IdleMonitor()
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->removeEventFilter(this);
-}
-
-std::chrono::milliseconds IdleMonitor::now() const
-{
-    return m_pace.now();
 }
 
 bool IdleMonitor::eventFilter(QObject*, QEvent* event)
@@ -74,23 +63,25 @@ bool IdleMonitor::eventFilter(QObject*, QEvent* event)
 
 void IdleMonitor::input()
 {
-    m_lastInput = now();
+    m_lastInput = m_pace.clock->now();
     setIdle(false);
     // Armed once per spell of input, not at every event: it looks at the clock when it fires.
-    if (!m_check.isActive())
-        m_check.start(m_pace.idleAfter);
+    if (!m_check->isActive())
+        m_check->start(m_pace.idleAfter);
 }
 
 void IdleMonitor::check()
 {
-    if (m_idle)
+    if (m_idle) {
+        m_check->stop();
         return;
-    const auto quiet = now() - m_lastInput;
+    }
+    const auto quiet = m_pace.clock->now() - m_lastInput;
     if (quiet >= m_pace.idleAfter) {
-        m_check.stop();
+        m_check->stop();
         setIdle(true);
     } else {
-        m_check.start(std::max(m_pace.idleAfter - quiet, std::chrono::milliseconds(1)));
+        m_check->start(std::max(m_pace.idleAfter - quiet, std::chrono::milliseconds(1)));
     }
 }
 

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "chrome/timer_clock.h"
+
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
-#include <functional>
+#include <memory>
 
 namespace chrome {
 
-// How the idle monitor paces the watcher timers. Tests shorten it or hand it a clock they move.
+// How the idle monitor paces the watcher timers, and the clock that it and every design timer of
+// the windows run on. Tests shorten it or hand it a clock they move.
 struct IdlePace {
     // Without input for this long, nobody is using the program.
     std::chrono::milliseconds idleAfter{1000};
     // What watchers tick at meanwhile (a watcher designed slower keeps its own interval).
     std::chrono::milliseconds slowPeriod{500};
-    // A monotonic clock; empty: the system's steady clock.
-    std::function<std::chrono::milliseconds()> now;
+    // Null: the system's steady clock and the event loop's timers.
+    TimerClock* clock = nullptr;
 };
 
 // Notices whether anybody is using the program: an event filter on the application object that
@@ -31,11 +33,12 @@ public:
 
     bool idle() const { return m_idle; }
     std::chrono::milliseconds slowPeriod() const { return m_pace.slowPeriod; }
+    TimerClock& clock() const { return *m_pace.clock; }
 
     // The user did something: the watchers go back to their design intervals at once.
     void input();
     // Looks at the clock: after `idleAfter` without input the watchers slow down. Runs on its
-    // own timer, which sleeps while the program is idle; tests with a moved clock call it.
+    // own timer, which sleeps while the program is idle.
     void check();
 
 signals:
@@ -46,11 +49,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::chrono::milliseconds now() const;
     void setIdle(bool idle);
 
     IdlePace m_pace;
-    QTimer m_check;
+    std::unique_ptr<ClockTimer> m_check;
     std::chrono::milliseconds m_lastInput{};
     bool m_idle = false;
 };

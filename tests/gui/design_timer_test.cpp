@@ -4,17 +4,21 @@
 
 #include "chrome/controls.h"
 #include "chrome/design_timer.h"
+#include "tests/gui/support/manual_timer_clock.h"
 
 #include <gtest/gtest.h>
 
-#include <QTest>
-
+#include <chrono>
 #include <functional>
 #include <utility>
 
 namespace {
 
 using chrome::DesignTimer;
+using namespace std::chrono_literals;
+
+// The timers of these tests run on a clock that the test moves.
+gui_testing::ManualTimerClock manualClock;
 
 // Counts the ticks of a timer; `onTick` runs in each, as a handler would.
 struct Ticks {
@@ -26,18 +30,26 @@ struct Ticks {
                 onTick();
         });
     }
+    // Lets the clock run until the count is reached, for at most `timeout` milliseconds.
     bool reach(int wanted, int timeout = 3000) const
     {
-        return QTest::qWaitFor([&] { return count >= wanted; }, timeout);
+        for (int waited = 0; count < wanted && waited < timeout; ++waited)
+            manualClock.advance(1ms);
+        return count >= wanted;
     }
     int count = 0;
     std::function<void()> onTick;
 };
 
+void wait(int milliseconds)
+{
+    manualClock.advance(std::chrono::milliseconds(milliseconds));
+}
+
 TEST(DesignTimerTest, ReadsAsDesignedAndRunsAtNoLessThanTenMilliseconds)
 {
     QObject window;
-    DesignTimer timer(&window, QStringLiteral("Timer3"), 1, false);
+    DesignTimer timer(&window, QStringLiteral("Timer3"), 1, false, manualClock);
     EXPECT_EQ(timer.objectName(), QStringLiteral("Timer3"));
     EXPECT_EQ(window.findChild<DesignTimer*>(QStringLiteral("Timer3")), &timer);
     EXPECT_EQ(timer.interval(), 1);
@@ -55,14 +67,14 @@ TEST(DesignTimerTest, ReadsAsDesignedAndRunsAtNoLessThanTenMilliseconds)
     // Disabled, it never ticks; enabled, it does.
     timer.setInterval(1);
     Ticks ticks(timer);
-    QTest::qWait(50);
+    wait(50);
     EXPECT_EQ(ticks.count, 0);
     timer.setEnabled(true);
     EXPECT_TRUE(timer.isEnabled());
     EXPECT_TRUE(ticks.reach(3));
     timer.stop();
     const int stopped = ticks.count;
-    QTest::qWait(50);
+    wait(50);
     EXPECT_EQ(ticks.count, stopped);
 }
 
@@ -86,19 +98,19 @@ TEST(DesignTimerTest, BuiltFromItsComponentRunningOrNot)
 // it, so each start gives exactly one tick, however often it was enabled before that tick.
 TEST(DesignTimerTest, AOneShotTicksOncePerStart)
 {
-    DesignTimer comments(nullptr, QStringLiteral("Timer1"), 1, false);
+    DesignTimer comments(nullptr, QStringLiteral("Timer1"), 1, false, manualClock);
     Ticks ticks(comments);
     ticks.onTick = [&] { comments.stop(); };
     comments.start();
     comments.start();
     ASSERT_TRUE(ticks.reach(1));
     EXPECT_FALSE(comments.isEnabled());
-    QTest::qWait(50);
+    wait(50);
     EXPECT_EQ(ticks.count, 1);
 
     comments.start();
     ASSERT_TRUE(ticks.reach(2));
-    QTest::qWait(50);
+    wait(50);
     EXPECT_EQ(ticks.count, 2);
 }
 
@@ -106,8 +118,8 @@ TEST(DesignTimerTest, AOneShotTicksOncePerStart)
 // times a second; were that to start the period anew, the refill would never come.
 TEST(DesignTimerTest, EnablingAnEnabledTimerOrSettingItsIntervalAgainChangesNothing)
 {
-    DesignTimer refill(nullptr, QStringLiteral("Timer1"), 60, false);
-    DesignTimer driver(nullptr, QStringLiteral("Timer2"), 1, true);
+    DesignTimer refill(nullptr, QStringLiteral("Timer1"), 60, false, manualClock);
+    DesignTimer driver(nullptr, QStringLiteral("Timer2"), 1, true, manualClock);
     Ticks refills(refill);
     Ticks drives(driver);
     drives.onTick = [&] {
@@ -122,14 +134,14 @@ TEST(DesignTimerTest, EnablingAnEnabledTimerOrSettingItsIntervalAgainChangesNoth
 // A new interval starts the period anew, with the new length.
 TEST(DesignTimerTest, ANewIntervalWhileRunningTakesEffectAtOnce)
 {
-    DesignTimer name(nullptr, QStringLiteral("Timer1"), 20, true);
+    DesignTimer name(nullptr, QStringLiteral("Timer1"), 20, true, manualClock);
     Ticks ticks(name);
     ticks.onTick = [&] { name.setInterval(20000); };
     ASSERT_TRUE(ticks.reach(1));
     EXPECT_TRUE(name.isEnabled());
     EXPECT_EQ(name.interval(), 20000);
     EXPECT_EQ(name.period(), 20000);
-    QTest::qWait(60);
+    wait(60);
     EXPECT_EQ(ticks.count, 1);
 
     // From a long period to a short one: the short one counts from now.

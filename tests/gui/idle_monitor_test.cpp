@@ -1,6 +1,6 @@
 // The idle monitor: after a spell without input the watcher timers tick slowly, and the next
-// input brings them back at once; other timers keep their pace. The monitor's clock is a fake
-// one that the tests move, so no test waits for a real second.
+// input brings them back at once; other timers keep their pace. The clock of the monitor and the
+// timers is a fake one that the tests move, so no test waits for a real second.
 
 #include "tests/gui/support/gui_fixture.h"
 
@@ -8,6 +8,7 @@
 #include "chrome/idle_monitor.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/system/tform2.h"
+#include "tests/gui/support/manual_timer_clock.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,6 +26,7 @@ using chrome::IdleMonitor;
 
 namespace {
 
+// On the system's clock, waiting for real.
 int ticksWithin(DesignTimer& timer, int milliseconds)
 {
     int count = 0;
@@ -39,13 +41,18 @@ protected:
     // A slow pace of an hour: a watcher that was not brought back does not tick in a test.
     IdleMonitor& monitor(std::chrono::milliseconds slow = 1h)
     {
-        m_monitor = std::make_unique<IdleMonitor>(chrome::IdlePace{1000ms, slow, [this] { return m_now; }});
+        m_monitor = std::make_unique<IdleMonitor>(chrome::IdlePace{1000ms, slow, &m_clock});
         return *m_monitor;
     }
-    void quietFor(std::chrono::milliseconds quiet)
+    // Nobody touches the program meanwhile; the monitor looks at the clock on its own timer.
+    void quietFor(std::chrono::milliseconds quiet) { m_clock.advance(quiet); }
+    int ticksWithin(DesignTimer& timer, int milliseconds)
     {
-        m_now += quiet;
-        m_monitor->check();
+        int count = 0;
+        const auto connection = QObject::connect(&timer, &DesignTimer::timeout, [&] { ++count; });
+        m_clock.advance(std::chrono::milliseconds(milliseconds));
+        QObject::disconnect(connection);
+        return count;
     }
     void send(QEvent& event) { QApplication::sendEvent(&m_widget, &event); }
     void moveMouse()
@@ -54,7 +61,7 @@ protected:
         send(move);
     }
 
-    std::chrono::milliseconds m_now{5000};
+    gui_testing::ManualTimerClock m_clock;
     std::unique_ptr<IdleMonitor> m_monitor;
     QWidget m_widget;
 };
@@ -62,7 +69,7 @@ protected:
 TEST_F(IdleMonitorTest, AWatcherSlowsAfterASecondWithoutInputAndComesBackAtTheNextInput)
 {
     IdleMonitor& idle = monitor();
-    DesignTimer paging(nullptr, QStringLiteral("Timer3"), 1, true);
+    DesignTimer paging(nullptr, QStringLiteral("Timer3"), 1, true, m_clock);
     paging.slowWhenIdle(idle);
     EXPECT_TRUE(paging.isWatcher());
 
@@ -123,10 +130,10 @@ TEST_F(IdleMonitorTest, EveryKindOfUserInputCountsAndNothingElseDoes)
 TEST_F(IdleMonitorTest, TimersThatAreNoWatchersKeepTheirPace)
 {
     IdleMonitor& idle = monitor(500ms);
-    DesignTimer drag(nullptr, QStringLiteral("Timer1"), 1, true);
-    DesignTimer refresh(nullptr, QStringLiteral("Timer37"), 100, true);
-    DesignTimer name(nullptr, QStringLiteral("Timer1"), 20000, true);
-    DesignTimer slowWatcher(nullptr, QStringLiteral("Timer9"), 2000, true);
+    DesignTimer drag(nullptr, QStringLiteral("Timer1"), 1, true, m_clock);
+    DesignTimer refresh(nullptr, QStringLiteral("Timer37"), 100, true, m_clock);
+    DesignTimer name(nullptr, QStringLiteral("Timer1"), 20000, true, m_clock);
+    DesignTimer slowWatcher(nullptr, QStringLiteral("Timer9"), 2000, true, m_clock);
     slowWatcher.slowWhenIdle(idle);
     quietFor(10s);
     ASSERT_TRUE(idle.idle());
@@ -141,7 +148,7 @@ TEST_F(IdleMonitorTest, TimersThatAreNoWatchersKeepTheirPace)
 TEST_F(IdleMonitorTest, ADisabledWatcherStaysDisabledThroughIdleAndInput)
 {
     IdleMonitor& idle = monitor();
-    DesignTimer watcher(nullptr, QStringLiteral("Timer2"), 1, false);
+    DesignTimer watcher(nullptr, QStringLiteral("Timer2"), 1, false, m_clock);
     watcher.slowWhenIdle(idle);
     quietFor(2s);
     EXPECT_FALSE(watcher.isEnabled());

@@ -72,10 +72,17 @@ void GuiFixture::start()
     m_windows->main().show();
 }
 
+void GuiFixture::runTimers(int milliseconds)
+{
+    // What the event loop has waiting (showing, painting) comes first, as between real ticks.
+    QCoreApplication::processEvents();
+    m_timerClock.advance(std::chrono::milliseconds(milliseconds));
+    QCoreApplication::processEvents();
+}
+
 void GuiFixture::idleFor(std::chrono::milliseconds quiet)
 {
-    m_idleClock += quiet;
-    m_windows->idleMonitor().check();
+    m_timerClock.advance(quiet);
 }
 
 chrome::SectionWindow& GuiFixture::section(const char* className)

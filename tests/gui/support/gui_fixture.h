@@ -5,6 +5,7 @@
 #include "chrome/context.h"
 #include "chrome/picture_store.h"
 #include "chrome/section_window.h"
+#include "tests/gui/support/manual_timer_clock.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/temporary_folder.h"
 
@@ -71,10 +72,11 @@ protected:
     void click(QWidget& window, const QString& name);
     void pressOn(QWidget& window, const QString& name);
     void releaseOn(QWidget& window, const QString& name);
-    // Lets the timers run for a while.
-    static void runTimers(int milliseconds = 100) { QTest::qWait(milliseconds); }
-    // Nobody touches the program for this long, on the idle monitor's clock; then the monitor
-    // looks at it (as its own timer would).
+    // Lets the timers run for a while on their clock, which moves only here: the ticks due on
+    // the way run at once.
+    void runTimers(int milliseconds = 100);
+    // Nobody touches the program for this long: the timers run meanwhile, the idle monitor's
+    // among them.
     void idleFor(std::chrono::milliseconds quiet);
 
     testing_support::TemporaryFolder m_folder;
@@ -99,11 +101,10 @@ protected:
     std::vector<std::string> m_commands;
     // Runs inside the fake shell, when a test wants to look at the program at that moment.
     std::function<void(const std::string&)> m_onCommand;
-    // The idle monitor's clock stands still until idleFor() moves it; a test may change the
-    // pace before start().
-    std::chrono::milliseconds m_idleClock{0};
-    chrome::IdlePace m_idlePace{std::chrono::milliseconds(1000), std::chrono::milliseconds(500),
-                                [this] { return m_idleClock; }};
+    // The clock of every design timer and of the idle monitor; a test may change the pace
+    // before start().
+    ManualTimerClock m_timerClock;
+    chrome::IdlePace m_idlePace{std::chrono::milliseconds(1000), std::chrono::milliseconds(500), &m_timerClock};
     std::unique_ptr<chrome::Context> m_context;
     std::unique_ptr<app::WindowSet> m_windows;
 };
