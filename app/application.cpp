@@ -32,11 +32,18 @@ void ErrorBox::report(const std::string& message)
     box.exec();
 }
 
-void SimpleMessageBox::show(const std::string& text)
+void HostMessageBoxes::message(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok);
     box.exec();
+}
+
+bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::unique_ptr<core::DesktopWindows> hostDesktop()
@@ -71,6 +78,7 @@ int run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     ErrorBox errors;
+    HostMessageBoxes messageBoxes;
     try {
         initPictures();
         installFonts();
@@ -90,7 +98,6 @@ int run(int argc, char** argv)
         const core::HostClock clock;
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
-        SimpleMessageBox messages;
         const std::unique_ptr<core::DesktopWindows> desktop = hostDesktop();
         core::PosixProcessControl processes;
         chrome::Context context{registry,
@@ -98,15 +105,16 @@ int run(int argc, char** argv)
                                 core::posixSystemCalls(),
                                 [](const std::string& commandLine) { core::shellCommand(commandLine); },
                                 errors,
+                                messageBoxes,
                                 cursor,
                                 clock,
                                 driveSpace,
                                 screen,
                                 pictures,
-                                messages,
                                 *desktop,
                                 processes,
                                 {}};
+        context.machine = &machine;
         WindowSet windows(context);
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);

@@ -12,10 +12,11 @@ public:
     void report(const std::string& message) override;
 };
 
-// The tools' simple message box: the application title as caption, one OK button.
-class SimpleMessageBox : public chrome::MessageBoxes {
+// The tools' message boxes, shown modally.
+class HostMessageBoxes : public chrome::MessageBoxes {
 public:
-    void show(const std::string& text) override;
+    void message(const std::string& text) override;
+    bool askYesNo(const std::string& title, const std::string& text) override;
 };
 
 // The desktop the program shows its windows on: the X server's top-level windows when it runs

@@ -6,6 +6,8 @@
 #include "app/window_table.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/plain_windows.h"
+#include "sections/protection/tform4.h"
+#include "sections/removal/tform6.h"
 #include "sections/system/tform2.h"
 
 #include <QEvent>
@@ -86,6 +88,7 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
     , m_idleMonitor(std::make_unique<chrome::IdleMonitor>(std::move(pace)))
 {
     m_context.minimiseApplication = [this] { minimiseAll(); };
+    m_context.window = [this](std::string_view className) { return byClass(className); };
     m_context.idleMonitor = m_idleMonitor.get();
     for (const auto& row : windowTable<Factories>()) {
         std::unique_ptr<QWidget> window = row.windowClass(m_context, row.definition, *this);
@@ -102,6 +105,7 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
 WindowSet::~WindowSet()
 {
     m_context.minimiseApplication = nullptr;
+    m_context.window = nullptr;
     // The last created goes first, so no window outlives one it reaches.
     while (!m_windows.empty())
         m_windows.pop_back();

@@ -1,16 +1,17 @@
 #include "bench/bench_program.h"
 
-#include <cstdlib>
+#include "bench/reference_timing.h"
+
 #include <stdexcept>
 
 namespace {
 
 std::filesystem::path temporaryFolder(const std::string& name)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data()))
+    std::filesystem::path folder = bench::makeWorkFolder(name.c_str());
+    if (folder.empty())
         throw std::runtime_error(name + ": cannot make a temporary folder");
-    return pattern;
+    return folder;
 }
 
 } // namespace
@@ -23,8 +24,9 @@ BenchProgram::BenchProgram(const std::string& name, core::DesktopWindows& deskto
 {
     m_context.reset(new chrome::Context{m_registry,  m_folder / "dostrojnik.ini", core::posixSystemCalls(),
                                         [](const std::string&) {},
-                                        m_errors,    m_cursor,    m_clock,   m_driveSpace, m_screen, m_pictures,
-                                        m_messages,  desktop,     m_processes, {}});
+                                        m_errors,    m_messages,  m_cursor,    m_clock,   m_driveSpace, m_screen,
+                                        m_pictures,  desktop,     m_processes, {}});
+    m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context);
 }
 

@@ -197,7 +197,7 @@ bool report(const char* name, const std::string& hiveText, const Result& result)
         ++keys;
     const double ratio = result.click / result.reference;
     const bool met = result.click <= TargetMilliseconds && ratio <= TargetRatio;
-    std::printf("%s: %.2f MB, %zu key blocks\n", name, hiveText.size() / 1e6, keys);
+    std::printf("%s: %.2f MB, %zu key blocks\n", name, static_cast<double>(hiveText.size()) / 1e6, keys);
     std::printf("  option click (median of %d): %.2f ms\n", Rounds, result.click);
     std::printf("  plain save of the same size:  %.2f ms\n", result.reference);
     std::printf("  ratio: %.2f (target <= %.1f, click target <= %.0f ms): %s\n", ratio, TargetRatio,

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "bench/bench_program.h"
+#include "bench/reference_timing.h"
 #include "sections/system/tform2.h"
 
 #include "core/platform/xcb_desktop_windows.h"
@@ -16,12 +17,9 @@
 #include <QListWidget>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,19 +28,6 @@ namespace {
 
 constexpr int kWindows = 500;
 constexpr int kRounds = 31;
-
-double medianMilliseconds(const std::function<void()>& run)
-{
-    std::vector<double> rounds;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        rounds.push_back(elapsed.count());
-    }
-    std::nth_element(rounds.begin(), rounds.begin() + kRounds / 2, rounds.end());
-    return rounds[kRounds / 2];
-}
 
 // Top-level windows with a caption and a class, as applications have them.
 void createWindows(xcb_connection_t* connection)
@@ -123,9 +108,9 @@ int main(int argc, char** argv)
         system.timer(QStringLiteral("Timer2"))->stop();
 
         const int listed = xwininfo();
-        const double reference = medianMilliseconds([] { xwininfo(); });
-        const double refill = medianMilliseconds([&] { system.Button1Click(); });
-        const double asking = medianMilliseconds([&] { desktop->topLevelWindows(); });
+        const double reference = bench::medianMilliseconds(kRounds, [] { xwininfo(); });
+        const double refill = bench::medianMilliseconds(kRounds, [&] { system.Button1Click(); });
+        const double asking = bench::medianMilliseconds(kRounds, [&] { desktop->topLevelWindows(); });
         if (list->count() < kWindows || listed < kWindows) {
             std::fprintf(stderr, "window_list_bench: %d lines in the list, %d from xwininfo, expected %d or more\n",
                          list->count(), listed, kWindows);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/machine/machine.h"
 #include "core/platform/clock.h"
 #include "core/platform/desktop_windows.h"
 #include "core/platform/drive_space.h"
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QWidget;
 
@@ -30,12 +32,14 @@ public:
     virtual void report(const std::string& message) = 0;
 };
 
-// Shows a tool's message in the simple message box (application title, one OK button) and
-// returns when the user has closed it. The program shows the box; tests record.
+// The message boxes of the tools: the program shows them, tests read and answer them.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual void show(const std::string& text) = 0;
+    // The simple message box: the application title as caption, one OK button.
+    virtual void message(const std::string& text) = 0;
+    // A question with the buttons Yes and No; true when the user chose Yes.
+    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
 };
 
 // Where the mouse cursor is on the screen; a seam so that tests can drive dragging.
@@ -61,20 +65,25 @@ struct Context {
     // Runs one command line through the machine's command interpreter and waits for it.
     std::function<void(const std::string& commandLine)> shell;
     ErrorReporter& errors;
+    MessageBoxes& messageBoxes;
     const CursorSource& cursor;
     const core::Clock& clock;
     const core::DriveSpaceQuery& driveSpace;
     const ScreenSource& screen;
     PictureStore& pictures;
-    MessageBoxes& messages;
     // The window list's platform services: the desktop's top-level windows, ending a process.
     core::DesktopWindows& desktop;
     core::ProcessControl& processes;
     // Minimises every window of the program together; set by the window set.
     std::function<void()> minimiseApplication;
+    // Another window of the program by its class name ("TForm9"), null when there is none; set
+    // by the window set.
+    std::function<QWidget*(std::string_view className)> window = nullptr;
     // Tells the watcher timers whether anybody uses the program; set by the window set. Without
     // it every timer runs at its design interval.
     IdleMonitor* idleMonitor = nullptr;
+    // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
+    const core::Machine* machine = nullptr;
 };
 
 // The text of the error box: the message, with "." appended when it is not empty and does

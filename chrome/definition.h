@@ -58,6 +58,8 @@ enum class LabelLook {
     Warning,     // maroon
     Small,       // dark text, a point smaller: long addresses in narrow places
     Paragraph,   // dark text, centred, word-wrapped
+    Strong,      // dark text, bold
+    Number,      // dark text, 20 pixels high: the numbers of a list's entries
 };
 
 struct Component {
@@ -74,8 +76,8 @@ struct Component {
     // Timers: always running, it only keeps controls in step with state that changes through
     // the user's input (a click, a check box, a spin edit), so it ticks slowly while nobody uses
     // the program and comes back to its interval at the next input: the File compatibility
-    // window's paging timer, the System window's `Timer2` (the refresh switch); the Removal
-    // window's preview timer joins when that window gets its tools.
+    // window's paging timer, the Removal window's preview timer and the System window's `Timer2`
+    // (the refresh switch).
     bool watcher = false;
 };
 

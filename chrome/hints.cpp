@@ -11,7 +11,10 @@ namespace chrome {
 
 namespace {
 
-constexpr char kFilterName[] = "hintFilter";
+QString filterName()
+{
+    return QStringLiteral("hintFilter");
+}
 
 class HintStyle : public QProxyStyle {
 public:
@@ -49,10 +52,10 @@ public:
 
 void installHintSettings(QApplication& application)
 {
-    if (application.findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly))
+    if (application.findChild<QObject*>(filterName(), Qt::FindDirectChildrenOnly))
         return;
     auto* filter = new HintFilter(&application);
-    filter->setObjectName(kFilterName);
+    filter->setObjectName(filterName());
     application.installEventFilter(filter);
     QApplication::setStyle(new HintStyle);
 

@@ -92,6 +92,12 @@ void applyLook(SkinLabel& label, LabelLook look)
     case LabelLook::Small:
         font.setPointSize(skin::fontPointSize - 1);
         break;
+    case LabelLook::Strong:
+        font.setBold(true);
+        break;
+    case LabelLook::Number:
+        font.setPixelSize(20);
+        break;
     }
     palette.setColor(QPalette::WindowText, text);
     label.setPalette(palette);
@@ -142,19 +148,19 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
     wireOptions();
 }
 
-PictureControl* SkinnedWindow::picture(const QString& name) const
+PictureControl* SkinnedWindow::picture(QAnyStringView name) const
 {
-    return findChild<PictureControl*>(name, Qt::FindDirectChildrenOnly);
+    return findChild<PictureControl*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
-SkinLabel* SkinnedWindow::label(const QString& name) const
+SkinLabel* SkinnedWindow::label(QAnyStringView name) const
 {
-    return findChild<SkinLabel*>(name, Qt::FindDirectChildrenOnly);
+    return findChild<SkinLabel*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
-DesignTimer* SkinnedWindow::timer(const QString& name) const
+DesignTimer* SkinnedWindow::timer(QAnyStringView name) const
 {
-    return findChild<DesignTimer*>(name, Qt::FindDirectChildrenOnly);
+    return findChild<DesignTimer*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
 void SkinnedWindow::build()

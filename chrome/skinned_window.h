@@ -28,9 +28,10 @@ public:
     const WindowDefinition& definition() const { return m_definition; }
     Context& context() const { return m_context; }
 
-    PictureControl* picture(const QString& name) const;
-    SkinLabel* label(const QString& name) const;
-    DesignTimer* timer(const QString& name) const;
+    // Component names are the ASCII names of the definition, so a plain literal will do.
+    PictureControl* picture(QAnyStringView name) const;
+    SkinLabel* label(QAnyStringView name) const;
+    DesignTimer* timer(QAnyStringView name) const;
 
     bool alphaBlend() const { return m_alphaBlend; }
     std::uint8_t alphaValue() const { return m_alphaValue; }

@@ -7,19 +7,7 @@
 // tools of its own (edit boxes, lists, timers with handlers) leaves this file for a class of its
 // own in its folder (sections/file_compatibility/tform9.h is one).
 
-class TForm4 : public chrome::SectionWindow { // Protection
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm5 : public chrome::SectionWindow { // Performance
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
-class TForm6 : public chrome::SectionWindow { // Removal
     Q_OBJECT
 public:
     using SectionWindow::SectionWindow;

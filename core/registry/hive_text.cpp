@@ -449,24 +449,24 @@ void appendValueLine(std::string& out, const HiveValue& value)
     out += '\n';
 }
 
-HiveKey* HiveKey::findSubkey(std::u16string_view name) const
+HiveKey* HiveKey::findSubkey(std::u16string_view wanted) const
 {
-    if (subkeys.empty() || text::compareNoCase(subkeys.back()->name, name) < 0)
+    if (subkeys.empty() || text::compareNoCase(subkeys.back()->name, wanted) < 0)
         return nullptr;
-    const auto it = std::lower_bound(subkeys.begin(), subkeys.end(), name,
+    const auto it = std::lower_bound(subkeys.begin(), subkeys.end(), wanted,
                                      [](const std::unique_ptr<HiveKey>& key, std::u16string_view n) {
                                          return text::compareNoCase(key->name, n) < 0;
                                      });
-    if (it != subkeys.end() && text::compareNoCase((*it)->name, name) == 0)
+    if (it != subkeys.end() && text::compareNoCase((*it)->name, wanted) == 0)
         return it->get();
     return nullptr;
 }
 
-int HiveKey::findValue(std::u16string_view name) const
+int HiveKey::findValue(std::u16string_view wanted) const
 {
-    const auto it = std::lower_bound(values.begin(), values.end(), name,
+    const auto it = std::lower_bound(values.begin(), values.end(), wanted,
                                      [](const HiveValue& v, std::u16string_view n) { return compareValues(v, n) < 0; });
-    if (it != values.end() && compareValues(*it, name) == 0)
+    if (it != values.end() && compareValues(*it, wanted) == 0)
         return static_cast<int>(it - values.begin());
     return -1;
 }
@@ -656,10 +656,10 @@ void Hive::load(HiveKey& key)
                 if (index >= 0) {
                     key.values[std::size_t(index)] = std::move(value);
                 } else {
-                    const auto it = std::lower_bound(
+                    const auto place = std::lower_bound(
                         key.values.begin(), key.values.end(), value.name,
                         [](const HiveValue& v, std::u16string_view n) { return compareValues(v, n) < 0; });
-                    key.values.insert(it, std::move(value));
+                    key.values.insert(place, std::move(value));
                 }
                 value = HiveValue{};
             }

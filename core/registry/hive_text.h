@@ -48,9 +48,9 @@ struct HiveKey {
     int blocks = 0; // blocks of the file text that belong to this key (more than one only in hand-made files)
     std::size_t blockHint = 0; // where its block was last seen, to find it without a search
 
-    HiveKey* findSubkey(std::u16string_view name) const;
+    HiveKey* findSubkey(std::u16string_view wanted) const;
     // Index of the value, or -1.
-    int findValue(std::u16string_view name) const;
+    int findValue(std::u16string_view wanted) const;
 };
 
 struct HiveParseError {

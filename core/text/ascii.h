@@ -2,12 +2,16 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace core::text {
 
-// The value of a hexadecimal digit, -1 for any other character (of any code-unit type).
-constexpr int hexDigitValue(char32_t c)
+// The value of a hexadecimal digit, -1 for any other character (of any code-unit type; a byte of
+// a char string counts as unsigned, so a UTF-8 lead byte is never mistaken for a digit).
+template <typename Char>
+constexpr int hexDigitValue(Char unit)
 {
+    const auto c = static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(unit));
     if (c >= U'0' && c <= U'9')
         return static_cast<int>(c - U'0');
     if (c >= U'a' && c <= U'f')

@@ -150,8 +150,8 @@ bool equalNoCase(std::string_view utf8a, std::string_view utf8b)
         bool ascii = true;
         bool same = true;
         for (size_t i = 0; i < utf8a.size() && same; ++i) {
-            const unsigned char x = utf8a[i];
-            const unsigned char y = utf8b[i];
+            const auto x = static_cast<unsigned char>(utf8a[i]);
+            const auto y = static_cast<unsigned char>(utf8b[i]);
             if ((x | y) & 0x80) {
                 ascii = false;
                 break;

@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -33,7 +34,25 @@ WindowDefinition makeFileCompatibility()
     // change only through clicks: a watcher.
     w.components.push_back(watcher("Timer3", 1));
     addDragTimer(w, "Timer4");
-    w.hints = {{"Image4", "Minimalizuj"}, {"Image10", "Zamknij"}};
+
+    addAction(w, {"Image5", {121, 28, 333, 40}, "Wykonaj natychmiastowe sprawdzenie poprawności plików systemu Windows XP"},
+              commandLines({"start sfc /scannow"}));
+    const RegistryKey protection{.root = core::RootKey::LocalMachine,
+                                 .path = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection",
+                                 .create = false};
+    addSwitch(w, protection, {"Image2", {121, 76, 162, 44}, "Pasek postępu sprawdzania plików"},
+              {.on = "Image6", .off = "Image7", .value = "SfcShowProgress", .onData = Dword{1}, .offData = Dword{0}});
+    addOption(w, {"Image3", {291, 76, 163, 44}, "Sprawdzanie plików przy starcie komputera"},
+              {enable("Image8", commandLines({"start sfc /scanboot"})),
+               disable("Image9", commandLines({"start sfc /revert"}))});
+
+    w.hints = {{"Image4", "Minimalizuj"},
+               {"Image10", "Zamknij"},
+               {"Image5", "Włącza opcję natychmiastowego sprawdzania poprawności plików systemowych.\n"
+                          "          WYMAGANA PŁYTA INSTALACYJNA WINDOWS XP PROFESSIONAL"},
+               {"Image2", "Konfiguruje, czy pasek podczas\nsprawdzania plików, ma być widoczny."},
+               {"Image3", "Konfiguruje, czy system Windows ma automatycznie sprawdzać\n"
+                          "poprawność plików systemowych przy starcie komputera."}};
     return w;
 }
 

@@ -1,5 +1,7 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
+#include "sections/protection/refused_programs.h"
 
 using namespace chrome;
 
@@ -7,11 +9,34 @@ namespace sections {
 
 namespace {
 
+void addRefusedPrograms(WindowDefinition& w)
+{
+    using namespace refused_programs;
+    // The list's heading, and the framed panel that holds it with the entries and the warning.
+    w.panels.push_back({PanelLook::Light, {119, 161, 336, 298}, {}});
+    w.components.push_back(picture("Image13", {121, 163, 332, 25}, PictureLook::OptionCaption,
+                                   "Blokowanie wybranych programów"));
+    int top = kFirstRow;
+    for (const Entry& entry : kEntries) {
+        const bool twoDigits = entry.value[1] != '\0';
+        w.components.push_back(label(entry.number, {twoDigits ? 123 : 130, top, 0, 0}, LabelLook::Number,
+                                     std::string(entry.value) + "."));
+        w.components.push_back(picture(entry.box, {149, top + kBoxDrop, 132, 17}, PictureLook::WhiteBox));
+        w.components.push_back(target(entry.block, {288, top + kTargetDrop, 64, 19}, PictureLook::TargetOff, "BLOKUJ"));
+        w.components.push_back(
+            target(entry.unblock, {356, top + kTargetDrop, 86, 19}, PictureLook::TargetOn, "ODBLOKUJ"));
+        w.components.push_back(timer(entry.timer, 100, true));
+        top += kRowStep;
+    }
+    w.components.push_back(label("Label16", {121, 424, 0, 0}, LabelLook::Separator, std::string(55, '_')));
+    w.components.push_back(label("Label18", {122, 439, 0, 0}, LabelLook::Strong, "UWAGA!"));
+    w.components.push_back(label("Label17", {171, 439, 0, 0}, LabelLook::Plain, "Do nazwy programu należy dopisać rozszerzenie"));
+    w.components.push_back(label("Label19", {416, 439, 0, 0}, LabelLook::Strong, ".exe"));
+}
+
 WindowDefinition makeProtection()
 {
     WindowDefinition w = sectionWindow("TForm4", "Ochrona", 460, 468, "Ochrona", "OCHRONA");
-    // The framed panel of the refused-program list, below the options.
-    w.panels.push_back({PanelLook::Light, {119, 188, 336, 272}, {}});
     addCorners(w, "Image14", "Image15");
     addLink(w, "Label6");
     addHeading(w, "Strona11", 52, "OPIS DZIAŁU");
@@ -29,7 +54,30 @@ WindowDefinition makeProtection()
     addPanelText(w, "Label12", 327, 100,
                  "Pobierz najnowszą wersję programu ze strony internetowej autora.", false);
     addDragTimer(w, "Timer1");
-    w.hints = {{"Image14", "Minimalizuj"}, {"Image15", "Zamknij"}};
+
+    // Both rows write into keys that exist only: a missing key makes the write fail.
+    const RegistryKey advanced{.root = core::RootKey::LocalMachine,
+                               .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                               .create = false};
+    addSwitch(w, advanced, {"Image2", {121, 27, 162, 44}, "Menu kontekstowe szyfrowania danych"},
+              {.on = "Image3", .off = "Image8", .value = "EncryptionContextMenu", .onData = Dword{1}, .offData = Dword{0}});
+    const RegistryKey systemPolicies{.root = core::RootKey::LocalMachine,
+                                     .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                                     .create = false};
+    addSwitch(w, systemPolicies, {"Image9", {291, 27, 163, 44}, "Usuwanie wpisów z informacją o logowaniu"},
+              {.on = "Image10", .off = "Image11", .value = "dontdisplaylastusername", .onData = Dword{1}, .offData = Dword{0}});
+    // Opens the File compatibility window; the window's own code does that.
+    w.components.push_back(target("Image12", {121, 108, 332, 47}, PictureLook::OptionCaption,
+                                   "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"));
+    w.panels.push_back({PanelLook::Light, {119, 106, 336, 51}, {}});
+    addRefusedPrograms(w);
+
+    w.hints = {{"Image14", "Minimalizuj"},
+               {"Image15", "Zamknij"},
+               {"Image2", "Konfiguruje, czy menu \"Szyfruj\" i\n\"Odszyfruj\" ma być wyświetlane.\nUsługa tylko dla partycji NTFS"},
+               {"Image9", "Konfiguruje , czy system Windows ma zamazywać\ninformacje o użytkowniku, który włączył komputer."},
+               {"Image12", "Włącza okno związane z\npoprawnością plików w Windows."},
+               {"Image13", "Blokuje programy wybrane przez użytkownika.\nWystarczy wpisać nazwę programu, np. \"Setup.exe\"."}};
     return w;
 }
 

@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -28,7 +29,33 @@ WindowDefinition makeRemoval()
                  .onTimer = "Timer2", .offTimer = "Timer3"},
                 {.y = 289, .step = 26});
     addDragTimer(w, "Timer4");
-    w.hints = {{"Image11", "Minimalizuj"}, {"Image12", "Zamknij"}};
+
+    // The clean-up buttons, two rows of two above the wallpaper tool.
+    addAction(w, {"Image2", {122, 28, 164, 42}, "Usuń zawartość folderu Temp"},
+              commandLines({"rd /s /q %TMP%", "md %TMP%"}));
+    addAction(w, {"Image3", {290, 28, 164, 42}, "Usuń skróty używane przez Windows"},
+              commandLines({"rd /s /q Recent", "md Recent"}));
+    addAction(w, {"Image8", {122, 74, 164, 42}, "Czyść Bufor plików systemu Windows"},
+              commandLines({"start %WinDir%\\System32\\dllcache\\sfc.exe /purgecache"}));
+    addAction(w, {"Image9", {290, 74, 164, 42}, "Odinstaluj Windows Messengera"},
+              commandLines({"start Rundll32 advpack.dll,LaunchINFSection %Windir%\\INF\\msmsgs.inf,BLC.Remove"}));
+
+    // The wallpaper tool; its list, button, preview and check box are the window's own code.
+    w.components.push_back(
+        picture("Image10", {123, 127, 330, 30}, PictureLook::OptionCaption, "Usuń wybrane tapety z folderu Web\\Wallpaper"));
+    w.components.push_back(label("Label3", {240, 306, 0, 0}, LabelLook::Separator, "___________________________________"));
+    w.components.push_back(label("Label7", {240, 328, 0, 0}, LabelLook::Separator, "___________________________________"));
+    w.components.push_back(label("Label5", {240, 344, 201, 13}, LabelLook::Plain, {}));
+    // Keeps the preview's scaling equal to its check box, which only a click changes.
+    w.components.push_back(watcher("Timer1", 1));
+
+    w.hints = {{"Image11", "Minimalizuj"},
+               {"Image12", "Zamknij"},
+               {"Image2", "Usuwa zbędne pliki z katalogu\ntymczasowego \"Temp\"."},
+               {"Image3", "Usuwa skróty wykorzystywane przez menu Start\n(Tylko dla menu w stylu Win XP)."},
+               {"Image8", "Usuwa pliki, które zostały skopiowane\npodczas instalacji systemu Windows."},
+               {"Image9", "Usuwa znany program firmy Microsoft,\ndo komunikowania się między ludźmi."},
+               {"Image10", "Usuwa wybrane tapety z systemu Windows."}};
     return w;
 }
 

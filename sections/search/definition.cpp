@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -20,7 +21,35 @@ WindowDefinition makeSearch()
                  .onTimer = "Timer1", .offTimer = "Timer2"},
                 {.y = 142, .step = 28});
     addDragTimer(w, "Timer3");
-    w.hints = {{"Image14", "Minimalizuj"}, {"Image15", "Zamknij"}};
+
+    // Each click opens its key without creating it and writes the one value regardless.
+    const RegistryKey explorer{.root = core::RootKey::CurrentUser,
+                               .path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
+                               .create = false};
+    const RegistryKey cabinet{.root = core::RootKey::CurrentUser,
+                              .path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState",
+                              .create = false};
+    addOption(w,
+              {.name = "Image2", .place = {120, 26, 333, 25}, .caption = "Styl graficzny okna wyszukiwania",
+               .targetHeight = 25},
+              {choice("Image3", "Windows XP", writeValue(cabinet, "Use Search Asst", Text{"yes"})),
+               choice("Image4", "Windows 2000", writeValue(cabinet, "Use Search Asst", Text{"no"}))});
+    addSwitch(w, explorer, {"Image5", {121, 82, 162, 44}, "Przeszukuj pliki ukryte"},
+              {.on = "Image6", .off = "Image7", .value = "SearchHidden", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, explorer, {"Image8", {289, 82, 162, 44}, "Przeszukuj podkatalogi"},
+              {.on = "Image9", .off = "Image10", .value = "IncludeSubFolders", .onData = Dword{1}, .offData = Dword{0}});
+    addSwitch(w, explorer,
+              {.name = "Image11", .place = {120, 161, 333, 25}, .caption = "Przeszukuj foldery systemowe",
+               .targetHeight = 25},
+              {.on = "Image12", .off = "Image13", .value = "SearchSystemDirs", .onData = Dword{1}, .offData = Dword{0}});
+
+    w.hints = {{"Image2", "Konfiguruje, w jakim stylu ma\nbyć wyświetlane okno wyszukiwania."},
+               {"Image5", "Włącza lub wyłącza przeszukiwanie plików ukrytych.\nNiezbędne zaznaczenie \"Opcje zaawansowane\"."},
+               {"Image8", "Włącza lub wyłącza przeszukiwanie podkatalogów.\nNiezbędne zaznaczenie \"Opcje zaawansowane\"."},
+               {"Image11",
+                "Włącza lub wyłącza przeszukiwanie folderów systemowych.\nNiezbędne zaznaczenie \"Opcje zaawansowane\"."},
+               {"Image14", "Minimalizuj"},
+               {"Image15", "Zamknij"}};
     return w;
 }
 

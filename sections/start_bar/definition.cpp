@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -39,7 +40,68 @@ WindowDefinition makeStartBar()
     w.components.push_back(label("Label6", {468, 458, 156, 0}, LabelLook::Silver, "PASEK START WIN XP PRO"));
     w.components.push_back(label("Label8", {468, 473, 156, 0}, LabelLook::Plain, "Opcje w obu panelach"));
     addDragTimer(w, "Timer3");
-    w.hints = {{"Image3", "Minimalizuj"}, {"Image17", "Zamknij"}};
+
+    // Every option opens the same key without creating it and writes regardless. The values
+    // named No... are switched off by 1, so "Włącz" writes 0 there; the others take "YES"/"NO".
+    const RegistryKey advanced{.root = core::RootKey::CurrentUser,
+                               .path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                               .create = false};
+    struct Row {
+        OptionBox box;
+        const char* on;
+        const char* off;
+        const char* value;
+        bool text;
+    };
+    const Row rows[] = {
+        {{"Image9", {120, 48, 162, 44}, "Rozwijaj menu Panel Sterowania"}, "Image10", "Image14", "CascadeControlPanel", true},
+        {{"Image2", {291, 48, 162, 44}, "Rozwijaj menu Moje dokumenty"}, "Image15", "Image16", "CascadeMyDocuments", true},
+        {{"Image18", {120, 126, 162, 44}, "Rozwijaj menu Moje obrazy"}, "Image19", "Image26", "CascadeMyPictures", true},
+        {{"Image28", {291, 126, 162, 44}, "Rozwijaj menu Połączenia sieciowe"}, "Image27", "Image4",
+         "CascadeNetworkConnections", true},
+        {{"Image5", {120, 206, 162, 44}, "Rozwijaj menu Drukarki i faksy"}, "Image29", "Image30", "CascadePrinters", true},
+        {{"Image38", {291, 206, 162, 44}, "Czyść historię otwieranych plików"}, "Image39", "Image37",
+         "ClearRecentDocsOnExit", true},
+        {{"Image6", {120, 286, 162, 31}, "Menu Ulubione"}, "Image20", "Image24", "NoFavoritesMenu", false},
+        {{"Image25", {291, 286, 162, 31}, "Menu Dokumenty"}, "Image40", "Image41", "NoRecentDocsMenu", false},
+        {{"Image11", {120, 347, 162, 31}, "Menu Uruchom"}, "Image21", "Image42", "NoRun", false},
+        {{"Image43", {291, 347, 162, 31}, "Menu Moje dokumenty"}, "Image44", "Image45", "NoSMMyDocs", false},
+        {{"Image32", {120, 408, 162, 31}, "Menu Moje obrazy"}, "Image33", "Image31", "NoSMMyPictures", false},
+        {{"Image35", {291, 408, 162, 31}, "Menu Narzędzia administracyjne"}, "Image36", "Image34",
+         "StartMenuAdminTools", true},
+        {{"Image22", {466, 49, 162, 44}, "Pokazywanie ostatnio używanych programów"}, "Image23", "Image46",
+         "NoStartMenuMFUprogramsList", false},
+        {{"Image7", {466, 150, 162, 44}, "Menu do Internetu i Poczty"}, "Image47", "Image48", "NoStartMenuPinnedList",
+         false},
+        {{"Image8", {466, 233, 162, 44}, "Menu Wszystkie Programy"}, "Image49", "Image50", "NoStartMenuMorePrograms",
+         false},
+        {{"Image13", {466, 316, 162, 44}, "Menu Moja muzyka"}, "Image51", "Image52", "NoStartMenuMyMusic", false},
+    };
+    for (const Row& row : rows) {
+        addSwitch(w, advanced, row.box,
+                  {.on = row.on, .off = row.off, .value = row.value,
+                   .onData = row.text ? Data{Text{"YES"}} : Data{Dword{0}},
+                   .offData = row.text ? Data{Text{"NO"}} : Data{Dword{1}}});
+    }
+
+    w.hints = {{"Image9", "Włącza lub wyłącza rozwijanie\nmenu Panel sterowania."},
+               {"Image2", "Włącza lub wyłącza rozwijanie\nmenu Moje dokumenty."},
+               {"Image18", "Włącza lub wyłącza rozwijanie\nmenu Mojhe obrazy."},
+               {"Image28", "Włącza lub wyłącza rozwijanie\nmenu Połączenia sieciowe."},
+               {"Image5", "Włącza lub wyłącza rozwijanie\nmenu Drukarki i faksy."},
+               {"Image38", "Włącza lub wyłącza automatyczne\nczyszczenie historii skrótów."},
+               {"Image6", "Włącza lub wyłącza menu Ulubione."},
+               {"Image25", "Włącza lub wyłącza menu Dokumenty."},
+               {"Image11", "Włącza lub wyłącza menu Uruchom."},
+               {"Image43", "Włącza lub wyłącza menu Moje dokumenty."},
+               {"Image32", "Włącza lub wyłącza menu Moje obrazy."},
+               {"Image35", "Włącza lub wyłącza menu Narzędzia administracyjne."},
+               {"Image22", "Włącza lub wyłącza listę\nostatnio używanych programów."},
+               {"Image7", "Włącza lub wyłącza miejsce w menu Internet i Poczta."},
+               {"Image8", "Włącza lub wyłącza menu Wszystkie programy."},
+               {"Image13", "Włącza lub wyłącza menu Moja muzyka."},
+               {"Image3", "Minimalizuj"},
+               {"Image17", "Zamknij"}};
     return w;
 }
 

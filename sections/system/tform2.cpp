@@ -77,19 +77,19 @@ void TForm2::Button3Click()
 {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
     if (selected.isEmpty()) {
-        context().messages.show("Nie zaznaczono procesu");
+        context().messageBoxes.message("Nie zaznaczono procesu");
         return;
     }
     // The line stays until the next refill, whatever became of its process.
     switch (context().processes.end(sections::processIdOfLine(selected.front()->text()))) {
     case core::EndProcess::Ended:
-        context().messages.show("Proces zamknięty.");
+        context().messageBoxes.message("Proces zamknięty.");
         break;
     case core::EndProcess::NotOpened:
-        context().messages.show("Nie można otworzyć procesu.");
+        context().messageBoxes.message("Nie można otworzyć procesu.");
         break;
     case core::EndProcess::NotEnded:
-        context().messages.show("Nie można zamknąć procesu.");
+        context().messageBoxes.message("Nie można zamknąć procesu.");
         break;
     }
 }

@@ -101,7 +101,7 @@ Hive readWineHive(const std::string& text, const std::string& rootComment)
                 continue;
             }
             EXPECT_TRUE(std::regex_match(value[2].str(), data)) << line;
-            const std::string name = value[1] == "@" ? "" : lower(value[1].str().substr(1, value[1].length() - 2));
+            const std::string name = value[1] == "@" ? "" : lower(value[1].str().substr(1, static_cast<std::size_t>(value[1].length()) - 2));
             EXPECT_TRUE(previousValue.empty() || previousValue < name) << "values in order: " << line;
             previousValue = name;
             values[name] = value[2];

@@ -60,8 +60,6 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image18", "Zamknij"},
 };
 
-using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
-
 std::pair<std::uint32_t, std::vector<std::uint8_t>> dword(std::uint32_t value)
 {
     return {core::RegDword,
@@ -77,20 +75,7 @@ protected:
         return section("TForm64");
     }
 
-    // Every value of the key as the machine's registry holds it; none when the key is missing.
-    std::optional<Values> values()
-    {
-        core::KeyHandle key;
-        if (m_registry.openKey(core::rootHandle(RootKey::LocalMachine), kKey, core::Access::Read, key)
-            != core::RegStatus::Success)
-            return std::nullopt;
-        Values found;
-        core::RegValue value;
-        for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
-            found[value.name] = {value.type, value.data};
-        m_registry.closeKey(key);
-        return found;
-    }
+    std::optional<Values> values() { return keyValues(RootKey::LocalMachine, kKey); }
 
     void put(const std::string& name, std::int32_t value)
     {

@@ -214,7 +214,7 @@ TEST_P(MissingProcessorTest, ShowsTheErrorAndSkipsTheRestOfTheCreation)
 
 INSTANTIATE_TEST_SUITE_P(KeyOrValue, MissingProcessorTest,
                          ::testing::Values(MissingProcessorCase{"Key", true}, MissingProcessorCase{"Value", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(MainWindowTest, ThePanelHasItsComponentsInTheirPlaces)
 {

@@ -126,7 +126,7 @@ TEST_F(WindowListTest, EndingTheSelectedProcess)
     press("Button3");
     press("Button2");
     press("Button3");
-    EXPECT_EQ(m_messages.shown, (std::vector<std::string>{"Nie zaznaczono procesu", "Proces zamknięty.",
+    EXPECT_EQ(m_messageBoxes.messages, (std::vector<std::string>{"Nie zaznaczono procesu", "Proces zamknięty.",
                                                           "Nie można otworzyć procesu.", "Nie można zamknąć procesu.",
                                                           "Nie zaznaczono procesu"}));
     EXPECT_EQ(m_fakeProcesses.ended, (std::vector<std::int64_t>{1024, 388, 77}));

@@ -144,7 +144,7 @@ TEST_F(WindowSetTest, EachDistinctPictureIsDecodedOnce)
     // Every picture is there and fits its place.
     for (const std::string& file : files)
         EXPECT_FALSE(m_pictures.pixmap(QString::fromStdString(file)).isNull()) << file;
-    EXPECT_EQ(m_pictures.pixmap("TForm26-Image1.jpg").size(), QSize(634, 492));
+    EXPECT_EQ(m_pictures.pixmap(QStringLiteral("TForm26-Image1.jpg")).size(), QSize(634, 492));
 }
 
 struct AppearanceCase {

@@ -160,7 +160,7 @@ TEST_F(WindowListX11Test, ListsRealClientsAndEndsExactlyTheSelectedOne)
     }
     victim->setSelected(true);
     section("TForm2").findChild<QPushButton*>(QStringLiteral("Button3"))->click();
-    EXPECT_EQ(m_messages.shown, std::vector<std::string>{"Proces zamknięty."});
+    EXPECT_EQ(m_messageBoxes.messages, std::vector<std::string>{"Proces zamknięty."});
     int status = 0;
     ASSERT_EQ(waitpid(pids[1], &status, 0), pids[1]);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);

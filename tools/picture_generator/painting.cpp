@@ -27,6 +27,14 @@ QColor colour(std::uint32_t rgb)
     return QColor::fromRgb(static_cast<QRgb>(rgb));
 }
 
+// A tick or cross left of the caption of an enabling or disabling target, where there is room
+// for both.
+bool hasSymbol(const chrome::Component& component)
+{
+    return (component.picture == PictureLook::TargetOn || component.picture == PictureLook::TargetOff)
+           && component.place.width >= 70;
+}
+
 QFont font(int pixels, bool bold)
 {
     QFont f(QString::fromLatin1(skin::fontSubstitute));
@@ -211,7 +219,7 @@ void drawTarget(QPainter& p, const QRectF& area, const chrome::Component& compon
                 base.darker(140));
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     const qreal cy = pill.center().y();
-    if (look == PictureLook::TargetOn || look == PictureLook::TargetOff) {
+    if (hasSymbol(component)) {
         const qreal x = pill.left() + 10;
         if (look == PictureLook::TargetOn) {
             p.drawLine(QPointF(x - 4, cy), QPointF(x - 1, cy + 3));
@@ -298,7 +306,7 @@ std::optional<CaptionLayout> captionLayout(const chrome::Component& component)
         layout = {area.adjusted(2, 2, -2, -2), {}, wrapped};
         pixels = layout.area.height() >= 20 ? 12 : 10;
         // The tick or cross sits left of the text.
-        if (component.picture != PictureLook::TargetChoice)
+        if (hasSymbol(component))
             layout.area.setLeft(layout.area.left() + 18);
         break;
     default:

@@ -126,7 +126,7 @@ bool save(const std::string& path, const Painter& paint)
     for (int j = 0; j < Height; ++j) {
         for (int i = 0; i < Width; ++i) {
             const Colour c = paint((i + 0.5) / Width, (j + 0.5) / Height);
-            unsigned char* p = &pixels[(static_cast<size_t>(j) * Width + i) * 3];
+            unsigned char* p = &pixels[(static_cast<size_t>(j) * Width + static_cast<size_t>(i)) * 3];
             p[0] = static_cast<unsigned char>(std::clamp(c.r, 0.0, 255.0));
             p[1] = static_cast<unsigned char>(std::clamp(c.g, 0.0, 255.0));
             p[2] = static_cast<unsigned char>(std::clamp(c.b, 0.0, 255.0));

@@ -1,5 +1,6 @@
 #include "tests/gui/support/gui_fixture.h"
 
+#include "core/registry/tregistry.h"
 #include "core/text/cp1250.h"
 
 #include <QApplication>
@@ -19,16 +20,32 @@ void sendMouse(QWidget& target, QEvent::Type type)
 
 } // namespace
 
-QWidget* component(QWidget& window, const QString& name)
+bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
 {
-    return window.findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    questions.push_back({title, text});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+}
+
+QWidget* component(QWidget& window, QAnyStringView name)
+{
+    return window.findChild<QWidget*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
 GuiFixture::GuiFixture()
     : m_settingsPath(m_folder / "dostrojnik.ini")
     , m_registry(m_folder / "machine", 2400)
+    , m_machine(m_folder / "machine", core::hostUserName())
 {
     std::filesystem::create_directories(m_folder / "machine");
+    // Every machine has the key that the Protection window writes its policy switch into at
+    // start; a test of a machine without it deletes it before start().
+    core::TRegistry(m_registry).CreateKey(kPolicyKey);
 }
 
 GuiFixture::~GuiFixture()
@@ -59,17 +76,45 @@ void GuiFixture::start()
                                                 m_onCommand(line);
                                         },
                                         m_errors,
+                                        m_messageBoxes,
                                         m_cursor,
                                         m_clock,
                                         m_driveSpace,
                                         m_screen,
                                         m_pictures,
-                                        m_messages,
                                         *m_desktop,
                                         *m_processes,
                                         {}});
+    m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
+}
+
+std::optional<Values> GuiFixture::keyValues(core::RootKey root, const std::string& path)
+{
+    core::KeyHandle key;
+    if (m_registry.openKey(core::rootHandle(root), path, core::Access::Read, key) != core::RegStatus::Success)
+        return std::nullopt;
+    Values found;
+    core::RegValue value;
+    for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
+        found[value.name] = {value.type, value.data};
+    m_registry.closeKey(key);
+    return found;
+}
+
+void GuiFixture::expectHints(chrome::SectionWindow& window,
+                             const std::vector<std::pair<const char*, const char*>>& hints)
+{
+    ASSERT_EQ(window.definition().hints.size(), hints.size());
+    for (std::size_t i = 0; i < hints.size(); ++i) {
+        const auto& [control, hint] = hints[i];
+        EXPECT_EQ(window.definition().hints[i].control, control);
+        QWidget* hinted = component(window, QString::fromLatin1(control));
+        ASSERT_NE(hinted, nullptr) << control;
+        EXPECT_TRUE(chrome::hintShown(*hinted)) << control;
+        EXPECT_EQ(hinted->toolTip(), QString::fromUtf8(hint)) << control;
+    }
 }
 
 void GuiFixture::runTimers(int milliseconds)
@@ -93,25 +138,25 @@ chrome::SectionWindow& GuiFixture::section(const char* className)
     return *window;
 }
 
-void GuiFixture::click(QWidget& window, const QString& name)
+void GuiFixture::click(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonPress);
     sendMouse(*target, QEvent::MouseButtonRelease);
 }
 
-void GuiFixture::pressOn(QWidget& window, const QString& name)
+void GuiFixture::pressOn(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonPress);
 }
 
-void GuiFixture::releaseOn(QWidget& window, const QString& name)
+void GuiFixture::releaseOn(QWidget& window, QAnyStringView name)
 {
     QWidget* target = component(window, name);
-    ASSERT_NE(target, nullptr) << name.toStdString();
+    ASSERT_NE(target, nullptr) << name.toString().toStdString();
     sendMouse(*target, QEvent::MouseButtonRelease);
 }
 

@@ -18,11 +18,16 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace gui_testing {
+
+// The key of the shell's policies for the current user, which every machine has.
+inline constexpr char kPolicyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 
 class RecordingReporter : public chrome::ErrorReporter {
 public:
@@ -30,10 +35,21 @@ public:
     std::vector<std::string> messages;
 };
 
-class RecordingMessages : public chrome::MessageBoxes {
+// Records the tools' message boxes and answers their questions from a list the test fills;
+// a question the test did not expect is answered No and fails the test.
+class ScriptedMessageBoxes : public chrome::MessageBoxes {
 public:
-    void show(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
+    struct Question {
+        std::string title;
+        std::string text;
+        friend bool operator==(const Question&, const Question&) = default;
+    };
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& title, const std::string& text) override;
+
+    std::vector<std::string> messages;
+    std::vector<Question> questions;
+    std::vector<bool> answers; // the next answers, first one first
 };
 
 class FakeCursor : public chrome::CursorSource {
@@ -47,6 +63,9 @@ public:
     QSize size(const QWidget&) const override { return at; }
     QSize at{1024, 768};
 };
+
+// The values of a registry key by name: type and data.
+using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
 
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
@@ -69,9 +88,15 @@ protected:
     chrome::SectionWindow& section(const char* className);
 
     // Clicks a component of a window by its design name.
-    void click(QWidget& window, const QString& name);
-    void pressOn(QWidget& window, const QString& name);
-    void releaseOn(QWidget& window, const QString& name);
+    void click(QWidget& window, QAnyStringView name);
+    void pressOn(QWidget& window, QAnyStringView name);
+    void releaseOn(QWidget& window, QAnyStringView name);
+    // Every value of a key of the machine's registry, by name: type and data; none when the key
+    // is missing.
+    std::optional<Values> keyValues(core::RootKey root, const std::string& path);
+    // Comments mode is on in `window` with exactly these hints, in this order.
+    void expectHints(chrome::SectionWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
+
     // Lets the timers run for a while on their clock, which moves only here: the ticks due on
     // the way run at once.
     void runTimers(int milliseconds = 100);
@@ -82,17 +107,19 @@ protected:
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
     core::WineRegistry m_registry;
+    // The machine whose drive_c the windows' Windows paths name (it starts without drive_c).
+    core::Machine m_machine;
     // The registry the windows use; a test may put a wrapper of m_registry here before start().
     core::RegistryApi* m_registryApi = &m_registry;
     // The file-system calls of the settings file; a test may put a faulty one here before start().
     core::SystemCalls* m_calls = &core::posixSystemCalls();
     RecordingReporter m_errors;
+    ScriptedMessageBoxes m_messageBoxes;
     FakeCursor m_cursor;
     testing_support::FakeClock m_clock;
     testing_support::FakeDriveSpace m_driveSpace;
     FakeScreen m_screen;
     chrome::PictureStore m_pictures;
-    RecordingMessages m_messages;
     testing_support::FakeDesktop m_fakeDesktop;
     testing_support::FakeProcesses m_fakeProcesses;
     // The window list's platform; a test may put the real one here before start().
@@ -109,6 +136,6 @@ protected:
     std::unique_ptr<app::WindowSet> m_windows;
 };
 
-QWidget* component(QWidget& window, const QString& name);
+QWidget* component(QWidget& window, QAnyStringView name);
 
 } // namespace gui_testing

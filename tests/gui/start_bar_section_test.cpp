@@ -1,0 +1,134 @@
+// The Start bar window: its sixteen options write into the Explorer's "Advanced" key of the
+// current user only when it exists, its hints, and the settings section it closes into.
+
+#include "tests/gui/support/gui_fixture.h"
+
+#include "core/registry/tregistry.h"
+#include "core/registry/value_data.h"
+
+using namespace gui_testing;
+using core::RootKey;
+
+namespace {
+
+using Value = Values::mapped_type;
+
+Value dword(std::uint32_t value)
+{
+    return {core::RegDword,
+            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
+}
+
+Value text(const char16_t* value)
+{
+    return {core::RegSz, core::stringData(value)};
+}
+
+constexpr char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+
+// Enable target, disable target, value name, what each writes.
+struct Row {
+    const char* on;
+    const char* off;
+    const char* value;
+    Value onData;
+    Value offData;
+};
+const std::vector<Row> kTable = {
+    {"Image10", "Image14", "CascadeControlPanel", text(u"YES"), text(u"NO")},
+    {"Image15", "Image16", "CascadeMyDocuments", text(u"YES"), text(u"NO")},
+    {"Image19", "Image26", "CascadeMyPictures", text(u"YES"), text(u"NO")},
+    {"Image27", "Image4", "CascadeNetworkConnections", text(u"YES"), text(u"NO")},
+    {"Image29", "Image30", "CascadePrinters", text(u"YES"), text(u"NO")},
+    {"Image39", "Image37", "ClearRecentDocsOnExit", text(u"YES"), text(u"NO")},
+    {"Image20", "Image24", "NoFavoritesMenu", dword(0), dword(1)},
+    {"Image40", "Image41", "NoRecentDocsMenu", dword(0), dword(1)},
+    {"Image21", "Image42", "NoRun", dword(0), dword(1)},
+    {"Image44", "Image45", "NoSMMyDocs", dword(0), dword(1)},
+    {"Image33", "Image31", "NoSMMyPictures", dword(0), dword(1)},
+    {"Image36", "Image34", "StartMenuAdminTools", text(u"YES"), text(u"NO")},
+    {"Image23", "Image46", "NoStartMenuMFUprogramsList", dword(0), dword(1)},
+    {"Image47", "Image48", "NoStartMenuPinnedList", dword(0), dword(1)},
+    {"Image49", "Image50", "NoStartMenuMorePrograms", dword(0), dword(1)},
+    {"Image51", "Image52", "NoStartMenuMyMusic", dword(0), dword(1)},
+};
+
+const std::vector<std::pair<const char*, const char*>> kHints = {
+    {"Image9", "Włącza lub wyłącza rozwijanie\nmenu Panel sterowania."},
+    {"Image2", "Włącza lub wyłącza rozwijanie\nmenu Moje dokumenty."},
+    {"Image18", "Włącza lub wyłącza rozwijanie\nmenu Mojhe obrazy."},
+    {"Image28", "Włącza lub wyłącza rozwijanie\nmenu Połączenia sieciowe."},
+    {"Image5", "Włącza lub wyłącza rozwijanie\nmenu Drukarki i faksy."},
+    {"Image38", "Włącza lub wyłącza automatyczne\nczyszczenie historii skrótów."},
+    {"Image6", "Włącza lub wyłącza menu Ulubione."},
+    {"Image25", "Włącza lub wyłącza menu Dokumenty."},
+    {"Image11", "Włącza lub wyłącza menu Uruchom."},
+    {"Image43", "Włącza lub wyłącza menu Moje dokumenty."},
+    {"Image32", "Włącza lub wyłącza menu Moje obrazy."},
+    {"Image35", "Włącza lub wyłącza menu Narzędzia administracyjne."},
+    {"Image22", "Włącza lub wyłącza listę\nostatnio używanych programów."},
+    {"Image7", "Włącza lub wyłącza miejsce w menu Internet i Poczta."},
+    {"Image8", "Włącza lub wyłącza menu Wszystkie programy."},
+    {"Image13", "Włącza lub wyłącza menu Moja muzyka."},
+    {"Image3", "Minimalizuj"},
+    {"Image17", "Zamknij"},
+};
+
+class StartBarSectionTest : public GuiFixture {
+};
+
+TEST_F(StartBarSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
+{
+    start();
+    click(mainWindow(), QStringLiteral("Image7"));
+    runTimers();
+    chrome::SectionWindow& startBar = section("TForm26");
+    EXPECT_EQ(startBar.windowTitle(), QStringLiteral("Pasek start"));
+    EXPECT_EQ(startBar.size(), QSize(634, 492));
+    expectHints(startBar, kHints);
+
+    // A new machine: the key is not created, the write's error reaches the error box.
+    for (const Row& row : kTable) {
+        for (const char* target : {row.on, row.off}) {
+            m_errors.messages.clear();
+            click(startBar, QString::fromLatin1(target));
+            EXPECT_EQ(keyValues(RootKey::CurrentUser, kAdvanced), std::nullopt) << target;
+            EXPECT_EQ(m_errors.messages,
+                      std::vector<std::string>{std::string("Failed to set data for '") + row.value + "'"})
+                << target;
+            EXPECT_TRUE(startBar.picture(QString::fromLatin1(target))->toolTip().isEmpty()) << target;
+        }
+    }
+
+    // With the key there: each click writes again, a value of another type takes the row's.
+    m_errors.messages.clear();
+    {
+        core::TRegistry registry(m_registry);
+        registry.SetRootKey(RootKey::CurrentUser);
+        ASSERT_TRUE(registry.OpenKey(kAdvanced, true));
+        registry.WriteInteger("CascadeMyPictures", 1);
+        registry.WriteString("NoRun", "1");
+        registry.WriteInteger("Hidden", 2);
+    }
+    Values last{{"Hidden", dword(2)}};
+    for (const Row& row : kTable) {
+        for (const auto& [target, data] : {std::pair{row.on, row.onData}, std::pair{row.off, row.offData},
+                                           std::pair{row.on, row.onData}, std::pair{row.on, row.onData}}) {
+            Values expected = *keyValues(RootKey::CurrentUser, kAdvanced);
+            expected[row.value] = data;
+            click(startBar, QString::fromLatin1(target));
+            EXPECT_EQ(keyValues(RootKey::CurrentUser, kAdvanced), expected) << target;
+        }
+        last[row.value] = row.onData;
+    }
+    EXPECT_EQ(keyValues(RootKey::CurrentUser, kAdvanced), last);
+    EXPECT_TRUE(m_errors.messages.empty());
+    EXPECT_TRUE(m_commands.empty());
+
+    // The settings section is spelt with a capital S, unlike the caption.
+    click(startBar, QStringLiteral("Image17"));
+    EXPECT_NE(settingsText().find("[Pasek Start]\r\n"), std::string::npos) << settingsText();
+    EXPECT_EQ(settingsText().find("[Pasek start]"), std::string::npos);
+}
+
+} // namespace
