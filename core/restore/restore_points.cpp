@@ -248,10 +248,8 @@ RestorePoint PointStore::restore(int number)
 RestorePoint PointStore::createLocked(PointKind kind, std::string_view description)
 {
     ensureFolder();
-    removeLeftovers();
-    const auto points = list();
     RestorePoint point;
-    point.number = points.empty() ? 1 : points.back().number + 1;
+    point.number = tidyAndNumber();
     point.kind = kind;
     const LocalTime now = m_clock.now();
     point.time = m_clock.shortDate(now) + " " + m_clock.longTime(now);
@@ -271,9 +269,7 @@ RestorePoint PointStore::createLocked(PointKind kind, std::string_view descripti
             if (words.kind == kind)
                 info = "kind=" + std::string(words.key) + "\n";
         info += "time=" + point.time + "\ndescription=" + point.description + "\n";
-        if (const auto error = io::replaceFile(m_calls, building / InfoFile, info))
-            fail("Nie można zapisać pliku " + (building / InfoFile).string() + ": " + error.message() + ".");
-        syncFolder(building);
+        writeNewFile(building / InfoFile, info);
         if (m_calls.rename(building.c_str(), pointFolder(point.number).c_str()) != 0)
             fail("Nie można utworzyć punktu przywracania " + std::to_string(point.number) + ": " +
                  systemMessage(errno) + ".");
@@ -282,8 +278,26 @@ RestorePoint PointStore::createLocked(PointKind kind, std::string_view descripti
         std::filesystem::remove_all(building, ignored);
         throw;
     }
-    syncFolder(m_folder);
     return point;
+}
+
+// No fsync: the point's folder is renamed into place only when whole, so a crash leaves it whole
+// or absent, and its hive files are links to files already on disk. A point.ini lost to a power
+// failure reads as no point.
+void PointStore::writeNewFile(const std::filesystem::path& path, std::string_view text)
+{
+    const int fd = m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t n = m_calls.write(fd, text.data() + done, text.size() - done);
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    const int error = errno;
+    if (fd >= 0 && m_calls.close(fd) != 0 && written)
+        fail("Nie można zapisać pliku " + path.string() + ": " + systemMessage(errno) + ".");
+    if (!written)
+        fail("Nie można zapisać pliku " + path.string() + ": " + systemMessage(error) + ".");
 }
 
 void PointStore::ensureFolder()
@@ -296,16 +310,20 @@ void PointStore::ensureFolder()
     }
 }
 
-void PointStore::removeLeftovers()
+int PointStore::tidyAndNumber()
 {
+    int highest = 0;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with(NewPrefix) || name.starts_with(OldPrefix)) {
             std::error_code ignored;
             std::filesystem::remove_all(entry.path(), ignored);
+        } else if (const auto number = pointNumber(name)) {
+            highest = std::max(highest, *number);
         }
     }
+    return highest + 1;
 }
 
 bool PointStore::linkOrCopy(const std::filesystem::path& from, const std::filesystem::path& to)

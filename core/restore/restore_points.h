@@ -72,7 +72,10 @@ public:
 private:
     RestorePoint createLocked(PointKind kind, std::string_view description);
     void ensureFolder();
-    void removeLeftovers();
+    // Clears what makers killed midway left behind; returns the number after the highest point's
+    // (after every point folder's, listed or not, so that a number is never taken twice).
+    int tidyAndNumber();
+    void writeNewFile(const std::filesystem::path& path, std::string_view text);
     // Gives the file in the machine's root a second name `to`, or copies it; false when it is absent.
     bool linkOrCopy(const std::filesystem::path& from, const std::filesystem::path& to);
     bool sameAsNewest(const std::vector<RestorePoint>& points) const;
