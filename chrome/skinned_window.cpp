@@ -202,6 +202,10 @@ void SkinnedWindow::addLabel(const Component& component)
     control->setObjectName(qs(component.name));
     applyLook(*control, component.label);
     control->setText(qs(component.text));
+    if (component.handCursor) {
+        control->setCursor(Qt::PointingHandCursor);
+        makeTarget(*control);
+    }
     const Rect& place = component.place;
     if (place.width == 0) {
         control->setProperty("autoSize", true);
@@ -276,10 +280,18 @@ const std::string* SkinnedWindow::hintOf(const std::string& control) const
 void SkinnedWindow::describe()
 {
     for (const Component& component : m_definition.components) {
-        if (component.kind != ComponentKind::Picture)
+        QWidget* control = nullptr;
+        if (component.kind == ComponentKind::Picture) {
+            control = picture(qs(component.name));
+            control->setAccessibleName(qs(chrome::accessibleName(component)));
+        } else if (component.kind == ComponentKind::Label) {
+            // A label reads its text as it stands, unless it is given a name.
+            control = label(qs(component.name));
+            if (!component.accessibleName.empty())
+                control->setAccessibleName(qs(component.accessibleName));
+        } else {
             continue;
-        PictureControl* control = picture(qs(component.name));
-        control->setAccessibleName(qs(chrome::accessibleName(component)));
+        }
         const std::string* hint = hintOf(component.name);
         if (!hint && !component.describedBy.empty())
             hint = hintOf(component.describedBy);

@@ -109,6 +109,8 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameOfItsOwn)
                       "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"}},
         {u("Form6"), {"Usuń zawartość folderu Temp", "Usuń wybrane tapety z folderu Web\\Wallpaper", "Skalowanie obrazów"}},
         {u("Form9"), {"Dół", "Góra", "Sprawdzanie plików przy starcie komputera: Wyłącz"}},
+        {u("Form2"), {"ODŚWIEŻANIE LISTY: Włącz", "ODŚWIEŻANIE LISTY", "Aktualne procesy", "Odśwież",
+                      "Konto (Profil) Administratora: Wyłącz"}},
     };
     std::size_t checked = 0;
     for (QWidget* window : windows().windows()) {
