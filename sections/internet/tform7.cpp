@@ -126,9 +126,9 @@ void TForm7::Timer5Timer()
         stopRemover();
         return;
     }
-    // Pointing a filled list at its folder reads it again.
-    FileListBox1->setDirectory(*folder);
     try {
+        // Pointing a filled list at its folder reads it again.
+        FileListBox1->setDirectory(*folder);
         if (!FileListBox1->filled())
             FileListBox1->fill();
     } catch (const core::Error&) {
