@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 namespace core::io {
 namespace {
@@ -45,28 +46,73 @@ std::filesystem::path folderOf(const std::filesystem::path& path)
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+// Creates a new file under an unpredictable name beside `path`; returns its descriptor or -1.
+int createTemporary(SystemCalls& calls, const std::filesystem::path& path, mode_t mode, std::filesystem::path& temporary)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary.replace_filename(temporaryName(path.filename().string()));
+        const int fd = calls.open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
 
-std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents)
+std::string temporaryName(std::string_view target)
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::string name = "." + std::string(target) + ".";
+    for (int i = 0; i < 8; ++i)
+        name += Letters[random() % (sizeof Letters - 1)];
+    return name;
+}
+
+std::error_code notARegularFile()
+{
+    return std::make_error_code(std::errc::invalid_seek);
+}
+
+std::string describe(std::error_code error)
+{
+    return error == notARegularFile() ? std::string("it is not a regular file") : error.message();
+}
+
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents, Links links,
+                         struct stat* identity)
 {
     contents.clear();
-    Descriptor fd(calls, calls.open(path.c_str(), O_RDONLY));
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    Descriptor fd(calls, calls.open(path.c_str(), O_RDONLY | O_NONBLOCK | noFollow));
     if (fd.get() < 0)
-        return lastError();
+        return links == Links::Refuse && errno == ELOOP ? notARegularFile() : lastError();
     struct stat info {};
-    if (calls.fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (calls.fstat(fd.get(), &info) != 0)
+        return lastError();
+    if (S_ISDIR(info.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
-    if (info.st_size > 0)
-        contents.reserve(static_cast<size_t>(info.st_size));
-    char buffer[1 << 16];
+    if (!S_ISREG(info.st_mode))
+        return notARegularFile();
+    if (identity)
+        *identity = info;
+    // Read straight into the text, sized by what fstat tells; a file that grows meanwhile goes on.
+    std::size_t size = 0;
+    contents.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 1 << 16);
     for (;;) {
-        const ssize_t n = calls.read(fd.get(), buffer, sizeof buffer);
-        if (n < 0)
+        if (size == contents.size())
+            contents.resize(contents.size() * 2);
+        const ssize_t n = calls.read(fd.get(), contents.data() + size, contents.size() - size);
+        if (n < 0) {
+            contents.clear();
             return lastError();
+        }
         if (n == 0)
             break;
-        contents.append(buffer, static_cast<size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
+    contents.resize(size);
     return {};
 }
 
@@ -89,12 +135,9 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
     if (calls.stat(path.c_str(), &info) == 0)
         mode = info.st_mode & 07777;
 
-    // One writer at a time holds the folder lock, so a fixed name is safe, and a file left
-    // behind by a killed writer is simply overwritten by the next one.
     auto temporary = path;
-    temporary.replace_filename("." + path.filename().string() + ".new");
     {
-        Descriptor fd(calls, calls.open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode));
+        Descriptor fd(calls, createTemporary(calls, path, mode, temporary));
         if (fd.get() < 0)
             return lastError();
         size_t written = 0;

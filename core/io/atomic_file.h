@@ -9,16 +9,32 @@
 
 namespace core::io {
 
-// Reads the whole file into `contents`. A missing file gives std::errc::no_such_file_or_directory.
-std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents);
+enum class Links { Follow, Refuse };
+
+// What readFile gives for something that is no regular file: a FIFO, a device, a socket, and
+// with Links::Refuse a symbolic link. A folder gives std::errc::is_a_directory.
+std::error_code notARegularFile();
+// The words for an error of readFile or replaceFile, "not a regular file" among them.
+std::string describe(std::error_code error);
+
+// Reads the whole regular file into `contents`; nothing else is opened for long, so a FIFO in
+// its place can never make the reader wait. A missing file gives
+// std::errc::no_such_file_or_directory.
+// `identity`, when given, receives what fstat tells of the file that was read.
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents,
+                         Links links = Links::Follow, struct stat* identity = nullptr);
+
+// A name for a temporary file beside `target` that nobody can guess: ".NAME.XXXXXXXX". Created
+// only with O_CREAT | O_EXCL | O_NOFOLLOW, so a file or link planted under it is never used.
+std::string temporaryName(std::string_view target);
 
 // True when this process may replace `path`: the folder is writable, and so is the file when
 // it exists. A read-only file or folder (or a read-only mount) says no, as it would on Windows.
 bool canReplace(SystemCalls& calls, const std::filesystem::path& path);
 
 // Replaces the file's contents so that a crash at any moment leaves either the old or the new
-// file: a temporary file beside it is written, flushed and renamed over it, then the folder is
-// flushed. The file keeps its permission bits. Callers that share the file with other processes
+// file: a new temporary file beside it (see temporaryName) is written, flushed and renamed over
+// it, then the folder is flushed. The file keeps its permission bits. Callers that share the file with other processes
 // hold a FolderLock around the read-modify-write.
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents);
 

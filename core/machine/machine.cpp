@@ -175,16 +175,6 @@ void syncFolder(SystemCalls& calls, const fs::path& folder)
 
 } // namespace
 
-EnvironmentLookup hostEnvironment()
-{
-    return [](std::string_view name) -> std::optional<std::string> {
-        const char* value = std::getenv(std::string(name).c_str());
-        if (!value)
-            return std::nullopt;
-        return std::string(value);
-    };
-}
-
 fs::path homeFolder(const EnvironmentLookup& environment)
 {
     if (auto home = nonEmpty(environment, "HOME"))

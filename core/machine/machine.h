@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/environment.h"
 #include "core/platform/system_calls.h"
 
 #include <cstdint>
@@ -12,10 +13,6 @@
 #include <vector>
 
 namespace core {
-
-// Looks up a variable of the host environment; empty optional when unset.
-using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
-EnvironmentLookup hostEnvironment();
 
 // The folder that holds the program's files under the user's data and configuration folders.
 inline constexpr char ProgramFolder[] = "kwintor-dostrojnik";

@@ -60,6 +60,7 @@ public:
         } while (rc < 0 && errno == EINTR);
         return rc;
     }
+    uid_t getuid() override { return ::getuid(); }
 };
 
 } // namespace

@@ -27,6 +27,7 @@ public:
     virtual int flock(int fd, int operation) = 0;
     // fcntl(2) with F_GETLK, F_SETLK or F_SETLKW.
     virtual int fcntlLock(int fd, int command, struct flock* lock) = 0;
+    virtual uid_t getuid() = 0;
 };
 
 // The real calls of the running system.

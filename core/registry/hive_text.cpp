@@ -477,7 +477,21 @@ Hive::Hive() : m_root(std::make_unique<HiveKey>())
 }
 Hive::Hive(Hive&&) noexcept = default;
 Hive& Hive::operator=(Hive&&) noexcept = default;
-Hive::~Hive() = default;
+
+Hive::~Hive()
+{
+    // Taken apart from the leaves up without recursion, however deep the tree.
+    if (!m_root)
+        return;
+    std::vector<std::unique_ptr<HiveKey>> pending;
+    pending.push_back(std::move(m_root));
+    while (!pending.empty()) {
+        std::unique_ptr<HiveKey> key = std::move(pending.back());
+        pending.pop_back();
+        for (auto& subkey : key->subkeys)
+            pending.push_back(std::move(subkey));
+    }
+}
 
 Hive Hive::empty(std::string header)
 {
@@ -544,6 +558,13 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
                 return fail(lines.lineNumber(), "the key name has no closing ']'");
             const std::uint64_t time = blockTime(body, end);
             splitPath(pathText, components);
+            if (components.size() > MaxKeyDepth)
+                return fail(lines.lineNumber(), "the key lies more than " + std::to_string(MaxKeyDepth) +
+                                                    " levels below the root");
+            for (const auto name : components)
+                if (name.size() > MaxKeyNameLength)
+                    return fail(lines.lineNumber(), "a key name is longer than " + std::to_string(MaxKeyNameLength) +
+                                                        " characters");
             // Files are written in order, so a key mostly shares its first components with the
             // key before it: reuse those without a search.
             HiveKey* key = hive.m_root.get();
@@ -704,31 +725,82 @@ void Hive::removeBlocks(HiveKey& key)
 {
     if (key.blocks == 0)
         return;
-    std::erase_if(m_blocks, [&](const Block& b) { return b.key == &key; });
+    if (key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key) {
+        m_blocks[key.blockHint].key = nullptr;
+    } else {
+        for (Block& block : m_blocks)
+            if (block.key == &key)
+                block.key = nullptr;
+    }
     key.blocks = 0;
+    m_hasDeadBlocks = true;
 }
 
 void Hive::rewrite(HiveKey& key)
 {
     load(key);
-    if (!needsBlock(key)) {
-        removeBlocks(key);
+    if (m_dirty.insert(&key).second)
+        m_dirtyOrder.push_back(&key);
+}
+
+void Hive::flush()
+{
+    if (m_dirty.empty() && !m_hasDeadBlocks)
         return;
+    std::vector<Block> fresh;
+    for (HiveKey* key : m_dirtyOrder) {
+        if (m_dirty.erase(key) == 0)
+            continue; // deleted, or already done under this address
+        if (!needsBlock(*key)) {
+            removeBlocks(*key);
+            continue;
+        }
+        // The blocks of a key written more than once (by hand) become one: its first.
+        const bool hinted = key->blocks > 0 && key->blockHint < m_blocks.size() && m_blocks[key->blockHint].key == key;
+        Block* first = hinted ? &m_blocks[key->blockHint] : nullptr;
+        if (key->blocks > 1 || (key->blocks > 0 && !hinted)) {
+            for (Block& existing : m_blocks) {
+                if (existing.key != key || &existing == first)
+                    continue;
+                if (!first) {
+                    first = &existing;
+                } else {
+                    existing.key = nullptr;
+                    m_hasDeadBlocks = true;
+                }
+            }
+        }
+        Block block{key, 0, 0, blockText(*key), true};
+        if (first)
+            *first = std::move(block);
+        else
+            fresh.push_back(std::move(block));
+        key->blocks = 1;
     }
-    Block fresh{&key, 0, 0, blockText(key), true};
-    if (key.blocks > 0) {
-        auto first = std::find_if(m_blocks.begin(), m_blocks.end(), [&](const Block& b) { return b.key == &key; });
-        *first = std::move(fresh);
-        // The blocks of a key written more than once (by hand) become one.
-        if (key.blocks > 1)
-            m_blocks.erase(std::remove_if(first + 1, m_blocks.end(), [&](const Block& b) { return b.key == &key; }),
-                           m_blocks.end());
-    } else {
-        const auto at = std::upper_bound(m_blocks.begin(), m_blocks.end(), &key,
-                                         [](const HiveKey* k, const Block& b) { return comesBefore(k, b.key); });
-        m_blocks.insert(at, std::move(fresh));
+    m_dirty.clear();
+    m_dirtyOrder.clear();
+
+    // New blocks go where Wine would write them: before the first block that comes after them.
+    // Keys made in Wine's order (an import of an export) need no sort.
+    const auto inOrder = [](const Block& a, const Block& b) { return comesBefore(a.key, b.key); };
+    if (!std::is_sorted(fresh.begin(), fresh.end(), inOrder))
+        std::sort(fresh.begin(), fresh.end(), inOrder);
+    std::vector<Block> merged;
+    merged.reserve(m_blocks.size() + fresh.size());
+    auto next = fresh.begin();
+    for (Block& block : m_blocks) {
+        if (!block.key)
+            continue;
+        while (next != fresh.end() && comesBefore(next->key, block.key))
+            merged.push_back(std::move(*next++));
+        merged.push_back(std::move(block));
     }
-    key.blocks = 1;
+    for (; next != fresh.end(); ++next)
+        merged.push_back(std::move(*next));
+    m_blocks = std::move(merged);
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        m_blocks[i].key->blockHint = i;
+    m_hasDeadBlocks = false;
 }
 
 HiveKey& Hive::create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
@@ -797,6 +869,7 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
         return;
     load(*parent);
     removeBlocks(key);
+    m_dirty.erase(&key);
     std::erase_if(parent->subkeys, [&](const std::unique_ptr<HiveKey>& k) { return k.get() == &key; });
     parent->modified = now;
     // A parent left without subkeys, values and block of its own would vanish at the next
@@ -804,8 +877,9 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
     rewrite(*parent);
 }
 
-std::string Hive::serialize() const
+std::string Hive::serialize()
 {
+    flush();
     std::size_t size = m_headerLength;
     for (const Block& block : m_blocks)
         size += block.view(m_text).size();

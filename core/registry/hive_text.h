@@ -7,9 +7,15 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace core::registry {
+
+// Windows' limits: a key name has at most 255 characters (UTF-16 units), and a key lies at most
+// 512 levels below its root.
+constexpr std::size_t MaxKeyNameLength = 255;
+constexpr std::size_t MaxKeyDepth = 512;
 
 // Windows keeps times as FILETIME: 100 ns units since 1601-01-01.
 constexpr std::uint64_t FileTimeAt1970 = 116444736000000000ull;
@@ -61,7 +67,8 @@ struct HiveParseError {
 // A hive file in memory: the tree of keys, and the file text split into a header and one
 // block per key, so that every block nobody touched is written back byte for byte. A change
 // re-serialises the blocks of the keys it touches, as Wine would write them, and places new
-// blocks in Wine's order (depth first, subkeys in case-insensitive order).
+// blocks in Wine's order (depth first, subkeys in case-insensitive order). The blocks of
+// changed keys are made when the text is next needed, so a thousand changes cost one pass.
 class Hive {
 public:
     Hive();
@@ -72,7 +79,7 @@ public:
     // A hive without keys, as a missing file reads; `header` becomes the start of the file.
     static Hive empty(std::string header);
     // Parses a whole file in one pass over its text. On failure returns false with the line
-    // and the reason; `hive` is then unchanged.
+    // and the reason; `hive` is then unchanged. A key beyond Windows' limits is a failure.
     static bool parse(std::string text, Hive& hive, HiveParseError& error);
 
     // The text this hive was parsed from or last committed.
@@ -94,7 +101,7 @@ public:
     std::string blockText(const HiveKey& key) const;
 
     // The file text with every change applied.
-    std::string serialize() const;
+    std::string serialize();
     // Makes `text`, which must be serialize()'s result, the new base text.
     void commit(std::string text);
 
@@ -112,14 +119,21 @@ private:
     };
 
     bool needsBlock(const HiveKey& key) const;
-    // Brings the key's blocks in line with its state: one block of fresh text, or none.
+    // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);
     void removeBlocks(HiveKey& key);
+    // Makes the blocks of the keys marked by rewrite, and drops the blocks of deleted keys.
+    void flush();
     HiveKey& insertSubkey(HiveKey& parent, std::u16string_view name);
 
     std::string m_text;
     std::size_t m_headerLength = 0;
-    std::vector<Block> m_blocks; // in file order
+    std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
+    // The keys marked by rewrite, in the order they were marked, and which of them still are
+    // (a key deleted meanwhile leaves the set, and a new key may reuse its address).
+    std::vector<HiveKey*> m_dirtyOrder;
+    std::unordered_set<HiveKey*> m_dirty;
+    bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;
 };
 

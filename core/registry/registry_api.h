@@ -94,6 +94,12 @@ public:
     virtual RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) = 0;
     virtual RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) = 0;
 
+    // A batch of calls: from beginBatch to endBatch every hive is read once, and the changes are
+    // written at endBatch, each hive in one write when `keep` is true, or else forgotten. A
+    // registry that has no batches (Windows') makes each change at once.
+    virtual void beginBatch() {}
+    virtual RegStatus endBatch(bool /*keep*/) { return RegStatus::Success; }
+
     // Why the last call that did not succeed failed, in words a user can act on (for example
     // "cannot parse /m/system.reg line 12: ..."); empty when there is nothing to tell.
     virtual std::string lastFailure() const { return {}; }

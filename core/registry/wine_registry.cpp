@@ -2,14 +2,12 @@
 
 #include "core/io/atomic_file.h"
 #include "core/registry/hive_text.h"
+#include "core/registry/wine_server.h"
 #include "core/text/unicode.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -22,8 +20,9 @@ using registry::HiveValue;
 
 namespace {
 
-constexpr std::size_t MaxKeyNameLength = 255;    // UTF-16 units, as Windows allows
-constexpr std::size_t MaxValueNameLength = 16383; // likewise
+using registry::MaxKeyDepth;
+using registry::MaxKeyNameLength;
+constexpr std::size_t MaxValueNameLength = 16383; // UTF-16 units, as Windows allows
 
 enum class Tree { System, User, Volatile };
 
@@ -54,6 +53,11 @@ struct WineRegistry::State {
         std::u16string rootPath; // what the header calls the hive's root
         std::optional<Hive> hive; // the last parse, reused while the file's text stays the same
         bool missing = false;     // `hive` stands for a file that does not exist
+        struct stat identity {};  // of the file that was read last
+        // In a batch: read once already, and holding changes that are not written yet.
+        bool readInBatch = false;
+        bool writableInBatch = false;
+        bool pending = false;
     };
     struct OpenKey {
         Tree tree; // System or User; the volatile tree is told by the path
@@ -69,15 +73,19 @@ struct WineRegistry::State {
 
     std::filesystem::path root;
     SystemCalls& calls;
+    EnvironmentLookup environment;
     HiveFile system;
     HiveFile user;
     Hive volatileHive;
     std::unordered_map<std::uint32_t, OpenKey> handles;
     std::uint32_t nextHandle = 1;
     std::string lastFailure;
+    bool inBatch = false;
+    io::FolderLock batchLock; // taken at a batch's first change, held to its end
+    bool batchLocked = false;
 
-    State(std::filesystem::path rootFolder, SystemCalls& systemCalls)
-        : root(std::move(rootFolder)), calls(systemCalls)
+    State(std::filesystem::path rootFolder, SystemCalls& systemCalls, EnvironmentLookup environmentLookup)
+        : root(std::move(rootFolder)), calls(systemCalls), environment(std::move(environmentLookup))
     {
         system.path = root / "system.reg";
         system.rootPath = u"REGISTRY\\Machine";
@@ -140,6 +148,9 @@ struct WineRegistry::State {
         target.path = target.parent.path;
         if (const RegStatus status = splitPath(path, target.path); status != RegStatus::Success)
             return status;
+        if (target.path.size() > MaxKeyDepth)
+            return fail(RegStatus::InvalidParameter,
+                        "a key lies at most " + std::to_string(MaxKeyDepth) + " levels below its root");
         target.tree = treeOf(target.parent.tree, target.path);
         return loadHive(target.tree, target.hive);
     }
@@ -155,7 +166,7 @@ struct WineRegistry::State {
     RegStatus splitPath(std::string_view path, Path& out)
     {
         std::size_t pos = 0;
-        while (!path.empty() && pos <= path.size()) {
+        while (!path.empty() && pos <= path.size() && out.size() <= MaxKeyDepth) {
             const std::size_t end = std::min(path.find('\\', pos), path.size());
             std::u16string name = text::toUtf16(path.substr(pos, end - pos));
             if (name.empty() || name.size() > MaxKeyNameLength || name.find(u'\0') != std::u16string::npos)
@@ -178,7 +189,10 @@ struct WineRegistry::State {
     // Whether this process may change the hive that holds `tree`.
     RegStatus checkWritable(Tree tree)
     {
-        const auto& file = fileOf(tree == Tree::Volatile ? Tree::System : tree).path;
+        const HiveFile& hiveFile = fileOf(tree == Tree::Volatile ? Tree::System : tree);
+        if (inBatch && hiveFile.writableInBatch)
+            return RegStatus::Success;
+        const auto& file = hiveFile.path;
         if (io::canReplace(calls, file))
             return RegStatus::Success;
         struct stat info {};
@@ -195,8 +209,14 @@ struct WineRegistry::State {
             return RegStatus::Success;
         }
         HiveFile& file = fileOf(tree);
+        if (inBatch && file.readInBatch && file.hive) {
+            hive = &*file.hive;
+            return RegStatus::Success;
+        }
         std::string text;
-        const std::error_code error = io::readFile(calls, file.path, text);
+        file.identity = {};
+        const std::error_code error = io::readFile(calls, file.path, text, io::Links::Refuse, &file.identity);
+        file.readInBatch = inBatch;
         if (error == std::errc::no_such_file_or_directory) {
             if (!file.hive || !file.missing) {
                 file.hive = Hive::empty(registry::hiveHeader(file.rootPath));
@@ -204,7 +224,7 @@ struct WineRegistry::State {
             }
         } else if (error) {
             file.hive.reset();
-            return fail(RegStatus::BadHive, "cannot read " + file.path.string() + ": " + error.message());
+            return fail(RegStatus::BadHive, "cannot read " + file.path.string() + ": " + io::describe(error));
         } else if (!file.hive || file.missing || file.hive->text() != text) {
             Hive parsed;
             registry::HiveParseError parseError;
@@ -220,59 +240,50 @@ struct WineRegistry::State {
         return RegStatus::Success;
     }
 
-    // Wine's server keeps the hives of a prefix in memory and writes them back when it ends, so
-    // while it runs the files are its own. It holds an fcntl lock on `lock` in its server folder,
-    // named after the prefix folder's device and inode.
-    bool wineServerHolds(std::string& reason)
-    {
-        struct stat info {};
-        if (calls.stat(root.c_str(), &info) != 0)
-            return false;
-        char serverName[64];
-        std::snprintf(serverName, sizeof serverName, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
-                      static_cast<unsigned long long>(info.st_ino));
-        std::vector<std::filesystem::path> temporaryFolders{"/tmp"};
-        if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && std::filesystem::path(tmpdir) != "/tmp")
-            temporaryFolders.emplace_back(tmpdir);
-        std::vector<std::string> serverRoots{".wine-" + std::to_string(::getuid())};
-        // Debian's Wine puts its server folder in a fresh /tmp/wine-XXXXXX and names it in the prefix.
-        std::string named;
-        if (!io::readFile(calls, root / "wineserver", named)) {
-            while (!named.empty() && (named.back() == '\n' || named.back() == '\r' || named.back() == ' '))
-                named.pop_back();
-            if (!named.empty() && named.find('/') == std::string::npos && named != "." && named != "..")
-                serverRoots.push_back(named);
-        }
-        for (const auto& folder : temporaryFolders) {
-            for (const auto& serverRoot : serverRoots) {
-                const auto lockFile = folder / serverRoot / serverName / "lock";
-                const int fd = calls.open(lockFile.c_str(), O_RDONLY);
-                if (fd < 0)
-                    continue;
-                struct flock lock {};
-                lock.l_type = F_WRLCK;
-                lock.l_whence = SEEK_SET;
-                const int rc = calls.fcntlLock(fd, F_GETLK, &lock);
-                const int error = errno;
-                calls.close(fd);
-                if (rc != 0) {
-                    reason = "cannot tell whether Wine's server uses " + root.string() + " (" + lockFile.string() +
-                             ": " + std::generic_category().message(error) + ")";
-                    return true;
-                }
-                if (lock.l_type != F_UNLCK) {
-                    reason = "the registry files in " + root.string() +
-                             " are in use by Wine's server (process " + std::to_string(lock.l_pid) + ")";
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-
     using Change = std::function<RegStatus(Hive& hive, std::uint64_t now, bool& changed)>;
 
+    // The folder lock that makes a read-modify-write one, and the check that Wine's server
+    // does not hold the files meanwhile.
+    RegStatus lock(io::FolderLock& lock)
+    {
+        if (const auto error = io::FolderLock::acquire(calls, root, lock)) {
+            if (error == std::errc::no_such_file_or_directory)
+                return fail(RegStatus::AccessDenied, "the machine folder " + root.string() + " does not exist");
+            return fail(RegStatus::BadHive, "cannot lock " + root.string() + ": " + error.message());
+        }
+        if (auto reason = wineServerHolds(calls, environment, root))
+            return fail(RegStatus::BadHive, std::move(*reason));
+        return RegStatus::Success;
+    }
+
+    // Whether the file was replaced or changed since this process read it.
+    bool changedSinceRead(const HiveFile& file)
+    {
+        struct stat now {};
+        if (calls.stat(file.path.c_str(), &now) != 0)
+            return !file.missing;
+        const struct stat& then = file.identity;
+        return file.missing || now.st_dev != then.st_dev || now.st_ino != then.st_ino || now.st_size != then.st_size ||
+               now.st_mtim.tv_sec != then.st_mtim.tv_sec || now.st_mtim.tv_nsec != then.st_mtim.tv_nsec ||
+               now.st_ctim.tv_sec != then.st_ctim.tv_sec || now.st_ctim.tv_nsec != then.st_ctim.tv_nsec;
+    }
+
+    RegStatus writeHive(HiveFile& file)
+    {
+        std::string text = file.hive->serialize();
+        if (const auto error = io::replaceFile(calls, file.path, text)) {
+            // The parse in memory holds a change that did not reach the file.
+            file.hive.reset();
+            return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
+                        "cannot write " + file.path.string() + ": " + error.message());
+        }
+        file.hive->commit(std::move(text));
+        file.missing = false;
+        return RegStatus::Success;
+    }
+
     // A change is: lock the folder, read the file, check it parses, change, replace the file.
+    // In a batch the lock is taken at the first change and the file is written at the end.
     RegStatus modify(Tree tree, const Change& change)
     {
         bool changed = false;
@@ -280,32 +291,59 @@ struct WineRegistry::State {
             return change(volatileHive, registry::currentFileTime(), changed);
 
         HiveFile& file = fileOf(tree);
-        io::FolderLock lock;
-        if (const auto error = io::FolderLock::acquire(calls, root, lock)) {
-            if (error == std::errc::no_such_file_or_directory)
-                return fail(RegStatus::AccessDenied, "the machine folder " + root.string() + " does not exist");
-            return fail(RegStatus::BadHive, "cannot lock " + root.string() + ": " + error.message());
+        io::FolderLock ownLock;
+        if (inBatch && !batchLocked) {
+            if (const RegStatus status = lock(batchLock); status != RegStatus::Success)
+                return status;
+            batchLocked = true;
+            // What was read before the lock counts only while nobody has written since.
+            for (HiveFile* read : {&system, &user})
+                if (read->readInBatch && read->hive && changedSinceRead(*read))
+                    read->readInBatch = false;
+        } else if (!inBatch) {
+            if (const RegStatus status = lock(ownLock); status != RegStatus::Success)
+                return status;
         }
-        if (std::string reason; wineServerHolds(reason))
-            return fail(RegStatus::BadHive, reason);
-        if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
-            return status;
+        if (!inBatch || !file.writableInBatch)
+            if (const RegStatus status = checkWritable(tree); status != RegStatus::Success)
+                return status;
+        // Under the batch's lock the hive stays writable by us to the batch's end.
+        file.writableInBatch = inBatch;
         Hive* hive = nullptr;
         if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
             return status;
         const RegStatus status = change(*hive, registry::currentFileTime(), changed);
         if (!changed)
             return status;
-        std::string text = hive->serialize();
-        if (const auto error = io::replaceFile(calls, file.path, text)) {
-            // The parse in memory holds a change that did not reach the file.
-            file.hive.reset();
-            return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
-                        "cannot write " + file.path.string() + ": " + error.message());
+        if (inBatch) {
+            file.pending = true;
+            return status;
         }
-        hive->commit(std::move(text));
-        file.missing = false;
+        if (const RegStatus written = writeHive(file); written != RegStatus::Success)
+            return written;
         return status;
+    }
+
+    RegStatus endBatch(bool keep)
+    {
+        RegStatus result = RegStatus::Success;
+        for (HiveFile* file : {&system, &user}) {
+            if (file->pending && !file->hive && keep && result == RegStatus::Success)
+                result = fail(RegStatus::BadHive, "the changes to " + file->path.string() + " were lost");
+            if (file->pending && file->hive) {
+                if (keep && result == RegStatus::Success)
+                    result = writeHive(*file);
+                else
+                    file->hive.reset(); // forgets the changes that are not to be kept
+            }
+            file->pending = false;
+            file->readInBatch = false;
+            file->writableInBatch = false;
+        }
+        inBatch = false;
+        batchLock.release();
+        batchLocked = false;
+        return result;
     }
 
     // Runs `read` on the key of a location, or reports why it cannot.
@@ -385,8 +423,9 @@ struct WineRegistry::State {
     }
 };
 
-WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls)
-    : m_state(std::make_unique<State>(std::move(root), calls))
+WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls,
+                           EnvironmentLookup environment)
+    : m_state(std::make_unique<State>(std::move(root), calls, std::move(environment)))
 {
     const Path processor{u"HARDWARE", u"DESCRIPTION", u"System", u"CentralProcessor", u"0"};
     bool created = false;
@@ -403,6 +442,23 @@ WineRegistry::~WineRegistry() = default;
 std::string WineRegistry::lastFailure() const
 {
     return m_state->lastFailure;
+}
+
+void WineRegistry::beginBatch()
+{
+    auto& s = *m_state;
+    if (s.inBatch)
+        s.endBatch(false);
+    s.inBatch = true;
+}
+
+RegStatus WineRegistry::endBatch(bool keep)
+{
+    auto& s = *m_state;
+    s.lastFailure.clear();
+    if (!s.inBatch)
+        return RegStatus::Success;
+    return s.endBatch(keep);
 }
 
 RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
@@ -562,10 +618,17 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
 {
     auto& s = *m_state;
     return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
-        const auto subkeys = s.subkeysOf(location, target);
-        if (index >= subkeys.size())
+        // Only HKEY_LOCAL_MACHINE itself needs its list made; any other key has it at hand.
+        const HiveKey* subkey = nullptr;
+        if (location.tree == Tree::System && location.path.empty()) {
+            const auto subkeys = s.subkeysOf(location, target);
+            subkey = index < subkeys.size() ? subkeys[index] : nullptr;
+        } else if (target && index < target->subkeys.size()) {
+            subkey = target->subkeys[index].get();
+        }
+        if (!subkey)
             return s.fail(RegStatus::NoMoreItems, "no more subkeys");
-        name = text::toUtf8(subkeys[index]->name);
+        name = text::toUtf8(subkey->name);
         return RegStatus::Success;
     });
 }

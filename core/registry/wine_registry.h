@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/environment.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/registry_api.h"
 
@@ -17,8 +18,10 @@ namespace core {
 // as the program makes a click cheap.
 class WineRegistry final : public RegistryApi {
 public:
-    // `cpuMhz` becomes "~MHz" of HARDWARE\DESCRIPTION\System\CentralProcessor\0.
-    WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls = posixSystemCalls());
+    // `cpuMhz` becomes "~MHz" of HARDWARE\DESCRIPTION\System\CentralProcessor\0; `environment`
+    // tells where Wine's server would keep its lock.
+    WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls = posixSystemCalls(),
+                 EnvironmentLookup environment = hostEnvironment());
     ~WineRegistry() override;
 
     RegStatus createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override;
@@ -33,6 +36,8 @@ public:
     RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
     std::string lastFailure() const override;
+    void beginBatch() override;
+    RegStatus endBatch(bool keep) override;
 
 private:
     struct State;

@@ -129,6 +129,8 @@ int compareNoCase(std::u16string_view a, std::u16string_view b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i])
+            continue; // most names share long runs, which need no case mapping
         const char16_t x = lowcase(a[i]);
         const char16_t y = lowcase(b[i]);
         if (x != y)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 using namespace testing_support;
@@ -42,4 +44,24 @@ TEST(AtomicFile, ReadReportsAMissingFile)
     EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / "none", contents),
               std::make_error_code(std::errc::no_such_file_or_directory));
     EXPECT_TRUE(contents.empty());
+}
+
+TEST(AtomicFile, NeitherAPlantedTemporaryNorAFifoIsUsed)
+{
+    TemporaryFolder folder;
+    const auto file = folder / "data.txt";
+    writeText(file, "old");
+    writeText(folder / "host.txt", "host");
+    std::filesystem::create_symlink(folder / "host.txt", folder / ".data.txt.new");
+    ASSERT_FALSE(core::io::replaceFile(core::posixSystemCalls(), file, "new"));
+    EXPECT_EQ(readText(file), "new");
+    EXPECT_EQ(readText(folder / "host.txt"), "host");
+
+    // Only a regular file is read, and a link only where links are taken.
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    std::string contents;
+    EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / "fifo", contents), core::io::notARegularFile());
+    EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / ".data.txt.new", contents), std::error_code());
+    EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / ".data.txt.new", contents, core::io::Links::Refuse),
+              core::io::notARegularFile());
 }

@@ -203,6 +203,26 @@ TEST(HiveText, BrokenFilesAreRefusedWithTheLineAndTheReason)
     EXPECT_EQ(nul.what, "the file holds a NUL byte");
 }
 
+TEST(HiveText, KeysBeyondWindowsLimitsAreRefusedWithoutRecursion)
+{
+    auto keyOf = [](std::size_t depth, std::size_t nameLength) {
+        std::string key = "\n[" + std::string(nameLength, 'k');
+        for (std::size_t i = 1; i < depth; ++i)
+            key += "\\\\k";
+        return key + "] 1\n";
+    };
+    parseOrFail(MachineHeader + keyOf(512, 255));
+    EXPECT_EQ(parseError(MachineHeader + keyOf(513, 1)).what, "the key lies more than 512 levels below the root");
+    EXPECT_EQ(parseError(MachineHeader + keyOf(1, 256)).line, 6u);
+    EXPECT_EQ(parseError(MachineHeader + keyOf(1, 256)).what, "a key name is longer than 255 characters");
+    // A million levels is refused as quickly, and a deep tree built in memory goes without a crash.
+    EXPECT_EQ(parseError(MachineHeader + keyOf(1000000, 1)).line, 6u);
+    Hive deep = Hive::empty(MachineHeader);
+    std::vector<std::u16string> names(200000, u"k");
+    bool created = false;
+    deep.create(names, 1, created);
+}
+
 TEST(HiveText, AFileCutAnywhereParsesOrIsRefusedCleanly)
 {
     const std::string text = testing_support::readText(std::string(DOSTROJNIK_TEST_DATA) + "/registry/wine-user.reg");

@@ -333,6 +333,18 @@ TEST(IniFile, ASymbolicLinkToTheFileStaysALink)
     EXPECT_EQ(readText(folder / "real" / "s.ini"), "[S]\r\nk=2\r\n");
 }
 
+TEST(IniFile, AFifoInPlaceOfTheFileIsNeitherWaitedForNorWritten)
+{
+    TemporaryFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "s.ini").c_str(), 0600), 0);
+    TIniFile ini(folder / "s.ini");
+    EXPECT_EQ(ini.ReadString("S", "k", "default"), "default");
+    EXPECT_THROW(ini.WriteString("S", "k", "2"), core::Error);
+    struct stat info {};
+    ASSERT_EQ(::lstat((folder / "s.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
 TEST(IniFile, ARefusedWriteRaisesTheErrorAndChangesNothing)
 {
     if (geteuid() != 0)

@@ -1,4 +1,5 @@
 #include "core/registry/wine_registry.h"
+#include "tests/support/fake_environment.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/temporary_folder.h"
 
@@ -439,4 +440,74 @@ TEST(WineRegistry, WritesWaitForWinesServerToLetGo)
     std::filesystem::remove_all(serverFolder);
     if (madeUpstream)
         std::filesystem::remove(upstream);
+}
+
+TEST(WineRegistry, WinesServerIsLookedForWhereTheEnvironmentAndTheUserSay)
+{
+    TemporaryFolder root;
+    TemporaryFolder temporary;
+    testing_support::FaultySystemCalls calls;
+    calls.pretendUserId(4242);
+    WineRegistry registry(root.path(), 0, calls, testing_support::environmentOf({{"TMPDIR", temporary.path().string()}}));
+    const KeyHandle key = create(registry, HKCU, "Software\\Shared");
+    LockHolder server(temporary / ".wine-4242" / serverFolderName(root.path()) / "lock");
+    EXPECT_EQ(registry.setValue(key, "during", RegDword, dword(2)), RegStatus::BadHive);
+    EXPECT_NE(registry.lastFailure().find("in use by Wine's server"), std::string::npos);
+}
+
+TEST(WineRegistry, ABatchReadsEachHiveOnceAndWritesItOnceOrNotAtAll)
+{
+    TemporaryFolder root;
+    {
+        WineRegistry setup(root.path(), 0);
+        create(setup, HKLM, "Software\\Old");
+        create(setup, HKCU, "Software\\Old");
+    }
+    const std::string machineBefore = readText(root / "system.reg");
+    testing_support::FaultySystemCalls calls;
+    WineRegistry registry(root.path(), 0, calls);
+    registry.beginBatch();
+    for (int i = 0; i < 50; ++i) {
+        const KeyHandle key = create(registry, HKCU, "Software\\New\\K" + std::to_string(i));
+        EXPECT_EQ(registry.setValue(key, "v", RegDword, dword(std::uint32_t(i))), RegStatus::Success);
+        registry.closeKey(key);
+        EXPECT_EQ(subkeys(registry, HKLM), std::vector<std::string>({"HARDWARE", "Software"}));
+    }
+    EXPECT_EQ(calls.count("rename"), 0);
+    EXPECT_EQ(registry.endBatch(true), RegStatus::Success);
+    EXPECT_EQ(calls.count("rename"), 1); // user.reg alone, once
+    EXPECT_LE(calls.count("open"), 8);   // each hive read once, the lock, Wine's server, the new file
+    EXPECT_EQ(readText(root / "system.reg"), machineBefore);
+    WineRegistry reader(root.path(), 0);
+    KeyHandle key;
+    EXPECT_EQ(reader.openKey(HKCU, "Software\\New\\K49", Access::Read, key), RegStatus::Success);
+
+    // A batch that is not kept leaves the files as they were.
+    const std::string userBefore = readText(root / "user.reg");
+    registry.beginBatch();
+    create(registry, HKCU, "Software\\Dropped");
+    EXPECT_EQ(registry.endBatch(false), RegStatus::Success);
+    EXPECT_EQ(readText(root / "user.reg"), userBefore);
+    EXPECT_EQ(registry.openKey(HKCU, "Software\\Dropped", Access::Read, key), RegStatus::NotFound);
+}
+
+TEST(WineRegistry, KeysKeepWindowsLimitsAndOnlyARegularFileIsAHive)
+{
+    TemporaryFolder root;
+    WineRegistry registry(root.path(), 0);
+    std::string deep = "k";
+    for (int i = 1; i < 512; ++i)
+        deep += "\\k";
+    KeyHandle key;
+    EXPECT_EQ(registry.createKey(HKCU, deep, Access::AllAccess, key), RegStatus::Success);
+    EXPECT_EQ(registry.createKey(key, "k", Access::AllAccess, key), RegStatus::InvalidParameter);
+    EXPECT_EQ(registry.createKey(HKCR, deep, Access::AllAccess, key), RegStatus::InvalidParameter);
+    EXPECT_EQ(registry.createKey(HKCU, std::string(256, 'n'), Access::AllAccess, key), RegStatus::InvalidParameter);
+
+    // A FIFO in place of a hive would make every reader wait for a writer that never comes.
+    std::filesystem::remove(root / "user.reg");
+    ASSERT_EQ(::mkfifo((root / "user.reg").c_str(), 0600), 0);
+    EXPECT_EQ(registry.openKey(HKCU, "k", Access::Read, key), RegStatus::BadHive);
+    EXPECT_NE(registry.lastFailure().find("user.reg: it is not a regular file"), std::string::npos) << registry.lastFailure();
+    EXPECT_EQ(registry.createKey(HKCU, "x", Access::AllAccess, key), RegStatus::BadHive);
 }

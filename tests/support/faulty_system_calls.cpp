@@ -85,4 +85,9 @@ int FaultySystemCalls::fcntlLock(int fd, int command, struct flock* lock)
     return fails("fcntlLock") ? -1 : m_real.fcntlLock(fd, command, lock);
 }
 
+uid_t FaultySystemCalls::getuid()
+{
+    return m_userId ? *m_userId : m_real.getuid();
+}
+
 } // namespace testing_support

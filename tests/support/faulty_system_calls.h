@@ -3,6 +3,7 @@
 #include "core/platform/system_calls.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace testing_support {
@@ -29,6 +30,9 @@ public:
     int mkdir(const char* path, mode_t mode) override;
     int flock(int fd, int operation) override;
     int fcntlLock(int fd, int command, struct flock* lock) override;
+    // The real user id, or the one given to pretendUserId.
+    uid_t getuid() override;
+    void pretendUserId(uid_t id) { m_userId = id; }
 
 private:
     struct Fault {
@@ -41,6 +45,7 @@ private:
     core::SystemCalls& m_real = core::posixSystemCalls();
     std::map<std::string, Fault> m_faults;
     std::map<std::string, int> m_counts;
+    std::optional<uid_t> m_userId;
 };
 
 } // namespace testing_support

@@ -51,6 +51,8 @@ public:
         return m_inner.queryInfoKey(key, info);
     }
     std::string lastFailure() const override { return m_inner.lastFailure(); }
+    void beginBatch() override { m_inner.beginBatch(); }
+    core::RegStatus endBatch(bool keep) override { return m_inner.endBatch(keep); }
 
 protected:
     core::RegistryApi& m_inner;

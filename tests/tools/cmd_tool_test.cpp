@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -266,6 +269,102 @@ TEST_F(CmdTool, CopiesOneFileWithWindowsMessages)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Access is denied.\n");
     EXPECT_TRUE(outsideIntact());
+}
+
+TEST_F(CmdTool, AFolderSwappedForALinkMeanwhileNeverLeadsOutOfTheDrive)
+{
+    // Another process keeps exchanging a folder of the drive with a link to the host's folder.
+    const fs::path race = drive() / "race";
+    fs::create_directories(race / "victim");
+    fs::create_directory_symlink(m_folder / "outside", race / "swap");
+    writeText(profile() / "source.txt", "copied");
+    std::atomic<bool> stop = false;
+    auto exchange = [&] {
+        ::renameat2(AT_FDCWD, (race / "victim").c_str(), AT_FDCWD, (race / "swap").c_str(), RENAME_EXCHANGE);
+    };
+    for (int round = 0; round < 25; ++round) {
+        if (fs::is_symlink(race / "victim"))
+            exchange();
+        fs::create_directories(race / "victim" / "inner");
+        writeText(race / "victim" / "inner" / "deep.txt", "deep");
+        stop = false;
+        std::thread swapper([&] {
+            while (!stop)
+                exchange();
+        });
+        cmd("rd /s /q C:\\race\\victim\\inner");
+        cmd("md C:\\race\\victim\\made");
+        cmd("copy source.txt C:\\race\\victim\\copied.txt");
+        stop = true;
+        swapper.join();
+        ASSERT_TRUE(outsideIntact()) << "round " << round;
+        ASSERT_FALSE(fs::exists(m_folder / "outside" / "made")) << "round " << round;
+        ASSERT_FALSE(fs::exists(m_folder / "outside" / "copied.txt")) << "round " << round;
+    }
+}
+
+TEST_F(CmdTool, CopyNeverWritesThroughAPlantedTemporaryFile)
+{
+    writeText(profile() / "sysoc.inf", "new");
+    fs::create_symlink(m_folder / "outside" / "keep.txt", drive() / "windows" / "inf" / ".sysoc.inf.new");
+    EXPECT_EQ(cmd("copy sysoc.inf C:\\Windows\\inf\\").status, 0);
+    EXPECT_EQ(readText(drive() / "windows" / "inf" / "sysoc.inf"), "new");
+    EXPECT_TRUE(outsideIntact());
+}
+
+TEST_F(CmdTool, DeviceNamesAreDevicesNeverFiles)
+{
+    writeText(profile() / "x.txt", "data");
+    const auto before = std::distance(fs::directory_iterator(profile()), {});
+    for (const std::string device : {"NUL", "nul.txt", "AUX", "prn", "COM1:", "lpt9", "con"}) {
+        const auto result = cmd("copy x.txt " + device);
+        EXPECT_EQ(result.status, 0) << device;
+        EXPECT_EQ(result.out, (device == "con" ? "data" : "") + std::string("        1 file(s) copied.\n")) << device;
+        const auto result2 = cmd("md " + device);
+        EXPECT_EQ(result2.status, 1) << device;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(profile()), {}), before);
+}
+
+TEST_F(CmdTool, RdOfTheCurrentFolderEmptiesItAndKeepsIt)
+{
+    writeText(profile() / "Recent" / "a.lnk", "a");
+    auto result = cmd("rd /s /q .");
+    EXPECT_EQ(result.status, 32);
+    EXPECT_EQ(result.err, "The process cannot access the file because it is being used by another process.\n");
+    EXPECT_TRUE(fs::is_directory(profile()));
+    EXPECT_TRUE(fs::is_empty(profile()));
+    // A folder above the current one keeps the way down to it.
+    fs::create_directories(drive() / "work" / "here");
+    writeText(drive() / "work" / "other.txt", "x");
+    writeText(drive() / "work" / "here" / "mine.txt", "x");
+    result = cmd("rd /s /q C:\\work", drive() / "work" / "here");
+    EXPECT_EQ(result.status, 32);
+    EXPECT_FALSE(fs::exists(drive() / "work" / "other.txt"));
+    EXPECT_TRUE(fs::exists(drive() / "work" / "here" / "mine.txt"));
+}
+
+TEST_F(CmdTool, ProgramsRunOnlyFromInsideTheDriveOrFromTheMachinesOwnTable)
+{
+    // A link in system32 to a host program is no program of the machine.
+    fs::create_symlink("/usr/bin/touch", drive() / "windows" / "system32" / "touchme.exe");
+    auto result = cmd("touchme " + (m_folder / "touched").string());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(fs::exists(m_folder / "touched"));
+    EXPECT_EQ(cmd("start /wait touchme " + (m_folder / "touched").string()).status, 1);
+    EXPECT_FALSE(fs::exists(m_folder / "touched"));
+
+    // The machine's own programs are the tools beside the interpreter; the drive holds no file for them.
+    const fs::path tools = m_folder / "tools";
+    fs::create_directories(tools);
+    fs::copy_file(tool_testing::toolPath("dostrojnik-cmd"), tools / "dostrojnik-cmd");
+    fs::permissions(tools / "dostrojnik-cmd", fs::perms::owner_all);
+    program(tools / "dostrojnik-restore", "echo \"$@\" > '" + (m_folder / "restore.txt").string() + "'\n");
+    result = tool_testing::runProcess({(tools / "dostrojnik-cmd").string(), "/c",
+                                       "start /wait %WinDir%\\System32\\Restore\\RSTRUI.EXE /offline"},
+                                      {{"WINEPREFIX", (m_folder / "machine").string()}}, {}, m_folder / "host");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readText(m_folder / "restore.txt"), "/offline\n");
 }
 
 } // namespace

@@ -28,6 +28,18 @@ std::vector<std::uint8_t> bytes(std::string_view text)
     return {text.begin(), text.end()};
 }
 
+// The hex(6) data of a link key that points to `target`, as a .reg file holds it.
+std::string linkData(std::string_view target)
+{
+    std::string link;
+    for (const char c : target) {
+        char unit[8];
+        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
+        link += unit;
+    }
+    return link;
+}
+
 class RegTool : public ::testing::Test {
 protected:
     fs::path machine() const { return m_folder / "machine"; }
@@ -408,12 +420,7 @@ TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
     add({"HKLM\\Software\\Target\\Sub", "/v", "x", "/d", "y"});
     add({"HKLM\\Software\\Target", "/v", "t", "/d", "1"});
     // "\Registry\Machine\Software\Target", as Wine keeps a link key's target.
-    std::string link;
-    for (const char c : std::string_view("\\Registry\\Machine\\Software\\Target")) {
-        char unit[8];
-        std::snprintf(unit, sizeof unit, "%s%02x,00", link.empty() ? "" : ",", static_cast<unsigned>(c));
-        link += unit;
-    }
+    const std::string link = linkData("\\Registry\\Machine\\Software\\Target");
     writeText(m_folder / "link.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Link]\n"
                                      "\"SymbolicLinkValue\"=hex(6):" + link + "\n\n[HKEY_LOCAL_MACHINE\\Software\\Dangling]\n"
                                      "\"SymbolicLinkValue\"=hex(6):41,00\n");
@@ -499,3 +506,78 @@ TEST_F(RegTool, WritesTheLocalesOemCodePageWhenRedirectedAsWineDoes)
 }
 
 } // namespace
+
+TEST_F(RegTool, KeysBeyondWindowsLimitsAreRefusedAndNothingCrashes)
+{
+    add({"HKCU\\Software\\Kept", "/v", "x", "/d", "1"});
+    const std::string before = readText(machine() / "user.reg");
+    std::string deep = "HKEY_CURRENT_USER";
+    for (int i = 0; i < 1000000; ++i)
+        deep += "\\k";
+    writeText(m_folder / "deep.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
+                                     "\"a\"=\"1\"\n\n[" + deep + "]\n");
+    auto result = reg({"import", "deep.reg"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("deep.reg': line 6: the key '"), std::string::npos);
+    EXPECT_TRUE(result.out.ends_with("' lies more than 512 levels below its root\n")) << result.out.substr(0, 200);
+    EXPECT_EQ(readText(machine() / "user.reg"), before);
+    result = reg({"add", "HKCU\\" + std::string(256, 'n'), "/f"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "reg: The key 'HKEY_CURRENT_USER\\" + std::string(256, 'n') +
+                              "' has a name longer than 255 characters\n");
+
+    // A hive that already holds deeper keys is refused as unparsable and never overwritten.
+    std::string hive = "WINE REGISTRY Version 2\n\n[k";
+    for (int i = 0; i < 100000; ++i)
+        hive += "\\\\k";
+    writeText(machine() / "user.reg", hive + "] 1\n");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"query", "HKCU", "/s"},
+                                                 {"export", "HKCU", "out.reg", "/y"},
+                                                 {"add", "HKCU\\x", "/f"},
+                                                 {"delete", "HKCU\\k", "/f"}}) {
+        result = reg(args);
+        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_NE(result.out.find("line 3: the key lies more than 512 levels below the root"), std::string::npos)
+            << result.out;
+    }
+    EXPECT_EQ(readText(machine() / "user.reg"), hive + "] 1\n");
+}
+
+TEST_F(RegTool, AnImportIsOneWholeWriteAndAQueryFollowsNoLinkInCircles)
+{
+    add({"HKCU\\Software\\Kept", "/v", "x", "/d", "1"});
+    const std::string before = readText(machine() / "user.reg");
+    // The last value is refused, so none of the keys before it is written.
+    writeText(m_folder / "half.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
+                                     "\"a\"=\"1\"\n\n[HKEY_CURRENT_USER\\Software\\B]\n\"" +
+                                         std::string(16384, 'n') + "\"=\"2\"\n");
+    EXPECT_EQ(reg({"import", "half.reg"}).status, 1);
+    EXPECT_EQ(readText(machine() / "user.reg"), before);
+
+    // A link key that leads back to a key above it.
+    const std::string link = linkData("\\Registry\\Machine\\Software\\Loop");
+    writeText(m_folder / "loop.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop]\n"
+                                     "\"v\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop\\Back]\n"
+                                     "\"SymbolicLinkValue\"=hex(6):" + link + "\n");
+    ASSERT_EQ(reg({"import", "loop.reg"}).status, 0);
+    EXPECT_EQ(reg({"query", "HKLM\\Software\\Loop", "/s"}).out,
+              "\nHKEY_LOCAL_MACHINE\\Software\\Loop\n    v    REG_SZ    1\n\n");
+    EXPECT_EQ(reg({"export", "HKLM\\Software\\Loop", "loop-out.reg", "/y"}).status, 0);
+}
+
+TEST_F(RegTool, AFifoInPlaceOfAHiveIsRefusedAtOnce)
+{
+    add({"HKCU\\Software\\Kept", "/v", "x", "/d", "1"});
+    fs::remove(machine() / "system.reg");
+    ASSERT_EQ(::mkfifo((machine() / "system.reg").c_str(), 0600), 0);
+    std::vector<std::string> args{"/usr/bin/timeout", "20", tool_testing::toolPath("dostrojnik-reg").string(), "query",
+                                  "HKLM\\Software"};
+    auto result = tool_testing::runProcess(args, {{"WINEPREFIX", machine().string()}});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "reg: Unable to read the registry: cannot read " + (machine() / "system.reg").string() +
+                              ": it is not a regular file\n");
+    ASSERT_EQ(::mkfifo((m_folder / "fifo.reg").c_str(), 0600), 0);
+    args = {"/usr/bin/timeout", "20", tool_testing::toolPath("dostrojnik-reg").string(), "import", "fifo.reg"};
+    result = tool_testing::runProcess(args, {{"WINEPREFIX", machine().string()}}, {}, m_folder.path());
+    EXPECT_EQ(result.out, "reg: The file 'fifo.reg' is not a regular file.\n");
+}

@@ -2,6 +2,8 @@
 
 #include "core/io/atomic_file.h"
 #include "core/text/ascii.h"
+#include "core/text/unicode.h"
+#include "tools/cmd/machine_programs.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,8 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 extern char** environ;
 
@@ -29,6 +33,7 @@ constexpr const char* NoneCopied = "        0 file(s) copied.";
 constexpr int ErrorFileNotFound = 2;
 constexpr int ErrorPathNotFound = 3;
 constexpr int ErrorAccessDenied = 5;
+constexpr int ErrorSharingViolation = 32;
 constexpr int ErrorDirNotEmpty = 145;
 constexpr int ErrorDirectoryName = 267;
 
@@ -42,18 +47,6 @@ std::string_view trimLeft(std::string_view text)
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     return text;
-}
-
-bool isWithin(const fs::path& path, const fs::path& folder)
-{
-    const fs::path relative = path.lexically_relative(folder);
-    return !relative.empty() && *relative.begin() != "..";
-}
-
-bool isExecutableFile(const fs::path& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 std::string systemMessage(int error)
@@ -86,93 +79,77 @@ int errorCode(int error)
 }
 
 // Removes everything inside the open folder, never following a symbolic link: a link is
-// removed as a link, and a folder swapped for a link meanwhile is not opened (O_NOFOLLOW).
-int removeContents(int folder)
+// removed as a link, and a folder swapped for a link meanwhile is not opened (O_NOFOLLOW). The
+// folders of `kept` (a path below it) stay with what leads to them, as Windows keeps a folder
+// that is in use. No recursion: a deep tree costs one descriptor per level. Returns an errno or 0.
+int removeContents(int top, const DrivePath& kept = {})
 {
-    const int listing = ::dup(folder);
-    if (listing < 0)
-        return errno;
-    DIR* dir = ::fdopendir(listing);
-    if (!dir) {
-        const int error = errno;
-        ::close(listing);
-        return error;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-
-    int failure = 0;
-    for (const auto& name : names) {
-        struct stat info {};
-        if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT && !failure)
+    constexpr std::size_t OffTheWay = std::string::npos;
+    struct Level {
+        Descriptor folder;
+        std::vector<std::string> names;
+        std::size_t next = 0;
+        std::size_t keptDepth = OffTheWay; // how far down `kept` this folder lies
+    };
+    auto list = [](int folder, std::vector<std::string>& names) {
+        const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+        if (!dir) {
+            const int error = errno;
+            if (listing >= 0)
+                ::close(listing);
+            return error;
+        }
+        while (const dirent* entry = ::readdir(dir))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.emplace_back(entry->d_name);
+        ::closedir(dir);
+        return 0;
+    };
+    auto onTheWay = [&](const Level& level, const std::string& name) {
+        return level.keptDepth != OffTheWay && level.keptDepth < kept.size() && name == kept[level.keptDepth];
+    };
+    std::vector<Level> stack;
+    stack.push_back({Descriptor(::dup(top)), {}, 0, 0});
+    int failure = stack.back().folder ? list(top, stack.back().names) : errno;
+    while (!stack.empty() && !failure) {
+        Level& level = stack.back();
+        if (level.next == level.names.size()) {
+            stack.pop_back();
+            if (stack.empty())
+                break;
+            // The folder just emptied goes too, unless it leads to the kept one.
+            Level& parent = stack.back();
+            const std::string& name = parent.names[parent.next - 1];
+            if (!onTheWay(parent, name) && ::unlinkat(parent.folder.get(), name.c_str(), AT_REMOVEDIR) != 0 &&
+                errno != ENOENT)
                 failure = errno;
             continue;
         }
-        if (S_ISDIR(info.st_mode)) {
-            const int sub = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0) {
-                if (!failure)
-                    failure = errno;
-                continue;
-            }
-            const int inner = removeContents(sub);
-            ::close(sub);
-            if (inner) {
-                if (!failure)
-                    failure = inner;
-                continue;
-            }
-            if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0 && !failure)
+        const std::string& name = level.names[level.next++];
+        struct stat info {};
+        if (::fstatat(level.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
                 failure = errno;
-        } else if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT && !failure) {
-            failure = errno;
+            continue;
         }
+        if (!S_ISDIR(info.st_mode)) {
+            if (::unlinkat(level.folder.get(), name.c_str(), 0) != 0 && errno != ENOENT)
+                failure = errno;
+            continue;
+        }
+        Descriptor sub(::openat(level.folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!sub) {
+            failure = errno;
+            continue;
+        }
+        Level inner{std::move(sub), {}, 0, onTheWay(level, name) ? level.keptDepth + 1 : OffTheWay};
+        // The kept folder itself keeps everything in it.
+        if (inner.keptDepth != kept.size())
+            failure = list(inner.folder.get(), inner.names);
+        stack.push_back(std::move(inner));
     }
     return failure;
-}
-
-// Starts a program and, unless `detached`, waits for it. A detached program runs in its own
-// session with nothing of ours attached, so it goes on after the interpreter has ended.
-// Returns the exit status, or -1 when it could not be started.
-int spawn(const fs::path& program, const std::vector<std::string>& arguments, const fs::path& folder, bool detached)
-{
-    std::vector<std::string> strings{program.string()};
-    strings.insert(strings.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& s : strings)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    if (detached) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    }
-    pid_t child = 0;
-    const int rc = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (rc != 0)
-        return -1;
-    if (detached)
-        return 0; // our parent or init reaps it once we are gone
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
 // The arguments of a program, split as Windows' C runtime splits a command line.
@@ -214,22 +191,18 @@ std::vector<std::string> programArguments(std::string_view text)
 } // namespace
 
 Interpreter::Interpreter(core::Machine machine, const fs::path& currentFolder, VariableLookup variables,
-                         Streams streams)
-    : m_machine(std::move(machine)), m_variables(std::move(variables)), m_streams(streams)
+                         Streams streams, fs::path programFolder)
+    : m_machine(std::move(machine)), m_drive(m_machine.driveC()), m_variables(std::move(variables)),
+      m_streams(streams), m_programFolder(std::move(programFolder))
 {
     std::error_code ignored;
-    m_drive = fs::weakly_canonical(fs::absolute(m_machine.driveC()), ignored);
+    const fs::path drive = fs::weakly_canonical(fs::absolute(m_machine.driveC()), ignored);
     const fs::path current = fs::weakly_canonical(fs::absolute(currentFolder), ignored);
-    if (isWithin(current, m_drive)) {
-        m_current = current;
+    if (const auto inside = core::windowsPathBelow(drive, current); inside && openFolder(*inside, &m_current))
         return;
-    }
-    m_current = m_drive;
-    const auto profile = m_variables("USERPROFILE");
-    if (profile) {
-        if (const auto host = m_machine.hostPath(*profile); host && fs::is_directory(*host, ignored) && insideDrive(*host))
-            m_current = fs::weakly_canonical(*host, ignored);
-    }
+    m_current.clear();
+    if (const auto profile = m_variables("USERPROFILE"); profile && !openFolder(*profile, &m_current))
+        m_current.clear();
 }
 
 std::string Interpreter::expand(std::string_view line) const
@@ -324,47 +297,54 @@ std::string Interpreter::windowsFolder() const
 
 std::string Interpreter::currentFolderName() const
 {
-    // The current folder never leaves the drive; its links are resolved, as the drive's are.
-    return core::windowsPathBelow(m_drive, m_current).value_or("C:\\");
+    std::string name = "C:\\";
+    for (std::size_t i = 0; i < m_current.size(); ++i)
+        name += (i ? "\\" : "") + m_current[i];
+    return name;
 }
 
-std::optional<fs::path> Interpreter::resolve(std::string_view windowsPath) const
+std::optional<DrivePath> Interpreter::resolve(std::string_view windowsPath) const
 {
-    std::string path(windowsPath);
-    if (path.empty())
+    std::string_view rest = windowsPath;
+    if (rest.empty() || rest.find('\0') != std::string_view::npos)
         return std::nullopt;
-    if (path.size() >= 2 && path[1] == ':') {
-        if (path[0] != 'c' && path[0] != 'C')
+    DrivePath path;
+    if (rest.size() >= 2 && rest[1] == ':') {
+        if (rest[0] != 'c' && rest[0] != 'C')
             return std::nullopt;
-        if (path.size() == 2)
-            path += '\\';
-        else if (path[2] != '\\' && path[2] != '/')
-            path = currentFolderName() + "\\" + path.substr(2); // "C:name" is in C:'s current folder
-    } else if (path[0] == '\\' || path[0] == '/') {
-        path = "C:" + path;
-    } else {
-        path = currentFolderName() + "\\" + path;
+        rest.remove_prefix(2);
+        if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
+            path = m_current; // "C:name" is in C:'s current folder
+    } else if (rest[0] != '\\' && rest[0] != '/') {
+        path = m_current;
     }
-    return m_machine.hostPath(path);
+    while (!rest.empty()) {
+        const std::size_t separator = rest.find_first_of("\\/");
+        const std::string_view part = rest.substr(0, separator);
+        rest = separator == std::string_view::npos ? std::string_view() : rest.substr(separator + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (path.empty())
+                return std::nullopt; // above C:\ would be outside the drive
+            path.pop_back();
+            continue;
+        }
+        path.emplace_back(part);
+    }
+    return path;
 }
 
-std::optional<fs::path> Interpreter::resolveFolder(std::string_view windowsPath) const
+Descriptor Interpreter::openFolder(std::string_view windowsPath, DrivePath* realPath) const
 {
-    std::error_code ignored;
-    const auto host = resolve(windowsPath);
-    if (!host || !fs::is_directory(*host, ignored) || !insideDrive(*host))
-        return std::nullopt;
-    return host;
+    const auto path = resolve(windowsPath);
+    if (!path)
+        return {};
+    int error = 0;
+    return m_drive.openFolder(*path, error, realPath);
 }
 
-bool Interpreter::insideDrive(const fs::path& hostPath) const
-{
-    std::error_code error;
-    const fs::path real = fs::weakly_canonical(hostPath, error);
-    return !error && isWithin(real, m_drive);
-}
-
-std::optional<fs::path> Interpreter::findProgram(const std::string& name) const
+std::optional<Interpreter::Program> Interpreter::findProgram(const std::string& name) const
 {
     std::vector<std::string> bases;
     if (name.find_first_of("\\/:") != std::string::npos) {
@@ -373,14 +353,78 @@ std::optional<fs::path> Interpreter::findProgram(const std::string& name) const
         bases.push_back(windowsFolder() + "\\system32\\" + name);
         bases.push_back(windowsFolder() + "\\" + name);
     }
+    const auto samePath = [](const DrivePath& a, const DrivePath& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) {
+                   return core::text::equalNoCase(x, y);
+               });
+    };
     for (const auto& base : bases) {
         for (const char* extension : {"", ".exe", ".com", ".bat"}) {
-            const auto host = resolve(base + extension);
-            if (host && isExecutableFile(*host))
-                return host;
+            const auto path = resolve(base + extension);
+            if (!path || path->empty())
+                continue;
+            for (const MachineProgram& own : MachinePrograms)
+                if (const auto ownPath = resolve(own.windowsPath); ownPath && samePath(*path, *ownPath))
+                    return Program{Descriptor(), m_programFolder / own.sibling};
+            // A program of the drive is opened through the walk and started from that descriptor,
+            // so what runs is the file that was checked, never a link's target.
+            int error = 0;
+            const Place place = m_drive.locate(*path, error);
+            if (!place.folder || !place.exists)
+                continue;
+            Descriptor file(::openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            struct stat info {};
+            if (file && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0)
+                return Program{std::move(file), {}};
         }
     }
     return std::nullopt;
+}
+
+// Starts a program and, unless `detached`, waits for it. A detached program runs in its own
+// session with nothing of ours attached, so it goes on after the interpreter has ended.
+// Returns the exit status, or -1 when it could not be started.
+int Interpreter::spawn(const Program& program, const std::vector<std::string>& arguments, const Descriptor& folder,
+                       bool detached) const
+{
+    // A file of the drive runs as /proc/self/fd/N of a descriptor that the child inherits, which
+    // a script's interpreter then reads.
+    const Descriptor inherited(program.file ? ::fcntl(program.file.get(), F_DUPFD, 3) : -1);
+    if (program.file && !inherited)
+        return -1;
+    const std::string path = program.file ? "/proc/self/fd/" + std::to_string(inherited.get()) : program.sibling.string();
+    std::vector<std::string> strings{path};
+    strings.insert(strings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& text : strings)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addfchdir_np(&actions, folder.get());
+    if (detached) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    }
+    pid_t child = 0;
+    const int rc = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (rc != 0)
+        return -1;
+    if (detached)
+        return 0; // our parent or init reaps it once we are gone
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
 int Interpreter::run(std::string_view rawLine)
@@ -446,13 +490,12 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
         std::fflush(m_streams.out);
         return 0;
     }
-    const auto host = resolveFolder(paths[0].text);
-    if (!host) {
+    DrivePath real;
+    if (!openFolder(paths[0].text, &real)) {
         error(PathNotFound);
         return 1;
     }
-    std::error_code ignored;
-    m_current = fs::weakly_canonical(*host, ignored);
+    m_current = std::move(real);
     return 0;
 }
 
@@ -464,39 +507,41 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
     }
     int result = 0;
     for (const auto& arg : args) {
-        const auto host = resolve(arg.text);
-        if (!host) {
+        const auto path = resolve(arg.text);
+        if (!path || path->empty()) {
             error(PathNotFound);
             result = 1;
             continue;
         }
-        struct stat info {};
-        if (::lstat(host->c_str(), &info) == 0) {
-            error("A subdirectory or file " + arg.text + " already exists.");
-            result = 1;
-            continue;
-        }
-        // The deepest folder that exists must be inside the drive, its links followed; below it
-        // everything is new.
-        fs::path existing = *host;
-        std::vector<fs::path> missing;
-        std::error_code ignored;
-        while (!fs::exists(fs::symlink_status(existing, ignored)) && existing.has_parent_path() &&
-               existing != existing.parent_path()) {
-            missing.push_back(existing);
-            existing = existing.parent_path();
-        }
-        if (!fs::is_directory(existing, ignored) || !insideDrive(existing)) {
-            error(fs::is_directory(existing, ignored) ? AccessDenied : PathNotFound);
-            result = 1;
-            continue;
-        }
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-            if (::mkdir(it->c_str(), 0755) != 0 && errno != EEXIST) {
-                error(systemMessage(errno));
-                result = 1;
-                break;
+        // Each folder on the way is opened without following links, or made where it is missing.
+        int walkError = 0;
+        Descriptor folder = m_drive.openFolder({}, walkError);
+        std::string failure;
+        for (std::size_t i = 0; i < path->size() && failure.empty(); ++i) {
+            const std::string& name = (*path)[i];
+            const bool last = i + 1 == path->size();
+            std::string found;
+            if (isDeviceName(name)) {
+                failure = "The directory name is invalid.";
+            } else if (findName(folder.get(), name, found)) {
+                if (last)
+                    failure = "A subdirectory or file " + arg.text + " already exists.";
+            } else if (::mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
+                failure = systemMessage(errno);
+            } else {
+                found = name;
             }
+            if (!failure.empty() || last)
+                break;
+            int openError = 0;
+            Descriptor next = openSubfolder(folder.get(), found, openError);
+            if (!next)
+                failure = openError == ELOOP ? AccessDenied : PathNotFound; // a link would lead out of the drive
+            folder = std::move(next);
+        }
+        if (!failure.empty()) {
+            error(failure);
+            result = 1;
         }
     }
     return result;
@@ -525,65 +570,72 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
         return 1;
     }
     int result = 0;
-    std::error_code ignored;
-    for (const auto& path : paths) {
-        const auto host = resolve(path);
-        if (!host) {
-            error(PathNotFound);
-            result = ErrorPathNotFound;
-            continue;
-        }
-        const fs::path parent = host->parent_path();
-        const std::string name = host->filename().string();
-        struct stat info {};
-        if (::lstat(host->c_str(), &info) != 0) {
-            result = systemError(errno);
-            continue;
-        }
-        // The folder that holds it, links followed, must be in the drive; drive C: itself stays.
-        if (name.empty() || name == "." || name == ".." || !insideDrive(parent) ||
-            fs::weakly_canonical(*host, ignored) == m_drive) {
-            error(AccessDenied);
-            result = ErrorAccessDenied;
-            continue;
-        }
-        const fs::path realParent = fs::weakly_canonical(parent, ignored);
-        if (S_ISLNK(info.st_mode)) {
-            // A link to a folder goes as a link, like a junction on Windows; never its target.
-            if (!fs::is_directory(*host, ignored)) {
-                error("The directory name is invalid.");
-                result = ErrorDirectoryName;
-            } else if (::unlink((realParent / name).c_str()) != 0) {
-                result = systemError(errno);
-            }
-            continue;
-        }
-        if (!S_ISDIR(info.st_mode)) {
-            error("The directory name is invalid.");
-            result = ErrorDirectoryName;
-            continue;
-        }
-        if (tree && !quiet && !confirm(path + ", Are you sure (Y/N)? "))
-            continue;
-        const int parentFd = ::open(realParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parentFd < 0) {
-            result = systemError(errno);
-            continue;
-        }
-        int failure = 0;
-        if (tree) {
-            const int folder = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            failure = folder < 0 ? errno : removeContents(folder);
-            if (folder >= 0)
-                ::close(folder);
-        }
-        if (!failure && ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0)
-            failure = errno;
-        ::close(parentFd);
-        if (failure)
-            result = systemError(failure);
-    }
+    for (const auto& path : paths)
+        if (const int status = removeFolder(path, tree, quiet))
+            result = status;
     return result;
+}
+
+int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool quiet)
+{
+    const auto path = resolve(windowsPath);
+    if (!path) {
+        error(PathNotFound);
+        return ErrorPathNotFound;
+    }
+    if (path->empty()) { // drive C: itself stays
+        error(AccessDenied);
+        return ErrorAccessDenied;
+    }
+    int walkError = 0;
+    const Place place = m_drive.locate(*path, walkError);
+    if (!place.folder)
+        return systemError(walkError == ELOOP || walkError == ENOTDIR ? EACCES : walkError);
+    if (!place.exists)
+        return systemError(ENOENT);
+    struct stat info {};
+    if (isDeviceName(place.name) || ::fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))) {
+        error("The directory name is invalid.");
+        return ErrorDirectoryName;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        // A link to a folder goes as a link, like a junction on Windows; never its target.
+        struct stat target {};
+        if (::fstatat(place.folder.get(), place.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)) {
+            error("The directory name is invalid.");
+            return ErrorDirectoryName;
+        }
+        return ::unlinkat(place.folder.get(), place.name.c_str(), 0) != 0 ? systemError(errno) : 0;
+    }
+    if (tree && !quiet && !confirm(windowsPath + ", Are you sure (Y/N)? "))
+        return 0;
+
+    // The current folder, or one that holds it, is in use: what is in it goes, the way to the
+    // current folder stays, as on Windows.
+    DrivePath real(path->begin(), path->end() - 1);
+    real.push_back(place.name);
+    const bool holdsCurrent = real.size() <= m_current.size() &&
+                              std::equal(real.begin(), real.end(), m_current.begin(), [](const auto& a, const auto& b) {
+                                  return core::text::equalNoCase(a, b);
+                              });
+    int failure = 0;
+    if (tree || holdsCurrent) {
+        const Descriptor folder(::openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder)
+            failure = errno;
+        else if (tree)
+            failure = removeContents(folder.get(), holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()),
+                                                                            m_current.end())
+                                                                : DrivePath());
+    }
+    if (!failure && holdsCurrent) {
+        error("The process cannot access the file because it is being used by another process.");
+        return ErrorSharingViolation;
+    }
+    if (!failure && ::unlinkat(place.folder.get(), place.name.c_str(), AT_REMOVEDIR) != 0)
+        failure = errno;
+    return failure ? systemError(failure) : 0;
 }
 
 int Interpreter::copy(const std::vector<Token>& args)
@@ -605,36 +657,98 @@ int Interpreter::copy(const std::vector<Token>& args)
         std::fflush(m_streams.out);
         return 1;
     };
-    std::error_code ignored;
-    const auto source = resolve(paths[0]);
-    if (!source || !fs::is_regular_file(*source, ignored))
-        return failed(FileNotFound);
+    auto copied = [this] {
+        std::fprintf(m_streams.out, "        1 file(s) copied.\n");
+        std::fflush(m_streams.out);
+        return 0;
+    };
 
+    // The source: a regular file of the drive, opened through the walk.
+    const auto source = resolve(paths[0]);
+    if (!source || source->empty())
+        return failed(FileNotFound);
+    int walkError = 0;
+    const Place from = m_drive.locate(*source, walkError);
+    const Descriptor input(from.folder && from.exists && !isDeviceName(from.name)
+                               ? ::openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                               : -1);
+    struct stat sourceInfo {};
+    if (!input || ::fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
+        return failed(FileNotFound);
+    std::string contents;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::read(input.get(), buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed(systemMessage(errno));
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
+
+    // The destination: a device, a folder that keeps the source's name, or a file in a folder.
     const std::string destinationText = paths.size() == 2 ? paths[1] : ".";
-    auto destination = resolve(destinationText);
+    const auto destination = resolve(destinationText);
     if (!destination)
         return failed(PathNotFound);
-    const bool namesFolder = destinationText.ends_with('\\') || destinationText.ends_with('/');
-    if (fs::is_directory(*destination, ignored))
-        destination = *destination / source->filename();
-    else if (namesFolder)
-        return failed(PathNotFound);
-    if (!fs::is_directory(destination->parent_path(), ignored))
-        return failed(PathNotFound);
-    if (!insideDrive(*destination))
-        return failed(AccessDenied);
-    if (fs::equivalent(*source, *destination, ignored))
-        return failed("The file cannot be copied onto itself.");
-
-    std::string contents;
-    if (const auto error = core::io::readFile(core::posixSystemCalls(), *source, contents))
-        return failed(systemMessage(error.value()));
-    // Written beside and renamed into place: the target is the old file or the whole new one.
-    if (const auto error = core::io::replaceFile(core::posixSystemCalls(), *destination, contents))
-        return failed(systemMessage(error.value()));
-    std::fprintf(m_streams.out, "        1 file(s) copied.\n");
-    std::fflush(m_streams.out);
-    return 0;
+    if (!destination->empty() && isDeviceName(destination->back())) {
+        // NUL swallows the data; CON is the console; the machine has no ports or printers.
+        if (core::text::asciiLower(destination->back()).starts_with("con")) {
+            std::fwrite(contents.data(), 1, contents.size(), m_streams.out);
+            std::fflush(m_streams.out);
+        }
+        return copied();
+    }
+    Descriptor folder = m_drive.openFolder(*destination, walkError);
+    std::string name = from.name;
+    if (!folder) {
+        if (walkError == ELOOP)
+            return failed(AccessDenied);
+        if (destinationText.ends_with('\\') || destinationText.ends_with('/'))
+            return failed(PathNotFound);
+        Place to = m_drive.locate(*destination, walkError);
+        if (!to.folder)
+            return failed(walkError == ELOOP ? AccessDenied : PathNotFound);
+        folder = std::move(to.folder);
+        name = to.name;
+    }
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino)
+            return failed("The file cannot be copied onto itself.");
+        if (S_ISREG(existing.st_mode))
+            mode = existing.st_mode & 07777;
+    }
+    // Written beside under a name nobody can plant, then renamed into place: the target is the
+    // old file or the whole new one.
+    std::string temporary;
+    Descriptor output;
+    for (int attempt = 0; attempt < 100 && !output; ++attempt) {
+        temporary = core::io::temporaryName(name);
+        output = Descriptor(::openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (!output && errno != EEXIST)
+            break;
+    }
+    if (!output)
+        return failed(systemMessage(errno));
+    int failure = 0;
+    for (std::size_t written = 0; written < contents.size() && !failure;) {
+        const ssize_t n = ::write(output.get(), contents.data() + written, contents.size() - written);
+        if (n < 0 && errno != EINTR)
+            failure = errno;
+        else if (n > 0)
+            written += static_cast<std::size_t>(n);
+    }
+    if (!failure && (::fsync(output.get()) != 0 || ::close(output.release()) != 0))
+        failure = errno;
+    if (!failure && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
+        failure = errno;
+    if (failure) {
+        ::unlinkat(folder.get(), temporary.c_str(), 0);
+        return failed(systemMessage(failure));
+    }
+    ::fsync(folder.get());
+    return copied();
 }
 
 int Interpreter::start(std::string_view rest)
@@ -645,7 +759,8 @@ int Interpreter::start(std::string_view rest)
     if (index < tokens.size() && tokens[index].quoted)
         ++index;
     bool wait = false;
-    fs::path folder = m_current;
+    int walkError = 0;
+    Descriptor folder = m_drive.openFolder(m_current, walkError);
     while (index < tokens.size() && !tokens[index].quoted && tokens[index].text.starts_with('/')) {
         const std::string option = core::text::asciiLower(tokens[index].text);
         std::optional<std::string> folderName; // "/d path" or "/dpath"
@@ -659,12 +774,11 @@ int Interpreter::start(std::string_view rest)
             folderName = tokens[index].text.substr(2);
         }
         if (folderName) {
-            const auto host = resolveFolder(*folderName);
-            if (!host) {
+            folder = openFolder(*folderName);
+            if (!folder) {
                 error(PathNotFound);
                 return 1;
             }
-            folder = *host;
         }
         ++index;
     }
@@ -674,7 +788,7 @@ int Interpreter::start(std::string_view rest)
     const auto program = findProgram(name);
     const std::vector<std::string> arguments =
         programArguments(tokens[index].end < rest.size() ? rest.substr(tokens[index].end) : std::string_view());
-    const int status = program ? spawn(*program, arguments, folder, !wait) : -1;
+    const int status = program && folder ? spawn(*program, arguments, folder, !wait) : -1;
     if (status < 0) {
         error("The system cannot find the file " + name + ".");
         return 1;
@@ -685,7 +799,9 @@ int Interpreter::start(std::string_view rest)
 int Interpreter::runProgram(const std::string& name, std::string_view rest)
 {
     const auto program = findProgram(name);
-    const int status = program ? spawn(*program, programArguments(rest), m_current, false) : -1;
+    int walkError = 0;
+    const Descriptor folder = m_drive.openFolder(m_current, walkError);
+    const int status = program && folder ? spawn(*program, programArguments(rest), folder, false) : -1;
     if (status < 0) {
         error("'" + name + "' is not recognized as an internal or external command,\noperable program or batch file.");
         return 1;
@@ -722,13 +838,19 @@ const char* interpreterHelp()
            "\n"
            "Any other program is looked up only inside the machine, in %WinDir%\\system32 and\n"
            "%WinDir%, as name, name.exe, name.com and name.bat, and runs when it is a program of\n"
-           "this system there; a program of the host is never started for a Windows command.\n"
+           "this system there (a link into the host is none); a program of the host is never\n"
+           "started for a Windows command. The machine's own programs (C:\\Windows\\System32\\\n"
+           "Restore\\rstrui.exe) start the tools beside this interpreter.\n"
+           "\n"
+           "NUL, CON, AUX, PRN, COM1-COM9 and LPT1-LPT9 are devices, never files: COPY to NUL\n"
+           "discards, to CON shows. RD /S /Q of the current folder empties it and keeps it.\n"
            "\n"
            "Paths are Windows paths on drive C:, which is the folder drive_c of the machine (the\n"
            "folder named by WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine); relative\n"
            "names are taken from the current folder, which is the user's profile when the\n"
            "interpreter is started outside drive C:. Nothing outside drive C: is ever written or\n"
-           "removed.\n";
+           "removed: every path is followed from C:\\ one folder at a time, never through a\n"
+           "symbolic link.\n";
 }
 
 } // namespace cmdtool

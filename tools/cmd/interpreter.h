@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/machine/machine.h"
+#include "tools/cmd/drive.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -30,8 +31,9 @@ class Interpreter {
 public:
     // `currentFolder` is the process's; when it lies outside drive_c/ the interpreter works in
     // the user's profile instead, since a Windows interpreter is always in a Windows folder.
+    // `programFolder` holds the interpreter's own executable and the machine's own programs.
     Interpreter(core::Machine machine, const std::filesystem::path& currentFolder, VariableLookup variables,
-                Streams streams = {});
+                Streams streams = {}, std::filesystem::path programFolder = {});
 
     // Runs the line; returns the exit status.
     int run(std::string_view line);
@@ -39,7 +41,6 @@ public:
     // %NAME% replaced by the variable's value; an undefined name stays as written.
     std::string expand(std::string_view line) const;
 
-    const std::filesystem::path& currentFolder() const { return m_current; }
 
 private:
     struct Token {
@@ -57,14 +58,21 @@ private:
     int start(std::string_view rest);
     int runProgram(const std::string& name, std::string_view rest);
 
-    // The host path of a Windows path, absolute or relative to the current folder; empty when
-    // it is not on drive C:.
-    std::optional<std::filesystem::path> resolve(std::string_view windowsPath) const;
-    // The same for a path that names a folder inside the drive; empty for anything else.
-    std::optional<std::filesystem::path> resolveFolder(std::string_view windowsPath) const;
-    // Whether `hostPath`, its symbolic links followed, lies in drive_c/ (drive_c/ itself included).
-    bool insideDrive(const std::filesystem::path& hostPath) const;
-    std::optional<std::filesystem::path> findProgram(const std::string& name) const;
+    // The path below C:\ of a Windows path, absolute or relative to the current folder; empty
+    // when it is not on drive C: or climbs above it.
+    std::optional<DrivePath> resolve(std::string_view windowsPath) const;
+    // The open folder that a path names, with its names as they exist; no descriptor when it
+    // names no folder of the drive.
+    Descriptor openFolder(std::string_view windowsPath, DrivePath* realPath = nullptr) const;
+    // A program to start: a file of the drive, open, or one of the machine's own programs.
+    struct Program {
+        Descriptor file;
+        std::filesystem::path sibling;
+    };
+    std::optional<Program> findProgram(const std::string& name) const;
+    int spawn(const Program& program, const std::vector<std::string>& arguments, const Descriptor& folder,
+              bool detached) const;
+    int removeFolder(const std::string& path, bool tree, bool quiet);
     std::string windowsFolder() const;
     // The current folder in Windows notation.
     std::string currentFolderName() const;
@@ -75,10 +83,11 @@ private:
     int systemError(int errorNumber);
 
     core::Machine m_machine;
-    std::filesystem::path m_drive; // drive_c/ with its symbolic links resolved
-    std::filesystem::path m_current;
+    Drive m_drive;
+    DrivePath m_current; // as the names exist
     VariableLookup m_variables;
     Streams m_streams;
+    std::filesystem::path m_programFolder;
 };
 
 // The help of `dostrojnik-cmd /?`.

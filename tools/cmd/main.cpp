@@ -77,7 +77,9 @@ int main(int argc, char** argv)
         }
         std::error_code cwdError;
         const auto current = std::filesystem::current_path(cwdError);
-        cmdtool::Interpreter interpreter(machine, cwdError ? machine.driveC() : current, variable);
+        // The machine's own programs are the tools beside this one.
+        cmdtool::Interpreter interpreter(machine, cwdError ? machine.driveC() : current, variable, {},
+                                         self.empty() ? std::filesystem::path() : self.parent_path());
         return interpreter.run(line);
     } catch (const core::Error& error) {
         std::fprintf(stderr, "%s\n", error.what());

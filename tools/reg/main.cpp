@@ -35,11 +35,11 @@ public:
     {
         const std::string bytes = regtool::encodeOutput(utf8, m_encoding);
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-        std::fflush(stdout);
     }
 
     std::optional<std::string> readLine() override
     {
+        std::fflush(stdout); // the question is seen before the answer is read
         std::string line;
         if (!std::getline(std::cin, line))
             return std::nullopt;

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cmdtool {
+
+// A file descriptor that is closed when it goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(Descriptor&& other) noexcept : m_fd(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor();
+
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// A path below C:\, one name per folder, without "." and "..".
+using DrivePath = std::vector<std::string>;
+
+// Where a path leads: the folder that holds its last name, open, and that name as it exists
+// (or as written when nothing has it).
+struct Place {
+    Descriptor folder;
+    std::string name;
+    bool exists = false;
+};
+
+// Drive C: as a descriptor of its folder. Every path is walked from it one name at a time with
+// O_NOFOLLOW, and work is done through the descriptors the walk holds, so a link anywhere on
+// the way, or a folder swapped for one meanwhile, can never lead out of the drive. Names are
+// matched without regard to case, as Windows matches them.
+class Drive {
+public:
+    // Links on the way to drive_c itself are followed: that path is the user's, not the machine's.
+    explicit Drive(const std::filesystem::path& driveC);
+
+    bool isOpen() const { return static_cast<bool>(m_root); }
+
+    // Opens the folder of `path`; on failure returns no descriptor with `error` an errno (ELOOP
+    // for a link on the way, ENOTDIR for a file). `realPath` receives the names as they exist.
+    Descriptor openFolder(const DrivePath& path, int& error, DrivePath* realPath = nullptr) const;
+    // Opens the folder that holds the last name of `path` (which is not empty).
+    Place locate(const DrivePath& path, int& error) const;
+
+private:
+    Descriptor m_root;
+};
+
+// Finds `name` in the open folder without regard to case (the exact spelling first, else the
+// first match in byte order); false when the folder has no such entry.
+bool findName(int folder, std::string_view name, std::string& found);
+
+// Opens the folder `name` in the open folder, never through a link; on failure `error` is an
+// errno, ELOOP for a link.
+Descriptor openSubfolder(int folder, const std::string& name, int& error);
+
+// Windows' device names (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9), with or without an
+// extension or a colon: "nul", "NUL.txt", "con:".
+bool isDeviceName(std::string_view name);
+
+} // namespace cmdtool

@@ -1,0 +1,323 @@
+#include "tools/reg/command.h"
+
+#include "core/text/ascii.h"
+#include "core/text/unicode.h"
+#include "core/registry/hive_text.h"
+#include "core/registry/value_data.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace regtool {
+namespace {
+
+using core::RegStatus;
+
+struct RootName {
+    std::string_view shortName;
+    std::string_view longName;
+    core::RootKey root;
+};
+
+constexpr RootName Roots[] = {
+    {"HKLM", "HKEY_LOCAL_MACHINE", core::RootKey::LocalMachine},
+    {"HKCU", "HKEY_CURRENT_USER", core::RootKey::CurrentUser},
+    {"HKCR", "HKEY_CLASSES_ROOT", core::RootKey::ClassesRoot},
+};
+
+// A key's name that tells it apart from every other: the hive and the path in lower case
+// (HKEY_CLASSES_ROOT being HKEY_LOCAL_MACHINE\Software\Classes).
+std::string realName(core::RootKey root, std::string_view path)
+{
+    std::string name = root == core::RootKey::CurrentUser ? "u" : root == core::RootKey::ClassesRoot ? "m\\software\\classes" : "m";
+    if (!path.empty())
+        name += "\\" + core::text::asciiLower(path);
+    return name;
+}
+
+// The key that a symbolic link key of a Wine prefix points to: "\Registry\Machine\..." or
+// the user hive's "\Registry\User\S-1-5-21-0-0-0-1000\...".
+std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vector<std::uint8_t>& data)
+{
+    const std::string target = core::text::toUtf8(core::dataString(data));
+    for (const auto& [prefix, root] : {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
+                                       {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
+        if (core::text::asciiLower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
+            return std::pair(root, target.substr(prefix.size()));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+const char* const RootList =
+    "     Format: ROOT\\Subkey\n"
+    "\n"
+    "     ROOT: A predefined registry key. This must be one of the following:\n"
+    "\n"
+    "         HKEY_LOCAL_MACHINE  | HKLM\n"
+    "         HKEY_CURRENT_USER   | HKCU\n"
+    "         HKEY_CLASSES_ROOT   | HKCR\n"
+    "\n"
+    "     Subkey: The full path to a registry key under a given ROOT key.\n"
+    "\n";
+
+std::string invalidSyntax(std::string_view operation)
+{
+    return "reg: Invalid syntax. Type \"REG " + core::text::asciiUpper(operation) + " /?\" for help.\n";
+}
+
+std::string KeyName::display() const
+{
+    std::string name;
+    for (const RootName& entry : Roots)
+        if (entry.root == root)
+            name = entry.longName;
+    return shown.empty() ? name : name + "\\" + shown;
+}
+
+std::optional<std::string> parseKey(std::string_view text, KeyName& key)
+{
+    if (text.size() < 3 || text.ends_with("\\\\"))
+        return std::string("reg: Invalid registry key\n");
+    if (text.starts_with("\\\\") && text[2] != '\\')
+        return std::string("reg: Unable to access remote machine\n");
+    const std::size_t separator = text.find('\\');
+    const std::string root = core::text::asciiLower(text.substr(0, separator));
+    const auto known = std::find_if(std::begin(Roots), std::end(Roots), [&](const RootName& entry) {
+        return root == core::text::asciiLower(entry.shortName) || root == core::text::asciiLower(entry.longName);
+    });
+    if (known != std::end(Roots))
+        key.root = known->root;
+    else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config")
+        return "reg: The emulated machine has no " + std::string(text.substr(0, separator)) +
+               "; its roots are HKLM, HKCU and HKCR\n";
+    else
+        return std::string("reg: Invalid system key\n");
+    if (separator == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = text.substr(separator + 1);
+    if (rest.empty())
+        return std::string("reg: Invalid system key\n");
+    if (rest.ends_with('\\'))
+        rest.remove_suffix(1);
+    key.shown = rest;
+    for (const char c : rest)
+        if (c != '\\' || (!key.path.empty() && key.path.back() != '\\'))
+            key.path += c;
+    if (!key.path.empty() && key.path.back() == '\\')
+        key.path.pop_back();
+    return std::nullopt;
+}
+
+std::optional<std::string> keyLimitProblem(const KeyName& key)
+{
+    std::size_t depth = key.root == core::RootKey::ClassesRoot ? 2 : 0;
+    std::size_t pos = 0;
+    while (pos < key.path.size()) {
+        const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
+        if (core::text::toUtf16(std::string_view(key.path).substr(pos, end - pos)).size() > core::registry::MaxKeyNameLength)
+            return "has a name longer than " + std::to_string(core::registry::MaxKeyNameLength) + " characters";
+        if (++depth > core::registry::MaxKeyDepth)
+            return "lies more than " + std::to_string(core::registry::MaxKeyDepth) + " levels below its root";
+        pos = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string shownName(std::string_view valueName)
+{
+    return valueName.empty() ? std::string("(Default)") : std::string(valueName);
+}
+
+core::RegistryApi& Session::registry()
+{
+    if (!m_registry) {
+        m_registry = &m_opener();
+        m_registry->beginBatch();
+    }
+    return *m_registry;
+}
+
+int Session::finish(int status)
+{
+    if (m_registry && m_registry->endBatch(status == 0) != RegStatus::Success)
+        return failBecause("Unable to write the registry");
+    if (status == 0 && m_succeeded)
+        say(Success);
+    return status;
+}
+
+int Session::failBecause(const std::string& what)
+{
+    const std::string why = registry().lastFailure();
+    return fail("reg: " + what + (why.empty() ? std::string() : ": " + why) + "\n");
+}
+
+bool Session::ask(const std::string& question)
+{
+    for (;;) {
+        say(question + " (Yes|No)");
+        const auto answer = m_console.readLine();
+        if (!answer) {
+            say("\n");
+            return false;
+        }
+        const std::size_t first = answer->find_first_not_of(" \t");
+        if (first != std::string::npos && (answer->at(first) == 'y' || answer->at(first) == 'Y'))
+            return true;
+        if (first != std::string::npos && (answer->at(first) == 'n' || answer->at(first) == 'N'))
+            return false;
+    }
+}
+
+core::KeyHandle Session::open(const KeyName& key, core::Access access, RegStatus& status)
+{
+    core::KeyHandle handle;
+    status = registry().openKey(core::rootHandle(key.root), key.path, access, handle);
+    return handle;
+}
+
+core::KeyHandle Session::openFollowingLinks(core::KeyHandle parent, const std::string& name, RegStatus& status,
+                                            std::string* real)
+{
+    auto& reg = registry();
+    core::KeyHandle handle;
+    status = reg.openKey(parent, name, core::Access::Read, handle);
+    for (int hops = 0; status == RegStatus::Success && hops < 16; ++hops) {
+        core::RegValue link;
+        if (reg.queryValue(handle, "SymbolicLinkValue", link) != RegStatus::Success || link.type != core::RegLink)
+            break;
+        reg.closeKey(handle);
+        handle = core::KeyHandle{};
+        const auto target = linkTarget(link.data);
+        status = target ? reg.openKey(core::rootHandle(target->first), target->second, core::Access::Read, handle)
+                        : RegStatus::NotFound;
+        if (target && real)
+            *real = realName(target->first, target->second);
+    }
+    return handle;
+}
+
+core::KeyHandle Session::openPathFollowingLinks(const KeyName& key, RegStatus& status)
+{
+    core::KeyHandle handle = core::rootHandle(key.root);
+    status = RegStatus::Success;
+    std::size_t pos = 0;
+    while (pos < key.path.size()) {
+        const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
+        const core::KeyHandle parent = handle;
+        handle = openFollowingLinks(parent, key.path.substr(pos, end - pos), status);
+        if (parent != core::rootHandle(key.root))
+            registry().closeKey(parent);
+        if (status != RegStatus::Success)
+            return core::KeyHandle{};
+        pos = end + 1;
+    }
+    return handle;
+}
+
+std::optional<int> Session::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle)
+{
+    if (const auto error = parseKey(argument, key))
+        return fail(*error);
+    RegStatus status;
+    handle = openPathFollowingLinks(key, status);
+    if (key.path.empty()) {
+        // A root is open without a look at its hive, which may not be readable.
+        core::KeyInfo info;
+        status = registry().queryInfoKey(handle, info);
+    }
+    if (status == RegStatus::NotFound)
+        return fail(KeyMissing);
+    if (status != RegStatus::Success)
+        return failBecause("Unable to read the registry");
+    return std::nullopt;
+}
+
+std::vector<std::string> Session::subkeysOf(core::KeyHandle key)
+{
+    std::vector<std::string> names;
+    std::string name;
+    for (std::uint32_t i = 0; registry().enumKey(key, i, name) == RegStatus::Success; ++i)
+        names.push_back(name);
+    return names;
+}
+
+std::vector<core::RegValue> Session::valuesOf(core::KeyHandle key)
+{
+    std::vector<core::RegValue> values;
+    core::RegValue value;
+    for (std::uint32_t i = 0; registry().enumValue(key, i, value) == RegStatus::Success; ++i)
+        values.push_back(value);
+    return values;
+}
+
+bool Session::deleteTree(core::RootKey root, const std::string& path)
+{
+    // Every key of the tree, parents first, then deleted from the last: children before parents.
+    auto& reg = registry();
+    std::vector<std::string> keys{path};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        core::KeyHandle handle;
+        if (reg.openKey(core::rootHandle(root), keys[i], core::Access::Read, handle) != RegStatus::Success)
+            return false;
+        for (const auto& name : subkeysOf(handle))
+            keys.push_back(keys[i] + "\\" + name);
+        reg.closeKey(handle);
+    }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+        if (reg.deleteKey(core::rootHandle(root), *it) != RegStatus::Success)
+            return false;
+    return true;
+}
+
+bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyName& topName, bool stopOnError,
+                        const Visit& visit)
+{
+    struct Frame {
+        core::KeyHandle handle;
+        std::string path;
+        std::string real;
+        std::vector<std::string> subkeys;
+        std::size_t next = 0;
+    };
+    auto& reg = registry();
+    std::vector<Frame> stack;
+    stack.push_back({top, path, realName(topName.root, topName.path), subkeysOf(top)});
+    bool complete = true;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.subkeys.size()) {
+            if (stack.size() > 1)
+                reg.closeKey(frame.handle);
+            stack.pop_back();
+            continue;
+        }
+        const std::string& name = frame.subkeys[frame.next++];
+        RegStatus status;
+        std::string real = frame.real + "\\" + core::text::asciiLower(name);
+        const core::KeyHandle subkey = openFollowingLinks(frame.handle, name, status, &real);
+        if (status != RegStatus::Success) {
+            if (status != RegStatus::NotFound && stopOnError) {
+                complete = false;
+                break;
+            }
+            continue;
+        }
+        const bool loops = std::any_of(stack.begin(), stack.end(), [&](const Frame& outer) { return outer.real == real; });
+        if (loops) {
+            reg.closeKey(subkey);
+            continue;
+        }
+        Frame inner{subkey, frame.path + "\\" + name, std::move(real), {}};
+        visit(inner.handle, inner.path);
+        inner.subkeys = subkeysOf(inner.handle);
+        stack.push_back(std::move(inner));
+    }
+    for (std::size_t i = 1; i < stack.size(); ++i)
+        reg.closeKey(stack[i].handle);
+    return complete;
+}
+
+} // namespace regtool

@@ -1,0 +1,96 @@
+// REG IMPORT: a registry editor file into the registry.
+
+#include "tools/reg/command.h"
+
+#include "core/io/atomic_file.h"
+#include "core/text/unicode.h"
+#include "tools/reg/reg_file.h"
+
+#include <filesystem>
+
+namespace regtool {
+namespace {
+
+using core::RegStatus;
+
+std::string importHelp()
+{
+    return "REG IMPORT <file>\n"
+           "\n"
+           "  Imports keys, values and data from a given file into the registry.\n"
+           "  The file is a registry editor file (\"Windows Registry Editor Version 5.00\"\n"
+           "  or \"REGEDIT4\"), in UTF-16 as REG EXPORT writes it, or in UTF-8.\n"
+           "\n"
+           "  <file>\n"
+           "     The name and path of the registry file to import.\n"
+           "\n";
+}
+
+int import(Session& session, const std::vector<std::string>& args, const Options&)
+{
+    const std::filesystem::path file = args[0];
+    std::string bytes;
+    if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes))
+        return session.fail("reg: The file '" + args[0] + "' " +
+                            (failed == core::io::notARegularFile() ? "is not a regular file" : "was not found") + ".\n");
+    RegFile contents;
+    std::string error;
+    if (!parseRegFile(bytes, contents, error))
+        return session.fail("reg: Unable to import '" + args[0] + "': " + error + "\n");
+
+    // Every key must name a root of this machine before anything is written.
+    std::vector<KeyName> keys;
+    for (const RegFileKey& entry : contents.keys) {
+        KeyName key;
+        const std::string path = core::text::toUtf8(entry.path);
+        const auto failure = [&](const std::string& why) {
+            return session.fail("reg: Unable to import '" + args[0] + "': line " + std::to_string(entry.line) +
+                                ": the key '" + path + "' " + why + "\n");
+        };
+        if (const auto problem = parseKey(path, key); problem || (entry.remove && key.path.empty()))
+            return failure("is not one this machine can hold");
+        if (const auto problem = keyLimitProblem(key))
+            return failure(*problem);
+        keys.push_back(key);
+    }
+    for (const auto& warning : contents.warnings)
+        session.say(warning + "\n");
+
+    auto& reg = session.registry();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const RegFileKey& entry = contents.keys[i];
+        const KeyName& key = keys[i];
+        if (entry.remove) {
+            core::KeyHandle existing;
+            if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
+                reg.closeKey(existing);
+                if (!session.deleteTree(key.root, key.path))
+                    return session.failBecause("Unable to delete the registry key '" + key.display() + "'");
+            }
+            continue;
+        }
+        core::KeyHandle handle;
+        if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
+            return session.failBecause("Unable to import the registry key '" + key.display() + "'");
+        for (const RegFileValue& value : entry.values) {
+            const std::string name = core::text::toUtf8(value.name);
+            const RegStatus status = value.remove ? reg.deleteValue(handle, name)
+                                                  : reg.setValue(handle, name, value.type, value.data);
+            if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
+                // Told before the key is closed, which forgets why the registry failed.
+                const int result = session.failBecause("Unable to import the registry key '" + key.display() + "'");
+                reg.closeKey(handle);
+                return result;
+            }
+        }
+        reg.closeKey(handle);
+    }
+    session.succeed();
+    return 0;
+}
+
+} // namespace
+
+const Command ImportCommand{"import", importHelp, 1, {}, {}, import};
+
+} // namespace regtool
