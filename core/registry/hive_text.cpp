@@ -535,7 +535,7 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
         else {
             if (current->blocks == 1)
                 current->blockHint = hive.m_blocks.size();
-            hive.m_blocks.push_back(Block{current, segmentStart, end - segmentStart, {}, false});
+            hive.m_blocks.push_back(Block{current, segmentStart, end - segmentStart, nullptr});
         }
     };
 
@@ -770,7 +770,7 @@ void Hive::flush()
                 }
             }
         }
-        Block block{key, 0, 0, blockText(*key), true};
+        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key))};
         if (first)
             *first = std::move(block);
         else
@@ -879,16 +879,30 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
 
 std::string Hive::serialize()
 {
-    flush();
-    std::size_t size = m_headerLength;
-    for (const Block& block : m_blocks)
-        size += block.view(m_text).size();
+    const auto parts = pieces();
+    std::size_t size = 0;
+    for (const std::string_view part : parts)
+        size += part.size();
     std::string out;
     out.reserve(size + 1);
-    out.append(m_text, 0, m_headerLength);
+    for (const std::string_view part : parts)
+        out += part;
+    return out;
+}
+
+std::vector<std::string_view> Hive::pieces()
+{
+    flush();
+    // Blocks nobody changed lie one after the other in the text and make one piece.
+    // A fresh block starts with its line end, so it also follows a last line without one.
+    std::vector<std::string_view> out{std::string_view(m_text).substr(0, m_headerLength)};
     for (const Block& block : m_blocks) {
-        // A fresh block starts with its line end, so it also follows a last line without one.
-        out += block.view(m_text);
+        const std::string_view view = block.view(m_text);
+        std::string_view& last = out.back();
+        if (!block.owned && last.data() + last.size() == view.data())
+            last = std::string_view(last.data(), last.size() + view.size());
+        else
+            out.push_back(view);
     }
     return out;
 }
@@ -898,11 +912,10 @@ void Hive::commit(std::string text)
     m_text = std::move(text);
     std::size_t offset = m_headerLength;
     for (Block& block : m_blocks) {
-        const std::size_t length = block.isOwned ? block.owned.size() : block.length;
+        const std::size_t length = block.owned ? block.owned->size() : block.length;
         block.offset = offset;
         block.length = length;
-        block.owned = std::string();
-        block.isOwned = false;
+        block.owned.reset();
         block.key->blockHint = std::size_t(&block - m_blocks.data());
         offset += length;
     }

@@ -268,16 +268,27 @@ struct WineRegistry::State {
                now.st_ctim.tv_sec != then.st_ctim.tv_sec || now.st_ctim.tv_nsec != then.st_ctim.tv_nsec;
     }
 
-    RegStatus writeHive(HiveFile& file)
+    // Writes the hive's changes. With `keepParse` false the parse goes with the write, which
+    // then needs no copy of the text: the end of a batch, after which the file is read anew.
+    RegStatus writeHive(HiveFile& file, bool keepParse = true)
     {
-        std::string text = file.hive->serialize();
-        if (const auto error = io::replaceFile(calls, file.path, text)) {
-            // The parse in memory holds a change that did not reach the file.
-            file.hive.reset();
-            return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
-                        "cannot write " + file.path.string() + ": " + error.message());
+        std::string text;
+        std::error_code error;
+        if (keepParse) {
+            text = file.hive->serialize();
+            error = io::replaceFile(calls, file.path, text);
+        } else {
+            error = io::replaceFile(calls, file.path, file.hive->pieces());
         }
-        file.hive->commit(std::move(text));
+        if (error || !keepParse) {
+            // A parse in memory holding a change that did not reach the file goes too.
+            file.hive.reset();
+            if (error)
+                return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
+                            "cannot write " + file.path.string() + ": " + error.message());
+        } else {
+            file.hive->commit(std::move(text));
+        }
         file.missing = false;
         return RegStatus::Success;
     }
@@ -332,7 +343,7 @@ struct WineRegistry::State {
                 result = fail(RegStatus::BadHive, "the changes to " + file->path.string() + " were lost");
             if (file->pending && file->hive) {
                 if (keep && result == RegStatus::Success)
-                    result = writeHive(*file);
+                    result = writeHive(*file, false);
                 else
                     file->hive.reset(); // forgets the changes that are not to be kept
             }
