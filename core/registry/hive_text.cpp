@@ -524,6 +524,7 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
     std::vector<std::u16string_view> components;
     std::vector<std::u16string> previousComponents;
     std::vector<HiveKey*> previousKeys;
+    std::string_view previousKeyLine;
 
     HiveKey* current = nullptr;
     std::size_t segmentStart = 0;
@@ -551,33 +552,52 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
         switch (body[0]) {
         case '[': {
             const std::size_t boundary = previousEmpty ? previousStart : start;
+            // Files are written in order, so a key mostly shares its first components with the
+            // key before it, byte for byte: those are taken from it without being read again,
+            // up to the first escape other than a separator.
+            const std::size_t common = static_cast<std::size_t>(
+                std::mismatch(body.begin(), body.end(), previousKeyLine.begin(), previousKeyLine.end()).first -
+                body.begin());
+            std::size_t shared = 0;
+            std::size_t from = 1;
+            for (std::size_t i = 1; i + 1 < common && body[i] != ']';) {
+                if (body[i] != '\\') {
+                    ++i;
+                    continue;
+                }
+                if (body[i + 1] != '\\' || i == from)
+                    break;
+                ++shared;
+                i += 2;
+                from = i;
+            }
+            previousKeyLine = body;
             pathText.clear();
             CollectText sink{pathText};
-            const std::size_t end = scanString(body, 1, ']', sink);
+            const std::size_t end = scanString(body, from, ']', sink);
             if (end == npos)
                 return fail(lines.lineNumber(), "the key name has no closing ']'");
             const std::uint64_t time = blockTime(body, end);
             splitPath(pathText, components);
-            if (components.size() > MaxKeyDepth)
+            const std::size_t total = shared + components.size();
+            if (total > MaxKeyDepth)
                 return fail(lines.lineNumber(), "the key lies more than " + std::to_string(MaxKeyDepth) +
                                                     " levels below the root");
             for (const auto name : components)
                 if (name.size() > MaxKeyNameLength)
                     return fail(lines.lineNumber(), "a key name is longer than " + std::to_string(MaxKeyNameLength) +
                                                         " characters");
-            // Files are written in order, so a key mostly shares its first components with the
-            // key before it: reuse those without a search.
-            HiveKey* key = hive.m_root.get();
-            std::size_t depth = 0;
-            while (depth < components.size() && depth < previousComponents.size() &&
-                   components[depth] == std::u16string_view(previousComponents[depth])) {
+            HiveKey* key = shared > 0 ? previousKeys[shared - 1] : hive.m_root.get();
+            std::size_t depth = shared;
+            while (depth < total && depth < previousComponents.size() &&
+                   components[depth - shared] == std::u16string_view(previousComponents[depth])) {
                 key = previousKeys[depth];
                 ++depth;
             }
-            previousComponents.resize(components.size());
-            previousKeys.resize(components.size());
-            for (; depth < components.size(); ++depth) {
-                const std::u16string_view name = components[depth];
+            previousComponents.resize(total);
+            previousKeys.resize(total);
+            for (; depth < total; ++depth) {
+                const std::u16string_view name = components[depth - shared];
                 HiveKey* child = key->findSubkey(name);
                 if (!child) {
                     child = &hive.insertSubkey(*key, name);
