@@ -268,27 +268,24 @@ struct WineRegistry::State {
                now.st_ctim.tv_sec != then.st_ctim.tv_sec || now.st_ctim.tv_nsec != then.st_ctim.tv_nsec;
     }
 
-    // Writes the hive's changes. With `keepParse` false the parse goes with the write, which
-    // then needs no copy of the text: the end of a batch, after which the file is read anew.
-    RegStatus writeHive(HiveFile& file, bool keepParse = true)
+    // Writes the hive's changes. Without `commit` the text is written in pieces without a copy,
+    // and the parse keeps the text it was made from, so the next read of the file parses it
+    // anew: the end of a batch, which is mostly the end of the process.
+    RegStatus writeHive(HiveFile& file, bool commit = true)
     {
         std::string text;
-        std::error_code error;
-        if (keepParse) {
+        if (commit)
             text = file.hive->serialize();
-            error = io::replaceFile(calls, file.path, text);
-        } else {
-            error = io::replaceFile(calls, file.path, file.hive->pieces());
-        }
-        if (error || !keepParse) {
-            // A parse in memory holding a change that did not reach the file goes too.
+        const auto error = commit ? io::replaceFile(calls, file.path, text)
+                                  : io::replaceFile(calls, file.path, file.hive->pieces());
+        if (error) {
+            // The parse in memory holds a change that did not reach the file.
             file.hive.reset();
-            if (error)
-                return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
-                            "cannot write " + file.path.string() + ": " + error.message());
-        } else {
-            file.hive->commit(std::move(text));
+            return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
+                        "cannot write " + file.path.string() + ": " + error.message());
         }
+        if (commit)
+            file.hive->commit(std::move(text));
         file.missing = false;
         return RegStatus::Success;
     }
