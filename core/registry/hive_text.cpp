@@ -916,13 +916,15 @@ std::vector<std::string_view> Hive::pieces()
     // Blocks nobody changed lie one after the other in the text and make one piece.
     // A fresh block starts with its line end, so it also follows a last line without one.
     std::vector<std::string_view> out{std::string_view(m_text).substr(0, m_headerLength)};
+    bool lastFromText = true;
     for (const Block& block : m_blocks) {
         const std::string_view view = block.view(m_text);
         std::string_view& last = out.back();
-        if (!block.owned && last.data() + last.size() == view.data())
+        if (lastFromText && !block.owned && last.data() + last.size() == view.data())
             last = std::string_view(last.data(), last.size() + view.size());
         else
             out.push_back(view);
+        lastFromText = !block.owned;
     }
     return out;
 }
