@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/platform/xcb_desktop_windows.h"
 #include "core/registry/wine_registry.h"
 #include "core/settings/settings_location.h"
 #include "core/shell/shell_command.h"
@@ -43,6 +44,15 @@ bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& tex
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::unique_ptr<core::DesktopWindows> hostDesktop()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto desktop = core::connectXcbDesktop(nullptr))
+            return desktop;
+    }
+    return std::make_unique<core::NoDesktopWindows>();
 }
 
 QPoint HostCursor::position() const
@@ -88,6 +98,8 @@ int run(int argc, char** argv)
         const core::HostClock clock;
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
+        const std::unique_ptr<core::DesktopWindows> desktop = hostDesktop();
+        core::PosixProcessControl processes;
         chrome::Context context{registry,
                                 settingsPath,
                                 core::posixSystemCalls(),
@@ -99,6 +111,8 @@ int run(int argc, char** argv)
                                 driveSpace,
                                 screen,
                                 pictures,
+                                *desktop,
+                                processes,
                                 {}};
         context.machine = &machine;
         WindowSet windows(context);

@@ -2,6 +2,8 @@
 
 #include "chrome/context.h"
 
+#include <memory>
+
 namespace app {
 
 // The program's error box: a stop icon, the application title as caption, one OK button.
@@ -16,6 +18,10 @@ public:
     void message(const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
 };
+
+// The desktop the program shows its windows on: the X server's top-level windows when it runs
+// on X, else none (offscreen, Wayland without X).
+std::unique_ptr<core::DesktopWindows> hostDesktop();
 
 // The mouse cursor of the window system.
 class HostCursor : public chrome::CursorSource {

@@ -8,6 +8,7 @@
 #include "sections/plain_windows.h"
 #include "sections/protection/tform4.h"
 #include "sections/removal/tform6.h"
+#include "sections/system/tform2.h"
 
 #include <QEvent>
 #include <QPointer>

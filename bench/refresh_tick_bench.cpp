@@ -7,14 +7,7 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/window_set.h"
-#include "chrome/context.h"
-#include "chrome/picture_store.h"
-
-#include "core/machine/machine.h"
-#include "core/platform/clock.h"
-#include "core/platform/drive_space.h"
-#include "core/registry/wine_registry.h"
+#include "bench/bench_program.h"
 
 #include <QApplication>
 
@@ -22,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,17 +25,6 @@ constexpr int kTicks = 1000;
 constexpr int kRounds = 15;
 constexpr double kTicksPerSecond = 10;
 constexpr double kTargetCorePercent = 0.1;
-
-class CountingReporter : public chrome::ErrorReporter {
-public:
-    void report(const std::string& message) override
-    {
-        ++count;
-        last = message;
-    }
-    int count = 0;
-    std::string last;
-};
 
 // Median time of one call over rounds of kTicks calls, in microseconds.
 double medianMicroseconds(const std::function<void()>& call)
@@ -70,30 +51,11 @@ int main(int argc, char** argv)
     app::initPictures();
     app::installFonts();
 
-    auto pattern = (std::filesystem::temp_directory_path() / "refresh-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("refresh_tick_bench: mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
     int status = 0;
     {
-        const core::Machine machine(folder / "machine", "bench");
-        machine.ensureExists();
-        core::WineRegistry registry(machine.root(), 2400);
-        chrome::PictureStore pictures;
-        CountingReporter errors;
-        app::HostMessageBoxes messageBoxes;
-        app::HostCursor cursor;
-        const core::HostClock clock;
-        const core::StatvfsDriveSpace driveSpace(machine.driveC());
-        app::HostScreen screen;
-        chrome::Context context{registry,         folder / "dostrojnik.ini", core::posixSystemCalls(),
-                                [](const std::string&) {},
-                                errors,           messageBoxes,              cursor,
-                                clock,            driveSpace,                screen,
-                                pictures,         {}};
-        app::WindowSet windows(context);
+        core::NoDesktopWindows desktop;
+        BenchProgram program("refresh-bench", desktop);
+        app::WindowSet& windows = program.windows();
         TForm1& main = windows.main();
         main.show();
         QApplication::processEvents();
@@ -119,8 +81,9 @@ int main(int argc, char** argv)
             main.Timer37Timer();
             QApplication::processEvents();
         });
-        if (errors.count != 0) {
-            std::fprintf(stderr, "refresh_tick_bench: %d errors, the last: %s\n", errors.count, errors.last.c_str());
+        if (program.errorCount() != 0) {
+            std::fprintf(stderr, "refresh_tick_bench: %d errors, the last: %s\n", program.errorCount(),
+                         program.lastError().c_str());
             status = 1;
         }
 
@@ -136,6 +99,5 @@ int main(int argc, char** argv)
         if (corePercent > kTargetCorePercent)
             status = 1;
     }
-    std::filesystem::remove_all(folder);
     return status;
 }

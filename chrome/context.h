@@ -2,7 +2,9 @@
 
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"
+#include "core/platform/desktop_windows.h"
 #include "core/platform/drive_space.h"
+#include "core/platform/process_control.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/registry_api.h"
 
@@ -69,6 +71,9 @@ struct Context {
     const core::DriveSpaceQuery& driveSpace;
     const ScreenSource& screen;
     PictureStore& pictures;
+    // The window list's platform services: the desktop's top-level windows, ending a process.
+    core::DesktopWindows& desktop;
+    core::ProcessControl& processes;
     // Minimises every window of the program together; set by the window set.
     std::function<void()> minimiseApplication;
     // Another window of the program by its class name ("TForm9"), null when there is none; set

@@ -75,9 +75,9 @@ struct Component {
     bool enabled = false;
     // Timers: always running, it only keeps controls in step with state that changes through
     // the user's input (a click, a check box, a spin edit), so it ticks slowly while nobody uses
-    // the program and comes back to its interval at the next input. Today the File compatibility
-    // window's paging timer and the Removal window's preview timer; the System window's `Timer2`
-    // (the refresh switch) joins when that window gets its tools.
+    // the program and comes back to its interval at the next input: the File compatibility
+    // window's paging timer, the Removal window's preview timer and the System window's `Timer2`
+    // (the refresh switch).
     bool watcher = false;
 };
 

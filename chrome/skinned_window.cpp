@@ -196,6 +196,8 @@ void SkinnedWindow::addLabel(const Component& component)
     control->setObjectName(qs(component.name));
     applyLook(*control, component.label);
     control->setText(qs(component.text));
+    if (component.handCursor)
+        control->setCursor(Qt::PointingHandCursor);
     const Rect& place = component.place;
     if (place.width == 0) {
         control->setProperty("autoSize", true);

@@ -7,12 +7,6 @@
 // tools of its own (edit boxes, lists, timers with handlers) leaves this file for a class of its
 // own in its folder (sections/file_compatibility/tform9.h is one).
 
-class TForm2 : public chrome::SectionWindow { // System
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm5 : public chrome::SectionWindow { // Performance
     Q_OBJECT
 public:

@@ -1,3 +1,4 @@
+#include "chrome/option_table.h"
 #include "sections/chrome_parts.h"
 #include "sections/definitions.h"
 
@@ -6,6 +7,32 @@ using namespace chrome;
 namespace sections {
 
 namespace {
+
+// The lower half: the list of top-level windows under "Aktualne procesy", its buttons and the
+// switch of its automatic refresh. The buttons, the spin edit and the list box are the window
+// class's own.
+void addWindowList(WindowDefinition& w)
+{
+    w.components.push_back(picture("Image17", {121, 274, 333, 26}, PictureLook::OptionCaption, "Aktualne procesy"));
+    w.panels.push_back({PanelLook::Light, {119, 272, 337, 165}, {}});
+    w.components.push_back(label("Label8", {127, 307, 194, 0}, LabelLook::Heading, "AKCJE DLA LISTY PROCESÓW"));
+    w.components.push_back(label("Label6", {327, 307, 122, 0}, LabelLook::Heading, "ODŚWIEŻANIE LISTY"));
+    Component on = label("Label4", {352, 320, 0, 0}, LabelLook::Plain, "Włącz");
+    Component off = label("Label5", {352, 333, 0, 0}, LabelLook::Plain, "Wyłącz");
+    on.handCursor = off.handCursor = true;
+    w.components.push_back(on);
+    w.components.push_back(off);
+    // Which of the two markers shows is the state of the automatic refresh. Both are hidden in
+    // the design; the creation handler shows "off" at once, so the window never exists without it.
+    w.components.push_back(label("Label7", {336, 318, 0, 0}, LabelLook::Plain, "-->", false));
+    w.components.push_back(label("Label9", {336, 332, 0, 0}, LabelLook::Plain, "-->"));
+    w.components.push_back(label("Label1", {136, 349, 0, 0}, LabelLook::Plain, "PID"));
+    w.components.push_back(label("Label2", {248, 349, 0, 0}, LabelLook::Plain, "Etykieta"));
+    w.components.push_back(label("Label3", {381, 349, 0, 0}, LabelLook::Plain, "Klasa"));
+    w.components.push_back(timer("Timer1", 100, true));
+    // Applies the switch and the period to Timer1; only a click or the spin edit changes them.
+    w.components.push_back(watcher("Timer2", 1));
+}
 
 WindowDefinition makeSystem()
 {
@@ -26,7 +53,38 @@ WindowDefinition makeSystem()
     addHeading(w, "Label19", 350, "REKLAMA");
     addPanelText(w, "Label20", 367, 78, kAdvert, false);
     addDragTimer(w, "Timer5");
-    w.hints = {{"Image2", "Minimalizuj"}, {"Image3", "Zamknij"}};
+
+    addAction(w,
+              {"Image4", {122, 25, 331, 44}, "Pokaż wszystkie dodatkowe opcje w \"Dodaj\\Usuń składniki systemu Windows\""},
+              commandLines({"copy sysoc.inf C:\\Windows\\inf\\"}));
+    // Opened without creating: a machine without the driver's parameters gets none.
+    const RegistryKey atapi{.root = core::RootKey::LocalMachine,
+                            .path = "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters",
+                            .create = false};
+    addOption(w, {"Image5", {122, 82, 332, 26}, "Obsługiwanie maksymalnej objętości dysku"},
+              {enable("Image6", writeValue(atapi, "EnableBigLba", Dword{1}), {122, 108, 164, 25}),
+               disable("Image7", writeValue(atapi, "EnableBigLba", Dword{0}), {287, 108, 167, 25})});
+    // Two boxes side by side, their targets narrower than the caption.
+    addOption(w, {"Image8", {122, 138, 162, 44}, "Konto (Profil) Administratora"},
+              {enable("Image9", commandLines({"start net user Administrator /active:yes"}), {122, 182, 79, 30}),
+               disable("Image10", commandLines({"start net user Administrator /active:no"}), {202, 182, 82, 30})});
+    addOption(w, {"Image11", {291, 138, 162, 44}, "Systemowa kompresja plików"},
+              {enable("Image12", commandLines({"start regsvr32 zipfldr.dll"}), {291, 182, 79, 30}),
+               disable("Image13", commandLines({"start regsvr32 /u zipfldr.dll"}), {370, 182, 83, 30})});
+    const RegistryKey desktop{.root = core::RootKey::CurrentUser, .path = "Control Panel\\Desktop", .create = false};
+    addOption(w, {"Image14", {121, 218, 332, 25}, "Wersja Windows na pulpicie użytkownika"},
+              {enable("Image15", writeValue(desktop, "PaintDesktopVersion", Dword{1}), {121, 243, 163, 25}),
+               disable("Image16", writeValue(desktop, "PaintDesktopVersion", Dword{0}), {285, 243, 168, 25})});
+    addWindowList(w);
+
+    w.hints = {{"Image4", "Pokazuje wszystkie niewidoczne do tąd elementy\nw \"DodajUsuń skłaniki Windows\"."},
+               {"Image5", "Włącza lub wyłącza obsługę maksymalnej objętości\ndysku twardego przez ekspolatora Windows."},
+               {"Image8", "Konfiguruje, czy konto Administratora ma być\nuaktywnione, czy może wyłączone (dla bezpieczeństwa)"},
+               {"Image11", "Konfiguruje, czy system operacyjny ma\nobsługiwać kompresowane pliki."},
+               {"Image14", "Włącza lub wyłącza ukazywanie etykiety wersja Windows,\nktóra znajduje się w prawym-dolnym rogu ekranu."},
+               {"Image17", "Wyświetla aktualne procesy włączone na tym komputerze."},
+               {"Image2", "Minimalizuj"},
+               {"Image3", "Zamknij"}};
     return w;
 }
 

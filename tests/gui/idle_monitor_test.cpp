@@ -8,6 +8,7 @@
 #include "chrome/idle_monitor.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/removal/tform6.h"
+#include "sections/system/tform2.h"
 #include "tests/gui/support/manual_timer_clock.h"
 
 #include <QKeyEvent>
@@ -202,8 +203,9 @@ TEST_F(IdleWindowsTest, OnlyTheWatchersOfTheWindowsSlowDown)
             }
         }
     }
-    EXPECT_EQ(watchers, 2);
+    EXPECT_EQ(watchers, 3);
     EXPECT_TRUE(windows().get<TForm9>().timer(QStringLiteral("Timer3"))->isWatcher());
+    EXPECT_TRUE(windows().get<TForm2>().timer(QStringLiteral("Timer2"))->isWatcher());
     EXPECT_TRUE(windows().get<TForm6>().timer(QStringLiteral("Timer1"))->isWatcher());
 }
 

@@ -82,6 +82,8 @@ void GuiFixture::start()
                                         m_driveSpace,
                                         m_screen,
                                         m_pictures,
+                                        *m_desktop,
+                                        *m_processes,
                                         {}});
     m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);

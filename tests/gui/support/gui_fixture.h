@@ -120,6 +120,11 @@ protected:
     testing_support::FakeDriveSpace m_driveSpace;
     FakeScreen m_screen;
     chrome::PictureStore m_pictures;
+    testing_support::FakeDesktop m_fakeDesktop;
+    testing_support::FakeProcesses m_fakeProcesses;
+    // The window list's platform; a test may put the real one here before start().
+    core::DesktopWindows* m_desktop = &m_fakeDesktop;
+    core::ProcessControl* m_processes = &m_fakeProcesses;
     std::vector<std::string> m_commands;
     // Runs inside the fake shell, when a test wants to look at the program at that moment.
     std::function<void(const std::string&)> m_onCommand;
