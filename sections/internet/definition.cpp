@@ -78,6 +78,7 @@ void addEditFrames(WindowDefinition& w)
     w.components.push_back(picture("Image37", {130, 388, 144, 21}, PictureLook::WhiteBox));
     w.components.push_back(picture("Image12", {292, 358, 163, 26}, PictureLook::OptionCaption, "Ścieżka zapisu danych"));
     w.components.push_back(picture("Image38", {301, 388, 144, 21}, PictureLook::WhiteBox));
+    w.toolNames = {{"Edit1", "Strona startowa"}, {"Edit2", "Ścieżka zapisu danych"}};
 }
 
 WindowDefinition makeInternet()

@@ -111,6 +111,8 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameOfItsOwn)
         {u("Form9"), {"Dół", "Góra", "Sprawdzanie plików przy starcie komputera: Wyłącz"}},
         {u("Form2"), {"ODŚWIEŻANIE LISTY: Włącz", "ODŚWIEŻANIE LISTY", "Aktualne procesy", "Odśwież",
                       "Konto (Profil) Administratora: Wyłącz"}},
+        {u("Form7"), {"Czyść historię używanych adresów", "Ilość ściąganych plików w jednym połączeniu: 3",
+                      "Strona startowa", "Ścieżka zapisu danych"}},
     };
     std::size_t checked = 0;
     for (QWidget* window : windows().windows()) {
