@@ -65,7 +65,9 @@ WindowDefinition makeMain()
                       "Po raz pierwszy włączyłeś program Kwintor Dostrojnik. Zaleca się stworzenie punktu "
                       "przywracania systemu, na wypadek gdyby nie odpowiadały Ci ustawienia zastosowane przez program.",
                       false));
-    c.push_back(label("Label19", {308, 72, 161, 0}, LabelLook::Silver, "Nazwa użytkownika", false));
+    const std::string userName = "Nazwa użytkownika";
+    c.push_back(label("Label19", {308, 72, 161, 0}, LabelLook::Silver, userName, false));
+    w.toolNames = {{"Memo1", userName}};
     c.push_back(label("Label18", {312, 90, 156, 41}, LabelLook::Paragraph,
                       "Wprowadź nazwę użytkownika, która ma być wyświetlana w menu głównym programu", false));
     c.push_back(label("Label17", {307, 161, 0, 0}, LabelLook::Warning, "UWAGA! Maksymalnie 14 znaków", false));

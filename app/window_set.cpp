@@ -5,6 +5,7 @@
 #include "app/tform8.h"
 #include "app/window_table.h"
 #include "sections/file_compatibility/tform9.h"
+#include "sections/internet/tform7.h"
 #include "sections/plain_windows.h"
 #include "sections/protection/tform4.h"
 #include "sections/removal/tform6.h"

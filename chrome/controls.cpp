@@ -1,5 +1,9 @@
 #include "chrome/controls.h"
 
+#include "chrome/skin.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -9,6 +13,7 @@ namespace chrome {
 
 namespace {
 constexpr char kShowHint[] = "showHint";
+constexpr char kTarget[] = "clickTarget";
 
 // Mouse down and up on a clickable control: any button drags, only the left one clicks, and only
 // when it goes up inside the control it went down on.
@@ -31,7 +36,72 @@ void mouseReleased(Control& control, bool& pressed, QMouseEvent& event)
         emit control.clicked();
 }
 
+// While the keyboard has put the focus on a target, Space and Enter click it and it shows its
+// frame. Focus that comes back with the window keeps the frame it had; a mouse click drops it.
+template <class Control>
+void focusIn(const Control& control, bool& keyboardFocus, const QFocusEvent& event)
+{
+    switch (event.reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        break;
+    case Qt::MouseFocusReason:
+        keyboardFocus = false;
+        break;
+    default:
+        keyboardFocus = isTarget(control);
+        break;
+    }
+}
+
+// True when the key was a click.
+template <class Control>
+bool keyPressed(Control& control, bool keyboardFocus, QKeyEvent& event)
+{
+    const int key = event.key();
+    const bool clickKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    // Enter on the keypad comes with the keypad modifier.
+    if (!clickKey || !keyboardFocus || !control.hasFocus() || (event.modifiers() & ~Qt::KeypadModifier) != 0)
+        return false;
+    event.accept();
+    if (!event.isAutoRepeat())
+        emit control.clicked();
+    return true;
+}
+
+void paintFocusFrame(QWidget& control, bool keyboardFocus)
+{
+    if (!keyboardFocus || !control.hasFocus())
+        return;
+    QPainter painter(&control);
+    QPen pen(QColor::fromRgb(static_cast<QRgb>(skin::accent)));
+    pen.setWidth(2);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(control.rect()).adjusted(1, 1, -1, -1));
+}
+
 } // namespace
+
+void makeTarget(QWidget& control)
+{
+    control.setProperty(kTarget, true);
+    control.setFocusPolicy(Qt::TabFocus);
+}
+
+bool isTarget(const QWidget& control)
+{
+    return control.property(kTarget).toBool();
+}
+
+void clickTarget(QWidget& control)
+{
+    if (auto* picture = qobject_cast<PictureControl*>(&control))
+        emit picture->clicked();
+    else if (auto* label = qobject_cast<SkinLabel*>(&control))
+        emit label->clicked();
+}
 
 void setHintShown(QWidget& control, bool shown)
 {
@@ -57,11 +127,14 @@ void PictureControl::setPixmap(const QPixmap& pixmap)
 
 void PictureControl::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (m_pixmap.isNull())
-        painter.fillRect(rect(), palette().window());
-    else
-        painter.drawPixmap(0, 0, m_pixmap);
+    {
+        QPainter painter(this);
+        if (m_pixmap.isNull())
+            painter.fillRect(rect(), palette().window());
+        else
+            painter.drawPixmap(0, 0, m_pixmap);
+    }
+    paintFocusFrame(*this, m_keyboardFocus);
 }
 
 void PictureControl::mousePressEvent(QMouseEvent* event)
@@ -72,6 +145,18 @@ void PictureControl::mousePressEvent(QMouseEvent* event)
 void PictureControl::mouseReleaseEvent(QMouseEvent* event)
 {
     mouseReleased(*this, m_pressed, *event);
+}
+
+void PictureControl::keyPressEvent(QKeyEvent* event)
+{
+    if (!keyPressed(*this, m_keyboardFocus, *event))
+        QWidget::keyPressEvent(event);
+}
+
+void PictureControl::focusInEvent(QFocusEvent* event)
+{
+    focusIn(*this, m_keyboardFocus, *event);
+    QWidget::focusInEvent(event);
 }
 
 SkinLabel::SkinLabel(QWidget* parent)
@@ -87,6 +172,24 @@ void SkinLabel::mousePressEvent(QMouseEvent* event)
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     mouseReleased(*this, m_pressed, *event);
+}
+
+void SkinLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    paintFocusFrame(*this, m_keyboardFocus);
+}
+
+void SkinLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (!keyPressed(*this, m_keyboardFocus, *event))
+        QLabel::keyPressEvent(event);
+}
+
+void SkinLabel::focusInEvent(QFocusEvent* event)
+{
+    focusIn(*this, m_keyboardFocus, *event);
+    QLabel::focusInEvent(event);
 }
 
 DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle)

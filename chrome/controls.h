@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+class QFocusEvent;
+class QKeyEvent;
 class QMouseEvent;
 
 namespace chrome {
@@ -16,6 +18,15 @@ namespace chrome {
 // ShowHint property; the application's hint filter reads it.
 void setHintShown(QWidget& control, bool shown);
 bool hintShown(const QWidget& control);
+
+// Makes a picture or label a click target for the keyboard and for assistive technology: Tab
+// and Shift+Tab reach it (a mouse click gives it no focus, so that no frame stays behind), Space
+// and Enter click it while it shows its focus frame, and installAccessibility() exposes it as a
+// push button.
+void makeTarget(QWidget& control);
+bool isTarget(const QWidget& control);
+// Clicks a target as a mouse click would.
+void clickTarget(QWidget& control);
 
 // A picture: draws its pixmap at its top-left corner and reports mouse down, up and click.
 class PictureControl : public QWidget {
@@ -35,10 +46,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QPixmap m_pixmap;
     bool m_pressed = false;
+    bool m_keyboardFocus = false;
 };
 
 // A label that reports mouse down, up and click.
@@ -53,11 +67,15 @@ signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     bool m_pressed = false;
+    bool m_keyboardFocus = false;
 };
 
 // The design timer of a timer component, on the clock of `idle`'s pace. A watcher slows down while

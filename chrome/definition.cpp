@@ -51,6 +51,17 @@ Component watcher(std::string name, int interval)
     return c;
 }
 
+std::string accessibleName(const Component& component)
+{
+    if (!component.accessibleName.empty())
+        return component.accessibleName;
+    if (component.kind == ComponentKind::Picture && component.picture == PictureLook::Minimise)
+        return "Minimalizuj";
+    if (component.kind == ComponentKind::Picture && component.picture == PictureLook::Close)
+        return "Zamknij";
+    return component.text;
+}
+
 OptionStep writeValue(std::string name, Data data)
 {
     if (const Text* text = data.text())

@@ -79,6 +79,12 @@ struct Component {
     // window's paging timer, the Removal window's preview timer and the System window's `Timer2`
     // (the refresh switch).
     bool watcher = false;
+    // What assistive technology calls the component where its text alone does not say it: a
+    // target under a caption ("Automatyczne restartowanie: Włącz"), an entry of a list. Empty:
+    // see accessibleName().
+    std::string accessibleName;
+    // The caption picture above a target, whose hint describes the target when it has none.
+    std::string describedBy;
 };
 
 Component picture(std::string name, Rect place, PictureLook look, std::string caption = {}, bool handCursor = false);
@@ -87,6 +93,9 @@ Component label(std::string name, Rect place, LabelLook look, std::string text, 
 Component timer(std::string name, int interval, bool enabled);
 // A timer running from creation that keeps things in step (see Component::watcher).
 Component watcher(std::string name, int interval);
+// The name assistive technology reads for a component: its own accessible name, else
+// "Minimalizuj" and "Zamknij" for the corner targets, else its caption or text.
+std::string accessibleName(const Component& component);
 
 // Shapes drawn on a window's background picture besides its title strip.
 enum class PanelLook {
@@ -107,6 +116,13 @@ struct Panel {
 struct Hint {
     std::string control;
     std::string text;
+};
+
+// The name assistive technology reads for a tool the window's class builds itself (an edit box,
+// a list, a spin edit, a check box): the caption it stands under.
+struct ToolName {
+    std::string control;
+    std::string name;
 };
 
 // The components of comments mode (section windows only).
@@ -221,6 +237,7 @@ struct WindowDefinition {
     // windows without comments mode these hints are on from the start.
     std::vector<Hint> hints;
     std::vector<OptionRow> options;
+    std::vector<ToolName> toolNames;
 
     const Component* find(const std::string& name) const;
 };

@@ -68,7 +68,10 @@ void addOption(WindowDefinition& window, const OptionBox& box, std::vector<Choic
             place = {left, box.place.y + box.place.height, right - left, box.targetHeight};
             ++column;
         }
-        window.components.push_back(target(c.target, place, c.look, std::move(c.caption)));
+        Component picked = target(c.target, place, c.look, c.caption);
+        picked.accessibleName = box.caption + ": " + c.caption;
+        picked.describedBy = box.name;
+        window.components.push_back(std::move(picked));
         window.options.push_back({std::move(c.target), std::move(c.action)});
         area = unite(area, place);
     }

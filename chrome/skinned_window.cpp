@@ -1,5 +1,6 @@
 #include "chrome/skinned_window.h"
 
+#include "chrome/accessibility.h"
 #include "chrome/option_executor.h"
 #include "chrome/pictures.h"
 #include "chrome/picture_store.h"
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace chrome {
@@ -143,9 +145,11 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
     background.setColor(QPalette::Window, colour(skin::colourKey));
     setPalette(background);
     setFont(QFont(QString::fromLatin1(skin::fontFamily), skin::fontPointSize));
+    installAccessibility();
     build();
     wireRoles();
     wireOptions();
+    describe();
 }
 
 PictureControl* SkinnedWindow::picture(QAnyStringView name) const
@@ -185,8 +189,10 @@ void SkinnedWindow::addPicture(const Component& component)
     auto* control = new PictureControl(this);
     control->setObjectName(qs(component.name));
     control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
-    if (component.handCursor)
+    if (component.handCursor) {
         control->setCursor(Qt::PointingHandCursor);
+        makeTarget(*control);
+    }
     control->setVisible(component.visible);
 }
 
@@ -196,8 +202,10 @@ void SkinnedWindow::addLabel(const Component& component)
     control->setObjectName(qs(component.name));
     applyLook(*control, component.label);
     control->setText(qs(component.text));
-    if (component.handCursor)
+    if (component.handCursor) {
         control->setCursor(Qt::PointingHandCursor);
+        makeTarget(*control);
+    }
     const Rect& place = component.place;
     if (place.width == 0) {
         control->setProperty("autoSize", true);
@@ -260,6 +268,75 @@ void SkinnedWindow::wireOptions()
     }
 }
 
+const std::string* SkinnedWindow::hintOf(const std::string& control) const
+{
+    for (const Hint& hint : m_definition.hints) {
+        if (hint.control == control)
+            return &hint.text;
+    }
+    return nullptr;
+}
+
+void SkinnedWindow::describe()
+{
+    for (const Component& component : m_definition.components) {
+        QWidget* control = nullptr;
+        if (component.kind == ComponentKind::Picture) {
+            control = picture(qs(component.name));
+            control->setAccessibleName(qs(chrome::accessibleName(component)));
+        } else if (component.kind == ComponentKind::Label) {
+            // A label reads its text as it stands, unless it is given a name.
+            control = label(qs(component.name));
+            if (!component.accessibleName.empty())
+                control->setAccessibleName(qs(component.accessibleName));
+        } else {
+            continue;
+        }
+        const std::string* hint = hintOf(component.name);
+        if (!hint && !component.describedBy.empty())
+            hint = hintOf(component.describedBy);
+        if (hint)
+            control->setAccessibleDescription(qs(*hint));
+    }
+    if (const auto& comments = m_definition.comments) {
+        for (const std::string& name : {comments->onSwitch, comments->offSwitch}) {
+            SkinLabel* control = label(qs(name));
+            makeTarget(*control);
+            control->setAccessibleName(control->text());
+        }
+    }
+}
+
+void SkinnedWindow::prepareTools()
+{
+    // The window's class has built its own tools by now.
+    for (const ToolName& tool : m_definition.toolNames) {
+        if (auto* control = findChild<QWidget*>(qs(tool.control), Qt::FindDirectChildrenOnly))
+            control->setAccessibleName(qs(tool.name));
+    }
+    // Tab goes through the window in screen order: row by row from the top, each row from the
+    // left. A row is what starts above the middle of its first, topmost control.
+    std::vector<QWidget*> controls;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow() && (child->focusPolicy() & Qt::TabFocus) == Qt::TabFocus)
+            controls.push_back(child);
+    }
+    std::stable_sort(controls.begin(), controls.end(), [](const QWidget* a, const QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    for (auto row = controls.begin(); row != controls.end();) {
+        const int middle = (*row)->y() + (*row)->height() / 2;
+        const auto end = std::find_if(row, controls.end(), [middle](const QWidget* c) { return c->y() >= middle; });
+        std::stable_sort(row, end, [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        row = end;
+    }
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        setTabOrder(controls[i - 1], controls[i]);
+    // The window opens with the focus on itself, so that the first Tab goes to the first
+    // control and a stray Space or Enter clicks nothing.
+    setFocus(Qt::OtherFocusReason);
+}
+
 void SkinnedWindow::loadPictures()
 {
     m_picturesLoaded = true;
@@ -276,8 +353,10 @@ void SkinnedWindow::loadPictures()
 
 void SkinnedWindow::setVisible(bool visible)
 {
-    if (visible && !m_picturesLoaded)
+    if (visible && !m_picturesLoaded) {
         loadPictures();
+        prepareTools();
+    }
     if (visible && !m_placed) {
         m_placed = true;
         if (QScreen* screen = QGuiApplication::primaryScreen()) {

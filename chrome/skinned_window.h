@@ -56,6 +56,12 @@ private:
     void addLabel(const Component& component);
     void wireRoles();
     void wireOptions();
+    // Names, descriptions and targets for the keyboard and assistive technology.
+    void describe();
+    const std::string* hintOf(const std::string& control) const;
+    // At the first show: names the class's own tools and puts everything Tab reaches in screen
+    // order.
+    void prepareTools();
     void loadPictures();
 
     Context& m_context;

@@ -13,12 +13,6 @@ public:
     using SectionWindow::SectionWindow;
 };
 
-class TForm7 : public chrome::SectionWindow { // Internet
-    Q_OBJECT
-public:
-    using SectionWindow::SectionWindow;
-};
-
 class TForm13 : public chrome::SectionWindow { // Search
     Q_OBJECT
 public:

@@ -127,6 +127,12 @@ bool canReplace(SystemCalls& calls, const std::filesystem::path& path)
 
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents)
 {
+    return replaceFile(calls, path, std::span<const std::string_view>(&contents, 1));
+}
+
+std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
+                            std::span<const std::string_view> pieces)
+{
     if (!canReplace(calls, path))
         return std::make_error_code(std::errc::permission_denied);
 
@@ -140,15 +146,17 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
         Descriptor fd(calls, createTemporary(calls, path, mode, temporary));
         if (fd.get() < 0)
             return lastError();
-        size_t written = 0;
-        while (written < contents.size()) {
-            const ssize_t n = calls.write(fd.get(), contents.data() + written, contents.size() - written);
-            if (n <= 0) {
-                const auto error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-                calls.unlink(temporary.c_str());
-                return error;
+        for (const std::string_view contents : pieces) {
+            size_t written = 0;
+            while (written < contents.size()) {
+                const ssize_t n = calls.write(fd.get(), contents.data() + written, contents.size() - written);
+                if (n <= 0) {
+                    const auto error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+                    calls.unlink(temporary.c_str());
+                    return error;
+                }
+                written += static_cast<size_t>(n);
             }
-            written += static_cast<size_t>(n);
         }
         if (calls.fsync(fd.get()) != 0 || fd.close() != 0) {
             const auto error = lastError();

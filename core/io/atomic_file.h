@@ -3,6 +3,7 @@
 #include "core/platform/system_calls.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -37,6 +38,9 @@ bool canReplace(SystemCalls& calls, const std::filesystem::path& path);
 // it, then the folder is flushed. The file keeps its permission bits. Callers that share the file with other processes
 // hold a FolderLock around the read-modify-write.
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents);
+// The same with the contents given as pieces written one after the other.
+std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
+                            std::span<const std::string_view> pieces);
 
 // An exclusive lock on a folder, held for the life of the object, that serialises the
 // read-modify-write of the files in it among the processes of this program and its tools.

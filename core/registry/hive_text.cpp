@@ -524,6 +524,7 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
     std::vector<std::u16string_view> components;
     std::vector<std::u16string> previousComponents;
     std::vector<HiveKey*> previousKeys;
+    std::string_view previousKeyLine;
 
     HiveKey* current = nullptr;
     std::size_t segmentStart = 0;
@@ -535,7 +536,7 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
         else {
             if (current->blocks == 1)
                 current->blockHint = hive.m_blocks.size();
-            hive.m_blocks.push_back(Block{current, segmentStart, end - segmentStart, {}, false});
+            hive.m_blocks.push_back(Block{current, segmentStart, end - segmentStart, nullptr});
         }
     };
 
@@ -551,33 +552,52 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
         switch (body[0]) {
         case '[': {
             const std::size_t boundary = previousEmpty ? previousStart : start;
+            // Files are written in order, so a key mostly shares its first components with the
+            // key before it, byte for byte: those are taken from it without being read again,
+            // up to the first escape other than a separator.
+            const std::size_t common = static_cast<std::size_t>(
+                std::mismatch(body.begin(), body.end(), previousKeyLine.begin(), previousKeyLine.end()).first -
+                body.begin());
+            std::size_t shared = 0;
+            std::size_t from = 1;
+            for (std::size_t i = 1; i + 1 < common && body[i] != ']';) {
+                if (body[i] != '\\') {
+                    ++i;
+                    continue;
+                }
+                if (body[i + 1] != '\\' || i == from)
+                    break;
+                ++shared;
+                i += 2;
+                from = i;
+            }
+            previousKeyLine = body;
             pathText.clear();
             CollectText sink{pathText};
-            const std::size_t end = scanString(body, 1, ']', sink);
+            const std::size_t end = scanString(body, from, ']', sink);
             if (end == npos)
                 return fail(lines.lineNumber(), "the key name has no closing ']'");
             const std::uint64_t time = blockTime(body, end);
             splitPath(pathText, components);
-            if (components.size() > MaxKeyDepth)
+            const std::size_t total = shared + components.size();
+            if (total > MaxKeyDepth)
                 return fail(lines.lineNumber(), "the key lies more than " + std::to_string(MaxKeyDepth) +
                                                     " levels below the root");
             for (const auto name : components)
                 if (name.size() > MaxKeyNameLength)
                     return fail(lines.lineNumber(), "a key name is longer than " + std::to_string(MaxKeyNameLength) +
                                                         " characters");
-            // Files are written in order, so a key mostly shares its first components with the
-            // key before it: reuse those without a search.
-            HiveKey* key = hive.m_root.get();
-            std::size_t depth = 0;
-            while (depth < components.size() && depth < previousComponents.size() &&
-                   components[depth] == std::u16string_view(previousComponents[depth])) {
+            HiveKey* key = shared > 0 ? previousKeys[shared - 1] : hive.m_root.get();
+            std::size_t depth = shared;
+            while (depth < total && depth < previousComponents.size() &&
+                   components[depth - shared] == std::u16string_view(previousComponents[depth])) {
                 key = previousKeys[depth];
                 ++depth;
             }
-            previousComponents.resize(components.size());
-            previousKeys.resize(components.size());
-            for (; depth < components.size(); ++depth) {
-                const std::u16string_view name = components[depth];
+            previousComponents.resize(total);
+            previousKeys.resize(total);
+            for (; depth < total; ++depth) {
+                const std::u16string_view name = components[depth - shared];
                 HiveKey* child = key->findSubkey(name);
                 if (!child) {
                     child = &hive.insertSubkey(*key, name);
@@ -770,7 +790,7 @@ void Hive::flush()
                 }
             }
         }
-        Block block{key, 0, 0, blockText(*key), true};
+        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key))};
         if (first)
             *first = std::move(block);
         else
@@ -894,16 +914,32 @@ std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
 
 std::string Hive::serialize()
 {
-    flush();
-    std::size_t size = m_headerLength;
-    for (const Block& block : m_blocks)
-        size += block.view(m_text).size();
+    const auto parts = pieces();
+    std::size_t size = 0;
+    for (const std::string_view part : parts)
+        size += part.size();
     std::string out;
     out.reserve(size + 1);
-    out.append(m_text, 0, m_headerLength);
+    for (const std::string_view part : parts)
+        out += part;
+    return out;
+}
+
+std::vector<std::string_view> Hive::pieces()
+{
+    flush();
+    // Blocks nobody changed lie one after the other in the text and make one piece.
+    // A fresh block starts with its line end, so it also follows a last line without one.
+    std::vector<std::string_view> out{std::string_view(m_text).substr(0, m_headerLength)};
+    bool lastFromText = true;
     for (const Block& block : m_blocks) {
-        // A fresh block starts with its line end, so it also follows a last line without one.
-        out += block.view(m_text);
+        const std::string_view view = block.view(m_text);
+        std::string_view& last = out.back();
+        if (lastFromText && !block.owned && last.data() + last.size() == view.data())
+            last = std::string_view(last.data(), last.size() + view.size());
+        else
+            out.push_back(view);
+        lastFromText = !block.owned;
     }
     return out;
 }
@@ -913,11 +949,10 @@ void Hive::commit(std::string text)
     m_text = std::move(text);
     std::size_t offset = m_headerLength;
     for (Block& block : m_blocks) {
-        const std::size_t length = block.isOwned ? block.owned.size() : block.length;
+        const std::size_t length = block.owned ? block.owned->size() : block.length;
         block.offset = offset;
         block.length = length;
-        block.owned = std::string();
-        block.isOwned = false;
+        block.owned.reset();
         block.key->blockHint = std::size_t(&block - m_blocks.data());
         offset += length;
     }

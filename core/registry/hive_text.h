@@ -106,6 +106,9 @@ public:
 
     // The file text with every change applied.
     std::string serialize();
+    // The same text as pieces to be written one after the other, without a copy; they last
+    // until the next change.
+    std::vector<std::string_view> pieces();
     // Makes `text`, which must be serialize()'s result, the new base text.
     void commit(std::string text);
 
@@ -114,11 +117,12 @@ private:
         HiveKey* key = nullptr;
         std::size_t offset = 0; // into m_text, when not owned
         std::size_t length = 0;
-        std::string owned; // the new text of a block that was changed
-        bool isOwned = false;
+        // The new text of a block that was changed; apart, so that the thousands of blocks
+        // of a parse stay small.
+        std::unique_ptr<std::string> owned;
         std::string_view view(const std::string& text) const
         {
-            return isOwned ? std::string_view(owned) : std::string_view(text).substr(offset, length);
+            return owned ? std::string_view(*owned) : std::string_view(text).substr(offset, length);
         }
     };
 

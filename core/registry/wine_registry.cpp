@@ -271,19 +271,27 @@ struct WineRegistry::State {
                now.st_ctim.tv_sec != then.st_ctim.tv_sec || now.st_ctim.tv_nsec != then.st_ctim.tv_nsec;
     }
 
+    // Writes the hive's changes. Without `commit` the text is written in pieces without a copy,
+    // and the parse keeps the text it was made from, so the next read of the file parses it
+    // anew: the end of a batch, which is mostly the end of the process.
     // Called under the machine's lock.
-    RegStatus writeHive(HiveFile& file)
+    RegStatus writeHive(HiveFile& file, bool commit = true)
     {
         if (beforeFirstChange)
             std::exchange(beforeFirstChange, nullptr)();
-        std::string text = file.hive->serialize();
-        if (const auto error = io::replaceFile(calls, file.path, text)) {
+        std::string text;
+        if (commit)
+            text = file.hive->serialize();
+        const auto error = commit ? io::replaceFile(calls, file.path, text)
+                                  : io::replaceFile(calls, file.path, file.hive->pieces());
+        if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();
             return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
                         "cannot write " + file.path.string() + ": " + error.message());
         }
-        file.hive->commit(std::move(text));
+        if (commit)
+            file.hive->commit(std::move(text));
         file.missing = false;
         return RegStatus::Success;
     }
@@ -338,7 +346,7 @@ struct WineRegistry::State {
                 result = fail(RegStatus::BadHive, "the changes to " + file->path.string() + " were lost");
             if (file->pending && file->hive) {
                 if (keep && result == RegStatus::Success)
-                    result = writeHive(*file);
+                    result = writeHive(*file, false);
                 else
                     file->hive.reset(); // forgets the changes that are not to be kept
             }

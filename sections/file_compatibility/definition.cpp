@@ -25,10 +25,13 @@ WindowDefinition makeFileCompatibility()
                  .onTimer = "Timer1", .offTimer = "Timer2"},
                 {.y = 58, .step = 26, .visible = false});
     addSeparator(w, "Label7", 134);
+    // The paging arrows are read out by the words of the labels beside them.
     w.components.push_back(target("Image11", {59, 153, 15, 8}, PictureLook::TriangleDown, {}));
+    w.components.back().accessibleName = "Dół";
     w.components.push_back(label("Label10", {77, 150, 0, 0}, LabelLook::Light, "<- Dół"));
     w.components.push_back(target("Image12", {44, 153, 15, 8}, PictureLook::TriangleUp, {}));
     w.components.back().visible = false;
+    w.components.back().accessibleName = "Góra";
     w.components.push_back(label("Label11", {5, 150, 0, 0}, LabelLook::Light, "Góra ->", false));
     // Keeps the paging controls and arrows in step with the page and the comments state, which
     // change only through clicks: a watcher.

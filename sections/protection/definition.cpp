@@ -22,9 +22,15 @@ void addRefusedPrograms(WindowDefinition& w)
         w.components.push_back(label(entry.number, {twoDigits ? 123 : 130, top, 0, 0}, LabelLook::Number,
                                      std::string(entry.value) + "."));
         w.components.push_back(picture(entry.box, {149, top + kBoxDrop, 132, 17}, PictureLook::WhiteBox));
-        w.components.push_back(target(entry.block, {288, top + kTargetDrop, 64, 19}, PictureLook::TargetOff, "BLOKUJ"));
-        w.components.push_back(
-            target(entry.unblock, {356, top + kTargetDrop, 86, 19}, PictureLook::TargetOn, "ODBLOKUJ"));
+        // Read out as "Wpis 3" for the edit box, "Wpis 3: BLOKUJ" for its targets.
+        const std::string name = std::string("Wpis ") + entry.value;
+        Component block = target(entry.block, {288, top + kTargetDrop, 64, 19}, PictureLook::TargetOff, "BLOKUJ");
+        block.accessibleName = name + ": " + block.text;
+        w.components.push_back(block);
+        Component unblock = target(entry.unblock, {356, top + kTargetDrop, 86, 19}, PictureLook::TargetOn, "ODBLOKUJ");
+        unblock.accessibleName = name + ": " + unblock.text;
+        w.components.push_back(unblock);
+        w.toolNames.push_back({entry.edit, name});
         w.components.push_back(timer(entry.timer, 100, true));
         top += kRowStep;
     }

@@ -41,8 +41,9 @@ WindowDefinition makeRemoval()
               commandLines({"start Rundll32 advpack.dll,LaunchINFSection %Windir%\\INF\\msmsgs.inf,BLC.Remove"}));
 
     // The wallpaper tool; its list, button, preview and check box are the window's own code.
-    w.components.push_back(
-        picture("Image10", {123, 127, 330, 30}, PictureLook::OptionCaption, "Usuń wybrane tapety z folderu Web\\Wallpaper"));
+    const std::string wallpapers = "Usuń wybrane tapety z folderu Web\\Wallpaper";
+    w.components.push_back(picture("Image10", {123, 127, 330, 30}, PictureLook::OptionCaption, wallpapers));
+    w.toolNames = {{"FileListBox1", wallpapers}};
     w.components.push_back(label("Label3", {240, 306, 0, 0}, LabelLook::Separator, "___________________________________"));
     w.components.push_back(label("Label7", {240, 328, 0, 0}, LabelLook::Separator, "___________________________________"));
     w.components.push_back(label("Label5", {240, 344, 201, 13}, LabelLook::Plain, {}));

@@ -20,6 +20,9 @@ void addWindowList(WindowDefinition& w)
     Component on = label("Label4", {352, 320, 0, 0}, LabelLook::Plain, "Włącz");
     Component off = label("Label5", {352, 333, 0, 0}, LabelLook::Plain, "Wyłącz");
     on.handCursor = off.handCursor = true;
+    on.accessibleName = "ODŚWIEŻANIE LISTY: Włącz";
+    off.accessibleName = "ODŚWIEŻANIE LISTY: Wyłącz";
+    w.toolNames = {{"ListBox1", "Aktualne procesy"}, {"CSpinEdit1", "ODŚWIEŻANIE LISTY"}};
     w.components.push_back(on);
     w.components.push_back(off);
     // Which of the two markers shows is the state of the automatic refresh. Both are hidden in

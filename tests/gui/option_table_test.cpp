@@ -81,7 +81,11 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
     EXPECT_EQ(last->place.y, 166);
     EXPECT_EQ(last->picture, PictureLook::TargetChoice);
 
-    // Each box gets one frame around all its pictures.
+    // Each box gets one frame around all its pictures. (The components moved as the last box
+    // came in: found again.)
+    caption = w.find("Image9");
+    on = w.find("Image10");
+    off = w.find("Image14");
     ASSERT_EQ(w.panels.size(), 3u);
     EXPECT_TRUE(contains(w.panels[0].place, caption->place) && contains(w.panels[0].place, off->place));
     EXPECT_TRUE(contains(w.panels[1].place, last->place) && !contains(w.panels[1].place, on->place));

@@ -1,0 +1,87 @@
+#include "chrome/accessibility.h"
+
+#include "chrome/controls.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+
+namespace chrome {
+
+namespace {
+
+// A picture or label of a skinned window. Qt keeps the first interface it makes for a widget,
+// and a label's first comes with its text, before the window has made it a target: what the
+// widget is, is therefore asked anew each time.
+class SkinAccessible : public QAccessibleWidget {
+public:
+    explicit SkinAccessible(QWidget* widget)
+        : QAccessibleWidget(widget)
+    {
+    }
+
+    QAccessible::Role role() const override
+    {
+        if (isTarget(*widget()))
+            return QAccessible::Button;
+        // A caption reads as text; a picture without one is a graphic.
+        if (qobject_cast<const QLabel*>(widget()) || !widget()->accessibleName().isEmpty())
+            return QAccessible::StaticText;
+        return QAccessible::Graphic;
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty()) {
+            if (const auto* label = qobject_cast<const QLabel*>(widget()))
+                return label->text();
+        }
+        return text;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (isTarget(*widget()))
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action != pressAction() || !isTarget(*widget())) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // Later, from the event loop: a click that opens a modal box must not hold up the
+        // answer to the assistive technology that pressed.
+        QTimer::singleShot(0, widget(), [target = QPointer<QWidget>(widget())] {
+            if (target)
+                clickTarget(*target);
+        });
+    }
+};
+
+QAccessibleInterface* skinnedInterface(const QString& className, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget)
+        return nullptr;
+    if (className == QLatin1String("chrome::SkinnedWindow"))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (className == QLatin1String("chrome::PictureControl") || className == QLatin1String("chrome::SkinLabel"))
+        return new SkinAccessible(widget);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility()
+{
+    // Qt keeps the factory once.
+    QAccessible::installFactory(&skinnedInterface);
+}
+
+} // namespace chrome
