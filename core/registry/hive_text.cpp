@@ -907,7 +907,7 @@ std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
     if (key.blocks > 1 || key.blockHint >= m_blocks.size())
         return std::nullopt;
     const Block& block = m_blocks[key.blockHint];
-    if (block.key != &key || block.isOwned)
+    if (block.key != &key || block.owned)
         return std::nullopt;
     return block.view(m_text);
 }
