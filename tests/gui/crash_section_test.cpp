@@ -60,12 +60,6 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image18", "Zamknij"},
 };
 
-std::pair<std::uint32_t, std::vector<std::uint8_t>> dword(std::uint32_t value)
-{
-    return {core::RegDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
-}
-
 class CrashSectionTest : public GuiFixture {
 protected:
     chrome::SectionWindow& openCrash()

@@ -10,14 +10,6 @@ using core::RootKey;
 
 namespace {
 
-using Value = Values::mapped_type;
-
-Value dword(std::uint32_t value)
-{
-    return {core::RegDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
-}
-
 constexpr char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 constexpr char kPreview[] = ".mpg\\ShellEx\\{BB2E617C-0920-11d1-9A0B-00C04FC2D6C2}";
 constexpr char kPreviewValue[] = "{c5a40261-cd64-4ccf-84cb-c394da41d590}";

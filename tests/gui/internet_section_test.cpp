@@ -24,19 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Value = Values::mapped_type;
-
-Value dword(std::uint32_t value)
-{
-    return {core::RegDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
-}
-
-Value text(const char16_t* value)
-{
-    return {core::RegSz, core::stringData(value)};
-}
-
 constexpr char kBrowser[] = "Software\\Microsoft\\Internet Explorer";
 constexpr char kMain[] = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";

@@ -11,19 +11,6 @@ using core::RootKey;
 
 namespace {
 
-using Value = Values::mapped_type;
-
-Value dword(std::uint32_t value)
-{
-    return {core::RegDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
-}
-
-Value text(const char16_t* value)
-{
-    return {core::RegSz, core::stringData(value)};
-}
-
 constexpr char kMemory[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
 constexpr char kUnload[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AlwaysUnloadDLL";
 constexpr char kPrefetch[] =

@@ -1,6 +1,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "core/registry/tregistry.h"
+#include "core/registry/value_data.h"
 #include "core/text/cp1250.h"
 
 #include <QApplication>
@@ -88,6 +89,17 @@ void GuiFixture::start()
     m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
+}
+
+Value dword(std::uint32_t value)
+{
+    return {core::RegDword,
+            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
+}
+
+Value text(const char16_t* value)
+{
+    return {core::RegSz, core::stringData(value)};
 }
 
 std::optional<Values> GuiFixture::keyValues(core::RootKey root, const std::string& path)

@@ -66,6 +66,11 @@ public:
 
 // The values of a registry key by name: type and data.
 using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
+using Value = Values::mapped_type;
+
+// Expected values, as `keyValues` gives them back.
+Value dword(std::uint32_t value);
+Value text(const char16_t* value);
 
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
