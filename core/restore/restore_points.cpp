@@ -345,6 +345,40 @@ bool PointStore::linkOrCopy(const std::filesystem::path& from, const std::filesy
     return true;
 }
 
+namespace {
+
+std::string_view nextLine(std::string_view text, std::size_t& pos)
+{
+    const std::size_t end = std::min(text.find('\n', pos), text.size());
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    return line;
+}
+
+// Two hive texts that differ only in the times their keys were last written. The program writes
+// the same values at every start, which renews those times; a point for that alone would crowd
+// the points worth keeping out of the list.
+bool sameButForTimes(std::string_view a, std::string_view b)
+{
+    std::size_t posA = 0;
+    std::size_t posB = 0;
+    while (posA < a.size() && posB < b.size()) {
+        std::string_view lineA = nextLine(a, posA);
+        std::string_view lineB = nextLine(b, posB);
+        if (lineA.starts_with("#time=") && lineB.starts_with("#time="))
+            continue;
+        if (lineA.starts_with('[') && lineB.starts_with('[')) {
+            lineA = lineA.substr(0, lineA.rfind(']') + 1);
+            lineB = lineB.substr(0, lineB.rfind(']') + 1);
+        }
+        if (lineA != lineB)
+            return false;
+    }
+    return posA >= a.size() && posB >= b.size();
+}
+
+} // namespace
+
 bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
 {
     if (points.empty())
@@ -359,12 +393,10 @@ bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
             return false;
         if (!haveNow || (now.st_dev == then.st_dev && now.st_ino == then.st_ino))
             continue;
-        if (now.st_size != then.st_size)
-            return false;
         std::string textNow;
         std::string textThen;
         if (io::readFile(m_calls, m_root / hive.file, textNow) || io::readFile(m_calls, newest / hive.file, textThen) ||
-            textNow != textThen)
+            !sameButForTimes(textNow, textThen))
             return false;
     }
     return true;

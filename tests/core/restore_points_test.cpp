@@ -188,6 +188,8 @@ TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNo
          1},
         {"one change", [](RegistryApi& r) { write(r, "A", 3); }, 2},
         {"a user's point, then a change", [&](RegistryApi& r) { store.create(PointKind::User, "ręczny"), write(r, "A", 4); }, 2},
+        {"the same value again", [](RegistryApi& r) { write(r, "A", 4); }, 3},
+        {"the same value once more: only the key's time is new", [](RegistryApi& r) { write(r, "A", 4); }, 3},
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(run.name);
