@@ -4,9 +4,11 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <limits>
 #include <utility>
 
 namespace chrome {
@@ -200,6 +202,16 @@ DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor*
     if (component.watcher && idle)
         timer->slowWhenIdle(*idle);
     return timer;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const QString& name, const QRect& place)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(place);
+    edit->setFrame(false);
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
 }
 
 } // namespace chrome

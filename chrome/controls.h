@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QFocusEvent;
+class QLineEdit;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -82,5 +83,8 @@ private:
 // `idle` sees nobody using the program; without a monitor it runs on the system's clock at its
 // design interval.
 DesignTimer* makeTimer(QObject* parent, const Component& component, IdleMonitor* idle);
+
+// A frameless edit box on the skin that takes texts of any length, as the registry does.
+QLineEdit* makeEdit(QWidget* parent, const QString& name, const QRect& place);
 
 } // namespace chrome

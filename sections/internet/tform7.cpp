@@ -2,6 +2,7 @@
 
 #include "sections/removal/file_list_box.h"
 
+#include "chrome/controls.h"
 #include "core/error.h"
 #include "core/registry/tregistry.h"
 
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -21,17 +21,6 @@
 namespace {
 
 constexpr char kPluginFolder[] = "C:\\Program Files\\Internet Explorer\\Plugins";
-
-QLineEdit* makeEdit(QWidget* parent, const QString& name, const QRect& place)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(place);
-    edit->setFrame(false);
-    // Addresses and folders of any length.
-    edit->setMaxLength(std::numeric_limits<int>::max());
-    return edit;
-}
 
 std::error_code removeFile(core::SystemCalls& calls, const std::filesystem::path& file)
 {
@@ -44,8 +33,8 @@ std::error_code removeFile(core::SystemCalls& calls, const std::filesystem::path
 
 TForm7::TForm7(chrome::Context& context, const chrome::WindowDefinition& definition)
     : chrome::SectionWindow(context, definition)
-    , Edit1(makeEdit(this, QStringLiteral("Edit1"), {134, 391, 136, 15}))
-    , Edit2(makeEdit(this, QStringLiteral("Edit2"), {305, 391, 136, 15}))
+    , Edit1(chrome::makeEdit(this, QStringLiteral("Edit1"), {134, 391, 136, 15}))
+    , Edit2(chrome::makeEdit(this, QStringLiteral("Edit2"), {305, 391, 136, 15}))
     , FileListBox1(new removal::FileListBox(this, {}))
     , Timer1(timer(QStringLiteral("Timer1")))
     , Timer2(timer(QStringLiteral("Timer2")))

@@ -1,12 +1,12 @@
 #include "sections/protection/tform4.h"
 
+#include "chrome/controls.h"
 #include "chrome/option_executor.h"
 
 #include "core/registry/tregistry.h"
 
 #include <QLineEdit>
 
-#include <limits>
 
 using namespace sections::refused_programs;
 
@@ -17,28 +17,17 @@ QString qs(const char* text)
     return QString::fromUtf8(text);
 }
 
-QLineEdit* makeEdit(QWidget* parent, const QString& name, const QRect& place)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(place);
-    edit->setFrame(false);
-    // Program names of any length.
-    edit->setMaxLength(std::numeric_limits<int>::max());
-    return edit;
-}
-
 } // namespace
 
 TForm4::TForm4(chrome::Context& context, const chrome::WindowDefinition& definition)
     : chrome::SectionWindow(context, definition)
-    , Edit1(makeEdit(this, QStringLiteral("Edit1"), {24, 0, 49, 21}))
+    , Edit1(chrome::makeEdit(this, QStringLiteral("Edit1"), {24, 0, 49, 21}))
 {
     Edit1->setText(qs(kPolicySubkey));
     Edit1->hide();
     int top = kFirstRow;
     for (const Entry& entry : kEntries) {
-        QLineEdit* box = makeEdit(this, qs(entry.edit), {kEditX, top + kEditDrop, kEditWidth, kEditHeight});
+        QLineEdit* box = chrome::makeEdit(this, qs(entry.edit), {kEditX, top + kEditDrop, kEditWidth, kEditHeight});
         QPalette white = box->palette();
         white.setColor(QPalette::Base, Qt::white);
         white.setColor(QPalette::Text, Qt::black);
