@@ -257,6 +257,25 @@ void Machine::ensureExists(SystemCalls& calls) const
     syncFolder(calls, parent);
 }
 
+bool appendPathParts(std::vector<std::string>& parts, std::string_view rest)
+{
+    while (!rest.empty()) {
+        const std::size_t separator = rest.find_first_of("\\/");
+        const std::string_view part = rest.substr(0, separator);
+        rest = separator == std::string_view::npos ? std::string_view() : rest.substr(separator + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (parts.empty())
+                return false;
+            parts.pop_back();
+            continue;
+        }
+        parts.emplace_back(part);
+    }
+    return true;
+}
+
 std::optional<fs::path> Machine::hostPath(std::string_view windowsPath) const
 {
     if (windowsPath.find('\0') != std::string_view::npos || windowsPath.size() < 2 ||
@@ -267,25 +286,13 @@ std::optional<fs::path> Machine::hostPath(std::string_view windowsPath) const
     if (!rest.empty() && rest.front() != '\\' && rest.front() != '/')
         return std::nullopt;
 
-    std::vector<std::string_view> parts;
-    while (!rest.empty()) {
-        const size_t separator = rest.find_first_of("\\/");
-        const std::string_view part = rest.substr(0, separator);
-        rest = separator == std::string_view::npos ? std::string_view() : rest.substr(separator + 1);
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (parts.empty())
-                return std::nullopt; // above C:\ would be outside the drive
-            parts.pop_back();
-            continue;
-        }
-        parts.push_back(part);
-    }
+    std::vector<std::string> parts;
+    if (!appendPathParts(parts, rest))
+        return std::nullopt;
 
     fs::path result = driveC();
     bool existing = true;
-    for (const std::string_view part : parts) {
+    for (const std::string& part : parts) {
         std::error_code error;
         if (existing && !fs::exists(fs::symlink_status(result / part, error))) {
             // Windows finds "WINDOWS" as "windows"; when several spellings exist the first in

@@ -61,6 +61,10 @@ private:
     std::string m_userName;
 };
 
+// Adds the folders of the rest of a Windows path ("a\..\b/c") to `parts`, taking "." and ".."
+// as Windows does; false when ".." would climb above the drive.
+bool appendPathParts(std::vector<std::string>& parts, std::string_view rest);
+
 // The Windows spelling ("C:\...") of a host path inside `driveC`, the folder that is drive C:;
 // empty outside it. Both paths are taken as written, made absolute and normal, links not followed.
 std::optional<std::string> windowsPathBelow(const std::filesystem::path& driveC, const std::filesystem::path& hostPath);

@@ -1,6 +1,7 @@
 #include "tools/cmd/interpreter.h"
 
 #include "core/io/atomic_file.h"
+#include "core/machine/machine.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/cmd/machine_programs.h"
@@ -318,20 +319,8 @@ std::optional<DrivePath> Interpreter::resolve(std::string_view windowsPath) cons
     } else if (rest[0] != '\\' && rest[0] != '/') {
         path = m_current;
     }
-    while (!rest.empty()) {
-        const std::size_t separator = rest.find_first_of("\\/");
-        const std::string_view part = rest.substr(0, separator);
-        rest = separator == std::string_view::npos ? std::string_view() : rest.substr(separator + 1);
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (path.empty())
-                return std::nullopt; // above C:\ would be outside the drive
-            path.pop_back();
-            continue;
-        }
-        path.emplace_back(part);
-    }
+    if (!core::appendPathParts(path, rest))
+        return std::nullopt; // above C:\ would be outside the drive
     return path;
 }
 
