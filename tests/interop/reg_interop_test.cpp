@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -117,14 +118,23 @@ protected:
         tool_testing::runProcess(args, environment());
     }
 
-    // Wine's `reg`, with its server ended before the files are touched by anyone else.
+    // Wine's `reg`, with its server ended before the files are touched by anyone else. Now and
+    // then, on a busy machine, Wine fails to start its own program at all ("Application could not
+    // be started"); that says nothing of the registry, so such a run is tried again.
     static ProcessResult wineReg(std::vector<std::string> args)
     {
         args.insert(args.begin(), "reg");
-        ProcessResult result = wine(args);
-        // Ended at once rather than after its few seconds of waiting; it saves the hives first.
-        server({"-k"});
-        server({"-w"});
+        ProcessResult result;
+        for (int attempt = 1;; ++attempt) {
+            result = wine(args);
+            // Ended at once rather than after its few seconds of waiting; it saves the hives first.
+            server({"-k"});
+            server({"-w"});
+            const std::string said = result.out + result.err;
+            if (said.find("Application could not be started") == std::string::npos || attempt == 3)
+                break;
+            std::fprintf(stderr, "Wine could not start reg (attempt %d), trying again\n", attempt);
+        }
         result.out = lines(result.out);
         return result;
     }
