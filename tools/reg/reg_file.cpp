@@ -432,8 +432,9 @@ void RegFileWriter::addValue(std::u16string_view name, std::uint32_t type, std::
         appendEscaped(line, core::dataString(data));
         line += u'"';
     } else if (type == 4 && data.size() == 4) {
-        std::snprintf(buffer, sizeof buffer, "dword:%08x",
-                      static_cast<unsigned>(data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24));
+        const std::uint32_t dword = std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
+                                    std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24;
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", unsigned(dword));
         appendAscii(line, buffer);
     } else {
         if (type == 3)
