@@ -848,6 +848,8 @@ void Hive::flush()
     }
     m_dirty.clear();
     m_dirtyOrder.clear();
+    if (fresh.empty() && !m_hasDeadBlocks)
+        return; // every block stays where it was
 
     // New blocks go where Wine would write them: before the first block that comes after them.
     // Keys made in Wine's order (an import of an export) need no sort.
