@@ -4,7 +4,7 @@
 //     wallpaper_list_bench
 
 #include "bench/reference_timing.h"
-#include "sections/removal/file_list_box.h"
+#include "chrome/file_list_box.h"
 
 #include <QApplication>
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        removal::FileListBox list(nullptr, {});
+        chrome::FileListBox list(nullptr, {});
         list.setGeometry(0, 0, 105, 177);
         list.setDirectory(folder);
         list.show();

@@ -5,6 +5,7 @@
 #include "core/text/ascii.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -34,6 +35,56 @@ std::size_t skipSpaces(std::string_view line, std::size_t pos)
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return text.size() - pos >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
+}
+
+// Key and value lines are mostly long runs of plain characters, so the two searches below look
+// at eight bytes at a time. The lowest marked byte of a word is exact; only bytes after it may
+// be marked falsely, which is why the search needs the lowest byte first in memory.
+constexpr bool wordSearch = std::endian::native == std::endian::little;
+constexpr std::uint64_t byteOnes = 0x0101010101010101ull;
+
+std::uint64_t loadWord(const char* at)
+{
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The position of the first `a` or `b` in `text` from `pos`, or text.size().
+std::size_t findEither(std::string_view text, std::size_t pos, char a, char b)
+{
+    if constexpr (wordSearch) {
+        const std::uint64_t wordA = byteOnes * static_cast<unsigned char>(a);
+        const std::uint64_t wordB = byteOnes * static_cast<unsigned char>(b);
+        for (; pos + 8 <= text.size(); pos += 8) {
+            const std::uint64_t word = loadWord(text.data() + pos);
+            const std::uint64_t xa = word ^ wordA;
+            const std::uint64_t xb = word ^ wordB;
+            const std::uint64_t marked = (((xa - byteOnes) & ~xa) | ((xb - byteOnes) & ~xb)) & (byteOnes << 7);
+            if (marked)
+                return pos + static_cast<std::size_t>(std::countr_zero(marked) / 8);
+        }
+    }
+    while (pos < text.size() && text[pos] != a && text[pos] != b)
+        ++pos;
+    return pos;
+}
+
+// The length of the longest common start of `a` and `b`.
+std::size_t commonStart(std::string_view a, std::string_view b)
+{
+    const std::size_t size = std::min(a.size(), b.size());
+    std::size_t pos = 0;
+    if constexpr (wordSearch) {
+        for (; pos + 8 <= size; pos += 8) {
+            const std::uint64_t differ = loadWord(a.data() + pos) ^ loadWord(b.data() + pos);
+            if (differ)
+                return pos + static_cast<std::size_t>(std::countr_zero(differ) / 8);
+        }
+    }
+    while (pos < size && a[pos] == b[pos])
+        ++pos;
+    return pos;
 }
 
 // The lines of a text, without their "\n" and a "\r" before it, as Wine reads them.
@@ -98,8 +149,7 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
 {
     while (pos < line.size()) {
         const std::size_t runStart = pos;
-        while (pos < line.size() && line[pos] != '\\' && line[pos] != endChar)
-            ++pos;
+        pos = findEither(line, pos, '\\', endChar);
         if (pos > runStart)
             sink.raw(line.substr(runStart, pos - runStart));
         if (pos >= line.size())
@@ -518,6 +568,8 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
                     "the file holds a NUL byte");
     if (!lines.next(line) || line != HiveSignature)
         return fail(1, "the first line is not \"" + std::string(HiveSignature) + "\"");
+    // Blocks average far more than 48 bytes; what a smaller guess leaves unused is never touched.
+    hive.m_blocks.reserve(view.size() / 48);
 
     std::u16string scratch;
     std::u16string pathText;
@@ -555,17 +607,14 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
             // Files are written in order, so a key mostly shares its first components with the
             // key before it, byte for byte: those are taken from it without being read again,
             // up to the first escape other than a separator.
-            const std::size_t common = static_cast<std::size_t>(
-                std::mismatch(body.begin(), body.end(), previousKeyLine.begin(), previousKeyLine.end()).first -
-                body.begin());
+            const std::size_t common = commonStart(body, previousKeyLine);
+            // A separator is an escaped backslash, wholly inside the common start.
+            const std::string_view sharedPart = body.substr(0, common > 0 ? common - 1 : 0);
             std::size_t shared = 0;
             std::size_t from = 1;
-            for (std::size_t i = 1; i + 1 < common && body[i] != ']';) {
-                if (body[i] != '\\') {
-                    ++i;
-                    continue;
-                }
-                if (body[i + 1] != '\\' || i == from)
+            for (std::size_t i = 1; i < sharedPart.size();) {
+                i = findEither(sharedPart, i, '\\', ']');
+                if (i >= sharedPart.size() || body[i] == ']' || body[i + 1] != '\\' || i == from)
                     break;
                 ++shared;
                 i += 2;
@@ -799,6 +848,8 @@ void Hive::flush()
     }
     m_dirty.clear();
     m_dirtyOrder.clear();
+    if (fresh.empty() && !m_hasDeadBlocks)
+        return; // every block stays where it was
 
     // New blocks go where Wine would write them: before the first block that comes after them.
     // Keys made in Wine's order (an import of an export) need no sort.

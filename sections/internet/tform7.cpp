@@ -1,6 +1,6 @@
 #include "sections/internet/tform7.h"
 
-#include "sections/removal/file_list_box.h"
+#include "chrome/file_list_box.h"
 
 #include "chrome/controls.h"
 #include "core/error.h"
@@ -35,7 +35,7 @@ TForm7::TForm7(chrome::Context& context, const chrome::WindowDefinition& definit
     : chrome::SectionWindow(context, definition)
     , Edit1(chrome::makeEdit(this, QStringLiteral("Edit1"), {134, 391, 136, 15}))
     , Edit2(chrome::makeEdit(this, QStringLiteral("Edit2"), {305, 391, 136, 15}))
-    , FileListBox1(new removal::FileListBox(this, {}))
+    , FileListBox1(new chrome::FileListBox(this, {}))
     , Timer1(timer(QStringLiteral("Timer1")))
     , Timer2(timer(QStringLiteral("Timer2")))
     , Timer5(timer(QStringLiteral("Timer5")))

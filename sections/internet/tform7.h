@@ -7,9 +7,9 @@
 
 class QLineEdit;
 
-namespace removal {
+namespace chrome {
 class FileListBox;
-} // namespace removal
+} // namespace chrome
 
 // The Internet section window: the browser's options as rows, the plug-in remover, and the start
 // page and download folder in two edit boxes that store what is typed at every key release.
@@ -35,7 +35,7 @@ private:
     QLineEdit* Edit1;
     QLineEdit* Edit2;
     // The remover's working list of the plug-in folder; never shown.
-    removal::FileListBox* FileListBox1;
+    chrome::FileListBox* FileListBox1;
     chrome::DesignTimer* Timer1;
     chrome::DesignTimer* Timer2;
     chrome::DesignTimer* Timer5;

@@ -1,6 +1,6 @@
 #include "sections/removal/tform6.h"
 
-#include "sections/removal/file_list_box.h"
+#include "chrome/file_list_box.h"
 #include "sections/removal/picture_files.h"
 #include "sections/removal/preview.h"
 
@@ -17,7 +17,7 @@ constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
 
 TForm6::TForm6(chrome::Context& context, const chrome::WindowDefinition& definition)
     : chrome::SectionWindow(context, definition)
-    , FileListBox1(new removal::FileListBox(this,
+    , FileListBox1(new chrome::FileListBox(this,
                                             [&context](const std::filesystem::path& folder) {
                                                 if (context.machine) {
                                                     if (auto name = context.machine->windowsPath(folder))
@@ -44,7 +44,7 @@ TForm6::TForm6(chrome::Context& context, const chrome::WindowDefinition& definit
     white.setColor(QPalette::Window, Qt::white);
     CheckBox1->setPalette(white);
 
-    connect(FileListBox1, &removal::FileListBox::fileClicked, this, [this] { handle([this] { FileListBox1Click(); }); });
+    connect(FileListBox1, &chrome::FileListBox::fileClicked, this, [this] { handle([this] { FileListBox1Click(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { Button1Click(); }); });
     connect(timer(QStringLiteral("Timer1")), &chrome::DesignTimer::timeout, this,
             [this] { handle([this] { Timer1Timer(); }); });

@@ -5,8 +5,10 @@
 class QCheckBox;
 class QPushButton;
 
-namespace removal {
+namespace chrome {
 class FileListBox;
+} // namespace chrome
+namespace removal {
 class Preview;
 } // namespace removal
 
@@ -26,7 +28,7 @@ private:
     void Button1Click();
     void Timer1Timer();
 
-    removal::FileListBox* FileListBox1;
+    chrome::FileListBox* FileListBox1;
     QPushButton* Button1;
     removal::Preview* Image6;
     QCheckBox* CheckBox1;

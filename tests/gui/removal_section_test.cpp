@@ -5,7 +5,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "core/shell/shell_command.h"
-#include "sections/removal/file_list_box.h"
+#include "chrome/file_list_box.h"
 #include "sections/removal/preview.h"
 
 #include <QCheckBox>
@@ -132,7 +132,7 @@ protected:
         return section("TForm6");
     }
 
-    removal::FileListBox& list() { return *section("TForm6").findChild<removal::FileListBox*>(QStringLiteral("FileListBox1")); }
+    chrome::FileListBox& list() { return *section("TForm6").findChild<chrome::FileListBox*>(QStringLiteral("FileListBox1")); }
     removal::Preview& preview() { return *section("TForm6").findChild<removal::Preview*>(QStringLiteral("Image6")); }
     QString label5() { return section("TForm6").label(QStringLiteral("Label5"))->text(); }
 

@@ -1,4 +1,4 @@
-#include "sections/removal/file_list_box.h"
+#include "chrome/file_list_box.h"
 
 #include "core/error.h"
 
@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace removal {
+namespace chrome {
 
 namespace {
 
@@ -229,4 +229,4 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
         emit fileClicked();
 }
 
-} // namespace removal
+} // namespace chrome

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-namespace removal {
+namespace chrome {
 
 // The names a file list shows for `folder`: its files (mask "*.*"), no folders and no hidden
 // files (a leading dot), sorted by name without regard to case. The folder is opened once and
@@ -64,4 +64,4 @@ private:
     bool m_filled = false;
 };
 
-} // namespace removal
+} // namespace chrome
