@@ -404,6 +404,10 @@ TEST_F(CmdTool, AFailedSystemCallIsReportedAndLeavesTheDriveAsItWas)
     } rows[] = {
         {"md made\\deeper", "mkdirat", EACCES, 1, "Access is denied.\n", ""},
         {"md made\\deeper", "mkdirat", ENOSPC, 1, "No space left on device\n", ""},
+        // A folder that cannot be listed is not taken for one without the name in another case.
+        {"md TREE", "listFolder", EIO, 1, "Input/output error\n", ""},
+        {"rd EMPTY", "listFolder", EIO, 5, "Input/output error\n", ""},
+        {"copy a.txt B.TXT", "listFolder", EIO, 1, "Input/output error\n", none},
         {"rd empty", "unlinkat", EROFS, 5, "Access is denied.\n", ""},
         {"rd /s /q tree", "listFolder", EIO, 5, "Input/output error\n", ""},
         {"rd /s /q tree", "unlinkat", EACCES, 5, "Access is denied.\n", ""},

@@ -27,8 +27,9 @@ Descriptor::~Descriptor()
         m_calls->close(m_fd);
 }
 
-bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::string& found)
+bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::string& found, int& error)
 {
+    error = 0;
     struct stat info {};
     const std::string exact(name);
     if (calls.fstatat(folder, exact.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -36,14 +37,18 @@ bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::
         return true;
     }
     std::vector<std::string> names;
-    if (calls.listFolder(folder, names) != 0)
+    if (calls.listFolder(folder, names) != 0) {
+        error = errno;
         return false;
+    }
     const std::string* match = nullptr;
     for (const auto& candidate : names)
         if (core::text::equalNoCase(candidate, name) && (!match || candidate < *match))
             match = &candidate;
-    if (!match)
+    if (!match) {
+        error = ENOENT;
         return false;
+    }
     found = *match;
     return true;
 }
@@ -85,10 +90,8 @@ Descriptor Drive::openFolder(const DrivePath& path, int& error, DrivePath* realP
         realPath->clear();
     for (const auto& name : path) {
         std::string found;
-        if (!findName(m_calls, current.get(), name, found)) {
-            error = ENOENT;
+        if (!findName(m_calls, current.get(), name, found, error))
             return {};
-        }
         Descriptor next = openSubfolder(m_calls, current.get(), found, error);
         if (!next)
             return {};
@@ -106,7 +109,10 @@ Place Drive::locate(const DrivePath& path, int& error) const
     place.folder = openFolder(parent, error);
     if (!place.folder)
         return place;
-    place.exists = findName(m_calls, place.folder.get(), path.back(), place.name);
+    place.exists = findName(m_calls, place.folder.get(), path.back(), place.name, error);
+    if (!place.exists && error != ENOENT)
+        return {};
+    error = 0;
     if (!place.exists)
         place.name = path.back();
     return place;

@@ -59,7 +59,8 @@ public:
     // Opens the folder of `path`; on failure returns no descriptor with `error` an errno (ELOOP
     // for a link on the way, ENOTDIR for a file). `realPath` receives the names as they exist.
     Descriptor openFolder(const DrivePath& path, int& error, DrivePath* realPath = nullptr) const;
-    // Opens the folder that holds the last name of `path` (which is not empty).
+    // Opens the folder that holds the last name of `path` (which is not empty); no descriptor
+    // when that fails, or when that folder cannot be listed to find the name.
     Place locate(const DrivePath& path, int& error) const;
 
 private:
@@ -68,8 +69,9 @@ private:
 };
 
 // Finds `name` in the open folder without regard to case (the exact spelling first, else the
-// first match in byte order); false when the folder has no such entry.
-bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::string& found);
+// first match in byte order); false with `error` ENOENT when the folder has no such entry, or
+// with the listing's errno when it could not be read, which is no proof that the name is free.
+bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::string& found, int& error);
 
 // Opens the folder `name` in the open folder, never through a link; on failure `error` is an
 // errno, ELOOP for a link.

@@ -499,11 +499,14 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             const std::string& name = (*path)[i];
             const bool last = i + 1 == path->size();
             std::string found;
+            int findError = 0;
             if (isDeviceName(name)) {
                 failure = "The directory name is invalid.";
-            } else if (findName(m_calls, folder.get(), name, found)) {
+            } else if (findName(m_calls, folder.get(), name, found, findError)) {
                 if (last)
                     failure = "A subdirectory or file " + arg.text + " already exists.";
+            } else if (findError != ENOENT) {
+                failure = systemMessage(findError);
             } else if (m_calls.mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
                 failure = systemMessage(errno);
             } else {
@@ -683,6 +686,8 @@ int Interpreter::copy(const std::vector<Token>& args)
     if (!folder) {
         if (walkError == ELOOP)
             return failed(AccessDenied);
+        if (walkError != ENOENT && walkError != ENOTDIR)
+            return failed(systemMessage(walkError));
         if (destinationText.ends_with('\\') || destinationText.ends_with('/'))
             return failed(PathNotFound);
         Place to = m_drive.locate(*destination, walkError);
