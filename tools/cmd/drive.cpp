@@ -68,7 +68,8 @@ Descriptor openSubfolder(core::SystemCalls& calls, int folder, const std::string
     error = sub ? 0 : errno;
     // O_DIRECTORY finds a link no folder before O_NOFOLLOW finds it a link.
     struct stat info {};
-    if (error == ENOTDIR && calls.fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+    if (error == ENOTDIR && calls.fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(info.st_mode))
         error = ELOOP;
     return sub;
 }

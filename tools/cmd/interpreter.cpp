@@ -91,15 +91,13 @@ int removeContents(core::SystemCalls& calls, Descriptor top, const DrivePath& ke
         std::size_t next = 0;
         std::size_t keptDepth = OffTheWay; // how far down `kept` this folder lies
     };
-    auto list = [&calls](const Level& level, std::vector<std::string>& names) {
-        return calls.listFolder(level.folder.get(), names) == 0 ? 0 : errno;
-    };
+    auto list = [&calls](Level& level) { return calls.listFolder(level.folder.get(), level.names) == 0 ? 0 : errno; };
     auto onTheWay = [&](const Level& level, const std::string& name) {
         return level.keptDepth != OffTheWay && level.keptDepth < kept.size() && name == kept[level.keptDepth];
     };
     std::vector<Level> stack;
     stack.push_back({std::move(top), {}, 0, 0});
-    int failure = list(stack.back(), stack.back().names);
+    int failure = list(stack.back());
     while (!stack.empty() && !failure) {
         Level& level = stack.back();
         if (level.next == level.names.size()) {
@@ -134,7 +132,7 @@ int removeContents(core::SystemCalls& calls, Descriptor top, const DrivePath& ke
         Level inner{std::move(sub), {}, 0, onTheWay(level, name) ? level.keptDepth + 1 : OffTheWay};
         // The kept folder itself keeps everything in it.
         if (inner.keptDepth != kept.size())
-            failure = list(inner, inner.names);
+            failure = list(inner);
         stack.push_back(std::move(inner));
     }
     return failure;
@@ -181,8 +179,7 @@ std::vector<std::string> programArguments(std::string_view text)
 Interpreter::Interpreter(core::SystemCalls& calls, core::Machine machine, const fs::path& currentFolder,
                          VariableLookup variables, Streams streams, fs::path programFolder)
     : m_calls(calls), m_machine(std::move(machine)), m_drive(calls, m_machine.driveC()),
-      m_variables(std::move(variables)),
-      m_streams(streams), m_programFolder(std::move(programFolder))
+      m_variables(std::move(variables)), m_streams(streams), m_programFolder(std::move(programFolder))
 {
     std::error_code ignored;
     const fs::path drive = fs::weakly_canonical(fs::absolute(m_machine.driveC()), ignored);
@@ -608,9 +605,9 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
         if (!folder)
             failure = errno;
         else if (tree)
-            failure = removeContents(m_calls, std::move(folder), holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()),
-                                                                            m_current.end())
-                                                                : DrivePath());
+            failure = removeContents(m_calls, std::move(folder),
+                                     holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()), m_current.end())
+                                                  : DrivePath());
     }
     if (!failure && holdsCurrent) {
         error("The process cannot access the file because it is being used by another process.");
@@ -652,9 +649,10 @@ int Interpreter::copy(const std::vector<Token>& args)
         return failed(FileNotFound);
     int walkError = 0;
     const Place from = m_drive.locate(*source, walkError);
-    const Descriptor input(m_calls, from.folder && from.exists && !isDeviceName(from.name)
-                                        ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
-                                        : -1);
+    const Descriptor input(m_calls,
+                           from.folder && from.exists && !isDeviceName(from.name)
+                               ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
+                               : -1);
     struct stat sourceInfo {};
     if (!input || m_calls.fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
         return failed(FileNotFound);
@@ -710,7 +708,8 @@ int Interpreter::copy(const std::vector<Token>& args)
     Descriptor output;
     for (int attempt = 0; attempt < 100 && !output; ++attempt) {
         temporary = core::io::temporaryName(name);
-        output = Descriptor(m_calls, m_calls.openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
+        output = Descriptor(
+            m_calls, m_calls.openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
         if (!output && errno != EEXIST)
             break;
     }
