@@ -1,11 +1,13 @@
 #include "core/platform/system_calls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace core {
 namespace {
@@ -62,6 +64,48 @@ public:
         return rc;
     }
     uid_t getuid() override { return ::getuid(); }
+    int openat(int folder, const char* path, int flags, mode_t mode) override
+    {
+        int fd;
+        do {
+            fd = ::openat(folder, path, flags | O_CLOEXEC, mode);
+        } while (fd < 0 && errno == EINTR);
+        return fd;
+    }
+    int fstatat(int folder, const char* path, struct stat* info, int flags) override
+    {
+        return ::fstatat(folder, path, info, flags);
+    }
+    int mkdirat(int folder, const char* path, mode_t mode) override { return ::mkdirat(folder, path, mode); }
+    int unlinkat(int folder, const char* path, int flags) override { return ::unlinkat(folder, path, flags); }
+    int renameat(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        return ::renameat(fromFolder, from, toFolder, to);
+    }
+    int listFolder(int folder, std::vector<std::string>& names) override
+    {
+        names.clear();
+        const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY, 0);
+        DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+        if (!dir) {
+            const int error = errno;
+            if (listing >= 0)
+                ::close(listing);
+            errno = error;
+            return -1;
+        }
+        // readdir tells an error from the end only through errno.
+        errno = 0;
+        while (const dirent* entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.emplace_back(entry->d_name);
+            errno = 0;
+        }
+        const int error = errno;
+        ::closedir(dir);
+        errno = error;
+        return error ? -1 : 0;
+    }
 };
 
 } // namespace

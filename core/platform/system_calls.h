@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <string>
+#include <vector>
+
 namespace core {
 
 // The file-system calls that core makes on a POSIX system, behind one seam so that a test can
@@ -30,6 +33,16 @@ public:
     // fcntl(2) with F_GETLK, F_SETLK or F_SETLKW.
     virtual int fcntlLock(int fd, int command, struct flock* lock) = 0;
     virtual uid_t getuid() = 0;
+
+    // The same calls relative to an open folder, as openat(2) and its kin take them.
+    virtual int openat(int folder, const char* path, int flags, mode_t mode = 0) = 0;
+    virtual int fstatat(int folder, const char* path, struct stat* info, int flags) = 0;
+    virtual int mkdirat(int folder, const char* path, mode_t mode) = 0;
+    virtual int unlinkat(int folder, const char* path, int flags) = 0;
+    virtual int renameat(int fromFolder, const char* from, int toFolder, const char* to) = 0;
+    // The names in the open folder, without "." and "..", read through a descriptor of its own
+    // so that `folder` keeps its position. Returns 0, or -1 with errno set.
+    virtual int listFolder(int folder, std::vector<std::string>& names) = 0;
 };
 
 // The real calls of the running system.

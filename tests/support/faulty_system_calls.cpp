@@ -95,4 +95,29 @@ uid_t FaultySystemCalls::getuid()
     return m_userId ? *m_userId : m_real.getuid();
 }
 
+int FaultySystemCalls::openat(int folder, const char* path, int flags, mode_t mode)
+{
+    return fails("openat") ? -1 : m_real.openat(folder, path, flags, mode);
+}
+int FaultySystemCalls::fstatat(int folder, const char* path, struct stat* info, int flags)
+{
+    return fails("fstatat") ? -1 : m_real.fstatat(folder, path, info, flags);
+}
+int FaultySystemCalls::mkdirat(int folder, const char* path, mode_t mode)
+{
+    return fails("mkdirat") ? -1 : m_real.mkdirat(folder, path, mode);
+}
+int FaultySystemCalls::unlinkat(int folder, const char* path, int flags)
+{
+    return fails("unlinkat") ? -1 : m_real.unlinkat(folder, path, flags);
+}
+int FaultySystemCalls::renameat(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    return fails("renameat") ? -1 : m_real.renameat(fromFolder, from, toFolder, to);
+}
+int FaultySystemCalls::listFolder(int folder, std::vector<std::string>& names)
+{
+    return fails("listFolder") ? -1 : m_real.listFolder(folder, names);
+}
+
 } // namespace testing_support

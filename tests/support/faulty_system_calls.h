@@ -12,7 +12,7 @@ namespace testing_support {
 // it is made, or the n-th time. Counts every call by name so tests can see what happened.
 class FaultySystemCalls final : public core::SystemCalls {
 public:
-    // `call` is the method name: "open", "write", "fsync", "rename", "flock", ...
+    // `call` is the method name: "open", "write", "fsync", "rename", "flock", "listFolder", ...
     void failOn(const std::string& call, int error, int occurrence = 1);
     void clearFaults() { m_faults.clear(); }
     int count(const std::string& call) const;
@@ -34,6 +34,12 @@ public:
     // The real user id, or the one given to pretendUserId.
     uid_t getuid() override;
     void pretendUserId(uid_t id) { m_userId = id; }
+    int openat(int folder, const char* path, int flags, mode_t mode) override;
+    int fstatat(int folder, const char* path, struct stat* info, int flags) override;
+    int mkdirat(int folder, const char* path, mode_t mode) override;
+    int unlinkat(int folder, const char* path, int flags) override;
+    int renameat(int fromFolder, const char* from, int toFolder, const char* to) override;
+    int listFolder(int folder, std::vector<std::string>& names) override;
 
 private:
     struct Fault {

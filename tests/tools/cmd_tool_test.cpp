@@ -1,16 +1,22 @@
 // dostrojnik-cmd as a real process on temporary machines: expansion, the built-in commands, and
-// that nothing outside the machine's drive C: is ever removed, written or run.
+// that nothing outside the machine's drive C: is ever removed, written or run. Failing system
+// calls are made in-process, through the interpreter's seam.
 
 #include "core/machine/machine.h"
+#include "tests/support/faulty_system_calls.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/tools/tool_process.h"
+#include "tools/cmd/interpreter.h"
 
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <map>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -365,6 +371,77 @@ TEST_F(CmdTool, ProgramsRunOnlyFromInsideTheDriveOrFromTheMachinesOwnTable)
                                       {{"WINEPREFIX", (m_folder / "machine").string()}}, {}, m_folder / "host");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(readText(m_folder / "restore.txt"), "/offline\n");
+}
+
+// Everything below `folder`: each path with a file's contents, or "/" for a folder.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        entries[fs::relative(entry.path(), folder).string()] = entry.is_directory() ? "/" : readText(entry.path());
+    return entries;
+}
+
+std::string readBack(std::FILE* stream)
+{
+    std::string text;
+    std::rewind(stream);
+    for (int c; (c = std::fgetc(stream)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+TEST_F(CmdTool, AFailedSystemCallIsReportedAndLeavesTheDriveAsItWas)
+{
+    const std::string none = "        0 file(s) copied.\n";
+    const struct {
+        const char* line;
+        const char* call; // fails the first time it is made
+        int error;
+        int status;
+        const char* err;
+        std::string out;
+    } rows[] = {
+        {"md made\\deeper", "mkdirat", EACCES, 1, "Access is denied.\n", ""},
+        {"md made\\deeper", "mkdirat", ENOSPC, 1, "No space left on device\n", ""},
+        // A folder that cannot be listed is not taken for one without the name in another case.
+        {"md TREE", "listFolder", EIO, 1, "Input/output error\n", ""},
+        {"rd EMPTY", "listFolder", EIO, 5, "Input/output error\n", ""},
+        {"copy a.txt B.TXT", "listFolder", EIO, 1, "Input/output error\n", none},
+        {"rd empty", "unlinkat", EROFS, 5, "Access is denied.\n", ""},
+        {"rd /s /q tree", "listFolder", EIO, 5, "Input/output error\n", ""},
+        {"rd /s /q tree", "unlinkat", EACCES, 5, "Access is denied.\n", ""},
+        {"copy a.txt b.txt", "read", EIO, 1, "Input/output error\n", none},
+        {"copy a.txt b.txt", "write", ENOSPC, 1, "No space left on device\n", none},
+        {"copy a.txt b.txt", "fsync", EIO, 1, "Input/output error\n", none},
+        {"copy a.txt b.txt", "renameat", EACCES, 1, "Access is denied.\n", none},
+        {"copy a.txt new.txt", "write", EDQUOT, 1, "Disk quota exceeded\n", none},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.line) + " with " + row.call + " failing");
+        const fs::path folder = drive() / ("row" + std::to_string(index++));
+        fs::create_directories(folder / "tree" / "inner");
+        fs::create_directories(folder / "empty");
+        writeText(folder / "tree" / "inner" / "file.txt", "deep");
+        writeText(folder / "a.txt", "new");
+        writeText(folder / "b.txt", "old");
+        const auto before = snapshot(folder);
+
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), std::fclose);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::tmpfile(), std::fclose);
+        testing_support::FaultySystemCalls calls;
+        cmdtool::Interpreter interpreter(
+            calls, m_machine, folder, [](std::string_view) { return std::optional<std::string>(); },
+            {out.get(), err.get(), in.get()});
+        calls.failOn(row.call, row.error);
+        EXPECT_EQ(interpreter.run(row.line), row.status);
+        EXPECT_EQ(readBack(err.get()), row.err);
+        EXPECT_EQ(readBack(out.get()), row.out);
+        // Nothing half-done: no folder made, no file lost, no temporary file left.
+        EXPECT_EQ(snapshot(folder), before);
+    }
 }
 
 } // namespace

@@ -3,14 +3,10 @@
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <optional>
 
 namespace cmdtool {
 
@@ -18,7 +14,8 @@ Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
 {
     if (this != &other) {
         if (m_fd >= 0)
-            ::close(m_fd);
+            m_calls->close(m_fd);
+        m_calls = other.m_calls;
         m_fd = other.release();
     }
     return *this;
@@ -27,36 +24,31 @@ Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
 Descriptor::~Descriptor()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        m_calls->close(m_fd);
 }
 
-bool findName(int folder, std::string_view name, std::string& found)
+bool findName(core::SystemCalls& calls, int folder, std::string_view name, std::string& found, int& error)
 {
+    error = 0;
     struct stat info {};
     const std::string exact(name);
-    if (::fstatat(folder, exact.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (calls.fstatat(folder, exact.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         found = exact;
         return true;
     }
-    // A listing of its own, so that the folder's descriptor keeps its position.
-    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing < 0)
-        return false;
-    DIR* dir = ::fdopendir(listing);
-    if (!dir) {
-        ::close(listing);
+    std::vector<std::string> names;
+    if (calls.listFolder(folder, names) != 0) {
+        error = errno;
         return false;
     }
-    std::optional<std::string> match;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view candidate(entry->d_name);
-        if (candidate != "." && candidate != ".." && core::text::equalNoCase(candidate, name) &&
-            (!match || candidate < *match))
-            match = std::string(candidate);
-    }
-    ::closedir(dir);
-    if (!match)
+    const std::string* match = nullptr;
+    for (const auto& candidate : names)
+        if (core::text::equalNoCase(candidate, name) && (!match || candidate < *match))
+            match = &candidate;
+    if (!match) {
+        error = ENOENT;
         return false;
+    }
     found = *match;
     return true;
 }
@@ -70,26 +62,27 @@ bool isDeviceName(std::string_view name)
            base[3] <= '9';
 }
 
-Descriptor openSubfolder(int folder, const std::string& name, int& error)
+Descriptor openSubfolder(core::SystemCalls& calls, int folder, const std::string& name, int& error)
 {
-    Descriptor sub(::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Descriptor sub(calls, calls.openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
     error = sub ? 0 : errno;
     // O_DIRECTORY finds a link no folder before O_NOFOLLOW finds it a link.
     struct stat info {};
-    if (error == ENOTDIR && ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+    if (error == ENOTDIR && calls.fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(info.st_mode))
         error = ELOOP;
     return sub;
 }
 
-Drive::Drive(const std::filesystem::path& driveC)
-    : m_root(::open(driveC.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+Drive::Drive(core::SystemCalls& calls, const std::filesystem::path& driveC)
+    : m_calls(calls), m_root(calls, calls.open(driveC.c_str(), O_RDONLY | O_DIRECTORY))
 {
 }
 
 Descriptor Drive::openFolder(const DrivePath& path, int& error, DrivePath* realPath) const
 {
     error = 0;
-    Descriptor current(::openat(m_root.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor current(m_calls, m_calls.openat(m_root.get(), ".", O_RDONLY | O_DIRECTORY));
     if (!current) {
         error = errno;
         return {};
@@ -98,11 +91,9 @@ Descriptor Drive::openFolder(const DrivePath& path, int& error, DrivePath* realP
         realPath->clear();
     for (const auto& name : path) {
         std::string found;
-        if (!findName(current.get(), name, found)) {
-            error = ENOENT;
+        if (!findName(m_calls, current.get(), name, found, error))
             return {};
-        }
-        Descriptor next = openSubfolder(current.get(), found, error);
+        Descriptor next = openSubfolder(m_calls, current.get(), found, error);
         if (!next)
             return {};
         current = std::move(next);
@@ -119,7 +110,10 @@ Place Drive::locate(const DrivePath& path, int& error) const
     place.folder = openFolder(parent, error);
     if (!place.folder)
         return place;
-    place.exists = findName(place.folder.get(), path.back(), place.name);
+    place.exists = findName(m_calls, place.folder.get(), path.back(), place.name, error);
+    if (!place.exists && error != ENOENT)
+        return {};
+    error = 0;
     if (!place.exists)
         place.name = path.back();
     return place;

@@ -6,7 +6,6 @@
 #include "core/text/unicode.h"
 #include "tools/cmd/machine_programs.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -79,11 +78,11 @@ int errorCode(int error)
     }
 }
 
-// Removes everything inside the open folder, never following a symbolic link: a link is
+// Removes everything inside the open folder `top`, never following a symbolic link: a link is
 // removed as a link, and a folder swapped for a link meanwhile is not opened (O_NOFOLLOW). The
 // folders of `kept` (a path below it) stay with what leads to them, as Windows keeps a folder
 // that is in use. No recursion: a deep tree costs one descriptor per level. Returns an errno or 0.
-int removeContents(int top, const DrivePath& kept = {})
+int removeContents(core::SystemCalls& calls, Descriptor top, const DrivePath& kept = {})
 {
     constexpr std::size_t OffTheWay = std::string::npos;
     struct Level {
@@ -92,27 +91,13 @@ int removeContents(int top, const DrivePath& kept = {})
         std::size_t next = 0;
         std::size_t keptDepth = OffTheWay; // how far down `kept` this folder lies
     };
-    auto list = [](int folder, std::vector<std::string>& names) {
-        const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
-        if (!dir) {
-            const int error = errno;
-            if (listing >= 0)
-                ::close(listing);
-            return error;
-        }
-        while (const dirent* entry = ::readdir(dir))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                names.emplace_back(entry->d_name);
-        ::closedir(dir);
-        return 0;
-    };
+    auto list = [&calls](Level& level) { return calls.listFolder(level.folder.get(), level.names) == 0 ? 0 : errno; };
     auto onTheWay = [&](const Level& level, const std::string& name) {
         return level.keptDepth != OffTheWay && level.keptDepth < kept.size() && name == kept[level.keptDepth];
     };
     std::vector<Level> stack;
-    stack.push_back({Descriptor(::dup(top)), {}, 0, 0});
-    int failure = stack.back().folder ? list(top, stack.back().names) : errno;
+    stack.push_back({std::move(top), {}, 0, 0});
+    int failure = list(stack.back());
     while (!stack.empty() && !failure) {
         Level& level = stack.back();
         if (level.next == level.names.size()) {
@@ -122,24 +107,24 @@ int removeContents(int top, const DrivePath& kept = {})
             // The folder just emptied goes too, unless it leads to the kept one.
             Level& parent = stack.back();
             const std::string& name = parent.names[parent.next - 1];
-            if (!onTheWay(parent, name) && ::unlinkat(parent.folder.get(), name.c_str(), AT_REMOVEDIR) != 0 &&
+            if (!onTheWay(parent, name) && calls.unlinkat(parent.folder.get(), name.c_str(), AT_REMOVEDIR) != 0 &&
                 errno != ENOENT)
                 failure = errno;
             continue;
         }
         const std::string& name = level.names[level.next++];
         struct stat info {};
-        if (::fstatat(level.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (calls.fstatat(level.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
                 failure = errno;
             continue;
         }
         if (!S_ISDIR(info.st_mode)) {
-            if (::unlinkat(level.folder.get(), name.c_str(), 0) != 0 && errno != ENOENT)
+            if (calls.unlinkat(level.folder.get(), name.c_str(), 0) != 0 && errno != ENOENT)
                 failure = errno;
             continue;
         }
-        Descriptor sub(::openat(level.folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        Descriptor sub(calls, calls.openat(level.folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
         if (!sub) {
             failure = errno;
             continue;
@@ -147,7 +132,7 @@ int removeContents(int top, const DrivePath& kept = {})
         Level inner{std::move(sub), {}, 0, onTheWay(level, name) ? level.keptDepth + 1 : OffTheWay};
         // The kept folder itself keeps everything in it.
         if (inner.keptDepth != kept.size())
-            failure = list(inner.folder.get(), inner.names);
+            failure = list(inner);
         stack.push_back(std::move(inner));
     }
     return failure;
@@ -191,10 +176,10 @@ std::vector<std::string> programArguments(std::string_view text)
 
 } // namespace
 
-Interpreter::Interpreter(core::Machine machine, const fs::path& currentFolder, VariableLookup variables,
-                         Streams streams, fs::path programFolder)
-    : m_machine(std::move(machine)), m_drive(m_machine.driveC()), m_variables(std::move(variables)),
-      m_streams(streams), m_programFolder(std::move(programFolder))
+Interpreter::Interpreter(core::SystemCalls& calls, core::Machine machine, const fs::path& currentFolder,
+                         VariableLookup variables, Streams streams, fs::path programFolder)
+    : m_calls(calls), m_machine(std::move(machine)), m_drive(calls, m_machine.driveC()),
+      m_variables(std::move(variables)), m_streams(streams), m_programFolder(std::move(programFolder))
 {
     std::error_code ignored;
     const fs::path drive = fs::weakly_canonical(fs::absolute(m_machine.driveC()), ignored);
@@ -361,9 +346,10 @@ std::optional<Interpreter::Program> Interpreter::findProgram(const std::string& 
             const Place place = m_drive.locate(*path, error);
             if (!place.folder || !place.exists)
                 continue;
-            Descriptor file(::openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            Descriptor file(m_calls,
+                            m_calls.openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
             struct stat info {};
-            if (file && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0)
+            if (file && m_calls.fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0)
                 return Program{std::move(file), {}};
         }
     }
@@ -378,7 +364,7 @@ int Interpreter::spawn(const Program& program, const std::vector<std::string>& a
 {
     // A file of the drive runs as /proc/self/fd/N of a descriptor that the child inherits, which
     // a script's interpreter then reads.
-    const Descriptor inherited(program.file ? ::fcntl(program.file.get(), F_DUPFD, 3) : -1);
+    const Descriptor inherited(m_calls, program.file ? ::fcntl(program.file.get(), F_DUPFD, 3) : -1);
     if (program.file && !inherited)
         return -1;
     const std::string path = program.file ? "/proc/self/fd/" + std::to_string(inherited.get()) : program.sibling.string();
@@ -510,12 +496,15 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             const std::string& name = (*path)[i];
             const bool last = i + 1 == path->size();
             std::string found;
+            int findError = 0;
             if (isDeviceName(name)) {
                 failure = "The directory name is invalid.";
-            } else if (findName(folder.get(), name, found)) {
+            } else if (findName(m_calls, folder.get(), name, found, findError)) {
                 if (last)
                     failure = "A subdirectory or file " + arg.text + " already exists.";
-            } else if (::mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
+            } else if (findError != ENOENT) {
+                failure = systemMessage(findError);
+            } else if (m_calls.mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
                 failure = systemMessage(errno);
             } else {
                 found = name;
@@ -523,7 +512,7 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             if (!failure.empty() || last)
                 break;
             int openError = 0;
-            Descriptor next = openSubfolder(folder.get(), found, openError);
+            Descriptor next = openSubfolder(m_calls, folder.get(), found, openError);
             if (!next)
                 failure = openError == ELOOP ? AccessDenied : PathNotFound; // a link would lead out of the drive
             folder = std::move(next);
@@ -583,7 +572,8 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
     if (!place.exists)
         return systemError(ENOENT);
     struct stat info {};
-    if (isDeviceName(place.name) || ::fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (isDeviceName(place.name) ||
+        m_calls.fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))) {
         error("The directory name is invalid.");
         return ErrorDirectoryName;
@@ -591,11 +581,11 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
     if (S_ISLNK(info.st_mode)) {
         // A link to a folder goes as a link, like a junction on Windows; never its target.
         struct stat target {};
-        if (::fstatat(place.folder.get(), place.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)) {
+        if (m_calls.fstatat(place.folder.get(), place.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)) {
             error("The directory name is invalid.");
             return ErrorDirectoryName;
         }
-        return ::unlinkat(place.folder.get(), place.name.c_str(), 0) != 0 ? systemError(errno) : 0;
+        return m_calls.unlinkat(place.folder.get(), place.name.c_str(), 0) != 0 ? systemError(errno) : 0;
     }
     if (tree && !quiet && !confirm(windowsPath + ", Are you sure (Y/N)? "))
         return 0;
@@ -610,19 +600,20 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
                               });
     int failure = 0;
     if (tree || holdsCurrent) {
-        const Descriptor folder(::openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        Descriptor folder(m_calls,
+                          m_calls.openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
         if (!folder)
             failure = errno;
         else if (tree)
-            failure = removeContents(folder.get(), holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()),
-                                                                            m_current.end())
-                                                                : DrivePath());
+            failure = removeContents(m_calls, std::move(folder),
+                                     holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()), m_current.end())
+                                                  : DrivePath());
     }
     if (!failure && holdsCurrent) {
         error("The process cannot access the file because it is being used by another process.");
         return ErrorSharingViolation;
     }
-    if (!failure && ::unlinkat(place.folder.get(), place.name.c_str(), AT_REMOVEDIR) != 0)
+    if (!failure && m_calls.unlinkat(place.folder.get(), place.name.c_str(), AT_REMOVEDIR) != 0)
         failure = errno;
     return failure ? systemError(failure) : 0;
 }
@@ -658,15 +649,16 @@ int Interpreter::copy(const std::vector<Token>& args)
         return failed(FileNotFound);
     int walkError = 0;
     const Place from = m_drive.locate(*source, walkError);
-    const Descriptor input(from.folder && from.exists && !isDeviceName(from.name)
-                               ? ::openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+    const Descriptor input(m_calls,
+                           from.folder && from.exists && !isDeviceName(from.name)
+                               ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
                                : -1);
     struct stat sourceInfo {};
-    if (!input || ::fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
+    if (!input || m_calls.fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
         return failed(FileNotFound);
     std::string contents;
     char buffer[1 << 16];
-    for (ssize_t n; (n = ::read(input.get(), buffer, sizeof buffer)) != 0;) {
+    for (ssize_t n; (n = m_calls.read(input.get(), buffer, sizeof buffer)) != 0;) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -692,6 +684,8 @@ int Interpreter::copy(const std::vector<Token>& args)
     if (!folder) {
         if (walkError == ELOOP)
             return failed(AccessDenied);
+        if (walkError != ENOENT && walkError != ENOTDIR)
+            return failed(systemMessage(walkError));
         if (destinationText.ends_with('\\') || destinationText.ends_with('/'))
             return failed(PathNotFound);
         Place to = m_drive.locate(*destination, walkError);
@@ -702,7 +696,7 @@ int Interpreter::copy(const std::vector<Token>& args)
     }
     mode_t mode = 0644;
     struct stat existing {};
-    if (::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (m_calls.fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino)
             return failed("The file cannot be copied onto itself.");
         if (S_ISREG(existing.st_mode))
@@ -714,7 +708,8 @@ int Interpreter::copy(const std::vector<Token>& args)
     Descriptor output;
     for (int attempt = 0; attempt < 100 && !output; ++attempt) {
         temporary = core::io::temporaryName(name);
-        output = Descriptor(::openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        output = Descriptor(
+            m_calls, m_calls.openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
         if (!output && errno != EEXIST)
             break;
     }
@@ -722,21 +717,21 @@ int Interpreter::copy(const std::vector<Token>& args)
         return failed(systemMessage(errno));
     int failure = 0;
     for (std::size_t written = 0; written < contents.size() && !failure;) {
-        const ssize_t n = ::write(output.get(), contents.data() + written, contents.size() - written);
+        const ssize_t n = m_calls.write(output.get(), contents.data() + written, contents.size() - written);
         if (n < 0 && errno != EINTR)
             failure = errno;
         else if (n > 0)
             written += static_cast<std::size_t>(n);
     }
-    if (!failure && (::fsync(output.get()) != 0 || ::close(output.release()) != 0))
+    if (!failure && (m_calls.fsync(output.get()) != 0 || m_calls.close(output.release()) != 0))
         failure = errno;
-    if (!failure && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
+    if (!failure && m_calls.renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
         failure = errno;
     if (failure) {
-        ::unlinkat(folder.get(), temporary.c_str(), 0);
+        m_calls.unlinkat(folder.get(), temporary.c_str(), 0);
         return failed(systemMessage(failure));
     }
-    ::fsync(folder.get());
+    m_calls.fsync(folder.get());
     return copied();
 }
 

@@ -32,8 +32,9 @@ public:
     // `currentFolder` is the process's; when it lies outside drive_c/ the interpreter works in
     // the user's profile instead, since a Windows interpreter is always in a Windows folder.
     // `programFolder` holds the interpreter's own executable and the machine's own programs.
-    Interpreter(core::Machine machine, const std::filesystem::path& currentFolder, VariableLookup variables,
-                Streams streams = {}, std::filesystem::path programFolder = {});
+    // Every file-system call goes through `calls`.
+    Interpreter(core::SystemCalls& calls, core::Machine machine, const std::filesystem::path& currentFolder,
+                VariableLookup variables, Streams streams = {}, std::filesystem::path programFolder = {});
 
     // Runs the line; returns the exit status.
     int run(std::string_view line);
@@ -82,6 +83,7 @@ private:
     // error code, which rd ends with.
     int systemError(int errorNumber);
 
+    core::SystemCalls& m_calls;
     core::Machine m_machine;
     Drive m_drive;
     DrivePath m_current; // as the names exist

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/platform/system_calls.h"
 #include "core/text/unicode.h"
 #include "tools/cmd/interpreter.h"
 
@@ -64,8 +65,9 @@ int main(int argc, char** argv)
     }
 
     try {
+        core::SystemCalls& calls = core::posixSystemCalls();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
-        machine.ensureExists();
+        machine.ensureExists(calls);
         // The session's variables as the program sets them; a value already in Windows
         // notation stays, but a host path ("TMP=/tmp") never stands for a Windows folder.
         std::error_code ignored;
@@ -78,7 +80,7 @@ int main(int argc, char** argv)
         std::error_code cwdError;
         const auto current = std::filesystem::current_path(cwdError);
         // The machine's own programs are the tools beside this one.
-        cmdtool::Interpreter interpreter(machine, cwdError ? machine.driveC() : current, variable, {},
+        cmdtool::Interpreter interpreter(calls, machine, cwdError ? machine.driveC() : current, variable, {},
                                          self.empty() ? std::filesystem::path() : self.parent_path());
         return interpreter.run(line);
     } catch (const core::Error& error) {
