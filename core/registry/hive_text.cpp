@@ -20,6 +20,22 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Hex digits by table: hex lists are the bulk of many hives.
+struct HexDigits {
+    signed char value[256];
+    constexpr HexDigits() : value{}
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = static_cast<signed char>(text::hexDigitValue(static_cast<unsigned char>(c)));
+    }
+};
+constexpr HexDigits hexDigits;
+
+int hexValue(char c)
+{
+    return hexDigits.value[static_cast<unsigned char>(c)];
+}
+
 bool isHexDigitUnit(char16_t c)
 {
     return c < 128 && text::hexDigitValue(c) >= 0;
@@ -54,20 +70,35 @@ std::uint64_t loadWord(const char* at)
 std::size_t findEither(std::string_view text, std::size_t pos, char a, char b)
 {
     if constexpr (wordSearch) {
-        const std::uint64_t wordA = byteOnes * static_cast<unsigned char>(a);
-        const std::uint64_t wordB = byteOnes * static_cast<unsigned char>(b);
-        for (; pos + 8 <= text.size(); pos += 8) {
-            const std::uint64_t word = loadWord(text.data() + pos);
-            const std::uint64_t xa = word ^ wordA;
-            const std::uint64_t xb = word ^ wordB;
-            const std::uint64_t marked = (((xa - byteOnes) & ~xa) | ((xb - byteOnes) & ~xb)) & (byteOnes << 7);
-            if (marked)
-                return pos + static_cast<std::size_t>(std::countr_zero(marked) / 8);
+        if (text.size() >= 8) {
+            const std::uint64_t wordA = byteOnes * static_cast<unsigned char>(a);
+            const std::uint64_t wordB = byteOnes * static_cast<unsigned char>(b);
+            const auto marks = [&](std::size_t at) {
+                const std::uint64_t word = loadWord(text.data() + at);
+                const std::uint64_t xa = word ^ wordA;
+                const std::uint64_t xb = word ^ wordB;
+                return (((xa - byteOnes) & ~xa) | ((xb - byteOnes) & ~xb)) & (byteOnes << 7);
+            };
+            for (; pos + 8 <= text.size(); pos += 8)
+                if (const std::uint64_t marked = marks(pos))
+                    return pos + static_cast<std::size_t>(std::countr_zero(marked) / 8);
+            if (pos == text.size())
+                return pos;
+            // The rest is the end of the last word, whose first bytes were looked at already.
+            const std::size_t last = text.size() - 8;
+            const std::uint64_t marked = marks(last) >> ((pos - last) * 8);
+            return marked ? pos + static_cast<std::size_t>(std::countr_zero(marked) / 8) : text.size();
         }
     }
     while (pos < text.size() && text[pos] != a && text[pos] != b)
         ++pos;
     return pos;
+}
+
+// Equality unit for unit, as the bytes compare.
+bool sameUnits(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
 // The length of the longest common start of `a` and `b`.
@@ -170,8 +201,8 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
         case 'v': sink.unit(11); break;
         case 'x': {
             unsigned value = 0;
-            for (int n = 0; n < 4 && pos < line.size() && text::hexDigitValue(line[pos]) >= 0; ++n)
-                value = value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++]));
+            for (int n = 0; n < 4 && pos < line.size() && hexValue(line[pos]) >= 0; ++n)
+                value = value * 16 + static_cast<unsigned>(hexValue(line[pos++]));
             sink.unit(value);
             break;
         }
@@ -247,8 +278,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         // the rest of the line is ignored.
         pos = skipSpaces(line, pos + 6);
         std::uint64_t value = 0;
-        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++])), 0xFFFFFFFFFull);
+        while (pos < line.size() && hexValue(line[pos]) >= 0) {
+            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
         }
         if (out) {
             const auto dword = static_cast<std::uint32_t>(value);
@@ -266,8 +297,8 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         pos += 4;
         std::uint64_t value = 0;
         const std::size_t digits = pos;
-        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0)
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++])), 0xFFFFFFFFFull);
+        while (pos < line.size() && hexValue(line[pos]) >= 0)
+            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
         if (pos == digits || !startsWith(line, pos, "):"))
             return "the value type is not understood";
         type = static_cast<std::uint32_t>(value);
@@ -280,10 +311,18 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         out->data.clear();
     }
     for (;;) {
-        while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
+        // Wine writes every byte as two digits and a comma.
+        while (pos + 3 <= line.size() && line[pos + 2] == ',' && hexValue(line[pos]) >= 0 &&
+               hexValue(line[pos + 1]) >= 0) {
+            if (out)
+                out->data.push_back(static_cast<std::uint8_t>(hexValue(line[pos]) * 16 + hexValue(line[pos + 1])));
+            pos += 3;
+        }
+        pos = skipSpaces(line, pos);
+        while (pos < line.size() && hexValue(line[pos]) >= 0) {
             unsigned byte = 0;
-            while (pos < line.size() && text::hexDigitValue(line[pos]) >= 0) {
-                byte = byte * 16 + static_cast<unsigned>(text::hexDigitValue(line[pos++]));
+            while (pos < line.size() && hexValue(line[pos]) >= 0) {
+                byte = byte * 16 + static_cast<unsigned>(hexValue(line[pos++]));
                 if (byte > 0xFF)
                     return "a byte of hex data is out of range";
             }
@@ -310,8 +349,8 @@ void readOption(std::string_view line, HiveKey& key, std::u16string& scratch)
 {
     if (startsWith(line, 0, "#time=")) {
         std::uint64_t time = 0;
-        for (std::size_t pos = 6; pos < line.size() && text::hexDigitValue(line[pos]) >= 0; ++pos)
-            time = (time << 4) | static_cast<unsigned>(text::hexDigitValue(line[pos]));
+        for (std::size_t pos = 6; pos < line.size() && hexValue(line[pos]) >= 0; ++pos)
+            time = (time << 4) | static_cast<unsigned>(hexValue(line[pos]));
         key.modified = time;
     } else if (startsWith(line, 0, "#class=\"")) {
         scratch.clear();
@@ -639,7 +678,7 @@ bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
             HiveKey* key = shared > 0 ? previousKeys[shared - 1] : hive.m_root.get();
             std::size_t depth = shared;
             while (depth < total && depth < previousComponents.size() &&
-                   components[depth - shared] == std::u16string_view(previousComponents[depth])) {
+                   sameUnits(components[depth - shared], previousComponents[depth])) {
                 key = previousKeys[depth];
                 ++depth;
             }
