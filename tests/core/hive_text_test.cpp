@@ -146,7 +146,7 @@ TEST(HiveText, ReadsEveryFormWineReads)
                             "\"plain\"=\"p\"\n"
                             "\"str\"=str:\"s\"\n"
                             "\"raw\"=\"\xc5\xbc\\q\\x41\\101\"\n"
-                            "\"hex\"=hex(2):41,0,42 ,00,\\\n"
+                            "\"hex\"=hex(2):41, 0,42 ,00,\\\n"
                             "   00,00\n"
                             "@=dword:ff\n"
                             "\"empty\"=hex:\n"
