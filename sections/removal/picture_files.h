@@ -20,4 +20,9 @@ PictureDecoder decoderFor(const QString& extension);
 // cannot be read or does not decode as its extension says.
 QImage loadPictureFile(const std::filesystem::path& file);
 
+// Decodes a picture file's bytes by its extension, with the errors of loadPictureFile; name is the
+// file name its messages give. A picture whose header declares more pixels than a preview may
+// hold is refused before it is decoded, and a picture library that cannot start says so and why.
+QImage decodePicture(const QByteArray& data, const QString& extension, const QString& name);
+
 } // namespace removal

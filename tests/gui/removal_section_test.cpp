@@ -8,6 +8,7 @@
 #include "chrome/file_list_box.h"
 #include "sections/removal/preview.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QPushButton>
 
@@ -88,6 +89,30 @@ QByteArray enhancedMetafile()
     emf.u32(43).u32(24).u32(0).u32(0).u32(100).u32(80);     // rectangle
     emf.u32(14).u32(20).u32(0).u32(16).u32(20);             // end
     return emf.data();
+}
+
+// A small picture whose header declares 30000 x 30000 pixels: a few hundred bytes that would
+// take gigabytes once decoded.
+QByteArray forgedHugeJpeg()
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    const auto frame = data.indexOf(QByteArray("\xFF\xC0", 2)); // height and width follow the precision
+    for (const qsizetype at : {frame + 5, frame + 7})
+        data[at] = char(30000 >> 8), data[at + 1] = char(30000 & 0xFF);
+    return data;
+}
+
+QByteArray forgedHugeBitmap()
+{
+    Bytes bitmap;
+    bitmap.u16(0x4D42).u32(14 + 40 + 4).u32(0).u32(54);
+    bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(2835).u32(2835).u32(0).u32(0).u32(0);
+    return bitmap.data();
 }
 
 void writeBytes(const fs::path& file, const QByteArray& data)
@@ -242,6 +267,8 @@ TEST_F(RemovalSectionTest, AFileThatIsNoPictureLeavesThePreviewAndPathAsTheyWere
     writeBytes(m_wallpapers / "notatki.txt", "x");
     writeBytes(m_wallpapers / "zepsuty.jpg", "not a picture");
     writeBytes(m_wallpapers / "README", "x");
+    writeBytes(m_wallpapers / "olbrzym.jpg", forgedHugeJpeg());
+    writeBytes(m_wallpapers / "olbrzym.bmp", forgedHugeBitmap());
     start();
     openRemoval();
     clickFile(QStringLiteral("dobry.bmp"));
@@ -252,6 +279,8 @@ TEST_F(RemovalSectionTest, AFileThatIsNoPictureLeavesThePreviewAndPathAsTheyWere
         {"notatki.txt", "Unknown picture file extension (.txt)"},
         {"README", "Unknown picture file extension (.)"},
         {"zepsuty.jpg", "The file zepsuty.jpg is not a valid JPEG picture"},
+        {"olbrzym.jpg", "The picture file olbrzym.jpg is too large to show: 30000 x 30000 pixels, at most 40 million"},
+        {"olbrzym.bmp", "The file olbrzym.bmp is not a valid Windows bitmap picture"},
     };
     for (const auto& [file, message] : failures) {
         m_errors.messages.clear();
