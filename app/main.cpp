@@ -6,11 +6,12 @@
 
 int main(int argc, char** argv)
 {
-    // Help and version are answered before the display, the machine or the settings are touched.
-    if (argc > 1)
+    // Help, version and mistakes are answered before the display, the machine or the settings
+    // are touched; only then does the locale choose their language, so the windows never see it.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!app::readCommandLine(arguments).start) {
         localetext::initialise(argv[0]);
-    const app::CommandLineAnswer answer = app::readCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (!answer.start) {
+        const app::CommandLineAnswer answer = app::readCommandLine(arguments);
         std::fputs(answer.out.c_str(), stdout);
         std::fputs(answer.err.c_str(), stderr);
         return answer.status;
