@@ -63,8 +63,9 @@ std::string format(std::string_view pattern, std::initializer_list<std::string_v
     std::string out;
     out.reserve(pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const std::size_t index = i + 1 < pattern.size() ? static_cast<std::size_t>(pattern[i + 1] - '1') : arguments.size();
-        if (pattern[i] == '%' && index < arguments.size() && index < 9) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const auto index = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < arguments.size()) {
             out += arguments.begin()[index];
             ++i;
         } else {
