@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# An installation into a temporary prefix works as one under /usr would: every tool answers /?,
+# An installation into a temporary prefix works as one under /usr would: every tool answers /?
+# and --help, in Polish under a Polish locale, dostrojnik --help and --version touch nothing,
 # the installed program starts on a fresh machine and keeps its settings file under
 # XDG_CONFIG_HOME, never beside itself; and the Debian package builds and lintian finds no error.
 #     install_test.sh <build folder>
@@ -33,11 +34,33 @@ done
 check "no build path in the installation" "$(grep -rlF "$build" "$root" || true)" ""
 
 for program in "${programs[@]}"; do
-    [[ "$program" == dostrojnik ]] && continue # the configuration tool takes no options
-    status=0
-    WINEPREFIX="$work/machine" "$usr/bin/$program" '/?' > "$work/help.txt" 2>&1 || status=$?
-    check "$program /? succeeds" "$status" "0"
-    check "$program /? explains itself" "$([[ -s "$work/help.txt" ]] && echo yes)" "yes"
+    [[ "$program" == dostrojnik ]] && continue # the configuration tool: below
+    for option in '/?' --help; do
+        status=0
+        WINEPREFIX="$work/machine" "$usr/bin/$program" "$option" > "$work/help.txt" 2>&1 || status=$?
+        check "$program $option succeeds" "$status" "0"
+        check "$program $option explains itself" "$([[ -s "$work/help.txt" ]] && echo yes)" "yes"
+    done
+done
+# The tools speak Polish from the installed catalogue, whether or not the locale is generated.
+check "catalogue installed" "$([[ -f "$usr/share/locale/pl/LC_MESSAGES/kwintor-dostrojnik.mo" ]] && echo yes)" "yes"
+check "dostrojnik-reg in Polish" "$(env -u LC_ALL -u LANGUAGE LANG=pl_PL.UTF-8 "$usr/bin/dostrojnik-reg" /? | head -1)" "Użycie:"
+check "dostrojnik-reg in English" "$(env -u LC_ALL -u LANGUAGE LANG=C "$usr/bin/dostrojnik-reg" /? | head -1)" "Usage:"
+# --help and --version answer without a display, a machine or a settings file.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+for option in --version -V; do
+    check "dostrojnik $option" "$(env -u DISPLAY WINEPREFIX="$work/absent" XDG_CONFIG_HOME="$work/absent" \
+        "$usr/bin/dostrojnik" "$option" 2>&1; echo "status $?")" "$(printf 'dostrojnik %s\nstatus 0' "$version")"
+done
+check "dostrojnik --help" "$(env -u DISPLAY WINEPREFIX="$work/absent" XDG_CONFIG_HOME="$work/absent" \
+    "$usr/bin/dostrojnik" --help 2>&1 | head -1)" "Usage: dostrojnik [OPTION]..."
+check "nothing made by --help and --version" "$(ls -A "$work/absent" "$usr/bin"/*.ini 2>/dev/null || true)" ""
+# The manual of the program describes restore points and leads to the restore tool.
+for page in man1 pl/man1; do
+    manual=$(gzip -dc "$usr/share/man/$page/dostrojnik.1.gz")
+    check "$page/dostrojnik(1) restore points" "$(grep -cE '^\.SH (RESTORE POINTS|PUNKTY PRZYWRACANIA)' <<<"$manual")" "1"
+    check "$page/dostrojnik(1) SEE ALSO dostrojnik-restore(1)" \
+        "$(sed -n '/^\.SH \(SEE ALSO\|ZOBACZ TAKŻE\)/,$p' <<<"$manual" | grep -c '^\.BR dostrojnik\\-restore (1)')" "1"
 done
 
 # A fresh user: no machine folder yet, and the installed program's folder is writable (as root

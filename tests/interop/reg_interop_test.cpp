@@ -2,15 +2,19 @@
 // Wine's `reg` and dostrojnik-reg work on it in turn. What we write, Wine reads; what Wine wrote,
 // we read and keep; both print the same query output; each imports the other's export.
 
+#include "core/text/unicode.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/tools/tool_process.h"
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -33,6 +37,26 @@ std::optional<fs::path> findProgram(const std::string& name)
         rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
     }
     return std::nullopt;
+}
+
+// In a pipe Wine writes the OEM code page of its locale, 437 under C.UTF-8; we write the
+// locale's character set, UTF-8. The comparison is of the text, so Wine's bytes are decoded.
+std::string fromCodePage437(const std::string& bytes)
+{
+    const iconv_t converter = iconv_open("UTF-8", "CP437");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv knows no CP437");
+    std::string out(bytes.size() * 3, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* to = out.data();
+    std::size_t toLeft = out.size();
+    const std::size_t result = iconv(converter, &in, &inLeft, &to, &toLeft);
+    iconv_close(converter);
+    if (result == static_cast<std::size_t>(-1))
+        throw std::runtime_error("Wine's output is not in code page 437");
+    out.resize(out.size() - toLeft);
+    return out;
 }
 
 // Wine ends its lines with CR LF; the comparison is of the lines.
@@ -101,7 +125,7 @@ protected:
 
     static std::map<std::string, std::optional<std::string>> environment()
     {
-        // One locale for both, so that text outside ASCII goes out the same way.
+        // One locale for both, so that both speak English.
         return {{"WINEPREFIX", prefix().string()}, {"WINEDEBUG", "-all"}, {"LC_ALL", "C.UTF-8"},
                 {"DISPLAY", std::nullopt}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
     }
@@ -135,7 +159,7 @@ protected:
                 break;
             std::fprintf(stderr, "Wine could not start reg (attempt %d), trying again\n", attempt);
         }
-        result.out = lines(result.out);
+        result.out = lines(fromCodePage437(result.out));
         return result;
     }
 
@@ -211,7 +235,8 @@ TEST_F(WineInterop, WineReadsEveryTypeWeWrote)
     ASSERT_EQ(ourReg({"import", "clean.reg"}).status, 0);
     const std::string ours = "HKCU\\Software\\DostrojnikInterop\\Ours";
     ASSERT_EQ(ourReg({"add", ours, "/ve", "/d", "def", "/f"}).status, 0);
-    ASSERT_EQ(ourReg({"add", ours, "/v", "text", "/d", "zażółć gęślą jaźń", "/f"}).status, 0);
+    // Text that code page 437 holds whole, so that both tools' output shows all of it.
+    ASSERT_EQ(ourReg({"add", ours, "/v", "text", "/d", "Zoë's café, señor Müller ½", "/f"}).status, 0);
     ASSERT_EQ(ourReg({"add", ours, "/v", "multi", "/t", "REG_MULTI_SZ", "/d", "a\\0\\0b", "/s", "#", "/f"}).status, 0);
     ASSERT_EQ(ourReg({"add", ours, "/v", "qword", "/t", "REG_QWORD", "/d", "18446744073709551615", "/f"}).status, 0);
     ASSERT_EQ(ourReg({"add", ours, "/v", "none", "/t", "REG_NONE", "/f"}).status, 0);
@@ -233,16 +258,24 @@ TEST_F(WineInterop, WineReadsEveryTypeWeWrote)
     expectSameQuery({"HKCU\\Software\\DostrojnikInterop\\Ours", "/ve"});
     expectSameQuery({"HKCU\\Software\\DostrojnikInterop\\Ours", "/v", "TEXT"});
     expectSameQuery({"HKCU\\Software\\DostrojnikInterop", "/v", "x", "/s"});
-    // Wine read the Polish text as we wrote it, not just the same way we print it.
-    const auto text = wineReg({"query", ours, "/v", "text"});
-    EXPECT_NE(text.out.find("    text    REG_SZ    zaz\xa2lc gesla jazn"), std::string::npos) << text.out;
+    // Wine reads the Polish text as we wrote it: its export holds it in UTF-16, where nothing is lost.
+    const std::string polish = "HKCU\\Software\\DostrojnikPolish";
+    ASSERT_EQ(ourReg({"add", polish, "/v", "text", "/d", "zażółć gęślą jaźń", "/f"}).status, 0);
+    ASSERT_EQ(wineReg({"export", polish, "polish.reg", "/y"}).status, 0);
+    const std::string exported = readText(s_folder->path() / "polish.reg");
+    std::string expected;
+    for (const char16_t unit : core::text::toUtf16("\"text\"=\"zażółć gęślą jaźń\"")) {
+        expected += static_cast<char>(unit & 0xFF);
+        expected += static_cast<char>(unit >> 8);
+    }
+    EXPECT_NE(exported.find(expected), std::string::npos);
 }
 
 TEST_F(WineInterop, WeReadAndKeepEverythingWineWrote)
 {
     const std::string key = "HKCU\\Software\\DostrojnikInterop\\Wine";
     ASSERT_EQ(wineReg({"add", key, "/ve", "/d", "w", "/f"}).status, 0);
-    ASSERT_EQ(wineReg({"add", key, "/v", "s", "/d", "Wine's ż", "/f"}).status, 0);
+    ASSERT_EQ(wineReg({"add", key, "/v", "s", "/d", "Wine's ü", "/f"}).status, 0);
     ASSERT_EQ(wineReg({"add", key, "/v", "e", "/t", "REG_EXPAND_SZ", "/d", "%TMP%\\x", "/f"}).status, 0);
     ASSERT_EQ(wineReg({"add", key, "/v", "m", "/t", "REG_MULTI_SZ", "/d", "a\\0b\\0c", "/f"}).status, 0);
     ASSERT_EQ(wineReg({"add", key, "/v", "d", "/t", "REG_DWORD", "/d", "0xffffffff", "/f"}).status, 0);
@@ -254,6 +287,10 @@ TEST_F(WineInterop, WeReadAndKeepEverythingWineWrote)
 
     expectSameQuery({key, "/s"});
     expectSameQuery({key, "/v", "m"});
+    // A letter that Wine's code page lacks, read from the hive Wine wrote.
+    const std::string polish = "HKCU\\Software\\DostrojnikPolish\\Wine";
+    ASSERT_EQ(wineReg({"add", polish, "/v", "s", "/d", "Wine's ż", "/f"}).status, 0);
+    EXPECT_EQ(ourReg({"query", polish}).out, "\nHKEY_CURRENT_USER\\Software\\DostrojnikPolish\\Wine\n    s    REG_SZ    Wine's ż\n\n");
 
     // Our writes change only the lines of the keys they touch; every block Wine wrote stays.
     const std::string userBefore = readText(prefix() / "user.reg");

@@ -46,6 +46,8 @@ protected:
                       std::map<std::string, std::optional<std::string>> environment = {}) const
     {
         environment.emplace("WINEPREFIX", (m_folder / "machine").string());
+        environment.emplace("LC_ALL", "C.UTF-8");
+        environment.emplace("LANGUAGE", std::nullopt);
         return tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/c", line}, environment,
                                         input, folder.empty() ? m_folder / "host" : folder);
     }

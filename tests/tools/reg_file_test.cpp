@@ -1,6 +1,5 @@
 // The registry editor file: what the parser accepts and refuses, and the writer's layout.
 
-#include "tools/reg/console_text.h"
 #include "tools/reg/reg_file.h"
 
 #include <gtest/gtest.h>
@@ -114,19 +113,6 @@ TEST(RegFile, WriterWrapsAndChoosesFormsAsTheRegistryEditorDoes)
               "\"unterminated\"=hex(1):61,00\r\n"
               "\"big\"=hex(12345678):\r\n"
               "\r\n");
-}
-
-TEST(ConsoleText, PicksTheOemCodePageOfTheLocaleUnlessOnATerminal)
-{
-    using regtool::OutputEncoding;
-    EXPECT_EQ(regtool::outputEncodingFor(true, "pl_PL.UTF-8"), OutputEncoding::Utf8);
-    EXPECT_EQ(regtool::outputEncodingFor(false, "pl_PL.UTF-8"), OutputEncoding::Oem852);
-    EXPECT_EQ(regtool::outputEncodingFor(false, "cs_CZ"), OutputEncoding::Oem852);
-    EXPECT_EQ(regtool::outputEncodingFor(false, "C.UTF-8"), OutputEncoding::Oem437);
-    EXPECT_EQ(regtool::outputEncodingFor(false, ""), OutputEncoding::Oem437);
-    EXPECT_EQ(regtool::encodeOutput("a\xC5\x82\xF0\x9F\x98\x80", OutputEncoding::Oem437), "al??");
-    EXPECT_EQ(regtool::encodeOutput("\xC5\x82", OutputEncoding::Oem852), "\x88");
-    EXPECT_EQ(regtool::encodeOutput("\xC5\x82", OutputEncoding::Utf8), "\xC5\x82");
 }
 
 } // namespace

@@ -50,6 +50,7 @@ protected:
         args.insert(args.begin(), tool_testing::toolPath("dostrojnik-reg").string());
         environment.emplace("WINEPREFIX", machine().string());
         environment.emplace("LC_ALL", "C.UTF-8");
+        environment.emplace("LANGUAGE", std::nullopt);
         return tool_testing::runProcess(args, environment, input, m_folder.path());
     }
 
@@ -90,16 +91,16 @@ TEST_F(RegTool, ExplainsItselfAndRejectsBadSyntaxWithWinesMessages)
     EXPECT_NE(reg({"add", "/?"}).out.find("REG_DWORD | REG_QWORD"), std::string::npos);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "reg: Invalid syntax. Type \"REG /?\" for help.\n"},
-        {{"bogus"}, "reg: Invalid option [bogus]. Type \"REG /?\" for help.\n"},
-        {{"query"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help.\n"},
-        {{"query", "HKCU", "/x"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help.\n"},
-        {{"add", "HKCU\\x", "/v", "a", "/ve"}, "reg: Invalid syntax. Type \"REG ADD /?\" for help.\n"},
-        {{"add", "HKCU\\x", "/v"}, "reg: Invalid syntax. Type \"REG ADD /?\" for help.\n"},
-        {{"add", "HKCU\\x", "/s", "ab", "/d", "a", "/t", "REG_MULTI_SZ"}, "reg: Invalid syntax. Type \"REG ADD /?\" for help.\n"},
-        {{"delete", "HKCU\\x", "/v", "a", "/va"}, "reg: Invalid syntax. Type \"REG DELETE /?\" for help.\n"},
-        {{"export", "HKCU\\x"}, "reg: Invalid syntax. Type \"REG EXPORT /?\" for help.\n"},
-        {{"import"}, "reg: Invalid syntax. Type \"REG IMPORT /?\" for help.\n"},
+        {{}, "reg: Invalid syntax. Type \"dostrojnik-reg /?\" for help.\n"},
+        {{"bogus"}, "reg: Invalid option [bogus]. Type \"dostrojnik-reg /?\" for help.\n"},
+        {{"query"}, "reg: Invalid syntax. Type \"dostrojnik-reg query /?\" for help.\n"},
+        {{"query", "HKCU", "/x"}, "reg: Invalid syntax. Type \"dostrojnik-reg query /?\" for help.\n"},
+        {{"add", "HKCU\\x", "/v", "a", "/ve"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
+        {{"add", "HKCU\\x", "/v"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
+        {{"add", "HKCU\\x", "/s", "ab", "/d", "a", "/t", "REG_MULTI_SZ"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
+        {{"delete", "HKCU\\x", "/v", "a", "/va"}, "reg: Invalid syntax. Type \"dostrojnik-reg delete /?\" for help.\n"},
+        {{"export", "HKCU\\x"}, "reg: Invalid syntax. Type \"dostrojnik-reg export /?\" for help.\n"},
+        {{"import"}, "reg: Invalid syntax. Type \"dostrojnik-reg import /?\" for help.\n"},
         {{"query", "HKXX\\Software"}, "reg: Invalid system key\n"},
         {{"query", "HKCU\\"}, "reg: Invalid system key\n"},
         {{"query", "HKCU\\Software\\\\"}, "reg: Invalid registry key\n"},
@@ -494,15 +495,15 @@ TEST_F(RegTool, RefusedWritesFailWithTheReason)
     EXPECT_EQ(readText(machine() / "user.reg"), "WINE REGISTRY Version 2\n\n[Software\\\\W] 1\n\"x\"=bogus:1\n");
 }
 
-TEST_F(RegTool, WritesTheLocalesOemCodePageWhenRedirectedAsWineDoes)
+TEST_F(RegTool, WritesTheLocalesCharacterSetIntoAPipeLosingNothing)
 {
     add({"HKCU\\Software\\U", "/v", "p", "/d", "zażółć ☃"});
-    auto result = reg({"query", "HKCU\\Software\\U"}, {}, {{"LC_ALL", "C.UTF-8"}});
-    EXPECT_EQ(result.out, "\nHKEY_CURRENT_USER\\Software\\U\n    p    REG_SZ    zaz\xa2lc ?\n\n");
-    result = reg({"query", "HKCU\\Software\\U"}, {}, {{"LC_ALL", "pl_PL.UTF-8"}});
-    EXPECT_EQ(result.out, "\nHKEY_CURRENT_USER\\Software\\U\n    p    REG_SZ    za\xbe\xa2\x88\x86 ?\n\n");
-    EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\U", "p")->data,
-              bytes("z\0a\0\x7c\x01\xf3\0\x42\x01\x07\x01 \0\x03\x26\0\0"sv));
+    // Without a character set of its own the C locale gets UTF-8, as C.UTF-8 does; a locale not
+    // generated on the machine counts as its UTF-8 name says.
+    for (const char* locale : {"C.UTF-8", "C", "pl_PL.UTF-8"}) {
+        const auto result = reg({"query", "HKCU\\Software\\U"}, {}, {{"LC_ALL", locale}});
+        EXPECT_EQ(result.out, "\nHKEY_CURRENT_USER\\Software\\U\n    p    REG_SZ    zażółć ☃\n\n") << locale;
+    }
 }
 
 } // namespace

@@ -40,7 +40,10 @@ protected:
     ProcessResult restore(std::vector<std::string> args) const
     {
         args.insert(args.begin(), tool_testing::toolPath("dostrojnik-restore").string());
-        return tool_testing::runProcess(args, {{"WINEPREFIX", machine().string()}}, {}, m_folder.path());
+        // The messages in Polish, from the catalogue in the build tree.
+        return tool_testing::runProcess(
+            args, {{"WINEPREFIX", machine().string()}, {"LC_ALL", "pl_PL.UTF-8"}, {"LANGUAGE", std::nullopt}}, {},
+            m_folder.path());
     }
 
     void set(RootKey root, const std::string& key, const std::string& name, std::uint32_t type,

@@ -5,6 +5,7 @@
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/cmd/machine_programs.h"
+#include "tools/locale/locale_text.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -23,11 +24,13 @@ namespace cmdtool {
 namespace {
 
 namespace fs = std::filesystem;
+using localetext::format;
+using localetext::tr;
 
-constexpr const char* FileNotFound = "The system cannot find the file specified.";
-constexpr const char* PathNotFound = "The system cannot find the path specified.";
-constexpr const char* AccessDenied = "Access is denied.";
-constexpr const char* NoneCopied = "        0 file(s) copied.";
+constexpr const char* FileNotFound = localetext::N_("The system cannot find the file specified.");
+constexpr const char* PathNotFound = localetext::N_("The system cannot find the path specified.");
+constexpr const char* AccessDenied = localetext::N_("Access is denied.");
+constexpr const char* NoneCopied = localetext::N_("        0 file(s) copied.");
 
 // The exit status of rd is the Windows error code of its failure.
 constexpr int ErrorFileNotFound = 2;
@@ -55,14 +58,14 @@ std::string systemMessage(int error)
     case EACCES:
     case EPERM:
     case EROFS:
-        return AccessDenied;
+        return tr(AccessDenied);
     case EBUSY:
-        return "The process cannot access the file because it is being used by another process.";
+        return tr("The process cannot access the file because it is being used by another process.");
     case ENOENT:
-        return FileNotFound;
+        return tr(FileNotFound);
     case ENOTEMPTY:
     case EEXIST:
-        return "The directory is not empty.";
+        return tr("The directory is not empty.");
     default:
         return std::strerror(error);
     }
@@ -270,7 +273,10 @@ bool Interpreter::confirm(const std::string& question)
         return false;
     }
     const std::string_view answer = trimLeft(buffer);
-    return !answer.empty() && (answer.front() == 'y' || answer.front() == 'Y');
+    // "Y", or the first letter of the user's language's word for yes.
+    const char yes = tr("yes")[0];
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return !answer.empty() && (upper(answer.front()) == 'Y' || upper(answer.front()) == upper(yes));
 }
 
 std::string Interpreter::windowsFolder() const
@@ -442,11 +448,11 @@ int Interpreter::echo(std::string_view rest)
 {
     // "echo." and "echo:" print what follows; "echo" alone tells the echo state.
     if (rest.empty()) {
-        std::fprintf(m_streams.out, "ECHO is on.\n");
+        std::fprintf(m_streams.out, "%s\n", tr("ECHO is on."));
     } else {
         const std::string_view text = rest.substr(1);
         if (isBlank(rest.front()) && trimLeft(text).empty())
-            std::fprintf(m_streams.out, "ECHO is on.\n");
+            std::fprintf(m_streams.out, "%s\n", tr("ECHO is on."));
         else
             std::fprintf(m_streams.out, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
@@ -467,7 +473,7 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
     }
     DrivePath real;
     if (!openFolder(paths[0].text, &real)) {
-        error(PathNotFound);
+        error(tr(PathNotFound));
         return 1;
     }
     m_current = std::move(real);
@@ -477,14 +483,14 @@ int Interpreter::changeFolder(const std::vector<Token>& args)
 int Interpreter::makeFolders(const std::vector<Token>& args)
 {
     if (args.empty()) {
-        error("The syntax of the command is incorrect.");
+        error(tr("The syntax of the command is incorrect."));
         return 1;
     }
     int result = 0;
     for (const auto& arg : args) {
         const auto path = resolve(arg.text);
         if (!path || path->empty()) {
-            error(PathNotFound);
+            error(tr(PathNotFound));
             result = 1;
             continue;
         }
@@ -498,10 +504,10 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             std::string found;
             int findError = 0;
             if (isDeviceName(name)) {
-                failure = "The directory name is invalid.";
+                failure = tr("The directory name is invalid.");
             } else if (findName(m_calls, folder.get(), name, found, findError)) {
                 if (last)
-                    failure = "A subdirectory or file " + arg.text + " already exists.";
+                    failure = format(tr("A subdirectory or file %1 already exists."), {arg.text});
             } else if (findError != ENOENT) {
                 failure = systemMessage(findError);
             } else if (m_calls.mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
@@ -514,7 +520,7 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             int openError = 0;
             Descriptor next = openSubfolder(m_calls, folder.get(), found, openError);
             if (!next)
-                failure = openError == ELOOP ? AccessDenied : PathNotFound; // a link would lead out of the drive
+                failure = openError == ELOOP ? tr(AccessDenied) : tr(PathNotFound); // a link would lead out of the drive
             folder = std::move(next);
         }
         if (!failure.empty()) {
@@ -537,14 +543,14 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
         } else if (!arg.quoted && option == "/q") {
             quiet = true;
         } else if (!arg.quoted && option.starts_with('/')) {
-            error("Invalid switch - \"" + arg.text.substr(1) + "\".");
+            error(format(tr("Invalid switch - \"%1\"."), {arg.text.substr(1)}));
             return 1;
         } else {
             paths.push_back(arg.text);
         }
     }
     if (paths.empty()) {
-        error("The syntax of the command is incorrect.");
+        error(tr("The syntax of the command is incorrect."));
         return 1;
     }
     int result = 0;
@@ -558,11 +564,11 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
 {
     const auto path = resolve(windowsPath);
     if (!path) {
-        error(PathNotFound);
+        error(tr(PathNotFound));
         return ErrorPathNotFound;
     }
     if (path->empty()) { // drive C: itself stays
-        error(AccessDenied);
+        error(tr(AccessDenied));
         return ErrorAccessDenied;
     }
     int walkError = 0;
@@ -575,19 +581,19 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
     if (isDeviceName(place.name) ||
         m_calls.fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))) {
-        error("The directory name is invalid.");
+        error(tr("The directory name is invalid."));
         return ErrorDirectoryName;
     }
     if (S_ISLNK(info.st_mode)) {
         // A link to a folder goes as a link, like a junction on Windows; never its target.
         struct stat target {};
         if (m_calls.fstatat(place.folder.get(), place.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)) {
-            error("The directory name is invalid.");
+            error(tr("The directory name is invalid."));
             return ErrorDirectoryName;
         }
         return m_calls.unlinkat(place.folder.get(), place.name.c_str(), 0) != 0 ? systemError(errno) : 0;
     }
-    if (tree && !quiet && !confirm(windowsPath + ", Are you sure (Y/N)? "))
+    if (tree && !quiet && !confirm(format(tr("%1, Are you sure (Y/N)? "), {windowsPath})))
         return 0;
 
     // The current folder, or one that holds it, is in use: what is in it goes, the way to the
@@ -610,7 +616,7 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
                                                   : DrivePath());
     }
     if (!failure && holdsCurrent) {
-        error("The process cannot access the file because it is being used by another process.");
+        error(tr("The process cannot access the file because it is being used by another process."));
         return ErrorSharingViolation;
     }
     if (!failure && m_calls.unlinkat(place.folder.get(), place.name.c_str(), AT_REMOVEDIR) != 0)
@@ -628,17 +634,17 @@ int Interpreter::copy(const std::vector<Token>& args)
         paths.push_back(arg.text);
     }
     if (paths.empty() || paths.size() > 2) {
-        error("The syntax of the command is incorrect.");
+        error(tr("The syntax of the command is incorrect."));
         return 1;
     }
     auto failed = [this](const std::string& message) {
         error(message);
-        std::fprintf(m_streams.out, "%s\n", NoneCopied);
+        std::fprintf(m_streams.out, "%s\n", tr(NoneCopied));
         std::fflush(m_streams.out);
         return 1;
     };
     auto copied = [this] {
-        std::fprintf(m_streams.out, "        1 file(s) copied.\n");
+        std::fprintf(m_streams.out, "%s\n", tr("        1 file(s) copied."));
         std::fflush(m_streams.out);
         return 0;
     };
@@ -646,7 +652,7 @@ int Interpreter::copy(const std::vector<Token>& args)
     // The source: a regular file of the drive, opened through the walk.
     const auto source = resolve(paths[0]);
     if (!source || source->empty())
-        return failed(FileNotFound);
+        return failed(tr(FileNotFound));
     int walkError = 0;
     const Place from = m_drive.locate(*source, walkError);
     const Descriptor input(m_calls,
@@ -655,7 +661,7 @@ int Interpreter::copy(const std::vector<Token>& args)
                                : -1);
     struct stat sourceInfo {};
     if (!input || m_calls.fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
-        return failed(FileNotFound);
+        return failed(tr(FileNotFound));
     std::string contents;
     char buffer[1 << 16];
     for (ssize_t n; (n = m_calls.read(input.get(), buffer, sizeof buffer)) != 0;) {
@@ -670,7 +676,7 @@ int Interpreter::copy(const std::vector<Token>& args)
     const std::string destinationText = paths.size() == 2 ? paths[1] : ".";
     const auto destination = resolve(destinationText);
     if (!destination)
-        return failed(PathNotFound);
+        return failed(tr(PathNotFound));
     if (!destination->empty() && isDeviceName(destination->back())) {
         // NUL swallows the data; CON is the console; the machine has no ports or printers.
         if (core::text::asciiLower(destination->back()).starts_with("con")) {
@@ -683,14 +689,14 @@ int Interpreter::copy(const std::vector<Token>& args)
     std::string name = from.name;
     if (!folder) {
         if (walkError == ELOOP)
-            return failed(AccessDenied);
+            return failed(tr(AccessDenied));
         if (walkError != ENOENT && walkError != ENOTDIR)
             return failed(systemMessage(walkError));
         if (destinationText.ends_with('\\') || destinationText.ends_with('/'))
-            return failed(PathNotFound);
+            return failed(tr(PathNotFound));
         Place to = m_drive.locate(*destination, walkError);
         if (!to.folder)
-            return failed(walkError == ELOOP ? AccessDenied : PathNotFound);
+            return failed(walkError == ELOOP ? tr(AccessDenied) : tr(PathNotFound));
         folder = std::move(to.folder);
         name = to.name;
     }
@@ -698,7 +704,7 @@ int Interpreter::copy(const std::vector<Token>& args)
     struct stat existing {};
     if (m_calls.fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino)
-            return failed("The file cannot be copied onto itself.");
+            return failed(tr("The file cannot be copied onto itself."));
         if (S_ISREG(existing.st_mode))
             mode = existing.st_mode & 07777;
     }
@@ -760,7 +766,7 @@ int Interpreter::start(std::string_view rest)
         if (folderName) {
             folder = openFolder(*folderName);
             if (!folder) {
-                error(PathNotFound);
+                error(tr(PathNotFound));
                 return 1;
             }
         }
@@ -774,7 +780,7 @@ int Interpreter::start(std::string_view rest)
         programArguments(tokens[index].end < rest.size() ? rest.substr(tokens[index].end) : std::string_view());
     const int status = program && folder ? spawn(*program, arguments, folder, !wait) : -1;
     if (status < 0) {
-        error("The system cannot find the file " + name + ".");
+        error(format(tr("The system cannot find the file %1."), {name}));
         return 1;
     }
     return status;
@@ -787,7 +793,7 @@ int Interpreter::runProgram(const std::string& name, std::string_view rest)
     const Descriptor folder = m_drive.openFolder(m_current, walkError);
     const int status = program && folder ? spawn(*program, programArguments(rest), folder, false) : -1;
     if (status < 0) {
-        error("'" + name + "' is not recognized as an internal or external command,\noperable program or batch file.");
+        error(format(tr("'%1' is not recognized as an internal or external command,\noperable program or batch file."), {name}));
         return 1;
     }
     return status;
@@ -795,46 +801,46 @@ int Interpreter::runProgram(const std::string& name, std::string_view rest)
 
 const char* interpreterHelp()
 {
-    return "Starts the command interpreter of the emulated Windows machine.\n"
-           "\n"
-           "DOSTROJNIK-CMD /C string\n"
-           "\n"
-           "  /C      Carries out the command specified by string and then terminates.\n"
-           "          Everything after /C, joined by single blanks, is the command line.\n"
-           "\n"
-           "%NAME% in the line is replaced by the variable NAME of the session (WinDir, TMP,\n"
-           "USERPROFILE, ...; the name without regard to case); an undefined name stays as\n"
-           "written.\n"
-           "\n"
-           "Commands:\n"
-           "  START [\"title\"] [/D path] [/WAIT] [/B] program [arguments]\n"
-           "                       Starts a program and returns at once; it runs on by itself.\n"
-           "  COPY source [destination]\n"
-           "                       Copies one file; a destination folder keeps the file's name.\n"
-           "  MD path, MKDIR path  Creates a folder, with the folders above it that are missing.\n"
-           "  RD [/S] [/Q] path, RMDIR [/S] [/Q] path\n"
-           "                       Removes an empty folder; /S also removes everything in it,\n"
-           "                       symbolic links as links, never what they point to; /Q does\n"
-           "                       not ask first.\n"
-           "  CD, CHDIR            Displays the current folder.\n"
-           "  ECHO message         Displays the message.\n"
-           "  EXIT [code]          Ends with the exit code.\n"
-           "\n"
-           "Any other program is looked up only inside the machine, in %WinDir%\\system32 and\n"
-           "%WinDir%, as name, name.exe, name.com and name.bat, and runs when it is a program of\n"
-           "this system there (a link into the host is none); a program of the host is never\n"
-           "started for a Windows command. The machine's own programs (C:\\Windows\\System32\\\n"
-           "Restore\\rstrui.exe) start the tools beside this interpreter.\n"
-           "\n"
-           "NUL, CON, AUX, PRN, COM1-COM9 and LPT1-LPT9 are devices, never files: COPY to NUL\n"
-           "discards, to CON shows. RD /S /Q of the current folder empties it and keeps it.\n"
-           "\n"
-           "Paths are Windows paths on drive C:, which is the folder drive_c of the machine (the\n"
-           "folder named by WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine); relative\n"
-           "names are taken from the current folder, which is the user's profile when the\n"
-           "interpreter is started outside drive C:. Nothing outside drive C: is ever written or\n"
-           "removed: every path is followed from C:\\ one folder at a time, never through a\n"
-           "symbolic link.\n";
+    return tr("Starts the command interpreter of the emulated Windows machine.\n"
+              "\n"
+              "DOSTROJNIK-CMD /C string\n"
+              "\n"
+              "  /C      Carries out the command specified by string and then terminates.\n"
+              "          Everything after /C, joined by single blanks, is the command line.\n"
+              "\n"
+              "%NAME% in the line is replaced by the variable NAME of the session (WinDir, TMP,\n"
+              "USERPROFILE, ...; the name without regard to case); an undefined name stays as\n"
+              "written.\n"
+              "\n"
+              "Commands:\n"
+              "  START [\"title\"] [/D path] [/WAIT] [/B] program [arguments]\n"
+              "                       Starts a program and returns at once; it runs on by itself.\n"
+              "  COPY source [destination]\n"
+              "                       Copies one file; a destination folder keeps the file's name.\n"
+              "  MD path, MKDIR path  Creates a folder, with the folders above it that are missing.\n"
+              "  RD [/S] [/Q] path, RMDIR [/S] [/Q] path\n"
+              "                       Removes an empty folder; /S also removes everything in it,\n"
+              "                       symbolic links as links, never what they point to; /Q does\n"
+              "                       not ask first.\n"
+              "  CD, CHDIR            Displays the current folder.\n"
+              "  ECHO message         Displays the message.\n"
+              "  EXIT [code]          Ends with the exit code.\n"
+              "\n"
+              "Any other program is looked up only inside the machine, in %WinDir%\\system32 and\n"
+              "%WinDir%, as name, name.exe, name.com and name.bat, and runs when it is a program of\n"
+              "this system there (a link into the host is none); a program of the host is never\n"
+              "started for a Windows command. The machine's own programs (C:\\Windows\\System32\\\n"
+              "Restore\\rstrui.exe) start the tools beside this interpreter.\n"
+              "\n"
+              "NUL, CON, AUX, PRN, COM1-COM9 and LPT1-LPT9 are devices, never files: COPY to NUL\n"
+              "discards, to CON shows. RD /S /Q of the current folder empties it and keeps it.\n"
+              "\n"
+              "Paths are Windows paths on drive C:, which is the folder drive_c of the machine (the\n"
+              "folder named by WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine); relative\n"
+              "names are taken from the current folder, which is the user's profile when the\n"
+              "interpreter is started outside drive C:. Nothing outside drive C: is ever written or\n"
+              "removed: every path is followed from C:\\ one folder at a time, never through a\n"
+              "symbolic link.\n");
 }
 
 } // namespace cmdtool

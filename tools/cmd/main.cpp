@@ -5,6 +5,7 @@
 #include "core/platform/system_calls.h"
 #include "core/text/unicode.h"
 #include "tools/cmd/interpreter.h"
+#include "tools/locale/locale_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,9 +42,10 @@ bool isWindowsPath(const std::string& value)
 
 int main(int argc, char** argv)
 {
+    localetext::initialise(argv[0]);
     int lineStart = -1;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "/?") == 0 || std::strcmp(argv[i], "-?") == 0) {
+        if (std::strcmp(argv[i], "/?") == 0 || std::strcmp(argv[i], "-?") == 0 || std::strcmp(argv[i], "--help") == 0) {
             std::fputs(cmdtool::interpreterHelp(), stdout);
             return 0;
         }
@@ -53,7 +55,8 @@ int main(int argc, char** argv)
         }
     }
     if (lineStart < 0) {
-        std::fputs("dostrojnik-cmd runs one command line: dostrojnik-cmd /c LINE (dostrojnik-cmd /? explains it)\n",
+        std::fputs(localetext::tr("dostrojnik-cmd runs one command line: dostrojnik-cmd /c LINE (dostrojnik-cmd /? "
+                                  "explains it)\n"),
                    stderr);
         return 1;
     }

@@ -15,41 +15,41 @@ using core::RegStatus;
 
 std::string addHelp()
 {
-    return std::string("REG ADD <key> [/v value_name | /ve] [/t type] [/s separator] [/d data] [/f]\n"
-                       "\n"
-                       "  Adds a key to the registry or adds a new value to a given registry key.\n"
-                       "\n"
-                       "  <key>\n"
-                       "     The registry key to add or, if either [/v] or [/ve] is specified,\n"
-                       "     the key in which to add the new registry data.\n"
-                       "\n") +
-           RootList +
-           "  /v <value_name>\n"
-           "     The name of the registry value to add.\n"
-           "\n"
-           "  /ve\n"
-           "     Add an unnamed registry value. This option modifies the (Default)\n"
-           "     registry value.\n"
-           "\n"
-           "  /t <type>\n"
-           "     The type of data to add to the registry. If [/t] is specified,\n"
-           "     <type> must be one of the following:\n"
-           "\n"
-           "         REG_SZ    | REG_MULTI_SZ | REG_EXPAND_SZ\n"
-           "         REG_DWORD | REG_QWORD    | REG_BINARY   | REG_NONE\n"
-           "\n"
-           "     If [/t] is not specified, the default data type is REG_SZ.\n"
-           "\n"
-           "  /s <separator>\n"
-           "     The character used to separate strings in REG_MULTI_SZ data.\n"
-           "     If [/s] is not specified, the default separator is \\0.\n"
-           "\n"
-           "  /d <data>\n"
-           "     The data to add to the new registry value.\n"
-           "\n"
-           "  /f\n"
-           "     Modify the registry without prompting for confirmation.\n"
-           "\n";
+    return std::string(tr("REG ADD <key> [/v value_name | /ve] [/t type] [/s separator] [/d data] [/f]\n"
+                          "\n"
+                          "  Adds a key to the registry or adds a new value to a given registry key.\n"
+                          "\n"
+                          "  <key>\n"
+                          "     The registry key to add or, if either [/v] or [/ve] is specified,\n"
+                          "     the key in which to add the new registry data.\n"
+                          "\n")) +
+           tr(RootList) +
+           tr("  /v <value_name>\n"
+              "     The name of the registry value to add.\n"
+              "\n"
+              "  /ve\n"
+              "     Add an unnamed registry value. This option modifies the (Default)\n"
+              "     registry value.\n"
+              "\n"
+              "  /t <type>\n"
+              "     The type of data to add to the registry. If [/t] is specified,\n"
+              "     <type> must be one of the following:\n"
+              "\n"
+              "         REG_SZ    | REG_MULTI_SZ | REG_EXPAND_SZ\n"
+              "         REG_DWORD | REG_QWORD    | REG_BINARY   | REG_NONE\n"
+              "\n"
+              "     If [/t] is not specified, the default data type is REG_SZ.\n"
+              "\n"
+              "  /s <separator>\n"
+              "     The character used to separate strings in REG_MULTI_SZ data.\n"
+              "     If [/s] is not specified, the default separator is \\0.\n"
+              "\n"
+              "  /d <data>\n"
+              "     The data to add to the new registry value.\n"
+              "\n"
+              "  /f\n"
+              "     Modify the registry without prompting for confirmation.\n"
+              "\n");
 }
 
 // A number as reg.exe reads /d: decimal, or hexadecimal when the second character is 'x'.
@@ -89,7 +89,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
     auto number = [&](std::uint64_t limit, int size) -> std::optional<std::string> {
         std::uint64_t value = 0;
         if (!parseNumber(text, limit, value))
-            return std::string("reg: The option [/d] must be followed by a valid numeric value\n");
+            return std::string(tr("reg: The option [/d] must be followed by a valid numeric value\n"));
         for (int i = 0; i < size; ++i)
             data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
         return std::nullopt;
@@ -98,7 +98,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
     case core::RegDword:
     case core::RegDwordBigEndian:
         if (!given)
-            return std::string("reg: Invalid command line parameters\n");
+            return std::string(tr("reg: Invalid command line parameters\n"));
         // Wine keeps the big-endian type's bytes in the machine's order as well.
         return number(0xFFFFFFFFull, 4);
     case core::RegQword:
@@ -108,7 +108,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
         if (text.size() % 2 != 0) {
             const int digit = core::text::hexDigitValue(text[0]);
             if (digit < 0)
-                return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
+                return std::string(tr("reg: The option [/d] must be followed by a valid hexadecimal value\n"));
             data.push_back(static_cast<std::uint8_t>(digit));
             pos = 1;
         }
@@ -116,7 +116,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
             const int high = core::text::hexDigitValue(text[pos]);
             const int low = core::text::hexDigitValue(text[pos + 1]);
             if (high < 0 || low < 0)
-                return std::string("reg: The option [/d] must be followed by a valid hexadecimal value\n");
+                return std::string(tr("reg: The option [/d] must be followed by a valid hexadecimal value\n"));
             data.push_back(static_cast<std::uint8_t>(high << 4 | low));
         }
         return std::nullopt;
@@ -137,7 +137,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
             }
             const std::size_t last = list.size() - 1;
             if (last > 0 && list[last - 1] == u'\0' && (list[last] == u'\0' || last == 1))
-                return std::string("reg: The option [/d] must be followed by a valid string\n");
+                return std::string(tr("reg: The option [/d] must be followed by a valid string\n"));
         }
         if (!list.empty() && list.back() != u'\0')
             list += u'\0';
@@ -180,7 +180,7 @@ int add(Session& session, const std::vector<std::string>& args, const Options& o
     if (const auto error = parseKey(args[0], key))
         return session.fail(*error);
     if (const auto problem = keyLimitProblem(key))
-        return session.fail("reg: The key '" + key.display() + "' " + *problem + "\n");
+        return session.fail(format(tr("reg: The key '%1' %2\n"), {key.display(), *problem}));
 
     // Everything is checked before anything is written.
     const bool setsValue = options.has("v") || options.has("ve") || options.has("d") || options.has("t");
@@ -188,7 +188,7 @@ int add(Session& session, const std::vector<std::string>& args, const Options& o
     if (options.has("t")) {
         const auto known = typeFromName(options.get("t"));
         if (!known)
-            return session.fail("reg: Unsupported registry data type [" + options.get("t") + "]\n");
+            return session.fail(format(tr("reg: Unsupported registry data type [%1]\n"), {options.get("t")}));
         type = *known;
     }
     std::vector<std::uint8_t> data;
@@ -200,16 +200,16 @@ int add(Session& session, const std::vector<std::string>& args, const Options& o
     auto& reg = session.registry();
     core::KeyHandle handle;
     if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
-        return session.failBecause("Unable to access or create the specified registry key");
+        return session.failBecause(tr("Unable to access or create the specified registry key"));
     int result = 0;
     if (setsValue) {
         const std::string name = options.get("v");
         core::RegValue existing;
         if (!options.has("f") && reg.queryValue(handle, name, existing) == RegStatus::Success &&
-            !session.ask("The registry value '" + shownName(name) + "' already exists. Do you want to overwrite it?")) {
-            session.say(Cancelled);
+            !session.ask(format(tr("The registry value '%1' already exists. Do you want to overwrite it?"), {shownName(name)}))) {
+            session.say(tr(Cancelled));
         } else if (reg.setValue(handle, name, type, data) != RegStatus::Success) {
-            result = session.failBecause("Unable to set the registry value '" + shownName(name) + "'");
+            result = session.failBecause(format(tr("Unable to set the registry value '%1'"), {shownName(name)}));
         } else {
             session.succeed();
         }

@@ -51,20 +51,20 @@ std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vecto
 } // namespace
 
 const char* const RootList =
-    "     Format: ROOT\\Subkey\n"
-    "\n"
-    "     ROOT: A predefined registry key. This must be one of the following:\n"
-    "\n"
-    "         HKEY_LOCAL_MACHINE  | HKLM\n"
-    "         HKEY_CURRENT_USER   | HKCU\n"
-    "         HKEY_CLASSES_ROOT   | HKCR\n"
-    "\n"
-    "     Subkey: The full path to a registry key under a given ROOT key.\n"
-    "\n";
+    N_("     Format: ROOT\\Subkey\n"
+       "\n"
+       "     ROOT: A predefined registry key. This must be one of the following:\n"
+       "\n"
+       "         HKEY_LOCAL_MACHINE  | HKLM\n"
+       "         HKEY_CURRENT_USER   | HKCU\n"
+       "         HKEY_CLASSES_ROOT   | HKCR\n"
+       "\n"
+       "     Subkey: The full path to a registry key under a given ROOT key.\n"
+       "\n");
 
 std::string invalidSyntax(std::string_view operation)
 {
-    return "reg: Invalid syntax. Type \"REG " + core::text::asciiUpper(operation) + " /?\" for help.\n";
+    return format(tr("reg: Invalid syntax. Type \"dostrojnik-reg %1 /?\" for help.\n"), {core::text::asciiLower(operation)});
 }
 
 std::string KeyName::display() const
@@ -79,9 +79,9 @@ std::string KeyName::display() const
 std::optional<std::string> parseKey(std::string_view text, KeyName& key)
 {
     if (text.size() < 3 || text.ends_with("\\\\"))
-        return std::string("reg: Invalid registry key\n");
+        return std::string(tr("reg: Invalid registry key\n"));
     if (text.starts_with("\\\\") && text[2] != '\\')
-        return std::string("reg: Unable to access remote machine\n");
+        return std::string(tr("reg: Unable to access remote machine\n"));
     const std::size_t separator = text.find('\\');
     const std::string root = core::text::asciiLower(text.substr(0, separator));
     const auto known = std::find_if(std::begin(Roots), std::end(Roots), [&](const RootName& entry) {
@@ -90,15 +90,15 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
     if (known != std::end(Roots))
         key.root = known->root;
     else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config")
-        return "reg: The emulated machine has no " + std::string(text.substr(0, separator)) +
-               "; its roots are HKLM, HKCU and HKCR\n";
+        return format(tr("reg: The emulated machine has no %1; its roots are HKLM, HKCU and HKCR\n"),
+                      {text.substr(0, separator)});
     else
-        return std::string("reg: Invalid system key\n");
+        return std::string(tr("reg: Invalid system key\n"));
     if (separator == std::string_view::npos)
         return std::nullopt;
     std::string_view rest = text.substr(separator + 1);
     if (rest.empty())
-        return std::string("reg: Invalid system key\n");
+        return std::string(tr("reg: Invalid system key\n"));
     if (rest.ends_with('\\'))
         rest.remove_suffix(1);
     key.shown = rest;
@@ -117,9 +117,9 @@ std::optional<std::string> keyLimitProblem(const KeyName& key)
     while (pos < key.path.size()) {
         const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
         if (core::text::toUtf16(std::string_view(key.path).substr(pos, end - pos)).size() > core::registry::MaxKeyNameLength)
-            return "has a name longer than " + std::to_string(core::registry::MaxKeyNameLength) + " characters";
+            return format(tr("has a name longer than %1 characters"), {std::to_string(core::registry::MaxKeyNameLength)});
         if (++depth > core::registry::MaxKeyDepth)
-            return "lies more than " + std::to_string(core::registry::MaxKeyDepth) + " levels below its root";
+            return format(tr("lies more than %1 levels below its root"), {std::to_string(core::registry::MaxKeyDepth)});
         pos = end + 1;
     }
     return std::nullopt;
@@ -137,9 +137,9 @@ core::RegistryApi& Session::registry()
 int Session::finish(int status)
 {
     if (m_registry && m_registry->endBatch(status == 0) != RegStatus::Success)
-        return failBecause("Unable to write the registry");
+        return failBecause(tr("Unable to write the registry"));
     if (status == 0 && m_succeeded)
-        say(Success);
+        say(tr(Success));
     return status;
 }
 
@@ -151,17 +151,29 @@ int Session::failBecause(const std::string& what)
 
 bool Session::ask(const std::string& question)
 {
+    // The letters that answer follow "(" and "|" in the translated "(Yes|No)"; Y and N always do.
+    const std::string choices = tr(" (Yes|No)");
+    const auto letterAfter = [&choices](char mark, char english) {
+        const std::size_t at = choices.find(mark);
+        return at != std::string::npos && at + 1 < choices.size() ? choices[at + 1] : english;
+    };
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const auto is = [&upper](char c, char letter, char english) {
+        return upper(c) == upper(letter) || upper(c) == english;
+    };
+    const char yes = letterAfter('(', 'Y');
+    const char no = letterAfter('|', 'N');
     for (;;) {
-        say(question + " (Yes|No)");
+        say(question + choices);
         const auto answer = m_console.readLine();
         if (!answer) {
             say("\n");
             return false;
         }
         const std::size_t first = answer->find_first_not_of(" \t");
-        if (first != std::string::npos && (answer->at(first) == 'y' || answer->at(first) == 'Y'))
+        if (first != std::string::npos && is(answer->at(first), yes, 'Y'))
             return true;
-        if (first != std::string::npos && (answer->at(first) == 'n' || answer->at(first) == 'N'))
+        if (first != std::string::npos && is(answer->at(first), no, 'N'))
             return false;
     }
 }
@@ -224,9 +236,9 @@ std::optional<int> Session::openToRead(const std::string& argument, KeyName& key
         status = registry().queryInfoKey(handle, info);
     }
     if (status == RegStatus::NotFound)
-        return fail(KeyMissing);
+        return fail(tr(KeyMissing));
     if (status != RegStatus::Success)
-        return failBecause("Unable to read the registry");
+        return failBecause(tr("Unable to read the registry"));
     return std::nullopt;
 }
 

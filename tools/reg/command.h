@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/registry/registry_api.h"
+#include "tools/locale/locale_text.h"
 #include "tools/reg/reg_tool.h"
 #include "tools/reg/value_text.h"
 
@@ -13,10 +14,15 @@
 
 namespace regtool {
 
-inline constexpr const char* Success = "reg: The operation completed successfully\n";
-inline constexpr const char* Cancelled = "reg: The registry operation was cancelled\n";
-inline constexpr const char* KeyMissing = "reg: Unable to find the specified registry key\n";
-inline constexpr const char* ValueMissing = "reg: Unable to find the specified registry value\n";
+using localetext::format;
+using localetext::N_;
+using localetext::tr;
+
+// The tool's messages in English; they go out through tr().
+inline constexpr const char* Success = N_("reg: The operation completed successfully\n");
+inline constexpr const char* Cancelled = N_("reg: The registry operation was cancelled\n");
+inline constexpr const char* KeyMissing = N_("reg: Unable to find the specified registry key\n");
+inline constexpr const char* ValueMissing = N_("reg: Unable to find the specified registry value\n");
 
 // The lines of every operation's help that explain ROOT\Subkey.
 extern const char* const RootList;
@@ -31,10 +37,10 @@ struct KeyName {
     std::string display() const;
 };
 
-// Reads "HKCU\Software\x" as Wine's reg does; on failure returns its message.
+// Reads "HKCU\Software\x" as Wine's reg does; on failure returns its message, translated.
 std::optional<std::string> parseKey(std::string_view text, KeyName& key);
 // Why a key is beyond Windows' limits (a name over 255 characters, more than 512 levels below
-// its root), in words that follow "the key 'NAME' "; nothing when it is within them.
+// its root), translated, in words that follow "the key 'NAME' "; nothing when it is within them.
 std::optional<std::string> keyLimitProblem(const KeyName& key);
 
 // The options of one operation after its key: "/v name" style options take the next argument.
@@ -68,9 +74,10 @@ public:
         say(text);
         return 1;
     }
-    // "reg: <what>", and after a colon why the registry failed when it tells.
+    // "reg: <what>" (translated by the caller), and after a colon why the registry failed when it tells.
     int failBecause(const std::string& what);
-    // Asks until the answer begins with Y or N; the end of the input counts as No.
+    // Asks until the answer begins with the first letter of Yes or No (of the user's language, or
+    // English); the end of the input counts as No.
     bool ask(const std::string& question);
 
     core::KeyHandle open(const KeyName& key, core::Access access, core::RegStatus& status);

@@ -9,30 +9,30 @@ using core::RegStatus;
 
 std::string deleteHelp()
 {
-    return std::string("REG DELETE <key> [/v value_name | /ve | /va] [/f]\n"
-                       "\n"
-                       "  Deletes a registry key (including all subkeys and values), or deletes\n"
-                       "  one or more values from a given registry key.\n"
-                       "\n"
-                       "  <key>\n"
-                       "     The registry key to delete or, if one of [/v], [/ve] or [/va] is\n"
-                       "     specified, the registry key in which to delete one or more values.\n"
-                       "\n") +
-           RootList +
-           "  /v <value_name>\n"
-           "     The name of the registry value to delete.\n"
-           "\n"
-           "  /ve\n"
-           "     Delete an unnamed registry value. This option deletes the (Default)\n"
-           "     registry value.\n"
-           "\n"
-           "  /va\n"
-           "     Delete all values from a registry key.\n"
-           "\n"
-           "  /f\n"
-           "     Delete a registry key (including all subkeys and values) without\n"
-           "     prompting for confirmation.\n"
-           "\n";
+    return std::string(tr("REG DELETE <key> [/v value_name | /ve | /va] [/f]\n"
+                          "\n"
+                          "  Deletes a registry key (including all subkeys and values), or deletes\n"
+                          "  one or more values from a given registry key.\n"
+                          "\n"
+                          "  <key>\n"
+                          "     The registry key to delete or, if one of [/v], [/ve] or [/va] is\n"
+                          "     specified, the registry key in which to delete one or more values.\n"
+                          "\n")) +
+           tr(RootList) +
+           tr("  /v <value_name>\n"
+              "     The name of the registry value to delete.\n"
+              "\n"
+              "  /ve\n"
+              "     Delete an unnamed registry value. This option deletes the (Default)\n"
+              "     registry value.\n"
+              "\n"
+              "  /va\n"
+              "     Delete all values from a registry key.\n"
+              "\n"
+              "  /f\n"
+              "     Delete a registry key (including all subkeys and values) without\n"
+              "     prompting for confirmation.\n"
+              "\n");
 }
 
 int remove(Session& session, const std::vector<std::string>& args, const Options& options)
@@ -45,56 +45,56 @@ int remove(Session& session, const std::vector<std::string>& args, const Options
     const bool wholeKey = !options.has("v") && !options.has("ve") && !options.has("va");
     // Wine would empty the whole hive here; a root key is never deleted.
     if (wholeKey && key.path.empty())
-        return session.fail("reg: Invalid registry key\n");
+        return session.fail(tr("reg: Invalid registry key\n"));
 
     auto& reg = session.registry();
     RegStatus status;
     core::KeyHandle handle = session.open(key, core::Access::Read, status);
     if (status == RegStatus::NotFound)
-        return session.fail(KeyMissing);
+        return session.fail(tr(KeyMissing));
     if (status != RegStatus::Success)
-        return session.failBecause("Unable to read the registry");
+        return session.failBecause(tr("Unable to read the registry"));
     reg.closeKey(handle);
 
     const std::string valueName = options.get("v");
     const bool force = options.has("f");
     if (wholeKey) {
-        if (!force && !session.ask("Are you sure you want to delete the registry key '" + key.display() + "'?")) {
-            session.say(Cancelled);
+        if (!force && !session.ask(format(tr("Are you sure you want to delete the registry key '%1'?"), {key.display()}))) {
+            session.say(tr(Cancelled));
             return 0;
         }
         if (!session.deleteTree(key.root, key.path))
-            return session.failBecause("Unable to delete the registry key '" + key.display() + "'");
+            return session.failBecause(format(tr("Unable to delete the registry key '%1'"), {key.display()}));
         session.succeed();
         return 0;
     }
     if (options.has("va")) {
-        if (!force && !session.ask("Are you sure you want to delete all registry values in '" + key.display() + "'?")) {
-            session.say(Cancelled);
+        if (!force && !session.ask(format(tr("Are you sure you want to delete all registry values in '%1'?"), {key.display()}))) {
+            session.say(tr(Cancelled));
             return 0;
         }
-    } else if (!force && !session.ask("Are you sure you want to delete the registry value '" + shownName(valueName) + "'?")) {
-        session.say(Cancelled);
+    } else if (!force && !session.ask(format(tr("Are you sure you want to delete the registry value '%1'?"), {shownName(valueName)}))) {
+        session.say(tr(Cancelled));
         return 0;
     }
 
     handle = session.open(key, core::Access::AllAccess, status);
     if (status != RegStatus::Success)
-        return session.failBecause("Unable to access the specified registry key");
+        return session.failBecause(tr("Unable to access the specified registry key"));
     int result = 0;
     if (options.has("va")) {
         for (const auto& value : session.valuesOf(handle)) {
             if (reg.deleteValue(handle, value.name) != RegStatus::Success) {
-                result = session.failBecause("Unable to delete all specified values");
+                result = session.failBecause(tr("Unable to delete all specified values"));
                 break;
             }
         }
     } else {
         status = reg.deleteValue(handle, valueName);
         if (status == RegStatus::NotFound)
-            result = session.fail(ValueMissing);
+            result = session.fail(tr(ValueMissing));
         else if (status != RegStatus::Success)
-            result = session.failBecause("Unable to delete the registry value '" + shownName(valueName) + "'");
+            result = session.failBecause(format(tr("Unable to delete the registry value '%1'"), {shownName(valueName)}));
     }
     if (result == 0)
         session.succeed();

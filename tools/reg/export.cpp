@@ -15,22 +15,22 @@ using core::RegStatus;
 
 std::string exportHelp()
 {
-    return std::string("REG EXPORT <key> <file> [/y]\n"
-                       "\n"
-                       "  Exports a specified registry key (including all subkeys and values)\n"
-                       "  to a file.\n"
-                       "\n"
-                       "  <key>\n"
-                       "     The registry key to export.\n"
-                       "\n") +
-           RootList +
-           "  <file>\n"
-           "     The name and path of the registry file that will be created.\n"
-           "     This file must have a .reg extension.\n"
-           "\n"
-           "  /y\n"
-           "     Overwrite <file> without prompting for confirmation.\n"
-           "\n";
+    return std::string(tr("REG EXPORT <key> <file> [/y]\n"
+                          "\n"
+                          "  Exports a specified registry key (including all subkeys and values)\n"
+                          "  to a file.\n"
+                          "\n"
+                          "  <key>\n"
+                          "     The registry key to export.\n"
+                          "\n")) +
+           tr(RootList) +
+           tr("  <file>\n"
+              "     The name and path of the registry file that will be created.\n"
+              "     This file must have a .reg extension.\n"
+              "\n"
+              "  /y\n"
+              "     Overwrite <file> without prompting for confirmation.\n"
+              "\n");
 }
 
 // The key and everything below it; a link to nowhere is left out, as Wine leaves it out.
@@ -52,13 +52,13 @@ std::string fileError(const std::filesystem::path& file, std::error_code error)
     std::error_code ignored;
     const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
     if (!std::filesystem::is_directory(folder, ignored))
-        return "Path not found.\n";
+        return tr("Path not found.\n");
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
         error == std::errc::read_only_file_system || error == std::errc::is_a_directory)
-        return "Access denied.\n";
+        return tr("Access denied.\n");
     if (error == std::errc::no_such_file_or_directory)
-        return "File not found.\n";
-    return "reg: Unable to write the file '" + file.string() + "': " + error.message() + "\n";
+        return tr("File not found.\n");
+    return format(tr("reg: Unable to write the file '%1': %2\n"), {file.string(), error.message()});
 }
 
 int exportKey(Session& session, const std::vector<std::string>& args, const Options& options)
@@ -71,16 +71,16 @@ int exportKey(Session& session, const std::vector<std::string>& args, const Opti
     const std::filesystem::path file = args[1];
     std::error_code ignored;
     if (!options.has("y") && std::filesystem::exists(file, ignored) &&
-        !session.ask("The file '" + args[1] + "' already exists. Do you want to overwrite it?")) {
+        !session.ask(format(tr("The file '%1' already exists. Do you want to overwrite it?"), {args[1]}))) {
         session.registry().closeKey(handle);
-        session.say(Cancelled);
+        session.say(tr(Cancelled));
         return 0;
     }
     RegFileWriter writer;
     const bool complete = exportTree(session, handle, key, writer);
     session.registry().closeKey(handle);
     if (!complete)
-        return session.failBecause("Unable to read the registry");
+        return session.failBecause(tr("Unable to read the registry"));
     // Written beside and renamed into place, so an old backup is never left half overwritten.
     if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, writer.bytes()))
         return session.fail(fileError(file, error));

@@ -15,15 +15,15 @@ using core::RegStatus;
 
 std::string importHelp()
 {
-    return "REG IMPORT <file>\n"
-           "\n"
-           "  Imports keys, values and data from a given file into the registry.\n"
-           "  The file is a registry editor file (\"Windows Registry Editor Version 5.00\"\n"
-           "  or \"REGEDIT4\"), in UTF-16 as REG EXPORT writes it, or in UTF-8.\n"
-           "\n"
-           "  <file>\n"
-           "     The name and path of the registry file to import.\n"
-           "\n";
+    return tr("REG IMPORT <file>\n"
+              "\n"
+              "  Imports keys, values and data from a given file into the registry.\n"
+              "  The file is a registry editor file (\"Windows Registry Editor Version 5.00\"\n"
+              "  or \"REGEDIT4\"), in UTF-16 as REG EXPORT writes it, or in UTF-8.\n"
+              "\n"
+              "  <file>\n"
+              "     The name and path of the registry file to import.\n"
+              "\n");
 }
 
 int import(Session& session, const std::vector<std::string>& args, const Options&)
@@ -31,12 +31,13 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     const std::filesystem::path file = args[0];
     std::string bytes;
     if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes))
-        return session.fail("reg: The file '" + args[0] + "' " +
-                            (failed == core::io::notARegularFile() ? "is not a regular file" : "was not found") + ".\n");
+        return session.fail(format(failed == core::io::notARegularFile() ? tr("reg: The file '%1' is not a regular file.\n")
+                                                                          : tr("reg: The file '%1' was not found.\n"),
+                                   {args[0]}));
     RegFile contents;
     std::string error;
     if (!parseRegFile(bytes, contents, error))
-        return session.fail("reg: Unable to import '" + args[0] + "': " + error + "\n");
+        return session.fail(format(tr("reg: Unable to import '%1': %2\n"), {args[0], error}));
 
     // Every key must name a root of this machine before anything is written.
     std::vector<KeyName> keys;
@@ -44,11 +45,11 @@ int import(Session& session, const std::vector<std::string>& args, const Options
         KeyName key;
         const std::string path = core::text::toUtf8(entry.path);
         const auto failure = [&](const std::string& why) {
-            return session.fail("reg: Unable to import '" + args[0] + "': line " + std::to_string(entry.line) +
-                                ": the key '" + path + "' " + why + "\n");
+            return session.fail(format(tr("reg: Unable to import '%1': line %2: the key '%3' %4\n"),
+                                       {args[0], std::to_string(entry.line), path, why}));
         };
         if (const auto problem = parseKey(path, key); problem || (entry.remove && key.path.empty()))
-            return failure("is not one this machine can hold");
+            return failure(tr("is not one this machine can hold"));
         if (const auto problem = keyLimitProblem(key))
             return failure(*problem);
         keys.push_back(key);
@@ -65,20 +66,20 @@ int import(Session& session, const std::vector<std::string>& args, const Options
             if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
                 reg.closeKey(existing);
                 if (!session.deleteTree(key.root, key.path))
-                    return session.failBecause("Unable to delete the registry key '" + key.display() + "'");
+                    return session.failBecause(format(tr("Unable to delete the registry key '%1'"), {key.display()}));
             }
             continue;
         }
         core::KeyHandle handle;
         if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
-            return session.failBecause("Unable to import the registry key '" + key.display() + "'");
+            return session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
         for (const RegFileValue& value : entry.values) {
             const std::string name = core::text::toUtf8(value.name);
             const RegStatus status = value.remove ? reg.deleteValue(handle, name)
                                                   : reg.setValue(handle, name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
                 // Told before the key is closed, which forgets why the registry failed.
-                const int result = session.failBecause("Unable to import the registry key '" + key.display() + "'");
+                const int result = session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
                 reg.closeKey(handle);
                 return result;
             }

@@ -4,10 +4,8 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/registry/wine_registry.h"
-#include "tools/reg/console_text.h"
+#include "tools/locale/locale_text.h"
 #include "tools/reg/reg_tool.h"
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,24 +14,12 @@
 
 namespace {
 
+// Text goes out in the locale's character set, to a terminal, a pipe or a file alike.
 class StandardConsole final : public regtool::Console {
 public:
-    StandardConsole()
-    {
-        std::string locale;
-        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-            const char* value = std::getenv(name);
-            if (value && *value) {
-                locale = value;
-                break;
-            }
-        }
-        m_encoding = regtool::outputEncodingFor(::isatty(STDOUT_FILENO) == 1, locale);
-    }
-
     void write(std::string_view utf8) override
     {
-        const std::string bytes = regtool::encodeOutput(utf8, m_encoding);
+        const std::string bytes = m_encoder.encode(utf8);
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     }
 
@@ -49,13 +35,14 @@ public:
     }
 
 private:
-    regtool::OutputEncoding m_encoding;
+    localetext::Encoder m_encoder;
 };
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    localetext::initialise(argv[0]);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     StandardConsole console;
     std::unique_ptr<core::WineRegistry> registry;

@@ -9,26 +9,26 @@ using core::RegStatus;
 
 std::string queryHelp()
 {
-    return std::string("REG QUERY <key> [/v value_name | /ve] [/s]\n"
-                       "\n"
-                       "  Queries a specified registry key and lists all immediate subkeys, values\n"
-                       "  and data within that key. Use [/s] to recursively query each subkey.\n"
-                       "\n"
-                       "  <key>\n"
-                       "     The registry key to query.\n"
-                       "\n") +
-           RootList +
-           "  /v <value_name>\n"
-           "     The name of the registry value to query. If neither [/v] nor [/ve] is\n"
-           "     specified, all values under <key> are listed.\n"
-           "\n"
-           "  /ve\n"
-           "     Query an unnamed registry value. This option queries the (Default)\n"
-           "     registry value.\n"
-           "\n"
-           "  /s\n"
-           "     List all registry entries under <key> and its subkeys.\n"
-           "\n";
+    return std::string(tr("REG QUERY <key> [/v value_name | /ve] [/s]\n"
+                          "\n"
+                          "  Queries a specified registry key and lists all immediate subkeys, values\n"
+                          "  and data within that key. Use [/s] to recursively query each subkey.\n"
+                          "\n"
+                          "  <key>\n"
+                          "     The registry key to query.\n"
+                          "\n")) +
+           tr(RootList) +
+           tr("  /v <value_name>\n"
+              "     The name of the registry value to query. If neither [/v] nor [/ve] is\n"
+              "     specified, all values under <key> are listed.\n"
+              "\n"
+              "  /ve\n"
+              "     Query an unnamed registry value. This option queries the (Default)\n"
+              "     registry value.\n"
+              "\n"
+              "  /s\n"
+              "     List all registry entries under <key> and its subkeys.\n"
+              "\n");
 }
 
 void printValue(Session& session, std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data)
@@ -91,7 +91,7 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
                 printValue(session, name, value.type, value.data);
                 session.say("\n");
             } else if (!name.empty()) {
-                result = session.fail(ValueMissing);
+                result = session.fail(tr(ValueMissing));
             } else {
                 session.say(path + "\n    (Default)    REG_SZ    (value not set)\n");
             }

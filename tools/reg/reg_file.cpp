@@ -4,11 +4,15 @@
 #include "core/text/cp1250.h"
 #include "core/text/unicode.h"
 #include "core/text/ascii.h"
+#include "tools/locale/locale_text.h"
 
 #include <cstdio>
 
 namespace regtool {
 namespace {
+
+using localetext::format;
+using localetext::tr;
 
 constexpr std::size_t npos = std::u16string_view::npos;
 constexpr std::u16string_view Version5 = u"Windows Registry Editor Version 5.00";
@@ -64,14 +68,14 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
     if (bytes.starts_with("\xFF\xFE")) {
         bytes.remove_prefix(2);
         if (bytes.size() % 2 != 0) {
-            error = "the file ends in the middle of a UTF-16 character";
+            error = tr("the file ends in the middle of a UTF-16 character");
             return false;
         }
         text = core::dataUnits({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
         return true;
     }
     if (bytes.starts_with("\xFE\xFF")) {
-        error = "the file is in big-endian UTF-16, which the registry editor never writes";
+        error = tr("the file is in big-endian UTF-16, which the registry editor never writes");
         return false;
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
@@ -82,7 +86,7 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
 
 std::string lineError(std::size_t line, const std::string& what)
 {
-    return "line " + std::to_string(line) + ": " + what;
+    return format(tr("line %1: %2"), {std::to_string(line), what});
 }
 
 class Parser {
@@ -93,7 +97,7 @@ public:
     {
         std::u16string_view line;
         if (!nextLine(line)) {
-            error = "the file is empty";
+            error = tr("the file is empty");
             return false;
         }
         while (!line.empty() && isBlank(line.back()))
@@ -103,7 +107,7 @@ public:
         } else if (line == Version4) {
             m_regedit4 = true;
         } else {
-            error = "the file does not begin with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"";
+            error = tr("the file does not begin with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"");
             return false;
         }
         while (nextLine(line)) {
@@ -123,7 +127,7 @@ public:
                     return false;
                 }
             } else {
-                error = lineError(m_lineNumber, "neither a [key] nor a \"value\"=data line");
+                error = lineError(m_lineNumber, tr("neither a [key] nor a \"value\"=data line"));
                 return false;
             }
         }
@@ -150,7 +154,7 @@ private:
     {
         const std::size_t close = line.rfind(u']');
         if (close == npos) {
-            what = "the key name has no closing ']'";
+            what = tr("the key name has no closing ']'");
             return false;
         }
         std::u16string_view path = line.substr(1, close - 1);
@@ -161,7 +165,7 @@ private:
             path.remove_prefix(1);
         }
         if (path.empty()) {
-            what = "the key name is empty";
+            what = tr("the key name is empty");
             return false;
         }
         key.path = path;
@@ -191,8 +195,8 @@ private:
             case u'0': out += char16_t(0); break;
             default:
                 // As Wine does: the backslash goes, the character stays, and the user is told.
-                m_file.warnings.push_back("reg: Unrecognized escape sequence [\\" +
-                                          core::text::toUtf8(std::u16string_view(&escaped, 1)) + "]");
+                m_file.warnings.push_back(format(tr("reg: Unrecognized escape sequence [\\%1]"),
+                                                             {core::text::toUtf8(std::u16string_view(&escaped, 1))}));
                 out += escaped;
                 break;
             }
@@ -208,20 +212,20 @@ private:
         } else {
             pos = readQuoted(line, pos + 1, value.name);
             if (pos == npos) {
-                what = "the value name has no closing quote";
+                what = tr("the value name has no closing quote");
                 return false;
             }
         }
         pos = skipBlanks(line, pos);
         if (pos >= line.size() || line[pos] != u'=') {
-            what = "'=' expected after the value name";
+            what = tr("'=' expected after the value name");
             return false;
         }
         pos = skipBlanks(line, pos + 1);
         if (!readData(line, pos, value, what))
             return false;
         if (m_file.keys.empty()) {
-            what = "a value before the first [key]";
+            what = tr("a value before the first [key]");
             return false;
         }
         // Values under a key that the file deletes have nowhere to go.
@@ -240,11 +244,11 @@ private:
             std::u16string text;
             pos = readQuoted(line, pos + 1, text);
             if (pos == npos) {
-                what = "the text has no closing quote";
+                what = tr("the text has no closing quote");
                 return false;
             }
             if (!restIsEmpty(line, pos)) {
-                what = "unexpected characters after the text";
+                what = tr("unexpected characters after the text");
                 return false;
             }
             value.type = 1;
@@ -258,7 +262,7 @@ private:
             for (; pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
                 number = number << 4 | static_cast<std::uint32_t>(core::text::hexDigitValue(line[pos]));
             if (digits == 0 || digits > 8 || !restIsEmpty(line, pos)) {
-                what = "dword: takes one to eight hexadecimal digits";
+                what = tr("dword: takes one to eight hexadecimal digits");
                 return false;
             }
             value.type = 4;
@@ -276,13 +280,13 @@ private:
             for (; pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
                 type = type << 4 | static_cast<std::uint64_t>(core::text::hexDigitValue(line[pos]));
             if (digits == 0 || digits > 8 || !startsWithNoCase(line, pos, u"):")) {
-                what = "hex(N): takes a type of one to eight hexadecimal digits";
+                what = tr("hex(N): takes a type of one to eight hexadecimal digits");
                 return false;
             }
             value.type = static_cast<std::uint32_t>(type);
             pos += 2;
         } else {
-            what = "the data is none of \"text\", dword:, hex:, hex(N): or -";
+            what = tr("the data is none of \"text\", dword:, hex:, hex(N): or -");
             return false;
         }
         if (!readHexList(line, pos, value.data, what))
@@ -305,12 +309,12 @@ private:
                 return true;
             if (line[pos] == u'\\') {
                 if (!restIsEmpty(line, pos + 1)) {
-                    what = "unexpected characters after the line's closing backslash";
+                    what = tr("unexpected characters after the line's closing backslash");
                     return false;
                 }
                 do {
                     if (!nextLine(line)) {
-                        what = "the hex data goes on past the end of the file";
+                        what = tr("the hex data goes on past the end of the file");
                         return false;
                     }
                     pos = skipBlanks(line, 0);
@@ -318,14 +322,14 @@ private:
                 continue;
             }
             if (core::text::hexDigitValue(line[pos]) < 0) {
-                what = "the hex data is not a list of bytes like 01,a2,ff";
+                what = tr("the hex data is not a list of bytes like 01,a2,ff");
                 return false;
             }
             unsigned byte = static_cast<unsigned>(core::text::hexDigitValue(line[pos++]));
             if (pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0)
                 byte = byte << 4 | static_cast<unsigned>(core::text::hexDigitValue(line[pos++]));
             if (pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0) {
-                what = "a byte of hex data has more than two digits";
+                what = tr("a byte of hex data has more than two digits");
                 return false;
             }
             data.push_back(static_cast<std::uint8_t>(byte));
@@ -333,7 +337,7 @@ private:
             if (pos < line.size() && line[pos] == u',')
                 ++pos;
             else if (pos < line.size() && line[pos] != u'\\' && line[pos] != u';') {
-                what = "the hex data is not a list of bytes like 01,a2,ff";
+                what = tr("the hex data is not a list of bytes like 01,a2,ff");
                 return false;
             }
         }

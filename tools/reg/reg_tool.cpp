@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/text/ascii.h"
+#include "tools/locale/locale_text.h"
 #include "tools/reg/command.h"
 
 #include <algorithm>
@@ -10,25 +11,25 @@ namespace regtool {
 namespace {
 
 const char* const MainHelp =
-    "Usage:\n"
-    "  REG [operation] [parameters]\n"
-    "\n"
-    "Supported operations:\n"
-    "  ADD | DELETE | EXPORT | IMPORT | QUERY\n"
-    "\n"
-    "For help on a specific operation, type:\n"
-    "  REG [operation] /?\n"
-    "\n"
-    "dostrojnik-reg works on the registry of the emulated Windows machine: the folder named by\n"
-    "WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine (system.reg holds\n"
-    "HKEY_LOCAL_MACHINE, user.reg HKEY_CURRENT_USER). While Wine's server runs on that folder the\n"
-    "registry belongs to Wine, and changes are refused.\n";
+    N_("Usage:\n"
+       "  REG [operation] [parameters]\n"
+       "\n"
+       "Supported operations:\n"
+       "  ADD | DELETE | EXPORT | IMPORT | QUERY\n"
+       "\n"
+       "For help on a specific operation, type:\n"
+       "  REG [operation] /?\n"
+       "\n"
+       "dostrojnik-reg works on the registry of the emulated Windows machine: the folder named by\n"
+       "WINEPREFIX, else ~/.local/share/kwintor-dostrojnik/machine (system.reg holds\n"
+       "HKEY_LOCAL_MACHINE, user.reg HKEY_CURRENT_USER). While Wine's server runs on that folder the\n"
+       "registry belongs to Wine, and changes are refused.\n");
 
 const Command* const Commands[] = {&QueryCommand, &AddCommand, &DeleteCommand, &ExportCommand, &ImportCommand};
 
 bool isHelp(const std::string& argument)
 {
-    return argument == "/?" || argument == "-?";
+    return argument == "/?" || argument == "-?" || argument == "--help";
 }
 
 // Splits the arguments after the operation into its positional ones and its options; false
@@ -68,16 +69,16 @@ int runReg(const std::vector<std::string>& args, const RegistryOpener& registry,
 {
     Session session(registry, console);
     if (args.empty())
-        return session.fail("reg: Invalid syntax. Type \"REG /?\" for help.\n");
+        return session.fail(tr("reg: Invalid syntax. Type \"dostrojnik-reg /?\" for help.\n"));
     const std::string operation = core::text::asciiLower(args[0]);
     if (isHelp(operation)) {
-        session.say(MainHelp);
+        session.say(tr(MainHelp));
         return 0;
     }
     const auto found = std::find_if(std::begin(Commands), std::end(Commands),
                                     [&](const Command* command) { return command->name == operation; });
     if (found == std::end(Commands))
-        return session.fail("reg: Invalid option [" + args[0] + "]. Type \"REG /?\" for help.\n");
+        return session.fail(format(tr("reg: Invalid option [%1]. Type \"dostrojnik-reg /?\" for help.\n"), {args[0]}));
     const Command& command = **found;
     if (args.size() >= 2 && isHelp(args[1])) {
         if (args.size() > 2)
@@ -93,7 +94,7 @@ int runReg(const std::vector<std::string>& args, const RegistryOpener& registry,
     try {
         status = command.run(session, positionals, options);
     } catch (const core::Error& error) {
-        status = session.fail(std::string("reg: ") + error.what() + "\n");
+        status = session.fail(format(tr("reg: %1\n"), {error.what()}));
     }
     return session.finish(status);
 }

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"
+#include "tools/locale/locale_text.h"
 #include "tools/restore/restore_command.h"
 #include "tools/restore/restore_window.h"
 
@@ -36,8 +37,11 @@ int runCommandLine(const std::vector<std::string>& arguments)
     };
     restoretool::Output output;
     const int status = restoretool::runCommand(arguments, opener, output);
-    std::fwrite(output.out.data(), 1, output.out.size(), stdout);
-    std::fwrite(output.err.data(), 1, output.err.size(), stderr);
+    localetext::Encoder encoder;
+    const std::string out = encoder.encode(output.out);
+    const std::string err = encoder.encode(output.err);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(err.data(), 1, err.size(), stderr);
     return status;
 }
 
@@ -64,7 +68,9 @@ int runWindow(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1)
+    if (argc > 1) {
+        localetext::initialise(argv[0]);
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    }
     return runWindow(argc, argv);
 }

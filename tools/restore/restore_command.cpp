@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
+#include "tools/locale/locale_text.h"
 #include "tools/reg/value_text.h"
 
 #include <charconv>
@@ -12,26 +13,39 @@ namespace {
 
 using core::restore::KeyState;
 using core::restore::PointKind;
+using localetext::format;
+using localetext::tr;
 
 const char* const Help =
-    "Przywracanie systemu: punkty przywracania rejestru maszyny.\n"
-    "\n"
-    "Użycie:\n"
-    "  dostrojnik-restore                 otwiera okno programu\n"
-    "  dostrojnik-restore list            wypisuje punkty: numer, czas, rodzaj i opis (rozdzielone\n"
-    "                                     tabulatorami), od najstarszego\n"
-    "  dostrojnik-restore create \"opis\"   tworzy punkt przywracania z tym opisem\n"
-    "  dostrojnik-restore changes N       wypisuje zmiany rejestru od punktu N, klucz po kluczu\n"
-    "  dostrojnik-restore restore N       przywraca rejestr z punktu N; stan sprzed przywrócenia\n"
-    "                                     zostaje zapisany jako nowy punkt\n"
-    "  dostrojnik-restore delete N        usuwa punkt N\n"
-    "  dostrojnik-restore /?              wypisuje tę pomoc\n"
-    "\n"
-    "Punkt przywracania zapamiętuje pliki rejestru maszyny (system.reg, user.reg, userdef.reg) w jej\n"
-    "folderze drive_c/System Volume Information/_restore. Maszyna to folder WINEPREFIX, a bez niego\n"
-    "~/.local/share/kwintor-dostrojnik/machine. Dostrojnik tworzy punkt automatyczny przed pierwszą\n"
-    "zmianą rejestru w każdym uruchomieniu; zostaje 20 najnowszych punktów automatycznych.\n"
-    "Kod wyjścia: 0 po powodzeniu, 1 po błędzie (z komunikatem).\n";
+    localetext::N_("System Restore: the restore points of the machine's registry.\n"
+                   "\n"
+                   "Usage:\n"
+                   "  dostrojnik-restore                 opens the program's window\n"
+                   "  dostrojnik-restore list            lists the points: number, time, kind and description\n"
+                   "                                     (separated by tabs), oldest first\n"
+                   "  dostrojnik-restore create \"text\"   creates a restore point with this description\n"
+                   "  dostrojnik-restore changes N       lists the registry's changes since point N, key by key\n"
+                   "  dostrojnik-restore restore N       restores the registry from point N; the state before\n"
+                   "                                     the restore is kept as a new point\n"
+                   "  dostrojnik-restore delete N        deletes point N\n"
+                   "  dostrojnik-restore /?, --help      shows this help\n"
+                   "\n"
+                   "A restore point keeps the machine's registry files (system.reg, user.reg, userdef.reg) in its\n"
+                   "folder drive_c/System Volume Information/_restore. The machine is the folder WINEPREFIX, else\n"
+                   "~/.local/share/kwintor-dostrojnik/machine. Dostrojnik makes an automatic point before the\n"
+                   "first registry change of each run; the 20 newest automatic points stay.\n"
+                   "Exit status: 0 on success, 1 on an error (with a message).\n");
+
+// The key's change as `changes N` words it; the window has its own words (stateText).
+const char* changeText(KeyState state)
+{
+    switch (state) {
+    case KeyState::Added: return tr("Key added");
+    case KeyState::Removed: return tr("Key removed");
+    case KeyState::Changed: return tr("Key changed");
+    }
+    return "";
+}
 
 class Command {
 public:
@@ -39,8 +53,8 @@ public:
 
     int run(const std::vector<std::string>& arguments)
     {
-        if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-?") {
-            m_output.out += Help;
+        if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-?" || arguments[0] == "--help") {
+            m_output.out += tr(Help);
             return 0;
         }
         const std::string command = core::text::asciiLower(arguments[0]);
@@ -52,7 +66,7 @@ public:
         int number = 0;
         const bool numbered = command == "changes" || command == "restore" || command == "delete";
         if (!numbered)
-            return fail("Nieznane polecenie \"" + arguments[0] + "\". Polecenia: dostrojnik-restore /?");
+            return fail(format(tr("Unknown command \"%1\". Commands: dostrojnik-restore /?"), {arguments[0]}));
         if (!expect(rest, 1) || !parseNumber(rest[0], number))
             return 1;
         if (command == "changes")
@@ -65,7 +79,7 @@ public:
 private:
     int fail(const std::string& message)
     {
-        m_output.err += "Błąd: " + message + "\n";
+        m_output.err += format(tr("Error: %1\n"), {message});
         return 1;
     }
 
@@ -73,7 +87,7 @@ private:
     {
         if (rest.size() == count)
             return true;
-        fail("Nieprawidłowa liczba argumentów. Składnia: dostrojnik-restore /?");
+        fail(tr("Wrong number of arguments. Syntax: dostrojnik-restore /?"));
         return false;
     }
 
@@ -82,7 +96,7 @@ private:
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error == std::errc() && end == text.data() + text.size() && number > 0)
             return true;
-        fail("\"" + text + "\" nie jest numerem punktu przywracania.");
+        fail(format(tr("\"%1\" is not the number of a restore point."), {text}));
         return false;
     }
 
@@ -90,7 +104,7 @@ private:
     {
         const auto points = m_store().list();
         if (points.empty())
-            m_output.out += "Brak punktów przywracania.\n";
+            m_output.out += tr("There are no restore points.\n");
         for (const auto& point : points)
             m_output.out += std::to_string(point.number) + "\t" + point.time + "\t" +
                             std::string(core::restore::kindName(point.kind)) + "\t" + point.description + "\n";
@@ -100,7 +114,7 @@ private:
     int create(const std::string& description)
     {
         const auto point = m_store().create(PointKind::User, description);
-        m_output.out += "Utworzono punkt przywracania " + std::to_string(point.number) + ".\n";
+        m_output.out += format(tr("Created restore point %1.\n"), {std::to_string(point.number)});
         return 0;
     }
 
@@ -108,7 +122,7 @@ private:
     {
         const auto found = core::restore::changesSince(m_store(), number);
         if (found.empty())
-            m_output.out += "Brak zmian od punktu " + std::to_string(number) + ".\n";
+            m_output.out += format(tr("No changes since point %1.\n"), {std::to_string(number)});
         m_output.out += changesText(found);
         return 0;
     }
@@ -116,15 +130,15 @@ private:
     int restore(int number)
     {
         const auto before = m_store().restore(number);
-        m_output.out += "Przywrócono punkt " + std::to_string(number) + ". Stan sprzed przywrócenia to punkt " +
-                        std::to_string(before.number) + ".\n";
+        m_output.out += format(tr("Restored point %1. The state before the restore is point %2.\n"),
+                               {std::to_string(number), std::to_string(before.number)});
         return 0;
     }
 
     int remove(int number)
     {
         m_store().remove(number);
-        m_output.out += "Usunięto punkt przywracania " + std::to_string(number) + ".\n";
+        m_output.out += format(tr("Deleted restore point %1.\n"), {std::to_string(number)});
         return 0;
     }
 
@@ -140,7 +154,7 @@ int runCommand(const std::vector<std::string>& arguments, const StoreOpener& sto
     try {
         return command.run(arguments);
     } catch (const core::Error& error) {
-        output.err += std::string("Błąd: ") + error.what() + "\n";
+        output.err += format(tr("Error: %1\n"), {error.what()});
         return 1;
     }
 }
@@ -164,7 +178,7 @@ std::string changesText(const std::vector<core::restore::KeyChange>& changes)
 {
     std::string text;
     for (const auto& change : changes) {
-        text += stateText(change.state) + ": " + core::restore::keyName(change) + "\n";
+        text += std::string(changeText(change.state)) + ": " + core::restore::keyName(change) + "\n";
         for (const auto& value : change.values) {
             if (value.before)
                 text += "-" + regtool::queryLine(core::text::toUtf8(value.name), value.before->type, value.before->data);

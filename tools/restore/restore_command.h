@@ -18,10 +18,11 @@ struct Output {
 };
 
 // Runs one command of `dostrojnik-restore` (`arguments` without the program name): list, create,
-// changes, restore, delete or /?. Returns the exit status: 0 on success, 1 with a message.
+// changes, restore, delete or /?, with messages in the user's language. Returns the exit status:
+// 0 on success, 1 with a message.
 int runCommand(const std::vector<std::string>& arguments, const StoreOpener& store, Output& output);
 
-// The key's change in words: "Klucz dodany", "Klucz usunięty", "Klucz zmieniony".
+// The key's change in the window's words: "Klucz dodany", "Klucz usunięty", "Klucz zmieniony".
 std::string stateText(core::restore::KeyState state);
 // A value's type and data as `dostrojnik-reg query` shows them: "REG_DWORD    0x1".
 std::string valueText(const core::registry::HiveValue& value);
