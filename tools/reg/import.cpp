@@ -30,9 +30,14 @@ int import(Session& session, const std::vector<std::string>& args, const Options
 {
     const std::filesystem::path file = args[0];
     std::string bytes;
-    if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes))
+    if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes, core::io::Links::Follow, nullptr,
+                                               kLargestRegFile)) {
+        if (failed == core::io::tooLarge())
+            return session.fail("reg: Unable to import '" + args[0] + "': the file is larger than " +
+                                core::registry::sizeText(kLargestRegFile) + ", the most an import takes\n");
         return session.fail("reg: The file '" + args[0] + "' " +
                             (failed == core::io::notARegularFile() ? "is not a regular file" : "was not found") + ".\n");
+    }
     RegFile contents;
     std::string error;
     if (!parseRegFile(bytes, contents, error))
