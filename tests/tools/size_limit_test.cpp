@@ -1,6 +1,7 @@
 // Hives and registry editor files larger than the tools read: refused before they are read, with
-// a message and status 1, in the machine, in a restore point or given to `import`. The large
-// files are sparse, so nothing here writes more than a few bytes.
+// a message and status 1, in the machine, in a restore point or given to `import`; and a tool
+// that runs out of memory says so and ends with status 1. The large files are sparse, so
+// nothing here writes more than a few bytes.
 
 #include "tests/support/temporary_folder.h"
 #include "tests/tools/tool_process.h"
@@ -38,6 +39,7 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
         std::uint64_t size;
         std::vector<std::string> command;
         std::string message;
+        int addressSpaceMiB = 0; // the process's limit; 0: none
     };
     const std::vector<Row> rows = {
         {"machine/system.reg", huge, {"dostrojnik-reg", "query", "HKLM\\Software"}, hiveMessage},
@@ -48,6 +50,9 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
         {"machine/drive_c/System Volume Information/_restore/RP1/system.reg", huge,
          {"dostrojnik-restore", "changes", "1"}, pointMessage},
         {"machine/user.reg", huge, {"dostrojnik-restore", "changes", "1"}, pointMessage},
+        // A hive within the limit that the memory cannot hold ends the tool with a message, not an abort.
+        {"machine/user.reg", 200 << 20, {"dostrojnik-reg", "query", "HKCU"}, "dostrojnik-reg: not enough memory", 150},
+        {"machine/user.reg", 200 << 20, {"dostrojnik-restore", "changes", "1"}, "dostrojnik-restore: not enough memory", 150},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file + " " + row.command[1]);
@@ -63,6 +68,8 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
 
         std::vector<std::string> argv = row.command;
         argv[0] = tool_testing::toolPath(argv[0]).string();
+        if (row.addressSpaceMiB > 0)
+            argv.insert(argv.begin(), {"/bin/sh", "-c", "ulimit -v " + std::to_string(row.addressSpaceMiB * 1024) + "; exec \"$0\" \"$@\""});
         const auto result = tool_testing::runProcess(argv, environment, {}, folder.path());
         // reg writes its messages to standard output, as Wine's does; the restore tool to errors.
         const std::string said = result.out + result.err;
