@@ -228,7 +228,8 @@ struct WineRegistry::State {
             }
         } else if (error) {
             file.hive.reset();
-            return fail(RegStatus::BadHive, "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
+            return fail(RegStatus::BadHive,
+                        "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
         } else if (!file.hive || file.missing || file.hive->text() != text) {
             Hive parsed;
             registry::HiveParseError parseError;

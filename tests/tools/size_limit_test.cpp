@@ -51,8 +51,10 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
          {"dostrojnik-restore", "changes", "1"}, pointMessage},
         {"machine/user.reg", huge, {"dostrojnik-restore", "changes", "1"}, pointMessage},
         // A hive within the limit that the memory cannot hold ends the tool with a message, not an abort.
-        {"machine/user.reg", 200 << 20, {"dostrojnik-reg", "query", "HKCU"}, "dostrojnik-reg: not enough memory", 150},
-        {"machine/user.reg", 200 << 20, {"dostrojnik-restore", "changes", "1"}, "dostrojnik-restore: not enough memory", 150},
+        {"machine/user.reg", 200 << 20, {"dostrojnik-reg", "query", "HKCU"}, "dostrojnik-reg: not enough memory",
+         150},
+        {"machine/user.reg", 200 << 20, {"dostrojnik-restore", "changes", "1"},
+         "dostrojnik-restore: not enough memory", 150},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file + " " + row.command[1]);
@@ -69,7 +71,8 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
         std::vector<std::string> argv = row.command;
         argv[0] = tool_testing::toolPath(argv[0]).string();
         if (row.addressSpaceMiB > 0)
-            argv.insert(argv.begin(), {"/bin/sh", "-c", "ulimit -v " + std::to_string(row.addressSpaceMiB * 1024) + "; exec \"$0\" \"$@\""});
+            argv.insert(argv.begin(), {"/bin/sh", "-c",
+                                       "ulimit -v " + std::to_string(row.addressSpaceMiB * 1024) + "; exec \"$0\" \"$@\""});
         const auto result = tool_testing::runProcess(argv, environment, {}, folder.path());
         // reg writes its messages to standard output, as Wine's does; the restore tool to errors.
         const std::string said = result.out + result.err;

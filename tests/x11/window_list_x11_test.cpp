@@ -271,8 +271,8 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 
 void setText(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type, std::string_view text)
 {
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, name, type, 8, static_cast<std::uint32_t>(text.size()),
-                        text.data());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, name, type, 8,
+                        static_cast<std::uint32_t>(text.size()), text.data());
 }
 
 // A client over TCP says its window belongs to a process of this host: _NET_WM_PID names an
