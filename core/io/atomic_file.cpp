@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 
@@ -75,13 +76,18 @@ std::error_code notARegularFile()
     return std::make_error_code(std::errc::invalid_seek);
 }
 
+std::error_code tooLarge()
+{
+    return std::make_error_code(std::errc::file_too_large);
+}
+
 std::string describe(std::error_code error)
 {
     return error == notARegularFile() ? std::string("it is not a regular file") : error.message();
 }
 
 std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents, Links links,
-                         struct stat* identity)
+                         struct stat* identity, std::uint64_t largest)
 {
     contents.clear();
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
@@ -95,14 +101,24 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
         return std::make_error_code(std::errc::is_a_directory);
     if (!S_ISREG(info.st_mode))
         return notARegularFile();
+    if (static_cast<std::uint64_t>(info.st_size) > largest)
+        return tooLarge();
     if (identity)
         *identity = info;
-    // Read straight into the text, sized by what fstat tells; a file that grows meanwhile goes on.
+    // Read straight into the text, sized by what fstat tells; a file that grows meanwhile goes on,
+    // up to one byte past `largest`, which tells that it grew too large.
+    const std::uint64_t most = std::min<std::uint64_t>(largest, contents.max_size() - 1) + 1;
     std::size_t size = 0;
-    contents.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 1 << 16);
+    contents.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) + 1 : 1 << 16, most)));
     for (;;) {
-        if (size == contents.size())
-            contents.resize(contents.size() * 2);
+        if (size == contents.size()) {
+            if (size >= most) {
+                contents.clear();
+                return tooLarge();
+            }
+            contents.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(size) * 2, most)));
+        }
         const ssize_t n = calls.read(fd.get(), contents.data() + size, contents.size() - size);
         if (n < 0) {
             contents.clear();

@@ -2,7 +2,9 @@
 
 #include "core/platform/system_calls.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,12 +20,18 @@ std::error_code notARegularFile();
 // The words for an error of readFile or replaceFile, "not a regular file" among them.
 std::string describe(std::error_code error);
 
+// What readFile gives for a file larger than the caller takes: std::errc::file_too_large.
+std::error_code tooLarge();
+
 // Reads the whole regular file into `contents`; nothing else is opened for long, so a FIFO in
 // its place can never make the reader wait. A missing file gives
 // std::errc::no_such_file_or_directory.
 // `identity`, when given, receives what fstat tells of the file that was read.
+// A file of more than `largest` bytes gives tooLarge(): told by fstat before anything is read,
+// or when the file grows past it while it is read.
 std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents,
-                         Links links = Links::Follow, struct stat* identity = nullptr);
+                         Links links = Links::Follow, struct stat* identity = nullptr,
+                         std::uint64_t largest = std::numeric_limits<std::uint64_t>::max());
 
 // A name for a temporary file beside `target` that nobody can guess: ".NAME.XXXXXXXX". Created
 // only with O_CREAT | O_EXCL | O_NOFOLLOW, so a file or link planted under it is never used.

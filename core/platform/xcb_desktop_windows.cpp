@@ -11,8 +11,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include <unistd.h>
-
 namespace core {
 
 namespace {
@@ -70,11 +68,11 @@ public:
         , m_treeRead(std::move(treeRead))
     {
         xcb_prefetch_extension_data(m_connection, &xcb_res_id);
-        const char* names[] = {"WM_STATE", "_NET_WM_NAME", "_NET_WM_PID", "UTF8_STRING"};
+        const char* names[] = {"WM_STATE", "_NET_WM_NAME", "UTF8_STRING"};
         xcb_intern_atom_cookie_t cookies[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i)
             cookies[i] = xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
-        xcb_atom_t* atoms[] = {&m_wmState, &m_netWmName, &m_netWmPid, &m_utf8String};
+        xcb_atom_t* atoms[] = {&m_wmState, &m_netWmName, &m_utf8String};
         for (std::size_t i = 0; i < std::size(names); ++i) {
             const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_connection, cookies[i], nullptr));
             *atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -86,9 +84,6 @@ public:
                 xcb_res_query_version_reply(m_connection, xcb_res_query_version(m_connection, 1, 2), nullptr));
             m_clientIds = version && (version->server_major > 1 || (version->server_major == 1 && version->server_minor >= 2));
         }
-        char host[256] = {};
-        if (gethostname(host, sizeof host - 1) == 0)
-            m_hostName = host;
     }
 
     ~XcbDesktopWindows() override { xcb_disconnect(m_connection); }
@@ -115,7 +110,8 @@ public:
 
         findClients(entries);
         readTexts(entries);
-        readProcessIds(entries);
+        if (m_clientIds)
+            readClientIds(entries);
 
         std::vector<TopLevelWindow> windows;
         windows.reserve(entries.size());
@@ -238,39 +234,10 @@ private:
         }
     }
 
-    // The process from the server itself (the resource extension knows the pid of every local
-    // client); else _NET_WM_PID, which only a client on this host may vouch for.
-    void readProcessIds(std::vector<Entry>& entries)
-    {
-        if (m_clientIds)
-            readClientIds(entries);
-        struct Asked {
-            Entry* entry;
-            xcb_get_property_cookie_t pid, machine;
-        };
-        std::vector<Asked> asked;
-        for (Entry& entry : entries) {
-            if (!entry.gone && entry.window.processId == 0)
-                asked.push_back({&entry, property(entry.shown, m_netWmPid, XCB_ATOM_CARDINAL, 1),
-                                 property(entry.shown, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, kTextLongs)});
-        }
-        for (const Asked& a : asked) {
-            const auto pid = reply(a.pid);
-            const auto machine = reply(a.machine);
-            if (!pid || !machine || pid->format != 32 || xcb_get_property_value_length(pid.get()) != 4
-                || machine->format != 8)
-                continue;
-            // A pid of another host names some unrelated process here.
-            std::string_view host = propertyBytes(*machine);
-            host = host.substr(0, host.find('\0'));
-            if (m_hostName.empty() || host != m_hostName)
-                continue;
-            std::uint32_t id = 0;
-            std::memcpy(&id, xcb_get_property_value(pid.get()), sizeof id);
-            a.entry->window.processId = id;
-        }
-    }
-
+    // The process as the server itself knows it: the resource extension names the pid of a
+    // client connected on this host. _NET_WM_PID and WM_CLIENT_MACHINE are never taken: any
+    // client, one connected over the network among them, may set them to name an unrelated
+    // process here. A window whose client the server cannot name keeps id 0.
     void readClientIds(std::vector<Entry>& entries)
     {
         // A window's id carries the id base of the client that made it.
@@ -316,10 +283,8 @@ private:
     std::function<void()> m_treeRead;
     xcb_atom_t m_wmState = XCB_ATOM_NONE;
     xcb_atom_t m_netWmName = XCB_ATOM_NONE;
-    xcb_atom_t m_netWmPid = XCB_ATOM_NONE;
     xcb_atom_t m_utf8String = XCB_ATOM_NONE;
     bool m_clientIds = false;
-    std::string m_hostName;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/registry/wine_registry.h"
 
 #include "core/io/atomic_file.h"
+#include "core/registry/hive_file.h"
 #include "core/registry/hive_text.h"
 #include "core/registry/machine_hives.h"
 #include "core/registry/wine_server.h"
@@ -218,7 +219,7 @@ struct WineRegistry::State {
         }
         std::string text;
         file.identity = {};
-        const std::error_code error = io::readFile(calls, file.path, text, io::Links::Refuse, &file.identity);
+        const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
         file.readInBatch = inBatch;
         if (error == std::errc::no_such_file_or_directory) {
             if (!file.hive || !file.missing) {
@@ -227,7 +228,8 @@ struct WineRegistry::State {
             }
         } else if (error) {
             file.hive.reset();
-            return fail(RegStatus::BadHive, "cannot read " + file.path.string() + ": " + io::describe(error));
+            return fail(RegStatus::BadHive,
+                        "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
         } else if (!file.hive || file.missing || file.hive->text() != text) {
             Hive parsed;
             registry::HiveParseError parseError;

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/io/atomic_file.h"
+#include "core/registry/hive_file.h"
 #include "core/registry/machine_hives.h"
 #include "core/text/unicode.h"
 
@@ -116,9 +117,12 @@ private:
 std::optional<std::string> readHive(SystemCalls& calls, const std::filesystem::path& path)
 {
     std::string text;
-    if (const auto error = io::readFile(calls, path, text)) {
+    if (const auto error = registry::readHiveFile(calls, path, text)) {
         if (error == std::errc::no_such_file_or_directory)
             return std::nullopt;
+        if (error == io::tooLarge())
+            throw Error("Nie można odczytać pliku " + path.string() + ": plik jest większy niż " +
+                        registry::sizeText(registry::kLargestHiveFile) + ".");
         throw Error("Nie można odczytać pliku " + path.string() + ": " + error.message() + ".");
     }
     return text;

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/io/atomic_file.h"
+#include "core/registry/hive_file.h"
 #include "core/registry/machine_hives.h"
 #include "core/registry/wine_server.h"
 
@@ -236,7 +237,7 @@ RestorePoint PointStore::restore(int number)
             if (!linkImpossible(errno))
                 fail("Nie można odczytać pliku " + from.string() + ": " + systemMessage(errno) + ".");
             std::string text;
-            if (const auto error = io::readFile(m_calls, from, text))
+            if (const auto error = registry::readHiveFile(m_calls, from, text))
                 fail("Nie można odczytać pliku " + from.string() + ": " + error.message() + ".");
             if (const auto error = io::replaceFile(m_calls, to, text))
                 fail("Nie można zapisać pliku " + to.string() + ": " + error.message() + ".");
@@ -335,7 +336,7 @@ bool PointStore::linkOrCopy(const std::filesystem::path& from, const std::filesy
     if (!linkImpossible(errno))
         fail("Nie można dołączyć pliku " + from.string() + " do punktu przywracania: " + systemMessage(errno) + ".");
     std::string text;
-    if (const auto error = io::readFile(m_calls, from, text)) {
+    if (const auto error = registry::readHiveFile(m_calls, from, text)) {
         if (error == std::errc::no_such_file_or_directory)
             return false;
         fail("Nie można odczytać pliku " + from.string() + ": " + error.message() + ".");
@@ -395,7 +396,8 @@ bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
             continue;
         std::string textNow;
         std::string textThen;
-        if (io::readFile(m_calls, m_root / hive.file, textNow) || io::readFile(m_calls, newest / hive.file, textThen) ||
+        if (registry::readHiveFile(m_calls, m_root / hive.file, textNow) ||
+            registry::readHiveFile(m_calls, newest / hive.file, textThen) ||
             !sameButForTimes(textNow, textThen))
             return false;
     }

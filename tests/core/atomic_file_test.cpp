@@ -65,3 +65,28 @@ TEST(AtomicFile, NeitherAPlantedTemporaryNorAFifoIsUsed)
     EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), folder / ".data.txt.new", contents, core::io::Links::Refuse),
               core::io::notARegularFile());
 }
+
+TEST(AtomicFile, ReadRefusesMoreThanTheLargestSize)
+{
+    TemporaryFolder folder;
+    writeText(folder / "ten", "0123456789");
+    struct Row {
+        std::filesystem::path path;
+        std::uint64_t largest;
+        std::error_code error;
+    };
+    const Row rows[] = {
+        {folder / "ten", 10, {}},
+        {folder / "ten", 9, core::io::tooLarge()},
+        // fstat tells 0 bytes of this one; it grows past the limit while it is read.
+        {"/proc/self/status", 16, core::io::tooLarge()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path.string() + " " + std::to_string(row.largest));
+        std::string contents = "x";
+        EXPECT_EQ(core::io::readFile(core::posixSystemCalls(), row.path, contents, core::io::Links::Follow, nullptr,
+                                     row.largest),
+                  row.error);
+        EXPECT_EQ(contents, row.error ? "" : "0123456789");
+    }
+}

@@ -36,6 +36,8 @@ TEST(RegFile, RefusesFaultyFilesWithTheLineAndTheFault)
         {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex:01,\\\n", "line 3: the hex data goes on past the end of the file"},
         {"REGEDIT4\n[HKCU\\x]\n\"a\"=str(2):\"x\"\n", "line 3: the data is none of \"text\", dword:, hex:, hex(N): or -"},
         {"REGEDIT4\n[HKCU\\x]\nstray\n", "line 3: neither a [key] nor a \"value\"=data line"},
+        // A lone CR ends a line like LF and CR LF do; the line after it is read, not dropped.
+        {"REGEDIT4\n[HKCU\\x]\r\"a\"=dword:\r\n", "line 3: dword: takes one to eight hexadecimal digits"},
         {"\xFF\xFE" "R", "the file ends in the middle of a UTF-16 character"},
         {"\xFE\xFF", "the file is in big-endian UTF-16, which the registry editor never writes"},
     };
@@ -59,9 +61,9 @@ TEST(RegFile, ReadsKeysValuesContinuationsAndDeletions)
                              "\"ignored\"=\"under a deleted key\"\r\n"
                              "[HKEY_CURRENT_USER\\a]b] trailing\r\n"
                              "  @ = \"d\"\r\n"
-                             "\"x\"=-\r\n"
+                             "\"x\"=-\r"
                              "\"h\"=HEX(A):1,\\\r\n"
-                             "; between\r\n"
+                             "; between\r"
                              "  2 , ff\\\r\n"
                              "  3 ; end\r\n"
                              "\"n\\\"q\"=DWORD:Ff\r\n",

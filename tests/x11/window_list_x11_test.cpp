@@ -14,6 +14,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -213,6 +215,106 @@ TEST_F(WindowListX11Test, AClientThatExitsDuringARefillLeavesOutOnlyItself)
     EXPECT_EQ(of(windows, first.pid), (std::vector<core::TopLevelWindow>{{std::uint32_t(first.pid), "Pierwsze", "First"}}));
     EXPECT_FALSE(listed(windows, "Vanishing"));
     EXPECT_EQ(of(windows, last.pid), (std::vector<core::TopLevelWindow>{{std::uint32_t(last.pid), "Ostatnie", "Last"}}));
+}
+
+// A server of the test's own that also takes TCP connections; a client that comes over TCP is
+// one whose process the server cannot name.
+class TcpServer {
+public:
+    TcpServer()
+    {
+        int displayFd[2];
+        if (pipe(displayFd) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(displayFd[0]);
+            const std::string fd = std::to_string(displayFd[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-listen", "tcp", "-ac", "-screen", "0", "320x240x24",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(displayFd[1]);
+        FILE* number = fdopen(displayFd[0], "r");
+        int display = -1;
+        if (std::fscanf(number, "%d", &display) == 1)
+            m_display = display;
+        std::fclose(number);
+    }
+    ~TcpServer()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    TcpServer(const TcpServer&) = delete;
+    TcpServer& operator=(const TcpServer&) = delete;
+
+    std::string local() const { return ":" + std::to_string(m_display); }
+    std::string overTcp() const { return "127.0.0.1:" + std::to_string(m_display); }
+    bool started() const { return m_display >= 0; }
+
+private:
+    pid_t m_pid = -1;
+    int m_display = -1;
+};
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
+
+void setText(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type, std::string_view text)
+{
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, name, type, 8,
+                        static_cast<std::uint32_t>(text.size()), text.data());
+}
+
+// A client over TCP says its window belongs to a process of this host: _NET_WM_PID names an
+// unrelated process and WM_CLIENT_MACHINE this host's name. Only the server's word counts, and
+// it has none: the line shows no process, and "Zakończ" on it ends nothing.
+TEST_F(WindowListX11Test, AClientOverTcpNamesNoProcessWhateverItClaims)
+{
+    const TcpServer server;
+    ASSERT_TRUE(server.started());
+    m_xcbDesktop = core::connectXcbDesktop(server.local().c_str());
+    ASSERT_NE(m_xcbDesktop, nullptr);
+    m_desktop = m_xcbDesktop.get();
+
+    const Client victim = launch({"sleep", "600"}, false);
+    const std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> connection(
+        xcb_connect(server.overTcp().c_str(), nullptr), xcb_disconnect);
+    xcb_connection_t* remote = connection.get();
+    ASSERT_EQ(xcb_connection_has_error(remote), 0);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(remote)).data;
+    const xcb_window_t window = xcb_generate_id(remote);
+    xcb_create_window(remote, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 60, 40, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    setText(remote, window, atom(remote, "_NET_WM_NAME"), atom(remote, "UTF8_STRING"), "Obcy");
+    setText(remote, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, std::string_view("remote\0Remote\0", 14));
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    setText(remote, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host);
+    const std::uint32_t claimed = std::uint32_t(victim.pid);
+    xcb_change_property(remote, XCB_PROP_MODE_REPLACE, window, atom(remote, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1,
+                        &claimed);
+    xcb_map_window(remote, window);
+    std::free(xcb_get_input_focus_reply(remote, xcb_get_input_focus(remote), nullptr));
+
+    start();
+    QListWidget& list = *section("TForm2").findChild<QListWidget*>(QStringLiteral("ListBox1"));
+    const auto lines = list.findItems(QStringLiteral("        Obcy    Remote"), Qt::MatchEndsWith);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.front()->text(), QStringLiteral("0        Obcy    Remote"));
+    lines.front()->setSelected(true);
+    section("TForm2").findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    EXPECT_EQ(m_messageBoxes.messages, std::vector<std::string>{"Nie można otworzyć procesu."});
+    EXPECT_TRUE(running(victim.pid));
 }
 
 } // namespace

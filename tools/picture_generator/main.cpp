@@ -6,6 +6,7 @@
 
 #include "app/definitions.h"
 #include "chrome/pictures.h"
+#include "core/error.h"
 #include "painting.h"
 
 #include <QDir>
@@ -37,9 +38,7 @@ int drawDesktopIcons(const QDir& output, int sizeCount, char** sizes)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     const bool icons = argc >= 3 && std::strcmp(argv[1], "--icons") == 0;
@@ -97,4 +96,11 @@ int main(int argc, char** argv)
         out << "    <file>" << file << "</file>\n";
     out << "  </qresource>\n</RCC>\n";
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return core::runMain("picture_generator", [&] { return run(argc, argv); });
 }

@@ -30,10 +30,15 @@ int import(Session& session, const std::vector<std::string>& args, const Options
 {
     const std::filesystem::path file = args[0];
     std::string bytes;
-    if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes))
+    if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes, core::io::Links::Follow, nullptr,
+                                               kLargestRegFile)) {
+        if (failed == core::io::tooLarge())
+            return session.fail(format(tr("reg: Unable to import '%1': the file is larger than %2, the most an import takes\n"),
+                                       {args[0], core::registry::sizeText(kLargestRegFile)}));
         return session.fail(format(failed == core::io::notARegularFile() ? tr("reg: The file '%1' is not a regular file.\n")
-                                                                          : tr("reg: The file '%1' was not found.\n"),
+                                                                         : tr("reg: The file '%1' was not found.\n"),
                                    {args[0]}));
+    }
     RegFile contents;
     std::string error;
     if (!parseRegFile(bytes, contents, error))

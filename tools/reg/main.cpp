@@ -43,19 +43,21 @@ private:
 int main(int argc, char** argv)
 {
     localetext::initialise(argv[0]);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    StandardConsole console;
     std::unique_ptr<core::WineRegistry> registry;
-    // The machine is found (and a new one made) only when a command reaches the registry.
-    const regtool::RegistryOpener opener = [&registry]() -> core::RegistryApi& {
-        if (!registry) {
-            const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
-            machine.ensureExists();
-            registry = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
-        }
-        return *registry;
-    };
-    const int status = regtool::runReg(arguments, opener, console);
+    const int status = core::runMain("dostrojnik-reg", [&] {
+        const std::vector<std::string> arguments(argv + 1, argv + argc);
+        StandardConsole console;
+        // The machine is found (and a new one made) only when a command reaches the registry.
+        const regtool::RegistryOpener opener = [&registry]() -> core::RegistryApi& {
+            if (!registry) {
+                const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+                machine.ensureExists();
+                registry = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+            }
+            return *registry;
+        };
+        return regtool::runReg(arguments, opener, console);
+    });
     // The parsed hives are left to the system, which frees them at once, instead of being taken
     // apart key by key: that would cost as much as a tenth of a command.
     std::fflush(stdout);

@@ -135,17 +135,19 @@ public:
     }
 
 private:
+    // A line ends at CR LF, LF or a lone CR: editors of old Macs end lines with CR alone, and
+    // reading such a line as part of the one before would drop what stands on it.
     bool nextLine(std::u16string_view& line)
     {
         if (m_position >= m_text.size())
             return false;
-        std::size_t end = m_text.find(u'\n', m_position);
+        std::size_t end = m_text.find_first_of(u"\r\n", m_position);
         if (end == npos)
             end = m_text.size();
         line = m_text.substr(m_position, end - m_position);
-        if (!line.empty() && line.back() == u'\r')
-            line.remove_suffix(1);
         m_position = end + 1;
+        if (end < m_text.size() && m_text[end] == u'\r' && m_position < m_text.size() && m_text[m_position] == u'\n')
+            ++m_position;
         ++m_lineNumber;
         return true;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/registry/hive_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -8,6 +10,11 @@
 #include <vector>
 
 namespace regtool {
+
+// The largest registry editor file imported: about what `export` writes of a hive at its
+// limit, two bytes of UTF-16 for each character of the hive's text. A larger file is refused
+// before it is read.
+inline constexpr std::uint64_t kLargestRegFile = 2 * core::registry::kLargestHiveFile;
 
 // One value line of a registry editor file: a value to set, or ("name"=-) one to delete.
 struct RegFileValue {

@@ -68,9 +68,11 @@ int runWindow(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1) {
-        localetext::initialise(argv[0]);
-        return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    }
-    return runWindow(argc, argv);
+    return core::runMain("dostrojnik-restore", [&] {
+        if (argc > 1) {
+            localetext::initialise(argv[0]);
+            return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        }
+        return runWindow(argc, argv);
+    });
 }

@@ -194,7 +194,9 @@ void RestoreWindow::reload(int selected)
 {
     const QSignalBlocker blocker(m_points);
     m_points->clear();
-    for (const auto& point : m_store.list()) {
+    std::vector<core::restore::RestorePoint> points;
+    attempt([&] { points = m_store.list(); });
+    for (const auto& point : points) {
         auto* item = new QTreeWidgetItem(m_points, {QString::number(point.number), text(point.time),
                                                     text(std::string(core::restore::kindName(point.kind))),
                                                     text(point.description)});
@@ -339,8 +341,12 @@ bool RestoreWindow::attempt(const std::function<void()>& action)
         return true;
     } catch (const core::Error& error) {
         m_dialogs.error(this, QString::fromUtf8(error.what()));
-        return false;
+    } catch (const std::bad_alloc&) {
+        m_dialogs.error(this, QStringLiteral("Za mało pamięci."));
+    } catch (const std::exception& error) {
+        m_dialogs.error(this, QString::fromUtf8(error.what()));
     }
+    return false;
 }
 
 } // namespace restoretool

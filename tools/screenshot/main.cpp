@@ -2,6 +2,8 @@
 //     screenshot <file.png> [x y width height]
 // Used for the README's screenshots, taken under Xvfb.
 
+#include "core/error.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -9,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     if (argc != 2 && argc != 6) {
@@ -29,4 +33,11 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return core::runMain("screenshot", [&] { return run(argc, argv); });
 }

@@ -2,6 +2,8 @@
 // Run once by hand; its pictures are committed under resources/baseline/wallpapers/:
 //     wallpaper_generator resources/baseline/wallpapers
 
+#include "core/error.h"
+
 #include <turbojpeg.h>
 
 #include <algorithm>
@@ -151,9 +153,7 @@ bool save(const std::string& path, const Painter& paint)
     return ok;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
@@ -165,4 +165,11 @@ int main(int argc, char** argv)
     ok = save(folder + "/Fale.jpg", waves) && ok;
     ok = save(folder + "/Noc.jpg", night) && ok;
     return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return core::runMain("wallpaper_generator", [&] { return run(argc, argv); });
 }
