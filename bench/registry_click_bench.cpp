@@ -8,6 +8,7 @@
 // FOLDER is where the files go (a temporary folder by default); SYSTEM.REG, when given, is
 // measured too (for example the system.reg of a real Wine prefix).
 
+#include "bench/timing.h"
 #include "core/registry/hive_text.h"
 #include "core/registry/tregistry.h"
 #include "core/registry/wine_registry.h"
@@ -15,8 +16,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +32,6 @@ constexpr double TargetRatio = 3.0;
 constexpr int Rounds = 101;
 constexpr int ColdRounds = 21;
 
-using Clock = std::chrono::steady_clock;
 using core::registry::Hive;
 using core::registry::HiveValue;
 
@@ -115,17 +113,6 @@ std::string syntheticSystemHive()
     return hive.serialize();
 }
 
-double milliseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void click(core::RegistryApi& api, int round)
 {
     core::TRegistry reg(api);
@@ -172,22 +159,18 @@ Result measure(const std::filesystem::path& folder, const std::string& hiveText)
     std::vector<double> clicks;
     std::vector<double> references;
     for (int round = 1; round <= Rounds; ++round) {
-        auto start = Clock::now();
-        click(registry, round);
-        clicks.push_back(milliseconds(Clock::now() - start));
-        start = Clock::now();
-        saveFile(folder, hiveText);
-        references.push_back(milliseconds(Clock::now() - start));
+        clicks.push_back(bench::milliseconds([&] { click(registry, round); }));
+        references.push_back(bench::milliseconds([&] { saveFile(folder, hiveText); }));
     }
     // A click in a new process (or after another program changed the file) parses it first.
     std::vector<double> colds;
     for (int round = 0; round < ColdRounds; ++round) {
-        const auto start = Clock::now();
-        core::WineRegistry fresh(folder, 2400);
-        click(fresh, round);
-        colds.push_back(milliseconds(Clock::now() - start));
+        colds.push_back(bench::milliseconds([&] {
+            core::WineRegistry fresh(folder, 2400);
+            click(fresh, round);
+        }));
     }
-    return {median(clicks), median(colds), median(references)};
+    return {bench::median(clicks), bench::median(colds), bench::median(references)};
 }
 
 bool report(const char* name, const std::string& hiveText, const Result& result)
