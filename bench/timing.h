@@ -34,11 +34,11 @@ inline double medianMilliseconds(int rounds, const std::function<void()>& call, 
     call();
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
-        const double round = milliseconds([&] {
-            for (int i = 0; i < callsPerRound; ++i)
-                call();
-        });
-        times.push_back(round / callsPerRound);
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < callsPerRound; ++i)
+            call();
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        times.push_back(elapsed.count() / callsPerRound);
     }
     return median(times);
 }
