@@ -92,7 +92,8 @@ std::string syntheticSystemHive()
     for (int i = 0; i < 600; ++i) {
         const std::string extension = ".x" + std::to_string(i);
         set(path({"Software", "Classes", extension}), "", 1, utf16z("file" + std::to_string(i)));
-        set(path({"Software", "Classes", extension}), "Content Type", 1, utf16z("application/x-type" + std::to_string(i)));
+        set(path({"Software", "Classes", extension}), "Content Type", 1,
+            utf16z("application/x-type" + std::to_string(i)));
         set(path({"Software", "Classes", "file" + std::to_string(i), "shell", "open", "command"}), "", 2,
             utf16z("%SystemRoot%\\system32\\program" + std::to_string(i % 50) + ".exe \"%1\""));
     }
@@ -183,8 +184,8 @@ bool report(const char* name, const std::string& hiveText, const Result& result)
     std::printf("%s: %.2f MB, %zu key blocks\n", name, static_cast<double>(hiveText.size()) / 1e6, keys);
     std::printf("  option click (median of %d): %.2f ms\n", Rounds, result.click);
     std::printf("  plain save of the same size:  %.2f ms\n", result.reference);
-    std::printf("  ratio: %.2f (target <= %.1f, click target <= %.0f ms): %s\n", ratio, TargetRatio,
-                TargetMilliseconds, met ? "met" : "MISSED");
+    std::printf("  ratio: %.2f (target <= %.1f, click target <= %.0f ms): %s\n", ratio, TargetRatio, TargetMilliseconds,
+                met ? "met" : "MISSED");
     std::printf("  click in a new process, parse included (median of %d): %.2f ms (ratio %.2f)\n", ColdRounds,
                 result.cold, result.cold / result.reference);
     return met;
