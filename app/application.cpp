@@ -88,7 +88,10 @@ int run(int argc, char** argv)
         const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
         machine.ensureExists();
-        machine.applySessionEnvironment(executable.parent_path() / "dostrojnik-cmd");
+        // The command lines run in the machine's session; this process keeps its own environment.
+        const core::Environment session = machine.sessionProcessEnvironment(executable.parent_path() / "dostrojnik-cmd",
+                                                                            core::thisProcessEnvironment());
+        const auto shell = [&session](const std::string& commandLine) { core::shellCommand(commandLine, session); };
         core::WineRegistry registry(machine.root(), core::hostCpuMhz());
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
@@ -114,7 +117,7 @@ int run(int argc, char** argv)
         chrome::Context context{registry,
                                 settingsPath,
                                 core::posixSystemCalls(),
-                                [](const std::string& commandLine) { core::shellCommand(commandLine); },
+                                shell,
                                 errors,
                                 messageBoxes,
                                 cursor,

@@ -5,6 +5,7 @@
 #include "app/tform10.h"
 #include "app/window_set.h"
 #include "chrome/hints.h"
+#include "chrome/qt_text.h"
 #include "chrome/section_window.h"
 #include "chrome/settings_keys.h"
 #include "chrome/skin.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
+
+using chrome::qs;
 
 namespace {
 constexpr char kOkno[] = "Okno";
@@ -27,11 +30,6 @@ constexpr char kProcessorKey[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcesso
 constexpr char kRestoreTool[] = "start %WinDir%\\System32\\Restore\\rstrui.exe";
 // Shown instead of the free share when drive C: cannot be asked or reports no size.
 const QString kFreeSpaceUnknown = QStringLiteral("Nie można odczytać ilości wolnego miejsca na partycji C:");
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QString registeredFor(const QString& name)
 {

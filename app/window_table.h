@@ -34,8 +34,8 @@ struct WindowRow {
     Kept windowClass;
 };
 
-// Every window of the program in creation order, the main window first: the one place where a
-// window is named. `Classes::of<TFormN>()` gives what a reader keeps of the class: the window
+// Every window of the program in creation order, the main window first: the one list of the
+// program's windows. `Classes::of<TFormN>()` gives what a reader keeps of the class: the window
 // set keeps the function that builds the window (window_set.cpp), while the definitions alone
 // keep nothing (NoClass), so that the picture generator reads this table without any window.
 template <class Classes>

@@ -1,14 +1,13 @@
 // The changes between two hives of 9,000 keys that differ in 100 values, against parsing the
 // two hives alone. Target: at most 1.5 times the parse.
 
+#include "bench/timing.h"
 #include "core/registry/hive_text.h"
 #include "core/registry/registry_api.h"
 #include "core/registry/value_data.h"
 #include "core/restore/registry_changes.h"
 #include "core/text/unicode.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -56,19 +55,6 @@ std::string changeHive(const std::string& text)
     return hive.serialize();
 }
 
-double milliseconds(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> rounds)
-{
-    std::nth_element(rounds.begin(), rounds.begin() + Rounds / 2, rounds.end());
-    return rounds[Rounds / 2];
-}
-
 volatile std::size_t g_sink = 0;
 
 } // namespace
@@ -100,11 +86,11 @@ int main()
     std::vector<double> parseRounds;
     std::vector<double> changeRounds;
     for (int r = 0; r < Rounds; ++r) {
-        parseRounds.push_back(milliseconds(parseBoth));
-        changeRounds.push_back(milliseconds(listChanges));
+        parseRounds.push_back(bench::milliseconds(parseBoth));
+        changeRounds.push_back(bench::milliseconds(listChanges));
     }
-    const double parse = median(parseRounds);
-    const double changes = median(changeRounds);
+    const double parse = bench::median(parseRounds);
+    const double changes = bench::median(changeRounds);
     const double ratio = changes / parse;
     std::printf("two hives of %d keys (%zu bytes each), %d values changed; %zu keys listed\n", Keys, before.size(),
                 Changed, found);

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "bench/timing.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -22,21 +24,6 @@
 extern char** environ;
 
 namespace bench {
-
-// Median wall time of `call`, in milliseconds, over `rounds` runs after one warm-up run.
-inline double medianMilliseconds(int rounds, const std::function<void()>& call)
-{
-    call();
-    std::vector<double> times;
-    for (int r = 0; r < rounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        call();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        times.push_back(elapsed.count());
-    }
-    std::nth_element(times.begin(), times.begin() + rounds / 2, times.end());
-    return times[static_cast<std::size_t>(rounds / 2)];
-}
 
 // Runs a program with its output thrown away and waits for it; false when it did not run to
 // a zero status.

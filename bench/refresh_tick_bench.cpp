@@ -8,11 +8,10 @@
 #include "app/application.h"
 #include "app/tform1.h"
 #include "bench/bench_program.h"
+#include "bench/timing.h"
 
 #include <QApplication>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -29,16 +28,7 @@ constexpr double kTargetCorePercent = 0.1;
 // Median time of one call over rounds of kTicks calls, in microseconds.
 double medianMicroseconds(const std::function<void()>& call)
 {
-    std::vector<double> rounds;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < kTicks; ++i)
-            call();
-        const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
-        rounds.push_back(elapsed.count() / kTicks);
-    }
-    std::nth_element(rounds.begin(), rounds.begin() + kRounds / 2, rounds.end());
-    return rounds[kRounds / 2];
+    return bench::medianMilliseconds(kRounds, call, kTicks) * 1e3;
 }
 
 } // namespace

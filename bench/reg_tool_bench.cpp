@@ -7,6 +7,8 @@
 //
 //   reg_tool_bench [WINE_PREFIX]
 
+#include "bench/timing.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -75,12 +77,6 @@ double timed(const std::vector<std::string>& command, const fs::path& prefix, bo
     return seconds;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // A fresh machine holding the prefix's hives.
 void copyMachine(const fs::path& prefix, const fs::path& machine)
 {
@@ -143,9 +139,10 @@ int main(int argc, char** argv)
         copies.push_back(timed({"/bin/sh", "-c", "cp \"$0\" \"$0.copy\" && sync \"$0.copy\"", system.string()}, machine));
         copyCpu.push_back(g_lastCpu);
     }
-    met = report("add (median of 21)", median(adds), median(copies), "cp && sync", AddTarget) && met;
+    met = report("add (median of 21)", bench::median(adds), bench::median(copies), "cp && sync", AddTarget) && met;
     std::printf("  processor time: add %.1f ms, cp && sync %.1f ms (ratio %.2f); load average %.1f\n",
-                median(addCpu) * 1e3, median(copyCpu) * 1e3, median(addCpu) / median(copyCpu), load());
+                bench::median(addCpu) * 1e3, bench::median(copyCpu) * 1e3,
+                bench::median(addCpu) / bench::median(copyCpu), load());
 
     // query /s of the machine's software, against Wine's own reg with its server already up.
     timed({"wine", "reg", "query", "HKLM\\Software", "/s"}, prefix);
@@ -155,7 +152,8 @@ int main(int argc, char** argv)
         queries.push_back(timed({reg, "query", "HKLM\\Software", "/s"}, machine));
         wines.push_back(timed({"wine", "reg", "query", "HKLM\\Software", "/s"}, prefix));
     }
-    met = report("query HKLM\\Software /s (median of 7)", median(queries), median(wines), "wine reg query", QueryTarget) &&
+    met = report("query HKLM\\Software /s (median of 7)", bench::median(queries), bench::median(wines),
+                 "wine reg query", QueryTarget) &&
           met;
 
     // import of 100,000 keys with a value each.
@@ -178,11 +176,12 @@ int main(int argc, char** argv)
         imports.push_back(timed({reg, "import", file.string()}, machine));
         fileCopies.push_back(timed({"/bin/sh", "-c", "cp \"$0\" \"$0.copy\" && sync \"$0.copy\"", file.string()}, machine));
     }
-    const double import = median(imports);
+    const double import = bench::median(imports);
     std::printf("import of 100,000 keys (%.1f MB, median of 3): %.0f ms (target <= %.0f ms): %s; "
                 "ratio to cp && sync of the file (%.1f ms): %.1f\n",
                 double(fs::file_size(file)) / 1e6, import * 1e3, ImportTargetSeconds * 1e3,
-                import <= ImportTargetSeconds ? "met" : "MISSED", median(fileCopies) * 1e3, import / median(fileCopies));
+                import <= ImportTargetSeconds ? "met" : "MISSED", bench::median(fileCopies) * 1e3,
+                import / bench::median(fileCopies));
     met = import <= ImportTargetSeconds && met;
 
     if (argc <= 1)

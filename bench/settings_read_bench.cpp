@@ -1,13 +1,13 @@
 // Reading one key of the settings file, which opens, reads and closes the file every time,
 // against the bare cost of opening, reading and closing the same file. Target: 0.5 ms a key.
 
+#include "bench/timing.h"
 #include "core/settings/ini_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,16 +49,7 @@ void writeRealisticFile(const std::filesystem::path& path)
 // Median time of one call, in milliseconds.
 double medianMilliseconds(const std::function<void()>& call)
 {
-    std::vector<double> rounds;
-    for (int r = 0; r < Rounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < CallsPerRound; ++i)
-            call();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        rounds.push_back(elapsed.count() / CallsPerRound);
-    }
-    std::nth_element(rounds.begin(), rounds.begin() + Rounds / 2, rounds.end());
-    return rounds[Rounds / 2];
+    return bench::medianMilliseconds(Rounds, call, CallsPerRound);
 }
 
 // Keeps the compiler from dropping the measured work.

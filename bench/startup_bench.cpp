@@ -6,6 +6,8 @@
 // Everything is observed from outside; the program knows nothing of the benchmark.
 //     startup_bench [runs]
 
+#include "bench/timing.h"
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -140,13 +142,6 @@ long cpuTicks(pid_t pid)
     return utime + stime;
 }
 
-template <class T>
-T median(std::vector<T> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -197,14 +192,14 @@ int main(int argc, char** argv)
     const double idlePercent = 100.0 * double(after - before) / double(sysconf(_SC_CLK_TCK)) / seconds;
     std::filesystem::remove_all(folder);
 
-    const double startRatio = median(ourStart) / median(bareStart);
-    const double peakRatio = double(median(ourPeak)) / double(median(barePeak));
+    const double startRatio = bench::median(ourStart) / bench::median(bareStart);
+    const double peakRatio = double(bench::median(ourPeak)) / double(bench::median(barePeak));
     auto verdict = [](bool met) { return met ? "target met" : "TARGET MISSED"; };
     std::printf("start-up until the main window is mapped (median of %d): dostrojnik %.1f ms, bare window %.1f ms, "
                 "ratio %.2f (target <= 3): %s\n",
-                runs, median(ourStart), median(bareStart), startRatio, verdict(startRatio <= 3.0));
-    std::printf("peak memory: dostrojnik %ld kB, bare window %ld kB, ratio %.2f (target <= 2.5): %s\n", median(ourPeak),
-                median(barePeak), peakRatio, verdict(peakRatio <= 2.5));
+                runs, bench::median(ourStart), bench::median(bareStart), startRatio, verdict(startRatio <= 3.0));
+    std::printf("peak memory: dostrojnik %ld kB, bare window %ld kB, ratio %.2f (target <= 2.5): %s\n",
+                bench::median(ourPeak), bench::median(barePeak), peakRatio, verdict(peakRatio <= 2.5));
     std::printf("idle CPU over %.1f s: %.2f%% of one core (target <= 1%%): %s\n", seconds, idlePercent,
                 verdict(idlePercent <= 1.0));
     return 0;

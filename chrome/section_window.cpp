@@ -1,5 +1,6 @@
 #include "chrome/section_window.h"
 
+#include "chrome/qt_text.h"
 #include "chrome/settings_keys.h"
 
 #include "core/settings/ini_file.h"
@@ -7,13 +8,6 @@
 #include <QCloseEvent>
 
 namespace chrome {
-
-namespace {
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-} // namespace
 
 SectionWindow::SectionWindow(Context& context, const WindowDefinition& definition)
     : SkinnedWindow(context, definition)

@@ -4,6 +4,7 @@
 #include "chrome/option_executor.h"
 #include "chrome/pictures.h"
 #include "chrome/picture_store.h"
+#include "chrome/qt_text.h"
 #include "chrome/skin.h"
 
 #include <QGuiApplication>
@@ -19,11 +20,6 @@ namespace {
 QColor colour(std::uint32_t rgb)
 {
     return QColor::fromRgb(static_cast<QRgb>(rgb));
-}
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
 }
 
 void applyLook(SkinLabel& label, LabelLook look)

@@ -353,10 +353,11 @@ std::vector<std::pair<std::string, std::string>> Machine::sessionEnvironment(con
     };
 }
 
-void Machine::applySessionEnvironment(const fs::path& interpreter) const
+Environment Machine::sessionProcessEnvironment(const fs::path& interpreter, Environment host) const
 {
     for (const auto& [name, value] : sessionEnvironment(interpreter))
-        setenv(name.c_str(), value.c_str(), 1);
+        host.set(name, value);
+    return host;
 }
 
 std::string hostUserName()

@@ -53,8 +53,9 @@ public:
     // The variables of the emulated session, in Windows notation: COMSPEC (the given
     // interpreter), WinDir, SystemRoot, TMP, TEMP, USERPROFILE, USERNAME, APPDATA.
     std::vector<std::pair<std::string, std::string>> sessionEnvironment(const std::filesystem::path& interpreter) const;
-    // Puts them into this process's environment, overriding the host's values.
-    void applySessionEnvironment(const std::filesystem::path& interpreter) const;
+    // The environment of the programs the session starts: `host` with those variables set over
+    // its own values.
+    Environment sessionProcessEnvironment(const std::filesystem::path& interpreter, Environment host) const;
 
 private:
     std::filesystem::path m_root;

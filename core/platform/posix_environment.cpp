@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+extern char** environ;
+
 namespace core {
 
 EnvironmentLookup hostEnvironment()
@@ -12,6 +14,14 @@ EnvironmentLookup hostEnvironment()
             return std::nullopt;
         return std::string(value);
     };
+}
+
+Environment thisProcessEnvironment()
+{
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry; ++entry)
+        entries.emplace_back(*entry);
+    return Environment::fromEntries(std::move(entries));
 }
 
 } // namespace core

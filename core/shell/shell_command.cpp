@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <optional>
 
-extern char** environ;
-
 namespace core {
 namespace {
 
@@ -17,7 +15,8 @@ namespace fs = std::filesystem;
 
 class HostProcessRunner final : public ProcessRunner {
 public:
-    bool runAndWait(const fs::path& program, const std::vector<std::string>& arguments) override
+    bool runAndWait(const fs::path& program, const std::vector<std::string>& arguments,
+                    const Environment& environment) override
     {
         std::vector<std::string> strings;
         strings.reserve(arguments.size() + 1);
@@ -27,9 +26,14 @@ public:
         for (std::string& s : strings)
             argv.push_back(s.data());
         argv.push_back(nullptr);
+        std::vector<std::string> entries = environment.entries();
+        std::vector<char*> envp;
+        for (std::string& entry : entries)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
 
         pid_t child = 0;
-        if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
             return false;
         int status = 0;
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -44,11 +48,11 @@ bool isExecutableFile(const fs::path& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::optional<fs::path> findInterpreter(const EnvironmentLookup& environment)
+std::optional<fs::path> findInterpreter(const Environment& environment)
 {
-    if (const auto comspec = environment("COMSPEC"); comspec && !comspec->empty())
+    if (const auto comspec = environment.get("COMSPEC"); comspec && !comspec->empty())
         return fs::path(*comspec);
-    const auto path = environment("PATH");
+    const auto path = environment.get("PATH");
     if (!path)
         return std::nullopt;
     std::string_view rest = *path;
@@ -74,12 +78,12 @@ ProcessRunner& hostProcessRunner()
     return runner;
 }
 
-void shellCommand(std::string_view commandLine, const EnvironmentLookup& environment, ProcessRunner& runner)
+void shellCommand(std::string_view commandLine, const Environment& environment, ProcessRunner& runner)
 {
     // Callers rely on this never failing visibly: whatever goes wrong, nothing is reported.
     try {
         if (const auto interpreter = findInterpreter(environment))
-            runner.runAndWait(*interpreter, {"/c", std::string(commandLine)});
+            runner.runAndWait(*interpreter, {"/c", std::string(commandLine)}, environment);
     } catch (...) {
     }
 }

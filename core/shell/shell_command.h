@@ -13,18 +13,19 @@ namespace core {
 class ProcessRunner {
 public:
     virtual ~ProcessRunner() = default;
-    // Runs `program` with `arguments` (argv[1]...), this process's environment and current
+    // Runs `program` with `arguments` (argv[1]...) and `environment` in this process's current
     // folder, and waits until it ends. False when it could not be started.
-    virtual bool runAndWait(const std::filesystem::path& program, const std::vector<std::string>& arguments) = 0;
+    virtual bool runAndWait(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                            const Environment& environment) = 0;
 };
 
 ProcessRunner& hostProcessRunner();
 
-// Hands `commandLine` to the command interpreter named by COMSPEC (else "CMD.EXE" found along
-// PATH) as "/c" followed by the line unchanged, and waits for it. Its status is ignored and
-// nothing is reported: a missing interpreter simply runs nothing.
-void shellCommand(std::string_view commandLine,
-                  const EnvironmentLookup& environment = hostEnvironment(),
+// Hands `commandLine` to the command interpreter named by COMSPEC of `environment` (else
+// "CMD.EXE" found along its PATH) as "/c" followed by the line unchanged, starts it with that
+// environment, and waits for it. Its status is ignored and nothing is reported: a missing
+// interpreter simply runs nothing.
+void shellCommand(std::string_view commandLine, const Environment& environment = thisProcessEnvironment(),
                   ProcessRunner& runner = hostProcessRunner());
 
 } // namespace core

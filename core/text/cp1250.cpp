@@ -1,5 +1,7 @@
 #include "core/text/cp1250.h"
 
+#include "core/text/unicode.h"
+
 #include <array>
 #include <cstdint>
 
@@ -39,51 +41,6 @@ constexpr auto ReverseTable = [] {
     return table;
 }();
 
-void appendUtf8(std::string& out, char16_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// Decodes one character of UTF-8 at `p`; a byte that does not start valid UTF-8 counts as
-// one character of its own, which has no byte in the code page.
-char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end)
-{
-    const unsigned char lead = *p++;
-    if (lead < 0x80)
-        return lead;
-    int length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0)
-        length = 2, c = lead & 0x1F, minimum = 0x80;
-    else if ((lead & 0xF0) == 0xE0)
-        length = 3, c = lead & 0x0F, minimum = 0x800;
-    else if ((lead & 0xF8) == 0xF0)
-        length = 4, c = lead & 0x07, minimum = 0x10000;
-    else
-        return 0xFFFD;
-    if (end - p < length - 1)
-        return 0xFFFD;
-    for (int i = 0; i < length - 1; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0xFFFD;
-        c = (c << 6) | (p[i] & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF)
-        return 0xFFFD;
-    p += length - 1;
-    return c;
-}
-
 } // namespace
 
 std::string cp1250FromUtf8(std::string_view utf8)
@@ -93,10 +50,13 @@ std::string cp1250FromUtf8(std::string_view utf8)
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     while (p < end) {
+        if (*p < 0x80) {
+            out += static_cast<char>(*p++);
+            continue;
+        }
+        // A malformed byte decodes to U+FFFD, which the code page lacks.
         const char32_t c = decodeUtf8(p, end);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c <= HighestMapped && ReverseTable[c] != 0) {
+        if (c <= HighestMapped && ReverseTable[c] != 0) {
             out += static_cast<char>(ReverseTable[c]);
         } else {
             out += '?';
@@ -111,7 +71,10 @@ std::string utf8FromCp1250(std::string_view bytes)
     out.reserve(bytes.size() + bytes.size() / 4);
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
-        appendUtf8(out, b < 0x80 ? char16_t(b) : UpperHalf[b - 0x80]);
+        if (b < 0x80)
+            out += byte;
+        else
+            appendUtf8(out, UpperHalf[b - 0x80]);
     }
     return out;
 }

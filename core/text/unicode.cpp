@@ -9,30 +9,6 @@ namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 void appendUtf16(std::u16string& out, char32_t c)
 {
     if (c < 0x10000) {
@@ -55,6 +31,23 @@ locale_t unicodeLocale()
 
 } // namespace
 
+bool isValidUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const auto* start = p;
+        // A well-formed U+FFFD takes three bytes; a malformed byte comes back as U+FFFD alone.
+        if (decodeUtf8(p, end) == Replacement && p - start == 1)
+            return false;
+    }
+    return true;
+}
+
 std::u16string toUtf16(std::string_view utf8)
 {
     std::u16string out;
@@ -62,37 +55,10 @@ std::u16string toUtf16(std::string_view utf8)
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     while (p < end) {
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
-            ++p;
-            continue;
-        }
-        int length = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, c = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, c = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, c = lead & 0x07, minimum = 0x10000;
-        }
-        bool valid = length > 0 && end - p >= length;
-        for (int i = 1; valid && i < length; ++i) {
-            if (!isContinuation(p[i]))
-                valid = false;
-            else
-                c = (c << 6) | (p[i] & 0x3F);
-        }
-        // Surrogates in their three-byte form are accepted: that is how a lone one travels.
-        if (!valid || c < minimum || c > 0x10FFFF) {
-            out += static_cast<char16_t>(Replacement);
-            ++p;
-            continue;
-        }
-        appendUtf16(out, c);
-        p += length;
+        if (*p < 0x80)
+            out += static_cast<char16_t>(*p++);
+        else
+            appendUtf16(out, decodeUtf8(p, end));
     }
     return out;
 }

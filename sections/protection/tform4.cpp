@@ -2,22 +2,14 @@
 
 #include "chrome/controls.h"
 #include "chrome/option_executor.h"
+#include "chrome/qt_text.h"
 
 #include "core/registry/tregistry.h"
 
 #include <QLineEdit>
 
-
+using chrome::qs;
 using namespace sections::refused_programs;
-
-namespace {
-
-QString qs(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-} // namespace
 
 TForm4::TForm4(chrome::Context& context, const chrome::WindowDefinition& definition)
     : chrome::SectionWindow(context, definition)

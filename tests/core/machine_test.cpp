@@ -319,16 +319,11 @@ TEST(Machine, SessionEnvironmentSpeaksWindows)
         {"USERNAME", "jan"},                    {"APPDATA", "C:\\users\\jan\\Application Data"}};
     EXPECT_EQ(machine.sessionEnvironment("/opt/bin/dostrojnik-cmd"), expected);
 
-    const char* oldTmp = std::getenv("TMP");
-    const std::string saved = oldTmp ? oldTmp : "";
-    setenv("TMP", "/tmp", 1);
-    machine.applySessionEnvironment("/opt/bin/dostrojnik-cmd");
-    EXPECT_STREQ(std::getenv("TMP"), "C:\\users\\jan\\Temp"); // the host's value is overridden
-    EXPECT_STREQ(std::getenv("COMSPEC"), "/opt/bin/dostrojnik-cmd");
-    for (const auto& [name, value] : expected)
-        unsetenv(name.c_str());
-    if (oldTmp)
-        setenv("TMP", saved.c_str(), 1);
+    const core::Environment session =
+        machine.sessionProcessEnvironment("/opt/bin/dostrojnik-cmd", {{"TMP", "/tmp"}, {"PATH", "/bin"}});
+    EXPECT_EQ(session.get("TMP"), "C:\\users\\jan\\Temp"); // the host's value is overridden
+    EXPECT_EQ(session.get("COMSPEC"), "/opt/bin/dostrojnik-cmd");
+    EXPECT_EQ(session.get("PATH"), "/bin");
 
     EXPECT_EQ(Machine("/m", "a/b\\c").userName(), "a_b_c");
     EXPECT_EQ(Machine("/m", "..").userName(), "user");

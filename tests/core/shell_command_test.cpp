@@ -1,6 +1,5 @@
 #include "core/shell/shell_command.h"
 
-#include "tests/support/fake_environment.h"
 #include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +17,17 @@ namespace {
 struct Run {
     fs::path program;
     std::vector<std::string> arguments;
+    std::vector<std::string> environment;
 };
 
 class RecordingRunner final : public core::ProcessRunner {
 public:
-    bool runAndWait(const fs::path& program, const std::vector<std::string>& arguments) override
+    bool runAndWait(const fs::path& program, const std::vector<std::string>& arguments,
+                    const core::Environment& environment) override
     {
         if (m_throws)
             throw std::runtime_error("cannot start");
-        runs.push_back({program, arguments});
+        runs.push_back({program, arguments, environment.entries()});
         return true;
     }
     void throwOnRun() { m_throws = true; }
@@ -49,10 +50,11 @@ TEST(ShellCommand, HandsTheLineUnchangedToComspecAfterSlashC)
 {
     RecordingRunner runner;
     const std::string line = "start %WinDir%\\System32\\Restore\\rstrui.exe  \"a  b\" & x";
-    core::shellCommand(line, environmentOf({{"COMSPEC", "/opt/dostrojnik-cmd"}, {"PATH", "/bin"}}), runner);
+    core::shellCommand(line, core::Environment{{"COMSPEC", "/opt/dostrojnik-cmd"}, {"PATH", "/bin"}}, runner);
     ASSERT_EQ(runner.runs.size(), 1u);
     EXPECT_EQ(runner.runs[0].program, "/opt/dostrojnik-cmd");
     EXPECT_EQ(runner.runs[0].arguments, (std::vector<std::string>{"/c", line}));
+    EXPECT_EQ(runner.runs[0].environment, (std::vector<std::string>{"COMSPEC=/opt/dostrojnik-cmd", "PATH=/bin"}));
 }
 
 TEST(ShellCommand, WithoutComspecFindsCmdExeAlongPath)
@@ -69,7 +71,8 @@ TEST(ShellCommand, WithoutComspecFindsCmdExeAlongPath)
     for (const char* name : {"lower", "plain", "folder", "right", "later"})
         path += ":" + (folder / name).string();
 
-    for (const auto& environment : {environmentOf({{"PATH", path}}), environmentOf({{"COMSPEC", ""}, {"PATH", path}})}) {
+    for (const auto& environment :
+         {core::Environment{{"PATH", path}}, core::Environment{{"COMSPEC", ""}, {"PATH", path}}}) {
         RecordingRunner runner;
         core::shellCommand("md Recent", environment, runner);
         ASSERT_EQ(runner.runs.size(), 1u);
@@ -81,17 +84,17 @@ TEST(ShellCommand, WithoutAnInterpreterNothingRunsAndNothingIsReported)
 {
     TemporaryFolder folder;
     RecordingRunner runner;
-    core::shellCommand("shutdown -r -t 0", environmentOf({{"PATH", folder.path().string()}}), runner);
-    core::shellCommand("shutdown -r -t 0", environmentOf({}), runner);
+    core::shellCommand("shutdown -r -t 0", core::Environment{{"PATH", folder.path().string()}}, runner);
+    core::shellCommand("shutdown -r -t 0", core::Environment{}, runner);
     EXPECT_TRUE(runner.runs.empty());
 
     RecordingRunner failing;
     failing.throwOnRun();
-    EXPECT_NO_THROW(core::shellCommand("x", environmentOf({{"COMSPEC", "/x"}}), failing));
-    EXPECT_NO_THROW(core::shellCommand("x", environmentOf({{"COMSPEC", (folder / "none").string()}})));
+    EXPECT_NO_THROW(core::shellCommand("x", core::Environment{{"COMSPEC", "/x"}}, failing));
+    EXPECT_NO_THROW(core::shellCommand("x", core::Environment{{"COMSPEC", (folder / "none").string()}}));
 }
 
-TEST(ShellCommand, RunsTheInterpreterInThisProcesssFolderAndEnvironmentAndWaits)
+TEST(ShellCommand, RunsTheInterpreterInThisProcesssFolderWithTheGivenEnvironmentAndWaits)
 {
     TemporaryFolder folder;
     const fs::path record = folder / "record.txt";
@@ -102,12 +105,13 @@ TEST(ShellCommand, RunsTheInterpreterInThisProcesssFolderAndEnvironmentAndWaits)
     fs::create_directory(folder / "work");
     const fs::path previous = fs::current_path();
     fs::current_path(folder / "work");
-    setenv("MARKER", "ąę %TMP%", 1);
+    core::Environment environment = core::thisProcessEnvironment();
+    environment.set("COMSPEC", interpreter.string());
+    environment.set("MARKER", "ąę %TMP%"); // only the interpreter's environment has it
 
-    core::shellCommand("copy sysoc.inf C:\\Windows\\inf\\", environmentOf({{"COMSPEC", interpreter.string()}}));
+    core::shellCommand("copy sysoc.inf C:\\Windows\\inf\\", environment);
 
-    unsetenv("MARKER");
     fs::current_path(previous);
     EXPECT_EQ(readText(record), "2\n/c\ncopy sysoc.inf C:\\Windows\\inf\\\nąę %TMP%\n" + (folder / "work").string() + "\n");
-    EXPECT_FALSE(core::hostProcessRunner().runAndWait(folder / "no such program", {}));
+    EXPECT_FALSE(core::hostProcessRunner().runAndWait(folder / "no such program", {}, {}));
 }

@@ -25,6 +25,23 @@ TEST(Unicode, BrokenUtf8BecomesReplacementCharacters)
     EXPECT_EQ(toUtf16("\xF4\x90\x80\x80").front(), 0xFFFD);                                // beyond U+10FFFF
 }
 
+TEST(Unicode, ValidUtf8IsWhatDecodesWithoutReplacement)
+{
+    const std::pair<std::string_view, bool> cases[] = {
+        {"", true},
+        {"Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 \xF0\x9F\x8C\x8E", true},
+        {"\xEF\xBF\xBD", true}, // U+FFFD itself
+        {"\xED\xA0\xBC", true}, // a lone surrogate, as it travels
+        {"a\xC3", false},
+        {"\xC0\x80", false},
+        {"\xF4\x90\x80\x80", false},
+        {"\xB3\xF3\x64\x9F", false}, // Windows-1250
+        {"\xF8\x88\x80\x80\x80", false},
+    };
+    for (const auto& [bytes, valid] : cases)
+        EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
+}
+
 TEST(Unicode, ComparesWithoutRegardToCase)
 {
     EXPECT_TRUE(equalNoCase("CrashControl", "CRASHCONTROL"));

@@ -84,6 +84,25 @@ TEST(RegFile, ReadsKeysValuesContinuationsAndDeletions)
     EXPECT_EQ(file.keys[1].values[3].data, (std::vector<std::uint8_t>{0xff, 0, 0, 0}));
 }
 
+TEST(RegFile, ATextThatIsNotWellFormedUtf8IsReadAsWindows1250)
+{
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"\xC5\x82\xC3\xB3\x64\xC5\xBA", u"łódź"},
+        {"\xB3\xF3\x64\x9F", u"łódź"},
+        {"\xC0\x80", u"Ŕ€"}, // overlong, so no UTF-8
+    };
+    for (const auto& [bytes, text] : cases) {
+        RegFile file;
+        std::string error;
+        ASSERT_TRUE(
+            parseRegFile("Windows Registry Editor Version 5.00\n[HKCU\\x]\n\"a\"=\"" + bytes + "\"\n", file, error));
+        std::vector<std::uint8_t> data;
+        for (const char16_t unit : text + u'\0')
+            data.insert(data.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
+        EXPECT_EQ(file.keys.at(0).values.at(0).data, data) << bytes;
+    }
+}
+
 TEST(RegFile, WriterWrapsAndChoosesFormsAsTheRegistryEditorDoes)
 {
     regtool::RegFileWriter writer;

@@ -47,22 +47,6 @@ bool startsWithNoCase(std::u16string_view line, std::size_t pos, std::u16string_
     return true;
 }
 
-bool isValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > bytes.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
-}
-
 bool decode(std::string_view bytes, std::u16string& text, std::string& error)
 {
     if (bytes.starts_with("\xFF\xFE")) {
@@ -80,7 +64,8 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
-    text = isValidUtf8(bytes) ? core::text::toUtf16(bytes) : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
+    text = core::text::isValidUtf8(bytes) ? core::text::toUtf16(bytes)
+                                          : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
     return true;
 }
 
