@@ -4,6 +4,7 @@
 #include "app/tform1.h"
 #include "app/window_set.h"
 #include "chrome/picture_store.h"
+#include "chrome/placement.h"
 #include "chrome/skin.h"
 
 #include "core/error.h"
@@ -31,6 +32,7 @@ void ErrorBox::report(const std::string& message)
 {
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
                     QString::fromStdString(chrome::errorBoxText(message)), QMessageBox::Ok);
+    chrome::fitTitle(box);
     box.exec();
 }
 
@@ -38,6 +40,7 @@ void HostMessageBoxes::message(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok);
+    chrome::fitTitle(box);
     box.exec();
 }
 
@@ -45,6 +48,7 @@ bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& tex
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No);
+    chrome::fitTitle(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -64,8 +68,9 @@ QPoint HostCursor::position() const
 
 QSize HostScreen::size(const QWidget& window) const
 {
+    // The screen's own pixels, whatever scale factor Qt draws with.
     const QScreen* screen = window.screen();
-    return screen ? screen->geometry().size() : QSize();
+    return screen ? (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize() : QSize();
 }
 
 void installFonts()

@@ -3,6 +3,8 @@
 #include "app/window_table.h"
 #include "chrome/author.h"
 
+#include <string_view>
+
 using namespace chrome;
 
 namespace app {
@@ -41,7 +43,9 @@ WindowDefinition makeMain()
     c.push_back(label("Label1", {152, 4, 270, 0}, LabelLook::Bar, "KWINTOR DOSTROJNIK 2004 WERSJA 2.0"));
     c.push_back(label("Label16", {426, 5, 0, 0}, LabelLook::Separator, "| | |"));
     c.push_back(label("Label9", {32, 26, 0, 0}, LabelLook::Link, author::web));
-    c.push_back(label("Label10", {352, 26, 0, 0}, LabelLook::Link, author::email));
+    // One text that stands for both addresses is shown once.
+    c.push_back(label("Label10", {352, 26, 0, 0}, LabelLook::Link,
+                      std::string_view(author::email) == author::web ? "" : author::email));
     // Centre and bottom bar.
     c.push_back(label("Label8", {184, 170, 205, 0}, LabelLook::Bar, "Zarejestrowano dla: "));
     c.push_back(label("Label6", {9, 222, 80, 0}, LabelLook::Bar, "Ładowanie"));
@@ -124,7 +128,7 @@ WindowDefinition makeAbout()
     int y = 52;
     for (const Row& row : rows) {
         c.push_back(label(row.caption, {120, y, 0, 0}, LabelLook::Plain, row.captionText));
-        const bool address = row.valueText == author::web || row.valueText == author::email;
+        const bool address = row.value == std::string_view("Label20") || row.value == std::string_view("Label21");
         c.push_back(label(row.value, {288, y, 0, 0}, address ? LabelLook::Small : LabelLook::Plain, row.valueText));
         if (row.separator)
             c.push_back(label(row.separator, {120, y + 6, 0, 0}, LabelLook::Separator,

@@ -2,11 +2,12 @@
 
 #include "app/tform1.h"
 #include "app/window_set.h"
+#include "chrome/placement.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
+
+#include <algorithm>
 
 TForm10::TForm10(chrome::Context& context, app::WindowSet& windows)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -16,23 +17,27 @@ TForm10::TForm10(chrome::Context& context, app::WindowSet& windows)
 {
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("System Windows"));
-    setFixedSize(329, 81);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     Label1 = new QLabel(QStringLiteral("Niektóre funkcje programu Kwintor Dostrojnik wymagają ponownego uruchomienia "
                                        "komputera. Czy chcesz to zrobić teraz?"),
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 310, 26);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
+    // The question takes as many lines as the font at hand needs; the buttons and the window
+    // grow down with it.
+    const int textHeight = std::max(26, Label1->heightForWidth(310));
+    const int growth = textHeight - 26;
+    Label1->setGeometry(8, 8, 310, textHeight);
+    setFixedSize(329, 81 + growth);
 
     Button1 = new QPushButton(QStringLiteral("Nie"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(8, 48, 153, 25);
+    Button1->setGeometry(8, 48 + growth, 153, 25);
     Button2 = new QPushButton(QStringLiteral("Tak"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(168, 48, 153, 25);
+    Button2->setGeometry(168, 48 + growth, 153, 25);
     setTabOrder(Button1, Button2);
     Button1->setDefault(true);
 
@@ -43,10 +48,7 @@ TForm10::TForm10(chrome::Context& context, app::WindowSet& windows)
 void TForm10::ask()
 {
     setWindowModality(Qt::ApplicationModal);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableGeometry();
-        move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
-    }
+    chrome::placeOnScreen(*this, chrome::screenOf(&m_windows.main()));
     show();
     raise();
     activateWindow();

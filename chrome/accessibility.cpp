@@ -21,6 +21,16 @@ public:
     {
     }
 
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        if (const QWidget* indicator = toggleIndicator(*widget())) {
+            state.checkable = true;
+            state.checked = !indicator->isHidden();
+        }
+        return state;
+    }
+
     QAccessible::Role role() const override
     {
         if (isTarget(*widget()))
@@ -64,13 +74,47 @@ public:
     }
 };
 
+// A skinned window, whose decorative texts are no children of it for assistive technology.
+class SkinnedWindowAccessible : public QAccessibleWidget {
+public:
+    explicit SkinnedWindowAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Window)
+    {
+    }
+
+    int childCount() const override { return static_cast<int>(children().size()); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QWidget*> list = children();
+        return index >= 0 && index < list.size() ? QAccessible::queryAccessibleInterface(list.at(index)) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child ? static_cast<int>(children().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+    }
+
+private:
+    QList<QWidget*> children() const
+    {
+        QList<QWidget*> list;
+        for (QObject* object : widget()->children()) {
+            auto* child = qobject_cast<QWidget*>(object);
+            if (child && !child->isWindow() && !isDecorative(*child))
+                list.append(child);
+        }
+        return list;
+    }
+};
+
 QAccessibleInterface* skinnedInterface(const QString& className, QObject* object)
 {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
         return nullptr;
     if (className == QLatin1String("chrome::SkinnedWindow"))
-        return new QAccessibleWidget(widget, QAccessible::Window);
+        return new SkinnedWindowAccessible(widget);
     if (className == QLatin1String("chrome::PictureControl") || className == QLatin1String("chrome::SkinLabel"))
         return new SkinAccessible(widget);
     return nullptr;

@@ -2,6 +2,7 @@
 
 #include "chrome/skin.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,6 +17,9 @@ namespace chrome {
 namespace {
 constexpr char kShowHint[] = "showHint";
 constexpr char kTarget[] = "clickTarget";
+constexpr char kDecorative[] = "decorative";
+constexpr char kIndicator[] = "toggleIndicator";
+constexpr char kToggle[] = "toggleOf";
 
 // Mouse down and up on a clickable control: any button drags, only the left one clicks, and only
 // when it goes up inside the control it went down on.
@@ -105,6 +109,27 @@ void clickTarget(QWidget& control)
         emit label->clicked();
 }
 
+void makeDecorative(QWidget& control)
+{
+    control.setProperty(kDecorative, true);
+}
+
+bool isDecorative(const QWidget& control)
+{
+    return control.property(kDecorative).toBool();
+}
+
+void makeToggle(QWidget& control, QWidget& indicator)
+{
+    control.setProperty(kIndicator, QVariant::fromValue(static_cast<QObject*>(&indicator)));
+    indicator.setProperty(kToggle, QVariant::fromValue(static_cast<QObject*>(&control)));
+}
+
+QWidget* toggleIndicator(const QWidget& control)
+{
+    return qobject_cast<QWidget*>(control.property(kIndicator).value<QObject*>());
+}
+
 void setHintShown(QWidget& control, bool shown)
 {
     control.setProperty(kShowHint, shown);
@@ -164,6 +189,18 @@ void PictureControl::focusInEvent(QFocusEvent* event)
 SkinLabel::SkinLabel(QWidget* parent)
     : QLabel(parent)
 {
+}
+
+void SkinLabel::setVisible(bool visible)
+{
+    const bool changed = visible == isHidden();
+    QLabel::setVisible(visible);
+    if (QObject* toggle = property(kToggle).value<QObject*>(); toggle && changed) {
+        QAccessible::State state;
+        state.checked = true;
+        QAccessibleStateChangeEvent event(toggle, state);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent* event)

@@ -29,6 +29,15 @@ bool isTarget(const QWidget& control);
 // Clicks a target as a mouse click would.
 void clickTarget(QWidget& control);
 
+// Text that only decorates (a separator, the arrow beside a comments switch): assistive
+// technology passes over it.
+void makeDecorative(QWidget& control);
+bool isDecorative(const QWidget& control);
+// Makes a target an on/off switch for assistive technology: it is on while `indicator` shows.
+void makeToggle(QWidget& control, QWidget& indicator);
+// The indicator of a switch made by makeToggle(), null for other controls.
+QWidget* toggleIndicator(const QWidget& control);
+
 // A picture: draws its pixmap at its top-left corner and reports mouse down, up and click.
 class PictureControl : public QWidget {
     Q_OBJECT
@@ -61,6 +70,9 @@ class SkinLabel : public QLabel {
     Q_OBJECT
 public:
     explicit SkinLabel(QWidget* parent);
+
+    // Shown or hidden, an indicator tells assistive technology that its switch changed.
+    void setVisible(bool visible) override;
 
 signals:
     void mouseDown();

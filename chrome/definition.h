@@ -46,7 +46,7 @@ enum class LabelLook {
     Plain,       // dark text on the light panels
     Light,       // light text on the dark panels
     Heading,     // white on grey, centred, bold: "OPIS DZIAŁU", "OPCJE DZIAŁU", "REKLAMA"
-    Description, // light, centred, word-wrapped, right-to-left reading order
+    Description, // the section's description under "OPIS DZIAŁU": light, centred, word-wrapped
     Note,        // light, centred, word-wrapped
     Link,        // the author's web and e-mail address in the title strip
     Switch,      // "Włącz komentarze" / "Wyłącz komentarze"
@@ -59,7 +59,7 @@ enum class LabelLook {
     Small,       // dark text, a point smaller: long addresses in narrow places
     Paragraph,   // dark text, centred, word-wrapped
     Strong,      // dark text, bold
-    Number,      // dark text, 20 pixels high: the numbers of a list's entries
+    Number,      // dark text, large, right-aligned: the numbers of a list's entries
 };
 
 struct Component {

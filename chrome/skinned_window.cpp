@@ -3,12 +3,10 @@
 #include "chrome/accessibility.h"
 #include "chrome/option_executor.h"
 #include "chrome/pictures.h"
+#include "chrome/placement.h"
 #include "chrome/picture_store.h"
 #include "chrome/qt_text.h"
 #include "chrome/skin.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,9 +43,9 @@ void applyLook(SkinLabel& label, LabelLook look)
         palette.setColor(QPalette::Window, colour(skin::headingGrey));
         label.setAlignment(Qt::AlignCenter);
         break;
+    // The design gives the description a right-to-left reading order, which a Polish system
+    // does not apply to Polish text: it reads left to right like any note.
     case LabelLook::Description:
-        label.setLayoutDirection(Qt::RightToLeft);
-        [[fallthrough]];
     case LabelLook::Note:
         text = colour(skin::lightText);
         font.setPointSize(skin::fontPointSize - 1);
@@ -81,7 +79,9 @@ void applyLook(SkinLabel& label, LabelLook look)
         label.setAlignment(Qt::AlignCenter);
         break;
     case LabelLook::Warning:
+        // A point smaller, so that the warning stays on the first-run panel's white half.
         text = colour(skin::maroon);
+        font.setPointSize(skin::fontPointSize - 1);
         break;
     case LabelLook::Paragraph:
         label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -94,7 +94,9 @@ void applyLook(SkinLabel& label, LabelLook look)
         font.setBold(true);
         break;
     case LabelLook::Number:
-        font.setPixelSize(20);
+        // The design's 20 pixels would put "10." onto its box in the fonts at hand.
+        font.setPixelSize(17);
+        label.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         break;
     }
     palette.setColor(QPalette::WindowText, text);
@@ -202,6 +204,8 @@ void SkinnedWindow::addLabel(const Component& component)
         control->setCursor(Qt::PointingHandCursor);
         makeTarget(*control);
     }
+    if (component.label == LabelLook::Separator || component.label == LabelLook::Arrow)
+        makeDecorative(*control);
     const Rect& place = component.place;
     if (place.width == 0) {
         control->setProperty("autoSize", true);
@@ -295,9 +299,12 @@ void SkinnedWindow::describe()
             control->setAccessibleDescription(qs(*hint));
     }
     if (const auto& comments = m_definition.comments) {
-        for (const std::string& name : {comments->onSwitch, comments->offSwitch}) {
+        const std::pair<const std::string&, const std::string&> switches[] = {{comments->onSwitch, comments->onArrow},
+                                                                               {comments->offSwitch, comments->offArrow}};
+        for (const auto& [name, arrow] : switches) {
             SkinLabel* control = label(qs(name));
             makeTarget(*control);
+            makeToggle(*control, *label(qs(arrow)));
             control->setAccessibleName(control->text());
         }
     }
@@ -305,7 +312,15 @@ void SkinnedWindow::describe()
 
 void SkinnedWindow::prepareTools()
 {
-    // The window's class has built its own tools by now.
+    // The window's class has built its own tools by now. They draw their frames in shades of
+    // the window's colour, which is the colour key: they take the panels' colour instead.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<PictureControl*>(child) || qobject_cast<SkinLabel*>(child))
+            continue;
+        QPalette tool = child->palette();
+        tool.setColor(QPalette::Window, colour(skin::body));
+        child->setPalette(tool);
+    }
     for (const ToolName& tool : m_definition.toolNames) {
         if (auto* control = findChild<QWidget*>(qs(tool.control), Qt::FindDirectChildrenOnly))
             control->setAccessibleName(qs(tool.name));
@@ -355,10 +370,9 @@ void SkinnedWindow::setVisible(bool visible)
     }
     if (visible && !m_placed) {
         m_placed = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect desktop = screen->availableGeometry();
-            move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
-        }
+        // On the screen that holds the main window; the main window itself on the primary one.
+        const QWidget* main = m_context.window ? m_context.window("TForm1") : nullptr;
+        placeOnScreen(*this, screenOf(main == this ? nullptr : main));
     }
     QWidget::setVisible(visible);
 }

@@ -18,3 +18,35 @@ endif()
 # Qt strings are built from explicit encodings only; core never includes Qt, so this is harmless there.
 target_compile_definitions(project_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})
+# Optimised builds carry Debian's hardening (stack protector, _FORTIFY_SOURCE, format checks,
+# RELRO with immediate binding, position-independent executables), as dpkg-buildflags gives it
+# where the machine has it. The sanitizer and fuzzing builds instrument the code their own way.
+set(optimised_build $<CONFIG:Release,RelWithDebInfo,MinSizeRel>)
+if(NOT DOSTROJNIK_SANITIZE AND NOT DOSTROJNIK_FUZZ)
+    find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+    set(hardening_compile -fstack-protector-strong -Wformat -Werror=format-security -D_FORTIFY_SOURCE=2)
+    set(hardening_link -Wl,-z,relro -Wl,-z,now)
+    if(DPKG_BUILDFLAGS)
+        set(hardening_compile)
+        set(hardening_link)
+        foreach(kind CXXFLAGS CPPFLAGS LDFLAGS)
+            execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                                    ${DPKG_BUILDFLAGS} --get ${kind}
+                            OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE)
+            separate_arguments(flags UNIX_COMMAND "${flags}")
+            # Only the hardening: the build type chooses optimisation and debug information, and
+            # a path of the build folder would keep the compiler cache from sharing entries.
+            list(FILTER flags EXCLUDE REGEX "^-g|^-O|-prefix-map=")
+            if(kind STREQUAL LDFLAGS)
+                list(APPEND hardening_link ${flags})
+            else()
+                list(APPEND hardening_compile ${flags})
+            endif()
+        endforeach()
+    endif()
+    target_compile_options(project_options INTERFACE "$<${optimised_build}:${hardening_compile}>")
+    target_link_options(project_options INTERFACE "$<${optimised_build}:${hardening_link}>")
+    set_target_properties(project_options PROPERTIES INTERFACE_POSITION_INDEPENDENT_CODE ON)
+    include(CheckPIESupported)
+    check_pie_supported()
+endif()

@@ -16,8 +16,7 @@ WindowDefinition makeFolders()
     addHeading(w, "Label10", 52, "OPIS DZIAŁU");
     addPanelText(w, "Label11", 69, 130,
                  "W dziale Foldery znajdują się opcje dotyczące eksploratora systemu Windows XP Professional "
-                 "(Ustawienia folderów oraz plików).",
-                 false);
+                 "(Ustawienia folderów oraz plików).");
     addComments(w,
                 {.heading = "Label1", .onSwitch = "Label16", .onArrow = "Label15",
                  .offSwitch = "Label14", .offArrow = "Label17", .label = "Label2", .labelText = "KOMENTARZE",

@@ -18,9 +18,8 @@ void addRefusedPrograms(WindowDefinition& w)
                                    "Blokowanie wybranych programów"));
     int top = kFirstRow;
     for (const Entry& entry : kEntries) {
-        const bool twoDigits = entry.value[1] != '\0';
-        w.components.push_back(label(entry.number, {twoDigits ? 123 : 130, top, 0, 0}, LabelLook::Number,
-                                     std::string(entry.value) + "."));
+        // The numbers end a few pixels before their boxes, however wide the font draws them.
+        w.components.push_back(label(entry.number, {121, top, 25, 0}, LabelLook::Number, std::string(entry.value) + "."));
         w.components.push_back(picture(entry.box, {149, top + kBoxDrop, 132, 17}, PictureLook::WhiteBox));
         // Read out as "Wpis 3" for the edit box, "Wpis 3: BLOKUJ" for its targets.
         const std::string name = std::string("Wpis ") + entry.value;
@@ -65,13 +64,16 @@ WindowDefinition makeProtection()
     const RegistryKey advanced{.root = core::RootKey::LocalMachine,
                                .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
                                .create = false};
-    addSwitch(w, advanced, {"Image2", {121, 27, 162, 44}, "Menu kontekstowe szyfrowania danych"},
-              {.on = "Image3", .off = "Image8", .value = "EncryptionContextMenu", .onData = Dword{1}, .offData = Dword{0}});
+    // The targets of these two rows have sizes of their own, not an even share of the row.
+    addOption(w, {"Image2", {121, 27, 162, 44}, "Menu kontekstowe szyfrowania danych"},
+              {enable("Image3", writeValue(advanced, "EncryptionContextMenu", Dword{1}), {121, 71, 78, 30}),
+               disable("Image8", writeValue(advanced, "EncryptionContextMenu", Dword{0}), {200, 71, 83, 30})});
     const RegistryKey systemPolicies{.root = core::RootKey::LocalMachine,
                                      .path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
                                      .create = false};
-    addSwitch(w, systemPolicies, {"Image9", {291, 27, 163, 44}, "Usuwanie wpisów z informacją o logowaniu"},
-              {.on = "Image10", .off = "Image11", .value = "dontdisplaylastusername", .onData = Dword{1}, .offData = Dword{0}});
+    addOption(w, {"Image9", {291, 27, 163, 44}, "Usuwanie wpisów z informacją o logowaniu"},
+              {enable("Image10", writeValue(systemPolicies, "dontdisplaylastusername", Dword{1}), {291, 71, 81, 30}),
+               disable("Image11", writeValue(systemPolicies, "dontdisplaylastusername", Dword{0}), {373, 71, 81, 30})});
     // Opens the File compatibility window; the window's own code does that.
     w.components.push_back(target("Image12", {121, 108, 332, 47}, PictureLook::OptionCaption,
                                    "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"));

@@ -14,7 +14,7 @@ WindowDefinition makeSearch()
     addCorners(w, "Image14", "Image15");
     addLink(w, "Label6");
     addHeading(w, "Label10", 62, "OPIS DZIAŁU");
-    addPanelText(w, "Label11", 79, 60, "W tym dziale znajdują się opcje dla menu Wyszukaj", false);
+    addPanelText(w, "Label11", 79, 60, "W tym dziale znajdują się opcje dla menu Wyszukaj");
     addComments(w,
                 {.heading = "Label13", .onSwitch = "Label16", .onArrow = "Label15",
                  .offSwitch = "Label14", .offArrow = "Label17", .label = "Label1", .labelText = "KOMENTARZE",

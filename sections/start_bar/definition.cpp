@@ -20,8 +20,7 @@ WindowDefinition makeStartBar()
     addPanelText(w, "Strona12", 69, 196,
                  "Dział Pasek Start konfiguruje opcje dotyczące paska start w stylu klasycznym oraz Windows XP. "
                  "UWAGA! Przed użyciem jakichkolwiek opcji, należy przeczytać informację znajdującą się w "
-                 "prawym-dolnym rogu tego okna.",
-                 false);
+                 "prawym-dolnym rogu tego okna.");
     addSeparator(w, "Label7", 266);
     addComments(w,
                 {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",

@@ -27,6 +27,12 @@ TForm2::TForm2(chrome::Context& context, const chrome::WindowDefinition& definit
     ListBox1->setPalette(QApplication::palette());
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setUniformItemSizes(true);
+    // The markers show which of "Włącz" and "Wyłącz" is in force: to assistive technology the
+    // two are switches, and the markers are decoration.
+    chrome::makeDecorative(*Label7);
+    chrome::makeDecorative(*Label9);
+    chrome::makeToggle(*label(QStringLiteral("Label4")), *Label7);
+    chrome::makeToggle(*label(QStringLiteral("Label5")), *Label9);
 
     connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { handle([this] { Button2Click(); }); });

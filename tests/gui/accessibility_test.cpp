@@ -8,6 +8,8 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -143,6 +145,53 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameOfItsOwn)
     off->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
     EXPECT_EQ(autoReboot(), 0u);
+}
+
+TEST_F(AccessibilityTest, CommentsSwitchesAreTogglesAndNoDecorationOrPlaceholderIsRead)
+{
+    start();
+    click(mainWindow(), "Image9");
+    runTimers();
+    chrome::SectionWindow& crash = section("TForm64");
+    // Every text a screen reader meets in the windows: no decoration, no placeholder.
+    std::vector<QString> texts;
+    std::function<void(QAccessibleInterface&)> collect = [&](QAccessibleInterface& parent) {
+        for (int i = 0; i < parent.childCount(); ++i) {
+            if (QAccessibleInterface* child = parent.child(i)) {
+                texts.push_back(child->text(QAccessible::Name));
+                collect(*child);
+            }
+        }
+    };
+    for (QWidget* window : windows().windows())
+        collect(*QAccessible::queryAccessibleInterface(window));
+    for (const QString& decoration : {u("| | |"), u("-->"), u("___________________")})
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), decoration), 0) << decoration.toStdString();
+    for (const QString& text : texts) {
+        for (const char* placeholder : {".example", "example.org", "example.com", "Seed "})
+            EXPECT_FALSE(text.contains(u(placeholder))) << text.toStdString();
+    }
+
+    const auto controls = controlsByName(crash);
+    QAccessibleInterface* on = controls.at(u("Włącz komentarze"));
+    QAccessibleInterface* off = controls.at(u("Wyłącz komentarze"));
+    struct Step {
+        const char* click; // null: as the window opened ("Tak" by default)
+        bool onChecked;
+    };
+    for (const Step& step : {Step{nullptr, true}, Step{"Label9", false}, Step{"Label8", true}}) {
+        if (step.click) {
+            click(crash, QString::fromLatin1(step.click));
+            runTimers();
+        }
+        SCOPED_TRACE(step.click ? step.click : "opened");
+        for (QAccessibleInterface* toggle : {on, off}) {
+            EXPECT_EQ(toggle->role(), QAccessible::Button);
+            EXPECT_TRUE(toggle->state().checkable);
+        }
+        EXPECT_EQ(on->state().checked, step.onChecked);
+        EXPECT_EQ(off->state().checked, !step.onChecked);
+    }
 }
 
 TEST_F(AccessibilityTest, TabGoesRoundTheWindowInScreenOrderAndSpaceOrEnterClicks)

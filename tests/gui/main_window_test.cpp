@@ -2,6 +2,7 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
+#include "app/application.h"
 #include "app/tform8.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/hiding_registry.h"
@@ -397,6 +398,14 @@ TEST_F(MainWindowTest, TheAboutWindowShowsANameChangedOnThePanelWithinTwentySeco
     button("Button3").click();
     runTimers(20000);
     EXPECT_EQ(about.label(QStringLiteral("Label19"))->text(), QStringLiteral("Ala"));
+}
+
+// Run once more with QT_SCALE_FACTOR=2: the offscreen screen has 800 x 800 pixels either way.
+TEST(HostScreen, CountsTheScreensOwnPixels)
+{
+    QWidget window;
+    window.show();
+    EXPECT_EQ(app::HostScreen().size(window), QSize(800, 800));
 }
 
 } // namespace

@@ -299,16 +299,18 @@ TEST_F(ProtectionSectionTest, RegistryRowsWriteIntoKeysThatExistOnly)
         const char* key;
         const char* value;
         std::int32_t data;
+        QRect place; // the targets have sizes of their own
     };
     const char* const advanced = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
     const char* const systemPolicies = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    const Row rows[] = {{"Image3", advanced, "EncryptionContextMenu", 1},
-                        {"Image8", advanced, "EncryptionContextMenu", 0},
-                        {"Image10", systemPolicies, "dontdisplaylastusername", 1},
-                        {"Image11", systemPolicies, "dontdisplaylastusername", 0}};
+    const Row rows[] = {{"Image3", advanced, "EncryptionContextMenu", 1, {121, 71, 78, 30}},
+                        {"Image8", advanced, "EncryptionContextMenu", 0, {200, 71, 83, 30}},
+                        {"Image10", systemPolicies, "dontdisplaylastusername", 1, {291, 71, 81, 30}},
+                        {"Image11", systemPolicies, "dontdisplaylastusername", 0, {373, 71, 81, 30}}};
     start();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.target);
+        EXPECT_EQ(protection().picture(QString::fromLatin1(row.target))->geometry(), row.place);
         core::TRegistry registry(m_registry);
         registry.SetRootKey(RootKey::LocalMachine);
         m_errors.messages.clear();

@@ -145,3 +145,33 @@ TEST_F(SkinnedWindowTest, AnErrorInAHandlerIsReportedAndEveryWindowStaysUsable)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SkinnedWindowTest, EveryDescriptionUnderItsHeadingIsCentredWrappedAndReadsLeftToRight)
+{
+    start();
+    std::size_t descriptions = 0;
+    for (QWidget* window : windows().windows()) {
+        auto* skinned = qobject_cast<chrome::SkinnedWindow*>(window);
+        if (!skinned)
+            continue;
+        const auto& components = skinned->definition().components;
+        for (std::size_t i = 0; i + 1 < components.size(); ++i) {
+            if (components[i].text != "OPIS DZIAŁU")
+                continue;
+            SCOPED_TRACE(skinned->definition().className);
+            EXPECT_EQ(components[i + 1].label, chrome::LabelLook::Description);
+            const chrome::SkinLabel* text = skinned->label(QString::fromStdString(components[i + 1].name));
+            ASSERT_TRUE(text);
+            EXPECT_EQ(text->layoutDirection(), Qt::LeftToRight);
+            EXPECT_EQ(text->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+            EXPECT_TRUE(text->wordWrap());
+            ++descriptions;
+        }
+    }
+    // The About window and the ten section windows.
+    EXPECT_EQ(descriptions, 11u);
+}
+
+} // namespace

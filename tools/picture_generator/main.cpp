@@ -1,6 +1,6 @@
 // Draws every window picture of the program from the window definitions and writes them as
 // JPEG files, with a resource list for Qt's resource compiler; or draws the program's icon for
-// the desktop as <size>.png in each size asked for:
+// the desktop as <size>.png in each size asked for, and as scalable.svg for "scalable":
 //     picture_generator <output folder>
 //     picture_generator --icons <output folder> <size>...
 
@@ -23,6 +23,14 @@ namespace {
 int drawDesktopIcons(const QDir& output, int sizeCount, char** sizes)
 {
     for (int i = 0; i < sizeCount; ++i) {
+        if (std::strcmp(sizes[i], "scalable") == 0) {
+            const QString file = output.filePath(QStringLiteral("scalable.svg"));
+            if (!pictures::writeSvgIcon(file)) {
+                std::fprintf(stderr, "picture_generator: cannot write %s\n", qPrintable(file));
+                return 1;
+            }
+            continue;
+        }
         bool valid = false;
         const int size = QString::fromLatin1(sizes[i]).toInt(&valid);
         if (!valid || size < 1 || size > 1024) {

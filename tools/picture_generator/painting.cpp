@@ -8,9 +8,12 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace pictures {
@@ -335,8 +338,10 @@ bool captionFits(const chrome::Component& component)
 
 QImage drawBackground(const chrome::WindowDefinition& window)
 {
+    constexpr std::uint32_t rim = 0x0C1320;
     QImage image(window.width, window.height, QImage::Format_RGB32);
-    image.fill(colour(skin::colourKey));
+    // The face is painted on the rim's colour; the colour key comes last (see below).
+    image.fill(colour(rim));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -358,16 +363,41 @@ QImage drawBackground(const chrome::WindowDefinition& window)
         p.fillRect(QRectF(window.sidePanelWidth - 2, 22, 2, window.height - 22), colour(skin::accent));
         p.setPen(colour(skin::arrow));
         p.setFont(font(13, true));
-        p.drawText(QRectF(8, 25, window.sidePanelWidth - 12, 26), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromStdString(window.title));
+        p.drawText(titleArea(window), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(window.title));
     }
     for (const chrome::Panel& panel : window.panels)
         drawPanel(p, panel);
     p.setClipping(false);
-    p.setPen(QPen(colour(0x0C1320), 1.5));
+    p.setPen(QPen(colour(rim), 1.5));
     p.setBrush(Qt::NoBrush);
     p.drawPath(shape);
+    p.end();
+
+    // A pixel at the rounded corners is all key or not key at all: a blend of the two would
+    // match the key no more and show as a pink fringe around the window.
+    QImage coverage(image.size(), QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    QPainter shapePainter(&coverage);
+    shapePainter.setRenderHint(QPainter::Antialiasing);
+    shapePainter.fillPath(shape, Qt::black);
+    shapePainter.end();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto* inside = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(inside[x]) < 128)
+                line[x] = 0xFF000000 | skin::colourKey;
+        }
+    }
     return image;
+}
+
+QRectF titleArea(const chrome::WindowDefinition& window)
+{
+    // As many lines as the title has, each as high as the font's line spacing.
+    const auto lines = std::count(window.title.begin(), window.title.end(), '\n') + 1;
+    return {8, 25, static_cast<qreal>(window.sidePanelWidth - 12),
+            std::ceil(QFontMetricsF(font(13, true)).lineSpacing() * static_cast<qreal>(lines))};
 }
 
 QImage drawComponent(const QImage& background, const chrome::Component& component)
@@ -425,16 +455,36 @@ QImage drawComponent(const QImage& background, const chrome::Component& componen
     return image;
 }
 
-QImage drawIcon(int size)
+void paintIcon(QPainter& p, int size)
 {
-    QImage image(size, size, QImage::Format_RGB32);
-    image.fill(colour(skin::titleStrip));
-    QPainter p(&image);
+    p.fillRect(QRect(0, 0, size, size), colour(skin::titleStrip));
     // Drawn on a 64-pixel grid and scaled, so that every size has the same proportions.
     const qreal grid = 64;
     p.scale(size / grid, size / grid);
     drawDial(p, QRectF(1, 1, grid - 2, grid - 2));
+}
+
+QImage drawIcon(int size)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    QPainter p(&image);
+    paintIcon(p, size);
     return image;
+}
+
+bool writeSvgIcon(const QString& path)
+{
+    constexpr int size = 64;
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(size, size));
+    svg.setViewBox(QRect(0, 0, size, size));
+    svg.setTitle(QStringLiteral("Kwintor Dostrojnik 2004"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return false;
+    paintIcon(p, size);
+    return p.end();
 }
 
 bool writeJpeg(const QImage& image, const QString& path)

@@ -27,10 +27,14 @@ bool captionFits(const chrome::Component& component);
 
 // The whole face of a window, fuchsia (the colour key) around its rounded shape.
 QImage drawBackground(const chrome::WindowDefinition& window);
+// Where the window's title is written on its side panel.
+QRectF titleArea(const chrome::WindowDefinition& window);
 // A picture component, drawn over what the background shows at its place.
 QImage drawComponent(const QImage& background, const chrome::Component& component);
 // The program's icon: the logo's dial on the title strip's colour, `size` pixels square.
 QImage drawIcon(int size);
+// The same icon as a scalable picture (SVG).
+bool writeSvgIcon(const QString& path);
 // Encodes with libjpeg-turbo (full colour resolution, so that the text stays crisp).
 bool writeJpeg(const QImage& image, const QString& path);
 

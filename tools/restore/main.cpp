@@ -1,6 +1,7 @@
 // dostrojnik-restore: the restore points of the emulated Windows machine. Without arguments it
 // opens its window; with a command (list, create, changes, restore, delete, /?) it serves scripts.
 
+#include "chrome/placement.h"
 #include "chrome/skin.h"
 #include "core/error.h"
 #include "core/machine/machine.h"
@@ -10,7 +11,9 @@
 #include "tools/restore/restore_window.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFont>
+#include <QScreen>
 
 #include <cstdio>
 #include <memory>
@@ -60,6 +63,14 @@ int runWindow(int argc, char** argv)
         return 1;
     }
     restoretool::RestoreWindow window(*store, dialogs);
+    // The program that starts the tool was just clicked: its window opens on the screen under
+    // the pointer, with room left for a window manager's frame.
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        window.resize(window.size().boundedTo(screen->availableGeometry().size() - QSize(16, 48)));
+    chrome::placeOnScreen(window, screen);
     window.show();
     return QApplication::exec();
 }

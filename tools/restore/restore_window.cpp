@@ -1,5 +1,6 @@
 #include "tools/restore/restore_window.h"
 
+#include "chrome/placement.h"
 #include "chrome/skin.h"
 #include "core/error.h"
 #include "core/text/unicode.h"
@@ -81,6 +82,7 @@ bool MessageBoxDialogs::confirm(QWidget* parent, const QString& question)
     QMessageBox box(QMessageBox::Question, Title, question, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("Tak"), QMessageBox::YesRole);
     box.setDefaultButton(box.addButton(QStringLiteral("Nie"), QMessageBox::NoRole));
+    chrome::fitTitle(box);
     box.exec();
     return box.clickedButton() == yes;
 }
@@ -88,6 +90,7 @@ bool MessageBoxDialogs::confirm(QWidget* parent, const QString& question)
 void MessageBoxDialogs::error(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, Title, message, QMessageBox::Ok, parent);
+    chrome::fitTitle(box);
     box.exec();
 }
 

@@ -1,0 +1,57 @@
+#include "chrome/placement.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace chrome {
+
+QPoint centredPlace(QSize size, const QRect& available)
+{
+    return {std::max(available.x(), available.x() + (available.width() - size.width()) / 2),
+            std::max(available.y(), available.y() + (available.height() - size.height()) / 2)};
+}
+
+void placeOnScreen(QWidget& window, const QScreen* screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        window.move(centredPlace(window.size(), screen->availableGeometry()));
+}
+
+QScreen* screenOf(const QWidget* window)
+{
+    if (window) {
+        if (QScreen* screen = QGuiApplication::screenAt(window->geometry().center()))
+            return screen;
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+int titleWidth(const QMessageBox& box)
+{
+    // Title bars write in a bold face, and hold an icon and up to three buttons besides.
+    QFont bold = box.font();
+    bold.setBold(true);
+    constexpr int buttonsAndIcon = 4 * 32;
+    return QFontMetrics(bold).horizontalAdvance(box.windowTitle()) * 5 / 4 + buttonsAndIcon;
+}
+
+void fitTitle(QMessageBox& box)
+{
+    // The box sizes itself from its layout's minimum width whenever it is shown.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0,
+                  1, grid->columnCount());
+}
+
+} // namespace chrome
