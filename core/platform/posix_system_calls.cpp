@@ -82,6 +82,10 @@ public:
     {
         return ::renameat(fromFolder, from, toFolder, to);
     }
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        return ::linkat(fromFolder, from, toFolder, to, 0);
+    }
     int listFolder(int folder, std::vector<std::string>& names) override
     {
         names.clear();

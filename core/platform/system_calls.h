@@ -40,6 +40,8 @@ public:
     virtual int mkdirat(int folder, const char* path, mode_t mode) = 0;
     virtual int unlinkat(int folder, const char* path, int flags) = 0;
     virtual int renameat(int fromFolder, const char* from, int toFolder, const char* to) = 0;
+    // linkat(2) without AT_SYMLINK_FOLLOW.
+    virtual int linkat(int fromFolder, const char* from, int toFolder, const char* to) = 0;
     // The names in the open folder, without "." and "..", read through a descriptor of its own
     // so that `folder` keeps its position. Returns 0, or -1 with errno set.
     virtual int listFolder(int folder, std::vector<std::string>& names) = 0;

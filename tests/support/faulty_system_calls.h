@@ -39,6 +39,7 @@ public:
     int mkdirat(int folder, const char* path, mode_t mode) override;
     int unlinkat(int folder, const char* path, int flags) override;
     int renameat(int fromFolder, const char* from, int toFolder, const char* to) override;
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to) override;
     int listFolder(int folder, std::vector<std::string>& names) override;
 
 private:
