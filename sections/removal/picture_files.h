@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include "core/machine/drive.h"
+
 #include <filesystem>
 
 namespace removal {
@@ -19,5 +21,7 @@ PictureDecoder decoderFor(const QString& extension);
 // (.ext)" for an extension of no picture format, and with a message that names the file when it
 // cannot be read or does not decode as its extension says.
 QImage loadPictureFile(const std::filesystem::path& file);
+// The same for a file of drive C:, read through the drive's walk: a link is never read through.
+QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file);
 
 } // namespace removal
