@@ -4,6 +4,7 @@
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -260,23 +261,25 @@ int Drive::listFiles(const DrivePath& path, std::vector<std::string>& names, Des
     Descriptor folder = openFolder(path, error);
     if (!folder)
         return error;
-    std::vector<std::string> entries;
-    if (m_calls.listFolder(folder.get(), entries) != 0)
+    std::vector<SystemCalls::FolderEntry> entries;
+    if (m_calls.listFolderEntries(folder.get(), entries) != 0)
         return errno;
-    for (auto& name : entries) {
-        if (name.starts_with('.'))
+    for (auto& entry : entries) {
+        if (entry.name.starts_with('.'))
             continue;
-        struct stat info {};
-        if (m_calls.fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone meanwhile
-        bool file = S_ISREG(info.st_mode);
-        if (S_ISLNK(info.st_mode)) {
-            // Only the link's kind is asked for; nothing is ever opened through it.
+        bool file = entry.type == DT_REG;
+        if (entry.type == DT_LNK || entry.type == DT_UNKNOWN) {
+            // Only the kind is asked for; nothing is ever opened through a link.
+            struct stat info {};
             struct stat target {};
-            file = m_calls.fstatat(folder.get(), name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode);
+            if (m_calls.fstatat(folder.get(), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone meanwhile
+            file = S_ISREG(info.st_mode) ||
+                   (S_ISLNK(info.st_mode) &&
+                    (m_calls.fstatat(folder.get(), entry.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)));
         }
         if (file)
-            names.push_back(std::move(name));
+            names.push_back(std::move(entry.name));
     }
     if (opened)
         *opened = std::move(folder);

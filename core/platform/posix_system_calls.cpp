@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace core {
 namespace {
@@ -89,6 +90,16 @@ public:
     int listFolder(int folder, std::vector<std::string>& names) override
     {
         names.clear();
+        std::vector<FolderEntry> entries;
+        const int result = listFolderEntries(folder, entries);
+        names.reserve(entries.size());
+        for (auto& entry : entries)
+            names.push_back(std::move(entry.name));
+        return result;
+    }
+    int listFolderEntries(int folder, std::vector<FolderEntry>& names) override
+    {
+        names.clear();
         const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY, 0);
         DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
         if (!dir) {
@@ -102,7 +113,7 @@ public:
         errno = 0;
         while (const dirent* entry = ::readdir(dir)) {
             if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                names.emplace_back(entry->d_name);
+                names.push_back({entry->d_name, entry->d_type});
             errno = 0;
         }
         const int error = errno;

@@ -41,6 +41,7 @@ public:
     int renameat(int fromFolder, const char* from, int toFolder, const char* to) override;
     int linkat(int fromFolder, const char* from, int toFolder, const char* to) override;
     int listFolder(int folder, std::vector<std::string>& names) override;
+    int listFolderEntries(int folder, std::vector<FolderEntry>& entries) override;
 
 private:
     struct Fault {
