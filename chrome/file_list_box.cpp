@@ -56,7 +56,7 @@ QIcon drawGlyph(bool executable)
 QStringList readFolder(const core::Drive& drive, const core::DrivePath& folder)
 {
     if (!drive.isOpen())
-        failOn(folder, ENOENT);
+        return {}; // a machine without drive C: has no files to list
     std::vector<std::string> files;
     core::Descriptor opened;
     if (const int error = drive.listFiles(folder, files, &opened))
@@ -160,9 +160,8 @@ void FileListBox::fill()
     m_filled = true;
     QStringList names;
     try {
-        if (!m_machine)
-            failOn(m_directory, ENOENT);
-        names = readFolder(core::Drive(m_calls, m_machine->driveC()), m_directory);
+        if (m_machine)
+            names = readFolder(core::Drive(m_calls, m_machine->driveC()), m_directory);
     } catch (const core::Error&) {
         // A folder that cannot be read shows as empty.
         m_model->setNames({});
