@@ -25,9 +25,12 @@ int main(int argc, char** argv)
 {
     bench::drawOffscreenWithoutDisplay();
     QApplication application(argc, argv);
-    const std::filesystem::path folder = bench::makeWorkFolder("wallpaper_list_bench");
-    if (folder.empty())
+    const std::filesystem::path machineFolder = bench::makeWorkFolder("wallpaper_list_bench");
+    if (machineFolder.empty())
         return 1;
+    const core::Machine machine(machineFolder, "user");
+    const std::filesystem::path folder = machine.driveC() / "Tapety";
+    std::filesystem::create_directories(folder);
     const char* const kinds[] = {".jpg", ".BMP", ".emf", ".exe", ".txt"};
     for (int i = 0; i < kFiles; ++i) {
         const std::string name = (i % 3 ? "Tapeta " : "zdjęcie ") + std::to_string((i * 7919) % kFiles) + kinds[i % 5];
@@ -37,9 +40,9 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        chrome::FileListBox list(nullptr, {});
+        chrome::FileListBox list(nullptr, core::posixSystemCalls(), &machine);
         list.setGeometry(0, 0, 105, 177);
-        list.setDirectory(folder);
+        list.setDirectory({"Tapety"});
         list.show();
         const double reference = bench::medianMilliseconds(kRounds, [&] {
             if (!bench::runQuietly({"ls", "-f", folder.c_str()}))
@@ -62,6 +65,6 @@ int main(int argc, char** argv)
         if (ratio > kTarget)
             status = 1;
     }
-    std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(machineFolder);
     return status;
 }

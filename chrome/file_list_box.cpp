@@ -11,11 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace chrome {
@@ -24,9 +20,9 @@ namespace {
 
 constexpr int kItemHeight = 16;
 
-[[noreturn]] void failOn(const std::filesystem::path& folder, int error)
+[[noreturn]] void failOn(const core::DrivePath& folder, int error)
 {
-    throw core::Error("Cannot read the folder " + folder.string() + ": " + std::strerror(error));
+    throw core::Error("Cannot read the folder " + core::windowsName(folder) + ": " + std::strerror(error));
 }
 
 bool lessByName(const QString& a, const QString& b)
@@ -57,41 +53,20 @@ QIcon drawGlyph(bool executable)
 
 } // namespace
 
-QStringList readFolder(const std::filesystem::path& folder)
+QStringList readFolder(const core::Drive& drive, const core::DrivePath& folder)
 {
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        failOn(folder, errno);
-    // fdopendir takes the descriptor over.
-    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(descriptor), ::closedir);
-    if (!entries) {
-        const int error = errno;
-        ::close(descriptor);
+    if (!drive.isOpen())
+        return {}; // a machine without drive C: has no files to list
+    std::vector<std::string> files;
+    core::Descriptor opened;
+    if (const int error = drive.listFiles(folder, files, &opened))
         failOn(folder, error);
-    }
-    if (::fchdir(descriptor) != 0)
+    if (::fchdir(opened.get()) != 0)
         failOn(folder, errno);
-
     QStringList names;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(entries.get());
-        if (!entry) {
-            if (errno != 0)
-                failOn(folder, errno);
-            break;
-        }
-        if (entry->d_name[0] == '.')
-            continue; // ".", ".." and hidden files
-        bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            // A link lists as what it leads to; a broken one as a file, as Windows shows it.
-            struct stat info {};
-            regular = ::fstatat(descriptor, entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode);
-        }
-        if (regular)
-            names.push_back(QString::fromUtf8(entry->d_name));
-    }
+    names.reserve(static_cast<qsizetype>(files.size()));
+    for (const auto& name : files)
+        names.push_back(QString::fromUtf8(name));
     std::sort(names.begin(), names.end(), lessByName);
     return names;
 }
@@ -150,17 +125,19 @@ private:
     QIcon m_program;
 };
 
-FileListBox::FileListBox(QWidget* parent, FolderName folderName)
+FileListBox::FileListBox(QWidget* parent, core::SystemCalls& calls, const core::Machine* machine)
     : QListView(parent)
     , m_model(new Model(this))
-    , m_folderName(std::move(folderName))
+    , m_calls(calls)
+    , m_machine(machine)
 {
-    // A current folder that has been removed meanwhile has no name: the list then reads ".", and
-    // finds nothing.
-    std::error_code unnamed;
-    m_directory = std::filesystem::current_path(unnamed);
-    if (unnamed)
-        m_directory = ".";
+    if (m_machine) {
+        // A current folder that has been removed meanwhile has no name: the profile stands in.
+        std::error_code unnamed;
+        const std::filesystem::path here = std::filesystem::current_path(unnamed);
+        const core::Drive drive(m_calls, m_machine->driveC());
+        m_directory = core::currentFolder(drive, m_machine->driveC(), here, m_machine->profileFolder());
+    }
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -171,9 +148,9 @@ FileListBox::FileListBox(QWidget* parent, FolderName folderName)
 
 FileListBox::~FileListBox() = default;
 
-void FileListBox::setDirectory(const std::filesystem::path& folder)
+void FileListBox::setDirectory(core::DrivePath folder)
 {
-    m_directory = folder;
+    m_directory = std::move(folder);
     if (m_filled)
         fill();
 }
@@ -183,7 +160,8 @@ void FileListBox::fill()
     m_filled = true;
     QStringList names;
     try {
-        names = readFolder(m_directory);
+        if (m_machine)
+            names = readFolder(core::Drive(m_calls, m_machine->driveC()), m_directory);
     } catch (const core::Error&) {
         // A folder that cannot be read shows as empty.
         m_model->setNames({});
@@ -199,19 +177,18 @@ QStringList FileListBox::names() const
 
 QString FileListBox::fileName() const
 {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid() || !selectionModel()->isSelected(current))
-        return {};
-    const QString folder = m_folderName ? m_folderName(m_directory) : QString::fromStdString(m_directory.string());
-    return folder + QLatin1Char('\\') + m_model->names()[current.row()];
+    const auto file = selectedFile();
+    return file ? QString::fromStdString(core::windowsName(*file)) : QString();
 }
 
-std::filesystem::path FileListBox::hostFileName() const
+std::optional<core::DrivePath> FileListBox::selectedFile() const
 {
     const QModelIndex current = currentIndex();
     if (!current.isValid() || !selectionModel()->isSelected(current))
-        return {};
-    return m_directory / m_model->names()[current.row()].toStdString();
+        return std::nullopt;
+    core::DrivePath file = m_directory;
+    file.push_back(m_model->names()[current.row()].toStdString());
+    return file;
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* event)

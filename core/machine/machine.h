@@ -38,6 +38,8 @@ public:
     std::filesystem::path driveC() const { return m_root / "drive_c"; }
     std::filesystem::path systemHive() const { return m_root / "system.reg"; }
     std::filesystem::path userHive() const { return m_root / "user.reg"; }
+    // The user's profile below C:\ (USERPROFILE): {"users", name}.
+    std::vector<std::string> profileFolder() const { return {"users", m_userName}; }
 
     // A missing root is created with its folders and the baseline registry of a new machine;
     // an existing root is left as it is. Throws core::Error when the root cannot be made.

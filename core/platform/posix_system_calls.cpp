@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace core {
 namespace {
@@ -82,7 +83,21 @@ public:
     {
         return ::renameat(fromFolder, from, toFolder, to);
     }
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        return ::linkat(fromFolder, from, toFolder, to, 0);
+    }
     int listFolder(int folder, std::vector<std::string>& names) override
+    {
+        names.clear();
+        std::vector<FolderEntry> entries;
+        const int result = listFolderEntries(folder, entries);
+        names.reserve(entries.size());
+        for (auto& entry : entries)
+            names.push_back(std::move(entry.name));
+        return result;
+    }
+    int listFolderEntries(int folder, std::vector<FolderEntry>& names) override
     {
         names.clear();
         const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY, 0);
@@ -98,7 +113,7 @@ public:
         errno = 0;
         while (const dirent* entry = ::readdir(dir)) {
             if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                names.emplace_back(entry->d_name);
+                names.push_back({entry->d_name, entry->d_type});
             errno = 0;
         }
         const int error = errno;

@@ -40,9 +40,18 @@ public:
     virtual int mkdirat(int folder, const char* path, mode_t mode) = 0;
     virtual int unlinkat(int folder, const char* path, int flags) = 0;
     virtual int renameat(int fromFolder, const char* from, int toFolder, const char* to) = 0;
+    // linkat(2) without AT_SYMLINK_FOLLOW.
+    virtual int linkat(int fromFolder, const char* from, int toFolder, const char* to) = 0;
     // The names in the open folder, without "." and "..", read through a descriptor of its own
     // so that `folder` keeps its position. Returns 0, or -1 with errno set.
     virtual int listFolder(int folder, std::vector<std::string>& names) = 0;
+    // The same with each entry's kind as the listing tells it (DT_REG, DT_DIR, DT_LNK ...;
+    // DT_UNKNOWN where the file system does not say), so a caller stats only what it must.
+    struct FolderEntry {
+        std::string name;
+        unsigned char type;
+    };
+    virtual int listFolderEntries(int folder, std::vector<FolderEntry>& entries) = 0;
 };
 
 // The real calls of the running system.

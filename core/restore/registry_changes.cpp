@@ -204,7 +204,7 @@ std::vector<KeyChange> changesSince(const PointStore& store, int number)
     for (std::size_t hive = 0; hive < MachineHives.size(); ++hive) {
         const auto thenPath = store.pointFolder(number) / MachineHives[hive].file;
         const auto nowPath = store.machineRoot() / MachineHives[hive].file;
-        auto then = readHive(store.systemCalls(), thenPath);
+        auto then = store.readPointFile(number, MachineHives[hive].file);
         auto now = readHive(store.systemCalls(), nowPath);
         if (then == now)
             continue;

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <limits>
 #include <random>
 #include <system_error>
 
@@ -18,6 +18,12 @@ namespace {
 constexpr std::string_view InfoFile = "point.ini";
 constexpr std::string_view NewPrefix = ".new-";
 constexpr std::string_view OldPrefix = ".old-";
+// Where the points lie below C:\.
+const DrivePath StorePath = {"System Volume Information", "_restore"};
+// A point.ini is a few lines; anything larger is none of ours.
+constexpr std::size_t LargestInfo = 64 * 1024;
+// A point holds hives, so it is read with the hives' own limit.
+constexpr std::size_t LargestHive = registry::kLargestHiveFile;
 
 [[noreturn]] void fail(const std::string& message)
 {
@@ -40,23 +46,27 @@ constexpr KindWords Kinds[] = {
     {PointKind::BeforeRestore, "before-restore", "przed przywróceniem"},
 };
 
-// "RP12" gives 12; anything else nothing.
+// "RP12" gives 12; anything else (a sign, a leading zero, more than MaxPointNumber) nothing.
 std::optional<int> pointNumber(std::string_view name)
 {
     if (name.size() < 3 || name.size() > 11 || name.substr(0, 2) != "RP" || name[2] == '0')
         return std::nullopt;
     int number = 0;
-    const auto [end, error] = std::from_chars(name.data() + 2, name.data() + name.size(), number);
-    if (error != std::errc() || end != name.data() + name.size())
-        return std::nullopt;
+    for (const char c : name.substr(2)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
     return number;
 }
 
-std::optional<RestorePoint> readInfo(SystemCalls& calls, const std::filesystem::path& folder, int number)
+std::string pointName(int number)
 {
-    std::string text;
-    if (io::readFile(calls, folder / InfoFile, text))
-        return std::nullopt;
+    return "RP" + std::to_string(number);
+}
+
+std::optional<RestorePoint> parseInfo(const std::string& text, int number)
+{
     RestorePoint point;
     point.number = number;
     bool haveKind = false;
@@ -100,11 +110,22 @@ bool linkImpossible(int error)
     return error == EXDEV || error == EPERM || error == EMLINK || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
-// A folder of ours, never a symbolic link that leads elsewhere.
-bool isRealFolder(const std::filesystem::path& path)
+// A regular file in the open folder, open for reading, never through a link; ENOENT when absent,
+// ELOOP for a link, EINVAL for anything else that is no regular file.
+Descriptor openRegular(SystemCalls& calls, int folder, const std::string& name, int& error)
 {
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::directory;
+    Descriptor file(calls, calls.openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (!file || calls.fstat(file.get(), &info) != 0) {
+        error = errno;
+        return {};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+        return {};
+    }
+    error = 0;
+    return file;
 }
 
 } // namespace
@@ -129,32 +150,100 @@ PointStore::PointStore(std::filesystem::path machineRoot, const Clock& clock, Sy
 
 std::filesystem::path PointStore::pointFolder(int number) const
 {
-    return m_folder / ("RP" + std::to_string(number));
+    return m_folder / pointName(number);
+}
+
+Drive PointStore::drive() const
+{
+    return Drive(m_calls, m_root / "drive_c");
+}
+
+Descriptor PointStore::openStore(bool create) const
+{
+    int error = 0;
+    if (!create)
+        return drive().openFolder(StorePath, error);
+    const auto driveC = m_root / "drive_c";
+    if (m_calls.mkdir(driveC.c_str(), 0755) != 0 && errno != EEXIST)
+        fail("Nie można utworzyć folderu " + driveC.string() + ": " + systemMessage(errno) + ".");
+    Descriptor folder = drive().openFolder({}, error);
+    if (!folder)
+        fail("Nie można otworzyć dysku C: maszyny " + m_root.string() + ": " + systemMessage(error) + ".");
+    std::filesystem::path shown = m_root / "drive_c";
+    for (const auto& name : StorePath) {
+        shown /= name;
+        if (m_calls.mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST)
+            fail("Nie można utworzyć folderu " + shown.string() + ": " + systemMessage(errno) + ".");
+        Descriptor next = openSubfolder(m_calls, folder.get(), name, error);
+        if (!next && (error == ELOOP || error == ENOTDIR))
+            fail(shown.string() + " nie jest folderem, więc nie może przechowywać punktów przywracania.");
+        if (!next)
+            fail("Nie można otworzyć folderu " + shown.string() + ": " + systemMessage(error) + ".");
+        folder = std::move(next);
+    }
+    return folder;
+}
+
+std::optional<RestorePoint> PointStore::readPoint(int store, int number) const
+{
+    if (number < 1 || number > MaxPointNumber)
+        return std::nullopt;
+    int error = 0;
+    const Descriptor folder = openSubfolder(m_calls, store, pointName(number), error);
+    if (!folder)
+        return std::nullopt;
+    const Descriptor info = openRegular(m_calls, folder.get(), std::string(InfoFile), error);
+    std::string text;
+    if (!info || readAll(m_calls, info.get(), text, LargestInfo) != 0)
+        return std::nullopt;
+    return parseInfo(text, number);
 }
 
 std::vector<RestorePoint> PointStore::list() const
 {
     std::vector<RestorePoint> points;
-    if (!isRealFolder(m_folder))
+    const Descriptor store = openStore(false);
+    std::vector<std::string> names;
+    if (!store || m_calls.listFolder(store.get(), names) != 0)
         return points;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const auto number = pointNumber(entry.path().filename().string());
-        if (!number || !isRealFolder(entry.path()))
-            continue;
-        if (auto point = readInfo(m_calls, entry.path(), *number))
-            points.push_back(std::move(*point));
-    }
+    for (const auto& name : names)
+        if (const auto number = pointNumber(name))
+            if (auto point = readPoint(store.get(), *number))
+                points.push_back(std::move(*point));
     std::sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
     return points;
 }
 
 RestorePoint PointStore::find(int number) const
 {
-    if (number > 0 && isRealFolder(pointFolder(number)))
-        if (auto point = readInfo(m_calls, pointFolder(number), number))
+    if (const Descriptor store = openStore(false))
+        if (auto point = readPoint(store.get(), number))
             return *point;
     fail("Nie ma punktu przywracania " + std::to_string(number) + ".");
+}
+
+std::optional<std::string> PointStore::readPointFile(int number, std::string_view file) const
+{
+    find(number);
+    int error = 0;
+    const Descriptor store = openStore(false);
+    const Descriptor folder = store ? openSubfolder(m_calls, store.get(), pointName(number), error) : Descriptor();
+    const std::string name(file);
+    const auto shown = pointFolder(number) / name;
+    Descriptor opened = folder ? openRegular(m_calls, folder.get(), name, error) : Descriptor();
+    if (!folder || error == ENOENT)
+        return std::nullopt;
+    if (error == ELOOP || error == EINVAL)
+        fail("Plik " + shown.string() + " nie jest zwykłym plikiem, więc nie należy do punktu przywracania.");
+    std::string text;
+    if (!error)
+        error = readAll(m_calls, opened.get(), text, LargestHive);
+    if (error == EFBIG)
+        fail("Nie można odczytać pliku " + shown.string() + ": plik jest większy niż " +
+             registry::sizeText(registry::kLargestHiveFile) + ".");
+    if (error)
+        fail("Nie można odczytać pliku " + shown.string() + ": " + systemMessage(error) + ".");
+    return text;
 }
 
 RestorePoint PointStore::create(PointKind kind, std::string_view description)
@@ -181,12 +270,12 @@ void PointStore::remove(int number)
     if (const auto error = io::FolderLock::acquire(m_calls, m_root, lock))
         fail("Nie można zablokować rejestru maszyny " + m_root.string() + ": " + error.message() + ".");
     // Out of the list at once by a rename; what is left of it after a crash goes at the next point.
-    const auto doomed = uniqueHiddenName(OldPrefix);
-    if (m_calls.rename(pointFolder(number).c_str(), doomed.c_str()) != 0)
+    const Descriptor store = openStore(false);
+    const std::string doomed = uniqueHiddenName(OldPrefix);
+    if (!store || m_calls.renameat(store.get(), pointName(number).c_str(), store.get(), doomed.c_str()) != 0)
         fail("Nie można usunąć punktu przywracania " + std::to_string(number) + ": " + systemMessage(errno) + ".");
-    syncFolder(m_folder);
-    std::error_code ignored;
-    std::filesystem::remove_all(doomed, ignored);
+    m_calls.fsync(store.get());
+    removeHidden(store.get(), doomed);
 }
 
 RestorePoint PointStore::changeHives(const std::vector<std::string_view>& files, std::string_view description,
@@ -208,141 +297,146 @@ RestorePoint PointStore::changeHives(const std::vector<std::string_view>& files,
 
 RestorePoint PointStore::restore(int number)
 {
-    const RestorePoint point = find(number);
-    const auto source = pointFolder(number);
+    find(number);
     std::vector<std::string_view> files;
     for (const auto& hive : registry::MachineHives)
         files.push_back(hive.file);
+    // Every file of the point is opened, and found a regular file, before anything changes.
+    int error = 0;
+    const Descriptor store = openStore(false);
+    const Descriptor folder = store ? openSubfolder(m_calls, store.get(), pointName(number), error) : Descriptor();
+    if (!folder)
+        fail("Nie ma punktu przywracania " + std::to_string(number) + ".");
+    std::vector<Descriptor> sources;
+    for (const auto file : files) {
+        const std::string name(file);
+        Descriptor source = openRegular(m_calls, folder.get(), name, error);
+        if (error == ELOOP || error == EINVAL)
+            fail("Plik " + (pointFolder(number) / name).string() +
+                 " nie jest zwykłym plikiem, więc nie należy do punktu przywracania.");
+        if (error && error != ENOENT)
+            fail("Nie można odczytać pliku " + (pointFolder(number) / name).string() + ": " + systemMessage(error) + ".");
+        sources.push_back(std::move(source));
+    }
     return changeHives(files, "Przed przywróceniem punktu " + std::to_string(number), [&] {
-        for (const auto file : files) {
-            const auto from = source / file;
-            const auto to = m_root / file;
-            struct stat info {};
-            if (m_calls.stat(from.c_str(), &info) != 0) {
+        const Descriptor root(m_calls, m_calls.open(m_root.c_str(), O_RDONLY | O_DIRECTORY));
+        if (!root)
+            fail("Nie można otworzyć folderu " + m_root.string() + ": " + systemMessage(errno) + ".");
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const std::string name(files[i]);
+            const auto to = m_root / name;
+            if (!sources[i]) {
                 // The point was taken without this file, so the machine goes back to having none.
-                if (m_calls.unlink(to.c_str()) != 0 && errno != ENOENT)
+                if (m_calls.unlinkat(root.get(), name.c_str(), 0) != 0 && errno != ENOENT)
                     fail("Nie można usunąć pliku " + to.string() + ": " + systemMessage(errno) + ".");
                 continue;
             }
-            auto hidden = m_root / ("." + std::string(file) + ".restore");
-            m_calls.unlink(hidden.c_str());
-            if (m_calls.link(from.c_str(), hidden.c_str()) == 0) {
-                if (m_calls.rename(hidden.c_str(), to.c_str()) != 0) {
-                    const int error = errno;
-                    m_calls.unlink(hidden.c_str());
-                    fail("Nie można zastąpić pliku " + to.string() + ": " + systemMessage(error) + ".");
-                }
-                continue;
-            }
-            if (!linkImpossible(errno))
-                fail("Nie można odczytać pliku " + from.string() + ": " + systemMessage(errno) + ".");
-            std::string text;
-            if (const auto error = registry::readHiveFile(m_calls, from, text))
-                fail("Nie można odczytać pliku " + from.string() + ": " + error.message() + ".");
-            if (const auto error = io::replaceFile(m_calls, to, text))
-                fail("Nie można zapisać pliku " + to.string() + ": " + error.message() + ".");
+            // A copy, never a second name: the hive stays the machine's own file, whatever
+            // happens to the point, and keeps its permission bits.
+            mode_t mode = 0644;
+            struct stat existing {};
+            if (m_calls.fstatat(root.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(existing.st_mode))
+                mode = existing.st_mode & 07777;
+            if (const int failure = copyFile(m_calls, sources[i].get(), root.get(), name, mode))
+                fail("Nie można zastąpić pliku " + to.string() + ": " + systemMessage(failure) + ".");
         }
-        syncFolder(m_root);
     });
 }
 
 RestorePoint PointStore::createLocked(PointKind kind, std::string_view description)
 {
-    ensureFolder();
+    const Descriptor store = openStore(true);
     RestorePoint point;
-    point.number = tidyAndNumber();
+    point.number = tidyAndNumber(store.get());
     point.kind = kind;
     const LocalTime now = m_clock.now();
     point.time = m_clock.shortDate(now) + " " + m_clock.longTime(now);
     point.description = oneLine(description);
 
-    std::filesystem::path building;
+    std::string building;
+    int error = 0;
     do {
         building = uniqueHiddenName(NewPrefix);
-    } while (m_calls.mkdir(building.c_str(), 0755) != 0 && errno == EEXIST);
-    if (!isRealFolder(building))
-        fail("Nie można utworzyć folderu " + building.string() + ": " + systemMessage(errno) + ".");
+        error = m_calls.mkdirat(store.get(), building.c_str(), 0755) == 0 ? 0 : errno;
+    } while (error == EEXIST);
+    const Descriptor folder = error ? Descriptor() : openSubfolder(m_calls, store.get(), building, error);
+    if (!folder)
+        fail("Nie można utworzyć folderu " + (m_folder / building).string() + ": " + systemMessage(error) + ".");
     try {
         for (const auto& hive : registry::MachineHives)
-            linkOrCopy(m_root / hive.file, building / hive.file);
+            linkOrCopy(hive.file, folder.get());
         std::string info;
         for (const auto& words : Kinds)
             if (words.kind == kind)
                 info = "kind=" + std::string(words.key) + "\n";
         info += "time=" + point.time + "\ndescription=" + point.description + "\n";
-        writeNewFile(building / InfoFile, info);
-        if (m_calls.rename(building.c_str(), pointFolder(point.number).c_str()) != 0)
+        // No fsync: the point's folder is renamed into place only when whole, so a crash leaves
+        // it whole or absent, and its hive files are links to files already on disk. A point.ini
+        // lost to a power failure reads as no point.
+        const auto infoPath = m_folder / building / InfoFile;
+        const Descriptor file(m_calls, m_calls.openat(folder.get(), std::string(InfoFile).c_str(),
+                                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644));
+        bool written = static_cast<bool>(file);
+        for (std::size_t done = 0; written && done < info.size();) {
+            const ssize_t n = m_calls.write(file.get(), info.data() + done, info.size() - done);
+            written = n > 0;
+            done += written ? static_cast<std::size_t>(n) : 0;
+        }
+        if (!written)
+            fail("Nie można zapisać pliku " + infoPath.string() + ": " + systemMessage(errno) + ".");
+        if (m_calls.renameat(store.get(), building.c_str(), store.get(), pointName(point.number).c_str()) != 0)
             fail("Nie można utworzyć punktu przywracania " + std::to_string(point.number) + ": " +
                  systemMessage(errno) + ".");
     } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove_all(building, ignored);
+        removeHidden(store.get(), building);
         throw;
     }
     return point;
 }
 
-// No fsync: the point's folder is renamed into place only when whole, so a crash leaves it whole
-// or absent, and its hive files are links to files already on disk. A point.ini lost to a power
-// failure reads as no point.
-void PointStore::writeNewFile(const std::filesystem::path& path, std::string_view text)
+int PointStore::tidyAndNumber(int store)
 {
-    const int fd = m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < text.size();) {
-        const ssize_t n = m_calls.write(fd, text.data() + done, text.size() - done);
-        written = n > 0;
-        done += written ? static_cast<std::size_t>(n) : 0;
-    }
-    const int error = errno;
-    if (fd >= 0 && m_calls.close(fd) != 0 && written)
-        fail("Nie można zapisać pliku " + path.string() + ": " + systemMessage(errno) + ".");
-    if (!written)
-        fail("Nie można zapisać pliku " + path.string() + ": " + systemMessage(error) + ".");
-}
-
-void PointStore::ensureFolder()
-{
-    for (const auto& folder : {m_folder.parent_path().parent_path(), m_folder.parent_path(), m_folder}) {
-        if (m_calls.mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
-            fail("Nie można utworzyć folderu " + folder.string() + ": " + systemMessage(errno) + ".");
-        if (!isRealFolder(folder))
-            fail(folder.string() + " nie jest folderem, więc nie może przechowywać punktów przywracania.");
-    }
-}
-
-int PointStore::tidyAndNumber()
-{
+    std::vector<std::string> names;
+    if (m_calls.listFolder(store, names) != 0)
+        fail("Nie można odczytać folderu " + m_folder.string() + ": " + systemMessage(errno) + ".");
     int highest = 0;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(NewPrefix) || name.starts_with(OldPrefix)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(entry.path(), ignored);
-        } else if (const auto number = pointNumber(name)) {
-            highest = std::max(highest, *number);
-        }
+    for (const auto& name : names) {
+        if (name.starts_with(NewPrefix) || name.starts_with(OldPrefix))
+            removeHidden(store, name);
+        else if (const auto number = pointNumber(name); number && *number > highest && readPoint(store, *number))
+            highest = *number;
     }
-    return highest + 1;
+    // A folder under a point's name that is no point is left alone, and its name not taken.
+    int number = highest + 1;
+    struct stat info {};
+    while (number <= MaxPointNumber &&
+           m_calls.fstatat(store, pointName(number).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        ++number;
+    if (number > MaxPointNumber)
+        fail("Nie można utworzyć punktu przywracania: punkt " + std::to_string(highest) +
+             " ma najwyższy możliwy numer. Usuń go, aby tworzyć nowe punkty.");
+    return number;
 }
 
-bool PointStore::linkOrCopy(const std::filesystem::path& from, const std::filesystem::path& to)
+bool PointStore::linkOrCopy(std::string_view file, int folder)
 {
-    if (m_calls.link(from.c_str(), to.c_str()) == 0)
+    const std::string name(file);
+    const auto from = m_root / name;
+    if (m_calls.linkat(AT_FDCWD, from.c_str(), folder, name.c_str()) == 0)
         return true;
     if (errno == ENOENT)
         return false;
     if (!linkImpossible(errno))
         fail("Nie można dołączyć pliku " + from.string() + " do punktu przywracania: " + systemMessage(errno) + ".");
-    std::string text;
-    if (const auto error = registry::readHiveFile(m_calls, from, text)) {
-        if (error == std::errc::no_such_file_or_directory)
+    const Descriptor input(m_calls, m_calls.open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    if (!input) {
+        if (errno == ENOENT)
             return false;
-        fail("Nie można odczytać pliku " + from.string() + ": " + error.message() + ".");
+        fail("Nie można odczytać pliku " + from.string() + ": " + systemMessage(errno) + ".");
     }
-    if (const auto error = io::replaceFile(m_calls, to, text))
-        fail("Nie można zapisać pliku " + to.string() + ": " + error.message() + ".");
+    if (const int error = copyFile(m_calls, input.get(), folder, name, 0644))
+        fail("Nie można zapisać pliku " + from.string() + " w punkcie przywracania: " + systemMessage(error) + ".");
     return true;
 }
 
@@ -384,24 +478,43 @@ bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
 {
     if (points.empty())
         return false;
-    const auto newest = pointFolder(points.back().number);
+    int error = 0;
+    const Descriptor store = openStore(false);
+    const Descriptor newest =
+        store ? openSubfolder(m_calls, store.get(), pointName(points.back().number), error) : Descriptor();
+    if (!newest)
+        return false;
     for (const auto& hive : registry::MachineHives) {
+        const std::string name(hive.file);
         struct stat now {};
         struct stat then {};
-        const bool haveNow = m_calls.stat((m_root / hive.file).c_str(), &now) == 0;
-        const bool haveThen = m_calls.stat((newest / hive.file).c_str(), &then) == 0;
+        const bool haveNow = m_calls.stat((m_root / name).c_str(), &now) == 0;
+        const Descriptor file = openRegular(m_calls, newest.get(), name, error);
+        if (!file && error != ENOENT)
+            return false;
+        const bool haveThen = file && m_calls.fstat(file.get(), &then) == 0;
         if (haveNow != haveThen)
             return false;
         if (!haveNow || (now.st_dev == then.st_dev && now.st_ino == then.st_ino))
             continue;
         std::string textNow;
         std::string textThen;
-        if (registry::readHiveFile(m_calls, m_root / hive.file, textNow) ||
-            registry::readHiveFile(m_calls, newest / hive.file, textThen) ||
+        if (registry::readHiveFile(m_calls, m_root / name, textNow) || readAll(m_calls, file.get(), textThen, LargestHive) ||
             !sameButForTimes(textNow, textThen))
             return false;
     }
     return true;
+}
+
+void PointStore::removeHidden(int store, const std::string& name)
+{
+    int error = 0;
+    if (Descriptor folder = openSubfolder(m_calls, store, name, error)) {
+        removeContents(m_calls, std::move(folder));
+        m_calls.unlinkat(store, name.c_str(), AT_REMOVEDIR);
+    } else {
+        m_calls.unlinkat(store, name.c_str(), 0);
+    }
 }
 
 void PointStore::pruneAutomatic()
@@ -410,33 +523,25 @@ void PointStore::pruneAutomatic()
     for (const auto& point : list())
         if (point.kind == PointKind::Automatic)
             automatic.push_back(point.number);
+    const Descriptor store = openStore(false);
+    if (!store)
+        return;
     for (std::size_t i = 0; i + MaxAutomaticPoints < automatic.size(); ++i) {
-        const auto doomed = uniqueHiddenName(OldPrefix);
-        if (m_calls.rename(pointFolder(automatic[i]).c_str(), doomed.c_str()) == 0) {
-            std::error_code ignored;
-            std::filesystem::remove_all(doomed, ignored);
-        }
+        const std::string doomed = uniqueHiddenName(OldPrefix);
+        if (m_calls.renameat(store.get(), pointName(automatic[i]).c_str(), store.get(), doomed.c_str()) == 0)
+            removeHidden(store.get(), doomed);
     }
-    syncFolder(m_folder);
+    m_calls.fsync(store.get());
 }
 
-void PointStore::syncFolder(const std::filesystem::path& folder)
-{
-    const int fd = m_calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        m_calls.fsync(fd);
-        m_calls.close(fd);
-    }
-}
-
-std::filesystem::path PointStore::uniqueHiddenName(std::string_view prefix) const
+std::string PointStore::uniqueHiddenName(std::string_view prefix)
 {
     static constexpr char Digits[] = "0123456789abcdef";
     std::random_device random;
     std::string name(prefix);
     for (int i = 0; i < 12; ++i)
         name += Digits[random() % 16];
-    return m_folder / name;
+    return name;
 }
 
 } // namespace core::restore

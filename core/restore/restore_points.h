@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/machine/drive.h"
 #include "core/platform/clock.h"
 #include "core/platform/environment.h"
 #include "core/platform/system_calls.h"
@@ -28,6 +29,8 @@ std::string_view kindName(PointKind kind);
 
 // Automatic points beyond this many go, oldest first; the others stay until the user deletes them.
 inline constexpr std::size_t MaxAutomaticPoints = 20;
+// The highest number a point can have: "RP" and at most nine digits.
+inline constexpr int MaxPointNumber = 999'999'999;
 
 // The restore points of a machine, each a folder `RP<number>` under
 // `drive_c/System Volume Information/_restore/` holding the registry files of the machine's
@@ -36,7 +39,9 @@ inline constexpr std::size_t MaxAutomaticPoints = 20;
 // A hive file is only ever replaced by a rename, never written in place, so a point holds hard
 // links to the files and costs next to nothing; it copies only where the file system cannot link.
 // A point is built in a hidden folder and renamed into place, so a crash leaves it whole or
-// absent; it is taken under the machine's lock, so the hives are those of one moment.
+// absent; it is taken under the machine's lock, so the hives are those of one moment. The
+// points lie on drive C:, so they are reached only through the drive's walk: a link planted
+// among them is never followed, and a point's files are copied back, never linked.
 class PointStore {
 public:
     // `environment` tells where Wine's server would keep its lock.
@@ -48,8 +53,11 @@ public:
     SystemCalls& systemCalls() const { return m_calls; }
     std::filesystem::path pointFolder(int number) const;
 
-    // Oldest first.
+    // Oldest first. A folder that is not a whole point (no readable point.ini) is none.
     std::vector<RestorePoint> list() const;
+    // The text of one of the point's files; none when the point was taken without it. Throws
+    // core::Error when there is no such point, or the file is no regular file or cannot be read.
+    std::optional<std::string> readPointFile(int number, std::string_view file) const;
     // Throws core::Error when there is no such point.
     RestorePoint find(int number) const;
 
@@ -71,17 +79,20 @@ public:
 
 private:
     RestorePoint createLocked(PointKind kind, std::string_view description);
-    void ensureFolder();
-    // Clears what makers killed midway left behind; returns the number after the highest point's
-    // (after every point folder's, listed or not, so that a number is never taken twice).
-    int tidyAndNumber();
-    void writeNewFile(const std::filesystem::path& path, std::string_view text);
-    // Gives the file in the machine's root a second name `to`, or copies it; false when it is absent.
-    bool linkOrCopy(const std::filesystem::path& from, const std::filesystem::path& to);
+    Drive drive() const;
+    // The folder of the points, open; made when `create` says so, else none when it is missing.
+    Descriptor openStore(bool create) const;
+    std::optional<RestorePoint> readPoint(int store, int number) const;
+    // Clears what makers killed midway left behind; returns the lowest free number above every
+    // point's.
+    int tidyAndNumber(int store);
+    // Gives the file in the machine's root a second name in `folder`, or copies it; false when
+    // it is absent.
+    bool linkOrCopy(std::string_view file, int folder);
     bool sameAsNewest(const std::vector<RestorePoint>& points) const;
+    void removeHidden(int store, const std::string& name);
     void pruneAutomatic();
-    void syncFolder(const std::filesystem::path& folder);
-    std::filesystem::path uniqueHiddenName(std::string_view prefix) const;
+    static std::string uniqueHiddenName(std::string_view prefix);
 
     std::filesystem::path m_root;
     std::filesystem::path m_folder;

@@ -16,18 +16,9 @@
 #include <string>
 #include <system_error>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr char kPluginFolder[] = "C:\\Program Files\\Internet Explorer\\Plugins";
-
-std::error_code removeFile(core::SystemCalls& calls, const std::filesystem::path& file)
-{
-    if (calls.unlink(file.c_str()) == 0)
-        return {};
-    return std::error_code(errno, std::generic_category());
-}
 
 } // namespace
 
@@ -35,7 +26,7 @@ TForm7::TForm7(chrome::Context& context, const chrome::WindowDefinition& definit
     : chrome::SectionWindow(context, definition)
     , Edit1(chrome::makeEdit(this, QStringLiteral("Edit1"), {134, 391, 136, 15}))
     , Edit2(chrome::makeEdit(this, QStringLiteral("Edit2"), {305, 391, 136, 15}))
-    , FileListBox1(new chrome::FileListBox(this, {}))
+    , FileListBox1(new chrome::FileListBox(this, context.systemCalls, context.machine))
     , Timer1(timer(QStringLiteral("Timer1")))
     , Timer2(timer(QStringLiteral("Timer2")))
     , Timer5(timer(QStringLiteral("Timer5")))
@@ -108,16 +99,23 @@ void TForm7::Edit2KeyUp()
 void TForm7::Timer5Timer()
 {
     // One plug-in file per tick, the first by name. A machine without the plug-in folder has no
-    // plug-ins: the remover stops without a word.
-    const auto folder = context().machine ? context().machine->hostPath(kPluginFolder) : std::nullopt;
-    struct stat info {};
-    if (!folder || context().systemCalls.stat(folder->c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    // plug-ins, and a link in its place is no folder: the remover stops without a word.
+    if (!context().machine) {
+        stopRemover();
+        return;
+    }
+    const core::Drive drive(context().systemCalls, context().machine->driveC());
+    core::DrivePath folder;
+    core::DrivePath real;
+    int error = 0;
+    if (core::parseWindowsPath(kPluginFolder, {}, folder) != core::PathProblem::None ||
+        !drive.openFolder(folder, error, &real)) {
         stopRemover();
         return;
     }
     try {
         // Pointing a filled list at its folder reads it again.
-        FileListBox1->setDirectory(*folder);
+        FileListBox1->setDirectory(real);
         if (!FileListBox1->filled())
             FileListBox1->fill();
     } catch (const core::Error&) {
@@ -132,14 +130,15 @@ void TForm7::Timer5Timer()
         stopRemover();
         return;
     }
-    const std::filesystem::path file = *folder / next->toStdString();
-    const std::error_code failure = removeFile(context().systemCalls, file);
+    core::DrivePath file = real;
+    file.push_back(next->toStdString());
+    const int failure = drive.removeFile(file);
     FileListBox1->fill();
     // A file that went meanwhile is no failure; one still listed is reported and passed over.
     if (failure && FileListBox1->names().contains(*next)) {
         m_undeletable.insert(*next);
-        const auto name = context().machine->windowsPath(file);
-        throw core::Error("Cannot delete the file " + name.value_or(file.string()) + ": " + failure.message());
+        throw core::Error("Cannot delete the file " + core::windowsName(file) + ": " +
+                          std::generic_category().message(failure));
     }
 }
 

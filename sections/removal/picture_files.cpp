@@ -17,7 +17,9 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace removal {
@@ -266,6 +268,33 @@ const Format* formatFor(const QString& extension)
     throw core::Error(message.toStdString());
 }
 
+// The format that a file's extension names; throws for an extension of no picture format.
+const Format& formatOf(const QString& name)
+{
+    const QString extension = QString::fromStdString(std::filesystem::path(name.toStdString()).extension().string()).mid(1);
+    const Format* format = formatFor(extension);
+    if (!format)
+        fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+    return *format;
+}
+
+QImage decodeAs(const Format& format, const QString& name, const QByteArray& data)
+{
+    if (format.declaredSize) {
+        const QSize size = format.declaredSize(data);
+        if (qint64(size.width()) * size.height() > kLargestPixelCount)
+            fail(QStringLiteral("The picture file %1 is too large to show: %2 x %3 pixels, at most %4 million")
+                     .arg(name)
+                     .arg(size.width())
+                     .arg(size.height())
+                     .arg(kLargestPixelCount / 1'000'000));
+    }
+    QImage image = format.decode(data);
+    if (image.isNull())
+        fail(QStringLiteral("The file %1 is not a valid %2 picture").arg(name, QLatin1String(format.name)));
+    return image;
+}
+
 } // namespace
 
 PictureDecoder decoderFor(const QString& extension)
@@ -278,11 +307,7 @@ QImage loadPictureFile(const std::filesystem::path& file)
 {
     const QString path = QString::fromStdString(file.string());
     const QString name = QString::fromStdString(file.filename().string());
-    QString extension = QString::fromStdString(file.extension().string());
-    extension.remove(0, 1);
-    const Format* format = formatFor(extension);
-    if (!format)
-        fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+    const Format* format = &formatOf(name);
 
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
@@ -292,27 +317,20 @@ QImage loadPictureFile(const std::filesystem::path& file)
     const QByteArray data = source.readAll();
     if (source.error() != QFileDevice::NoError)
         fail(QStringLiteral("Cannot read the picture file %1: %2").arg(name, source.errorString()));
-    return decodePicture(data, extension, name);
+    return decodeAs(*format, name, data);
 }
 
-QImage decodePicture(const QByteArray& data, const QString& extension, const QString& name)
+QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file)
 {
-    const Format* format = formatFor(extension);
-    if (!format)
-        fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
-    if (format->declaredSize) {
-        const QSize size = format->declaredSize(data);
-        if (qint64(size.width()) * size.height() > kLargestPixelCount)
-            fail(QStringLiteral("The picture file %1 is too large to show: %2 x %3 pixels, at most %4 million")
-                     .arg(name)
-                     .arg(size.width())
-                     .arg(size.height())
-                     .arg(kLargestPixelCount / 1'000'000));
+    const QString name = file.empty() ? QString() : QString::fromStdString(file.back());
+    const Format& format = formatOf(name);
+    std::string data;
+    if (const int error = drive.readFile(file, data, static_cast<std::size_t>(kLargestFile))) {
+        if (error == EFBIG)
+            fail(QStringLiteral("The picture file %1 is too large to show").arg(name));
+        fail(QStringLiteral("Cannot read the picture file %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(error))));
     }
-    QImage image = format->decode(data);
-    if (image.isNull())
-        fail(QStringLiteral("The file %1 is not a valid %2 picture").arg(name, QLatin1String(format->name)));
-    return image;
+    return decodeAs(format, name, QByteArray(data.data(), static_cast<qsizetype>(data.size())));
 }
 
 } // namespace removal

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include "core/machine/drive.h"
+
 #include <filesystem>
 
 namespace removal {
@@ -17,12 +19,11 @@ PictureDecoder decoderFor(const QString& extension);
 
 // Loads a picture file by its extension. Throws core::Error with "Unknown picture file extension
 // (.ext)" for an extension of no picture format, and with a message that names the file when it
-// cannot be read or does not decode as its extension says.
+// cannot be read or does not decode as its extension says. A picture whose header declares more
+// pixels than a preview may hold is refused before it is decoded, and a picture library that
+// cannot start says so and why.
 QImage loadPictureFile(const std::filesystem::path& file);
-
-// Decodes a picture file's bytes by its extension, with the errors of loadPictureFile; name is the
-// file name its messages give. A picture whose header declares more pixels than a preview may
-// hold is refused before it is decoded, and a picture library that cannot start says so and why.
-QImage decodePicture(const QByteArray& data, const QString& extension, const QString& name);
+// The same for a file of drive C:, read through the drive's walk: a link is never read through.
+QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file);
 
 } // namespace removal

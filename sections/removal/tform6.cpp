@@ -7,8 +7,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
@@ -17,14 +15,7 @@ constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
 
 TForm6::TForm6(chrome::Context& context, const chrome::WindowDefinition& definition)
     : chrome::SectionWindow(context, definition)
-    , FileListBox1(new chrome::FileListBox(this,
-                                            [&context](const std::filesystem::path& folder) {
-                                                if (context.machine) {
-                                                    if (auto name = context.machine->windowsPath(folder))
-                                                        return QString::fromStdString(*name);
-                                                }
-                                                return QString::fromStdString(folder.string());
-                                            }))
+    , FileListBox1(new chrome::FileListBox(this, context.systemCalls, context.machine))
     , Button1(new QPushButton(QStringLiteral("Usuń"), this))
     , Image6(new removal::Preview(this))
     , CheckBox1(new QCheckBox(QStringLiteral("Skalowanie obrazów"), this))
@@ -55,10 +46,13 @@ void TForm6::FormCreate()
 {
     if (!context().machine)
         return;
-    const auto wallpapers = context().machine->hostPath(kWallpaperFolder);
-    struct stat info {};
-    if (wallpapers && context().systemCalls.stat(wallpapers->c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        FileListBox1->setDirectory(*wallpapers);
+    // A link in the wallpaper folder's place is no folder: the list keeps its default folder.
+    core::DrivePath wallpapers;
+    core::DrivePath real;
+    int error = 0;
+    if (core::parseWindowsPath(kWallpaperFolder, {}, wallpapers) == core::PathProblem::None &&
+        core::Drive(context().systemCalls, context().machine->driveC()).openFolder(wallpapers, error, &real))
+        FileListBox1->setDirectory(std::move(real));
 }
 
 void TForm6::showEvent(QShowEvent* event)
@@ -71,7 +65,10 @@ void TForm6::showEvent(QShowEvent* event)
 
 void TForm6::FileListBox1Click()
 {
-    const QImage picture = removal::loadPictureFile(FileListBox1->hostFileName());
+    const auto file = FileListBox1->selectedFile();
+    const QImage picture = file && context().machine
+                               ? removal::loadPictureFile(core::Drive(context().systemCalls, context().machine->driveC()), *file)
+                               : QImage();
     Image6->setPicture(picture);
     setLabelText(*Label5, FileListBox1->fileName());
 }
@@ -79,7 +76,8 @@ void TForm6::FileListBox1Click()
 void TForm6::Button1Click()
 {
     // No question and no message; a file that cannot be deleted simply stays listed.
-    context().systemCalls.unlink(FileListBox1->hostFileName().c_str());
+    if (const auto file = FileListBox1->selectedFile(); file && context().machine)
+        core::Drive(context().systemCalls, context().machine->driveC()).removeFile(*file);
     FileListBox1->fill();
 }
 

@@ -111,7 +111,7 @@ TEST(RestorePointFiles, APointHoldsTheHivesAsTheyWereLinkedWhereItCanBe)
         write(registry, "Gęślą", 2, RootKey::LocalMachine);
         testing_support::FaultySystemCalls calls;
         if (row.linkError) // system.reg, the first file, is copied; user.reg is still linked
-            calls.failOn("link", row.linkError);
+            calls.failOn("linkat", row.linkError);
         testing_support::FakeClock clock;
         PointStore store(root.path(), clock, calls);
 
@@ -260,4 +260,102 @@ TEST_F(RestorePoints, UndoingChosenChangesPutsBackOnlyThose)
     EXPECT_EQ(restore::keyName(left[0]), "HKEY_CURRENT_USER\\Software\\Zostaje");
     // Nothing chosen: nothing written, no point.
     EXPECT_FALSE(restore::undoChanges(store, left, {}));
+}
+
+// What another program on the machine may plant among the points: nothing of it is ever read
+// through, installed, numbered or reported as a point that list cannot show.
+TEST(RestorePointFiles, PlantedFilesAndFoldersAreNeverTakenForPoints)
+{
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path& points, const fs::path& host)> plant;
+        bool readable;           // changes 1 succeeds
+        bool restores;           // restore 1 succeeds
+        int nextNumber;          // of the next create; 0: create fails
+        std::vector<int> listed; // after that create
+    };
+    const auto copyPoint = [](const fs::path& points, const char* name) {
+        fs::copy(points / "RP1", points / name, fs::copy_options::recursive);
+    };
+    const Row rows[] = {
+        {"a link to a host file as the hive",
+         [](const fs::path& points, const fs::path& host) {
+             fs::remove(points / "RP1" / "user.reg");
+             fs::create_symlink(host / "user.reg", points / "RP1" / "user.reg");
+         },
+         false, false, 2, {1, 2}},
+        {"a FIFO as the hive",
+         [](const fs::path& points, const fs::path&) {
+             fs::remove(points / "RP1" / "user.reg");
+             ASSERT_EQ(mkfifo((points / "RP1" / "user.reg").c_str(), 0644), 0);
+         },
+         false, false, 2, {1, 2}},
+        {"the point a link to a host folder",
+         [](const fs::path& points, const fs::path& host) {
+             fs::rename(points / "RP1", host / "RP1");
+             fs::create_directory_symlink(host / "RP1", points / "RP1");
+         },
+         false, false, 2, {2}},
+        {"an empty folder with the highest number",
+         [](const fs::path& points, const fs::path&) { fs::create_directory(points / "RP999999999"); }, true, true,
+         2, {1, 2}},
+        {"a folder that is no point under the next number",
+         [](const fs::path& points, const fs::path&) { fs::create_directories(points / "RP2" / "x"); }, true, true,
+         3, {1, 3}},
+        {"a whole point with the highest number", [&](const fs::path& points, const fs::path&) { copyPoint(points, "RP999999999"); },
+         true, false, 0, {1, 999999999}},
+        {"names of no number", [&](const fs::path& points, const fs::path&) {
+             for (const char* name : {"RP-4", "RP+4", "RP04", "RP1000000000", "RP4x", "rp4"})
+                 copyPoint(points, name);
+         },
+         true, true, 2, {1, 2}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder root;
+        TemporaryFolder host;
+        writeText(host / "user.reg", "host");
+        {
+            WineRegistry registry(root.path(), 1000);
+            write(registry, "A", 1);
+        }
+        testing_support::FakeClock clock;
+        PointStore store(root.path(), clock);
+        store.create(PointKind::User, "punkt");
+        {
+            WineRegistry registry(root.path(), 1000);
+            write(registry, "A", 2);
+        }
+        row.plant(store.folder(), host.path());
+        const auto machine = hiveTexts(root.path());
+        if (row.readable) {
+            EXPECT_EQ(restore::changesSince(store, 1).size(), 1u);
+        } else {
+            EXPECT_THROW(restore::changesSince(store, 1), Error);
+        }
+        if (row.restores) {
+            store.restore(1);
+            EXPECT_NE(hiveTexts(root.path()), machine);
+            store.remove(store.list().back().number);
+        } else {
+            EXPECT_THROW(store.restore(1), Error);
+            EXPECT_EQ(hiveTexts(root.path()), machine);
+        }
+        if (row.nextNumber) {
+            EXPECT_EQ(store.create(PointKind::User, "nowy").number, row.nextNumber);
+        } else {
+            EXPECT_THROW(store.create(PointKind::User, "nowy"), Error);
+        }
+        std::vector<int> listed;
+        for (const auto& point : store.list())
+            listed.push_back(point.number);
+        EXPECT_EQ(listed, row.listed);
+        // The machine's hives are its own regular files, and nothing is left beside them.
+        for (const auto& entry : fs::directory_iterator(root.path())) {
+            EXPECT_FALSE(entry.is_symlink()) << entry.path();
+            EXPECT_FALSE(entry.path().filename().string().starts_with('.')) << entry.path();
+        }
+        EXPECT_EQ(readText(host / "user.reg"), "host");
+    }
 }

@@ -258,6 +258,7 @@ struct RemoverCase {
     std::vector<std::string> afterFirstTick;
     std::vector<std::string> left;
     std::vector<std::string> errors;
+    bool linkToHost = false; // the plug-in folder a link to a host folder holding `files`
 };
 
 class PluginRemoverTest : public InternetSectionTest, public ::testing::WithParamInterface<RemoverCase> {
@@ -266,25 +267,33 @@ class PluginRemoverTest : public InternetSectionTest, public ::testing::WithPara
 TEST_P(PluginRemoverTest, DeletesOneFilePerTickAndStopsWhenNothingDeletableIsLeft)
 {
     const RemoverCase& c = GetParam();
+    const fs::path host = m_folder / "host";
     if (c.files)
         makePlugins(*c.files);
+    if (c.linkToHost) {
+        fs::rename(m_plugins, host);
+        fs::create_directory_symlink(host, m_plugins);
+    }
     testing_support::FaultySystemCalls faulty;
     if (c.refusedUnlink) {
-        faulty.failOn("unlink", EBUSY, c.refusedUnlink);
+        faulty.failOn("unlinkat", EBUSY, c.refusedUnlink);
         m_calls = &faulty;
     }
     start();
     chrome::SectionWindow& internet = openInternet();
     click(internet, QStringLiteral("Image13"));
     runTimers(10);
-    if (c.files) {
+    if (c.files && !c.linkToHost) {
         EXPECT_EQ(plugins(), c.afterFirstTick);
     }
     // A click while it runs changes nothing.
     click(internet, QStringLiteral("Image13"));
     runTimers(200);
     EXPECT_FALSE(internet.timer(QStringLiteral("Timer5"))->isEnabled());
-    if (c.files) {
+    if (c.linkToHost) {
+        EXPECT_TRUE(fs::exists(host / "a.dll"));
+        EXPECT_TRUE(fs::exists(host / "b.dll"));
+    } else if (c.files) {
         EXPECT_EQ(plugins(), c.left);
     } else {
         EXPECT_FALSE(fs::exists(m_plugins.parent_path()));
@@ -303,7 +312,8 @@ INSTANTIATE_TEST_SUITE_P(
         RemoverCase{"OneUndeletableFile", std::vector<std::string>{"a.dll", "b.dll", "c.dll"}, 2, {"b.dll", "c.dll"},
                     {"b.dll"},
                     {"Cannot delete the file C:\\Program Files\\Internet Explorer\\Plugins\\b.dll: "
-                     "Device or resource busy"}}),
+                     "Device or resource busy"}},
+        RemoverCase{"LinkToAHostFolder", std::vector<std::string>{"a.dll", "b.dll"}, 0, {}, {}, {}, true}),
     [](const ::testing::TestParamInfo<RemoverCase>& test) { return std::string(test.param.name); });
 
 // Runs as an ordinary user (root may delete anywhere); ctest starts it so when the build is root's.

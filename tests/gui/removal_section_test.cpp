@@ -362,20 +362,54 @@ TEST_F(RemovalSectionTest, UncheckingScalingRedrawsAtNaturalSizeWithinOneTickWit
     EXPECT_TRUE(m_errors.messages.empty());
 }
 
-TEST_F(RemovalSectionTest, WithoutAWallpaperFolderTheListShowsTheCurrentFolder)
+// Without a wallpaper folder the list shows the program's current folder on the machine: the
+// process's when it lies on drive C:, else the user's profile there; a link in the wallpaper
+// folder's place is no folder. A host folder is never listed, and nothing in it deleted.
+TEST_F(RemovalSectionTest, WithoutAWallpaperFolderTheListShowsTheCurrentFolderOnTheMachine)
 {
-    fs::remove_all(m_wallpapers);
-    const fs::path here = m_folder / "tu";
-    fs::create_directories(here);
-    writeBytes(here / "plik.txt", "x");
-    fs::current_path(here);
-    start();
-    openRemoval();
-    EXPECT_EQ(listed(), names({"plik.txt"}));
-    clickFile(QStringLiteral("plik.txt"));
-    pressDelete();
-    EXPECT_FALSE(fs::exists(here / "plik.txt"));
-    EXPECT_TRUE(listed().isEmpty());
+    const fs::path drive = m_folder / "machine" / "drive_c";
+    const fs::path profile = drive / "users" / m_machine.userName();
+    const fs::path host = m_folder / "host";
+    struct Row {
+        const char* name;
+        fs::path current;
+        bool wallpaperLinkToHost;
+        fs::path listed; // where plik.bmp is listed and deleted from
+        QString path;
+    };
+    const Row rows[] = {
+        {"current folder on the drive", drive / "windows", false, drive / "windows",
+         QStringLiteral("C:\\windows\\plik.bmp")},
+        {"current folder on the host", host, false, profile,
+         QStringLiteral("C:\\users\\") + QString::fromStdString(m_machine.userName()) + QStringLiteral("\\plik.bmp")},
+        {"wallpaper folder a link to the host", host, true, profile,
+         QStringLiteral("C:\\users\\") + QString::fromStdString(m_machine.userName()) + QStringLiteral("\\plik.bmp")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(m_wallpapers);
+        fs::remove_all(host);
+        fs::create_directories(host);
+        fs::create_directories(profile);
+        writeBytes(host / "plik.bmp", "host");
+        writeBytes(host / "tapeta.jpg", "host");
+        writeImage(row.listed / "plik.bmp", "BMP");
+        if (row.wallpaperLinkToHost)
+            fs::create_directory_symlink(host, m_wallpapers);
+        fs::current_path(row.current);
+        start();
+        openRemoval();
+        EXPECT_EQ(listed(), names({"plik.bmp"}));
+        clickFile(QStringLiteral("plik.bmp"));
+        EXPECT_EQ(label5(), row.path);
+        pressDelete();
+        EXPECT_FALSE(fs::exists(row.listed / "plik.bmp"));
+        EXPECT_TRUE(listed().isEmpty());
+        EXPECT_TRUE(fs::exists(host / "plik.bmp"));
+        EXPECT_TRUE(fs::exists(host / "tapeta.jpg"));
+        EXPECT_TRUE(m_errors.messages.empty());
+        m_windows.reset();
+    }
 }
 
 } // namespace

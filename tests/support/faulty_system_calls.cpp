@@ -115,6 +115,14 @@ int FaultySystemCalls::renameat(int fromFolder, const char* from, int toFolder, 
 {
     return fails("renameat") ? -1 : m_real.renameat(fromFolder, from, toFolder, to);
 }
+int FaultySystemCalls::linkat(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    return fails("linkat") ? -1 : m_real.linkat(fromFolder, from, toFolder, to);
+}
+int FaultySystemCalls::listFolderEntries(int folder, std::vector<FolderEntry>& entries)
+{
+    return fails("listFolderEntries") ? -1 : m_real.listFolderEntries(folder, entries);
+}
 int FaultySystemCalls::listFolder(int folder, std::vector<std::string>& names)
 {
     return fails("listFolder") ? -1 : m_real.listFolder(folder, names);

@@ -39,7 +39,9 @@ public:
     int mkdirat(int folder, const char* path, mode_t mode) override;
     int unlinkat(int folder, const char* path, int flags) override;
     int renameat(int fromFolder, const char* from, int toFolder, const char* to) override;
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to) override;
     int listFolder(int folder, std::vector<std::string>& names) override;
+    int listFolderEntries(int folder, std::vector<FolderEntry>& entries) override;
 
 private:
     struct Fault {

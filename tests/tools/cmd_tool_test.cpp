@@ -12,6 +12,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -277,6 +278,46 @@ TEST_F(CmdTool, CopiesOneFileWithWindowsMessages)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Access is denied.\n");
     EXPECT_TRUE(outsideIntact());
+}
+
+TEST_F(CmdTool, FollowsWindowsPathRules)
+{
+    const std::string syntax = "The filename, directory name, or volume label syntax is incorrect.\n";
+    writeText(profile() / "a.txt", "old");
+    writeText(profile() / "x.txt", "new");
+    struct Row {
+        std::string line;
+        int status;
+        std::string err;
+    };
+    const Row rows[] = {
+        {"md \\\\server\\share\\x", 1, "The network path was not found.\n"},
+        {"md //server/share/x", 1, "The network path was not found.\n"},
+        {"md \\\\?\\C:\\x", 1, syntax},
+        {"md \\\\.\\C:\\x", 1, syntax},
+        {"md x\\a:b", 1, syntax},
+        {"md a*", 1, syntax},
+        {"md \"a\tb\"", 1, syntax},
+        {"copy x.txt a?.txt", 1, syntax},
+        {"rd \\\\server\\share", 3, "The network path was not found.\n"},
+        {"md \"kropka. . \"", 0, ""},
+        {"copy x.txt A.TXT", 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        const auto result = cmd(row.line);
+        EXPECT_EQ(result.status, row.status);
+        EXPECT_EQ(result.err, row.err);
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(profile()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    // Nothing was made for a refused name; "A.TXT" is a.txt, "kropka. . " is kropka.
+    EXPECT_EQ(names, (std::vector<std::string>{"Application Data", "Desktop", "Recent", "Temp", "a.txt", "kropka", "x.txt"}));
+    EXPECT_EQ(readText(profile() / "a.txt"), "new");
+    EXPECT_FALSE(fs::exists(drive() / "server"));
+    EXPECT_FALSE(fs::exists(drive() / "x"));
 }
 
 TEST_F(CmdTool, AFolderSwappedForALinkMeanwhileNeverLeadsOutOfTheDrive)

@@ -239,3 +239,23 @@ TEST_F(RestoreTool, ARestoreIsRefusedWhileWinesServerRuns)
     EXPECT_EQ(after, user);
     EXPECT_EQ(points.find("przed przywróceniem"), std::string::npos) << points;
 }
+
+TEST_F(RestoreTool, ControlCharactersNeverReachTheTerminalAndRefusalsGiveTheirReason)
+{
+    ASSERT_EQ(restore({"create", "punkt"}).status, 0);
+    const fs::path info = machine() / "drive_c" / "System Volume Information" / "_restore" / "RP1" / "point.ini";
+    testing_support::writeText(info, "kind=user\ntime=\x1b[2J\ntime2=x\ndescription=\x1b]0;tytu\xc5\x82\x07\xc2\x9b" "1m\n");
+    const auto listed = restore({"list"});
+    EXPECT_EQ(listed.out, "1\t?[2J\tręczny\t?]0;tytuł??1m\n");
+
+    // Root ignores permissions, so another user runs it.
+    if (::geteuid() != 0 || !fs::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "needs root and setpriv to run a process as another user";
+    fs::permissions(m_folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const auto result = tool_testing::runProcess(
+        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+         tool_testing::toolPath("dostrojnik-restore").string(), "create", "x"},
+        {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
+}

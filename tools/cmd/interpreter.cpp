@@ -1,6 +1,5 @@
 #include "tools/cmd/interpreter.h"
 
-#include "core/io/atomic_file.h"
 #include "core/machine/machine.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
@@ -52,6 +51,18 @@ std::string_view trimLeft(std::string_view text)
     return text;
 }
 
+// Windows' own message for a path that breaks its rules; `otherwise` for one that is just not
+// on drive C:.
+std::string refusal(core::PathProblem problem, const char* otherwise)
+{
+    switch (problem) {
+    case core::PathProblem::Network:
+    case core::PathProblem::DevicePath:
+    case core::PathProblem::InvalidName: return tr(core::pathProblemMessage(problem));
+    default: return tr(otherwise);
+    }
+}
+
 std::string systemMessage(int error)
 {
     switch (error) {
@@ -79,66 +90,6 @@ int errorCode(int error)
     case EEXIST: return ErrorDirNotEmpty;
     default: return ErrorAccessDenied;
     }
-}
-
-// Removes everything inside the open folder `top`, never following a symbolic link: a link is
-// removed as a link, and a folder swapped for a link meanwhile is not opened (O_NOFOLLOW). The
-// folders of `kept` (a path below it) stay with what leads to them, as Windows keeps a folder
-// that is in use. No recursion: a deep tree costs one descriptor per level. Returns an errno or 0.
-int removeContents(core::SystemCalls& calls, Descriptor top, const DrivePath& kept = {})
-{
-    constexpr std::size_t OffTheWay = std::string::npos;
-    struct Level {
-        Descriptor folder;
-        std::vector<std::string> names;
-        std::size_t next = 0;
-        std::size_t keptDepth = OffTheWay; // how far down `kept` this folder lies
-    };
-    auto list = [&calls](Level& level) { return calls.listFolder(level.folder.get(), level.names) == 0 ? 0 : errno; };
-    auto onTheWay = [&](const Level& level, const std::string& name) {
-        return level.keptDepth != OffTheWay && level.keptDepth < kept.size() && name == kept[level.keptDepth];
-    };
-    std::vector<Level> stack;
-    stack.push_back({std::move(top), {}, 0, 0});
-    int failure = list(stack.back());
-    while (!stack.empty() && !failure) {
-        Level& level = stack.back();
-        if (level.next == level.names.size()) {
-            stack.pop_back();
-            if (stack.empty())
-                break;
-            // The folder just emptied goes too, unless it leads to the kept one.
-            Level& parent = stack.back();
-            const std::string& name = parent.names[parent.next - 1];
-            if (!onTheWay(parent, name) && calls.unlinkat(parent.folder.get(), name.c_str(), AT_REMOVEDIR) != 0 &&
-                errno != ENOENT)
-                failure = errno;
-            continue;
-        }
-        const std::string& name = level.names[level.next++];
-        struct stat info {};
-        if (calls.fstatat(level.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT)
-                failure = errno;
-            continue;
-        }
-        if (!S_ISDIR(info.st_mode)) {
-            if (calls.unlinkat(level.folder.get(), name.c_str(), 0) != 0 && errno != ENOENT)
-                failure = errno;
-            continue;
-        }
-        Descriptor sub(calls, calls.openat(level.folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
-        if (!sub) {
-            failure = errno;
-            continue;
-        }
-        Level inner{std::move(sub), {}, 0, onTheWay(level, name) ? level.keptDepth + 1 : OffTheWay};
-        // The kept folder itself keeps everything in it.
-        if (inner.keptDepth != kept.size())
-            failure = list(inner);
-        stack.push_back(std::move(inner));
-    }
-    return failure;
 }
 
 // The arguments of a program, split as Windows' C runtime splits a command line.
@@ -184,14 +135,11 @@ Interpreter::Interpreter(core::SystemCalls& calls, core::Machine machine, const 
     : m_calls(calls), m_machine(std::move(machine)), m_drive(calls, m_machine.driveC()),
       m_variables(std::move(variables)), m_streams(streams), m_programFolder(std::move(programFolder))
 {
-    std::error_code ignored;
-    const fs::path drive = fs::weakly_canonical(fs::absolute(m_machine.driveC()), ignored);
-    const fs::path current = fs::weakly_canonical(fs::absolute(currentFolder), ignored);
-    if (const auto inside = core::windowsPathBelow(drive, current); inside && openFolder(*inside, &m_current))
-        return;
-    m_current.clear();
-    if (const auto profile = m_variables("USERPROFILE"); profile && !openFolder(*profile, &m_current))
-        m_current.clear();
+    DrivePath profile;
+    if (const auto name = m_variables("USERPROFILE"))
+        if (const auto path = resolve(*name))
+            profile = *path;
+    m_current = core::currentFolder(m_drive, m_machine.driveC(), currentFolder, profile);
 }
 
 std::string Interpreter::expand(std::string_view line) const
@@ -289,29 +237,19 @@ std::string Interpreter::windowsFolder() const
 
 std::string Interpreter::currentFolderName() const
 {
-    std::string name = "C:\\";
-    for (std::size_t i = 0; i < m_current.size(); ++i)
-        name += (i ? "\\" : "") + m_current[i];
-    return name;
+    return core::windowsName(m_current);
 }
 
-std::optional<DrivePath> Interpreter::resolve(std::string_view windowsPath) const
+std::optional<DrivePath> Interpreter::resolve(std::string_view windowsPath, core::PathProblem* problem) const
 {
-    std::string_view rest = windowsPath;
-    if (rest.empty() || rest.find('\0') != std::string_view::npos)
-        return std::nullopt;
     DrivePath path;
-    if (rest.size() >= 2 && rest[1] == ':') {
-        if (rest[0] != 'c' && rest[0] != 'C')
-            return std::nullopt;
-        rest.remove_prefix(2);
-        if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
-            path = m_current; // "C:name" is in C:'s current folder
-    } else if (rest[0] != '\\' && rest[0] != '/') {
-        path = m_current;
-    }
-    if (!core::appendPathParts(path, rest))
-        return std::nullopt; // above C:\ would be outside the drive
+    const core::PathProblem found = windowsPath.find('\0') != std::string_view::npos
+                                        ? core::PathProblem::InvalidName
+                                        : core::parseWindowsPath(windowsPath, m_current, path);
+    if (problem)
+        *problem = found;
+    if (found != core::PathProblem::None)
+        return std::nullopt;
     return path;
 }
 
@@ -488,9 +426,10 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
     }
     int result = 0;
     for (const auto& arg : args) {
-        const auto path = resolve(arg.text);
+        core::PathProblem problem = core::PathProblem::None;
+        const auto path = resolve(arg.text, &problem);
         if (!path || path->empty()) {
-            error(tr(PathNotFound));
+            error(refusal(problem, PathNotFound));
             result = 1;
             continue;
         }
@@ -503,9 +442,9 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             const bool last = i + 1 == path->size();
             std::string found;
             int findError = 0;
-            if (isDeviceName(name)) {
+            if (core::isDeviceName(name)) {
                 failure = tr("The directory name is invalid.");
-            } else if (findName(m_calls, folder.get(), name, found, findError)) {
+            } else if (core::findName(m_calls, folder.get(), name, found, findError)) {
                 if (last)
                     failure = format(tr("A subdirectory or file %1 already exists."), {arg.text});
             } else if (findError != ENOENT) {
@@ -518,7 +457,7 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             if (!failure.empty() || last)
                 break;
             int openError = 0;
-            Descriptor next = openSubfolder(m_calls, folder.get(), found, openError);
+            Descriptor next = core::openSubfolder(m_calls, folder.get(), found, openError);
             if (!next)
                 failure = openError == ELOOP ? tr(AccessDenied) : tr(PathNotFound); // a link would lead out of the drive
             folder = std::move(next);
@@ -562,9 +501,10 @@ int Interpreter::removeFolders(const std::vector<Token>& args)
 
 int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool quiet)
 {
-    const auto path = resolve(windowsPath);
+    core::PathProblem problem = core::PathProblem::None;
+    const auto path = resolve(windowsPath, &problem);
     if (!path) {
-        error(tr(PathNotFound));
+        error(refusal(problem, PathNotFound));
         return ErrorPathNotFound;
     }
     if (path->empty()) { // drive C: itself stays
@@ -578,7 +518,7 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
     if (!place.exists)
         return systemError(ENOENT);
     struct stat info {};
-    if (isDeviceName(place.name) ||
+    if (core::isDeviceName(place.name) ||
         m_calls.fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))) {
         error(tr("The directory name is invalid."));
@@ -611,7 +551,7 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
         if (!folder)
             failure = errno;
         else if (tree)
-            failure = removeContents(m_calls, std::move(folder),
+            failure = core::removeContents(m_calls, std::move(folder),
                                      holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()), m_current.end())
                                                   : DrivePath());
     }
@@ -650,37 +590,35 @@ int Interpreter::copy(const std::vector<Token>& args)
     };
 
     // The source: a regular file of the drive, opened through the walk.
-    const auto source = resolve(paths[0]);
+    core::PathProblem problem = core::PathProblem::None;
+    const auto source = resolve(paths[0], &problem);
     if (!source || source->empty())
-        return failed(tr(FileNotFound));
+        return failed(refusal(problem, FileNotFound));
     int walkError = 0;
     const Place from = m_drive.locate(*source, walkError);
     const Descriptor input(m_calls,
-                           from.folder && from.exists && !isDeviceName(from.name)
+                           from.folder && from.exists && !core::isDeviceName(from.name)
                                ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
                                : -1);
     struct stat sourceInfo {};
     if (!input || m_calls.fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
         return failed(tr(FileNotFound));
-    std::string contents;
-    char buffer[1 << 16];
-    for (ssize_t n; (n = m_calls.read(input.get(), buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failed(systemMessage(errno));
-        contents.append(buffer, static_cast<std::size_t>(n));
-    }
-
     // The destination: a device, a folder that keeps the source's name, or a file in a folder.
     const std::string destinationText = paths.size() == 2 ? paths[1] : ".";
-    const auto destination = resolve(destinationText);
+    const auto destination = resolve(destinationText, &problem);
     if (!destination)
-        return failed(tr(PathNotFound));
-    if (!destination->empty() && isDeviceName(destination->back())) {
+        return failed(refusal(problem, PathNotFound));
+    if (!destination->empty() && core::isDeviceName(destination->back())) {
         // NUL swallows the data; CON is the console; the machine has no ports or printers.
         if (core::text::asciiLower(destination->back()).starts_with("con")) {
-            std::fwrite(contents.data(), 1, contents.size(), m_streams.out);
+            char buffer[1 << 16];
+            for (ssize_t n; (n = m_calls.read(input.get(), buffer, sizeof buffer)) != 0;) {
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    return failed(systemMessage(errno));
+                std::fwrite(buffer, 1, static_cast<std::size_t>(n), m_streams.out);
+            }
             std::fflush(m_streams.out);
         }
         return copied();
@@ -708,36 +646,10 @@ int Interpreter::copy(const std::vector<Token>& args)
         if (S_ISREG(existing.st_mode))
             mode = existing.st_mode & 07777;
     }
-    // Written beside under a name nobody can plant, then renamed into place: the target is the
-    // old file or the whole new one.
-    std::string temporary;
-    Descriptor output;
-    for (int attempt = 0; attempt < 100 && !output; ++attempt) {
-        temporary = core::io::temporaryName(name);
-        output = Descriptor(
-            m_calls, m_calls.openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
-        if (!output && errno != EEXIST)
-            break;
-    }
-    if (!output)
-        return failed(systemMessage(errno));
-    int failure = 0;
-    for (std::size_t written = 0; written < contents.size() && !failure;) {
-        const ssize_t n = m_calls.write(output.get(), contents.data() + written, contents.size() - written);
-        if (n < 0 && errno != EINTR)
-            failure = errno;
-        else if (n > 0)
-            written += static_cast<std::size_t>(n);
-    }
-    if (!failure && (m_calls.fsync(output.get()) != 0 || m_calls.close(output.release()) != 0))
-        failure = errno;
-    if (!failure && m_calls.renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
-        failure = errno;
-    if (failure) {
-        m_calls.unlinkat(folder.get(), temporary.c_str(), 0);
+    // Copied in pieces beside under a name nobody can plant, then renamed into place: the
+    // target is the old file or the whole new one, whatever the size.
+    if (const int failure = core::copyFile(m_calls, input.get(), folder.get(), name, mode))
         return failed(systemMessage(failure));
-    }
-    m_calls.fsync(folder.get());
     return copied();
 }
 
@@ -840,7 +752,9 @@ const char* interpreterHelp()
               "names are taken from the current folder, which is the user's profile when the\n"
               "interpreter is started outside drive C:. Nothing outside drive C: is ever written or\n"
               "removed: every path is followed from C:\\ one folder at a time, never through a\n"
-              "symbolic link.\n");
+              "symbolic link. Names follow Windows' rules: a letter's case does not matter, trailing\n"
+              "dots and blanks are dropped, < > : \" / \\ | ? * and control characters are refused,\n"
+              "and network (\\\\server\\share) and device (\\\\?\\, \\\\.\\) paths are not drive C:.\n");
 }
 
 } // namespace cmdtool

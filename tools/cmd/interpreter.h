@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/machine/machine.h"
-#include "tools/cmd/drive.h"
+#include "core/machine/drive.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +12,10 @@
 #include <vector>
 
 namespace cmdtool {
+
+using core::Descriptor;
+using core::DrivePath;
+using core::Place;
 
 // The streams a command line talks through: messages as Windows' interpreter gives them go to
 // `out` or `err`; questions read a line of `in`.
@@ -60,8 +64,8 @@ private:
     int runProgram(const std::string& name, std::string_view rest);
 
     // The path below C:\ of a Windows path, absolute or relative to the current folder; empty
-    // when it is not on drive C: or climbs above it.
-    std::optional<DrivePath> resolve(std::string_view windowsPath) const;
+    // when it is not on drive C:, climbs above it or breaks Windows' rules, `problem` telling why.
+    std::optional<DrivePath> resolve(std::string_view windowsPath, core::PathProblem* problem = nullptr) const;
     // The open folder that a path names, with its names as they exist; no descriptor when it
     // names no folder of the drive.
     Descriptor openFolder(std::string_view windowsPath, DrivePath* realPath = nullptr) const;
@@ -85,7 +89,7 @@ private:
 
     core::SystemCalls& m_calls;
     core::Machine m_machine;
-    Drive m_drive;
+    core::Drive m_drive;
     DrivePath m_current; // as the names exist
     VariableLookup m_variables;
     Streams m_streams;

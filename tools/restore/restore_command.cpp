@@ -47,6 +47,27 @@ const char* changeText(KeyState state)
     return "";
 }
 
+// Text of a point.ini as it may go to a terminal: control characters (C0, DEL and C1, which
+// could move the cursor or retitle the window) become "?".
+std::string printable(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out += '?';
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += '?';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 class Command {
 public:
     Command(const StoreOpener& store, Output& output) : m_store(store), m_output(output) {}
@@ -106,8 +127,9 @@ private:
         if (points.empty())
             m_output.out += tr("There are no restore points.\n");
         for (const auto& point : points)
-            m_output.out += std::to_string(point.number) + "\t" + point.time + "\t" +
-                            std::string(core::restore::kindName(point.kind)) + "\t" + point.description + "\n";
+            m_output.out += std::to_string(point.number) + "\t" + printable(point.time) + "\t" +
+                            std::string(core::restore::kindName(point.kind)) + "\t" + printable(point.description) +
+                            "\n";
         return 0;
     }
 
