@@ -115,6 +115,7 @@ public:
     void commit(std::string text);
 
 private:
+    class Parser;
     struct Block {
         HiveKey* key = nullptr;
         std::size_t offset = 0; // into m_text, when not owned
