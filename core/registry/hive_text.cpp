@@ -234,9 +234,9 @@ HiveKey& Hive::insertSubkey(HiveKey& parent, std::u16string_view name)
     return **subkeys.insert(it, std::move(key));
 }
 
-HiveKey* Hive::find(std::span<const std::u16string> path)
+HiveKey* Hive::find(HiveKey& from, std::span<const std::u16string> path)
 {
-    HiveKey* key = m_root.get();
+    HiveKey* key = &from;
     for (const auto& name : path) {
         key = key->findSubkey(name);
         if (!key)

@@ -88,7 +88,9 @@ public:
     const std::string& text() const { return m_text; }
     HiveKey& root() { return *m_root; }
 
-    HiveKey* find(std::span<const std::u16string> path);
+    HiveKey* find(std::span<const std::u16string> path) { return find(*m_root, path); }
+    // The key `path` names below `from`.
+    static HiveKey* find(HiveKey& from, std::span<const std::u16string> path);
     // Reads values, class and link of the key from its blocks (once).
     void load(HiveKey& key);
 
