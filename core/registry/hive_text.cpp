@@ -362,10 +362,10 @@ void Hive::flush()
     m_hasDeadBlocks = false;
 }
 
-HiveKey& Hive::create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
+HiveKey& Hive::create(HiveKey& from, std::span<const std::u16string> path, std::uint64_t now, bool& created)
 {
     created = false;
-    HiveKey* key = m_root.get();
+    HiveKey* key = &from;
     HiveKey* touched = nullptr;
     for (const auto& name : path) {
         HiveKey* child = key->findSubkey(name);

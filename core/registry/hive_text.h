@@ -95,7 +95,12 @@ public:
     void load(HiveKey& key);
 
     // Creates the keys of `path` that are missing; `created` tells whether any was.
-    HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created);
+    HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
+    {
+        return create(*m_root, path, now, created);
+    }
+    // The same below `from`.
+    HiveKey& create(HiveKey& from, std::span<const std::u16string> path, std::uint64_t now, bool& created);
     void setValue(HiveKey& key, HiveValue value, std::uint64_t now);
     bool deleteValue(HiveKey& key, std::u16string_view name, std::uint64_t now);
     // Deletes a key without subkeys (never the root).

@@ -206,6 +206,16 @@ struct WineRegistry::State {
         return target.hive->find(*from, std::span(target.path).subspan(parent.path().size()));
     }
 
+    // Makes the keys of the target's path that are missing, below its parent when that is at hand.
+    HiveKey& create(const Target& target, Hive& hive, std::uint64_t now, bool& created)
+    {
+        const Location& parent = target.parent;
+        if (parent.open && target.tree == treeOf(parent.tree, parent.path()))
+            if (HiveKey* from = keyOf(parent, hive))
+                return hive.create(*from, std::span(target.path).subspan(parent.path().size()), now, created);
+        return hive.create(target.path, now, created);
+    }
+
     // Another process deleted the key after this one opened it; a predefined key always exists.
     bool wasDeleted(const Location& location, Hive& hive) { return !location.isRoot && !keyOf(location, hive); }
 
@@ -548,7 +558,7 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
         const RegStatus created = s.modify(target.tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
             if (s.wasDeleted(target.parent, hive))
                 return s.keyDeleted();
-            key = &hive.create(target.path, now, changed);
+            key = &s.create(target, hive, now, changed);
             return RegStatus::Success;
         });
         if (created != RegStatus::Success)
