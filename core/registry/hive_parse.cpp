@@ -552,6 +552,21 @@ void Hive::load(HiveKey& key)
     if (key.loaded)
         return;
     key.loaded = true;
+    readBlocks(key, key.values, &key);
+}
+
+void Hive::readValues(const HiveKey& key, std::vector<HiveValue>& values) const
+{
+    if (key.loaded) {
+        values = key.values;
+        return;
+    }
+    values.clear();
+    readBlocks(key, values, nullptr);
+}
+
+void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const
+{
     std::u16string scratch;
     HiveValue value;
     const bool hinted = key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key;
@@ -567,25 +582,24 @@ void Hive::load(HiveKey& key)
             const std::string_view body = line.substr(skipSpaces(line, 0));
             if (body.empty())
                 continue;
-            if (body[0] == '[') {
+            if (body[0] == '[' && attributes) {
                 scratch.clear();
                 CollectText sink{scratch};
                 const std::size_t end = scanString(body, 1, ']', sink);
-                key.modified = blockTime(body, end == npos ? body.size() : end);
-            } else if (body[0] == '#') {
-                readOption(body, key, scratch);
+                attributes->modified = blockTime(body, end == npos ? body.size() : end);
+            } else if (body[0] == '#' && attributes) {
+                readOption(body, *attributes, scratch);
             } else if (body[0] == '"' || body[0] == '@') {
                 if (*readValue(lines, body, &value, scratch))
                     continue; // cannot happen: the whole file was checked when it was read
-                const int index = key.findValue(value.name);
-                if (index >= 0) {
-                    key.values[std::size_t(index)] = std::move(value);
-                } else {
-                    const auto place = std::lower_bound(
-                        key.values.begin(), key.values.end(), value.name,
-                        [](const HiveValue& v, std::u16string_view n) { return text::compareNoCase(v.name, n) < 0; });
-                    key.values.insert(place, std::move(value));
-                }
+                // A name given twice keeps its last value.
+                const auto place = std::lower_bound(
+                    values.begin(), values.end(), value.name,
+                    [](const HiveValue& v, std::u16string_view n) { return text::compareNoCase(v.name, n) < 0; });
+                if (place != values.end() && text::compareNoCase(place->name, value.name) == 0)
+                    *place = std::move(value);
+                else
+                    values.insert(place, std::move(value));
                 value = HiveValue{};
             }
         }

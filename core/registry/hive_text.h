@@ -93,6 +93,9 @@ public:
     static HiveKey* find(HiveKey& from, std::span<const std::u16string> path);
     // Reads values, class and link of the key from its blocks (once).
     void load(HiveKey& key);
+    // The key's values, read from its blocks without keeping them when it is not loaded: a walk
+    // over a large hive holds one key's values at a time.
+    void readValues(const HiveKey& key, std::vector<HiveValue>& values) const;
 
     // Creates the keys of `path` that are missing; `created` tells whether any was.
     HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
@@ -136,6 +139,8 @@ private:
         }
     };
 
+    // The values of the key's blocks in name order; with `attributes`, also its time, class and link.
+    void readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
     bool needsBlock(const HiveKey& key) const;
     // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);

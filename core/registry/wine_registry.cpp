@@ -469,6 +469,12 @@ struct WineRegistry::State {
         value.type = found.type;
         value.data = found.data;
     }
+    static void moveValue(HiveValue& found, RegValue& value)
+    {
+        value.name = text::toUtf8(found.name);
+        value.type = found.type;
+        value.data = std::move(found.data);
+    }
 
     KeyHandle newHandle(Tree tree, Path path, Access access, HiveKey* key)
     {
@@ -631,7 +637,17 @@ RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValu
     return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
         if (!target)
             return s.fail(RegStatus::NotFound, "the value does not exist");
-        hive.load(*target);
+        if (!target->loaded) {
+            std::vector<HiveValue> values;
+            hive.readValues(*target, values);
+            const auto found = std::find_if(values.begin(), values.end(), [&](const HiveValue& v) {
+                return text::compareNoCase(v.name, wanted) == 0;
+            });
+            if (found == values.end())
+                return s.fail(RegStatus::NotFound, "the value does not exist");
+            State::moveValue(*found, value);
+            return RegStatus::Success;
+        }
         const int index = target->findValue(wanted);
         if (index < 0)
             return s.fail(RegStatus::NotFound, "the value does not exist");
@@ -752,10 +768,11 @@ RegStatus WineRegistry::enumValues(KeyHandle key, std::vector<RegValue>& values)
     return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
         if (!target)
             return RegStatus::Success;
-        hive.load(*target);
-        values.resize(target->values.size());
+        std::vector<HiveValue> found;
+        hive.readValues(*target, found);
+        values.resize(found.size());
         for (std::size_t i = 0; i < values.size(); ++i)
-            State::copyValue(target->values[i], values[i]);
+            State::moveValue(found[i], values[i]);
         return RegStatus::Success;
     });
 }
