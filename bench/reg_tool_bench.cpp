@@ -1,13 +1,15 @@
 // dostrojnik-reg as whole commands on the hives of a real Wine prefix (made here with wineboot,
-// or the prefix given), each against a reference measured in the same run:
-//   add      one value on system.reg: process start, parse and write, against
-//            `cp system.reg x && sync x`                                   (target ratio <= 2)
-//   query    "HKLM\Software" /s, against `wine reg query` of the same key  (target ratio <= 0.1)
-//   import   100,000 keys, against `cp FILE x && sync x` of the same file  (target <= 2 s)
+// or the prefix given) and on the same system.reg grown to 17 and 170 MB, each against a
+// reference measured in the same run, in turn with it:
+//   add         one value on system.reg, against `cp system.reg x && sync x`   (ratio <= 1.5,
+//               peak memory <= 1.5 x the hive)
+//   query /v    one value, against `cat system.reg`                          (ratio <= 1.5)
+//   query /s    "HKLM\Software" /s, against `cp system.reg x && sync x`      (ratio <= 5 at 170 MB,
+//               peak memory <= 2 x the hive); at 1.7 MB also against Wine's own `reg query`
+//   import      100,000 keys, against `cp FILE x && sync x` of the same file (ratio <= 10)
+// Every figure is given as min / median / max of its rounds; the ratio is the medians'.
 //
-//   reg_tool_bench [WINE_PREFIX]
-
-#include "bench/timing.h"
+//   reg_tool_bench [WINE_PREFIX [SIZE_MB...]]      (sizes: 1.7 17 170 unless given)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -19,8 +21,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,13 +35,18 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr double AddTarget = 2.0;
-constexpr double QueryTarget = 0.1;
-constexpr double ImportTargetSeconds = 2.0;
+constexpr double AddTarget = 1.5;
+constexpr double AddMemoryTarget = 1.5;
+constexpr double QueryValueTarget = 1.5;
+constexpr double QueryTreeTarget = 5.0; // at the largest size
+constexpr double QueryTreeMemoryTarget = 2.0;
+constexpr double WineQueryTarget = 0.1;
+constexpr double ImportTarget = 10.0;
 
-// The processor time (user and system) of the last program that `timed` ran. On a busy machine
-// the wall time of a short command is mostly waiting for a processor, so both are told.
+// What the last program that `timed` ran used: processor time (user and system; on a busy
+// machine the wall time of a short command is mostly waiting for a processor) and peak memory.
 double g_lastCpu = 0;
+double g_lastPeakMb = 0;
 
 // Runs a program with `prefix` as WINEPREFIX, its output thrown away, and returns the seconds it
 // took; a failure ends the benchmark unless `mayFail`.
@@ -73,8 +82,70 @@ double timed(const std::vector<std::string>& command, const fs::path& prefix, bo
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     g_lastCpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    g_lastPeakMb = double(usage.ru_maxrss) / 1024.0;
     posix_spawn_file_actions_destroy(&actions);
     return seconds;
+}
+
+// The rounds of one measurement.
+struct Rounds {
+    std::vector<double> values;
+    void add(double value) { values.push_back(value); }
+    double at(double fraction) const
+    {
+        std::vector<double> sorted(values);
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[std::size_t(fraction * double(sorted.size() - 1) + 0.5)];
+    }
+    double min() const { return at(0); }
+    double median() const { return at(0.5); }
+    double max() const { return at(1); }
+    // "min / median / max" in milliseconds (or megabytes).
+    std::string text(double scale = 1e3) const
+    {
+        char buffer[96];
+        std::snprintf(buffer, sizeof buffer, "%.1f / %.1f / %.1f", min() * scale, median() * scale, max() * scale);
+        return buffer;
+    }
+};
+
+// A command against its reference, run in turn.
+struct Pair {
+    Rounds measured, reference, cpu, peakMb;
+};
+
+Pair measure(int rounds, const std::vector<std::string>& command, const std::vector<std::string>& reference,
+             const fs::path& prefix, const fs::path& referencePrefix = {})
+{
+    Pair pair;
+    for (int round = 0; round < rounds; ++round) {
+        pair.measured.add(timed(command, prefix));
+        pair.cpu.add(g_lastCpu);
+        pair.peakMb.add(g_lastPeakMb);
+        pair.reference.add(timed(reference, referencePrefix.empty() ? prefix : referencePrefix));
+    }
+    return pair;
+}
+
+bool report(const std::string& name, const Pair& pair, const char* referenceName, double target)
+{
+    const double ratio = pair.measured.median() / pair.reference.median();
+    const bool met = ratio <= target;
+    std::printf("%s: %s ms (min / median / max of %zu), %s %s ms, ratio %.3f (target <= %.2f): %s\n"
+                "    processor time %s ms, peak memory %s MB\n",
+                name.c_str(), pair.measured.text().c_str(), pair.measured.values.size(), referenceName,
+                pair.reference.text().c_str(), ratio, target, met ? "met" : "MISSED", pair.cpu.text().c_str(),
+                pair.peakMb.text(1).c_str());
+    return met;
+}
+
+bool reportMemory(const std::string& name, const Pair& pair, double hiveMb, double target)
+{
+    const double ratio = pair.peakMb.median() / hiveMb;
+    const bool met = ratio <= target;
+    std::printf("%s peak memory: %.1f MB, %.2f x the hive (target <= %.1f): %s\n", name.c_str(), pair.peakMb.median(),
+                ratio, target, met ? "met" : "MISSED");
+    return met;
 }
 
 // A fresh machine holding the prefix's hives.
@@ -86,18 +157,99 @@ void copyMachine(const fs::path& prefix, const fs::path& machine)
     fs::copy_file(prefix / "user.reg", machine / "user.reg");
 }
 
-double load()
+std::string readAll(const fs::path& file)
 {
-    double average = 0;
-    return ::getloadavg(&average, 1) == 1 ? average : 0;
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-bool report(const char* name, double measured, double reference, const char* referenceName, double target)
+// system.reg grown to about `megabytes`: copies of the keys below Software, each under
+// Software\ZzGrownNNN, placed after the last key of Software as Wine orders them. Written as it
+// is made: the peak memory of a program started from here counts this process's own (the
+// kernel carries it over the start), so the benchmark keeps small.
+void grow(const fs::path& file, double megabytes)
 {
-    const double ratio = measured / reference;
-    const bool met = ratio <= target;
-    std::printf("%s: %.1f ms, %s %.1f ms, ratio %.3f (target <= %.2f): %s\n", name, measured * 1e3, referenceName,
-                reference * 1e3, ratio, target, met ? "met" : "MISSED");
+    const std::string text = readAll(file);
+    const std::string software = "\n[Software\\\\";
+    const std::size_t first = text.find(software);
+    if (first == std::string::npos)
+        return;
+    // The end of Software's keys: the first key line after them that is not below Software.
+    std::size_t end = first;
+    for (std::size_t at = first; (at = text.find("\n[", at)) != std::string::npos; ++at) {
+        if (text.compare(at, software.size(), software) != 0) {
+            end = at;
+            break;
+        }
+        end = text.size();
+    }
+    const std::string_view keys = std::string_view(text).substr(first, end - first);
+    const auto wanted = static_cast<std::size_t>(megabytes * 1e6);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << std::string_view(text).substr(0, end);
+    for (std::size_t size = text.size(), copy = 0; size < wanted; ++copy) {
+        char prefix[48];
+        std::snprintf(prefix, sizeof prefix, "\n[Software\\\\ZzGrown%03zu\\\\", copy);
+        for (std::size_t at = 0; at < keys.size();) {
+            std::size_t next = keys.find(software, at + 1);
+            if (next == std::string_view::npos)
+                next = keys.size();
+            const std::string_view rest = keys.substr(at + software.size(), next - at - software.size());
+            out << prefix << rest;
+            size += std::strlen(prefix) + rest.size();
+            at = next;
+        }
+    }
+    out << std::string_view(text).substr(end);
+}
+
+const char* const CopyAndSync = "cp \"$0\" \"$0.copy\" && sync \"$0.copy\"";
+
+bool measureSize(const std::string& reg, const fs::path& prefix, const fs::path& machine, double megabytes,
+                 bool withWine)
+{
+    copyMachine(prefix, machine);
+    const fs::path system = machine / "system.reg";
+    const bool grown = megabytes > double(fs::file_size(system)) / 1e6 * 1.5;
+    if (grown)
+        grow(system, megabytes);
+    const double hiveMb = double(fs::file_size(system)) / 1e6;
+    const int rounds = hiveMb < 10 ? 11 : hiveMb < 100 ? 5 : 3;
+    char size[32];
+    std::snprintf(size, sizeof size, "[%.1f MB] ", hiveMb);
+    std::printf("\nsystem.reg of %.2f MB, %d rounds\n", hiveMb, rounds);
+    std::fflush(stdout);
+    bool met = true;
+    const std::vector<std::string> copy{"/bin/sh", "-c", CopyAndSync, system.string()};
+
+    const Pair add =
+        measure(rounds, {reg, "add", "HKLM\\Software\\Bench", "/v", "Round", "/t", "REG_DWORD", "/d", "1", "/f"}, copy,
+                machine);
+    met = report(size + std::string("add"), add, "cp && sync", AddTarget) && met;
+    met = reportMemory(size + std::string("add"), add, hiveMb, AddMemoryTarget) && met;
+
+    const Pair value = measure(rounds, {reg, "query", "HKLM\\Software\\Bench", "/v", "Round"},
+                               {"cat", system.string()}, machine);
+    met = report(size + std::string("query /v"), value, "cat", QueryValueTarget) && met;
+
+    const Pair tree = measure(rounds, {reg, "query", "HKLM\\Software", "/s"}, copy, machine);
+    // Only the largest hive has a target; the smaller ones show how the time grows.
+    const bool largest = hiveMb > 100;
+    const bool treeMet = report(size + std::string("query /s"), tree, "cp && sync", QueryTreeTarget);
+    if (largest) {
+        met = treeMet && met;
+        met = reportMemory(size + std::string("query /s"), tree, hiveMb, QueryTreeMemoryTarget) && met;
+    }
+
+    if (withWine && !grown) {
+        // Against Wine's own reg with its server already up.
+        timed({"wine", "reg", "query", "HKLM\\Software", "/s"}, prefix);
+        const Pair wine = measure(5, {reg, "query", "HKLM\\Software", "/s"},
+                                  {"wine", "reg", "query", "HKLM\\Software", "/s"}, machine, prefix);
+        met = report(size + std::string("query /s"), wine, "wine reg query", WineQueryTarget) && met;
+    }
     return met;
 }
 
@@ -120,41 +272,15 @@ int main(int argc, char** argv)
         timed({"wine", "wineboot", "-i"}, prefix);
         timed({"wineserver", "-w"}, prefix, true);
     }
+    std::vector<double> sizes;
+    for (int i = 2; i < argc; ++i)
+        sizes.push_back(std::atof(argv[i]));
+    if (sizes.empty())
+        sizes = {1.7, 17, 170};
     const fs::path machine = folder / "machine";
-    copyMachine(prefix, machine);
-    const fs::path system = machine / "system.reg";
-    std::printf("system.reg of the prefix: %.2f MB\n", double(fs::file_size(system)) / 1e6);
     bool met = true;
-
-    // add: one value, as a user types it.
-    std::vector<double> adds;
-    std::vector<double> copies;
-    std::vector<double> addCpu;
-    std::vector<double> copyCpu;
-    for (int round = 0; round < 21; ++round) {
-        adds.push_back(timed({reg, "add", "HKLM\\Software\\Bench", "/v", "Round", "/t", "REG_DWORD", "/d",
-                              std::to_string(round), "/f"},
-                             machine));
-        addCpu.push_back(g_lastCpu);
-        copies.push_back(timed({"/bin/sh", "-c", "cp \"$0\" \"$0.copy\" && sync \"$0.copy\"", system.string()}, machine));
-        copyCpu.push_back(g_lastCpu);
-    }
-    met = report("add (median of 21)", bench::median(adds), bench::median(copies), "cp && sync", AddTarget) && met;
-    std::printf("  processor time: add %.1f ms, cp && sync %.1f ms (ratio %.2f); load average %.1f\n",
-                bench::median(addCpu) * 1e3, bench::median(copyCpu) * 1e3,
-                bench::median(addCpu) / bench::median(copyCpu), load());
-
-    // query /s of the machine's software, against Wine's own reg with its server already up.
-    timed({"wine", "reg", "query", "HKLM\\Software", "/s"}, prefix);
-    std::vector<double> queries;
-    std::vector<double> wines;
-    for (int round = 0; round < 7; ++round) {
-        queries.push_back(timed({reg, "query", "HKLM\\Software", "/s"}, machine));
-        wines.push_back(timed({"wine", "reg", "query", "HKLM\\Software", "/s"}, prefix));
-    }
-    met = report("query HKLM\\Software /s (median of 7)", bench::median(queries), bench::median(wines),
-                 "wine reg query", QueryTarget) &&
-          met;
+    for (const double megabytes : sizes)
+        met = measureSize(reg, prefix, machine, megabytes, megabytes == sizes.front()) && met;
 
     // import of 100,000 keys with a value each.
     const fs::path file = folder / "keys.reg";
@@ -169,20 +295,18 @@ int main(int argc, char** argv)
             out << line;
         }
     }
-    std::vector<double> imports;
-    std::vector<double> fileCopies;
+    Pair import;
     for (int round = 0; round < 3; ++round) {
         copyMachine(prefix, machine);
-        imports.push_back(timed({reg, "import", file.string()}, machine));
-        fileCopies.push_back(timed({"/bin/sh", "-c", "cp \"$0\" \"$0.copy\" && sync \"$0.copy\"", file.string()}, machine));
+        import.measured.add(timed({reg, "import", file.string()}, machine));
+        import.cpu.add(g_lastCpu);
+        import.peakMb.add(g_lastPeakMb);
+        import.reference.add(timed({"/bin/sh", "-c", CopyAndSync, file.string()}, machine));
     }
-    const double import = bench::median(imports);
-    std::printf("import of 100,000 keys (%.1f MB, median of 3): %.0f ms (target <= %.0f ms): %s; "
-                "ratio to cp && sync of the file (%.1f ms): %.1f\n",
-                double(fs::file_size(file)) / 1e6, import * 1e3, ImportTargetSeconds * 1e3,
-                import <= ImportTargetSeconds ? "met" : "MISSED", bench::median(fileCopies) * 1e3,
-                import / bench::median(fileCopies));
-    met = import <= ImportTargetSeconds && met;
+    std::printf("\n");
+    char name[64];
+    std::snprintf(name, sizeof name, "import of 100,000 keys (%.1f MB .reg)", double(fs::file_size(file)) / 1e6);
+    met = report(name, import, "cp && sync of the file", ImportTarget) && met;
 
     if (argc <= 1)
         timed({"wineserver", "-k"}, prefix, true);

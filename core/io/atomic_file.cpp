@@ -162,17 +162,40 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
         Descriptor fd(calls, createTemporary(calls, path, mode, temporary));
         if (fd.get() < 0)
             return lastError();
-        for (const std::string_view contents : pieces) {
+        const auto writeAll = [&](std::string_view contents) {
             size_t written = 0;
             while (written < contents.size()) {
                 const ssize_t n = calls.write(fd.get(), contents.data() + written, contents.size() - written);
-                if (n <= 0) {
-                    const auto error = n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-                    calls.unlink(temporary.c_str());
-                    return error;
-                }
+                if (n <= 0)
+                    return n < 0 ? lastError() : std::make_error_code(std::errc::io_error);
                 written += static_cast<size_t>(n);
             }
+            return std::error_code();
+        };
+        // Small pieces (a hive's changed keys, thousands after an import) are gathered into
+        // one write, so that each does not cost a system call of its own.
+        constexpr std::size_t Gathered = 64 * 1024;
+        std::string gathered;
+        gathered.reserve(Gathered);
+        std::error_code failure;
+        for (const std::string_view contents : pieces) {
+            if (gathered.size() + contents.size() > Gathered && !gathered.empty()) {
+                if ((failure = writeAll(gathered)))
+                    break;
+                gathered.clear();
+            }
+            if (contents.size() >= Gathered) {
+                if ((failure = writeAll(contents)))
+                    break;
+            } else {
+                gathered += contents;
+            }
+        }
+        if (!failure && !gathered.empty())
+            failure = writeAll(gathered);
+        if (failure) {
+            calls.unlink(temporary.c_str());
+            return failure;
         }
         if (calls.fsync(fd.get()) != 0 || fd.close() != 0) {
             const auto error = lastError();

@@ -1,393 +1,20 @@
 #include "core/registry/hive_text.h"
 
+#include "core/registry/hive_parse.h"
 #include "core/registry/value_data.h"
-#include "core/text/unicode.h"
 #include "core/text/ascii.h"
+#include "core/text/unicode.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 namespace core::registry {
 namespace {
 
-constexpr std::size_t npos = std::string_view::npos;
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Hex digits by table: hex lists are the bulk of many hives.
-struct HexDigits {
-    signed char value[256];
-    constexpr HexDigits() : value{}
-    {
-        for (int c = 0; c < 256; ++c)
-            value[c] = static_cast<signed char>(text::hexDigitValue(static_cast<unsigned char>(c)));
-    }
-};
-constexpr HexDigits hexDigits;
-
-int hexValue(char c)
-{
-    return hexDigits.value[static_cast<unsigned char>(c)];
-}
-
 bool isHexDigitUnit(char16_t c)
 {
     return c < 128 && text::hexDigitValue(c) >= 0;
-}
-
-std::size_t skipSpaces(std::string_view line, std::size_t pos)
-{
-    while (pos < line.size() && isSpace(line[pos]))
-        ++pos;
-    return pos;
-}
-
-bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
-{
-    return text.size() - pos >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
-}
-
-// Key and value lines are mostly long runs of plain characters, so the two searches below look
-// at eight bytes at a time. The lowest marked byte of a word is exact; only bytes after it may
-// be marked falsely, which is why the search needs the lowest byte first in memory.
-constexpr bool wordSearch = std::endian::native == std::endian::little;
-constexpr std::uint64_t byteOnes = 0x0101010101010101ull;
-
-std::uint64_t loadWord(const char* at)
-{
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-// The position of the first `a` or `b` in `text` from `pos`, or text.size().
-std::size_t findEither(std::string_view text, std::size_t pos, char a, char b)
-{
-    if constexpr (wordSearch) {
-        if (text.size() >= 8) {
-            const std::uint64_t wordA = byteOnes * static_cast<unsigned char>(a);
-            const std::uint64_t wordB = byteOnes * static_cast<unsigned char>(b);
-            const auto marks = [&](std::size_t at) {
-                const std::uint64_t word = loadWord(text.data() + at);
-                const std::uint64_t xa = word ^ wordA;
-                const std::uint64_t xb = word ^ wordB;
-                return (((xa - byteOnes) & ~xa) | ((xb - byteOnes) & ~xb)) & (byteOnes << 7);
-            };
-            for (; pos + 8 <= text.size(); pos += 8)
-                if (const std::uint64_t marked = marks(pos))
-                    return pos + static_cast<std::size_t>(std::countr_zero(marked) / 8);
-            if (pos == text.size())
-                return pos;
-            // The rest is the end of the last word, whose first bytes were looked at already.
-            const std::size_t last = text.size() - 8;
-            const std::uint64_t marked = marks(last) >> ((pos - last) * 8);
-            return marked ? pos + static_cast<std::size_t>(std::countr_zero(marked) / 8) : text.size();
-        }
-    }
-    while (pos < text.size() && text[pos] != a && text[pos] != b)
-        ++pos;
-    return pos;
-}
-
-// Equality unit for unit, as the bytes compare.
-bool sameUnits(std::u16string_view a, std::u16string_view b)
-{
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
-// The length of the longest common start of `a` and `b`.
-std::size_t commonStart(std::string_view a, std::string_view b)
-{
-    const std::size_t size = std::min(a.size(), b.size());
-    std::size_t pos = 0;
-    if constexpr (wordSearch) {
-        for (; pos + 8 <= size; pos += 8) {
-            const std::uint64_t differ = loadWord(a.data() + pos) ^ loadWord(b.data() + pos);
-            if (differ)
-                return pos + static_cast<std::size_t>(std::countr_zero(differ) / 8);
-        }
-    }
-    while (pos < size && a[pos] == b[pos])
-        ++pos;
-    return pos;
-}
-
-// The lines of a text, without their "\n" and a "\r" before it, as Wine reads them.
-class LineReader {
-public:
-    explicit LineReader(std::string_view text) : m_text(text) {}
-
-    bool next(std::string_view& line)
-    {
-        if (m_pos >= m_text.size())
-            return false;
-        m_start = m_pos;
-        const void* found = std::memchr(m_text.data() + m_pos, '\n', m_text.size() - m_pos);
-        const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_text.data())
-                                      : m_text.size();
-        m_pos = found ? end + 1 : end;
-        line = m_text.substr(m_start, end - m_start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        ++m_line;
-        return true;
-    }
-    std::size_t lineStart() const { return m_start; }
-    std::size_t lineNumber() const { return m_line; }
-
-private:
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    std::size_t m_start = 0;
-    std::size_t m_line = 0;
-};
-
-// Receives the characters of a quoted string; the validating pass throws them away.
-struct DiscardText {
-    void raw(std::string_view) {}
-    void unit(unsigned) {}
-};
-
-struct CollectText {
-    std::u16string& out;
-    void raw(std::string_view run)
-    {
-        const std::size_t start = out.size();
-        out.resize(start + run.size());
-        char16_t* to = out.data() + start;
-        for (const char c : run) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                out.resize(start);
-                out += text::toUtf16(run);
-                return;
-            }
-            *to++ = static_cast<char16_t>(c);
-        }
-    }
-    void unit(unsigned value) { out += static_cast<char16_t>(value); }
-};
-
-// Reads an escaped string from `pos` up to the unescaped `endChar`. Returns the position
-// after `endChar`, or npos when the line ends first.
-template <class Sink>
-std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sink& sink)
-{
-    while (pos < line.size()) {
-        const std::size_t runStart = pos;
-        pos = findEither(line, pos, '\\', endChar);
-        if (pos > runStart)
-            sink.raw(line.substr(runStart, pos - runStart));
-        if (pos >= line.size())
-            return npos;
-        if (line[pos] == endChar)
-            return pos + 1;
-        if (++pos >= line.size())
-            return npos;
-        const char c = line[pos++];
-        switch (c) {
-        case 'a': sink.unit(7); break;
-        case 'b': sink.unit(8); break;
-        case 'e': sink.unit(27); break;
-        case 'f': sink.unit(12); break;
-        case 'n': sink.unit(10); break;
-        case 'r': sink.unit(13); break;
-        case 't': sink.unit(9); break;
-        case 'v': sink.unit(11); break;
-        case 'x': {
-            unsigned value = 0;
-            for (int n = 0; n < 4 && pos < line.size() && hexValue(line[pos]) >= 0; ++n)
-                value = value * 16 + static_cast<unsigned>(hexValue(line[pos++]));
-            sink.unit(value);
-            break;
-        }
-        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
-            unsigned value = static_cast<unsigned>(c - '0');
-            for (int n = 1; n < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7'; ++n)
-                value = value * 8 + static_cast<unsigned>(line[pos++] - '0');
-            sink.unit(value);
-            break;
-        }
-        default:
-            if (static_cast<unsigned char>(c) < 0x80)
-                sink.unit(static_cast<unsigned char>(c));
-            else
-                --pos; // an escaped non-ASCII character stands for itself
-            break;
-        }
-    }
-    return npos;
-}
-
-// Parses one value line (starting at its '"' or '@') and the continuation lines of a hex
-// list. `out` is null in the validating pass. Returns an empty string or the reason.
-const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, std::u16string& scratch)
-{
-    std::size_t pos = 0;
-    if (line[0] == '@') {
-        pos = 1;
-        if (out)
-            out->name.clear();
-    } else if (out) {
-        out->name.clear();
-        CollectText sink{out->name};
-        pos = scanString(line, 1, '"', sink);
-    } else {
-        DiscardText sink;
-        pos = scanString(line, 1, '"', sink);
-    }
-    if (pos == npos)
-        return "the value name has no closing quote";
-    if (pos >= line.size() || line[pos] != '=')
-        return "'=' expected after the value name";
-    ++pos;
-
-    struct Tag {
-        std::string_view text;
-        std::uint32_t type;
-    };
-    static constexpr Tag tags[] = {{"\"", 1}, {"str:\"", 1}, {"str(2):\"", 2}, {"str(7):\"", 7}};
-    for (const Tag& tag : tags) {
-        if (!startsWith(line, pos, tag.text))
-            continue;
-        pos += tag.text.size();
-        std::size_t end;
-        if (out) {
-            scratch.clear();
-            CollectText sink{scratch};
-            end = scanString(line, pos, '"', sink);
-            out->type = tag.type;
-            out->data.clear();
-            appendUtf16Le(out->data, scratch);
-            out->data.push_back(0);
-            out->data.push_back(0);
-        } else {
-            DiscardText sink;
-            end = scanString(line, pos, '"', sink);
-        }
-        return end == npos ? "the text has no closing quote" : "";
-    }
-
-    if (startsWith(line, pos, "dword:")) {
-        // Read as strtoul reads it: leading blanks, then hex digits (too many give all ones);
-        // the rest of the line is ignored.
-        pos = skipSpaces(line, pos + 6);
-        std::uint64_t value = 0;
-        while (pos < line.size() && hexValue(line[pos]) >= 0) {
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
-        }
-        if (out) {
-            const auto dword = static_cast<std::uint32_t>(value);
-            out->type = 4;
-            out->data = {static_cast<std::uint8_t>(dword), static_cast<std::uint8_t>(dword >> 8),
-                         static_cast<std::uint8_t>(dword >> 16), static_cast<std::uint8_t>(dword >> 24)};
-        }
-        return "";
-    }
-
-    std::uint32_t type = 3;
-    if (startsWith(line, pos, "hex:")) {
-        pos += 4;
-    } else if (startsWith(line, pos, "hex(")) {
-        pos += 4;
-        std::uint64_t value = 0;
-        const std::size_t digits = pos;
-        while (pos < line.size() && hexValue(line[pos]) >= 0)
-            value = std::min<std::uint64_t>(value * 16 + static_cast<unsigned>(hexValue(line[pos++])), 0xFFFFFFFFFull);
-        if (pos == digits || !startsWith(line, pos, "):"))
-            return "the value type is not understood";
-        type = static_cast<std::uint32_t>(value);
-        pos += 2;
-    } else {
-        return "the value type is not understood";
-    }
-    if (out) {
-        out->type = type;
-        out->data.clear();
-    }
-    for (;;) {
-        // Wine writes every byte as two digits and a comma.
-        while (pos + 3 <= line.size() && line[pos + 2] == ',' && hexValue(line[pos]) >= 0 &&
-               hexValue(line[pos + 1]) >= 0) {
-            if (out)
-                out->data.push_back(static_cast<std::uint8_t>(hexValue(line[pos]) * 16 + hexValue(line[pos + 1])));
-            pos += 3;
-        }
-        pos = skipSpaces(line, pos);
-        while (pos < line.size() && hexValue(line[pos]) >= 0) {
-            unsigned byte = 0;
-            while (pos < line.size() && hexValue(line[pos]) >= 0) {
-                byte = byte * 16 + static_cast<unsigned>(hexValue(line[pos++]));
-                if (byte > 0xFF)
-                    return "a byte of hex data is out of range";
-            }
-            if (out)
-                out->data.push_back(static_cast<std::uint8_t>(byte));
-            pos = skipSpaces(line, pos);
-            if (pos < line.size() && line[pos] == ',')
-                ++pos;
-            pos = skipSpaces(line, pos);
-        }
-        pos = skipSpaces(line, pos);
-        if (pos >= line.size())
-            return "";
-        if (line[pos] != '\\')
-            return "the hex data is malformed";
-        if (!lines.next(line))
-            return "the hex data goes on past the end of the file";
-        pos = skipSpaces(line, 0);
-    }
-}
-
-// Reads the attributes of a key from a "#..." line, as Wine does; unknown options are ignored.
-void readOption(std::string_view line, HiveKey& key, std::u16string& scratch)
-{
-    if (startsWith(line, 0, "#time=")) {
-        std::uint64_t time = 0;
-        for (std::size_t pos = 6; pos < line.size() && hexValue(line[pos]) >= 0; ++pos)
-            time = (time << 4) | static_cast<unsigned>(hexValue(line[pos]));
-        key.modified = time;
-    } else if (startsWith(line, 0, "#class=\"")) {
-        scratch.clear();
-        CollectText sink{scratch};
-        if (scanString(line, 8, '"', sink) != npos)
-            key.className = scratch;
-    } else if (startsWith(line, 0, "#link")) {
-        key.link = true;
-    }
-}
-
-// Parses the "] <seconds>" after a key path; Wine takes the current time when they are missing.
-std::uint64_t blockTime(std::string_view line, std::size_t pos)
-{
-    pos = skipSpaces(line, pos);
-    if (pos >= line.size() || line[pos] < '0' || line[pos] > '9')
-        return currentFileTime();
-    std::uint32_t seconds = 0;
-    while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9')
-        seconds = seconds * 10 + static_cast<std::uint32_t>(line[pos++] - '0');
-    return std::uint64_t(seconds) * FileTimeTicksPerSecond + FileTimeAt1970;
-}
-
-void splitPath(std::u16string_view path, std::vector<std::u16string_view>& components)
-{
-    components.clear();
-    std::size_t pos = 0;
-    while (pos < path.size()) {
-        // Wine takes a run of separators as one.
-        if (path[pos] == u'\\') {
-            ++pos;
-            continue;
-        }
-        const std::size_t end = std::min(path.find(u'\\', pos), path.size());
-        components.push_back(path.substr(pos, end - pos));
-        pos = end;
-    }
 }
 
 int compareValues(const HiveValue& value, std::u16string_view name)
@@ -435,7 +62,7 @@ std::string hiveHeader(std::u16string_view rootPath)
     std::string header(HiveSignature);
     header += "\n;; All keys relative to ";
     std::vector<std::u16string_view> components;
-    splitPath(rootPath, components);
+    splitKeyPath(rootPath, components);
     for (std::size_t i = 0; i < components.size(); ++i) {
         if (i)
             header += "\\\\";
@@ -590,139 +217,6 @@ Hive Hive::empty(std::string header)
     return hive;
 }
 
-bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
-{
-    Hive hive;
-    hive.m_root->loaded = false;
-    const std::string_view view(text);
-    LineReader lines(view);
-    std::string_view line;
-    auto fail = [&](std::size_t lineNumber, std::string what) {
-        error.line = lineNumber;
-        error.what = std::move(what);
-        return false;
-    };
-    if (const std::size_t nul = view.find('\0'); nul != npos)
-        return fail(1 + std::size_t(std::count(view.begin(), view.begin() + std::ptrdiff_t(nul), '\n')),
-                    "the file holds a NUL byte");
-    if (!lines.next(line) || line != HiveSignature)
-        return fail(1, "the first line is not \"" + std::string(HiveSignature) + "\"");
-    // Blocks average far more than 48 bytes; what a smaller guess leaves unused is never touched.
-    hive.m_blocks.reserve(view.size() / 48);
-
-    std::u16string scratch;
-    std::u16string pathText;
-    std::vector<std::u16string_view> components;
-    std::vector<std::u16string> previousComponents;
-    std::vector<HiveKey*> previousKeys;
-    std::string_view previousKeyLine;
-
-    HiveKey* current = nullptr;
-    std::size_t segmentStart = 0;
-    bool previousEmpty = false;
-    std::size_t previousStart = 0;
-    auto closeSegment = [&](std::size_t end) {
-        if (!current)
-            hive.m_headerLength = end;
-        else {
-            if (current->blocks == 1)
-                current->blockHint = hive.m_blocks.size();
-            hive.m_blocks.push_back(Block{current, segmentStart, end - segmentStart, nullptr});
-        }
-    };
-
-    while (lines.next(line)) {
-        const std::size_t start = lines.lineStart();
-        const std::size_t first = skipSpaces(line, 0);
-        if (first == line.size()) {
-            previousEmpty = line.empty();
-            previousStart = start;
-            continue;
-        }
-        const std::string_view body = line.substr(first);
-        switch (body[0]) {
-        case '[': {
-            const std::size_t boundary = previousEmpty ? previousStart : start;
-            // Files are written in order, so a key mostly shares its first components with the
-            // key before it, byte for byte: those are taken from it without being read again,
-            // up to the first escape other than a separator.
-            const std::size_t common = commonStart(body, previousKeyLine);
-            // A separator is an escaped backslash, wholly inside the common start.
-            const std::string_view sharedPart = body.substr(0, common > 0 ? common - 1 : 0);
-            std::size_t shared = 0;
-            std::size_t from = 1;
-            for (std::size_t i = 1; i < sharedPart.size();) {
-                i = findEither(sharedPart, i, '\\', ']');
-                if (i >= sharedPart.size() || body[i] == ']' || body[i + 1] != '\\' || i == from)
-                    break;
-                ++shared;
-                i += 2;
-                from = i;
-            }
-            previousKeyLine = body;
-            pathText.clear();
-            CollectText sink{pathText};
-            const std::size_t end = scanString(body, from, ']', sink);
-            if (end == npos)
-                return fail(lines.lineNumber(), "the key name has no closing ']'");
-            const std::uint64_t time = blockTime(body, end);
-            splitPath(pathText, components);
-            const std::size_t total = shared + components.size();
-            if (total > MaxKeyDepth)
-                return fail(lines.lineNumber(), "the key lies more than " + std::to_string(MaxKeyDepth) +
-                                                    " levels below the root");
-            for (const auto name : components)
-                if (name.size() > MaxKeyNameLength)
-                    return fail(lines.lineNumber(), "a key name is longer than " + std::to_string(MaxKeyNameLength) +
-                                                        " characters");
-            HiveKey* key = shared > 0 ? previousKeys[shared - 1] : hive.m_root.get();
-            std::size_t depth = shared;
-            while (depth < total && depth < previousComponents.size() &&
-                   sameUnits(components[depth - shared], previousComponents[depth])) {
-                key = previousKeys[depth];
-                ++depth;
-            }
-            previousComponents.resize(total);
-            previousKeys.resize(total);
-            for (; depth < total; ++depth) {
-                const std::u16string_view name = components[depth - shared];
-                HiveKey* child = key->findSubkey(name);
-                if (!child) {
-                    child = &hive.insertSubkey(*key, name);
-                    child->modified = time;
-                }
-                previousComponents[depth].assign(name);
-                previousKeys[depth] = child;
-                key = child;
-            }
-            closeSegment(boundary);
-            segmentStart = boundary;
-            current = key;
-            if (key->blocks++ == 0)
-                key->modified = time;
-            break;
-        }
-        case '"':
-        case '@':
-            if (!current)
-                return fail(lines.lineNumber(), "a value comes before the first key");
-            if (const char* what = readValue(lines, body, nullptr, scratch); *what)
-                return fail(lines.lineNumber(), what);
-            break;
-        case '#':
-        case ';':
-            break;
-        default:
-            return fail(lines.lineNumber(), "the line is neither a key, a value nor a comment");
-        }
-        previousEmpty = false;
-    }
-    closeSegment(view.size());
-    hive.m_text = std::move(text);
-    result = std::move(hive);
-    return true;
-}
-
 HiveKey& Hive::insertSubkey(HiveKey& parent, std::u16string_view name)
 {
     auto key = std::make_unique<HiveKey>();
@@ -740,60 +234,15 @@ HiveKey& Hive::insertSubkey(HiveKey& parent, std::u16string_view name)
     return **subkeys.insert(it, std::move(key));
 }
 
-HiveKey* Hive::find(std::span<const std::u16string> path)
+HiveKey* Hive::find(HiveKey& from, std::span<const std::u16string> path)
 {
-    HiveKey* key = m_root.get();
+    HiveKey* key = &from;
     for (const auto& name : path) {
         key = key->findSubkey(name);
         if (!key)
             return nullptr;
     }
     return key;
-}
-
-void Hive::load(HiveKey& key)
-{
-    if (key.loaded)
-        return;
-    key.loaded = true;
-    std::u16string scratch;
-    HiveValue value;
-    const bool hinted = key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key;
-    const auto first = hinted ? m_blocks.begin() + std::ptrdiff_t(key.blockHint) : m_blocks.begin();
-    const auto last = hinted ? first + 1 : (key.blocks > 0 ? m_blocks.end() : m_blocks.begin());
-    for (auto it = first; it != last; ++it) {
-        const Block& block = *it;
-        if (block.key != &key)
-            continue;
-        LineReader lines(block.view(m_text));
-        std::string_view line;
-        while (lines.next(line)) {
-            const std::string_view body = line.substr(skipSpaces(line, 0));
-            if (body.empty())
-                continue;
-            if (body[0] == '[') {
-                scratch.clear();
-                CollectText sink{scratch};
-                const std::size_t end = scanString(body, 1, ']', sink);
-                key.modified = blockTime(body, end == npos ? body.size() : end);
-            } else if (body[0] == '#') {
-                readOption(body, key, scratch);
-            } else if (body[0] == '"' || body[0] == '@') {
-                if (*readValue(lines, body, &value, scratch))
-                    continue; // cannot happen: the whole file was checked when it was read
-                const int index = key.findValue(value.name);
-                if (index >= 0) {
-                    key.values[std::size_t(index)] = std::move(value);
-                } else {
-                    const auto place = std::lower_bound(
-                        key.values.begin(), key.values.end(), value.name,
-                        [](const HiveValue& v, std::u16string_view n) { return compareValues(v, n) < 0; });
-                    key.values.insert(place, std::move(value));
-                }
-                value = HiveValue{};
-            }
-        }
-    }
 }
 
 bool Hive::needsBlock(const HiveKey& key) const
@@ -913,10 +362,10 @@ void Hive::flush()
     m_hasDeadBlocks = false;
 }
 
-HiveKey& Hive::create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
+HiveKey& Hive::create(HiveKey& from, std::span<const std::u16string> path, std::uint64_t now, bool& created)
 {
     created = false;
-    HiveKey* key = m_root.get();
+    HiveKey* key = &from;
     HiveKey* touched = nullptr;
     for (const auto& name : path) {
         HiveKey* child = key->findSubkey(name);

@@ -88,12 +88,22 @@ public:
     const std::string& text() const { return m_text; }
     HiveKey& root() { return *m_root; }
 
-    HiveKey* find(std::span<const std::u16string> path);
+    HiveKey* find(std::span<const std::u16string> path) { return find(*m_root, path); }
+    // The key `path` names below `from`.
+    static HiveKey* find(HiveKey& from, std::span<const std::u16string> path);
     // Reads values, class and link of the key from its blocks (once).
     void load(HiveKey& key);
+    // The key's values, read from its blocks without keeping them when it is not loaded: a walk
+    // over a large hive holds one key's values at a time.
+    void readValues(const HiveKey& key, std::vector<HiveValue>& values) const;
 
     // Creates the keys of `path` that are missing; `created` tells whether any was.
-    HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created);
+    HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
+    {
+        return create(*m_root, path, now, created);
+    }
+    // The same below `from`.
+    HiveKey& create(HiveKey& from, std::span<const std::u16string> path, std::uint64_t now, bool& created);
     void setValue(HiveKey& key, HiveValue value, std::uint64_t now);
     bool deleteValue(HiveKey& key, std::u16string_view name, std::uint64_t now);
     // Deletes a key without subkeys (never the root).
@@ -115,6 +125,7 @@ public:
     void commit(std::string text);
 
 private:
+    class Parser;
     struct Block {
         HiveKey* key = nullptr;
         std::size_t offset = 0; // into m_text, when not owned
@@ -128,6 +139,8 @@ private:
         }
     };
 
+    // The values of the key's blocks in name order; with `attributes`, also its time, class and link.
+    void readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
     bool needsBlock(const HiveKey& key) const;
     // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);

@@ -93,6 +93,25 @@ public:
     virtual RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     virtual RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) = 0;
     virtual RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) = 0;
+    // All subkey names, or all values, of a key in one call, in the order of enumKey and enumValue.
+    virtual RegStatus enumKeys(KeyHandle key, std::vector<std::string>& names)
+    {
+        names.clear();
+        std::string name;
+        RegStatus status = RegStatus::Success;
+        for (std::uint32_t i = 0; (status = enumKey(key, i, name)) == RegStatus::Success; ++i)
+            names.push_back(name);
+        return status == RegStatus::NoMoreItems ? RegStatus::Success : status;
+    }
+    virtual RegStatus enumValues(KeyHandle key, std::vector<RegValue>& values)
+    {
+        values.clear();
+        RegValue value;
+        RegStatus status = RegStatus::Success;
+        for (std::uint32_t i = 0; (status = enumValue(key, i, value)) == RegStatus::Success; ++i)
+            values.push_back(value);
+        return status == RegStatus::NoMoreItems ? RegStatus::Success : status;
+    }
 
     // A batch of calls: from beginBatch to endBatch every hive is read once, and the changes are
     // written at endBatch, each hive in one write when `keep` is true, or else forgotten. A

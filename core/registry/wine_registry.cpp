@@ -42,6 +42,19 @@ bool isPredefined(KeyHandle key)
            key == rootHandle(RootKey::ClassesRoot);
 }
 
+const Path& noPath()
+{
+    static const Path path;
+    return path;
+}
+
+// HKEY_CLASSES_ROOT's place in HKEY_LOCAL_MACHINE.
+const Path& classesPath()
+{
+    static const Path path{u"Software", u"Classes"};
+    return path;
+}
+
 bool isAccessError(std::error_code error)
 {
     return error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
@@ -66,12 +79,17 @@ struct WineRegistry::State {
         Tree tree; // System or User; the volatile tree is told by the path
         Path path;
         Access access;
+        // Where the key was last found; good while `generation` is the registry's.
+        HiveKey* key = nullptr;
+        std::uint64_t generation = 0;
     };
     struct Location {
         Tree tree = Tree::System;
-        Path path;
+        const Path* keyPath = &noPath();
         Access access = Access::AllAccess;
         bool isRoot = false;
+        OpenKey* open = nullptr; // the handle's entry, for a key that is not predefined
+        const Path& path() const { return *keyPath; }
     };
 
     std::filesystem::path root;
@@ -82,6 +100,8 @@ struct WineRegistry::State {
     Hive volatileHive;
     std::unordered_map<std::uint32_t, OpenKey> handles;
     std::uint32_t nextHandle = 1;
+    // Counts what may free keys that handles point at: a hive read anew or dropped, a key deleted.
+    std::uint64_t generation = 1;
     std::string lastFailure;
     bool inBatch = false;
     io::FolderLock batchLock; // taken at a batch's first change, held to its end
@@ -131,15 +151,16 @@ struct WineRegistry::State {
         } else if (key == rootHandle(RootKey::LocalMachine)) {
             location.isRoot = true;
         } else if (key == rootHandle(RootKey::ClassesRoot)) {
-            location.path = {u"Software", u"Classes"};
+            location.keyPath = &classesPath();
             location.isRoot = true;
         } else {
             const auto it = handles.find(key.id);
             if (it == handles.end())
                 return fail(RegStatus::InvalidHandle, "the key handle is not open");
             location.tree = it->second.tree;
-            location.path = it->second.path;
+            location.keyPath = &it->second.path;
             location.access = it->second.access;
+            location.open = &it->second;
         }
         return RegStatus::Success;
     }
@@ -149,7 +170,7 @@ struct WineRegistry::State {
     {
         if (const RegStatus status = begin(parent, target.parent); status != RegStatus::Success)
             return status;
-        target.path = target.parent.path;
+        target.path = target.parent.path();
         if (const RegStatus status = splitPath(path, target.path); status != RegStatus::Success)
             return status;
         if (target.path.size() > MaxKeyDepth)
@@ -159,11 +180,45 @@ struct WineRegistry::State {
         return loadHive(target.tree, target.hive);
     }
 
-    // Another process deleted the key after this one opened it; a predefined key always exists.
-    static bool wasDeleted(const Location& location, Hive& hive)
+    // The key of a location in its hive: where its handle found it last, while no key may have
+    // been freed since, or else looked up from the root.
+    HiveKey* keyOf(const Location& location, Hive& hive)
     {
-        return !location.isRoot && !hive.find(location.path);
+        OpenKey* open = location.open;
+        if (open && open->key && open->generation == generation)
+            return open->key;
+        HiveKey* key = hive.find(location.path());
+        if (open) {
+            open->key = key;
+            open->generation = generation;
+        }
+        return key;
     }
+
+    // The key a path names, looked up below the open key it is relative to when that key is at hand.
+    HiveKey* keyOf(const Target& target)
+    {
+        const Location& parent = target.parent;
+        if (!parent.open || target.tree != treeOf(parent.tree, parent.path()))
+            return target.hive->find(target.path);
+        HiveKey* from = keyOf(parent, *target.hive);
+        if (!from)
+            return nullptr;
+        return target.hive->find(*from, std::span(target.path).subspan(parent.path().size()));
+    }
+
+    // Makes the keys of the target's path that are missing, below its parent when that is at hand.
+    HiveKey& create(const Target& target, Hive& hive, std::uint64_t now, bool& created)
+    {
+        const Location& parent = target.parent;
+        if (parent.open && target.tree == treeOf(parent.tree, parent.path()))
+            if (HiveKey* from = keyOf(parent, hive))
+                return hive.create(*from, std::span(target.path).subspan(parent.path().size()), now, created);
+        return hive.create(target.path, now, created);
+    }
+
+    // Another process deleted the key after this one opened it; a predefined key always exists.
+    bool wasDeleted(const Location& location, Hive& hive) { return !location.isRoot && !keyOf(location, hive); }
 
     RegStatus keyDeleted() { return fail(RegStatus::KeyDeleted, "the open key was deleted meanwhile"); }
 
@@ -225,14 +280,17 @@ struct WineRegistry::State {
             if (!file.hive || !file.missing) {
                 file.hive = Hive::empty(registry::hiveHeader(file.rootPath));
                 file.missing = true;
+                ++generation;
             }
         } else if (error) {
             file.hive.reset();
+            ++generation;
             return fail(RegStatus::BadHive,
                         "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
         } else if (!file.hive || file.missing || file.hive->text() != text) {
             Hive parsed;
             registry::HiveParseError parseError;
+            ++generation;
             if (!Hive::parse(std::move(text), parsed, parseError)) {
                 file.hive.reset();
                 return fail(RegStatus::BadHive, "cannot parse " + file.path.string() + " line " +
@@ -289,6 +347,7 @@ struct WineRegistry::State {
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();
+            ++generation;
             return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
                         "cannot write " + file.path.string() + ": " + error.message());
         }
@@ -351,6 +410,7 @@ struct WineRegistry::State {
                     result = writeHive(*file, false);
                 else
                     file->hive.reset(); // forgets the changes that are not to be kept
+                ++generation;
             }
             file->pending = false;
             file->readInBatch = false;
@@ -365,11 +425,11 @@ struct WineRegistry::State {
     // Runs `read` on the key of a location, or reports why it cannot.
     RegStatus withKey(const Location& location, const std::function<RegStatus(Hive&, HiveKey*)>& read)
     {
-        const Tree tree = treeOf(location.tree, location.path);
+        const Tree tree = treeOf(location.tree, location.path());
         Hive* hive = nullptr;
         if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
             return status;
-        HiveKey* key = hive->find(location.path);
+        HiveKey* key = keyOf(location, *hive);
         if (!key && !location.isRoot)
             return keyDeleted();
         // A predefined key always exists; while it has nothing in the file it reads as empty.
@@ -393,12 +453,12 @@ struct WineRegistry::State {
     // is null for a predefined key that has nothing in the file yet.
     RegStatus modifyKey(const Location& location, const KeyChange& change)
     {
-        const Tree tree = treeOf(location.tree, location.path);
+        const Tree tree = treeOf(location.tree, location.path());
         if (tree == Tree::Volatile)
             if (const RegStatus writable = checkWritable(tree); writable != RegStatus::Success)
                 return writable;
         return modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            HiveKey* key = hive.find(location.path);
+            HiveKey* key = keyOf(location, hive);
             if (!key && !location.isRoot)
                 return keyDeleted();
             return change(hive, key, now, changed);
@@ -411,13 +471,19 @@ struct WineRegistry::State {
         value.type = found.type;
         value.data = found.data;
     }
+    static void moveValue(HiveValue& found, RegValue& value)
+    {
+        value.name = text::toUtf8(found.name);
+        value.type = found.type;
+        value.data = std::move(found.data);
+    }
 
-    KeyHandle newHandle(Tree tree, Path path, Access access)
+    KeyHandle newHandle(Tree tree, Path path, Access access, HiveKey* key)
     {
         while (handles.count(nextHandle) || nextHandle == 0 || nextHandle >= 0x80000000u)
             nextHandle = nextHandle >= 0x80000000u ? 1 : nextHandle + 1;
         const std::uint32_t id = nextHandle++;
-        handles.emplace(id, OpenKey{tree, std::move(path), access});
+        handles.emplace(id, OpenKey{tree, std::move(path), access, key, generation});
         return KeyHandle{id};
     }
 
@@ -428,7 +494,7 @@ struct WineRegistry::State {
         if (key)
             for (const auto& subkey : key->subkeys)
                 list.push_back(subkey.get());
-        if (location.tree == Tree::System && location.path.empty()) {
+        if (location.tree == Tree::System && location.path().empty()) {
             std::erase_if(list, [](const HiveKey* k) { return text::equalNoCase(k->name, u"HARDWARE"); });
             for (const auto& subkey : volatileHive.root().subkeys)
                 list.push_back(subkey.get());
@@ -489,23 +555,24 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
     State::Target target;
     if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    const bool exists = target.hive->find(target.path) != nullptr;
-    if (!exists && State::wasDeleted(target.parent, *target.hive))
+    HiveKey* key = s.keyOf(target);
+    const bool exists = key != nullptr;
+    if (!exists && s.wasDeleted(target.parent, *target.hive))
         return s.keyDeleted();
     if (access == Access::AllAccess || !exists)
         if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
     if (!exists) {
         const RegStatus created = s.modify(target.tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            if (State::wasDeleted(target.parent, hive))
+            if (s.wasDeleted(target.parent, hive))
                 return s.keyDeleted();
-            hive.create(target.path, now, changed);
+            key = &s.create(target, hive, now, changed);
             return RegStatus::Success;
         });
         if (created != RegStatus::Success)
             return created;
     }
-    opened = s.newHandle(target.parent.tree, std::move(target.path), access);
+    opened = s.newHandle(target.parent.tree, std::move(target.path), access, key);
     return RegStatus::Success;
 }
 
@@ -516,15 +583,16 @@ RegStatus WineRegistry::openKey(KeyHandle parent, std::string_view path, Access 
     State::Target target;
     if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    if (!target.hive->find(target.path)) {
-        if (State::wasDeleted(target.parent, *target.hive))
+    HiveKey* key = s.keyOf(target);
+    if (!key) {
+        if (s.wasDeleted(target.parent, *target.hive))
             return s.keyDeleted();
         return s.fail(RegStatus::NotFound, "the key does not exist");
     }
     if (access == Access::AllAccess)
         if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
-    opened = s.newHandle(target.parent.tree, std::move(target.path), access);
+    opened = s.newHandle(target.parent.tree, std::move(target.path), access, key);
     return RegStatus::Success;
 }
 
@@ -556,7 +624,7 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
     return s.modifyKey(location, [&](Hive& hive, HiveKey* target, std::uint64_t now, bool& changed) {
         if (!target) {
             bool created = false;
-            target = &hive.create(location.path, now, created);
+            target = &hive.create(location.path(), now, created);
         }
         hive.setValue(*target, std::move(value), now);
         changed = true;
@@ -571,7 +639,17 @@ RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValu
     return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
         if (!target)
             return s.fail(RegStatus::NotFound, "the value does not exist");
-        hive.load(*target);
+        if (!target->loaded) {
+            std::vector<HiveValue> values;
+            hive.readValues(*target, values);
+            const auto found = std::find_if(values.begin(), values.end(), [&](const HiveValue& v) {
+                return text::compareNoCase(v.name, wanted) == 0;
+            });
+            if (found == values.end())
+                return s.fail(RegStatus::NotFound, "the value does not exist");
+            State::moveValue(*found, value);
+            return RegStatus::Success;
+        }
         const int index = target->findValue(wanted);
         if (index < 0)
             return s.fail(RegStatus::NotFound, "the value does not exist");
@@ -617,7 +695,7 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
     State::Target target;
     if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
         return status;
-    if (HiveKey* key = target.hive->find(target.path); !key)
+    if (HiveKey* key = s.keyOf(target); !key)
         return s.fail(RegStatus::NotFound, "the key does not exist");
     else if (!key->subkeys.empty())
         return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
@@ -630,6 +708,7 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
         if (!key->subkeys.empty())
             return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
         current.deleteKey(*key, now);
+        ++s.generation;
         changed = true;
         return RegStatus::Success;
     });
@@ -641,7 +720,7 @@ RegStatus WineRegistry::enumKey(KeyHandle key, std::uint32_t index, std::string&
     return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
         // Only HKEY_LOCAL_MACHINE itself needs its list made; any other key has it at hand.
         const HiveKey* subkey = nullptr;
-        if (location.tree == Tree::System && location.path.empty()) {
+        if (location.tree == Tree::System && location.path().empty()) {
             const auto subkeys = s.subkeysOf(location, target);
             subkey = index < subkeys.size() ? subkeys[index] : nullptr;
         } else if (target && index < target->subkeys.size()) {
@@ -663,6 +742,39 @@ RegStatus WineRegistry::enumValue(KeyHandle key, std::uint32_t index, RegValue& 
         if (!target || index >= target->values.size())
             return s.fail(RegStatus::NoMoreItems, "no more values");
         State::copyValue(target->values[index], value);
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::enumKeys(KeyHandle key, std::vector<std::string>& names)
+{
+    auto& s = *m_state;
+    names.clear();
+    return s.readKey(key, [&](const State::Location& location, Hive&, HiveKey* target) {
+        if (location.tree == Tree::System && location.path().empty()) {
+            for (const HiveKey* subkey : s.subkeysOf(location, target))
+                names.push_back(text::toUtf8(subkey->name));
+        } else if (target) {
+            names.reserve(target->subkeys.size());
+            for (const auto& subkey : target->subkeys)
+                names.push_back(text::toUtf8(subkey->name));
+        }
+        return RegStatus::Success;
+    });
+}
+
+RegStatus WineRegistry::enumValues(KeyHandle key, std::vector<RegValue>& values)
+{
+    auto& s = *m_state;
+    values.clear();
+    return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
+        if (!target)
+            return RegStatus::Success;
+        std::vector<HiveValue> found;
+        hive.readValues(*target, found);
+        values.resize(found.size());
+        for (std::size_t i = 0; i < values.size(); ++i)
+            State::moveValue(found[i], values[i]);
         return RegStatus::Success;
     });
 }

@@ -36,6 +36,8 @@ public:
     RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
     RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
+    RegStatus enumKeys(KeyHandle key, std::vector<std::string>& names) override;
+    RegStatus enumValues(KeyHandle key, std::vector<RegValue>& values) override;
     std::string lastFailure() const override;
     void beginBatch() override;
     RegStatus endBatch(bool keep) override;

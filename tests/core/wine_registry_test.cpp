@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <tuple>
 
 using namespace core;
 using testing_support::readText;
@@ -141,6 +142,10 @@ TEST(WineRegistry, AKeyDeletedMeanwhileFailsEveryCallOnItsHandle)
     EXPECT_EQ(registry.enumKey(key, 0, name), RegStatus::KeyDeleted);
     EXPECT_EQ(registry.enumValue(key, 0, value), RegStatus::KeyDeleted);
     EXPECT_EQ(registry.queryInfoKey(key, info), RegStatus::KeyDeleted);
+    std::vector<std::string> names;
+    std::vector<RegValue> values;
+    EXPECT_EQ(registry.enumKeys(key, names), RegStatus::KeyDeleted);
+    EXPECT_EQ(registry.enumValues(key, values), RegStatus::KeyDeleted);
     EXPECT_EQ(registry.lastFailure(), "the open key was deleted meanwhile");
     EXPECT_EQ(readText(root / "user.reg"), before);
     // A later call that succeeds has nothing to tell.
@@ -489,6 +494,71 @@ TEST(WineRegistry, ABatchReadsEachHiveOnceAndWritesItOnceOrNotAtAll)
     EXPECT_EQ(registry.endBatch(false), RegStatus::Success);
     EXPECT_EQ(readText(root / "user.reg"), userBefore);
     EXPECT_EQ(registry.openKey(HKCU, "Software\\Dropped", Access::Read, key), RegStatus::NotFound);
+}
+
+TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)
+{
+    TemporaryFolder root;
+    WineRegistry registry(root.path(), 0);
+    WineRegistry other(root.path(), 0);
+    registry.beginBatch();
+    const KeyHandle parent = create(registry, HKCU, "Software\\A");
+    const KeyHandle key = create(registry, parent, "B");
+    KeyHandle below;
+    ASSERT_EQ(registry.openKey(parent, "b", Access::AllAccess, below), RegStatus::Success);
+    ASSERT_EQ(registry.setValue(key, "v", RegDword, dword(1)), RegStatus::Success);
+    // Deleted and made again, in the same batch: the handles find the new key by their path.
+    ASSERT_EQ(registry.deleteKey(parent, "B"), RegStatus::Success);
+    RegValue value;
+    EXPECT_EQ(registry.queryValue(below, "v", value), RegStatus::KeyDeleted);
+    for (int i = 0; i < 20; ++i)
+        registry.closeKey(create(registry, parent, "Sibling" + std::to_string(i)));
+    create(registry, parent, "B");
+    EXPECT_EQ(registry.queryValue(key, "v", value), RegStatus::NotFound);
+    ASSERT_EQ(registry.setValue(below, "w", RegDword, dword(2)), RegStatus::Success);
+    std::vector<RegValue> values;
+    ASSERT_EQ(registry.enumValues(key, values), RegStatus::Success);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].name, "w");
+    ASSERT_EQ(registry.endBatch(true), RegStatus::Success);
+
+    // Another process replaces the file: the next call reads it anew.
+    ASSERT_EQ(other.deleteKey(HKCU, "Software\\A\\B"), RegStatus::Success);
+    EXPECT_EQ(registry.enumValues(key, values), RegStatus::KeyDeleted);
+    KeyHandle child;
+    EXPECT_EQ(registry.openKey(parent, "Sibling3", Access::Read, child), RegStatus::Success);
+    create(other, HKCU, "Software\\A\\B");
+    EXPECT_EQ(registry.setValue(key, "v", RegDword, dword(4)), RegStatus::Success);
+}
+
+TEST(WineRegistry, BulkWalksListWhatEnumerationDoes)
+{
+    TemporaryFolder root;
+    WineRegistry registry(root.path(), 0);
+    const KeyHandle key = create(registry, HKLM, "Software\\Walk");
+    for (const char* name : {"b", "A", "c"}) {
+        registry.closeKey(create(registry, key, name));
+        ASSERT_EQ(registry.setValue(key, name, RegSz, sz(name[0])), RegStatus::Success);
+    }
+    for (const KeyHandle walked : {HKLM, key, HKCR}) {
+        std::vector<std::string> names;
+        ASSERT_EQ(registry.enumKeys(walked, names), RegStatus::Success);
+        EXPECT_EQ(names, subkeys(registry, walked));
+        std::vector<RegValue> values;
+        ASSERT_EQ(registry.enumValues(walked, values), RegStatus::Success);
+        RegValue value;
+        for (std::uint32_t i = 0; i < values.size(); ++i) {
+            ASSERT_EQ(registry.enumValue(walked, i, value), RegStatus::Success);
+            EXPECT_EQ(std::tie(values[i].name, values[i].type, values[i].data),
+                      std::tie(value.name, value.type, value.data));
+        }
+        EXPECT_EQ(registry.enumValue(walked, std::uint32_t(values.size()), value), RegStatus::NoMoreItems);
+    }
+    std::vector<std::string> names;
+    ASSERT_EQ(registry.enumKeys(key, names), RegStatus::Success);
+    EXPECT_EQ(names, std::vector<std::string>({"A", "b", "c"}));
+    ASSERT_EQ(registry.enumKeys(HKLM, names), RegStatus::Success);
+    EXPECT_EQ(names, std::vector<std::string>({"HARDWARE", "Software"}));
 }
 
 TEST(WineRegistry, KeysKeepWindowsLimitsAndOnlyARegularFileIsAHive)

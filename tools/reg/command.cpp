@@ -245,18 +245,14 @@ std::optional<int> Session::openToRead(const std::string& argument, KeyName& key
 std::vector<std::string> Session::subkeysOf(core::KeyHandle key)
 {
     std::vector<std::string> names;
-    std::string name;
-    for (std::uint32_t i = 0; registry().enumKey(key, i, name) == RegStatus::Success; ++i)
-        names.push_back(name);
+    registry().enumKeys(key, names);
     return names;
 }
 
 std::vector<core::RegValue> Session::valuesOf(core::KeyHandle key)
 {
     std::vector<core::RegValue> values;
-    core::RegValue value;
-    for (std::uint32_t i = 0; registry().enumValue(key, i, value) == RegStatus::Success; ++i)
-        values.push_back(value);
+    registry().enumValues(key, values);
     return values;
 }
 

@@ -63,10 +63,20 @@ int import(Session& session, const std::vector<std::string>& args, const Options
         session.say(warning + "\n");
 
     auto& reg = session.registry();
+    // A key mostly follows its parent or a sibling, so each is made below the parent of the key
+    // before when it can be, without a look-up of the whole path.
+    core::KeyHandle parent;
+    KeyName parentName;
+    const auto closeParent = [&] {
+        if (parent && parent != core::rootHandle(parentName.root))
+            reg.closeKey(parent);
+        parent = core::KeyHandle{};
+    };
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const RegFileKey& entry = contents.keys[i];
         const KeyName& key = keys[i];
         if (entry.remove) {
+            closeParent();
             core::KeyHandle existing;
             if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
                 reg.closeKey(existing);
@@ -75,9 +85,24 @@ int import(Session& session, const std::vector<std::string>& args, const Options
             }
             continue;
         }
+        const std::size_t split = key.path.rfind('\\');
+        const std::string parentPath = split == std::string::npos ? std::string() : key.path.substr(0, split);
+        if (!parent || parentName.root != key.root || parentName.path != parentPath) {
+            closeParent();
+            parentName.root = key.root;
+            parentName.path = parentPath;
+            const core::KeyHandle root = core::rootHandle(key.root);
+            parent = root;
+            if (!parentPath.empty() && reg.createKey(root, parentPath, core::Access::AllAccess, parent) != RegStatus::Success)
+                return session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+        }
         core::KeyHandle handle;
-        if (reg.createKey(core::rootHandle(key.root), key.path, core::Access::AllAccess, handle) != RegStatus::Success)
-            return session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+        const std::string childName = split == std::string::npos ? key.path : key.path.substr(split + 1);
+        if (reg.createKey(parent, childName, core::Access::AllAccess, handle) != RegStatus::Success) {
+            const int result = session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+            closeParent();
+            return result;
+        }
         for (const RegFileValue& value : entry.values) {
             const std::string name = core::text::toUtf8(value.name);
             const RegStatus status = value.remove ? reg.deleteValue(handle, name)
@@ -86,11 +111,13 @@ int import(Session& session, const std::vector<std::string>& args, const Options
                 // Told before the key is closed, which forgets why the registry failed.
                 const int result = session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
                 reg.closeKey(handle);
+                closeParent();
                 return result;
             }
         }
         reg.closeKey(handle);
     }
+    closeParent();
     session.succeed();
     return 0;
 }

@@ -37,11 +37,11 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
         return core::text::toUtf8(core::dataString(data));
     case core::RegNone:
     case core::RegBinary: {
-        std::string out;
-        char digits[3];
-        for (const std::uint8_t byte : data) {
-            std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(byte));
-            out += digits;
+        static constexpr char digits[] = "0123456789ABCDEF";
+        std::string out(data.size() * 2, '\0');
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            out[2 * i] = digits[data[i] >> 4];
+            out[2 * i + 1] = digits[data[i] & 15];
         }
         return out;
     }
