@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/platform/xcb_desktop_windows.h"
+#include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
 #include "core/restore/restore_points.h"
 #include "core/settings/settings_location.h"
@@ -89,7 +90,11 @@ int run(int argc, char** argv)
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
         machine.ensureExists();
         machine.applySessionEnvironment(executable.parent_path() / "dostrojnik-cmd");
-        core::WineRegistry registry(machine.root(), core::hostCpuMhz());
+        core::WineRegistry files(machine.root(), core::hostCpuMhz());
+        // While a Wine program runs in the machine, Wine's own registry through our helper.
+        core::LivePrefixRegistry registry(files, machine.root(),
+                                          std::make_unique<core::WineHelperTransport>(
+                                              machine.root(), core::registryHelperFor(executable, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
@@ -100,7 +105,7 @@ int run(int argc, char** argv)
         const core::HostClock clock;
         // A way back from the options: the registry as it was before this run changed it.
         core::restore::PointStore points(machine.root(), clock);
-        registry.setBeforeFirstChange([&points] {
+        files.setBeforeFirstChange([&points] {
             try {
                 points.createAutomaticLocked(std::string("Przed zmianami programu ") + kApplicationTitle);
             } catch (const core::Error& error) {

@@ -3,6 +3,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
 #include "tools/reg/console_text.h"
 #include "tools/reg/reg_tool.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -58,13 +60,20 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     StandardConsole console;
-    std::unique_ptr<core::WineRegistry> registry;
+    std::unique_ptr<core::WineRegistry> files;
+    std::unique_ptr<core::LivePrefixRegistry> registry;
     // The machine is found (and a new one made) only when a command reaches the registry.
-    const regtool::RegistryOpener opener = [&registry]() -> core::RegistryApi& {
+    const regtool::RegistryOpener opener = [&files, &registry, argv]() -> core::RegistryApi& {
         if (!registry) {
             const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
             machine.ensureExists();
-            registry = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+            files = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+            std::error_code ignored;
+            const auto self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+            registry = std::make_unique<core::LivePrefixRegistry>(
+                *files, machine.root(),
+                std::make_unique<core::WineHelperTransport>(
+                    machine.root(), core::registryHelperFor(self.empty() ? argv[0] : self, core::hostEnvironment())));
         }
         return *registry;
     };
