@@ -173,7 +173,7 @@ LivePrefixRegistry::LivePrefixRegistry(RegistryApi& files, std::filesystem::path
 bool LivePrefixRegistry::resolve(KeyHandle key, Inner& inner)
 {
     if (isRoot(key)) {
-        const bool live = wineServerHolds(m_calls, m_environment, m_prefix).has_value();
+        const bool live = m_transport->available() && wineServerHolds(m_calls, m_environment, m_prefix).has_value();
         inner = {live ? static_cast<RegistryApi*>(&m_remote) : &m_files, key};
         m_last = inner.registry;
         return true;

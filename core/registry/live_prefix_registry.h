@@ -23,6 +23,7 @@ public:
     WineHelperTransport& operator=(const WineHelperTransport&) = delete;
 
     bool exchange(const std::string& request, std::string& answer, std::string& failure) override;
+    bool available() const override { return !m_helper.empty(); }
 
 private:
     bool start(std::string& failure);
@@ -39,7 +40,8 @@ private:
 // The registry of a Wine prefix as our programs see it: the files while no Wine program runs,
 // and while Wine's server holds the prefix (it keeps the registry in memory then), Wine's own
 // registry through the helper, so that what we write is what Wine programs see at once and
-// nothing is lost when the server writes its copy back.
+// nothing is lost when the server writes its copy back. Without a helper it is the files always,
+// which refuse writes while the server holds them.
 class LivePrefixRegistry final : public RegistryApi {
 public:
     LivePrefixRegistry(RegistryApi& files, std::filesystem::path prefix, std::unique_ptr<RegistryTransport> helper,

@@ -13,6 +13,8 @@ class RegistryTransport {
 public:
     virtual ~RegistryTransport() = default;
     virtual bool exchange(const std::string& request, std::string& answer, std::string& failure) = 0;
+    // False when there is nothing to carry requests to at all.
+    virtual bool available() const { return true; }
 };
 
 // A registry that lives in another process, one request and one answer per call. The handles
