@@ -27,12 +27,13 @@ wine cmd.exe <"$prefix/input" >/dev/null 2>&1 &
 exec 3>"$prefix/input"
 holder=$!
 # Without the helper a write is refused once the server holds the files.
-for _ in $(seq 100); do
-    DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /f >/dev/null 2>&1 || break
+for attempt in $(seq 100); do
+    DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /v Probe /d "$attempt" /f >/dev/null 2>&1 ||
+        break
     sleep 0.1
 done
-DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /f >/dev/null 2>&1 &&
-    fail "Wine's server never took the prefix"
+refused=$(DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /v Probe /d last /f 2>&1 || true)
+[[ "$refused" == *"in use by Wine's server"* ]] || fail "Wine's server never took the prefix: $refused"
 
 for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
     for data in 1 0 1; do
