@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/platform/xcb_desktop_windows.h"
+#include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
 #include "core/restore/restore_points.h"
 #include "core/settings/settings_location.h"
@@ -97,7 +98,11 @@ int run(int argc, char** argv)
         const core::Environment session = machine.sessionProcessEnvironment(executable.parent_path() / "dostrojnik-cmd",
                                                                             core::thisProcessEnvironment());
         const auto shell = [&session](const std::string& commandLine) { core::shellCommand(commandLine, session); };
-        core::WineRegistry registry(machine.root(), core::hostCpuMhz());
+        core::WineRegistry files(machine.root(), core::hostCpuMhz());
+        // While a Wine program runs in the machine, Wine's own registry through our helper.
+        core::LivePrefixRegistry registry(files, machine.root(),
+                                          std::make_unique<core::WineHelperTransport>(
+                                              machine.root(), core::registryHelperFor(executable, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
@@ -108,7 +113,7 @@ int run(int argc, char** argv)
         const core::HostClock clock;
         // A way back from the options: the registry as it was before this run changed it.
         core::restore::PointStore points(machine.root(), clock);
-        registry.setBeforeFirstChange([&points] {
+        files.setBeforeFirstChange([&points] {
             try {
                 points.createAutomaticLocked(std::string("Przed zmianami programu ") + kApplicationTitle);
             } catch (const core::Error& error) {

@@ -52,6 +52,17 @@ public:
         unsigned char type;
     };
     virtual int listFolderEntries(int folder, std::vector<FolderEntry>& entries) = 0;
+
+    // Windows' paths are UTF-16 (std::filesystem::path::c_str() gives wchar_t there); these pass
+    // them on in UTF-8, the encoding that every call above takes.
+    int open(const wchar_t* path, int flags, mode_t mode = 0) { return open(utf8(path).c_str(), flags, mode); }
+    int stat(const wchar_t* path, struct stat* info) { return stat(utf8(path).c_str(), info); }
+    int rename(const wchar_t* from, const wchar_t* to) { return rename(utf8(from).c_str(), utf8(to).c_str()); }
+    int unlink(const wchar_t* path) { return unlink(utf8(path).c_str()); }
+    int link(const wchar_t* from, const wchar_t* to) { return link(utf8(from).c_str(), utf8(to).c_str()); }
+    int access(const wchar_t* path, int mode) { return access(utf8(path).c_str(), mode); }
+    int mkdir(const wchar_t* path, mode_t mode) { return mkdir(utf8(path).c_str(), mode); }
+    static std::string utf8(const wchar_t* path);
 };
 
 // The real calls of the running system.

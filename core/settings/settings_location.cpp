@@ -16,7 +16,7 @@ fs::path settingsLocation(const fs::path& executable, const fs::path& installedM
     const fs::path folder = executable.parent_path();
     struct stat info {};
     const bool installed = calls.stat((folder / installedMarker).c_str(), &info) == 0;
-    if (!installed && calls.access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
+    if (!installed && calls.access((folder.empty() ? fs::path(".") : folder).c_str(), W_OK) == 0)
         return beside;
 
     fs::path configuration;

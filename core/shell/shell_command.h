@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/machine/machine.h"
+#include "core/platform/environment.h"
 
 #include <filesystem>
 #include <string>

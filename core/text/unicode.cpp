@@ -1,8 +1,6 @@
 #include "core/text/unicode.h"
 
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
+#include "core/text/system_lowcase.h"
 
 namespace core::text {
 namespace {
@@ -18,15 +16,6 @@ void appendUtf16(std::u16string& out, char32_t c)
         out += static_cast<char16_t>(0xD800 | (c >> 10));
         out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
     }
-}
-
-locale_t unicodeLocale()
-{
-    static const locale_t locale = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-    }();
-    return locale;
 }
 
 } // namespace
@@ -86,9 +75,7 @@ char16_t lowcase(char16_t c)
         return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
     if (c >= 0xD800 && c <= 0xDFFF)
         return c;
-    const wint_t lower = towlower_l(static_cast<wint_t>(c), unicodeLocale());
-    // A mapping that leaves the Basic Multilingual Plane cannot be kept per UTF-16 unit.
-    return lower < 0x10000 ? static_cast<char16_t>(lower) : c;
+    return systemLowcase(c);
 }
 
 int compareNoCase(std::u16string_view a, std::u16string_view b)

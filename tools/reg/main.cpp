@@ -3,12 +3,14 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
 #include "tools/locale/locale_text.h"
 #include "tools/reg/reg_tool.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -43,16 +45,23 @@ private:
 int main(int argc, char** argv)
 {
     localetext::initialise(argv[0]);
-    std::unique_ptr<core::WineRegistry> registry;
+    std::unique_ptr<core::WineRegistry> files;
+    std::unique_ptr<core::LivePrefixRegistry> registry;
     const int status = core::runMain("dostrojnik-reg", [&] {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
         StandardConsole console;
         // The machine is found (and a new one made) only when a command reaches the registry.
-        const regtool::RegistryOpener opener = [&registry]() -> core::RegistryApi& {
+        const regtool::RegistryOpener opener = [&files, &registry, argv]() -> core::RegistryApi& {
             if (!registry) {
                 const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
                 machine.ensureExists();
-                registry = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+                files = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+                std::error_code ignored;
+                const auto self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+                registry = std::make_unique<core::LivePrefixRegistry>(
+                    *files, machine.root(),
+                    std::make_unique<core::WineHelperTransport>(
+                        machine.root(), core::registryHelperFor(self.empty() ? argv[0] : self, core::hostEnvironment())));
             }
             return *registry;
         };

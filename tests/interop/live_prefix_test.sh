@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# While a Wine program holds a prefix, every value of the Crash window written through our
+# registry tool shows in `wine reg query` at once, and nothing is lost when the program and
+# Wine's server end. Then the benchmark of a click against `wine reg add`.
+# Usage: live_prefix_test.sh DOSTROJNIK-REG HELPER.EXE [LIVE_PREFIX_BENCH]
+set -euo pipefail
+reg=$1
+helper=$2
+bench=${3:-}
+prefix=$(mktemp -d /tmp/dostrojnik-live-XXXXXX)
+export WINEPREFIX=$prefix WINEDEBUG=-all
+holder=
+cleanup() {
+    [[ -n "$holder" ]] && kill "$holder" 2>/dev/null
+    wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+wineboot -i >/dev/null 2>&1
+wineserver -w
+key='HKLM\SYSTEM\CurrentControlSet\Control\CrashControl'
+# A long-running Wine program: cmd.exe waiting on its input.
+mkfifo "$prefix/input"
+wine cmd.exe <"$prefix/input" >/dev/null 2>&1 &
+exec 3>"$prefix/input"
+holder=$!
+# Without the helper a write is refused once the server holds the files.
+for attempt in $(seq 100); do
+    DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /v Probe /d "$attempt" /f >/dev/null 2>&1 ||
+        break
+    sleep 0.1
+done
+refused=$(DOSTROJNIK_REGISTRY_HELPER= "$reg" add 'HKCU\Software\DostrojnikProbe' /v Probe /d last /f 2>&1 || true)
+[[ "$refused" == *"in use by Wine's server"* ]] || fail "Wine's server never took the prefix: $refused"
+
+for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
+    for data in 1 0 1; do
+        DOSTROJNIK_REGISTRY_HELPER=$helper "$reg" add "$key" /v $value /t REG_DWORD /d $data /f >/dev/null ||
+            fail "writing $value through the helper"
+        wine reg query "$key" /v $value | grep -q "REG_DWORD    0x$data" || fail "wine reg query does not show $value=$data"
+    done
+    DOSTROJNIK_REGISTRY_HELPER=$helper "$reg" query "$key" /v $value | grep -q "0x1" || fail "reading $value back"
+done
+[[ -n "$bench" ]] && "$bench" "$prefix" "$helper"
+
+# The program ends; the server writes its registry back and ends too.
+exec 3>&-
+wait "$holder" || true
+holder=
+wineserver -w
+for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
+    "$reg" query "$key" /v $value | grep -q "REG_DWORD    0x1" || fail "$value lost when Wine ended"
+done
+echo "live prefix: all Crash values written while Wine ran, none lost after it ended"
