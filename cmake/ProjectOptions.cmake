@@ -20,9 +20,10 @@ target_compile_definitions(project_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})
 # Optimised builds carry Debian's hardening (stack protector, _FORTIFY_SOURCE, format checks,
 # RELRO with immediate binding, position-independent executables), as dpkg-buildflags gives it
-# where the machine has it. The sanitizer and fuzzing builds instrument the code their own way.
+# where the machine has it. The sanitizer and fuzzing builds instrument the code their own way,
+# and the Windows build is made for another linker.
 set(optimised_build $<CONFIG:Release,RelWithDebInfo,MinSizeRel>)
-if(NOT DOSTROJNIK_SANITIZE AND NOT DOSTROJNIK_FUZZ)
+if(NOT DOSTROJNIK_SANITIZE AND NOT DOSTROJNIK_FUZZ AND NOT WIN32)
     find_program(DPKG_BUILDFLAGS dpkg-buildflags)
     set(hardening_compile -fstack-protector-strong -Wformat -Werror=format-security -D_FORTIFY_SOURCE=2)
     set(hardening_link -Wl,-z,relro -Wl,-z,now)

@@ -281,6 +281,25 @@ public:
             return -1;
         return rename(win32::utf8(fullFrom).c_str(), win32::utf8(fullTo).c_str());
     }
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        std::wstring fullFrom;
+        std::wstring fullTo;
+        if (!resolve(fromFolder, from, fullFrom) || !resolve(toFolder, to, fullTo))
+            return -1;
+        return link(win32::utf8(fullFrom).c_str(), win32::utf8(fullTo).c_str());
+    }
+    int listFolderEntries(int folder, std::vector<FolderEntry>& entries) override
+    {
+        // The kinds stay unknown (0), so a caller looks at each entry itself.
+        std::vector<std::string> names;
+        entries.clear();
+        if (listFolder(folder, names) != 0)
+            return -1;
+        for (std::string& name : names)
+            entries.push_back({std::move(name), 0});
+        return 0;
+    }
     int listFolder(int folder, std::vector<std::string>& names) override
     {
         names.clear();

@@ -55,5 +55,5 @@ TEST(Win32Platform, TheShellCommandGoesToComspecUnchanged)
     // Quotes and blanks in the line reach cmd.exe as they stand.
     shellCommand("echo \"a  b\"> \"" + out.string() + "\"");
     EXPECT_EQ(testing_support::readText(out), "\"a  b\"\r\n");
-    EXPECT_NO_THROW(shellCommand("echo x", [](std::string_view) { return std::optional<std::string>("C:\\nie\\ma.exe"); }));
+    EXPECT_NO_THROW(shellCommand("echo x", Environment{{"COMSPEC", "C:\\nie\\ma.exe"}}));
 }
