@@ -17,39 +17,26 @@ int errnoFrom(DWORD error)
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return ENOENT;
+    case ERROR_BAD_NETPATH: return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-    case ERROR_CURRENT_DIRECTORY:
-        return EACCES;
+    case ERROR_CURRENT_DIRECTORY: return EACCES;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
-    case ERROR_SHARING_VIOLATION:
-        return EBUSY;
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_SHARING_VIOLATION: return EBUSY;
     case ERROR_LOCK_VIOLATION:
-    case ERROR_IO_PENDING:
-        return EWOULDBLOCK;
+    case ERROR_IO_PENDING: return EWOULDBLOCK;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_DIR_NOT_EMPTY:
-        return ENOTEMPTY;
-    case ERROR_DIRECTORY:
-        return ENOTDIR;
-    case ERROR_INVALID_HANDLE:
-        return EBADF;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    case ERROR_INVALID_HANDLE: return EBADF;
     case ERROR_INVALID_NAME:
-    case ERROR_INVALID_PARAMETER:
-        return EINVAL;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
+    case ERROR_INVALID_PARAMETER: return EINVAL;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
     case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return ENOMEM;
-    default:
-        return EIO;
+    case ERROR_OUTOFMEMORY: return ENOMEM;
+    default: return EIO;
     }
 }
 
@@ -68,8 +55,8 @@ int failLast()
 constexpr long long UnixEpoch = 116444736000000000LL;
 long long unixSeconds(const FILETIME& time)
 {
-    const long long ticks = static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
-                                                   time.dwLowDateTime);
+    const long long ticks =
+        static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
     return (ticks - UnixEpoch) / 10000000LL;
 }
 
@@ -83,10 +70,7 @@ struct OpenFile {
 // POSIX descriptors over Win32 handles: core keeps ints, Windows gives HANDLEs.
 class Win32SystemCalls final : public SystemCalls {
 public:
-    int open(const char* path, int flags, mode_t mode) override
-    {
-        return openWide(win32::widePath(path), flags, mode);
-    }
+    int open(const char* path, int flags, mode_t mode) override { return openWide(win32::widePath(path), flags, mode); }
     int close(int fd) override
     {
         OpenFile file;
@@ -145,9 +129,9 @@ public:
     }
     int stat(const char* path, struct stat* info) override
     {
-        const HANDLE handle = CreateFileW(win32::widePath(path).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE handle =
+            CreateFileW(win32::widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return failLast();
         const int rc = describe(handle, info);
