@@ -54,7 +54,9 @@ bool isRoot(KeyHandle key)
 } // namespace
 
 WineHelperTransport::WineHelperTransport(std::filesystem::path prefix, std::filesystem::path helper, std::string wine)
-    : m_prefix(std::move(prefix)), m_helper(std::move(helper)), m_wine(std::move(wine))
+    : m_prefix(std::move(prefix))
+    , m_helper(std::move(helper))
+    , m_wine(std::move(wine))
 {
 }
 
@@ -165,8 +167,13 @@ bool WineHelperTransport::exchange(const std::string& request, std::string& answ
 LivePrefixRegistry::LivePrefixRegistry(RegistryApi& files, std::filesystem::path prefix,
                                        std::unique_ptr<RegistryTransport> helper, SystemCalls& calls,
                                        EnvironmentLookup environment)
-    : m_files(files), m_prefix(std::move(prefix)), m_transport(std::move(helper)), m_remote(*m_transport),
-      m_calls(calls), m_environment(std::move(environment)), m_last(&files)
+    : m_files(files)
+    , m_prefix(std::move(prefix))
+    , m_transport(std::move(helper))
+    , m_remote(*m_transport)
+    , m_calls(calls)
+    , m_environment(std::move(environment))
+    , m_last(&files)
 {
 }
 
@@ -196,30 +203,28 @@ KeyHandle LivePrefixRegistry::adopt(RegistryApi* registry, KeyHandle key)
     return KeyHandle{m_next++};
 }
 
-RegStatus LivePrefixRegistry::createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
+RegStatus LivePrefixRegistry::reachKey(ReachKey call, KeyHandle parent, std::string_view path, Access access,
+                                       KeyHandle& opened)
 {
     opened = {};
     Inner inner;
     if (!resolve(parent, inner))
-        return m_files.createKey(KeyHandle{}, path, access, opened);
+        return (m_files.*call)(KeyHandle{}, path, access, opened);
     KeyHandle key;
-    const RegStatus status = inner.registry->createKey(inner.key, path, access, key);
+    const RegStatus status = (inner.registry->*call)(inner.key, path, access, key);
     if (status == RegStatus::Success)
         opened = adopt(inner.registry, key);
     return status;
 }
 
+RegStatus LivePrefixRegistry::createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
+{
+    return reachKey(&RegistryApi::createKey, parent, path, access, opened);
+}
+
 RegStatus LivePrefixRegistry::openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
 {
-    opened = {};
-    Inner inner;
-    if (!resolve(parent, inner))
-        return m_files.openKey(KeyHandle{}, path, access, opened);
-    KeyHandle key;
-    const RegStatus status = inner.registry->openKey(inner.key, path, access, key);
-    if (status == RegStatus::Success)
-        opened = adopt(inner.registry, key);
-    return status;
+    return reachKey(&RegistryApi::openKey, parent, path, access, opened);
 }
 
 RegStatus LivePrefixRegistry::closeKey(KeyHandle key)

@@ -70,6 +70,9 @@ private:
     // Where a call on `key` goes; a new key (a root) goes where the server's state says.
     bool resolve(KeyHandle key, Inner& inner);
     KeyHandle adopt(RegistryApi* registry, KeyHandle key);
+    // Opening and creating a key go the same way: below a key of the registry that holds it.
+    using ReachKey = RegStatus (RegistryApi::*)(KeyHandle, std::string_view, Access, KeyHandle&);
+    RegStatus reachKey(ReachKey call, KeyHandle parent, std::string_view path, Access access, KeyHandle& opened);
 
     RegistryApi& m_files;
     std::filesystem::path m_prefix;

@@ -129,7 +129,10 @@ std::string registryFrame(std::string_view payload)
 // One call: the request's operation and arguments going out, the status and results coming back.
 class RemoteRegistry::Call {
 public:
-    Call(RemoteRegistry& registry, Operation operation) : m_registry(registry) { m_out.u8(static_cast<std::uint8_t>(operation)); }
+    Call(RemoteRegistry& registry, Operation operation) : m_registry(registry)
+    {
+        m_out.u8(static_cast<std::uint8_t>(operation));
+    }
     Writer& out() { return m_out; }
     // Sends the request; on success `in()` holds the results.
     RegStatus send()
@@ -150,6 +153,19 @@ public:
     }
     Reader& in() { return m_in; }
 
+    // Opening and creating a key ask alike: a parent, a path and the access; a handle comes back.
+    static RegStatus reachKey(RemoteRegistry& registry, Operation operation, KeyHandle parent, std::string_view path,
+                              Access access, KeyHandle& opened)
+    {
+        Call call(registry, operation);
+        call.out().u32(parent.id);
+        call.out().bytes(path);
+        call.out().u8(access == Access::AllAccess ? 1 : 0);
+        const RegStatus status = call.send();
+        opened = status == RegStatus::Success ? KeyHandle{call.in().u32()} : KeyHandle{};
+        return status;
+    }
+
 private:
     RemoteRegistry& m_registry;
     Writer m_out;
@@ -161,24 +177,12 @@ RemoteRegistry::RemoteRegistry(RegistryTransport& transport) : m_transport(trans
 
 RegStatus RemoteRegistry::createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
 {
-    Call call(*this, Operation::CreateKey);
-    call.out().u32(parent.id);
-    call.out().bytes(path);
-    call.out().u8(access == Access::AllAccess ? 1 : 0);
-    const RegStatus status = call.send();
-    opened = status == RegStatus::Success ? KeyHandle{call.in().u32()} : KeyHandle{};
-    return status;
+    return Call::reachKey(*this, Operation::CreateKey, parent, path, access, opened);
 }
 
 RegStatus RemoteRegistry::openKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened)
 {
-    Call call(*this, Operation::OpenKey);
-    call.out().u32(parent.id);
-    call.out().bytes(path);
-    call.out().u8(access == Access::AllAccess ? 1 : 0);
-    const RegStatus status = call.send();
-    opened = status == RegStatus::Success ? KeyHandle{call.in().u32()} : KeyHandle{};
-    return status;
+    return Call::reachKey(*this, Operation::OpenKey, parent, path, access, opened);
 }
 
 RegStatus RemoteRegistry::closeKey(KeyHandle key)
@@ -312,7 +316,8 @@ std::string answerRegistryRequest(RegistryApi& registry, std::string_view reques
         const KeyHandle key{in.u32()};
         const std::string name(in.bytes());
         if (in.ok())
-            status = operation == Operation::DeleteValue ? registry.deleteValue(key, name) : registry.deleteKey(key, name);
+            status =
+                operation == Operation::DeleteValue ? registry.deleteValue(key, name) : registry.deleteKey(key, name);
         break;
     }
     case Operation::EnumKey: {
