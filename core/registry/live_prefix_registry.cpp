@@ -17,6 +17,9 @@ extern char** environ;
 namespace core {
 namespace {
 
+// How long a helper gets to end once its input is closed: 500 steps of 10 ms.
+constexpr int HelperEndWaitSteps = 500;
+
 bool writeAll(int fd, const std::string& bytes)
 {
     size_t done = 0;
@@ -124,8 +127,16 @@ void WineHelperTransport::stop()
     // The helper ends when its input does.
     ::close(m_toHelper);
     ::close(m_fromHelper);
+    // A helper that does not end within a few seconds is ended, so closing never hangs.
     int status = 0;
-    while (::waitpid(m_process, &status, 0) < 0 && errno == EINTR) {
+    for (int waited = 0;; ++waited) {
+        const pid_t ended = ::waitpid(m_process, &status, WNOHANG);
+        if (ended == m_process || (ended < 0 && errno != EINTR))
+            break;
+        if (ended == 0 && waited == HelperEndWaitSteps)
+            ::kill(m_process, SIGKILL);
+        if (ended == 0)
+            ::usleep(waited < HelperEndWaitSteps ? 10'000 : 1'000);
     }
     m_process = -1;
     m_toHelper = m_fromHelper = -1;

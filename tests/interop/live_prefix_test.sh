@@ -16,10 +16,16 @@ cleanup() {
     rm -rf "$prefix"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    ps -eo pid,etime,args | grep -i '[w]ine\|\.exe' >&2 || true
+    exit 1
+}
+# Waits for Wine's server to end, at most two minutes: a hang is a failure, not a stuck run.
+server_ended() { timeout 120 wineserver -w; }
 
-wineboot -i >/dev/null 2>&1
-wineserver -w
+timeout 300 wineboot -i >/dev/null 2>&1 || fail "wineboot did not make the prefix"
+server_ended || fail "Wine's server did not end after wineboot"
 key='HKLM\SYSTEM\CurrentControlSet\Control\CrashControl'
 # A long-running Wine program: cmd.exe waiting on its input.
 mkfifo "$prefix/input"
@@ -43,13 +49,23 @@ for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
     done
     DOSTROJNIK_REGISTRY_HELPER=$helper "$reg" query "$key" /v $value | grep -q "0x1" || fail "reading $value back"
 done
-[[ -n "$bench" ]] && "$bench" "$prefix" "$helper"
+if [[ -n "$bench" ]]; then
+    timeout 300 "$bench" "$prefix" "$helper" || fail "the benchmark failed or did not end"
+fi
 
-# The program ends; the server writes its registry back and ends too.
+# The program ends; the server writes its registry back and ends too. cmd.exe is told to exit
+# rather than left to see the end of its input: a Wine process started since (a service, the
+# desktop) may hold the writing end too.
+printf 'exit\r\n' >&3
 exec 3>&-
+for _ in $(seq 600); do
+    kill -0 "$holder" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$holder" 2>/dev/null && fail "cmd.exe did not exit"
 wait "$holder" || true
 holder=
-wineserver -w
+server_ended || fail "Wine's server did not end after the program"
 for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
     "$reg" query "$key" /v $value | grep -q "REG_DWORD    0x1" || fail "$value lost when Wine ended"
 done
