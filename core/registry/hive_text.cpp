@@ -52,7 +52,7 @@ bool comesBefore(const HiveKey* a, const HiveKey* b)
 
 std::uint64_t currentFileTime()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     return FileTimeAt1970 + std::uint64_t(now.tv_sec) * FileTimeTicksPerSecond + std::uint64_t(now.tv_nsec) / 100;
 }
@@ -70,6 +70,37 @@ std::string hiveHeader(std::u16string_view rootPath)
     }
     header += "\n\n#arch=win64\n";
     return header;
+}
+
+namespace {
+
+std::string_view nextLine(std::string_view text, std::size_t& pos)
+{
+    const std::size_t end = std::min(text.find('\n', pos), text.size());
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    return line;
+}
+
+} // namespace
+
+bool sameButForTimes(std::string_view a, std::string_view b)
+{
+    std::size_t posA = 0;
+    std::size_t posB = 0;
+    while (posA < a.size() && posB < b.size()) {
+        std::string_view lineA = nextLine(a, posA);
+        std::string_view lineB = nextLine(b, posB);
+        if (lineA.starts_with("#time=") && lineB.starts_with("#time="))
+            continue;
+        if (lineA.starts_with('[') && lineB.starts_with('[')) {
+            lineA = lineA.substr(0, lineA.rfind(']') + 1);
+            lineB = lineB.substr(0, lineB.rfind(']') + 1);
+        }
+        if (lineA != lineB)
+            return false;
+    }
+    return posA >= a.size() && posB >= b.size();
 }
 
 void appendEscaped(std::string& out, std::u16string_view text, char escape1, char escape2)
@@ -119,7 +150,9 @@ void appendValueLine(std::string& out, const HiveValue& value)
     const auto& data = value.data;
     char buffer[32];
     switch (value.type) {
-    case 1: case 2: case 7:
+    case 1:
+    case 2:
+    case 7:
         // Only a whole number of UTF-16 units ending in a NUL is written as text.
         if (data.size() >= 2 && data.size() % 2 == 0 && data[data.size() - 1] == 0 && data[data.size() - 2] == 0) {
             if (value.type != 1) {
@@ -141,8 +174,7 @@ void appendValueLine(std::string& out, const HiveValue& value)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     int n = value.type == 3 ? std::snprintf(buffer, sizeof buffer, "hex:")
                             : std::snprintf(buffer, sizeof buffer, "hex(%x):", unsigned(value.type));
@@ -227,10 +259,9 @@ HiveKey& Hive::insertSubkey(HiveKey& parent, std::u16string_view name)
     // Files are written in order, so a new subkey mostly goes at the end.
     if (subkeys.empty() || text::compareNoCase(subkeys.back()->name, name) < 0)
         return *subkeys.emplace_back(std::move(key));
-    const auto it = std::lower_bound(subkeys.begin(), subkeys.end(), name,
-                                     [](const std::unique_ptr<HiveKey>& k, std::u16string_view n) {
-                                         return text::compareNoCase(k->name, n) < 0;
-                                     });
+    const auto it = std::lower_bound(
+        subkeys.begin(), subkeys.end(), name,
+        [](const std::unique_ptr<HiveKey>& k, std::u16string_view n) { return text::compareNoCase(k->name, n) < 0; });
     return **subkeys.insert(it, std::move(key));
 }
 
@@ -401,8 +432,9 @@ void Hive::setValue(HiveKey& key, HiveValue value, std::uint64_t now)
         existing.type = value.type;
         existing.data = std::move(value.data);
     } else {
-        const auto it = std::lower_bound(key.values.begin(), key.values.end(), value.name,
-                                         [](const HiveValue& v, std::u16string_view n) { return compareValues(v, n) < 0; });
+        const auto it =
+            std::lower_bound(key.values.begin(), key.values.end(), value.name,
+                             [](const HiveValue& v, std::u16string_view n) { return compareValues(v, n) < 0; });
         key.values.insert(it, std::move(value));
     }
     key.modified = now;

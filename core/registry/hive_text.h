@@ -26,6 +26,9 @@ std::uint64_t currentFileTime();
 inline constexpr std::string_view HiveSignature = "WINE REGISTRY Version 2";
 // The header Wine writes above the keys, e.g. for `REGISTRY\Machine`.
 std::string hiveHeader(std::u16string_view rootPath);
+// Two hive texts that differ only in the times their keys were last written ("[path] <seconds>"
+// and "#time="): writing a value that is already there renews those, and nothing else.
+bool sameButForTimes(std::string_view a, std::string_view b);
 
 struct HiveValue {
     std::u16string name; // empty for the unnamed value

@@ -66,7 +66,7 @@ bool isAccessError(std::error_code error)
 struct WineRegistry::State {
     struct HiveFile {
         std::filesystem::path path;
-        std::u16string rootPath; // what the header calls the hive's root
+        std::u16string rootPath;  // what the header calls the hive's root
         std::optional<Hive> hive; // the last parse, reused while the file's text stays the same
         bool missing = false;     // `hive` stands for a file that does not exist
         struct stat identity {};  // of the file that was read last
@@ -109,7 +109,9 @@ struct WineRegistry::State {
     std::function<void()> beforeFirstChange;
 
     State(std::filesystem::path rootFolder, SystemCalls& systemCalls, EnvironmentLookup environmentLookup)
-        : root(std::move(rootFolder)), calls(systemCalls), environment(std::move(environmentLookup))
+        : root(std::move(rootFolder))
+        , calls(systemCalls)
+        , environment(std::move(environmentLookup))
     {
         system.path = root / registry::SystemHive.file;
         system.rootPath = registry::SystemHive.rootPath;
@@ -337,13 +339,14 @@ struct WineRegistry::State {
     // Called under the machine's lock.
     RegStatus writeHive(HiveFile& file, bool commit = true)
     {
-        if (beforeFirstChange)
-            std::exchange(beforeFirstChange, nullptr)();
         std::string text;
-        if (commit)
+        if (commit || beforeFirstChange)
             text = file.hive->serialize();
-        const auto error = commit ? io::replaceFile(calls, file.path, text)
-                                  : io::replaceFile(calls, file.path, file.hive->pieces());
+        // A write that renews only the keys' times changes nothing worth keeping a copy for.
+        if (beforeFirstChange && (file.missing || !registry::sameButForTimes(file.hive->text(), text)))
+            std::exchange(beforeFirstChange, nullptr)();
+        const auto error =
+            commit ? io::replaceFile(calls, file.path, text) : io::replaceFile(calls, file.path, file.hive->pieces());
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();
@@ -513,7 +516,8 @@ WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, Sys
     bool created = false;
     const auto now = registry::currentFileTime();
     HiveKey& key = m_state->volatileHive.create(processor, now, created);
-    HiveValue mhz{u"~MHz", RegDword,
+    HiveValue mhz{u"~MHz",
+                  RegDword,
                   {static_cast<std::uint8_t>(cpuMhz), static_cast<std::uint8_t>(cpuMhz >> 8),
                    static_cast<std::uint8_t>(cpuMhz >> 16), static_cast<std::uint8_t>(cpuMhz >> 24)}};
     m_state->volatileHive.setValue(key, std::move(mhz), now);
@@ -669,13 +673,14 @@ RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
     const std::u16string wanted = text::toUtf16(name);
     // Deleting what is not there changes nothing, so it must not rewrite the file.
     bool present = false;
-    if (const RegStatus status = s.withKey(location, [&](Hive& hive, HiveKey* target) {
-            if (target) {
-                hive.load(*target);
-                present = target->findValue(wanted) >= 0;
-            }
-            return RegStatus::Success;
-        });
+    if (const RegStatus status = s.withKey(location,
+                                           [&](Hive& hive, HiveKey* target) {
+                                               if (target) {
+                                                   hive.load(*target);
+                                                   present = target->findValue(wanted) >= 0;
+                                               }
+                                               return RegStatus::Success;
+                                           });
         status != RegStatus::Success)
         return status;
     if (!present)

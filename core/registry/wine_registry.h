@@ -43,7 +43,8 @@ public:
     RegStatus endBatch(bool keep) override;
 
     // Runs once, under the machine's lock, just before the first change this object makes
-    // reaches a file: the moment to keep a copy of the registry as it was.
+    // reaches a file: the moment to keep a copy of the registry as it was. Writing data that is
+    // already there, which renews only the keys' times, is no change here.
     void setBeforeFirstChange(std::function<void()> hook);
 
 private:

@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/io/atomic_file.h"
 #include "core/registry/hive_file.h"
+#include "core/registry/hive_text.h"
 #include "core/registry/machine_hives.h"
 #include "core/registry/wine_server.h"
 
@@ -101,7 +102,8 @@ std::optional<RestorePoint> parseInfo(const std::string& text, int number)
 std::string oneLine(std::string_view text)
 {
     std::string line(text);
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return line;
 }
 
@@ -140,11 +142,11 @@ std::string_view kindName(PointKind kind)
 
 PointStore::PointStore(std::filesystem::path machineRoot, const Clock& clock, SystemCalls& calls,
                        EnvironmentLookup environment)
-    : m_root(std::move(machineRoot)),
-      m_folder(m_root / "drive_c" / "System Volume Information" / "_restore"),
-      m_clock(clock),
-      m_calls(calls),
-      m_environment(std::move(environment))
+    : m_root(std::move(machineRoot))
+    , m_folder(m_root / "drive_c" / "System Volume Information" / "_restore")
+    , m_clock(clock)
+    , m_calls(calls)
+    , m_environment(std::move(environment))
 {
 }
 
@@ -256,7 +258,14 @@ RestorePoint PointStore::create(PointKind kind, std::string_view description)
 
 std::optional<RestorePoint> PointStore::createAutomaticLocked(std::string_view description)
 {
-    if (sameAsNewest(list()))
+    // One automatic point a day is enough to go back to; the first of the day holds the
+    // registry as it was before that day's changes.
+    const std::vector<RestorePoint> points = list();
+    const std::string today = m_clock.shortDate(m_clock.now()) + " ";
+    const bool madeToday = std::any_of(points.begin(), points.end(), [&](const RestorePoint& point) {
+        return point.kind == PointKind::Automatic && point.time.starts_with(today);
+    });
+    if (madeToday || sameAsNewest(points))
         return std::nullopt;
     RestorePoint point = createLocked(PointKind::Automatic, description);
     pruneAutomatic();
@@ -315,7 +324,8 @@ RestorePoint PointStore::restore(int number)
             fail("Plik " + (pointFolder(number) / name).string() +
                  " nie jest zwykłym plikiem, więc nie należy do punktu przywracania.");
         if (error && error != ENOENT)
-            fail("Nie można odczytać pliku " + (pointFolder(number) / name).string() + ": " + systemMessage(error) + ".");
+            fail("Nie można odczytać pliku " + (pointFolder(number) / name).string() + ": " + systemMessage(error) +
+                 ".");
         sources.push_back(std::move(source));
     }
     return changeHives(files, "Przed przywróceniem punktu " + std::to_string(number), [&] {
@@ -440,40 +450,6 @@ bool PointStore::linkOrCopy(std::string_view file, int folder)
     return true;
 }
 
-namespace {
-
-std::string_view nextLine(std::string_view text, std::size_t& pos)
-{
-    const std::size_t end = std::min(text.find('\n', pos), text.size());
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    return line;
-}
-
-// Two hive texts that differ only in the times their keys were last written. The program writes
-// the same values at every start, which renews those times; a point for that alone would crowd
-// the points worth keeping out of the list.
-bool sameButForTimes(std::string_view a, std::string_view b)
-{
-    std::size_t posA = 0;
-    std::size_t posB = 0;
-    while (posA < a.size() && posB < b.size()) {
-        std::string_view lineA = nextLine(a, posA);
-        std::string_view lineB = nextLine(b, posB);
-        if (lineA.starts_with("#time=") && lineB.starts_with("#time="))
-            continue;
-        if (lineA.starts_with('[') && lineB.starts_with('[')) {
-            lineA = lineA.substr(0, lineA.rfind(']') + 1);
-            lineB = lineB.substr(0, lineB.rfind(']') + 1);
-        }
-        if (lineA != lineB)
-            return false;
-    }
-    return posA >= a.size() && posB >= b.size();
-}
-
-} // namespace
-
 bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
 {
     if (points.empty())
@@ -499,8 +475,9 @@ bool PointStore::sameAsNewest(const std::vector<RestorePoint>& points) const
             continue;
         std::string textNow;
         std::string textThen;
-        if (registry::readHiveFile(m_calls, m_root / name, textNow) || readAll(m_calls, file.get(), textThen, LargestHive) ||
-            !sameButForTimes(textNow, textThen))
+        // Times alone are no change: a point for them would crowd the points worth keeping out.
+        if (registry::readHiveFile(m_calls, m_root / name, textNow) ||
+            readAll(m_calls, file.get(), textThen, LargestHive) || !registry::sameButForTimes(textNow, textThen))
             return false;
     }
     return true;

@@ -64,7 +64,7 @@ public:
     // Takes the machine's lock. Throws core::Error when the point cannot be made.
     RestorePoint create(PointKind kind, std::string_view description);
     // For a caller that holds the machine's lock, before its first change of the registry: an
-    // automatic point, unless the hives are still those of the newest point.
+    // automatic point, unless one was made today or the hives are still those of the newest point.
     std::optional<RestorePoint> createAutomaticLocked(std::string_view description);
     void remove(int number);
 

@@ -164,7 +164,7 @@ TEST_F(RestorePoints, ARestoreIsSeenAtOnceAndUndoingItGivesTheSameBytes)
     EXPECT_EQ(store.list().size(), 3u);
 }
 
-TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNoneWithoutChanges)
+TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAtMostOneADayAndNoneWithoutChanges)
 {
     {
         WineRegistry setup(root.path(), 1000);
@@ -173,12 +173,14 @@ TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNo
     const auto start = hiveTexts(root.path());
     struct Run {
         const char* name;
+        int day;
         std::function<void(RegistryApi&)> work;
         std::size_t automaticAfter;
     };
     const Run runs[] = {
-        {"two changes", [](RegistryApi& r) { write(r, "A", 1), write(r, "B", 2, RootKey::LocalMachine); }, 1},
-        {"reads and an existing key only",
+        {"two changes", 15, [](RegistryApi& r) { write(r, "A", 1), write(r, "B", 2, RootKey::LocalMachine); }, 1},
+        {"a change later that day", 15, [](RegistryApi& r) { write(r, "A", 2); }, 1},
+        {"reads and an existing key only", 16,
          [](RegistryApi& r) {
              read(r, "A");
              KeyHandle key;
@@ -186,25 +188,38 @@ TEST_F(RestorePoints, AProgramRunMakesOneAutomaticPointBeforeItsFirstChangeAndNo
              r.deleteValue(key, "missing");
          },
          1},
-        {"one change", [](RegistryApi& r) { write(r, "A", 3); }, 2},
-        {"a user's point, then a change", [&](RegistryApi& r) { store.create(PointKind::User, "ręczny"), write(r, "A", 4); }, 2},
-        {"the same value again", [](RegistryApi& r) { write(r, "A", 4); }, 3},
-        {"the same value once more: only the key's time is new", [](RegistryApi& r) { write(r, "A", 4); }, 3},
+        {"the same value again: only the key's time is new", 16, [](RegistryApi& r) { write(r, "A", 2); }, 1},
+        {"the same value first, then a change", 16, [](RegistryApi& r) { write(r, "A", 2), write(r, "A", 3); }, 2},
+        {"a user's point, then a change", 17,
+         [&](RegistryApi& r) { store.create(PointKind::User, "ręczny"), write(r, "A", 4); }, 2},
+        {"a new key alone", 18,
+         [](RegistryApi& r) {
+             KeyHandle key;
+             r.createKey(rootHandle(RootKey::CurrentUser), "Software\\Nowy", Access::AllAccess, key);
+         },
+         3},
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(run.name);
+        clock.at.day = run.day;
         programRun(root.path(), store, run.work);
         EXPECT_EQ(countKind(store, PointKind::Automatic), run.automaticAfter);
     }
-    // The first automatic point holds the hives from before the first run's first change.
+    // The first automatic point holds the hives from before the first run's first change; the
+    // one of the day of "the same value first" those from before its real change.
     EXPECT_EQ(hiveTexts(store.pointFolder(1)), start);
+    const auto points = store.list();
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[1].time.substr(0, 10), "2004-08-16");
 }
 
 TEST_F(RestorePoints, AtMostTwentyAutomaticPointsStayAndTheUsersAllDo)
 {
     store.create(PointKind::User, "pierwszy");
-    for (std::uint32_t run = 0; run < 25; ++run)
+    for (std::uint32_t run = 0; run < 25; ++run) {
+        clock.at.day = static_cast<int>(run) + 1;
         programRun(root.path(), store, [&](RegistryApi& r) { write(r, "Licznik", run); });
+    }
     store.create(PointKind::User, "ostatni");
 
     const auto points = store.list();
@@ -231,7 +246,8 @@ TEST_F(RestorePoints, UndoingChosenChangesPutsBackOnlyThose)
     write(registry, "Zostaje", 2);
     write(registry, "Nowy\\Głębiej", 3);
     KeyHandle key;
-    ASSERT_EQ(registry.openKey(rootHandle(RootKey::CurrentUser), "Software", Access::AllAccess, key), RegStatus::Success);
+    ASSERT_EQ(registry.openKey(rootHandle(RootKey::CurrentUser), "Software", Access::AllAccess, key),
+              RegStatus::Success);
     ASSERT_EQ(registry.deleteKey(key, "Usunięty"), RegStatus::Success);
     registry.closeKey(key);
 
@@ -284,32 +300,55 @@ TEST(RestorePointFiles, PlantedFilesAndFoldersAreNeverTakenForPoints)
              fs::remove(points / "RP1" / "user.reg");
              fs::create_symlink(host / "user.reg", points / "RP1" / "user.reg");
          },
-         false, false, 2, {1, 2}},
+         false,
+         false,
+         2,
+         {1, 2}},
         {"a FIFO as the hive",
          [](const fs::path& points, const fs::path&) {
              fs::remove(points / "RP1" / "user.reg");
              ASSERT_EQ(mkfifo((points / "RP1" / "user.reg").c_str(), 0644), 0);
          },
-         false, false, 2, {1, 2}},
+         false,
+         false,
+         2,
+         {1, 2}},
         {"the point a link to a host folder",
          [](const fs::path& points, const fs::path& host) {
              fs::rename(points / "RP1", host / "RP1");
              fs::create_directory_symlink(host / "RP1", points / "RP1");
          },
-         false, false, 2, {2}},
+         false,
+         false,
+         2,
+         {2}},
         {"an empty folder with the highest number",
-         [](const fs::path& points, const fs::path&) { fs::create_directory(points / "RP999999999"); }, true, true,
-         2, {1, 2}},
+         [](const fs::path& points, const fs::path&) { fs::create_directory(points / "RP999999999"); },
+         true,
+         true,
+         2,
+         {1, 2}},
         {"a folder that is no point under the next number",
-         [](const fs::path& points, const fs::path&) { fs::create_directories(points / "RP2" / "x"); }, true, true,
-         3, {1, 3}},
-        {"a whole point with the highest number", [&](const fs::path& points, const fs::path&) { copyPoint(points, "RP999999999"); },
-         true, false, 0, {1, 999999999}},
-        {"names of no number", [&](const fs::path& points, const fs::path&) {
+         [](const fs::path& points, const fs::path&) { fs::create_directories(points / "RP2" / "x"); },
+         true,
+         true,
+         3,
+         {1, 3}},
+        {"a whole point with the highest number",
+         [&](const fs::path& points, const fs::path&) { copyPoint(points, "RP999999999"); },
+         true,
+         false,
+         0,
+         {1, 999999999}},
+        {"names of no number",
+         [&](const fs::path& points, const fs::path&) {
              for (const char* name : {"RP-4", "RP+4", "RP04", "RP1000000000", "RP4x", "rp4"})
                  copyPoint(points, name);
          },
-         true, true, 2, {1, 2}},
+         true,
+         true,
+         2,
+         {1, 2}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
