@@ -9,6 +9,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/machine/stock_keys.h"
 #include "core/platform/xcb_desktop_windows.h"
 #include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
@@ -76,8 +77,9 @@ QSize HostScreen::size(const QWidget& window) const
 
 void installFonts()
 {
-    QFont::insertSubstitutions(QString::fromLatin1(chrome::skin::fontFamily),
-                               {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
+    QFont::insertSubstitutions(
+        QString::fromLatin1(chrome::skin::fontFamily),
+        {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
     QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
 }
 
@@ -100,9 +102,10 @@ int run(int argc, char** argv)
         const auto shell = [&session](const std::string& commandLine) { core::shellCommand(commandLine, session); };
         core::WineRegistry files(machine.root(), core::hostCpuMhz());
         // While a Wine program runs in the machine, Wine's own registry through our helper.
-        core::LivePrefixRegistry registry(files, machine.root(),
-                                          std::make_unique<core::WineHelperTransport>(
-                                              machine.root(), core::registryHelperFor(executable, core::hostEnvironment())));
+        core::LivePrefixRegistry registry(
+            files, machine.root(),
+            std::make_unique<core::WineHelperTransport>(machine.root(),
+                                                        core::registryHelperFor(executable, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
@@ -120,6 +123,8 @@ int run(int argc, char** argv)
                 std::fprintf(stderr, "%s\n", error.what());
             }
         });
+        // A Wine prefix lacks some keys that every stock system has where the options write.
+        core::makeMissingStockKeys(registry, machine.root());
         const core::StatvfsDriveSpace driveSpace(machine.driveC());
         HostScreen screen;
         const std::unique_ptr<core::DesktopWindows> desktop = hostDesktop();

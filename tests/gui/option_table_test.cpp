@@ -4,9 +4,15 @@
 
 #include "app/definitions.h"
 #include "chrome/option_table.h"
+#include "core/machine/baseline.h"
+#include "core/machine/machine.h"
+#include "core/registry/wine_registry.h"
+#include "core/text/unicode.h"
+#include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 
@@ -28,15 +34,19 @@ WindowDefinition emptyWindow()
 
 bool contains(const Rect& outer, const Rect& inner)
 {
-    return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.width <= outer.x + outer.width
-           && inner.y + inner.height <= outer.y + outer.height;
+    return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
 }
 
 TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
 {
     WindowDefinition w = emptyWindow();
     addSwitch(w, kAdvanced, {"Image9", {122, 28, 163, 44}, "Rozwijaj menu Panel Sterowania"},
-              {.on = "Image10", .off = "Image14", .value = "CascadeControlPanel", .onData = Text{"YES"}, .offData = Text{"NO"}});
+              {.on = "Image10",
+               .off = "Image14",
+               .value = "CascadeControlPanel",
+               .onData = Text{"YES"},
+               .offData = Text{"NO"}});
     // Three choices, the last one on a line of its own.
     const RegistryKey prefetch{RootKey::LocalMachine, "SYSTEM\\Prefetch", true};
     addOption(w, {.name = "Image8", .place = {122, 120, 160, 26}, .caption = "Włączanie systemu", .targetHeight = 20},
@@ -104,10 +114,10 @@ TEST(OptionTableTest, AnOptionIsItsCaptionWithItsTargetsSideBySideUnderIt)
 
 // The data a row writes says its type: what a row could mistake does not compile.
 static_assert(std::is_constructible_v<Data, Dword> && std::is_constructible_v<Data, Text>);
-static_assert(!std::is_constructible_v<Data, int> && !std::is_constructible_v<Data, const char*>
-              && !std::is_constructible_v<Data, std::string> && !std::is_default_constructible_v<Data>);
-static_assert(!std::is_constructible_v<Text, int> && !std::is_constructible_v<Text, char>
-              && !std::is_convertible_v<const char*, Text>);
+static_assert(!std::is_constructible_v<Data, int> && !std::is_constructible_v<Data, const char*> &&
+              !std::is_constructible_v<Data, std::string> && !std::is_default_constructible_v<Data>);
+static_assert(!std::is_constructible_v<Text, int> && !std::is_constructible_v<Text, char> &&
+              !std::is_convertible_v<const char*, Text>);
 static_assert(!std::is_constructible_v<Dword, const char*>);
 
 TEST(OptionTableTest, AOneShotActionIsItsOwnClickableCaption)
@@ -176,8 +186,11 @@ TEST(OptionTableTest, MenuTargetsThatOpenNoWindowAreFound)
                        target("Image9", {422, 50, 140, 26}, PictureLook::MenuRight, "Awaria"),
                        picture("Image10", {422, 81, 140, 26}, PictureLook::MenuRight, "Wydajność")};
     main.minimiseTarget = "Image2";
-    const std::vector<MenuEntry> menu = {{"Image9", "TForm64"}, {"Image9", "TForm46"}, {"Image10", "TForm64"},
-                                         {"Image11", "TForm64"}, {"Image2", "TForm64"}};
+    const std::vector<MenuEntry> menu = {{"Image9", "TForm64"},
+                                         {"Image9", "TForm46"},
+                                         {"Image10", "TForm64"},
+                                         {"Image11", "TForm64"},
+                                         {"Image2", "TForm64"}};
     const std::vector<std::string> expected = {
         "TTestForm: menu target Image9 has another use",
         "TTestForm: menu target Image9 names no window",
@@ -195,8 +208,41 @@ TEST(OptionTableTest, EveryWindowOfTheProgramIsWellDefined)
         const std::vector<std::string> problems = window == &app::mainDefinition()
                                                       ? definitionProblems(*window, app::sectionMenu(), windows)
                                                       : definitionProblems(*window);
-        EXPECT_TRUE(problems.empty()) << window->className << ": " << problems.size() << " problems, first: "
-                                      << (problems.empty() ? "" : problems.front());
+        EXPECT_TRUE(problems.empty()) << window->className << ": " << problems.size()
+                                      << " problems, first: " << (problems.empty() ? "" : problems.front());
+    }
+}
+
+TEST(OptionTableTest, TheStockKeysAreThoseOfTheBaselineThatRowsWriteIntoWithoutCreatingThem)
+{
+    testing_support::TemporaryFolder folder;
+    const core::Machine machine(folder / "machine", "user");
+    machine.ensureExists();
+    core::WineRegistry baseline(machine.root(), 1000);
+    const auto isStock = [](const RegistryKey& key) {
+        return std::any_of(
+            std::begin(core::baseline::StockKeys), std::end(core::baseline::StockKeys),
+            [&](const auto& stock) { return stock.root == key.root && core::text::equalNoCase(stock.path, key.path); });
+    };
+    for (const WindowDefinition* window : app::skinnedDefinitions()) {
+        for (const OptionRow& row : window->options) {
+            const RegistryKey& key = row.action.key;
+            const bool writes =
+                std::any_of(row.action.steps.begin(), row.action.steps.end(), [](const OptionStep& step) {
+                    return step.kind == OptionStepKind::WriteInteger || step.kind == OptionStepKind::WriteString;
+                });
+            SCOPED_TRACE(window->className + " " + row.target + " " + key.path);
+            if (key.create) {
+                EXPECT_FALSE(isStock(key));
+            } else if (writes) {
+                core::KeyHandle handle;
+                const bool inBaseline = baseline.openKey(core::rootHandle(key.root), key.path, core::Access::Read,
+                                                         handle) == core::RegStatus::Success;
+                EXPECT_EQ(isStock(key), inBaseline);
+                if (inBaseline)
+                    baseline.closeKey(handle);
+            }
+        }
     }
 }
 
