@@ -4,6 +4,7 @@
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/cmd/machine_programs.h"
+#include "tools/cmd/wine_programs.h"
 #include "tools/locale/locale_text.h"
 
 #include <fcntl.h>
@@ -68,17 +69,12 @@ std::string systemMessage(int error)
     switch (error) {
     case EACCES:
     case EPERM:
-    case EROFS:
-        return tr(AccessDenied);
-    case EBUSY:
-        return tr("The process cannot access the file because it is being used by another process.");
-    case ENOENT:
-        return tr(FileNotFound);
+    case EROFS: return tr(AccessDenied);
+    case EBUSY: return tr("The process cannot access the file because it is being used by another process.");
+    case ENOENT: return tr(FileNotFound);
     case ENOTEMPTY:
-    case EEXIST:
-        return tr("The directory is not empty.");
-    default:
-        return std::strerror(error);
+    case EEXIST: return tr("The directory is not empty.");
+    default: return std::strerror(error);
     }
 }
 
@@ -132,8 +128,12 @@ std::vector<std::string> programArguments(std::string_view text)
 
 Interpreter::Interpreter(core::SystemCalls& calls, core::Machine machine, const fs::path& currentFolder,
                          VariableLookup variables, Streams streams, fs::path programFolder)
-    : m_calls(calls), m_machine(std::move(machine)), m_drive(calls, m_machine.driveC()),
-      m_variables(std::move(variables)), m_streams(streams), m_programFolder(std::move(programFolder))
+    : m_calls(calls)
+    , m_machine(std::move(machine))
+    , m_drive(calls, m_machine.driveC())
+    , m_variables(std::move(variables))
+    , m_streams(streams)
+    , m_programFolder(std::move(programFolder))
 {
     DrivePath profile;
     if (const auto name = m_variables("USERPROFILE"))
@@ -306,18 +306,33 @@ std::optional<Interpreter::Program> Interpreter::findProgram(const std::string& 
 int Interpreter::spawn(const Program& program, const std::vector<std::string>& arguments, const Descriptor& folder,
                        bool detached) const
 {
+    // On a Wine prefix a Windows program of the drive runs by the prefix's Wine.
+    const WinePrograms wine(m_calls, m_machine.root(), m_variables);
+    std::optional<WineLaunch> byWine;
+    if (program.file && wine.runs(program.file.get()) &&
+        !(byWine = wine.launch(program.file.get(), arguments, environ)))
+        return -1;
     // A file of the drive runs as /proc/self/fd/N of a descriptor that the child inherits, which
     // a script's interpreter then reads.
-    const Descriptor inherited(m_calls, program.file ? ::fcntl(program.file.get(), F_DUPFD, 3) : -1);
-    if (program.file && !inherited)
+    const Descriptor inherited(m_calls, program.file && !byWine ? ::fcntl(program.file.get(), F_DUPFD, 3) : -1);
+    if (program.file && !byWine && !inherited)
         return -1;
-    const std::string path = program.file ? "/proc/self/fd/" + std::to_string(inherited.get()) : program.sibling.string();
+    const std::string path = byWine         ? byWine->wine.string()
+                             : program.file ? "/proc/self/fd/" + std::to_string(inherited.get())
+                                            : program.sibling.string();
     std::vector<std::string> strings{path};
     strings.insert(strings.end(), arguments.begin(), arguments.end());
+    if (byWine)
+        strings = byWine->arguments;
     std::vector<char*> argv;
     for (auto& text : strings)
         argv.push_back(text.data());
     argv.push_back(nullptr);
+    std::vector<char*> wineEnvironment;
+    if (byWine)
+        for (auto& text : byWine->environment)
+            wineEnvironment.push_back(text.data());
+    wineEnvironment.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -330,8 +345,14 @@ int Interpreter::spawn(const Program& program, const std::vector<std::string>& a
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     }
+    // Wine's own messages go to its log, never among the program's output.
+    if (byWine && byWine->log)
+        posix_spawn_file_actions_adddup2(&actions, byWine->log.get(), STDERR_FILENO);
+    else if (byWine)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int rc = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environ);
+    const int rc = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(),
+                               byWine ? wineEnvironment.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (rc != 0)
@@ -459,7 +480,8 @@ int Interpreter::makeFolders(const std::vector<Token>& args)
             int openError = 0;
             Descriptor next = core::openSubfolder(m_calls, folder.get(), found, openError);
             if (!next)
-                failure = openError == ELOOP ? tr(AccessDenied) : tr(PathNotFound); // a link would lead out of the drive
+                failure =
+                    openError == ELOOP ? tr(AccessDenied) : tr(PathNotFound); // a link would lead out of the drive
             folder = std::move(next);
         }
         if (!failure.empty()) {
@@ -541,9 +563,8 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
     DrivePath real(path->begin(), path->end() - 1);
     real.push_back(place.name);
     const bool holdsCurrent = real.size() <= m_current.size() &&
-                              std::equal(real.begin(), real.end(), m_current.begin(), [](const auto& a, const auto& b) {
-                                  return core::text::equalNoCase(a, b);
-                              });
+                              std::equal(real.begin(), real.end(), m_current.begin(),
+                                         [](const auto& a, const auto& b) { return core::text::equalNoCase(a, b); });
     int failure = 0;
     if (tree || holdsCurrent) {
         Descriptor folder(m_calls,
@@ -551,9 +572,10 @@ int Interpreter::removeFolder(const std::string& windowsPath, bool tree, bool qu
         if (!folder)
             failure = errno;
         else if (tree)
-            failure = core::removeContents(m_calls, std::move(folder),
-                                     holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()), m_current.end())
-                                                  : DrivePath());
+            failure = core::removeContents(
+                m_calls, std::move(folder),
+                holdsCurrent ? DrivePath(m_current.begin() + std::ptrdiff_t(real.size()), m_current.end())
+                             : DrivePath());
     }
     if (!failure && holdsCurrent) {
         error(tr("The process cannot access the file because it is being used by another process."));
@@ -596,10 +618,10 @@ int Interpreter::copy(const std::vector<Token>& args)
         return failed(refusal(problem, FileNotFound));
     int walkError = 0;
     const Place from = m_drive.locate(*source, walkError);
-    const Descriptor input(m_calls,
-                           from.folder && from.exists && !core::isDeviceName(from.name)
-                               ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
-                               : -1);
+    const Descriptor input(
+        m_calls, from.folder && from.exists && !core::isDeviceName(from.name)
+                     ? m_calls.openat(from.folder.get(), from.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK)
+                     : -1);
     struct stat sourceInfo {};
     if (!input || m_calls.fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
         return failed(tr(FileNotFound));
@@ -705,7 +727,8 @@ int Interpreter::runProgram(const std::string& name, std::string_view rest)
     const Descriptor folder = m_drive.openFolder(m_current, walkError);
     const int status = program && folder ? spawn(*program, programArguments(rest), folder, false) : -1;
     if (status < 0) {
-        error(format(tr("'%1' is not recognized as an internal or external command,\noperable program or batch file."), {name}));
+        error(format(tr("'%1' is not recognized as an internal or external command,\noperable program or batch file."),
+                     {name}));
         return 1;
     }
     return status;

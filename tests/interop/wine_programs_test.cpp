@@ -1,0 +1,201 @@
+// Windows programs of a Wine prefix run by the prefix's Wine, through the real dostrojnik-cmd:
+// first with a stand-in `wine` that tells how it was started (when Wine is used and when not),
+// then with Wine itself on one prefix made for all tests here.
+
+#include "core/machine/machine.h"
+#include "tests/support/temporary_folder.h"
+#include "tests/tools/tool_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readText;
+using testing_support::TemporaryFolder;
+using testing_support::writeText;
+using tool_testing::ProcessResult;
+
+void script(const fs::path& path, const std::string& body)
+{
+    fs::create_directories(path.parent_path());
+    writeText(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+ProcessResult cmd(const std::string& line, const fs::path& machine, const std::string& path,
+                  std::map<std::string, std::optional<std::string>> environment = {})
+{
+    environment.emplace("WINEPREFIX", machine.string());
+    environment.emplace("PATH", path);
+    environment.emplace("LC_ALL", "C.UTF-8");
+    return tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/c", line}, environment, {},
+                                    machine / "drive_c");
+}
+
+// What Wine leaves in a prefix it has set up.
+void makeWinePrefix(const core::Machine& machine)
+{
+    fs::create_directory(machine.root() / "dosdevices");
+    writeText(machine.root() / ".update-timestamp", "1700000000\n");
+}
+
+std::optional<fs::path> onPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path ? path : "/usr/bin:/bin";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const fs::path candidate = fs::path(std::string(rest.substr(0, colon))) / name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
+{
+    TemporaryFolder folder;
+    const fs::path hostBin = folder / "bin";
+    // Says how it was started, with a start-up message of its own on standard error.
+    script(hostBin / "wine", "echo \"wine $WINEPREFIX $*\"; echo 'wine: start-up noise' >&2; "
+                             "[ \"$2\" = later ] && echo started > \"$WINEPREFIX/started\"; exit 7\n");
+    // Nothing but the stand-in: the scripts need only their shell's own commands.
+    const std::string withWine = hostBin.string();
+    const std::string noWine = (folder / "empty").string();
+    struct Row {
+        const char* name;
+        bool winePrefix;
+        std::string path;
+        const char* line;
+        const char* byWine; // what the stand-in is handed after the program's host path; null: not used
+    };
+    const Row rows[] = {
+        {"a Windows program", true, withWine, "regsvr32 zipfldr.dll", "regsvr32.exe zipfldr.dll"},
+        {"a .com program", true, withWine, "tool /x", "tool.com /x"},
+        {"the program's own machine", false, withWine, "regsvr32 zipfldr.dll", nullptr},
+        {"no Wine on PATH", true, noWine, "regsvr32 zipfldr.dll", nullptr},
+        {"a wine of drive C: by a relative PATH", true, ".:" + noWine, "regsvr32 zipfldr.dll", nullptr},
+        {"a batch file", true, withWine, "setup", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder place;
+        const core::Machine machine(place / "machine", "user");
+        machine.ensureExists();
+        if (row.winePrefix)
+            makeWinePrefix(machine);
+        const fs::path system32 = machine.driveC() / "windows" / "system32";
+        for (const char* name : {"regsvr32.exe", "tool.com", "setup.bat"})
+            script(system32 / name, "echo \"native $*\"; exit 3\n");
+        script(machine.driveC() / "wine", "echo planted; exit 9\n");
+
+        const ProcessResult result = cmd(row.line, machine.root(), row.path);
+        if (row.byWine) {
+            EXPECT_EQ(result.status, 7);
+            EXPECT_EQ(result.out, "wine " + machine.root().string() + " " + (system32 / row.byWine).string() + "\n");
+            EXPECT_EQ(result.err, "");
+            EXPECT_EQ(readText(machine.root() / "dostrojnik-wine.log"), "wine: start-up noise\n");
+        } else {
+            EXPECT_EQ(result.status, 3) << result.out << result.err;
+            EXPECT_EQ(result.out.substr(0, 6), "native");
+            EXPECT_FALSE(fs::exists(machine.root() / "dostrojnik-wine.log"));
+        }
+    }
+
+    // `start` returns at once and leaves the program running by Wine.
+    TemporaryFolder place;
+    const core::Machine machine(place / "machine", "user");
+    machine.ensureExists();
+    makeWinePrefix(machine);
+    script(machine.driveC() / "windows" / "system32" / "regsvr32.exe", "exit 3\n");
+    const ProcessResult started = cmd("start regsvr32 later", machine.root(), withWine);
+    EXPECT_EQ(started.status, 0);
+    EXPECT_EQ(started.out, "");
+    for (int i = 0; i < 100 && !fs::exists(machine.root() / "started"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(fs::exists(machine.root() / "started"));
+}
+
+// Wine itself: a prefix made by wineboot, the programs Wine put into it.
+class RealWine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_wine = onPath("wine");
+        if (!s_wine || !onPath("wineserver")) {
+            s_skip = "Wine is not installed (Debian's wine and wine64; scripts/setup installs them)";
+            return;
+        }
+        s_folder = std::make_unique<TemporaryFolder>();
+        // Some 15 seconds; all tests here share the prefix.
+        const auto boot = tool_testing::runProcess({s_wine->string(), "wineboot", "-i"}, environment());
+        s_wineserver = onPath("wineserver");
+        tool_testing::runProcess({s_wineserver->string(), "-w"}, environment());
+        if (boot.status != 0 || !fs::exists(prefix() / "drive_c" / "windows" / "system32" / "regsvr32.exe"))
+            s_skip = "wine wineboot -i could not make a prefix: " + boot.out + boot.err;
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (s_folder) {
+            tool_testing::runProcess({s_wineserver->string(), "-k"}, environment());
+            s_folder.reset();
+        }
+    }
+
+    void SetUp() override
+    {
+        // scripts/run-tests installs Wine, so there a missing Wine is a fault, not a reason to skip.
+        if (!s_skip.empty() && std::getenv("DOSTROJNIK_REQUIRE_WINE"))
+            FAIL() << s_skip;
+        if (!s_skip.empty())
+            GTEST_SKIP() << s_skip;
+    }
+
+    static fs::path prefix() { return s_folder->path() / "prefix"; }
+
+    static std::map<std::string, std::optional<std::string>> environment()
+    {
+        return {{"WINEPREFIX", prefix().string()},
+                {"LC_ALL", "C.UTF-8"},
+                {"DISPLAY", std::nullopt},
+                {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+    }
+
+    static ProcessResult run(const std::string& line)
+    {
+        const char* path = std::getenv("PATH");
+        return cmd(line, prefix(), path ? path : "/usr/bin:/bin", environment());
+    }
+
+    static inline std::optional<fs::path> s_wine;
+    static inline std::optional<fs::path> s_wineserver;
+    static inline std::unique_ptr<TemporaryFolder> s_folder;
+    static inline std::string s_skip;
+};
+
+TEST_F(RealWine, Regsvr32RegistersADllOfThePrefix)
+{
+    const ProcessResult result = run("regsvr32 jscript.dll");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("Successfully registered DLL 'jscript.dll'"), std::string::npos) << result.out;
+    // Wine's own messages went to the log.
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(fs::exists(prefix() / "dostrojnik-wine.log"));
+}
+
+TEST_F(RealWine, TheStatusOfAProgramThatRefusesItsArgumentsComesBack)
+{
+    const ProcessResult result = run("net start nosuchservice");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("Could not get handle to service"), std::string::npos) << result.out;
+}
