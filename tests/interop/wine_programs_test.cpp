@@ -1,6 +1,6 @@
 // Windows programs of a Wine prefix run by the prefix's Wine, through the real dostrojnik-cmd:
 // first with a stand-in `wine` that tells how it was started (when Wine is used and when not),
-// then with Wine itself on one prefix made for all tests here.
+// then with Wine itself.
 
 #include "core/machine/machine.h"
 #include "tests/support/temporary_folder.h"
@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -125,77 +124,35 @@ TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
     EXPECT_TRUE(fs::exists(machine.root() / "started"));
 }
 
-// Wine itself: a prefix made by wineboot, the programs Wine put into it.
-class RealWine : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_wine = onPath("wine");
-        if (!s_wine || !onPath("wineserver")) {
-            s_skip = "Wine is not installed (Debian's wine and wine64; scripts/setup installs them)";
-            return;
-        }
-        s_folder = std::make_unique<TemporaryFolder>();
-        // Some 15 seconds; all tests here share the prefix.
-        const auto boot = tool_testing::runProcess({s_wine->string(), "wineboot", "-i"}, environment());
-        s_wineserver = onPath("wineserver");
-        tool_testing::runProcess({s_wineserver->string(), "-w"}, environment());
-        if (boot.status != 0 || !fs::exists(prefix() / "drive_c" / "windows" / "system32" / "regsvr32.exe"))
-            s_skip = "wine wineboot -i could not make a prefix: " + boot.out + boot.err;
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (s_folder) {
-            tool_testing::runProcess({s_wineserver->string(), "-k"}, environment());
-            s_folder.reset();
-        }
-    }
-
-    void SetUp() override
-    {
+// Wine itself, on one prefix made by wineboot (some 10 seconds): the programs Wine put into it.
+TEST(WinePrograms, WineRunsRegsvr32AndNetOfAWinebootPrefixAndTheirStatusComesBack)
+{
+    const auto wine = onPath("wine");
+    const auto server = onPath("wineserver");
+    if (!wine || !server) {
         // scripts/run-tests installs Wine, so there a missing Wine is a fault, not a reason to skip.
-        if (!s_skip.empty() && std::getenv("DOSTROJNIK_REQUIRE_WINE"))
-            FAIL() << s_skip;
-        if (!s_skip.empty())
-            GTEST_SKIP() << s_skip;
+        if (std::getenv("DOSTROJNIK_REQUIRE_WINE"))
+            FAIL() << "Wine is not installed";
+        GTEST_SKIP() << "Wine is not installed (Debian's wine and wine64; scripts/setup installs them)";
     }
+    TemporaryFolder folder;
+    const fs::path prefix = folder / "prefix";
+    const std::map<std::string, std::optional<std::string>> environment{
+        {"WINEPREFIX", prefix.string()}, {"DISPLAY", std::nullopt}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+    const auto boot = tool_testing::runProcess({wine->string(), "wineboot", "-i"}, environment);
+    tool_testing::runProcess({server->string(), "-w"}, environment);
+    ASSERT_TRUE(fs::exists(prefix / "drive_c" / "windows" / "system32" / "regsvr32.exe")) << boot.out << boot.err;
 
-    static fs::path prefix() { return s_folder->path() / "prefix"; }
-
-    static std::map<std::string, std::optional<std::string>> environment()
-    {
-        return {{"WINEPREFIX", prefix().string()},
-                {"LC_ALL", "C.UTF-8"},
-                {"DISPLAY", std::nullopt},
-                {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
-    }
-
-    static ProcessResult run(const std::string& line)
-    {
-        const char* path = std::getenv("PATH");
-        return cmd(line, prefix(), path ? path : "/usr/bin:/bin", environment());
-    }
-
-    static inline std::optional<fs::path> s_wine;
-    static inline std::optional<fs::path> s_wineserver;
-    static inline std::unique_ptr<TemporaryFolder> s_folder;
-    static inline std::string s_skip;
-};
-
-TEST_F(RealWine, Regsvr32RegistersADllOfThePrefix)
-{
-    const ProcessResult result = run("regsvr32 jscript.dll");
-    EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("Successfully registered DLL 'jscript.dll'"), std::string::npos) << result.out;
+    const char* path = std::getenv("PATH");
+    const ProcessResult registered = cmd("regsvr32 jscript.dll", prefix, path ? path : "/usr/bin:/bin", environment);
+    EXPECT_EQ(registered.status, 0) << registered.out << registered.err;
+    EXPECT_NE(registered.out.find("Successfully registered DLL 'jscript.dll'"), std::string::npos) << registered.out;
     // Wine's own messages went to the log.
-    EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(fs::exists(prefix() / "dostrojnik-wine.log"));
-}
+    EXPECT_EQ(registered.err, "");
+    EXPECT_TRUE(fs::exists(prefix / "dostrojnik-wine.log"));
 
-TEST_F(RealWine, TheStatusOfAProgramThatRefusesItsArgumentsComesBack)
-{
-    const ProcessResult result = run("net start nosuchservice");
-    EXPECT_EQ(result.status, 1) << result.out << result.err;
-    EXPECT_NE(result.out.find("Could not get handle to service"), std::string::npos) << result.out;
+    const ProcessResult refused = cmd("net start nosuchservice", prefix, path ? path : "/usr/bin:/bin", environment);
+    EXPECT_EQ(refused.status, 1) << refused.out << refused.err;
+    EXPECT_NE(refused.out.find("Could not get handle to service"), std::string::npos) << refused.out;
+    tool_testing::runProcess({server->string(), "-k"}, environment);
 }
