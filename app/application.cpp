@@ -76,8 +76,9 @@ QSize HostScreen::size(const QWidget& window) const
 
 void installFonts()
 {
-    QFont::insertSubstitutions(QString::fromLatin1(chrome::skin::fontFamily),
-                               {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
+    QFont::insertSubstitutions(
+        QString::fromLatin1(chrome::skin::fontFamily),
+        {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
     QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
 }
 
@@ -100,9 +101,11 @@ int run(int argc, char** argv)
         const auto shell = [&session](const std::string& commandLine) { core::shellCommand(commandLine, session); };
         core::WineRegistry files(machine.root(), core::hostCpuMhz());
         // While a Wine program runs in the machine, Wine's own registry through our helper.
-        core::LivePrefixRegistry registry(files, machine.root(),
-                                          std::make_unique<core::WineHelperTransport>(
-                                              machine.root(), core::registryHelperFor(executable, core::hostEnvironment())));
+        core::LivePrefixRegistry registry(
+            files, machine.root(),
+            std::make_unique<core::WineHelperTransport>(
+                machine.root(),
+                core::registryHelperFor(executable, DOSTROJNIK_BIN_TO_HELPER, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
