@@ -104,8 +104,9 @@ int run(int argc, char** argv)
         // While a Wine program runs in the machine, Wine's own registry through our helper.
         core::LivePrefixRegistry registry(
             files, machine.root(),
-            std::make_unique<core::WineHelperTransport>(machine.root(),
-                                                        core::registryHelperFor(executable, core::hostEnvironment())));
+            std::make_unique<core::WineHelperTransport>(
+                machine.root(),
+                core::registryHelperFor(executable, DOSTROJNIK_BIN_TO_HELPER, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);

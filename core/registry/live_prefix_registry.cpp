@@ -300,12 +300,16 @@ RegStatus LivePrefixRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)
     return inner.registry->queryInfoKey(inner.key, info);
 }
 
-std::filesystem::path registryHelperFor(const std::filesystem::path& executable, const EnvironmentLookup& environment)
+std::filesystem::path registryHelperFor(const std::filesystem::path& executable,
+                                        const std::filesystem::path& installedFolder,
+                                        const EnvironmentLookup& environment)
 {
-    const auto beside = executable.parent_path() / "dostrojnik-registry.exe";
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(beside, ignored))
-        return beside;
+    for (const auto& folder : {executable.parent_path(), executable.parent_path() / installedFolder}) {
+        const auto helper = (folder / "dostrojnik-registry.exe").lexically_normal();
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(helper, ignored))
+            return helper;
+    }
     if (const auto named = environment("DOSTROJNIK_REGISTRY_HELPER"); named && !named->empty())
         return *named;
     return {};

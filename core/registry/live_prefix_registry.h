@@ -85,8 +85,11 @@ private:
     RegistryApi* m_last;
 };
 
-// The helper for a Linux program at `executable`: dostrojnik-registry.exe beside it, else the
+// The helper for a Linux program at `executable`: dostrojnik-registry.exe beside it, else in
+// `installedFolder` (relative to the program's folder, where an installation puts it), else the
 // file that DOSTROJNIK_REGISTRY_HELPER names; empty when there is none.
-std::filesystem::path registryHelperFor(const std::filesystem::path& executable, const EnvironmentLookup& environment);
+std::filesystem::path registryHelperFor(const std::filesystem::path& executable,
+                                        const std::filesystem::path& installedFolder,
+                                        const EnvironmentLookup& environment);
 
 } // namespace core

@@ -36,8 +36,7 @@ TEST(Clock, TheHostClockTellsTheLocalTime)
         const LocalTime now = clock.now();
         if (std::time(nullptr) != before)
             continue;
-        std::tm parts{};
-        localtime_r(&before, &parts);
+        const std::tm parts = *std::localtime(&before);
         EXPECT_EQ(now.year, parts.tm_year + 1900);
         EXPECT_EQ(now.month, parts.tm_mon + 1);
         EXPECT_EQ(now.day, parts.tm_mday);

@@ -55,6 +55,12 @@ check "metainfo launches the desktop entry" \
 check "metainfo shows the main window" "$(grep -c '<image>https://.*/docs/main-window.png</image>' "${metainfo[0]}")" "1"
 # The programs find each other beside themselves: no path of the build is in them.
 check "no build path in the installation" "$(grep -rlF "$build" "$root" || true)" ""
+# The Windows registry helper, when the Windows build made it, lies where the programs look for it.
+helper_built=$(sed -n 's/^DOSTROJNIK_REGISTRY_HELPER_EXE:FILEPATH=//p' "$build/CMakeCache.txt")
+helper="usr/libexec/kwintor-dostrojnik/dostrojnik-registry.exe"
+if [[ -f "$helper_built" ]]; then
+    check "registry helper installed" "$(file -b "$root/$helper" | cut -d' ' -f1-2)" "PE32+ executable"
+fi
 
 for program in "${programs[@]}"; do
     [[ "$program" == dostrojnik ]] && continue # the configuration tool: below
@@ -137,6 +143,9 @@ depends=$(dpkg-deb -f "$package" Depends)
 for library in libc6 libqt6widgets6 libturbojpeg0; do
     check "package depends on $library" "$(grep -c "$library" <<<"$depends" || true)" "1"
 done
+if [[ -f "$helper_built" ]]; then
+    check "registry helper in the package" "$(dpkg-deb -c "$package" | grep -c " \./$helper\$" || true)" "1"
+fi
 lintian "$package" > "$work/lintian.txt" 2>&1 || true
 sed 's/^/lintian: /' "$work/lintian.txt"
 check "lintian errors and warnings" "$(grep -c '^[EW]:' "$work/lintian.txt" || true)" "0"

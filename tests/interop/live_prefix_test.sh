@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # While a Wine program holds a prefix, every value of the Crash window written through our
-# registry tool shows in `wine reg query` at once, and nothing is lost when the program and
-# Wine's server end. Then the benchmark of a click against `wine reg add`.
-# Usage: live_prefix_test.sh DOSTROJNIK-REG HELPER.EXE [LIVE_PREFIX_BENCH]
+# registry tool, and every target of the Crash window clicked in the program, shows in
+# `wine reg query` at once, and nothing is lost when the program and Wine's server end. Then
+# the benchmark of a click against `wine reg add`.
+# Usage: live_prefix_test.sh DOSTROJNIK-REG HELPER.EXE [LIVE_PREFIX_CLICKS [LIVE_PREFIX_BENCH]]
 set -euo pipefail
 reg=$1
 helper=$2
-bench=${3:-}
+clicks=${3:-}
+bench=${4:-}
 prefix=$(mktemp -d /tmp/dostrojnik-live-XXXXXX)
 export WINEPREFIX=$prefix WINEDEBUG=-all
 holder=
@@ -52,6 +54,13 @@ done
 if [[ -n "$bench" ]]; then
     timeout 300 "$bench" "$prefix" "$helper" || fail "the benchmark failed or did not end"
 fi
+# The program's own clicks leave every value at 0.
+final=0x1
+if [[ -n "$clicks" ]]; then
+    DOSTROJNIK_REGISTRY_HELPER=$helper QT_QPA_PLATFORM=offscreen timeout 300 "$clicks" ||
+        fail "the Crash window's clicks did not all show in Wine at once"
+    final=0x0
+fi
 
 # The program ends; the server writes its registry back and ends too. cmd.exe is told to exit
 # rather than left to see the end of its input: a Wine process started since (a service, the
@@ -67,6 +76,6 @@ wait "$holder" || true
 holder=
 server_ended || fail "Wine's server did not end after the program"
 for value in AutoReboot SendAlert CrashDumpEnabled LogEvent Overwrite; do
-    "$reg" query "$key" /v $value | grep -q "REG_DWORD    0x1" || fail "$value lost when Wine ended"
+    "$reg" query "$key" /v $value | grep -q "REG_DWORD    $final" || fail "$value lost when Wine ended"
 done
 echo "live prefix: all Crash values written while Wine ran, none lost after it ended"

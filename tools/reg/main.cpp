@@ -61,7 +61,8 @@ int main(int argc, char** argv)
                 registry = std::make_unique<core::LivePrefixRegistry>(
                     *files, machine.root(),
                     std::make_unique<core::WineHelperTransport>(
-                        machine.root(), core::registryHelperFor(self.empty() ? argv[0] : self, core::hostEnvironment())));
+                        machine.root(), core::registryHelperFor(self.empty() ? argv[0] : self, DOSTROJNIK_BIN_TO_HELPER,
+                                                                core::hostEnvironment())));
             }
             return *registry;
         };
