@@ -34,6 +34,7 @@ void ErrorBox::report(const std::string& message)
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
                     QString::fromStdString(chrome::errorBoxText(message)), QMessageBox::Ok);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     box.exec();
 }
 
@@ -42,6 +43,7 @@ void HostMessageBoxes::message(const std::string& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     box.exec();
 }
 
@@ -50,6 +52,7 @@ bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& tex
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -76,8 +79,9 @@ QSize HostScreen::size(const QWidget& window) const
 
 void installFonts()
 {
-    QFont::insertSubstitutions(QString::fromLatin1(chrome::skin::fontFamily),
-                               {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
+    QFont::insertSubstitutions(
+        QString::fromLatin1(chrome::skin::fontFamily),
+        {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
     QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
 }
 
@@ -100,9 +104,10 @@ int run(int argc, char** argv)
         const auto shell = [&session](const std::string& commandLine) { core::shellCommand(commandLine, session); };
         core::WineRegistry files(machine.root(), core::hostCpuMhz());
         // While a Wine program runs in the machine, Wine's own registry through our helper.
-        core::LivePrefixRegistry registry(files, machine.root(),
-                                          std::make_unique<core::WineHelperTransport>(
-                                              machine.root(), core::registryHelperFor(executable, core::hostEnvironment())));
+        core::LivePrefixRegistry registry(
+            files, machine.root(),
+            std::make_unique<core::WineHelperTransport>(machine.root(),
+                                                        core::registryHelperFor(executable, core::hostEnvironment())));
         const auto settingsPath =
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
@@ -140,6 +145,8 @@ int run(int argc, char** argv)
                                 {}};
         context.machine = &machine;
         WindowSet windows(context);
+        errors.setMainWindow(&windows.main());
+        messageBoxes.setMainWindow(&windows.main());
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);
         windows.main().show();
