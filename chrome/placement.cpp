@@ -29,6 +29,18 @@ void placeOnScreen(QWidget& window, const QScreen* screen)
         window.move(centredPlace(window.size(), screen->availableGeometry()));
 }
 
+void fitOnScreen(QWidget& window, const QScreen* screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Title bars and borders of the usual window managers.
+    constexpr QSize frame(16, 48);
+    window.resize(window.size().boundedTo(screen->availableGeometry().size() - frame));
+    placeOnScreen(window, screen);
+}
+
 QScreen* screenOf(const QWidget* window)
 {
     if (window) {

@@ -17,6 +17,9 @@ namespace chrome {
 QPoint centredPlace(QSize size, const QRect& available);
 // Moves `window` to the centre of the free area of `screen` (of the primary screen when it is null).
 void placeOnScreen(QWidget& window, const QScreen* screen);
+// Shrinks `window` where it is larger than the free area of `screen` (the primary screen when
+// null), leaving room for a window manager's frame, and centres it there: wholly visible.
+void fitOnScreen(QWidget& window, const QScreen* screen);
 // The screen that holds `window` (its centre), else the primary screen.
 QScreen* screenOf(const QWidget* window);
 // Each time `box` shows, it opens centred on the screen that then holds `window` (see

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 using namespace gui_testing;
@@ -95,6 +96,18 @@ TEST_F(PlacementTest, MessageBoxesOpenOnTheMainWindowsScreenWhereverThePointerIs
                 errors.report("Nie można zapisać pliku.");
         });
         EXPECT_TRUE(screen(row.expectedScreen)->availableGeometry().contains(box)) << box.x() << "," << box.y();
+    }
+}
+
+TEST_F(PlacementTest, AWindowLargerThanItsScreenShrinksToBeWhollyVisible)
+{
+    for (const QSize size : {QSize(300, 200), QSize(1000, 700)}) {
+        QWidget window;
+        window.resize(size);
+        chrome::fitOnScreen(window, screen(0));
+        window.show();
+        EXPECT_TRUE(screen(0)->availableGeometry().contains(window.frameGeometry())) << size.width();
+        EXPECT_EQ(window.width(), std::min(size.width(), 800 - 16));
     }
 }
 
