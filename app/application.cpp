@@ -35,6 +35,7 @@ void ErrorBox::report(const std::string& message)
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
                     QString::fromStdString(chrome::errorBoxText(message)), QMessageBox::Ok);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     box.exec();
 }
 
@@ -43,6 +44,7 @@ void HostMessageBoxes::message(const std::string& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     box.exec();
 }
 
@@ -51,6 +53,7 @@ bool HostMessageBoxes::askYesNo(const std::string& title, const std::string& tex
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No);
     chrome::fitTitle(box);
+    chrome::placeWhenShown(box, m_main);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -146,6 +149,8 @@ int run(int argc, char** argv)
                                 {}};
         context.machine = &machine;
         WindowSet windows(context);
+        errors.setMainWindow(&windows.main());
+        messageBoxes.setMainWindow(&windows.main());
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);
         windows.main().show();

@@ -2,21 +2,33 @@
 
 #include "chrome/context.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <memory>
 
 namespace app {
 
-// The program's error box: a stop icon, the application title as caption, one OK button.
+// The program's error box: a stop icon, the application title as caption, one OK button. It
+// opens on the screen of the main window once there is one.
 class ErrorBox : public chrome::ErrorReporter {
 public:
     void report(const std::string& message) override;
+    void setMainWindow(QWidget* main) { m_main = main; }
+
+private:
+    QPointer<QWidget> m_main;
 };
 
-// The tools' message boxes, shown modally.
+// The tools' message boxes, shown modally on the screen of the main window.
 class HostMessageBoxes : public chrome::MessageBoxes {
 public:
     void message(const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
+    void setMainWindow(QWidget* main) { m_main = main; }
+
+private:
+    QPointer<QWidget> m_main;
 };
 
 // The desktop the program shows its windows on: the X server's top-level windows when it runs

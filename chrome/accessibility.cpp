@@ -16,10 +16,7 @@ namespace {
 // widget is, is therefore asked anew each time.
 class SkinAccessible : public QAccessibleWidget {
 public:
-    explicit SkinAccessible(QWidget* widget)
-        : QAccessibleWidget(widget)
-    {
-    }
+    explicit SkinAccessible(QWidget* widget) : QAccessibleWidget(widget) {}
 
     QAccessible::State state() const override
     {
@@ -33,6 +30,9 @@ public:
 
     QAccessible::Role role() const override
     {
+        // A switch is a check box, as a push button's checked state goes unannounced.
+        if (toggleIndicator(*widget()))
+            return QAccessible::CheckBox;
         if (isTarget(*widget()))
             return QAccessible::Button;
         // A caption reads as text; a picture without one is a graphic.
@@ -54,14 +54,16 @@ public:
     QStringList actionNames() const override
     {
         QStringList names = QAccessibleWidget::actionNames();
-        if (isTarget(*widget()))
+        if (toggleIndicator(*widget()))
+            names.prepend(toggleAction());
+        else if (isTarget(*widget()))
             names.prepend(pressAction());
         return names;
     }
 
     void doAction(const QString& action) override
     {
-        if (action != pressAction() || !isTarget(*widget())) {
+        if ((action != pressAction() && action != toggleAction()) || !isTarget(*widget())) {
             QAccessibleWidget::doAction(action);
             return;
         }
@@ -77,10 +79,7 @@ public:
 // A skinned window, whose decorative texts are no children of it for assistive technology.
 class SkinnedWindowAccessible : public QAccessibleWidget {
 public:
-    explicit SkinnedWindowAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::Window)
-    {
-    }
+    explicit SkinnedWindowAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Window) {}
 
     int childCount() const override { return static_cast<int>(children().size()); }
 

@@ -1,10 +1,13 @@
 #include "chrome/placement.h"
 
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSpacerItem>
 #include <QWidget>
 
@@ -26,6 +29,18 @@ void placeOnScreen(QWidget& window, const QScreen* screen)
         window.move(centredPlace(window.size(), screen->availableGeometry()));
 }
 
+void fitOnScreen(QWidget& window, const QScreen* screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Title bars and borders of the usual window managers.
+    constexpr QSize frame(16, 48);
+    window.resize(window.size().boundedTo(screen->availableGeometry().size() - frame));
+    placeOnScreen(window, screen);
+}
+
 QScreen* screenOf(const QWidget* window)
 {
     if (window) {
@@ -33,6 +48,38 @@ QScreen* screenOf(const QWidget* window)
             return screen;
     }
     return QGuiApplication::primaryScreen();
+}
+
+namespace {
+
+// A box takes its size, and Qt its place, while it handles its show event: the filter lets it
+// handle the event first and then moves it.
+class PlaceOnShow : public QObject {
+public:
+    PlaceOnShow(QDialog& box, const QWidget* window) : QObject(&box), m_window(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || m_showing)
+            return false;
+        m_showing = true;
+        QCoreApplication::sendEvent(watched, event);
+        m_showing = false;
+        auto* box = static_cast<QWidget*>(watched);
+        placeOnScreen(*box, screenOf(m_window.data()));
+        return true;
+    }
+
+private:
+    QPointer<const QWidget> m_window;
+    bool m_showing = false;
+};
+
+} // namespace
+
+void placeWhenShown(QDialog& box, const QWidget* window)
+{
+    box.installEventFilter(new PlaceOnShow(box, window));
 }
 
 int titleWidth(const QMessageBox& box)
@@ -50,8 +97,8 @@ void fitTitle(QMessageBox& box)
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid)
         return;
-    grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0,
-                  1, grid->columnCount());
+    grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 } // namespace chrome

@@ -4,6 +4,7 @@
 #include "core/io/atomic_file.h"
 #include "core/registry/hive_file.h"
 #include "core/registry/machine_hives.h"
+#include "core/restore/failure.h"
 #include "core/text/unicode.h"
 
 #include <map>
@@ -25,7 +26,10 @@ bool sameValue(const HiveValue& a, const HiveValue& b)
 class Comparison {
 public:
     Comparison(Hive& before, Hive& after, std::size_t hive, std::vector<KeyChange>& out)
-        : m_before(before), m_after(after), m_hive(hive), m_out(out)
+        : m_before(before)
+        , m_after(after)
+        , m_hive(hive)
+        , m_out(out)
     {
     }
 
@@ -121,9 +125,11 @@ std::optional<std::string> readHive(SystemCalls& calls, const std::filesystem::p
         if (error == std::errc::no_such_file_or_directory)
             return std::nullopt;
         if (error == io::tooLarge())
-            throw Error("Nie można odczytać pliku " + path.string() + ": plik jest większy niż " +
-                        registry::sizeText(registry::kLargestHiveFile) + ".");
-        throw Error("Nie można odczytać pliku " + path.string() + ": " + error.message() + ".");
+            throw Failure(Message("Unable to read the file %1: the file is larger than %2.",
+                                  "Nie można odczytać pliku %1: plik jest większy niż %2."),
+                          {path.string(), registry::sizeText(registry::kLargestHiveFile)});
+        throw Failure(Message("Unable to read the file %1: %2.", "Nie można odczytać pliku %1: %2."),
+                      {path.string(), error.message()});
     }
     return text;
 }
@@ -135,8 +141,9 @@ Hive parseHive(std::optional<std::string> text, std::size_t hive, const std::fil
     Hive parsed;
     registry::HiveParseError error;
     if (!Hive::parse(std::move(*text), parsed, error))
-        throw Error("Nie można odczytać pliku " + path.string() + " (wiersz " + std::to_string(error.line) +
-                    ": " + error.what + ").");
+        throw Failure(
+            Message("Unable to read the file %1 (line %2: %3).", "Nie można odczytać pliku %1 (wiersz %2: %3)."),
+            {path.string(), std::to_string(error.line), error.what});
     return parsed;
 }
 
@@ -251,7 +258,8 @@ std::optional<RestorePoint> undoChanges(PointStore& store, const std::vector<Key
             if (text == rewrite.original)
                 continue;
             if (const auto error = io::replaceFile(store.systemCalls(), rewrite.path, text))
-                throw Error("Nie można zapisać pliku " + rewrite.path.string() + ": " + error.message() + ".");
+                throw Failure(Message("Unable to write the file %1: %2.", "Nie można zapisać pliku %1: %2."),
+                              {rewrite.path.string(), error.message()});
         }
     });
 }

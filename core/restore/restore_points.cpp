@@ -6,6 +6,7 @@
 #include "core/registry/hive_text.h"
 #include "core/registry/machine_hives.h"
 #include "core/registry/wine_server.h"
+#include "core/restore/failure.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,9 +27,9 @@ constexpr std::size_t LargestInfo = 64 * 1024;
 // A point holds hives, so it is read with the hives' own limit.
 constexpr std::size_t LargestHive = registry::kLargestHiveFile;
 
-[[noreturn]] void fail(const std::string& message)
+[[noreturn]] void fail(Message message, std::vector<std::string> arguments)
 {
-    throw Error(message);
+    throw Failure(message, std::move(arguments));
 }
 
 std::string systemMessage(int error)
@@ -167,20 +168,26 @@ Descriptor PointStore::openStore(bool create) const
         return drive().openFolder(StorePath, error);
     const auto driveC = m_root / "drive_c";
     if (m_calls.mkdir(driveC.c_str(), 0755) != 0 && errno != EEXIST)
-        fail("Nie można utworzyć folderu " + driveC.string() + ": " + systemMessage(errno) + ".");
+        fail(Message("Unable to create the folder %1: %2.", "Nie można utworzyć folderu %1: %2."),
+             {driveC.string(), systemMessage(errno)});
     Descriptor folder = drive().openFolder({}, error);
     if (!folder)
-        fail("Nie można otworzyć dysku C: maszyny " + m_root.string() + ": " + systemMessage(error) + ".");
+        fail(Message("Unable to open drive C: of the machine %1: %2.", "Nie można otworzyć dysku C: maszyny %1: %2."),
+             {m_root.string(), systemMessage(error)});
     std::filesystem::path shown = m_root / "drive_c";
     for (const auto& name : StorePath) {
         shown /= name;
         if (m_calls.mkdirat(folder.get(), name.c_str(), 0755) != 0 && errno != EEXIST)
-            fail("Nie można utworzyć folderu " + shown.string() + ": " + systemMessage(errno) + ".");
+            fail(Message("Unable to create the folder %1: %2.", "Nie można utworzyć folderu %1: %2."),
+                 {shown.string(), systemMessage(errno)});
         Descriptor next = openSubfolder(m_calls, folder.get(), name, error);
         if (!next && (error == ELOOP || error == ENOTDIR))
-            fail(shown.string() + " nie jest folderem, więc nie może przechowywać punktów przywracania.");
+            fail(Message("%1 is not a folder, so it cannot hold restore points.",
+                         "%1 nie jest folderem, więc nie może przechowywać punktów przywracania."),
+                 {shown.string()});
         if (!next)
-            fail("Nie można otworzyć folderu " + shown.string() + ": " + systemMessage(error) + ".");
+            fail(Message("Unable to open the folder %1: %2.", "Nie można otworzyć folderu %1: %2."),
+                 {shown.string(), systemMessage(error)});
         folder = std::move(next);
     }
     return folder;
@@ -221,7 +228,7 @@ RestorePoint PointStore::find(int number) const
     if (const Descriptor store = openStore(false))
         if (auto point = readPoint(store.get(), number))
             return *point;
-    fail("Nie ma punktu przywracania " + std::to_string(number) + ".");
+    fail(Message("There is no restore point %1.", "Nie ma punktu przywracania %1."), {std::to_string(number)});
 }
 
 std::optional<std::string> PointStore::readPointFile(int number, std::string_view file) const
@@ -236,15 +243,19 @@ std::optional<std::string> PointStore::readPointFile(int number, std::string_vie
     if (!folder || error == ENOENT)
         return std::nullopt;
     if (error == ELOOP || error == EINVAL)
-        fail("Plik " + shown.string() + " nie jest zwykłym plikiem, więc nie należy do punktu przywracania.");
+        fail(Message("The file %1 is not a regular file, so it does not belong to a restore point.",
+                     "Plik %1 nie jest zwykłym plikiem, więc nie należy do punktu przywracania."),
+             {shown.string()});
     std::string text;
     if (!error)
         error = readAll(m_calls, opened.get(), text, LargestHive);
     if (error == EFBIG)
-        fail("Nie można odczytać pliku " + shown.string() + ": plik jest większy niż " +
-             registry::sizeText(registry::kLargestHiveFile) + ".");
+        fail(Message("Unable to read the file %1: the file is larger than %2.",
+                     "Nie można odczytać pliku %1: plik jest większy niż %2."),
+             {shown.string(), registry::sizeText(registry::kLargestHiveFile)});
     if (error)
-        fail("Nie można odczytać pliku " + shown.string() + ": " + systemMessage(error) + ".");
+        fail(Message("Unable to read the file %1: %2.", "Nie można odczytać pliku %1: %2."),
+             {shown.string(), systemMessage(error)});
     return text;
 }
 
@@ -252,7 +263,9 @@ RestorePoint PointStore::create(PointKind kind, std::string_view description)
 {
     io::FolderLock lock;
     if (const auto error = io::FolderLock::acquire(m_calls, m_root, lock))
-        fail("Nie można zablokować rejestru maszyny " + m_root.string() + ": " + error.message() + ".");
+        fail(Message("Unable to lock the registry of the machine %1: %2.",
+                     "Nie można zablokować rejestru maszyny %1: %2."),
+             {m_root.string(), error.message()});
     return createLocked(kind, description);
 }
 
@@ -277,12 +290,15 @@ void PointStore::remove(int number)
     find(number);
     io::FolderLock lock;
     if (const auto error = io::FolderLock::acquire(m_calls, m_root, lock))
-        fail("Nie można zablokować rejestru maszyny " + m_root.string() + ": " + error.message() + ".");
+        fail(Message("Unable to lock the registry of the machine %1: %2.",
+                     "Nie można zablokować rejestru maszyny %1: %2."),
+             {m_root.string(), error.message()});
     // Out of the list at once by a rename; what is left of it after a crash goes at the next point.
     const Descriptor store = openStore(false);
     const std::string doomed = uniqueHiddenName(OldPrefix);
     if (!store || m_calls.renameat(store.get(), pointName(number).c_str(), store.get(), doomed.c_str()) != 0)
-        fail("Nie można usunąć punktu przywracania " + std::to_string(number) + ": " + systemMessage(errno) + ".");
+        fail(Message("Unable to delete restore point %1: %2.", "Nie można usunąć punktu przywracania %1: %2."),
+             {std::to_string(number), systemMessage(errno)});
     m_calls.fsync(store.get());
     removeHidden(store.get(), doomed);
 }
@@ -292,13 +308,19 @@ RestorePoint PointStore::changeHives(const std::vector<std::string_view>& files,
 {
     io::FolderLock lock;
     if (const auto error = io::FolderLock::acquire(m_calls, m_root, lock))
-        fail("Nie można zablokować rejestru maszyny " + m_root.string() + ": " + error.message() + ".");
+        fail(Message("Unable to lock the registry of the machine %1: %2.",
+                     "Nie można zablokować rejestru maszyny %1: %2."),
+             {m_root.string(), error.message()});
     if (const auto reason = wineServerHolds(m_calls, m_environment, m_root))
-        fail("Rejestr tej maszyny jest teraz w rękach serwera Wine, który nadpisałby każdą zmianę (" + *reason +
-             "). Zakończ programy Wine (wineserver -k) i spróbuj ponownie.");
+        fail(Message("The machine's registry is now held by Wine's server, which would overwrite any change (%1). End "
+                     "the Wine programs (wineserver -k) and try again.",
+                     "Rejestr tej maszyny jest teraz w rękach serwera Wine, który nadpisałby każdą zmianę (%1). "
+                     "Zakończ programy Wine (wineserver -k) i spróbuj ponownie."),
+             {*reason});
     for (const auto file : files)
         if (!io::canReplace(m_calls, m_root / file))
-            fail("Brak uprawnień do zapisu pliku " + (m_root / file).string() + ".");
+            fail(Message("No permission to write the file %1.", "Brak uprawnień do zapisu pliku %1."),
+                 {(m_root / file).string()});
     RestorePoint before = createLocked(PointKind::BeforeRestore, description);
     change();
     return before;
@@ -315,30 +337,33 @@ RestorePoint PointStore::restore(int number)
     const Descriptor store = openStore(false);
     const Descriptor folder = store ? openSubfolder(m_calls, store.get(), pointName(number), error) : Descriptor();
     if (!folder)
-        fail("Nie ma punktu przywracania " + std::to_string(number) + ".");
+        fail(Message("There is no restore point %1.", "Nie ma punktu przywracania %1."), {std::to_string(number)});
     std::vector<Descriptor> sources;
     for (const auto file : files) {
         const std::string name(file);
         Descriptor source = openRegular(m_calls, folder.get(), name, error);
         if (error == ELOOP || error == EINVAL)
-            fail("Plik " + (pointFolder(number) / name).string() +
-                 " nie jest zwykłym plikiem, więc nie należy do punktu przywracania.");
+            fail(Message("The file %1 is not a regular file, so it does not belong to a restore point.",
+                         "Plik %1 nie jest zwykłym plikiem, więc nie należy do punktu przywracania."),
+                 {(pointFolder(number) / name).string()});
         if (error && error != ENOENT)
-            fail("Nie można odczytać pliku " + (pointFolder(number) / name).string() + ": " + systemMessage(error) +
-                 ".");
+            fail(Message("Unable to read the file %1: %2.", "Nie można odczytać pliku %1: %2."),
+                 {(pointFolder(number) / name).string(), systemMessage(error)});
         sources.push_back(std::move(source));
     }
     return changeHives(files, "Przed przywróceniem punktu " + std::to_string(number), [&] {
         const Descriptor root(m_calls, m_calls.open(m_root.c_str(), O_RDONLY | O_DIRECTORY));
         if (!root)
-            fail("Nie można otworzyć folderu " + m_root.string() + ": " + systemMessage(errno) + ".");
+            fail(Message("Unable to open the folder %1: %2.", "Nie można otworzyć folderu %1: %2."),
+                 {m_root.string(), systemMessage(errno)});
         for (std::size_t i = 0; i < files.size(); ++i) {
             const std::string name(files[i]);
             const auto to = m_root / name;
             if (!sources[i]) {
                 // The point was taken without this file, so the machine goes back to having none.
                 if (m_calls.unlinkat(root.get(), name.c_str(), 0) != 0 && errno != ENOENT)
-                    fail("Nie można usunąć pliku " + to.string() + ": " + systemMessage(errno) + ".");
+                    fail(Message("Unable to delete the file %1: %2.", "Nie można usunąć pliku %1: %2."),
+                         {to.string(), systemMessage(errno)});
                 continue;
             }
             // A copy, never a second name: the hive stays the machine's own file, whatever
@@ -349,7 +374,8 @@ RestorePoint PointStore::restore(int number)
                 S_ISREG(existing.st_mode))
                 mode = existing.st_mode & 07777;
             if (const int failure = copyFile(m_calls, sources[i].get(), root.get(), name, mode))
-                fail("Nie można zastąpić pliku " + to.string() + ": " + systemMessage(failure) + ".");
+                fail(Message("Unable to replace the file %1: %2.", "Nie można zastąpić pliku %1: %2."),
+                     {to.string(), systemMessage(failure)});
         }
     });
 }
@@ -372,7 +398,8 @@ RestorePoint PointStore::createLocked(PointKind kind, std::string_view descripti
     } while (error == EEXIST);
     const Descriptor folder = error ? Descriptor() : openSubfolder(m_calls, store.get(), building, error);
     if (!folder)
-        fail("Nie można utworzyć folderu " + (m_folder / building).string() + ": " + systemMessage(error) + ".");
+        fail(Message("Unable to create the folder %1: %2.", "Nie można utworzyć folderu %1: %2."),
+             {(m_folder / building).string(), systemMessage(error)});
     try {
         for (const auto& hive : registry::MachineHives)
             linkOrCopy(hive.file, folder.get());
@@ -394,10 +421,11 @@ RestorePoint PointStore::createLocked(PointKind kind, std::string_view descripti
             done += written ? static_cast<std::size_t>(n) : 0;
         }
         if (!written)
-            fail("Nie można zapisać pliku " + infoPath.string() + ": " + systemMessage(errno) + ".");
+            fail(Message("Unable to write the file %1: %2.", "Nie można zapisać pliku %1: %2."),
+                 {infoPath.string(), systemMessage(errno)});
         if (m_calls.renameat(store.get(), building.c_str(), store.get(), pointName(point.number).c_str()) != 0)
-            fail("Nie można utworzyć punktu przywracania " + std::to_string(point.number) + ": " +
-                 systemMessage(errno) + ".");
+            fail(Message("Unable to create restore point %1: %2.", "Nie można utworzyć punktu przywracania %1: %2."),
+                 {std::to_string(point.number), systemMessage(errno)});
     } catch (...) {
         removeHidden(store.get(), building);
         throw;
@@ -409,7 +437,8 @@ int PointStore::tidyAndNumber(int store)
 {
     std::vector<std::string> names;
     if (m_calls.listFolder(store, names) != 0)
-        fail("Nie można odczytać folderu " + m_folder.string() + ": " + systemMessage(errno) + ".");
+        fail(Message("Unable to read the folder %1: %2.", "Nie można odczytać folderu %1: %2."),
+             {m_folder.string(), systemMessage(errno)});
     int highest = 0;
     for (const auto& name : names) {
         if (name.starts_with(NewPrefix) || name.starts_with(OldPrefix))
@@ -424,8 +453,11 @@ int PointStore::tidyAndNumber(int store)
            m_calls.fstatat(store, pointName(number).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         ++number;
     if (number > MaxPointNumber)
-        fail("Nie można utworzyć punktu przywracania: punkt " + std::to_string(highest) +
-             " ma najwyższy możliwy numer. Usuń go, aby tworzyć nowe punkty.");
+        fail(Message("Unable to create a restore point: point %1 has the highest possible number. Delete it to create "
+                     "new points.",
+                     "Nie można utworzyć punktu przywracania: punkt %1 ma najwyższy możliwy numer. Usuń go, aby "
+                     "tworzyć nowe punkty."),
+             {std::to_string(highest)});
     return number;
 }
 
@@ -438,15 +470,20 @@ bool PointStore::linkOrCopy(std::string_view file, int folder)
     if (errno == ENOENT)
         return false;
     if (!linkImpossible(errno))
-        fail("Nie można dołączyć pliku " + from.string() + " do punktu przywracania: " + systemMessage(errno) + ".");
+        fail(Message("Unable to add the file %1 to the restore point: %2.",
+                     "Nie można dołączyć pliku %1 do punktu przywracania: %2."),
+             {from.string(), systemMessage(errno)});
     const Descriptor input(m_calls, m_calls.open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
     if (!input) {
         if (errno == ENOENT)
             return false;
-        fail("Nie można odczytać pliku " + from.string() + ": " + systemMessage(errno) + ".");
+        fail(Message("Unable to read the file %1: %2.", "Nie można odczytać pliku %1: %2."),
+             {from.string(), systemMessage(errno)});
     }
     if (const int error = copyFile(m_calls, input.get(), folder, name, 0644))
-        fail("Nie można zapisać pliku " + from.string() + " w punkcie przywracania: " + systemMessage(error) + ".");
+        fail(Message("Unable to write the file %1 into the restore point: %2.",
+                     "Nie można zapisać pliku %1 w punkcie przywracania: %2."),
+             {from.string(), systemMessage(error)});
     return true;
 }
 

@@ -27,10 +27,8 @@ bool isControl(QAccessible::Role role)
     case QAccessible::List:
     case QAccessible::SpinBox:
     case QAccessible::CheckBox:
-    case QAccessible::ComboBox:
-        return true;
-    default:
-        return false;
+    case QAccessible::ComboBox: return true;
+    default: return false;
     }
 }
 
@@ -105,16 +103,21 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameOfItsOwn)
     // Examples of each kind of name, by window.
     const std::map<QString, std::vector<const char*>> kExpected = {
         {u("Form1"), {"Awaria", "System", "Minimalizuj", "Zamknij", "Nazwa użytkownika", "Przywracanie systemu"}},
-        {u("Form64"), {"Automatyczne restartowanie: Włącz", "Automatyczne restartowanie: Wyłącz", "Włącz komentarze",
-                       "Wyłącz komentarze", "Minimalizuj", "Zamknij"}},
-        {u("Form4"), {"Wpis 1", "Wpis 1: BLOKUJ", "Wpis 10: ODBLOKUJ",
-                      "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"}},
-        {u("Form6"), {"Usuń zawartość folderu Temp", "Usuń wybrane tapety z folderu Web\\Wallpaper", "Skalowanie obrazów"}},
+        {u("Form64"),
+         {"Automatyczne restartowanie: Włącz", "Automatyczne restartowanie: Wyłącz", "Włącz komentarze",
+          "Wyłącz komentarze", "Minimalizuj", "Zamknij"}},
+        {u("Form4"),
+         {"Wpis 1", "Wpis 1: BLOKUJ", "Wpis 10: ODBLOKUJ",
+          "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"}},
+        {u("Form6"),
+         {"Usuń zawartość folderu Temp", "Usuń wybrane tapety z folderu Web\\Wallpaper", "Skalowanie obrazów"}},
         {u("Form9"), {"Dół", "Góra", "Sprawdzanie plików przy starcie komputera: Wyłącz"}},
-        {u("Form2"), {"ODŚWIEŻANIE LISTY: Włącz", "ODŚWIEŻANIE LISTY", "Aktualne procesy", "Odśwież",
-                      "Konto (Profil) Administratora: Wyłącz"}},
-        {u("Form7"), {"Czyść historię używanych adresów", "Ilość ściąganych plików w jednym połączeniu: 3",
-                      "Strona startowa", "Ścieżka zapisu danych"}},
+        {u("Form2"),
+         {"ODŚWIEŻANIE LISTY: Włącz", "ODŚWIEŻANIE LISTY", "Aktualne procesy", "Odśwież",
+          "Konto (Profil) Administratora: Wyłącz"}},
+        {u("Form7"),
+         {"Czyść historię używanych adresów", "Ilość ściąganych plików w jednym połączeniu: 3", "Strona startowa",
+          "Ścieżka zapisu danych"}},
     };
     std::size_t checked = 0;
     for (QWidget* window : windows().windows()) {
@@ -186,7 +189,7 @@ TEST_F(AccessibilityTest, CommentsSwitchesAreTogglesAndNoDecorationOrPlaceholder
         }
         SCOPED_TRACE(step.click ? step.click : "opened");
         for (QAccessibleInterface* toggle : {on, off}) {
-            EXPECT_EQ(toggle->role(), QAccessible::Button);
+            EXPECT_EQ(toggle->role(), QAccessible::CheckBox);
             EXPECT_TRUE(toggle->state().checkable);
         }
         EXPECT_EQ(on->state().checked, step.onChecked);
@@ -204,13 +207,19 @@ TEST_F(AccessibilityTest, TabGoesRoundTheWindowInScreenOrderAndSpaceOrEnterClick
     ASSERT_TRUE(QTest::qWaitForWindowActive(&crash));
 
     const std::vector<const char*> kOrder = {
-        "Minimalizuj", "Zamknij",
-        "Automatyczne restartowanie: Włącz", "Automatyczne restartowanie: Wyłącz",
-        "Wysyłanie alertów administracyjnych: Włącz", "Wysyłanie alertów administracyjnych: Wyłącz",
-        "Zapisywanie informacji o debugowaniu: Włącz", "Zapisywanie informacji o debugowaniu: Wyłącz",
-        "Zapisywanie zdarzeń do dziennika alertów: Włącz", "Zapisywanie zdarzeń do dziennika alertów: Wyłącz",
+        "Minimalizuj",
+        "Zamknij",
+        "Automatyczne restartowanie: Włącz",
+        "Automatyczne restartowanie: Wyłącz",
+        "Wysyłanie alertów administracyjnych: Włącz",
+        "Wysyłanie alertów administracyjnych: Wyłącz",
+        "Zapisywanie informacji o debugowaniu: Włącz",
+        "Zapisywanie informacji o debugowaniu: Wyłącz",
+        "Zapisywanie zdarzeń do dziennika alertów: Włącz",
+        "Zapisywanie zdarzeń do dziennika alertów: Wyłącz",
         "Włącz komentarze",
-        "Wyłącz komentarze", "Zastąpienie plików z informacją o debugowaniu: Włącz",
+        "Wyłącz komentarze",
+        "Zastąpienie plików z informacją o debugowaniu: Włącz",
         "Zastąpienie plików z informacją o debugowaniu: Wyłącz",
     };
     std::vector<QString> expected;

@@ -37,12 +37,12 @@ class RestoreTool : public ::testing::Test {
 protected:
     fs::path machine() const { return m_folder / "machine"; }
 
-    ProcessResult restore(std::vector<std::string> args) const
+    // The messages in Polish by default, from the catalogue in the build tree.
+    ProcessResult restore(std::vector<std::string> args, const char* locale = "pl_PL.UTF-8") const
     {
         args.insert(args.begin(), tool_testing::toolPath("dostrojnik-restore").string());
-        // The messages in Polish, from the catalogue in the build tree.
         return tool_testing::runProcess(
-            args, {{"WINEPREFIX", machine().string()}, {"LC_ALL", "pl_PL.UTF-8"}, {"LANGUAGE", std::nullopt}}, {},
+            args, {{"WINEPREFIX", machine().string()}, {"LC_ALL", locale}, {"LANGUAGE", std::nullopt}}, {},
             m_folder.path());
     }
 
@@ -102,6 +102,10 @@ TEST_F(RestoreTool, CommandsAnswerWithTheirMessagesAndExitStatus)
     }
     const auto listed = restore({"list"});
     EXPECT_NE(listed.out.find("\tręczny\tPrzed zmianą opcji\n"), std::string::npos) << listed.out;
+    // English under any other locale, the restore points' own failures too.
+    EXPECT_NE(restore({"list"}, "C").out.find("\tmanual\tPrzed zmianą opcji\n"), std::string::npos);
+    EXPECT_EQ(restore({"delete", "2"}, "C").err, "Error: There is no restore point 2.\n");
+    EXPECT_EQ(restore({"changes", "7"}, "C.UTF-8").err, "Error: There is no restore point 7.\n");
 }
 
 TEST_F(RestoreTool, ChangesListExactlyTheWritesSinceThePointGroupedByKey)
@@ -244,7 +248,8 @@ TEST_F(RestoreTool, ControlCharactersNeverReachTheTerminalAndRefusalsGiveTheirRe
 {
     ASSERT_EQ(restore({"create", "punkt"}).status, 0);
     const fs::path info = machine() / "drive_c" / "System Volume Information" / "_restore" / "RP1" / "point.ini";
-    testing_support::writeText(info, "kind=user\ntime=\x1b[2J\ntime2=x\ndescription=\x1b]0;tytu\xc5\x82\x07\xc2\x9b" "1m\n");
+    testing_support::writeText(info, "kind=user\ntime=\x1b[2J\ntime2=x\ndescription=\x1b]0;tytu\xc5\x82\x07\xc2\x9b"
+                                     "1m\n");
     const auto listed = restore({"list"});
     EXPECT_EQ(listed.out, "1\t?[2J\tręczny\t?]0;tytuł??1m\n");
 
@@ -252,10 +257,10 @@ TEST_F(RestoreTool, ControlCharactersNeverReachTheTerminalAndRefusalsGiveTheirRe
     if (::geteuid() != 0 || !fs::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs root and setpriv to run a process as another user";
     fs::permissions(m_folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
-    const auto result = tool_testing::runProcess(
-        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-         tool_testing::toolPath("dostrojnik-restore").string(), "create", "x"},
-        {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
+    const auto result =
+        tool_testing::runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                  tool_testing::toolPath("dostrojnik-restore").string(), "create", "x"},
+                                 {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
 }

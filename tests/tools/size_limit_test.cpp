@@ -33,7 +33,7 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
     constexpr std::uint64_t regFileLimit = std::uint64_t{512} << 20;
     constexpr std::uint64_t huge = std::uint64_t{100} << 30;
     const std::string hiveMessage = "larger than 256 MiB, the most a hive file may hold";
-    const std::string pointMessage = "plik jest większy niż 256 MiB.";
+    const std::string pointMessage = "the file is larger than 256 MiB.";
     struct Row {
         std::string file; // under the test's folder
         std::uint64_t size;
@@ -47,14 +47,18 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
         {"machine/user.reg", huge, {"dostrojnik-reg", "import", "small.reg"}, hiveMessage},
         {"big.reg", huge, {"dostrojnik-reg", "import", "big.reg"}, "the file is larger than 512 MiB"},
         {"big.reg", regFileLimit + 1, {"dostrojnik-reg", "import", "big.reg"}, "the file is larger than 512 MiB"},
-        {"machine/drive_c/System Volume Information/_restore/RP1/system.reg", huge,
-         {"dostrojnik-restore", "changes", "1"}, pointMessage},
+        {"machine/drive_c/System Volume Information/_restore/RP1/system.reg",
+         huge,
+         {"dostrojnik-restore", "changes", "1"},
+         pointMessage},
         {"machine/user.reg", huge, {"dostrojnik-restore", "changes", "1"}, pointMessage},
         // A hive within the limit that the memory cannot hold ends the tool with a message, not an abort.
-        {"machine/user.reg", 200 << 20, {"dostrojnik-reg", "query", "HKCU"}, "dostrojnik-reg: not enough memory",
+        {"machine/user.reg", 200 << 20, {"dostrojnik-reg", "query", "HKCU"}, "dostrojnik-reg: not enough memory", 150},
+        {"machine/user.reg",
+         200 << 20,
+         {"dostrojnik-restore", "changes", "1"},
+         "dostrojnik-restore: not enough memory",
          150},
-        {"machine/user.reg", 200 << 20, {"dostrojnik-restore", "changes", "1"},
-         "dostrojnik-restore: not enough memory", 150},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file + " " + row.command[1]);
@@ -71,8 +75,9 @@ TEST(SizeLimit, LargeHivesAndRegFilesAreRefusedWithAMessage)
         std::vector<std::string> argv = row.command;
         argv[0] = tool_testing::toolPath(argv[0]).string();
         if (row.addressSpaceMiB > 0)
-            argv.insert(argv.begin(), {"/bin/sh", "-c",
-                                       "ulimit -v " + std::to_string(row.addressSpaceMiB * 1024) + "; exec \"$0\" \"$@\""});
+            argv.insert(
+                argv.begin(),
+                {"/bin/sh", "-c", "ulimit -v " + std::to_string(row.addressSpaceMiB * 1024) + "; exec \"$0\" \"$@\""});
         const auto result = tool_testing::runProcess(argv, environment, {}, folder.path());
         // reg writes its messages to standard output, as Wine's does; the restore tool to errors.
         const std::string said = result.out + result.err;

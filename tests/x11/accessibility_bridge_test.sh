@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as a screen reader sees it, through the real AT-SPI bridge on a session bus of its
 # own: on a fresh machine, the main menu's "Awaria" opens the Crash window, whose
-# "Automatyczne restartowanie: Wyłącz" writes AutoReboot = 0 into the machine's registry.
+# "Automatyczne restartowanie: Wyłącz" writes AutoReboot = 0 into the machine's registry, and whose
+# comments switches are check boxes that show which one is on.
 #     accessibility_bridge_test.sh <dostrojnik> <dostrojnik-reg>
 # Skipped (77) only when the bridge cannot start here; DOSTROJNIK_REQUIRE_ATSPI=1 makes that a
 # failure.
@@ -48,9 +49,20 @@ autoreboot() {
 check "AutoReboot of a stock machine" "$(autoreboot)" "0x1"
 
 status=0
-"$python" "$here/accessibility_client.py" "$pid" "Awaria" "Automatyczne restartowanie: Wyłącz" || status=$?
+"$python" "$here/accessibility_client.py" "$pid" "Awaria" "Automatyczne restartowanie: Wyłącz" \
+    "?Włącz komentarze=checked" "?Wyłącz komentarze=unchecked" "Wyłącz komentarze" \
+    "?Włącz komentarze=unchecked" "?Wyłącz komentarze=checked" \
+    > "$work/client.txt" || status=$?
+cat "$work/client.txt"
 [[ $status == 3 ]] && skip "the program does not show up on the accessibility bus"
 [[ $status == 0 ]] || fail "the client could not press the buttons" "$work/output.txt"
+# The switches as the window opened (comments on), then after pressing "Wyłącz komentarze".
+expected=("Włącz komentarze: check box, checked" "Wyłącz komentarze: check box, unchecked"
+          "Włącz komentarze: check box, unchecked" "Wyłącz komentarze: check box, checked")
+mapfile -t seen < <(grep ": check box\|: push button" "$work/client.txt")
+for i in "${!expected[@]}"; do
+    check "comments switch, reading $((i + 1))" "${seen[$i]:-}" "${expected[$i]}"
+done
 
 # The press reaches the program through its event loop.
 for _ in $(seq 50); do

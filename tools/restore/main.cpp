@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFont>
-#include <QScreen>
 
 #include <cstdio>
 #include <memory>
@@ -64,13 +63,8 @@ int runWindow(int argc, char** argv)
     }
     restoretool::RestoreWindow window(*store, dialogs);
     // The program that starts the tool was just clicked: its window opens on the screen under
-    // the pointer, with room left for a window manager's frame.
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (screen)
-        window.resize(window.size().boundedTo(screen->availableGeometry().size() - QSize(16, 48)));
-    chrome::placeOnScreen(window, screen);
+    // the pointer.
+    chrome::fitOnScreen(window, QGuiApplication::screenAt(QCursor::pos()));
     window.show();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "tools/restore/restore_command.h"
 
 #include "core/error.h"
+#include "core/restore/failure.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/locale/locale_text.h"
@@ -43,6 +44,17 @@ const char* changeText(KeyState state)
     case KeyState::Added: return tr("Key added");
     case KeyState::Removed: return tr("Key removed");
     case KeyState::Changed: return tr("Key changed");
+    }
+    return "";
+}
+
+// The kind as `list` words it; the window has its own words (core::restore::kindName).
+const char* kindText(PointKind kind)
+{
+    switch (kind) {
+    case PointKind::User: return tr("manual");
+    case PointKind::Automatic: return tr("automatic");
+    case PointKind::BeforeRestore: return tr("before restore");
     }
     return "";
 }
@@ -128,8 +140,7 @@ private:
             m_output.out += tr("There are no restore points.\n");
         for (const auto& point : points)
             m_output.out += std::to_string(point.number) + "\t" + printable(point.time) + "\t" +
-                            std::string(core::restore::kindName(point.kind)) + "\t" + printable(point.description) +
-                            "\n";
+                            std::string(kindText(point.kind)) + "\t" + printable(point.description) + "\n";
         return 0;
     }
 
@@ -175,6 +186,9 @@ int runCommand(const std::vector<std::string>& arguments, const StoreOpener& sto
     Command command(store, output);
     try {
         return command.run(arguments);
+    } catch (const core::restore::Failure& failure) {
+        output.err += format(tr("Error: %1\n"), {core::restore::fillIn(tr(failure.english()), failure.arguments())});
+        return 1;
     } catch (const core::Error& error) {
         output.err += format(tr("Error: %1\n"), {error.what()});
         return 1;
@@ -203,7 +217,8 @@ std::string changesText(const std::vector<core::restore::KeyChange>& changes)
         text += std::string(changeText(change.state)) + ": " + core::restore::keyName(change) + "\n";
         for (const auto& value : change.values) {
             if (value.before)
-                text += "-" + regtool::queryLine(core::text::toUtf8(value.name), value.before->type, value.before->data);
+                text +=
+                    "-" + regtool::queryLine(core::text::toUtf8(value.name), value.before->type, value.before->data);
             if (value.after)
                 text += "+" + regtool::queryLine(core::text::toUtf8(value.name), value.after->type, value.after->data);
         }
