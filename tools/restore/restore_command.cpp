@@ -1,11 +1,11 @@
 #include "tools/restore/restore_command.h"
 
 #include "core/error.h"
+#include "core/io/atomic_file.h"
+#include "core/platform/system_calls.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/locale/locale_text.h"
-#include "core/io/atomic_file.h"
-#include "core/platform/system_calls.h"
 #include "tools/reg/value_text.h"
 #include "tools/restore/change_names.h"
 #include "tools/restore/changes_file.h"
