@@ -4,7 +4,10 @@
 // file name that the shell refuses to start for the current user, kept as the string values
 // "1".."10" of the shell's DisallowRun policy under HKEY_CURRENT_USER.
 
+#include "chrome/definition.h"
+
 #include <array>
+#include <string>
 
 namespace sections::refused_programs {
 
@@ -23,6 +26,16 @@ struct Entry {
     const char* unblock; // "ODBLOKUJ"
     const char* timer;   // loads the entry from the registry
 };
+
+// What the window writes each time the program starts, before any click: the policy switch
+// without which the shell ignores the list. Into a key that exists only; never switched off here.
+inline const chrome::Action& startupWrite()
+{
+    static const chrome::Action write = chrome::writeValue(
+        {.root = core::RootKey::CurrentUser, .path = std::string(kPoliciesKey) + "\\" + kPolicySubkey, .create = false},
+        "DisallowRun", chrome::Dword{1});
+    return write;
+}
 
 // clang-format off
 inline constexpr std::array<Entry, 10> kEntries = {{

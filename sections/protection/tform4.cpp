@@ -44,14 +44,7 @@ QLineEdit* TForm4::edit(const Entry& entry) const
 
 void TForm4::FormCreate()
 {
-    // The shell obeys the list only while this policy switch is on; it is written at every start
-    // and never switched off here.
-    static const chrome::Action disallowRun =
-        chrome::writeValue({.root = core::RootKey::CurrentUser,
-                            .path = std::string(kPoliciesKey) + "\\" + kPolicySubkey,
-                            .create = false},
-                           "DisallowRun", chrome::Dword{1});
-    chrome::runOption(disallowRun, context());
+    chrome::runOption(startupWrite(), context());
 }
 
 void TForm4::Image12Click()

@@ -26,17 +26,20 @@ public:
         return answer;
     }
     void error(QWidget*, const QString& message) override { errors.push_back(message); }
+    QString saveFile(QWidget*, const QString&) override { return file; }
 
     bool answer = false;
+    QString file;
     QStringList questions;
     QStringList errors;
 };
 
-void setDword(const std::filesystem::path& root, const std::string& key, const std::string& name, std::uint8_t value)
+void setDword(const std::filesystem::path& root, const std::string& key, const std::string& name, std::uint8_t value,
+              RootKey top = RootKey::CurrentUser)
 {
     WineRegistry registry(root, 0);
     KeyHandle handle;
-    ASSERT_EQ(registry.createKey(rootHandle(RootKey::CurrentUser), key, Access::AllAccess, handle), RegStatus::Success);
+    ASSERT_EQ(registry.createKey(rootHandle(top), key, Access::AllAccess, handle), RegStatus::Success);
     ASSERT_EQ(registry.setValue(handle, name, RegDword, std::vector<std::uint8_t>{value, 0, 0, 0}), RegStatus::Success);
 }
 
@@ -55,7 +58,8 @@ std::optional<std::uint8_t> dword(const std::filesystem::path& root, const std::
 QStringList rows(const QTreeWidget& tree)
 {
     QStringList out;
-    const std::function<void(QTreeWidgetItem*, const QString&)> add = [&](QTreeWidgetItem* item, const QString& indent) {
+    const std::function<void(QTreeWidgetItem*, const QString&)> add = [&](QTreeWidgetItem* item,
+                                                                          const QString& indent) {
         QStringList columns;
         for (int c = 0; c < tree.columnCount(); ++c)
             if (!item->text(c).isEmpty())
@@ -125,5 +129,36 @@ TEST(RestoreWindow, MakesAPointListsTheChangesUndoesTheCheckedOneAndRestores)
     EXPECT_EQ(dialogs.questions.size(), 2);
     EXPECT_EQ(status->text(), QStringLiteral("Przywrócono punkt 1. Stan sprzed przywrócenia to punkt 3."));
     EXPECT_EQ(rows(*changes), QStringList{QStringLiteral("Od tego punktu rejestr się nie zmienił.")});
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST(RestoreWindow, NamesEachChangeByItsOptionAndSavesTheChangesAsARegFile)
+{
+    testing_support::TemporaryFolder root;
+    const std::string crash = "SYSTEM\\CurrentControlSet\\Control\\CrashControl";
+    setDword(root.path(), crash, "AutoReboot", 1, RootKey::LocalMachine);
+    setDword(root.path(), "Software\\Opcje", "Animacja", 0);
+    testing_support::FakeClock clock;
+    restore::PointStore store(root.path(), clock);
+    store.create(restore::PointKind::User, "przed");
+    setDword(root.path(), crash, "AutoReboot", 0, RootKey::LocalMachine);
+    setDword(root.path(), "Software\\Opcje", "Animacja", 1);
+    AnsweringDialogs dialogs;
+    restoretool::RestoreWindow window(store, dialogs);
+    EXPECT_EQ(rows(*window.findChild<QTreeWidget*>(QStringLiteral("Changes"))),
+              (QStringList{QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\CrashControl | "
+                                          "Klucz zmieniony"),
+                           QStringLiteral("  Awaria / Automatyczne restartowanie: Wyłącz — AutoReboot | zmieniona | "
+                                          "REG_DWORD    0x1 | REG_DWORD    0x0"),
+                           QStringLiteral("HKEY_CURRENT_USER\\Software\\Opcje | Klucz zmieniony"),
+                           QStringLiteral("  Animacja | zmieniona | REG_DWORD    0x0 | REG_DWORD    0x1")}));
+
+    dialogs.file = QString::fromStdString((root.path() / "zmiany.reg").string());
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("ExportChanges")), Qt::LeftButton);
+    const std::string file = testing_support::readText(root.path() / "zmiany.reg");
+    EXPECT_TRUE(file.starts_with(std::string_view("\xFF\xFEW\0i\0n\0d\0o\0w\0s\0", 16))) << file;
+    EXPECT_NE(file.find(std::string_view("A\0u\0t\0o\0R\0e\0b\0o\0o\0t\0", 20)), std::string::npos);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Status"))->text(),
+              QStringLiteral("Zapisano zmiany od punktu 1 w pliku ") + dialogs.file + QStringLiteral("."));
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(QStringLiteral("\n")).toStdString();
 }

@@ -3,6 +3,7 @@
 // we read and keep; both print the same query output; each imports the other's export.
 
 #include "core/text/unicode.h"
+#include "tests/support/registry_differences.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/tools/tool_process.h"
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -126,8 +128,11 @@ protected:
     static std::map<std::string, std::optional<std::string>> environment()
     {
         // One locale for both, so that both speak English.
-        return {{"WINEPREFIX", prefix().string()}, {"WINEDEBUG", "-all"}, {"LC_ALL", "C.UTF-8"},
-                {"DISPLAY", std::nullopt}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+        return {{"WINEPREFIX", prefix().string()},
+                {"WINEDEBUG", "-all"},
+                {"LC_ALL", "C.UTF-8"},
+                {"DISPLAY", std::nullopt},
+                {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
     }
 
     static ProcessResult wine(std::vector<std::string> args)
@@ -186,24 +191,25 @@ protected:
 };
 
 // Values of every type that Wine's own tools carry through unchanged.
-const char* const CleanValues = "Windows Registry Editor Version 5.00\r\n"
-                                "\r\n"
-                                "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Clean]\r\n"
-                                "@=\"default\"\r\n"
-                                "\"be\"=hex(5):05,00,00,00\r\n"
-                                "\"bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
-                                "  17,18,19,1a,1b,1c,1d,1e,1f,20\r\n"
-                                "\"dword\"=dword:0000007b\r\n"
-                                "\"expand\"=hex(2):25,00,57,00,69,00,6e,00,44,00,69,00,72,00,25,00,00,00\r\n"
-                                "\"multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-                                "\"none\"=hex(0):30,00,31,00,00,00\r\n"
-                                "\"qword\"=hex(b):89,67,45,23,01,00,00,00\r\n"
-                                "\"text\"=\"a \\\"quoted\\\" \\\\ text\"\r\n"
-                                "\"with space\"=\"1\"\r\n"
-                                "\r\n"
-                                "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Clean\\Sub]\r\n"
-                                "\"x\"=\"y\"\r\n"
-                                "\r\n";
+const char* const CleanValues =
+    "Windows Registry Editor Version 5.00\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Clean]\r\n"
+    "@=\"default\"\r\n"
+    "\"be\"=hex(5):05,00,00,00\r\n"
+    "\"bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+    "  17,18,19,1a,1b,1c,1d,1e,1f,20\r\n"
+    "\"dword\"=dword:0000007b\r\n"
+    "\"expand\"=hex(2):25,00,57,00,69,00,6e,00,44,00,69,00,72,00,25,00,00,00\r\n"
+    "\"multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+    "\"none\"=hex(0):30,00,31,00,00,00\r\n"
+    "\"qword\"=hex(b):89,67,45,23,01,00,00,00\r\n"
+    "\"text\"=\"a \\\"quoted\\\" \\\\ text\"\r\n"
+    "\"with space\"=\"1\"\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\DostrojnikInterop\\Clean\\Sub]\r\n"
+    "\"x\"=\"y\"\r\n"
+    "\r\n";
 
 TEST_F(WineInterop, BothToolsPrintTheSameQueryOutput)
 {
@@ -290,13 +296,15 @@ TEST_F(WineInterop, WeReadAndKeepEverythingWineWrote)
     // A letter that Wine's code page lacks, read from the hive Wine wrote.
     const std::string polish = "HKCU\\Software\\DostrojnikPolish\\Wine";
     ASSERT_EQ(wineReg({"add", polish, "/v", "s", "/d", "Wine's ż", "/f"}).status, 0);
-    EXPECT_EQ(ourReg({"query", polish}).out, "\nHKEY_CURRENT_USER\\Software\\DostrojnikPolish\\Wine\n    s    REG_SZ    Wine's ż\n\n");
+    EXPECT_EQ(ourReg({"query", polish}).out,
+              "\nHKEY_CURRENT_USER\\Software\\DostrojnikPolish\\Wine\n    s    REG_SZ    Wine's ż\n\n");
 
     // Our writes change only the lines of the keys they touch; every block Wine wrote stays.
     const std::string userBefore = readText(prefix() / "user.reg");
     const std::string systemBefore = readText(prefix() / "system.reg");
     ASSERT_EQ(ourReg({"add", "HKCU\\Software\\DostrojnikInterop\\Touched", "/v", "x", "/d", "1", "/f"}).status, 0);
-    ASSERT_EQ(ourReg({"add", "HKLM\\Software\\DostrojnikInterop", "/v", "x", "/t", "REG_DWORD", "/d", "1", "/f"}).status, 0);
+    ASSERT_EQ(
+        ourReg({"add", "HKLM\\Software\\DostrojnikInterop", "/v", "x", "/t", "REG_DWORD", "/d", "1", "/f"}).status, 0);
     for (const auto& [before, after, touched] :
          {std::tuple{blocks(userBefore), blocks(readText(prefix() / "user.reg")),
                      std::string("[Software\\\\DostrojnikInterop\\\\Touched")},
@@ -346,6 +354,53 @@ TEST_F(WineInterop, EachImportsTheOthersExport)
     ASSERT_EQ(ourReg({"import", "fromwine.reg"}).status, 0);
     EXPECT_EQ(ourReg({"query", wines, "/s"}).out, theirs);
     EXPECT_EQ(wineReg({"query", wines, "/s"}).out, theirs);
+}
+
+TEST_F(WineInterop, WinesRegeditMakesTheChangesWeExportedOnAnotherMachine)
+{
+    ASSERT_EQ(ourReg({"add", "HKCU\\Software\\DostrojnikInterop\\Changes\\Old", "/v", "gone", "/d", "x", "/f"}).status,
+              0);
+    ASSERT_EQ(ourReg({"add", "HKCU\\Software\\DostrojnikInterop\\Changes", "/ve", "/d", "d", "/f"}).status, 0);
+    ASSERT_EQ(ourReg({"add", "HKCU\\Software\\DostrojnikInterop\\Changes", "/v", "rm", "/d", "r", "/f"}).status, 0);
+    // The first machine is a copy of the prefix, changed after its point by our tools.
+    const fs::path first = s_folder->path() / "first";
+    fs::create_directory(first);
+    for (const char* hive : {"system.reg", "user.reg", "userdef.reg"})
+        fs::copy_file(prefix() / hive, first / hive, fs::copy_options::overwrite_existing);
+    const auto onFirst = [&](std::string program, std::vector<std::string> args) {
+        args.insert(args.begin(), tool_testing::toolPath(program).string());
+        return tool_testing::runProcess(args, {{"WINEPREFIX", first.string()}, {"LC_ALL", "C.UTF-8"}}, {},
+                                        s_folder->path());
+    };
+    ASSERT_EQ(onFirst("dostrojnik-restore", {"create", "przed"}).status, 0);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"delete", "HKCU\\Software\\DostrojnikInterop\\Changes\\Old", "/f"},
+             {"delete", "HKCU\\Software\\DostrojnikInterop\\Changes", "/ve", "/f"},
+             {"delete", "HKCU\\Software\\DostrojnikInterop\\Changes", "/v", "rm", "/f"},
+             {"add", "HKCU\\Software\\DostrojnikInterop\\Changes", "/v", "multi", "/t", "REG_MULTI_SZ", "/d", "a\\0b",
+              "/f"},
+             {"add", "HKCU\\Software\\DostrojnikInterop\\Changes\\New\\Deep", "/v", "bin", "/t", "REG_BINARY", "/d",
+              "dead", "/f"},
+             {"add", "HKLM\\Software\\DostrojnikInterop", "/v", "dw", "/t", "REG_DWORD", "/d", "5", "/f"},
+         })
+        ASSERT_EQ(onFirst("dostrojnik-reg", args).status, 0) << args[0] << " " << args[1];
+    ASSERT_EQ(onFirst("dostrojnik-restore", {"changes", "1", "/export", "changes.reg"}).status, 0);
+
+    // Wine's display driver rewrites its own keys at every start, so only our keys are compared.
+    const auto ours = [&] {
+        std::string out;
+        std::istringstream keys(testing_support::registryDifferences(first, prefix()));
+        for (std::string key; std::getline(keys, key);)
+            if (key.find("DostrojnikInterop") != std::string::npos)
+                out += key + "\n";
+        return out;
+    };
+    ASSERT_NE(ours(), "");
+    const auto imported = wine({"regedit", "/s", (s_folder->path() / "changes.reg").string()});
+    server({"-k"});
+    server({"-w"});
+    ASSERT_EQ(imported.status, 0) << imported.out << imported.err;
+    EXPECT_EQ(ours(), "");
 }
 
 TEST_F(WineInterop, WritesAreRefusedWhileWinesServerRuns)

@@ -3,6 +3,7 @@
 // refused while Wine's server runs.
 
 #include "core/registry/wine_registry.h"
+#include "tests/support/registry_differences.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/tools/tool_process.h"
 
@@ -59,6 +60,14 @@ protected:
     {
         WineRegistry registry(machine(), 0);
         ASSERT_EQ(registry.deleteKey(rootHandle(root), key), RegStatus::Success) << registry.lastFailure();
+    }
+
+    void removeValue(RootKey root, const std::string& key, const std::string& name) const
+    {
+        WineRegistry registry(machine(), 0);
+        KeyHandle handle;
+        ASSERT_EQ(registry.openKey(rootHandle(root), key, Access::AllAccess, handle), RegStatus::Success);
+        ASSERT_EQ(registry.deleteValue(handle, name), RegStatus::Success);
     }
 
     TemporaryFolder m_folder;
@@ -263,4 +272,67 @@ TEST_F(RestoreTool, ControlCharactersNeverReachTheTerminalAndRefusalsGiveTheirRe
                                  {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
+}
+
+TEST_F(RestoreTool, ChangesAreNamedByTheirOptionAndTheirRegFileMakesThemOnAnotherMachine)
+{
+    ASSERT_EQ(restore({"list"}).status, 0); // makes the machine
+    const std::string ie = "Software\\Microsoft\\Internet Explorer";
+    set(RootKey::CurrentUser, ie + "\\TypedURLs", "url1", RegSz, bytes({'a', 0, 0, 0}));
+    set(RootKey::CurrentUser, ie + "\\TypedURLs\\Pod", "x", RegDword, bytes({1, 0, 0, 0}));
+    set(RootKey::CurrentUser, "Software\\Próba", "", RegSz, bytes({'d', 0, 0, 0}));
+    set(RootKey::CurrentUser, "Software\\Próba", "Usunięta", RegSz, bytes({'u', 0, 0, 0}));
+    // The second machine starts where the first is at its point.
+    const fs::path second = m_folder / "second";
+    fs::copy(machine(), second, fs::copy_options::recursive);
+    ASSERT_EQ(restore({"create", "przed"}).status, 0);
+
+    const std::string crash = "SYSTEM\\CurrentControlSet\\Control\\CrashControl";
+    set(RootKey::LocalMachine, crash, "AutoReboot", RegDword, bytes({0, 0, 0, 0}));
+    set(RootKey::LocalMachine, crash, "SendAlert", RegDword, bytes({7, 0, 0, 0}));
+    set(RootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "DisallowRun",
+        RegDword, bytes({1, 0, 0, 0}));
+    removeKey(RootKey::CurrentUser, ie + "\\TypedURLs\\Pod");
+    removeKey(RootKey::CurrentUser, ie + "\\TypedURLs");
+    removeValue(RootKey::CurrentUser, "Software\\Próba", "");
+    removeValue(RootKey::CurrentUser, "Software\\Próba", "Usunięta");
+    set(RootKey::CurrentUser, "Software\\Próba\\Nowy\\Głęboki", "bin", RegBinary, bytes({0xde, 0xad}));
+    set(RootKey::CurrentUser, "Software\\Próba\\Nowy\\Głęboki", "zł", RegMultiSz, bytes({'a', 0, 0, 0, 0, 0}));
+
+    const auto listed = restore({"changes", "1"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    for (const char* named : {
+             "+    AutoReboot    REG_DWORD    0x0\n    Awaria / Automatyczne restartowanie: Wyłącz\n",
+             "+    SendAlert    REG_DWORD    0x7\n\n", // no option writes 7
+             "+    DisallowRun    REG_DWORD    0x1\n    Ochrona, przy każdym uruchomieniu programu\n",
+             "Klucz usunięty: HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\n"
+             "    Internet / Czyść historię używanych adresów\n",
+             "Klucz usunięty: HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\Pod\n"
+             "    Internet / Czyść historię używanych adresów\n",
+             "-    (Default)    REG_SZ    d\n-    Usunięta    REG_SZ    u\n\n",
+         })
+        EXPECT_NE(listed.out.find(named), std::string::npos) << named << "\nin:\n" << listed.out;
+
+    const auto exported = restore({"changes", "1", "/EXPORT", "zmiany.reg"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, "Zapisano zmiany od punktu 1 w pliku zmiany.reg.\n");
+    const std::string file = readText(m_folder / "zmiany.reg");
+    ASSERT_TRUE(file.starts_with("\xFF\xFE")); // UTF-16LE as the registry editor writes it
+    const auto imported = tool_testing::runProcess(
+        {tool_testing::toolPath("dostrojnik-reg").string(), "import", (m_folder / "zmiany.reg").string()},
+        {{"WINEPREFIX", second.string()}});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(testing_support::registryDifferences(machine(), second), "");
+    // The removed key is written once, with what lay below it.
+    EXPECT_EQ(file.find(std::string("P\0o\0d\0]\0", 8)), std::string::npos);
+}
+
+TEST_F(RestoreTool, CommandsLoadNoToolkit)
+{
+    // The loader lists what the program would load, without running it.
+    const auto loaded = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-restore").string(), "list"},
+                                                 {{"LD_TRACE_LOADED_OBJECTS", "1"}});
+    ASSERT_EQ(loaded.status, 0);
+    EXPECT_NE(loaded.out.find("libc.so"), std::string::npos) << loaded.out;
+    EXPECT_EQ(loaded.out.find("Qt"), std::string::npos) << loaded.out;
 }

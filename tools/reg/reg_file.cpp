@@ -183,7 +183,7 @@ private:
             default:
                 // As Wine does: the backslash goes, the character stays, and the user is told.
                 m_file.warnings.push_back(format(tr("reg: Unrecognized escape sequence [\\%1]"),
-                                                             {core::text::toUtf8(std::u16string_view(&escaped, 1))}));
+                                                 {core::text::toUtf8(std::u16string_view(&escaped, 1))}));
                 out += escaped;
                 break;
             }
@@ -367,6 +367,18 @@ bool isPlainText(std::span<const std::uint8_t> data)
     return true;
 }
 
+// `@=` for the default value, else `"name"=`.
+void appendName(std::u16string& out, std::u16string_view name)
+{
+    if (name.empty()) {
+        out += u"@=";
+        return;
+    }
+    out += u'"';
+    appendEscaped(out, name);
+    out += u"\"=";
+}
+
 void appendAscii(std::u16string& out, const char* text)
 {
     for (; *text; ++text)
@@ -407,16 +419,23 @@ void RegFileWriter::endKey()
     m_text += u"\r\n";
 }
 
+void RegFileWriter::removeKey(std::u16string_view fullPath)
+{
+    m_text += u"[-";
+    m_text += fullPath;
+    m_text += u"]\r\n\r\n";
+}
+
+void RegFileWriter::removeValue(std::u16string_view name)
+{
+    appendName(m_text, name);
+    m_text += u"-\r\n";
+}
+
 void RegFileWriter::addValue(std::u16string_view name, std::uint32_t type, std::span<const std::uint8_t> data)
 {
     std::u16string line;
-    if (name.empty()) {
-        line = u"@=";
-    } else {
-        line = u"\"";
-        appendEscaped(line, name);
-        line += u"\"=";
-    }
+    appendName(line, name);
     char buffer[32];
     if (type == 1 && isPlainText(data)) {
         line += u'"';

@@ -53,7 +53,11 @@ public:
 
     void beginKey(std::u16string_view fullPath);
     void addValue(std::u16string_view name, std::uint32_t type, std::span<const std::uint8_t> data);
+    // "name"=-: the value is removed from the key begun last.
+    void removeValue(std::u16string_view name);
     void endKey();
+    // [-path]: the key is removed with everything below it.
+    void removeKey(std::u16string_view fullPath);
 
     std::string bytes() const;
 

@@ -1,31 +1,22 @@
-// dostrojnik-restore: the restore points of the emulated Windows machine. Without arguments it
-// opens its window; with a command (list, create, changes, restore, delete, /?) it serves scripts.
+// dostrojnik-restore: the restore points of the emulated Windows machine. With a command (list,
+// create, changes, restore, delete, /?) it serves scripts without loading any toolkit; without
+// arguments it becomes its window, a program of its own installed beside the tools' data.
 
-#include "chrome/placement.h"
-#include "chrome/skin.h"
 #include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"
 #include "tools/locale/locale_text.h"
 #include "tools/restore/restore_command.h"
-#include "tools/restore/restore_window.h"
 
-#include <QApplication>
-#include <QCursor>
-#include <QFont>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
-#include <optional>
 
 namespace {
-
-core::Machine openMachine()
-{
-    const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
-    machine.ensureExists();
-    return machine;
-}
 
 int runCommandLine(const std::vector<std::string>& arguments)
 {
@@ -33,8 +24,11 @@ int runCommandLine(const std::vector<std::string>& arguments)
     std::unique_ptr<core::restore::PointStore> store;
     // The machine is found (and a new one made) only when a command needs it.
     const restoretool::StoreOpener opener = [&]() -> core::restore::PointStore& {
-        if (!store)
-            store = std::make_unique<core::restore::PointStore>(openMachine().root(), clock);
+        if (!store) {
+            const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
+            machine.ensureExists();
+            store = std::make_unique<core::restore::PointStore>(machine.root(), clock);
+        }
         return *store;
     };
     restoretool::Output output;
@@ -47,26 +41,21 @@ int runCommandLine(const std::vector<std::string>& arguments)
     return status;
 }
 
-int runWindow(int argc, char** argv)
+// The window program, where it lies relative to this one both in the build tree and installed.
+int runWindow(const char* argv0)
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Przywracanie systemu"));
-    QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontSubstitute), chrome::skin::fontPointSize + 1));
-    restoretool::MessageBoxDialogs dialogs;
-    const core::HostClock clock;
-    std::optional<core::restore::PointStore> store;
-    try {
-        store.emplace(openMachine().root(), clock);
-    } catch (const core::Error& error) {
-        dialogs.error(nullptr, QString::fromUtf8(error.what()));
-        return 1;
-    }
-    restoretool::RestoreWindow window(*store, dialogs);
-    // The program that starts the tool was just clicked: its window opens on the screen under
-    // the pointer.
-    chrome::fitOnScreen(window, QGuiApplication::screenAt(QCursor::pos()));
-    window.show();
-    return QApplication::exec();
+    std::error_code ignored;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+    if (self.empty())
+        self = argv0;
+    const std::filesystem::path window = (self.parent_path() / DOSTROJNIK_BIN_TO_RESTORE_WINDOW).lexically_normal();
+    char* const arguments[] = {const_cast<char*>(window.c_str()), nullptr};
+    ::execv(window.c_str(), arguments);
+    const std::string message = localetext::format(localetext::tr("dostrojnik-restore: cannot start %1: %2\n"),
+                                                   {window.string(), std::strerror(errno)});
+    const std::string text = localetext::Encoder().encode(message);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    return 1;
 }
 
 } // namespace
@@ -74,10 +63,9 @@ int runWindow(int argc, char** argv)
 int main(int argc, char** argv)
 {
     return core::runMain("dostrojnik-restore", [&] {
-        if (argc > 1) {
-            localetext::initialise(argv[0]);
+        localetext::initialise(argv[0]);
+        if (argc > 1)
             return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-        }
-        return runWindow(argc, argv);
+        return runWindow(argv[0]);
     });
 }

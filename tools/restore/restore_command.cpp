@@ -2,10 +2,14 @@
 
 #include "core/error.h"
 #include "core/restore/failure.h"
+#include "core/io/atomic_file.h"
+#include "core/platform/system_calls.h"
 #include "core/text/ascii.h"
 #include "core/text/unicode.h"
 #include "tools/locale/locale_text.h"
 #include "tools/reg/value_text.h"
+#include "tools/restore/change_names.h"
+#include "tools/restore/changes_file.h"
 
 #include <charconv>
 
@@ -25,7 +29,11 @@ const char* const Help =
                    "  dostrojnik-restore list            lists the points: number, time, kind and description\n"
                    "                                     (separated by tabs), oldest first\n"
                    "  dostrojnik-restore create \"text\"   creates a restore point with this description\n"
-                   "  dostrojnik-restore changes N       lists the registry's changes since point N, key by key\n"
+                   "  dostrojnik-restore changes N       lists the registry's changes since point N, key by key,\n"
+                   "                                     each with the option of Dostrojnik that makes it\n"
+                   "  dostrojnik-restore changes N /export FILE\n"
+                   "                                     writes those changes into FILE as a registry editor\n"
+                   "                                     file (.reg), which makes them on another machine\n"
                    "  dostrojnik-restore restore N       restores the registry from point N; the state before\n"
                    "                                     the restore is kept as a new point\n"
                    "  dostrojnik-restore delete N        deletes point N\n"
@@ -100,6 +108,8 @@ public:
         const bool numbered = command == "changes" || command == "restore" || command == "delete";
         if (!numbered)
             return fail(format(tr("Unknown command \"%1\". Commands: dostrojnik-restore /?"), {arguments[0]}));
+        if (command == "changes" && rest.size() == 3 && core::text::asciiLower(rest[1]) == "/export")
+            return parseNumber(rest[0], number) ? exportChanges(number, rest[2]) : 1;
         if (!expect(rest, 1) || !parseNumber(rest[0], number))
             return 1;
         if (command == "changes")
@@ -156,7 +166,17 @@ private:
         const auto found = core::restore::changesSince(m_store(), number);
         if (found.empty())
             m_output.out += format(tr("No changes since point %1.\n"), {std::to_string(number)});
-        m_output.out += changesText(found);
+        m_output.out += changesText(found, programChangeNames());
+        return 0;
+    }
+
+    int exportChanges(int number, const std::string& file)
+    {
+        const auto found = core::restore::changesSince(m_store(), number);
+        // Written beside and renamed into place: an earlier file is never left half overwritten.
+        if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, changesRegFile(found)))
+            return fail(format(tr("Cannot write the file %1: %2."), {file, core::io::describe(error)}));
+        m_output.out += format(tr("Wrote the changes since point %1 into %2.\n"), {std::to_string(number), file});
         return 0;
     }
 
@@ -210,17 +230,21 @@ std::string valueText(const core::registry::HiveValue& value)
     return regtool::typeName(value.type) + "    " + regtool::dataText(value.type, value.data);
 }
 
-std::string changesText(const std::vector<core::restore::KeyChange>& changes)
+std::string changesText(const std::vector<core::restore::KeyChange>& changes, const ChangeNames& names)
 {
     std::string text;
     for (const auto& change : changes) {
         text += std::string(changeText(change.state)) + ": " + core::restore::keyName(change) + "\n";
+        if (const std::string name = names.keyName(change); !name.empty())
+            text += "    " + name + "\n";
         for (const auto& value : change.values) {
             if (value.before)
                 text +=
                     "-" + regtool::queryLine(core::text::toUtf8(value.name), value.before->type, value.before->data);
             if (value.after)
                 text += "+" + regtool::queryLine(core::text::toUtf8(value.name), value.after->type, value.after->data);
+            if (const std::string name = names.valueName(change, value); !name.empty())
+                text += "    " + name + "\n";
         }
         text += "\n";
     }

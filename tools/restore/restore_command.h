@@ -2,6 +2,7 @@
 
 #include "core/restore/registry_changes.h"
 #include "core/restore/restore_points.h"
+#include "tools/restore/change_names.h"
 
 #include <functional>
 #include <string>
@@ -27,7 +28,8 @@ std::string stateText(core::restore::KeyState state);
 // A value's type and data as `dostrojnik-reg query` shows them: "REG_DWORD    0x1".
 std::string valueText(const core::registry::HiveValue& value);
 // The changes as `changes N` prints them: a block per key, the old data of a value on a line
-// starting "-" and the new on one starting "+", each as `dostrojnik-reg query` prints it.
-std::string changesText(const std::vector<core::restore::KeyChange>& changes);
+// starting "-" and the new on one starting "+", each as `dostrojnik-reg query` prints it, then
+// indented, what in the program makes that change, when anything does.
+std::string changesText(const std::vector<core::restore::KeyChange>& changes, const ChangeNames& names);
 
 } // namespace restoretool

@@ -3,10 +3,16 @@
 #include "chrome/placement.h"
 #include "chrome/skin.h"
 #include "core/error.h"
+#include "core/io/atomic_file.h"
+#include "core/platform/system_calls.h"
 #include "core/text/unicode.h"
 #include "tools/reg/value_text.h"
+#include "tools/restore/change_names.h"
+#include "tools/restore/changes_file.h"
 #include "tools/restore/restore_command.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -70,6 +76,13 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 constexpr int KeyRole = Qt::UserRole;
 constexpr int ValueRole = Qt::UserRole + 1;
 
+// A key or value under the name of what in the program changes it, when anything does:
+// "Awaria / Automatyczne restartowanie: Włącz — AutoReboot".
+QString named(const std::string& name, const std::string& what)
+{
+    return text(name.empty() ? what : name + " — " + what);
+}
+
 QString dataColumn(const std::optional<core::registry::HiveValue>& value)
 {
     return value ? text(valueText(*value)) : QStringLiteral("—");
@@ -94,8 +107,17 @@ void MessageBoxDialogs::error(QWidget* parent, const QString& message)
     box.exec();
 }
 
+QString MessageBoxDialogs::saveFile(QWidget* parent, const QString& suggested)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Zapisz zmiany jako plik rejestru"),
+                                        QDir::home().filePath(suggested),
+                                        QStringLiteral("Pliki rejestru (*.reg);;Wszystkie pliki (*)"));
+}
+
 RestoreWindow::RestoreWindow(core::restore::PointStore& store, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_store(store), m_dialogs(dialogs)
+    : QWidget(parent)
+    , m_store(store)
+    , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("RestoreWindow"));
     setWindowTitle(Title);
@@ -123,19 +145,19 @@ RestoreWindow::RestoreWindow(core::restore::PointStore& store, Dialogs& dialogs,
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 0);
     layout->addLayout(body);
-    auto* intro = new QLabel(QStringLiteral(
-                                 "Punkt przywracania zapamiętuje cały rejestr maszyny. Wybierz punkt, aby zobaczyć, co "
-                                 "zmieniło się od tamtej chwili; zaznacz zmiany i cofnij tylko je albo przywróć cały punkt. "
-                                 "Przed każdym przywróceniem powstaje nowy punkt, więc i ono da się cofnąć."),
-                             this);
+    auto* intro = new QLabel(
+        QStringLiteral("Punkt przywracania zapamiętuje cały rejestr maszyny. Wybierz punkt, aby zobaczyć, co "
+                       "zmieniło się od tamtej chwili; zaznacz zmiany i cofnij tylko je albo przywróć cały punkt. "
+                       "Przed każdym przywróceniem powstaje nowy punkt, więc i ono da się cofnąć."),
+        this);
     intro->setWordWrap(true);
     body->addWidget(intro);
 
     body->addWidget(heading(QStringLiteral("Punkty przywracania"), this));
     m_points = new QTreeWidget(this);
     m_points->setObjectName(QStringLiteral("Points"));
-    m_points->setHeaderLabels({QStringLiteral("Nr"), QStringLiteral("Data i godzina"), QStringLiteral("Rodzaj"),
-                               QStringLiteral("Opis")});
+    m_points->setHeaderLabels(
+        {QStringLiteral("Nr"), QStringLiteral("Data i godzina"), QStringLiteral("Rodzaj"), QStringLiteral("Opis")});
     m_points->setRootIsDecorated(false);
     m_points->setAlternatingRowColors(true);
     m_points->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -173,6 +195,8 @@ RestoreWindow::RestoreWindow(core::restore::PointStore& store, Dialogs& dialogs,
     undoRow->addWidget(m_status, 1);
     m_undo = button("UndoChanges", QStringLiteral("Cofnij zaznaczone zmiany"), this);
     undoRow->addWidget(m_undo);
+    m_export = button("ExportChanges", QStringLiteral("Zapisz zmiany jako plik .reg"), this);
+    undoRow->addWidget(m_export);
     auto* refreshButton = button("Refresh", QStringLiteral("Odśwież"), this);
     undoRow->addWidget(refreshButton);
     body->addLayout(undoRow);
@@ -183,6 +207,7 @@ RestoreWindow::RestoreWindow(core::restore::PointStore& store, Dialogs& dialogs,
     connect(m_delete, &QPushButton::clicked, this, &RestoreWindow::deletePoint);
     connect(m_restore, &QPushButton::clicked, this, &RestoreWindow::restorePoint);
     connect(m_undo, &QPushButton::clicked, this, &RestoreWindow::undoChosen);
+    connect(m_export, &QPushButton::clicked, this, &RestoreWindow::exportChanges);
     connect(refreshButton, &QPushButton::clicked, this, &RestoreWindow::refresh);
 
     refresh();
@@ -238,25 +263,28 @@ void RestoreWindow::showChanges()
     m_delete->setEnabled(number > 0);
     m_restore->setEnabled(number > 0);
     m_undo->setEnabled(false);
+    m_export->setEnabled(number > 0);
     if (number == 0)
         return;
     if (!attempt([&] { m_shown = core::restore::changesSince(m_store, number); }))
         return;
+    const ChangeNames& names = programChangeNames();
     for (std::size_t k = 0; k < m_shown.size(); ++k) {
         const auto& change = m_shown[k];
-        auto* keyItem = new QTreeWidgetItem(m_changes, {text(core::restore::keyName(change)),
-                                                        text(stateText(change.state))});
+        auto* keyItem = new QTreeWidgetItem(
+            m_changes, {named(names.keyName(change), core::restore::keyName(change)), text(stateText(change.state))});
         keyItem->setFirstColumnSpanned(false);
         keyItem->setCheckState(0, Qt::Unchecked);
         keyItem->setData(0, KeyRole, static_cast<qulonglong>(k));
         keyItem->setData(0, ValueRole, -1);
         for (std::size_t v = 0; v < change.values.size(); ++v) {
             const auto& value = change.values[v];
-            const QString what = !value.before ? QStringLiteral("dodana")
+            const QString what = !value.before  ? QStringLiteral("dodana")
                                  : !value.after ? QStringLiteral("usunięta")
                                                 : QStringLiteral("zmieniona");
-            auto* valueItem = new QTreeWidgetItem(keyItem, {text(regtool::shownName(core::text::toUtf8(value.name))),
-                                                            what, dataColumn(value.before), dataColumn(value.after)});
+            const std::string name = regtool::shownName(core::text::toUtf8(value.name));
+            auto* valueItem = new QTreeWidgetItem(keyItem, {named(names.valueName(change, value), name), what,
+                                                            dataColumn(value.before), dataColumn(value.after)});
             valueItem->setCheckState(0, Qt::Unchecked);
             valueItem->setData(0, KeyRole, static_cast<qulonglong>(k));
             valueItem->setData(0, ValueRole, static_cast<int>(v));
@@ -304,9 +332,8 @@ void RestoreWindow::restorePoint()
     if (!attempt([&] { before = m_store.restore(number); }))
         return;
     refresh();
-    m_status->setText(QStringLiteral("Przywrócono punkt %1. Stan sprzed przywrócenia to punkt %2.")
-                          .arg(number)
-                          .arg(before.number));
+    m_status->setText(
+        QStringLiteral("Przywrócono punkt %1. Stan sprzed przywrócenia to punkt %2.").arg(number).arg(before.number));
 }
 
 void RestoreWindow::undoChosen()
@@ -333,8 +360,26 @@ void RestoreWindow::undoChosen()
         return;
     reload(number);
     if (before)
-        m_status->setText(QStringLiteral("Cofnięto zaznaczone zmiany. Stan sprzed cofnięcia to punkt %1.")
-                              .arg(before->number));
+        m_status->setText(
+            QStringLiteral("Cofnięto zaznaczone zmiany. Stan sprzed cofnięcia to punkt %1.").arg(before->number));
+}
+
+void RestoreWindow::exportChanges()
+{
+    const int number = selectedPoint();
+    if (number == 0)
+        return;
+    const QString file = m_dialogs.saveFile(this, QStringLiteral("zmiany-od-punktu-%1.reg").arg(number));
+    if (file.isEmpty())
+        return;
+    if (!attempt([&] {
+            const std::string bytes = changesRegFile(core::restore::changesSince(m_store, number));
+            if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file.toStdString(), bytes))
+                throw core::Error("Nie można zapisać pliku " + file.toStdString() + ": " + core::io::describe(error) +
+                                  ".");
+        }))
+        return;
+    m_status->setText(QStringLiteral("Zapisano zmiany od punktu %1 w pliku %2.").arg(number).arg(file));
 }
 
 bool RestoreWindow::attempt(const std::function<void()>& action)

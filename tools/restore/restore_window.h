@@ -21,17 +21,21 @@ public:
     virtual ~Dialogs() = default;
     virtual bool confirm(QWidget* parent, const QString& question) = 0;
     virtual void error(QWidget* parent, const QString& message) = 0;
+    // The file to save into, `suggested` offered; empty when the user cancels.
+    virtual QString saveFile(QWidget* parent, const QString& suggested) = 0;
 };
 
 class MessageBoxDialogs final : public Dialogs {
 public:
     bool confirm(QWidget* parent, const QString& question) override;
     void error(QWidget* parent, const QString& message) override;
+    QString saveFile(QWidget* parent, const QString& suggested) override;
 };
 
 // The restore tool's window: the points (newest selected), making, deleting and restoring one,
-// and what changed in the registry since the selected point, grouped by key, with check boxes
-// to undo single changes.
+// and what changed in the registry since the selected point, grouped by key and named by the
+// option that makes each change, with check boxes to undo single changes and a way to save them
+// as a registry editor file.
 class RestoreWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +51,7 @@ private:
     void deletePoint();
     void restorePoint();
     void undoChosen();
+    void exportChanges();
     void showChanges();
     // The number of the selected point, 0 without one.
     int selectedPoint() const;
@@ -63,6 +68,7 @@ private:
     QPushButton* m_restore = nullptr;
     QTreeWidget* m_changes = nullptr;
     QPushButton* m_undo = nullptr;
+    QPushButton* m_export = nullptr;
     QLabel* m_status = nullptr;
     std::vector<core::restore::KeyChange> m_shown; // what m_changes lists
 };
