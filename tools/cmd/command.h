@@ -77,7 +77,7 @@ public:
     // names no folder of the drive.
     Descriptor openFolder(std::string_view windowsPath, DrivePath* realPath = nullptr) const;
 
-    // A line of output.
+    // A line of output, UTF-8 here, in the locale's character set out there.
     void say(std::string_view line);
     // Bytes to the output as they are: a file copied to CON.
     void write(const char* bytes, std::size_t size);
@@ -98,6 +98,7 @@ private:
     VariableLookup m_variables;
     Streams m_streams;
     std::filesystem::path m_programFolder;
+    localetext::Encoder m_encoder; // text goes out in the locale's character set
 };
 
 // A line as a command gets it.

@@ -63,7 +63,8 @@ std::string systemMessage(int error)
     case ENOENT: return tr(FileNotFound);
     case ENOTEMPTY:
     case EEXIST: return tr("The directory is not empty.");
-    default: return std::strerror(error);
+    // The C library's words come in the locale's character set.
+    default: return localetext::Encoder({}, localetext::Encoder::Towards::Utf8).encode(std::strerror(error));
     }
 }
 
@@ -129,7 +130,8 @@ Descriptor Session::openFolder(std::string_view windowsPath, DrivePath* realPath
 
 void Session::say(std::string_view line)
 {
-    std::fprintf(m_streams.out, "%.*s\n", static_cast<int>(line.size()), line.data());
+    const std::string text = m_encoder.encode(line);
+    std::fprintf(m_streams.out, "%s\n", text.c_str());
     std::fflush(m_streams.out);
 }
 
@@ -141,7 +143,8 @@ void Session::write(const char* bytes, std::size_t size)
 
 void Session::error(std::string_view message)
 {
-    std::fprintf(m_streams.err, "%.*s\n", static_cast<int>(message.size()), message.data());
+    const std::string text = m_encoder.encode(message);
+    std::fprintf(m_streams.err, "%s\n", text.c_str());
     std::fflush(m_streams.err);
 }
 
@@ -153,7 +156,7 @@ int Session::systemError(int errorNumber)
 
 bool Session::confirm(const std::string& question)
 {
-    std::fprintf(m_streams.out, "%s", question.c_str());
+    std::fprintf(m_streams.out, "%s", m_encoder.encode(question).c_str());
     std::fflush(m_streams.out);
     char buffer[256];
     if (!std::fgets(buffer, sizeof buffer, m_streams.in)) {
