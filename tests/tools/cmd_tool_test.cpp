@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <thread>
@@ -87,8 +88,8 @@ TEST_F(CmdTool, ExplainsItselfAndRunsOnlyWhatFollowsSlashC)
 
 TEST_F(CmdTool, ExpandsVariablesWithoutRegardToCaseAndWorksInAWindowsFolder)
 {
-    const auto result = cmd("echo %WinDir% %windir% %UNDEFINED% %TMP% %myvar% 100%", {}, {},
-                            {{"TMP", "/tmp"}, {"MyVar", "C:\\x"}});
+    const auto result =
+        cmd("echo %WinDir% %windir% %UNDEFINED% %TMP% %myvar% 100%", {}, {}, {{"TMP", "/tmp"}, {"MyVar", "C:\\x"}});
     EXPECT_EQ(result.out, "C:\\windows C:\\windows %UNDEFINED% " + profileName() + "\\Temp C:\\x 100%\n");
     EXPECT_EQ(cmd("echo %TMP%", {}, {}, {{"TMP", "C:\\Elsewhere"}}).out, "C:\\Elsewhere\n");
 
@@ -163,8 +164,8 @@ TEST_F(CmdTool, StartAndCdTakeOnlyFoldersInsideTheDrive)
     fs::create_directory_symlink(m_folder / "outside", drive() / "out");
     for (const std::string folder : {"C:\\nowhere", "C:\\windows\\system32\\where.exe", "C:\\out"}) {
         fs::remove(record);
-        for (const std::string& line : {"start /wait /D " + folder + " where", "start /wait /D" + folder + " where",
-                                        "cd " + folder}) {
+        for (const std::string& line :
+             {"start /wait /D " + folder + " where", "start /wait /D" + folder + " where", "cd " + folder}) {
             const auto result = cmd(line);
             EXPECT_EQ(result.status, 1) << line;
             EXPECT_EQ(result.err, "The system cannot find the path specified.\n") << line;
@@ -314,7 +315,8 @@ TEST_F(CmdTool, FollowsWindowsPathRules)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     // Nothing was made for a refused name; "A.TXT" is a.txt, "kropka. . " is kropka.
-    EXPECT_EQ(names, (std::vector<std::string>{"Application Data", "Desktop", "Recent", "Temp", "a.txt", "kropka", "x.txt"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Application Data", "Desktop", "Recent", "Temp", "a.txt", "kropka", "x.txt"}));
     EXPECT_EQ(readText(profile() / "a.txt"), "new");
     EXPECT_FALSE(fs::exists(drive() / "server"));
     EXPECT_FALSE(fs::exists(drive() / "x"));
@@ -409,11 +411,46 @@ TEST_F(CmdTool, ProgramsRunOnlyFromInsideTheDriveOrFromTheMachinesOwnTable)
     fs::copy_file(tool_testing::toolPath("dostrojnik-cmd"), tools / "dostrojnik-cmd");
     fs::permissions(tools / "dostrojnik-cmd", fs::perms::owner_all);
     program(tools / "dostrojnik-restore", "echo \"$@\" > '" + (m_folder / "restore.txt").string() + "'\n");
-    result = tool_testing::runProcess({(tools / "dostrojnik-cmd").string(), "/c",
-                                       "start /wait %WinDir%\\System32\\Restore\\RSTRUI.EXE /offline"},
-                                      {{"WINEPREFIX", (m_folder / "machine").string()}}, {}, m_folder / "host");
+    result = tool_testing::runProcess(
+        {(tools / "dostrojnik-cmd").string(), "/c", "start /wait %WinDir%\\System32\\Restore\\RSTRUI.EXE /offline"},
+        {{"WINEPREFIX", (m_folder / "machine").string()}}, {}, m_folder / "host");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(readText(m_folder / "restore.txt"), "/offline\n");
+}
+
+TEST_F(CmdTool, TalksInTheLocalesCharacterSetLosingNothingItCanCarry)
+{
+    // The machine generates only UTF-8 locales; a Latin-2 one is made for the test.
+    const fs::path locales = m_folder / "locales";
+    fs::create_directories(locales);
+    ASSERT_EQ(
+        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
+    fs::create_directories(drive() / "Żółw ☃");
+    const std::string latin2 = "pl_PL.ISO-8859-2";
+    const struct {
+        std::string locale;
+        const char* folder; // below drive C:, or nothing for a host folder
+        std::string line;   // as the locale writes it
+        std::string out;
+        std::string err;
+    } rows[] = {
+        {latin2, "", "echo \xAF\xF3\xB3w", "\xAF\xF3\xB3w\n", ""},
+        {latin2, "Żółw ☃", "cd", "C:\\\xAF\xF3\xB3w ?\n", ""},
+        {latin2, "", "cd nowhere", "",
+         "System nie mo\xBF"
+         "e odnale\xBC\xE6 okre\xB6lonej \xB6"
+         "cie\xBFki.\n"},
+        {latin2, "", "md C:\\\xA3o\xB6", "", ""},
+        {"pl_PL.UTF-8", "Żółw ☃", "cd", "C:\\Żółw ☃\n", ""},
+        {"pl_PL.UTF-8", "", "cd nowhere", "", "System nie może odnaleźć określonej ścieżki.\n"},
+    };
+    for (const auto& row : rows) {
+        const auto result = cmd(row.line, *row.folder ? drive() / row.folder : fs::path(), {},
+                                {{"LC_ALL", row.locale}, {"LOCPATH", locales.string()}});
+        EXPECT_EQ(result.out, row.out) << row.locale << ": " << row.line;
+        EXPECT_EQ(result.err, row.err) << row.locale << ": " << row.line;
+    }
+    EXPECT_TRUE(fs::is_directory(drive() / "Łoś"));
 }
 
 // Everything below `folder`: each path with a file's contents, or "/" for a folder.
@@ -475,9 +512,9 @@ TEST_F(CmdTool, AFailedSystemCallIsReportedAndLeavesTheDriveAsItWas)
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), std::fclose);
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::tmpfile(), std::fclose);
         testing_support::FaultySystemCalls calls;
-        cmdtool::Interpreter interpreter(
-            calls, m_machine, folder, [](std::string_view) { return std::optional<std::string>(); },
-            {out.get(), err.get(), in.get()});
+        cmdtool::Interpreter interpreter(calls, m_machine, folder,
+                                         [](std::string_view) { return std::optional<std::string>(); },
+                                         {out.get(), err.get(), in.get()});
         calls.failOn(row.call, row.error);
         EXPECT_EQ(interpreter.run(row.line), row.status);
         EXPECT_EQ(readBack(err.get()), row.err);

@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace cmdtool {
+
+class Session;
 
 using core::Descriptor;
 using core::DrivePath;
@@ -39,6 +42,7 @@ public:
     // Every file-system call goes through `calls`.
     Interpreter(core::SystemCalls& calls, core::Machine machine, const std::filesystem::path& currentFolder,
                 VariableLookup variables, Streams streams = {}, std::filesystem::path programFolder = {});
+    ~Interpreter();
 
     // Runs the line; returns the exit status.
     int run(std::string_view line);
@@ -46,54 +50,8 @@ public:
     // %NAME% replaced by the variable's value; an undefined name stays as written.
     std::string expand(std::string_view line) const;
 
-
 private:
-    struct Token {
-        std::string text; // without its quotes
-        bool quoted = false;
-        std::size_t end = 0; // where it ends in the line
-    };
-    static std::vector<Token> tokenize(std::string_view text);
-
-    int echo(std::string_view rest);
-    int changeFolder(const std::vector<Token>& args);
-    int makeFolders(const std::vector<Token>& args);
-    int removeFolders(const std::vector<Token>& args);
-    int copy(const std::vector<Token>& args);
-    int start(std::string_view rest);
-    int runProgram(const std::string& name, std::string_view rest);
-
-    // The path below C:\ of a Windows path, absolute or relative to the current folder; empty
-    // when it is not on drive C:, climbs above it or breaks Windows' rules, `problem` telling why.
-    std::optional<DrivePath> resolve(std::string_view windowsPath, core::PathProblem* problem = nullptr) const;
-    // The open folder that a path names, with its names as they exist; no descriptor when it
-    // names no folder of the drive.
-    Descriptor openFolder(std::string_view windowsPath, DrivePath* realPath = nullptr) const;
-    // A program to start: a file of the drive, open, or one of the machine's own programs.
-    struct Program {
-        Descriptor file;
-        std::filesystem::path sibling;
-    };
-    std::optional<Program> findProgram(const std::string& name) const;
-    int spawn(const Program& program, const std::vector<std::string>& arguments, const Descriptor& folder,
-              bool detached) const;
-    int removeFolder(const std::string& path, bool tree, bool quiet);
-    std::string windowsFolder() const;
-    // The current folder in Windows notation.
-    std::string currentFolderName() const;
-    bool confirm(const std::string& question);
-    void error(const std::string& message);
-    // Tells what the failure `errorNumber` (an errno) of a system call means; returns its Windows
-    // error code, which rd ends with.
-    int systemError(int errorNumber);
-
-    core::SystemCalls& m_calls;
-    core::Machine m_machine;
-    core::Drive m_drive;
-    DrivePath m_current; // as the names exist
-    VariableLookup m_variables;
-    Streams m_streams;
-    std::filesystem::path m_programFolder;
+    std::unique_ptr<Session> m_session;
 };
 
 // The help of `dostrojnik-cmd /?`.

@@ -1,6 +1,5 @@
 // dostrojnik-cmd: the command interpreter of the emulated Windows machine, `dostrojnik-cmd /c LINE`.
 
-#include "core/error.h"
 #include "core/machine/machine.h"
 #include "core/platform/system_calls.h"
 #include "core/text/unicode.h"
@@ -38,6 +37,13 @@ bool isWindowsPath(const std::string& value)
     return value.size() >= 2 && value[1] == ':';
 }
 
+// Text of ours (UTF-8) in the locale's character set.
+void print(std::FILE* stream, std::string_view text)
+{
+    const std::string bytes = localetext::Encoder().encode(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -46,7 +52,7 @@ int main(int argc, char** argv)
     int lineStart = -1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "/?") == 0 || std::strcmp(argv[i], "-?") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(cmdtool::interpreterHelp(), stdout);
+            print(stdout, cmdtool::interpreterHelp());
             return 0;
         }
         if (core::text::equalNoCase(argv[i], "/c")) {
@@ -55,9 +61,8 @@ int main(int argc, char** argv)
         }
     }
     if (lineStart < 0) {
-        std::fputs(localetext::tr("dostrojnik-cmd runs one command line: dostrojnik-cmd /c LINE (dostrojnik-cmd /? "
-                                  "explains it)\n"),
-                   stderr);
+        print(stderr, localetext::tr("dostrojnik-cmd runs one command line: dostrojnik-cmd /c LINE (dostrojnik-cmd /? "
+                                     "explains it)\n"));
         return 1;
     }
     std::string line;
@@ -66,6 +71,8 @@ int main(int argc, char** argv)
             line += ' ';
         line += argv[i];
     }
+    // The line comes in the locale's character set; the interpreter and the drive's names are UTF-8.
+    line = localetext::Encoder({}, localetext::Encoder::Towards::Utf8).encode(line);
 
     try {
         core::SystemCalls& calls = core::posixSystemCalls();
@@ -86,11 +93,8 @@ int main(int argc, char** argv)
         cmdtool::Interpreter interpreter(calls, machine, cwdError ? machine.driveC() : current, variable, {},
                                          self.empty() ? std::filesystem::path() : self.parent_path());
         return interpreter.run(line);
-    } catch (const core::Error& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 1;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        print(stderr, std::string(error.what()) + "\n");
         return 1;
     }
 }

@@ -75,12 +75,12 @@ std::string format(std::string_view pattern, std::initializer_list<std::string_v
     return out;
 }
 
-Encoder::Encoder(std::string charset)
+Encoder::Encoder(std::string charset, Towards towards) : m_fromUtf8(towards == Towards::Locale)
 {
     if (charset.empty())
         charset = nl_langinfo(CODESET);
     if (!passesUnchanged(charset))
-        m_converter = iconv_open(charset.c_str(), "UTF-8");
+        m_converter = m_fromUtf8 ? iconv_open(charset.c_str(), "UTF-8") : iconv_open("UTF-8", charset.c_str());
 }
 
 Encoder::~Encoder()
@@ -89,13 +89,13 @@ Encoder::~Encoder()
         iconv_close(m_converter);
 }
 
-std::string Encoder::encode(std::string_view utf8)
+std::string Encoder::encode(std::string_view text)
 {
     if (m_converter == reinterpret_cast<iconv_t>(-1))
-        return std::string(utf8);
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
+        return std::string(text);
+    std::string out(text.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
     char* to = out.data();
     std::size_t toLeft = out.size();
     iconv(m_converter, nullptr, nullptr, nullptr, nullptr);
@@ -109,9 +109,10 @@ std::string Encoder::encode(std::string_view utf8)
             toLeft = out.size() - used;
             continue;
         }
-        // A character the set lacks (or a broken sequence): one '?' for the whole sequence.
+        // A character the set lacks (or a broken sequence): one '?' for the whole UTF-8 sequence,
+        // for a byte of any other set.
         std::size_t length = 1;
-        while (length < inLeft && (static_cast<unsigned char>(in[length]) & 0xC0) == 0x80)
+        while (m_fromUtf8 && length < inLeft && (static_cast<unsigned char>(in[length]) & 0xC0) == 0x80)
             ++length;
         in += length;
         inLeft -= length;

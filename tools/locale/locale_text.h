@@ -29,21 +29,24 @@ const char* tr(const char* english);
 // `pattern` with %1, %2 ... replaced by the arguments (a translation may put them in another order).
 std::string format(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
-// Turns UTF-8 text into the locale's character set for the terminal, a pipe or a file alike. A
-// character the set lacks becomes '?'. The C locale's ASCII cannot hold the registry's names, so
-// there, as under a UTF-8 locale, the text goes out unchanged.
+// Turns UTF-8 text into the locale's character set for the terminal, a pipe or a file alike, or
+// what comes in the locale's character set (arguments, the C library's messages) into UTF-8. A
+// character the target lacks, or a broken sequence, becomes '?'. The C locale's ASCII cannot hold
+// the registry's names, so there, as under a UTF-8 locale, the text passes unchanged.
 class Encoder {
 public:
+    enum class Towards { Locale, Utf8 };
     // `charset` as nl_langinfo(CODESET) names it; empty for the current locale's.
-    explicit Encoder(std::string charset = {});
+    explicit Encoder(std::string charset = {}, Towards towards = Towards::Locale);
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
 
-    std::string encode(std::string_view utf8);
+    std::string encode(std::string_view text);
 
 private:
     iconv_t m_converter = reinterpret_cast<iconv_t>(-1);
+    bool m_fromUtf8 = true;
 };
 
 } // namespace localetext

@@ -1,0 +1,9 @@
+// REM: a remark, which does nothing.
+
+#include "tools/cmd/command.h"
+
+namespace cmdtool {
+
+const Command RemarkCommand{{"rem"}, [](Session&, const CommandLine&) { return 0; }};
+
+} // namespace cmdtool
