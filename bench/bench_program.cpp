@@ -22,10 +22,20 @@ BenchProgram::BenchProgram(const std::string& name, core::DesktopWindows& deskto
     , m_registry((m_machine.ensureExists(), m_machine.root()), 2400)
     , m_driveSpace(m_machine.driveC())
 {
-    m_context.reset(new chrome::Context{m_registry,  m_folder / "dostrojnik.ini", core::posixSystemCalls(),
+    m_context.reset(new chrome::Context{m_registry,
+                                        m_folder / "dostrojnik.ini",
+                                        core::posixSystemCalls(),
                                         [](const std::string&) {},
-                                        m_errors,    m_messages,  m_cursor,    m_clock,   m_driveSpace, m_screen,
-                                        m_pictures,  desktop,     m_processes, {}});
+                                        m_errors,
+                                        m_messages,
+                                        m_cursor,
+                                        m_clock,
+                                        m_driveSpace,
+                                        m_screen,
+                                        m_pictures,
+                                        desktop,
+                                        m_processes,
+                                        {}});
     m_context->machine = &m_machine;
     m_windows = std::make_unique<app::WindowSet>(*m_context);
 }

@@ -17,7 +17,8 @@
 
 // The program's windows as a benchmark builds them: on a fresh machine and settings file in a
 // temporary folder (removed at the end), with the host's cursor, clock, screen and drive C:, a
-// shell and message boxes that do nothing (questions are answered No), and the errors counted. Needs the application object.
+// shell and message boxes that do nothing (questions are answered No), and the errors counted. Needs the application
+// object.
 class BenchProgram {
 public:
     BenchProgram(const std::string& name, core::DesktopWindows& desktop);

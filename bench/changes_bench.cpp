@@ -29,7 +29,8 @@ std::string makeHive()
     const std::uint64_t now = core::registry::currentFileTime();
     for (int k = 0; k < Keys; ++k) {
         const std::u16string group = u"Grupa " + core::text::toUtf16(std::to_string(k / 100));
-        const std::vector<std::u16string> path{u"Software", u"Próba", group, u"Klucz " + core::text::toUtf16(std::to_string(k))};
+        const std::vector<std::u16string> path{u"Software", u"Próba", group,
+                                               u"Klucz " + core::text::toUtf16(std::to_string(k))};
         bool created = false;
         auto& key = hive.create(path, now, created);
         hive.setValue(key, HiveValue{u"Liczba", core::RegDword, {1, 0, 0, 0}}, now);
@@ -48,8 +49,8 @@ std::string changeHive(const std::string& text)
     for (int i = 0; i < Changed; ++i) {
         const int k = i * (Keys / Changed);
         const std::vector<std::u16string> path{u"Software", u"Próba",
-                                                u"Grupa " + core::text::toUtf16(std::to_string(k / 100)),
-                                                u"Klucz " + core::text::toUtf16(std::to_string(k))};
+                                               u"Grupa " + core::text::toUtf16(std::to_string(k / 100)),
+                                               u"Klucz " + core::text::toUtf16(std::to_string(k))};
         hive.setValue(*hive.find(path), HiveValue{u"Liczba", core::RegDword, {2, 0, 0, 0}}, now);
     }
     return hive.serialize();
@@ -89,13 +90,13 @@ int main()
         parseRounds.push_back(bench::milliseconds(parseBoth));
         changeRounds.push_back(bench::milliseconds(listChanges));
     }
-    const double parse = bench::median(parseRounds);
-    const double changes = bench::median(changeRounds);
+    const bench::Spread parse = bench::spread(parseRounds);
+    const bench::Spread changes = bench::spread(changeRounds);
     const double ratio = changes / parse;
     std::printf("two hives of %d keys (%zu bytes each), %d values changed; %zu keys listed\n", Keys, before.size(),
                 Changed, found);
-    std::printf("reference (parse both):      %.2f ms\n", parse);
-    std::printf("parse both and list changes: %.2f ms  (%.2f x reference)\n", changes, ratio);
+    std::printf("reference (parse both):      %s ms (min / median / max)\n", parse.text().c_str());
+    std::printf("parse both and list changes: %s ms  (%.2f x reference)\n", changes.text().c_str(), ratio);
     const bool met = ratio <= Target && found == static_cast<std::size_t>(Changed);
     std::printf("target: at most %.1f x: %s\n", Target, met ? "met" : "MISSED");
     return met ? 0 : 1;

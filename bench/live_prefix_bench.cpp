@@ -5,19 +5,14 @@
 #include "core/registry/tregistry.h"
 #include "core/registry/wine_registry.h"
 
+#include "bench/timing.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start, int runs)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / runs;
-}
 
 void click(core::RegistryApi& registry, std::int32_t value)
 {
@@ -39,25 +34,23 @@ int main(int argc, char** argv)
     core::WineRegistry files(prefix, 0);
     core::LivePrefixRegistry registry(files, prefix, std::make_unique<core::WineHelperTransport>(prefix, argv[2]));
     click(registry, 0); // starts the helper
-    constexpr int Clicks = 200;
-    auto start = Clock::now();
-    for (int i = 0; i < Clicks; ++i)
-        click(registry, i & 1);
-    const double ours = millisecondsSince(start, Clicks);
+    int value = 0;
+    const bench::Spread ours = bench::spreadMilliseconds(
+        10, [&] { click(registry, ++value & 1); }, 20);
 
-    const std::string command = "WINEPREFIX='" + prefix + "' WINEDEBUG=-all wine reg add "
+    const std::string command = "WINEPREFIX='" + prefix +
+                                "' WINEDEBUG=-all wine reg add "
                                 "'HKLM\\SYSTEM\\CurrentControlSet\\Control\\CrashControl' /v AutoReboot /t REG_DWORD "
                                 "/d 1 /f >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) // warms the server
         return 1;
-    constexpr int Adds = 5;
-    start = Clock::now();
-    for (int i = 0; i < Adds; ++i) {
-        if (std::system(command.c_str()) != 0)
-            return 1;
-    }
-    const double theirs = millisecondsSince(start, Adds);
-    std::printf("click through the helper: %.3f ms, wine reg add: %.1f ms, ratio %.4f (target <= 0.1)\n", ours, theirs,
-                ours / theirs);
+    bool added = true;
+    const bench::Spread theirs =
+        bench::spreadMilliseconds(5, [&] { added = std::system(command.c_str()) == 0 && added; });
+    if (!added)
+        return 1;
+    std::printf("click through the helper: %s ms, wine reg add: %s ms (min / median / max), ratio %.4f (target <= "
+                "0.1)\n",
+                ours.text("%.3f").c_str(), theirs.text("%.1f").c_str(), ours / theirs);
     return ours <= 0.1 * theirs ? 0 : 1;
 }

@@ -34,8 +34,8 @@ inline bool runQuietly(std::vector<const char*> arguments)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int started = posix_spawnp(&child, arguments[0], &actions, nullptr, const_cast<char* const*>(arguments.data()),
-                                     environ);
+    const int started =
+        posix_spawnp(&child, arguments[0], &actions, nullptr, const_cast<char* const*>(arguments.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     return started == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;

@@ -25,10 +25,10 @@ constexpr int kRounds = 15;
 constexpr double kTicksPerSecond = 10;
 constexpr double kTargetCorePercent = 0.1;
 
-// Median time of one call over rounds of kTicks calls, in microseconds.
-double medianMicroseconds(const std::function<void()>& call)
+// Time of one call over rounds of kTicks calls, in microseconds.
+bench::Spread spreadMicroseconds(const std::function<void()>& call)
 {
-    return bench::medianMilliseconds(kRounds, call, kTicks) * 1e3;
+    return bench::spreadMilliseconds(kRounds, call, kTicks).scaled(1e3);
 }
 
 } // namespace
@@ -60,13 +60,13 @@ int main(int argc, char** argv)
             texts.emplace_back(label, label->text());
         }
 
-        const double reference = medianMicroseconds([&] {
+        const bench::Spread reference = spreadMicroseconds([&] {
             for (auto& [label, text] : texts)
                 label->setText(text);
         });
-        const double tick = medianMicroseconds([&] { main.Timer37Timer(); });
+        const bench::Spread tick = spreadMicroseconds([&] { main.Timer37Timer(); });
         // Once a second the time changes and the date's label is drawn again.
-        const double repaint = medianMicroseconds([&] {
+        const bench::Spread repaint = spreadMicroseconds([&] {
             texts[0].first->setText(QString());
             main.Timer37Timer();
             QApplication::processEvents();
@@ -78,12 +78,12 @@ int main(int argc, char** argv)
         }
 
         const double corePercent = tick * kTicksPerSecond / 1e6 * 100;
-        std::printf("information refresh, %d ticks a round, median of %d rounds:\n", kTicks, kRounds);
-        std::printf("  reference (the five labels set to the same texts): %.3f us\n", reference);
-        std::printf("  one tick (clock, drive C:, screen, five labels):   %.3f us  (%.1f x reference)\n", tick,
-                    tick / reference);
-        std::printf("  one tick whose date label is drawn again:           %.3f us  (%.1f x reference)\n", repaint,
-                    repaint / reference);
+        std::printf("information refresh, %d ticks a round, min / median / max of %d rounds:\n", kTicks, kRounds);
+        std::printf("  reference (the five labels set to the same texts): %s us\n", reference.text("%.3f").c_str());
+        std::printf("  one tick (clock, drive C:, screen, five labels):   %s us  (%.1f x reference)\n",
+                    tick.text("%.3f").c_str(), tick / reference);
+        std::printf("  one tick whose date label is drawn again:           %s us  (%.1f x reference)\n",
+                    repaint.text("%.3f").c_str(), repaint / reference);
         std::printf("  ten ticks a second: %.4f%% of one core (target <= %.1f%%): %s\n", corePercent,
                     kTargetCorePercent, corePercent <= kTargetCorePercent ? "target met" : "TARGET MISSED");
         if (corePercent > kTargetCorePercent)

@@ -230,8 +230,8 @@ bool measureSize(const std::string& reg, const fs::path& prefix, const fs::path&
     met = report(size + std::string("add"), add, "cp && sync", AddTarget) && met;
     met = reportMemory(size + std::string("add"), add, hiveMb, AddMemoryTarget) && met;
 
-    const Pair value = measure(rounds, {reg, "query", "HKLM\\Software\\Bench", "/v", "Round"},
-                               {"cat", system.string()}, machine);
+    const Pair value =
+        measure(rounds, {reg, "query", "HKLM\\Software\\Bench", "/v", "Round"}, {"cat", system.string()}, machine);
     met = report(size + std::string("query /v"), value, "cat", QueryValueTarget) && met;
 
     const Pair tree = measure(rounds, {reg, "query", "HKLM\\Software", "/s"}, copy, machine);
@@ -290,8 +290,8 @@ int main(int argc, char** argv)
         char line[160];
         for (int i = 0; i < 100000; ++i) {
             std::snprintf(line, sizeof line,
-                          "[HKEY_CURRENT_USER\\Software\\Bench\\Group%03d\\Key%06d]\r\n\"Value\"=\"%d\"\r\n\r\n", i / 1000,
-                          i, i);
+                          "[HKEY_CURRENT_USER\\Software\\Bench\\Group%03d\\Key%06d]\r\n\"Value\"=\"%d\"\r\n\r\n",
+                          i / 1000, i, i);
             out << line;
         }
     }

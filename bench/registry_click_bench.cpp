@@ -144,9 +144,9 @@ std::string readWhole(const std::filesystem::path& file)
 }
 
 struct Result {
-    double click;
-    double cold;
-    double reference;
+    bench::Spread click;
+    bench::Spread cold;
+    bench::Spread reference;
 };
 
 Result measure(const std::filesystem::path& folder, const std::string& hiveText)
@@ -174,7 +174,7 @@ Result measure(const std::filesystem::path& folder, const std::string& hiveText)
             click(*fresh, round);
         }));
     }
-    return {bench::median(clicks), bench::median(colds), bench::median(references)};
+    return {bench::spread(clicks), bench::spread(colds), bench::spread(references)};
 }
 
 bool report(const char* name, const std::string& hiveText, const Result& result)
@@ -185,12 +185,12 @@ bool report(const char* name, const std::string& hiveText, const Result& result)
     const double ratio = result.click / result.reference;
     const bool met = result.click <= TargetMilliseconds && ratio <= TargetRatio;
     std::printf("%s: %.2f MB, %zu key blocks\n", name, static_cast<double>(hiveText.size()) / 1e6, keys);
-    std::printf("  option click (median of %d): %.2f ms\n", Rounds, result.click);
-    std::printf("  plain save of the same size:  %.2f ms\n", result.reference);
+    std::printf("  option click (min / median / max of %d): %s ms\n", Rounds, result.click.text().c_str());
+    std::printf("  plain save of the same size:  %s ms\n", result.reference.text().c_str());
     std::printf("  ratio: %.2f (target <= %.1f, click target <= %.0f ms): %s\n", ratio, TargetRatio, TargetMilliseconds,
                 met ? "met" : "MISSED");
-    std::printf("  click in a new process, parse included (median of %d): %.2f ms (ratio %.2f)\n", ColdRounds,
-                result.cold, result.cold / result.reference);
+    std::printf("  click in a new process, parse included (min / median / max of %d): %s ms (ratio %.2f)\n", ColdRounds,
+                result.cold.text().c_str(), result.cold / result.reference);
     return met;
 }
 

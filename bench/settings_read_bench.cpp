@@ -31,8 +31,8 @@ void writeRealisticFile(const std::filesystem::path& path)
     ini.WriteInteger("Okno", alpha, 230);
     ini.WriteInteger("Okno", "Autorozmiar", 0);
     ini.WriteString("Użytkownik", "Nazwa", "Jan Kowalski");
-    for (const char* section : {"System", "Ochrona", "Wydajność", "Usuwanie", "Internet", "Wyszukiwanie",
-                                "Foldery", "Pasek Start", "Awaria"}) {
+    for (const char* section : {"System", "Ochrona", "Wydajność", "Usuwanie", "Internet", "Wyszukiwanie", "Foldery",
+                                "Pasek Start", "Awaria"}) {
         ini.WriteInteger(section, flag, 0);
         ini.WriteInteger(section, alpha, 255);
         ini.WriteString(section, "Komentarze", "Tak");
@@ -47,9 +47,9 @@ void writeRealisticFile(const std::filesystem::path& path)
 }
 
 // Median time of one call, in milliseconds.
-double medianMilliseconds(const std::function<void()>& call)
+bench::Spread spreadMilliseconds(const std::function<void()>& call)
 {
-    return bench::medianMilliseconds(Rounds, call, CallsPerRound);
+    return bench::spreadMilliseconds(Rounds, call, CallsPerRound);
 }
 
 // Keeps the compiler from dropping the measured work.
@@ -75,7 +75,7 @@ int main()
     const auto size = std::filesystem::file_size(path);
 
     const core::TIniFile ini(path);
-    const double reference = medianMilliseconds([&] {
+    const bench::Spread reference = spreadMilliseconds([&] {
         char buffer[1 << 16];
         const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
         ssize_t n;
@@ -84,8 +84,9 @@ int main()
         close(fd);
     });
     // The last section of the file: the longest way through it.
-    const double readString = medianMilliseconds([&] { consume(ini.ReadString("Awaria", "Komentarze", "Tak").size()); });
-    const double readInteger = medianMilliseconds([&] {
+    const bench::Spread readString =
+        spreadMilliseconds([&] { consume(ini.ReadString("Awaria", "Komentarze", "Tak").size()); });
+    const bench::Spread readInteger = spreadMilliseconds([&] {
         consume(static_cast<std::size_t>(
             ini.ReadInteger("Wydajność", "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])", 255)));
     });
@@ -93,10 +94,13 @@ int main()
     std::filesystem::remove_all(folder);
 
     std::printf("settings file: %ju bytes, 14 sections\n", static_cast<std::uintmax_t>(size));
-    std::printf("reference (open, read, close): %.4f ms\n", reference);
-    std::printf("ReadString:                    %.4f ms  (%.1f x reference)\n", readString, readString / reference);
-    std::printf("ReadInteger:                   %.4f ms  (%.1f x reference)\n", readInteger, readInteger / reference);
-    const double worst = std::max(readString, readInteger);
-    std::printf("target: at most %.1f ms a key: %s\n", TargetMilliseconds, worst <= TargetMilliseconds ? "met" : "MISSED");
+    std::printf("reference (open, read, close): %s ms (min / median / max)\n", reference.text("%.4f").c_str());
+    std::printf("ReadString:                    %s ms  (%.1f x reference)\n", readString.text("%.4f").c_str(),
+                readString / reference);
+    std::printf("ReadInteger:                   %s ms  (%.1f x reference)\n", readInteger.text("%.4f").c_str(),
+                readInteger / reference);
+    const double worst = std::max(readString.median, readInteger.median);
+    std::printf("target: at most %.1f ms a key: %s\n", TargetMilliseconds,
+                worst <= TargetMilliseconds ? "met" : "MISSED");
     return worst <= TargetMilliseconds ? 0 : 1;
 }

@@ -39,8 +39,7 @@ struct Run {
 
 class Display {
 public:
-    Display()
-        : m_connection(xcb_connect(nullptr, nullptr))
+    Display() : m_connection(xcb_connect(nullptr, nullptr))
     {
         if (xcb_connection_has_error(m_connection)) {
             std::fprintf(stderr, "startup_bench: no X display (run it under Xvfb: scripts/run-benchmarks)\n");
@@ -195,11 +194,13 @@ int main(int argc, char** argv)
     const double startRatio = bench::median(ourStart) / bench::median(bareStart);
     const double peakRatio = double(bench::median(ourPeak)) / double(bench::median(barePeak));
     auto verdict = [](bool met) { return met ? "target met" : "TARGET MISSED"; };
-    std::printf("start-up until the main window is mapped (median of %d): dostrojnik %.1f ms, bare window %.1f ms, "
-                "ratio %.2f (target <= 3): %s\n",
-                runs, bench::median(ourStart), bench::median(bareStart), startRatio, verdict(startRatio <= 3.0));
-    std::printf("peak memory: dostrojnik %ld kB, bare window %ld kB, ratio %.2f (target <= 2.5): %s\n",
-                bench::median(ourPeak), bench::median(barePeak), peakRatio, verdict(peakRatio <= 2.5));
+    std::printf("start-up until the main window is mapped (min / median / max of %d): dostrojnik %s ms, bare window "
+                "%s ms, ratio %.2f (target <= 3): %s\n",
+                runs, bench::spread(ourStart).text("%.1f").c_str(), bench::spread(bareStart).text("%.1f").c_str(),
+                startRatio, verdict(startRatio <= 3.0));
+    std::printf("peak memory: dostrojnik %s kB, bare window %s kB, ratio %.2f (target <= 2.5): %s\n",
+                bench::spread(ourPeak).text("%.0f").c_str(), bench::spread(barePeak).text("%.0f").c_str(), peakRatio,
+                verdict(peakRatio <= 2.5));
     std::printf("idle CPU over %.1f s: %.2f%% of one core (target <= 1%%): %s\n", seconds, idlePercent,
                 verdict(idlePercent <= 1.0));
     return 0;

@@ -42,8 +42,8 @@ bool writeWallpaper(const std::filesystem::path& file)
     tjhandle compressor = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    const bool compressed = tjCompress2(compressor, pixels.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size,
-                                        TJSAMP_420, 85, 0) == 0;
+    const bool compressed =
+        tjCompress2(compressor, pixels.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size, TJSAMP_420, 85, 0) == 0;
     std::ofstream out(file, std::ios::binary);
     if (compressed)
         out.write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
@@ -68,19 +68,19 @@ int main(int argc, char** argv)
         preview.setGeometry(0, 0, 209, 153);
         preview.setStretch(true);
         preview.show();
-        const double reference = bench::medianMilliseconds(kRounds, [&] {
+        const bench::Spread reference = bench::spreadMilliseconds(kRounds, [&] {
             if (!bench::runQuietly({"djpeg", "-outfile", "/dev/null", file.c_str()}))
                 status = 1;
         });
-        const double load = bench::medianMilliseconds(kRounds, [&] {
+        const bench::Spread load = bench::spreadMilliseconds(kRounds, [&] {
             preview.setPicture(removal::loadPictureFile(file));
             preview.repaint();
         });
         const double ratio = load / reference;
-        std::printf("a %d x %d JPEG into the preview, median of %d rounds:\n", kWidth, kHeight, kRounds);
-        std::printf("  reference (djpeg of the file):      %.3f ms\n", reference);
-        std::printf("  loading it and drawing it stretched: %.3f ms  (%.2f x reference, target <= %.1f): %s\n", load,
-                    ratio, kTarget, ratio <= kTarget ? "target met" : "TARGET MISSED");
+        std::printf("a %d x %d JPEG into the preview, min / median / max of %d rounds:\n", kWidth, kHeight, kRounds);
+        std::printf("  reference (djpeg of the file):      %s ms\n", reference.text("%.3f").c_str());
+        std::printf("  loading it and drawing it stretched: %s ms  (%.2f x reference, target <= %.1f): %s\n",
+                    load.text("%.3f").c_str(), ratio, kTarget, ratio <= kTarget ? "target met" : "TARGET MISSED");
         if (ratio > kTarget)
             status = 1;
     }

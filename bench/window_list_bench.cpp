@@ -108,9 +108,9 @@ int main(int argc, char** argv)
         system.timer(QStringLiteral("Timer2"))->stop();
 
         const int listed = xwininfo();
-        const double reference = bench::medianMilliseconds(kRounds, [] { xwininfo(); });
-        const double refill = bench::medianMilliseconds(kRounds, [&] { system.Button1Click(); });
-        const double asking = bench::medianMilliseconds(kRounds, [&] { desktop->topLevelWindows(); });
+        const bench::Spread reference = bench::spreadMilliseconds(kRounds, [] { xwininfo(); });
+        const bench::Spread refill = bench::spreadMilliseconds(kRounds, [&] { system.Button1Click(); });
+        const bench::Spread asking = bench::spreadMilliseconds(kRounds, [&] { desktop->topLevelWindows(); });
         if (list->count() < kWindows || listed < kWindows) {
             std::fprintf(stderr, "window_list_bench: %d lines in the list, %d from xwininfo, expected %d or more\n",
                          list->count(), listed, kWindows);
@@ -118,12 +118,14 @@ int main(int argc, char** argv)
         }
         if (program.errorCount() != 0)
             status = 1;
-        std::printf("window list refill with %d top-level windows (%d lines), median of %d runs:\n", kWindows,
-                    list->count(), kRounds);
-        std::printf("  reference (xwininfo -root -children, %d lines): %.3f ms\n", listed, reference);
-        std::printf("  refill, list box filled:                        %.3f ms  (%.2f x reference): %s\n", refill,
-                    refill / reference, refill <= reference ? "target met" : "TARGET MISSED");
-        std::printf("  of which asking the X server:                    %.3f ms\n", asking);
+        std::printf("window list refill with %d top-level windows (%d lines), min / median / max of %d runs:\n",
+                    kWindows, list->count(), kRounds);
+        std::printf("  reference (xwininfo -root -children, %d lines): %s ms\n", listed,
+                    reference.text("%.3f").c_str());
+        std::printf("  refill, list box filled:                        %s ms  (%.2f x reference): %s\n",
+                    refill.text("%.3f").c_str(), refill / reference,
+                    refill <= reference ? "target met" : "TARGET MISSED");
+        std::printf("  of which asking the X server:                    %s ms\n", asking.text("%.3f").c_str());
         if (refill > reference)
             status = 1;
     }

@@ -123,8 +123,8 @@ public:
             return false;
         m_start = m_pos;
         const void* found = std::memchr(m_text.data() + m_pos, '\n', m_text.size() - m_pos);
-        const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_text.data())
-                                      : m_text.size();
+        const std::size_t end =
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_text.data()) : m_text.size();
         m_pos = found ? end + 1 : end;
         line = m_text.substr(m_start, end - m_start);
         if (!line.empty() && line.back() == '\r')
@@ -200,7 +200,14 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
             sink.unit(value);
             break;
         }
-        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
             unsigned value = static_cast<unsigned>(c - '0');
             for (int n = 1; n < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7'; ++n)
                 value = value * 8 + static_cast<unsigned>(line[pos++] - '0');
@@ -389,7 +396,13 @@ void splitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& co
 // into the header and one block per key. Values are read later, from a key's block, when asked for.
 class Hive::Parser {
 public:
-    Parser(std::string_view text, Hive& hive, HiveParseError& error) : m_text(text), m_lines(text), m_hive(hive), m_error(error) {}
+    Parser(std::string_view text, Hive& hive, HiveParseError& error)
+        : m_text(text)
+        , m_lines(text)
+        , m_hive(hive)
+        , m_error(error)
+    {
+    }
 
     bool run()
     {
@@ -427,10 +440,8 @@ public:
                     return fail(m_lines.lineNumber(), what);
                 break;
             case '#':
-            case ';':
-                break;
-            default:
-                return fail(m_lines.lineNumber(), "the line is neither a key, a value nor a comment");
+            case ';': break;
+            default: return fail(m_lines.lineNumber(), "the line is neither a key, a value nor a comment");
             }
             previousEmpty = false;
         }
@@ -535,6 +546,404 @@ private:
     HiveKey* m_current = nullptr; // whose block is being read; none in the header
     std::size_t m_segmentStart = 0;
 };
+
+// Where a key's block begins: at its line, or at the empty line before it.
+std::size_t blockStart(std::string_view text, std::size_t lineStart)
+{
+    if (lineStart >= 2 && text[lineStart - 1] == '\n') {
+        if (text[lineStart - 2] == '\n')
+            return lineStart - 1;
+        if (lineStart >= 3 && text[lineStart - 2] == '\r' && text[lineStart - 3] == '\n')
+            return lineStart - 2;
+    }
+    return lineStart;
+}
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The pass of parseFocused: it finds the key lines (all lines when the whole file is checked,
+// else only the lines that start with '['), and reads a key line's path only when a quick
+// comparison with the focus as Wine writes it cannot tell how the two relate.
+class Hive::FocusedParser {
+public:
+    FocusedParser(std::string_view text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+                  HiveParseError& error)
+        : m_text(text)
+        , m_focus(focus)
+        , m_checkAll(checkAll)
+        , m_lines(text)
+        , m_hive(hive)
+        , m_error(error)
+    {
+        for (std::size_t i = 0; i < focus.size(); ++i) {
+            if (i)
+                m_written += "\\\\";
+            const std::size_t start = m_written.size();
+            appendEscaped(m_written, focus[i], '[', ']');
+            for (std::size_t j = start; j < m_written.size(); ++j) {
+                m_quick = m_quick && m_written[j] != '\\';
+                m_written[j] = lowerAscii(m_written[j]);
+            }
+        }
+        // A name that is not plain ASCII may equal another spelling of it, so every path is read.
+        for (const auto& name : focus)
+            for (const char16_t unit : name)
+                m_quick = m_quick && unit < 0x80;
+        m_separatorsBefore.resize(m_written.size() + 1);
+        m_secondOfPair.resize(m_written.size() + 1);
+        std::size_t separators = 0;
+        for (std::size_t i = 0; i <= m_written.size(); ++i) {
+            m_separatorsBefore[i] = separators;
+            if (i > 0 && i < m_written.size() && m_written[i] == '\\' && !m_secondOfPair[i - 1] &&
+                m_written[i - 1] == '\\') {
+                m_secondOfPair[i] = true;
+                ++separators;
+            }
+        }
+        m_firstLines.resize(focus.size());
+    }
+
+    bool run()
+    {
+        if (m_checkAll)
+            if (const std::size_t nul = m_text.find('\0'); nul != npos)
+                return fail(lineAt(nul), "the file holds a NUL byte");
+        std::string_view line;
+        if (!m_lines.next(line) || line != HiveSignature)
+            return fail(1, "the first line is not \"" + std::string(HiveSignature) + "\"");
+        if (m_checkAll) {
+            while (m_lines.next(line)) {
+                const std::size_t first = skipSpaces(line, 0);
+                if (first == line.size())
+                    continue;
+                const std::string_view body = line.substr(first);
+                if (body[0] == '[') {
+                    if (!keyLine(body, m_lines.lineStart()))
+                        return false;
+                } else if (!otherLine(body, m_lines, m_firstBoundary != npos)) {
+                    return false;
+                }
+            }
+        } else {
+            // In a hive that reads, a line whose first character that is not blank is '[' is a key line.
+            std::size_t pos = m_lines.lineStart() + line.size();
+            while (pos < m_text.size()) {
+                const void* found = std::memchr(m_text.data() + pos, '[', m_text.size() - pos);
+                if (!found)
+                    break;
+                const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - m_text.data());
+                std::size_t start = at;
+                while (start > 0 && m_text[start - 1] != '\n' && isSpace(m_text[start - 1]))
+                    --start;
+                const void* lineEnd = std::memchr(m_text.data() + at, '\n', m_text.size() - at);
+                const std::size_t end =
+                    lineEnd ? static_cast<std::size_t>(static_cast<const char*>(lineEnd) - m_text.data())
+                            : m_text.size();
+                if (start > 0 && m_text[start - 1] == '\n') {
+                    std::string_view body = m_text.substr(at, end - at);
+                    if (!body.empty() && body.back() == '\r')
+                        body.remove_suffix(1);
+                    keyLine(body, start);
+                }
+                pos = end;
+            }
+        }
+        closeSegment(m_text.size());
+        if (!m_checkAll && !checkFocusBlocks())
+            return false;
+        makeBlocks();
+        return true;
+    }
+
+private:
+    bool fail(std::size_t lineNumber, std::string what)
+    {
+        m_error.line = lineNumber;
+        m_error.what = std::move(what);
+        return false;
+    }
+
+    std::size_t lineAt(std::size_t pos) const
+    {
+        return 1 + std::size_t(std::count(m_text.begin(), m_text.begin() + std::ptrdiff_t(pos), '\n'));
+    }
+
+    // A line that is no key line, as the whole parse checks it.
+    bool otherLine(std::string_view body, LineReader& lines, bool afterKey)
+    {
+        switch (body[0]) {
+        case '"':
+        case '@':
+            if (!afterKey)
+                return fail(lines.lineNumber(), "a value comes before the first key");
+            if (const char* what = readValue(lines, body, nullptr, m_scratch); *what)
+                return fail(lines.lineNumber(), what);
+            return true;
+        case '#':
+        case ';':
+        case '[': return true;
+        default: return fail(lines.lineNumber(), "the line is neither a key, a value nor a comment");
+        }
+    }
+
+    // Without checkAll only the blocks of the keys on the focus's path are checked, line by line
+    // as the whole parse does.
+    bool checkFocusBlocks()
+    {
+        for (const auto& [key, start, end] : m_segments) {
+            LineReader lines(m_text.substr(start, end - start));
+            std::string_view line;
+            while (lines.next(line)) {
+                const std::size_t first = skipSpaces(line, 0);
+                if (first < line.size() && !otherLine(line.substr(first), lines, true)) {
+                    m_error.line += lineAt(start) - 1;
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    // The names of a key line's path; false when it has no closing ']'.
+    static bool readPath(std::string_view body, std::u16string& text, std::vector<std::u16string_view>& names,
+                         std::size_t& end)
+    {
+        text.clear();
+        CollectText sink{text};
+        end = scanString(body, 1, ']', sink);
+        if (end == npos)
+            return false;
+        splitKeyPath(text, names);
+        return true;
+    }
+    bool readPath(std::string_view body, std::size_t& end) { return readPath(body, m_pathText, m_components, end); }
+
+    // Whether a key line stays within Windows' limits, told without reading its path where its
+    // text alone shows it; `read` when the path must be read to tell.
+    bool quickLimits(std::string_view body, bool& read)
+    {
+        std::size_t names = 1;
+        for (std::size_t pos = 1, length = 0;;) {
+            const std::size_t next = findEither(body, pos, '\\', ']');
+            length += next - pos;
+            if (next >= body.size())
+                return fail(m_lines.lineNumber(), "the key name has no closing ']'");
+            if (length > MaxKeyNameLength || names > MaxKeyDepth || body[next] == ']' || next + 1 >= body.size() ||
+                body[next + 1] != '\\') {
+                read = length > MaxKeyNameLength || names > MaxKeyDepth || body[next] != ']';
+                return true;
+            }
+            ++names;
+            length = 0;
+            pos = next + 2;
+        }
+    }
+
+    bool checkLimits()
+    {
+        if (m_components.size() > MaxKeyDepth)
+            return fail(m_lines.lineNumber(),
+                        "the key lies more than " + std::to_string(MaxKeyDepth) + " levels below the root");
+        for (const auto name : m_components)
+            if (name.size() > MaxKeyNameLength)
+                return fail(m_lines.lineNumber(),
+                            "a key name is longer than " + std::to_string(MaxKeyNameLength) + " characters");
+        return true;
+    }
+
+    struct Relation {
+        std::size_t depth = 0; // how many names of the focus the path starts with
+        bool whole = false;    // the path is those names and no more: the focus or a key above it
+        bool below = false;    // the path goes on below the focus
+        bool read = false;     // the quick comparison cannot tell
+    };
+
+    // Byte by byte against the focus as Wine writes it: while the line's text is plain ASCII its
+    // bytes are its names' characters, and separators stand where the focus has them.
+    Relation quickRelation(std::string_view body) const
+    {
+        const std::string& written = m_written;
+        std::size_t pos = 1;
+        for (std::size_t i = 0; i < written.size(); ++i, ++pos) {
+            if (pos >= body.size())
+                return {0, false, false, true};
+            const char c = body[pos];
+            if (lowerAscii(c) == written[i])
+                continue;
+            if (c == '\\' || static_cast<unsigned char>(c) >= 0x80 || m_secondOfPair[i])
+                return {0, false, false, true};
+            // A plain character or the end: the name being compared differs from the focus's,
+            // unless the path ends just where the focus has a separator.
+            if (c == ']' && written[i] == '\\')
+                return {m_separatorsBefore[i] + 1, true, false, false};
+            return {m_separatorsBefore[i], false, false, false};
+        }
+        if (pos >= body.size() || body[pos] == '\\' || static_cast<unsigned char>(body[pos]) >= 0x80)
+            return {0, false, false, true};
+        if (body[pos] == ']')
+            return {m_focus.size(), true, false, false};
+        return {m_focus.size() - 1, false, false, false};
+    }
+
+    Relation relationOfPath() const
+    {
+        Relation relation;
+        while (relation.depth < m_focus.size() && relation.depth < m_components.size() &&
+               text::equalNoCase(m_components[relation.depth], m_focus[relation.depth]))
+            ++relation.depth;
+        relation.whole = relation.depth == m_components.size();
+        relation.below = relation.depth == m_focus.size() && m_components.size() > m_focus.size();
+        return relation;
+    }
+
+    bool keyLine(std::string_view body, std::size_t lineStart)
+    {
+        const std::size_t boundary = blockStart(m_text, lineStart);
+        if (m_firstBoundary == npos)
+            m_firstBoundary = boundary;
+        closeSegment(boundary);
+        Relation relation;
+        bool read = !m_quick;
+        if (m_quick) {
+            relation = quickRelation(body);
+            read = relation.read;
+        }
+        if (m_checkAll && !read && !quickLimits(body, read))
+            return false;
+        std::size_t end = npos;
+        if (read) {
+            if (!readPath(body, end))
+                return m_checkAll ? fail(m_lines.lineNumber(), "the key name has no closing ']'") : true;
+            if (m_checkAll && !checkLimits())
+                return false;
+            relation = relationOfPath();
+        }
+        // The keys of the focus's path are named as the first line that holds each names them.
+        for (; m_deepest < relation.depth; ++m_deepest)
+            m_firstLines[m_deepest] = body;
+        if (relation.whole && relation.depth > 0) {
+            HiveKey* key = makePath(relation.depth);
+            m_segmentKey = key;
+            m_segmentStart = boundary;
+            if (key->blocks++ == 0) {
+                if (end == npos) {
+                    std::u16string text;
+                    std::vector<std::u16string_view> names;
+                    readPath(body, text, names, end);
+                }
+                key->modified = blockTime(body, end);
+            }
+        } else if (relation.below) {
+            HiveKey* key = makePath(m_focus.size());
+            const std::u16string_view name = m_components[m_focus.size()];
+            if (!key->findSubkey(name))
+                m_hive.insertSubkey(*key, name);
+        }
+        return true;
+    }
+
+    // The keys from the root down `depth` names of the focus, named and timed by the lines that
+    // first held them.
+    HiveKey* makePath(std::size_t depth)
+    {
+        std::u16string text;
+        std::vector<std::u16string_view> names;
+        for (; m_path.size() < depth;) {
+            const std::size_t at = m_path.size();
+            HiveKey* parent = at == 0 ? m_hive.m_root.get() : m_path.back();
+            std::size_t end = npos;
+            // Unless the whole file is checked, a broken line may be among them: it names nothing.
+            const bool read = readPath(m_firstLines[at], text, names, end) && names.size() > at;
+            HiveKey& child = m_hive.insertSubkey(*parent, read ? names[at] : std::u16string_view(m_focus[at]));
+            child.modified = read ? blockTime(m_firstLines[at], end) : currentFileTime();
+            m_path.push_back(&child);
+        }
+        return depth == 0 ? m_hive.m_root.get() : m_path[depth - 1];
+    }
+
+    void closeSegment(std::size_t end)
+    {
+        if (m_segmentKey)
+            m_segments.push_back(Segment{m_segmentKey, m_segmentStart, end});
+        m_segmentKey = nullptr;
+    }
+
+    // The header, the blocks of the keys on the focus's path and the text between them as blocks of nobody's.
+    void makeBlocks()
+    {
+        makePath(m_deepest);
+        m_hive.m_headerLength = m_firstBoundary == npos ? m_text.size() : m_firstBoundary;
+        std::size_t done = m_hive.m_headerLength;
+        for (const Segment& segment : m_segments) {
+            if (segment.start > done)
+                m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, segment.start - done, nullptr});
+            if (segment.key->blocks == 1)
+                segment.key->blockHint = m_hive.m_blocks.size();
+            m_hive.m_blocks.push_back(Block{segment.key, segment.start, segment.end - segment.start, nullptr});
+            done = segment.end;
+        }
+        if (done < m_text.size())
+            m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, m_text.size() - done, nullptr});
+    }
+
+    struct Segment {
+        HiveKey* key;
+        std::size_t start;
+        std::size_t end;
+    };
+
+    std::string_view m_text;
+    std::span<const std::u16string> m_focus;
+    bool m_checkAll;
+    LineReader m_lines;
+    Hive& m_hive;
+    HiveParseError& m_error;
+    std::string m_written; // the focus as a key line holds it, lower case
+    bool m_quick = true;
+    std::vector<std::size_t> m_separatorsBefore;
+    std::vector<bool> m_secondOfPair;
+    std::u16string m_scratch;
+    std::u16string m_pathText;
+    std::vector<std::u16string_view> m_components;
+    std::vector<std::string_view> m_firstLines;
+    std::size_t m_deepest = 0;
+    std::vector<HiveKey*> m_path; // the keys made so far from the root down the focus's path
+    std::size_t m_firstBoundary = npos;
+    HiveKey* m_segmentKey = nullptr; // whose block is being read, when it is on the focus's path
+    std::size_t m_segmentStart = 0;
+    std::vector<Segment> m_segments;
+};
+
+bool Hive::parseFocused(std::string text, std::span<const std::u16string> focus, bool checkAll, Hive& result,
+                        HiveParseError& error)
+{
+    if (focus.empty())
+        return parse(std::move(text), result, error);
+    Hive hive;
+    hive.m_root->loaded = false;
+    hive.m_focus.emplace(focus.begin(), focus.end());
+    hive.m_checked = checkAll;
+    hive.m_unread = std::make_unique<HiveKey>();
+    if (!FocusedParser(text, focus, checkAll, hive, error).run())
+        return false;
+    hive.m_text = std::move(text);
+    result = std::move(hive);
+    return true;
+}
+
+bool Hive::widen(HiveParseError& error)
+{
+    if (!m_focus)
+        return true;
+    Hive whole;
+    if (!parse(serialize(), whole, error))
+        return false;
+    *this = std::move(whole);
+    return true;
+}
 
 bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
 {

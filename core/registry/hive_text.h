@@ -86,6 +86,20 @@ public:
     // Parses a whole file in one pass over its text. On failure returns false with the line
     // and the reason; `hive` is then unchanged. A key beyond Windows' limits is a failure.
     static bool parse(std::string text, Hive& hive, HiveParseError& error);
+    // Reads only what the key `focus` (not the root) needs: its blocks and those of the keys
+    // above it, and the names of its subkeys; every other block stays text that is written back
+    // as it was. Those blocks are always checked; the rest of the file only with `checkAll`,
+    // which a hive that is to be written needs. Such a hive answers for the values of those keys
+    // and the focus's subkeys alone: anything else takes widen().
+    static bool parseFocused(std::string text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+                             HiveParseError& error);
+
+    // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
+    bool focused() const { return m_focus.has_value(); }
+    const std::vector<std::u16string>* focus() const { return m_focus ? &*m_focus : nullptr; }
+    bool checked() const { return m_checked; }
+    // Makes a focused hive whole, its changes kept; every key it handed out is gone.
+    bool widen(HiveParseError& error);
 
     // The text this hive was parsed from or last committed.
     const std::string& text() const { return m_text; }
@@ -129,6 +143,7 @@ public:
 
 private:
     class Parser;
+    class FocusedParser;
     struct Block {
         HiveKey* key = nullptr;
         std::size_t offset = 0; // into m_text, when not owned
@@ -161,6 +176,10 @@ private:
     std::unordered_set<HiveKey*> m_dirty;
     bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;
+    std::optional<std::vector<std::u16string>> m_focus;
+    bool m_checked = true;
+    // Owns the text of the keys a focused hive did not read, each run of it one block.
+    std::unique_ptr<HiveKey> m_unread;
 };
 
 } // namespace core::registry

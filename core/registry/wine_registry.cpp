@@ -168,7 +168,7 @@ struct WineRegistry::State {
     }
 
     // The start of a call that names a key by a parent and a path below it.
-    RegStatus beginPath(KeyHandle parent, std::string_view path, Target& target)
+    RegStatus beginPath(KeyHandle parent, std::string_view path, Target& target, bool write)
     {
         if (const RegStatus status = begin(parent, target.parent); status != RegStatus::Success)
             return status;
@@ -179,7 +179,20 @@ struct WineRegistry::State {
             return fail(RegStatus::InvalidParameter,
                         "a key lies at most " + std::to_string(MaxKeyDepth) + " levels below its root");
         target.tree = treeOf(target.parent.tree, target.path);
-        return loadHive(target.tree, target.hive);
+        return loadHive(target.tree, target.hive, Need{&target.path, write});
+    }
+
+    // The key a path names; where it is missing below an open key, that key is looked for in the
+    // whole hive, to tell whether it was deleted meanwhile.
+    RegStatus keyOrParent(Target& target, HiveKey*& key)
+    {
+        key = keyOf(target);
+        if (!key && !target.parent.isRoot && target.hive->focused())
+            if (const RegStatus status = loadHive(target.tree, target.hive); status != RegStatus::Success)
+                return status;
+        if (!key)
+            key = keyOf(target);
+        return RegStatus::Success;
     }
 
     // The key of a location in its hive: where its handle found it last, while no key may have
@@ -262,18 +275,60 @@ struct WineRegistry::State {
         return fail(RegStatus::AccessDenied, file.string() + " may not be written by this user");
     }
 
+    // What a call needs of a hive: the whole tree, or the key `focus` alone. A hive read for one
+    // key also serves reads of the keys above it; a call that may write needs the very key, from
+    // a file that was checked whole, with a block of its own to change in place.
+    struct Need {
+        const Path* focus;
+        bool write;
+    };
+
+    static bool serves(Hive& hive, const Need& need)
+    {
+        const Path* focus = hive.focus();
+        if (!focus)
+            return true;
+        if (!need.focus || need.focus->size() > focus->size() ||
+            !std::equal(need.focus->begin(), need.focus->end(), focus->begin(),
+                        [](const auto& a, const auto& b) { return text::equalNoCase(a, b); }))
+            return false;
+        if (!need.write)
+            return true;
+        const HiveKey* key = hive.find(*focus);
+        return need.focus->size() == focus->size() && hive.checked() && key && key->blocks > 0;
+    }
+
+    RegStatus parseFailure(const HiveFile& file, const registry::HiveParseError& error)
+    {
+        return fail(RegStatus::BadHive,
+                    "cannot parse " + file.path.string() + " line " + std::to_string(error.line) + ": " + error.what);
+    }
+
+    // The hive of `file`, made whole when the need is more than its key.
+    RegStatus serve(HiveFile& file, const Need& need, Hive*& hive)
+    {
+        if (!serves(*file.hive, need)) {
+            ++generation;
+            registry::HiveParseError error;
+            if (!file.hive->widen(error)) {
+                file.hive.reset();
+                return parseFailure(file, error);
+            }
+        }
+        hive = &*file.hive;
+        return RegStatus::Success;
+    }
+
     // The hive as its file reads now, parsed again only when the text changed.
-    RegStatus loadHive(Tree tree, Hive*& hive)
+    RegStatus loadHive(Tree tree, Hive*& hive, const Need& need = Need{nullptr, false})
     {
         if (tree == Tree::Volatile) {
             hive = &volatileHive;
             return RegStatus::Success;
         }
         HiveFile& file = fileOf(tree);
-        if (inBatch && file.readInBatch && file.hive) {
-            hive = &*file.hive;
-            return RegStatus::Success;
-        }
+        if (inBatch && file.readInBatch && file.hive)
+            return serve(file, need, hive);
         std::string text;
         file.identity = {};
         const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
@@ -293,16 +348,17 @@ struct WineRegistry::State {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;
-            if (!Hive::parse(std::move(text), parsed, parseError)) {
+            const bool parsedWell =
+                need.focus ? Hive::parseFocused(std::move(text), *need.focus, need.write, parsed, parseError)
+                           : Hive::parse(std::move(text), parsed, parseError);
+            if (!parsedWell) {
                 file.hive.reset();
-                return fail(RegStatus::BadHive, "cannot parse " + file.path.string() + " line " +
-                                                    std::to_string(parseError.line) + ": " + parseError.what);
+                return parseFailure(file, parseError);
             }
             file.hive = std::move(parsed);
             file.missing = false;
         }
-        hive = &*file.hive;
-        return RegStatus::Success;
+        return serve(file, need, hive);
     }
 
     using Change = std::function<RegStatus(Hive& hive, std::uint64_t now, bool& changed)>;
@@ -362,7 +418,7 @@ struct WineRegistry::State {
 
     // A change is: lock the folder, read the file, check it parses, change, replace the file.
     // In a batch the lock is taken at the first change and the file is written at the end.
-    RegStatus modify(Tree tree, const Change& change)
+    RegStatus modify(Tree tree, const Change& change, const Need& need = Need{nullptr, true})
     {
         bool changed = false;
         if (tree == Tree::Volatile)
@@ -388,7 +444,7 @@ struct WineRegistry::State {
         // Under the batch's lock the hive stays writable by us to the batch's end.
         file.writableInBatch = inBatch;
         Hive* hive = nullptr;
-        if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
+        if (const RegStatus status = loadHive(tree, hive, need); status != RegStatus::Success)
             return status;
         const RegStatus status = change(*hive, registry::currentFileTime(), changed);
         if (!changed)
@@ -426,11 +482,12 @@ struct WineRegistry::State {
     }
 
     // Runs `read` on the key of a location, or reports why it cannot.
-    RegStatus withKey(const Location& location, const std::function<RegStatus(Hive&, HiveKey*)>& read)
+    RegStatus withKey(const Location& location, const std::function<RegStatus(Hive&, HiveKey*)>& read,
+                      const Need& need = Need{nullptr, false})
     {
         const Tree tree = treeOf(location.tree, location.path());
         Hive* hive = nullptr;
-        if (const RegStatus status = loadHive(tree, hive); status != RegStatus::Success)
+        if (const RegStatus status = loadHive(tree, hive, need); status != RegStatus::Success)
             return status;
         HiveKey* key = keyOf(location, *hive);
         if (!key && !location.isRoot)
@@ -442,12 +499,15 @@ struct WineRegistry::State {
     using KeyRead = std::function<RegStatus(const Location& location, Hive& hive, HiveKey* key)>;
 
     // The start and the read of a call that only reads the key of a handle.
-    RegStatus readKey(KeyHandle handle, const KeyRead& read)
+    // With `alone`, the read needs nothing but the key itself.
+    RegStatus readKey(KeyHandle handle, const KeyRead& read, bool alone = false)
     {
         Location location;
         if (const RegStatus status = begin(handle, location); status != RegStatus::Success)
             return status;
-        return withKey(location, [&](Hive& hive, HiveKey* key) { return read(location, hive, key); });
+        const Need need{alone && !location.isRoot ? &location.path() : nullptr, false};
+        return withKey(
+            location, [&](Hive& hive, HiveKey* key) { return read(location, hive, key); }, need);
     }
 
     using KeyChange = std::function<RegStatus(Hive& hive, HiveKey* key, std::uint64_t now, bool& changed)>;
@@ -460,12 +520,17 @@ struct WineRegistry::State {
         if (tree == Tree::Volatile)
             if (const RegStatus writable = checkWritable(tree); writable != RegStatus::Success)
                 return writable;
-        return modify(tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            HiveKey* key = keyOf(location, hive);
-            if (!key && !location.isRoot)
-                return keyDeleted();
-            return change(hive, key, now, changed);
-        });
+        // A predefined key may have to be made in the file, which takes the whole hive.
+        const Need need{location.isRoot ? nullptr : &location.path(), true};
+        return modify(
+            tree,
+            [&](Hive& hive, std::uint64_t now, bool& changed) {
+                HiveKey* key = keyOf(location, hive);
+                if (!key && !location.isRoot)
+                    return keyDeleted();
+                return change(hive, key, now, changed);
+            },
+            need);
     }
 
     static void copyValue(const HiveValue& found, RegValue& value)
@@ -557,9 +622,11 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
     auto& s = *m_state;
     opened = KeyHandle{};
     State::Target target;
-    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
+    if (const RegStatus status = s.beginPath(parent, path, target, true); status != RegStatus::Success)
         return status;
-    HiveKey* key = s.keyOf(target);
+    HiveKey* key = nullptr;
+    if (const RegStatus status = s.keyOrParent(target, key); status != RegStatus::Success)
+        return status;
     const bool exists = key != nullptr;
     if (!exists && s.wasDeleted(target.parent, *target.hive))
         return s.keyDeleted();
@@ -585,9 +652,12 @@ RegStatus WineRegistry::openKey(KeyHandle parent, std::string_view path, Access 
     auto& s = *m_state;
     opened = KeyHandle{};
     State::Target target;
-    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
+    if (const RegStatus status = s.beginPath(parent, path, target, access == Access::AllAccess);
+        status != RegStatus::Success)
         return status;
-    HiveKey* key = s.keyOf(target);
+    HiveKey* key = nullptr;
+    if (const RegStatus status = s.keyOrParent(target, key); status != RegStatus::Success)
+        return status;
     if (!key) {
         if (s.wasDeleted(target.parent, *target.hive))
             return s.keyDeleted();
@@ -640,26 +710,29 @@ RegStatus WineRegistry::queryValue(KeyHandle key, std::string_view name, RegValu
 {
     auto& s = *m_state;
     const std::u16string wanted = text::toUtf16(name);
-    return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
-        if (!target)
-            return s.fail(RegStatus::NotFound, "the value does not exist");
-        if (!target->loaded) {
-            std::vector<HiveValue> values;
-            hive.readValues(*target, values);
-            const auto found = std::find_if(values.begin(), values.end(), [&](const HiveValue& v) {
-                return text::compareNoCase(v.name, wanted) == 0;
-            });
-            if (found == values.end())
+    return s.readKey(
+        key,
+        [&](const State::Location&, Hive& hive, HiveKey* target) {
+            if (!target)
                 return s.fail(RegStatus::NotFound, "the value does not exist");
-            State::moveValue(*found, value);
+            if (!target->loaded) {
+                std::vector<HiveValue> values;
+                hive.readValues(*target, values);
+                const auto found = std::find_if(values.begin(), values.end(), [&](const HiveValue& v) {
+                    return text::compareNoCase(v.name, wanted) == 0;
+                });
+                if (found == values.end())
+                    return s.fail(RegStatus::NotFound, "the value does not exist");
+                State::moveValue(*found, value);
+                return RegStatus::Success;
+            }
+            const int index = target->findValue(wanted);
+            if (index < 0)
+                return s.fail(RegStatus::NotFound, "the value does not exist");
+            State::copyValue(target->values[std::size_t(index)], value);
             return RegStatus::Success;
-        }
-        const int index = target->findValue(wanted);
-        if (index < 0)
-            return s.fail(RegStatus::NotFound, "the value does not exist");
-        State::copyValue(target->values[std::size_t(index)], value);
-        return RegStatus::Success;
-    });
+        },
+        true);
 }
 
 RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
@@ -673,14 +746,16 @@ RegStatus WineRegistry::deleteValue(KeyHandle key, std::string_view name)
     const std::u16string wanted = text::toUtf16(name);
     // Deleting what is not there changes nothing, so it must not rewrite the file.
     bool present = false;
-    if (const RegStatus status = s.withKey(location,
-                                           [&](Hive& hive, HiveKey* target) {
-                                               if (target) {
-                                                   hive.load(*target);
-                                                   present = target->findValue(wanted) >= 0;
-                                               }
-                                               return RegStatus::Success;
-                                           });
+    if (const RegStatus status = s.withKey(
+            location,
+            [&](Hive& hive, HiveKey* target) {
+                if (target) {
+                    hive.load(*target);
+                    present = target->findValue(wanted) >= 0;
+                }
+                return RegStatus::Success;
+            },
+            State::Need{location.isRoot ? nullptr : &location.path(), true});
         status != RegStatus::Success)
         return status;
     if (!present)
@@ -698,7 +773,7 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
     if (path.empty() && isPredefined(parent))
         return s.fail(RegStatus::AccessDenied, "a predefined key cannot be deleted");
     State::Target target;
-    if (const RegStatus status = s.beginPath(parent, path, target); status != RegStatus::Success)
+    if (const RegStatus status = s.beginPath(parent, path, target, true); status != RegStatus::Success)
         return status;
     if (HiveKey* key = s.keyOf(target); !key)
         return s.fail(RegStatus::NotFound, "the key does not exist");
@@ -772,16 +847,19 @@ RegStatus WineRegistry::enumValues(KeyHandle key, std::vector<RegValue>& values)
 {
     auto& s = *m_state;
     values.clear();
-    return s.readKey(key, [&](const State::Location&, Hive& hive, HiveKey* target) {
-        if (!target)
+    return s.readKey(
+        key,
+        [&](const State::Location&, Hive& hive, HiveKey* target) {
+            if (!target)
+                return RegStatus::Success;
+            std::vector<HiveValue> found;
+            hive.readValues(*target, found);
+            values.resize(found.size());
+            for (std::size_t i = 0; i < values.size(); ++i)
+                State::moveValue(found[i], values[i]);
             return RegStatus::Success;
-        std::vector<HiveValue> found;
-        hive.readValues(*target, found);
-        values.resize(found.size());
-        for (std::size_t i = 0; i < values.size(); ++i)
-            State::moveValue(found[i], values[i]);
-        return RegStatus::Success;
-    });
+        },
+        true);
 }
 
 RegStatus WineRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)

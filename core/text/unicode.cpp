@@ -2,6 +2,9 @@
 
 #include "core/text/system_lowcase.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace core::text {
 namespace {
 
@@ -44,9 +47,16 @@ std::u16string toUtf16(std::string_view utf8)
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     while (p < end) {
-        if (*p < 0x80)
-            out += static_cast<char16_t>(*p++);
-        else
+        // Text is mostly ASCII: a run of it is widened in one go.
+        const auto* run = p;
+        while (p < end && *p < 0x80)
+            ++p;
+        if (p > run) {
+            const size_t start = out.size();
+            out.resize(start + static_cast<size_t>(p - run));
+            std::copy(run, p, out.begin() + static_cast<std::ptrdiff_t>(start));
+        }
+        if (p < end)
             appendUtf16(out, decodeUtf8(p, end));
     }
     return out;
@@ -58,8 +68,17 @@ std::string toUtf8(std::u16string_view utf16)
     out.reserve(utf16.size());
     for (size_t i = 0; i < utf16.size(); ++i) {
         const char16_t unit = utf16[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
+        if (unit < 0x80) {
+            size_t last = i + 1;
+            while (last < utf16.size() && utf16[last] < 0x80)
+                ++last;
+            const size_t start = out.size();
+            out.resize(start + (last - i));
+            for (size_t j = i; j < last; ++j)
+                out[start + (j - i)] = static_cast<char>(utf16[j]);
+            i = last - 1;
+        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+                   utf16[i + 1] <= 0xDFFF) {
             appendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
             ++i;
         } else {

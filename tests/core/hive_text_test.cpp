@@ -10,7 +10,8 @@ using namespace core::registry;
 
 namespace {
 
-const std::string MachineHeader = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+const std::string MachineHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 // 2026-12-07 19:00:00 UTC and its FILETIME, as Wine writes them.
 constexpr std::uint64_t Now = 116444736000000000ull + 1796670000ull * 10000000ull + 1234567;
 const std::string Stamp = " 1796670000\n#time=1dd867d289a8e87\n";
@@ -122,7 +123,9 @@ TEST(HiveText, EscapesAreWineEscapes)
     EXPECT_EQ(escaped(std::u16string(u"\0y", 2)), "\\0y");
 
     // What is written reads back as the same units.
-    const std::u16string tricky = std::u16string(u"q\"\\[]\a\x1f" u"7\u0105F\U0001F30E\xd800x\0z", 16);
+    const std::u16string tricky = std::u16string(u"q\"\\[]\a\x1f"
+                                                 u"7\u0105F\U0001F30E\xd800x\0z",
+                                                 16);
     HiveValue value{tricky, 1, core::stringData(tricky)};
     Hive hive = parseOrFail(MachineHeader + "\n[K]" + Stamp + valueLine(value));
     HiveKey* key = hive.find(path({u"K"}));
@@ -135,24 +138,23 @@ TEST(HiveText, EscapesAreWineEscapes)
 
 TEST(HiveText, ReadsEveryFormWineReads)
 {
-    Hive hive = parseOrFail(MachineHeader +
-                            "\n[Software\\\\A\\\\\\[x\\]] 1796670000\n"
-                            "#time=1dd867d289a8e87\n"
-                            "#class=\"Cls\\\"\"\n"
-                            "#link\n"
-                            "#unknown option\n"
-                            ";; a comment\n"
-                            "  \"sp\"=\"x\"\n"
-                            "\"plain\"=\"p\"\n"
-                            "\"str\"=str:\"s\"\n"
-                            "\"raw\"=\"\xc5\xbc\\q\\x41\\101\"\n"
-                            "\"hex\"=hex(2):41, 0,42 ,00,\\\n"
-                            "   00,00\n"
-                            "@=dword:ff\n"
-                            "\"empty\"=hex:\n"
-                            "\r\n"
-                            "[Software\\\\A\\\\\\[x\\]\\\\Sub]\r\n"
-                            "\"crlf\"=dword:00000001\r\n");
+    Hive hive = parseOrFail(MachineHeader + "\n[Software\\\\A\\\\\\[x\\]] 1796670000\n"
+                                            "#time=1dd867d289a8e87\n"
+                                            "#class=\"Cls\\\"\"\n"
+                                            "#link\n"
+                                            "#unknown option\n"
+                                            ";; a comment\n"
+                                            "  \"sp\"=\"x\"\n"
+                                            "\"plain\"=\"p\"\n"
+                                            "\"str\"=str:\"s\"\n"
+                                            "\"raw\"=\"\xc5\xbc\\q\\x41\\101\"\n"
+                                            "\"hex\"=hex(2):41, 0,42 ,00,\\\n"
+                                            "   00,00\n"
+                                            "@=dword:ff\n"
+                                            "\"empty\"=hex:\n"
+                                            "\r\n"
+                                            "[Software\\\\A\\\\\\[x\\]\\\\Sub]\r\n"
+                                            "\"crlf\"=dword:00000001\r\n");
     HiveKey* key = hive.find(path({u"Software", u"a", u"[X]"}));
     ASSERT_TRUE(key);
     hive.load(*key);
@@ -240,7 +242,8 @@ TEST(HiveText, HugeLinesAreHandledInOnePass)
 {
     const std::string huge(100u << 20, 'a');
     EXPECT_EQ(parseError(MachineHeader + "\n[K] 1\n\"v\"=\"" + huge + "\n").what, "the text has no closing quote");
-    EXPECT_EQ(parseError(MachineHeader + "\n[K] 1\n\"v\"=hex:" + huge + "\n").what, "a byte of hex data is out of range");
+    EXPECT_EQ(parseError(MachineHeader + "\n[K] 1\n\"v\"=hex:" + huge + "\n").what,
+              "a byte of hex data is out of range");
     Hive hive = parseOrFail(MachineHeader + "\n[K] 1\n\"v\"=\"" + huge + "\"\n");
     HiveKey* key = hive.find(path({u"K"}));
     ASSERT_TRUE(key);
@@ -262,8 +265,8 @@ TEST(HiveText, NewKeysGoWhereWineWouldWriteThem)
     Hive order = Hive::empty(MachineHeader);
     for (const char16_t* name : {u"Zz", u"_a", u"Ab", u"[x", u"~t", u"a^"})
         order.create(path({u"O", name}), Now, created);
-    EXPECT_EQ(order.serialize(), MachineHeader + "\n[O\\\\\\[x]" + Stamp + "\n[O\\\\_a]" + Stamp + "\n[O\\\\a^]" + Stamp +
-                                     "\n[O\\\\Ab]" + Stamp + "\n[O\\\\Zz]" + Stamp + "\n[O\\\\~t]" + Stamp);
+    EXPECT_EQ(order.serialize(), MachineHeader + "\n[O\\\\\\[x]" + Stamp + "\n[O\\\\_a]" + Stamp + "\n[O\\\\a^]" +
+                                     Stamp + "\n[O\\\\Ab]" + Stamp + "\n[O\\\\Zz]" + Stamp + "\n[O\\\\~t]" + Stamp);
 
     // Names keep the case they were created with and are found without regard to it.
     hive.create(path({u"A", u"y"}), Now, created);
@@ -273,18 +276,17 @@ TEST(HiveText, NewKeysGoWhereWineWouldWriteThem)
 
 TEST(HiveText, AChangeRewritesOnlyTheKeysItTouches)
 {
-    const std::string original = MachineHeader +
-                                 "\n[A] 1700000000\n#time=1111\n\"v\"=\"1\"\n"
-                                 "\n[A\\\\Empty] 1700000000\n#time=2222\n"
-                                 "\n[B\\\\Deep\\\\Key] 1700000000\n#time=3333\n\"k\"=dword:00000001\n"
-                                 "\n[C] 1700000000\n#time=4444\n\"Name\"=\"x\"\n";
+    const std::string original = MachineHeader + "\n[A] 1700000000\n#time=1111\n\"v\"=\"1\"\n"
+                                                 "\n[A\\\\Empty] 1700000000\n#time=2222\n"
+                                                 "\n[B\\\\Deep\\\\Key] 1700000000\n#time=3333\n\"k\"=dword:00000001\n"
+                                                 "\n[C] 1700000000\n#time=4444\n\"Name\"=\"x\"\n";
     Hive hive = parseOrFail(original);
 
     // A new value re-stamps its key's block and nothing else.
     HiveKey* c = hive.find(path({u"C"}));
     hive.setValue(*c, HiveValue{u"a", 4, {1, 0, 0, 0}}, Now);
-    EXPECT_EQ(hive.serialize(), original.substr(0, original.find("\n[C]")) + "\n[C]" + Stamp +
-                                    "\"a\"=dword:00000001\n\"Name\"=\"x\"\n");
+    EXPECT_EQ(hive.serialize(),
+              original.substr(0, original.find("\n[C]")) + "\n[C]" + Stamp + "\"a\"=dword:00000001\n\"Name\"=\"x\"\n");
     hive.commit(hive.serialize());
 
     // A new subkey of a key that was written only for having none: the parent's block goes.
@@ -325,8 +327,7 @@ TEST(HiveText, KeysWrittenTwiceByHandBecomeOne)
     ASSERT_EQ(key->values.size(), 2u);
     EXPECT_EQ(key->values[1].data, core::stringData(u"new"));
     hive.setValue(*key, HiveValue{u"c", 1, core::stringData(u"")}, Now);
-    EXPECT_EQ(hive.serialize(),
-              MachineHeader + "\n[K]" + Stamp + "\"a\"=\"1\"\n\"B\"=\"new\"\n\"c\"=\"\"\n\n[L] 1\n");
+    EXPECT_EQ(hive.serialize(), MachineHeader + "\n[K]" + Stamp + "\"a\"=\"1\"\n\"B\"=\"new\"\n\"c\"=\"\"\n\n[L] 1\n");
 }
 
 TEST(HiveText, TheRootKeyAndAnEmptiedHive)
@@ -361,8 +362,100 @@ TEST(HiveText, CommitKeepsLaterChangesExact)
     reread.load(*found);
     EXPECT_EQ(found->values.size(), 2u);
     // Everything but the new block is the file Wine wrote.
-    const std::string block = "\n[Software\\\\Wine\\\\Dostrojnik]" + Stamp + "\"v\"=dword:00000001\n\"w\"=dword:00000002\n";
+    const std::string block =
+        "\n[Software\\\\Wine\\\\Dostrojnik]" + Stamp + "\"v\"=dword:00000001\n\"w\"=dword:00000002\n";
     const auto at = second.find(block);
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(second.substr(0, at) + second.substr(at + block.size()), text);
+}
+
+TEST(HiveText, AParseForOneKeyAgreesWithTheWholeParse)
+{
+    const std::string text = MachineHeader + "\n[Software] 1\n\"top\"=\"t\"\n" +
+                             "\n[software\\\\Alpha] 2\n#time=1\n\"a\"=dword:00000001\n" +
+                             "\n[Software\\\\Alpha\\\\Sub\\\\Deep] 3\n" + "\n[Software\\\\alphabet] 4\n\"x\"=\"y\"\n" +
+                             "\n[Software\\\\B\\x00e9ta\\\\K\\[1\\]] 5\n\"b\"=hex:01,02\n" +
+                             "\n[Software\\\\\\\\Alpha] 6\n" + "\"again\"=\"by hand\"\n" +
+                             "[Software\\\\Only\\\\Below] 7\r\n\"o\"=\"\"\r\n" + "\n[Software\\\\Beta\\\\Kelvin] 8\n";
+    const Hive whole = parseOrFail(text);
+    const std::vector<std::vector<std::u16string>> foci = {path({u"Software", u"Alpha"}),
+                                                           path({u"SOFTWARE", u"ALPHA", u"sub"}),
+                                                           path({u"Software", u"Béta", u"k[1]"}),
+                                                           path({u"Software", u"Only"}),
+                                                           path({u"Software", u"Missing"}),
+                                                           path({u"Software", u"béta"}),
+                                                           path({u"Software"}),
+                                                           path({u"Software", u"Alpha", u"Sub", u"Deep"})};
+    for (const auto& focus : foci) {
+        for (const bool checkAll : {false, true}) {
+            SCOPED_TRACE(std::string(focus.back().begin(), focus.back().end()) + (checkAll ? " checked" : ""));
+            Hive all = parseOrFail(text);
+            Hive one;
+            HiveParseError error;
+            ASSERT_TRUE(Hive::parseFocused(text, focus, checkAll, one, error)) << error.line << ": " << error.what;
+            // The focus and every key above it read the same.
+            for (std::size_t depth = 1; depth <= focus.size(); ++depth) {
+                const std::span<const std::u16string> above(focus.data(), depth);
+                HiveKey* expected = all.find(above);
+                HiveKey* got = one.find(above);
+                ASSERT_EQ(got != nullptr, expected != nullptr) << depth;
+                if (!got)
+                    break;
+                EXPECT_EQ(got->name, expected->name);
+                std::vector<HiveValue> gotValues, expectedValues;
+                one.readValues(*got, gotValues);
+                all.readValues(*expected, expectedValues);
+                ASSERT_EQ(gotValues.size(), expectedValues.size());
+                for (std::size_t i = 0; i < gotValues.size(); ++i)
+                    EXPECT_TRUE(gotValues[i].name == expectedValues[i].name &&
+                                gotValues[i].data == expectedValues[i].data);
+                if (depth < focus.size())
+                    continue;
+                one.load(*got);
+                all.load(*expected);
+                EXPECT_EQ(got->modified, expected->modified);
+                ASSERT_EQ(got->subkeys.size(), expected->subkeys.size());
+                for (std::size_t i = 0; i < got->subkeys.size(); ++i)
+                    EXPECT_EQ(got->subkeys[i]->name, expected->subkeys[i]->name);
+                // A change in place writes what the whole parse writes.
+                if (got->blocks > 0) {
+                    one.setValue(*got, {u"new", 4, {1, 0, 0, 0}}, Now);
+                    all.setValue(*expected, {u"new", 4, {1, 0, 0, 0}}, Now);
+                    EXPECT_EQ(one.serialize(), all.serialize());
+                    ASSERT_TRUE(one.widen(error));
+                    EXPECT_EQ(one.serialize(), all.serialize());
+                }
+            }
+        }
+    }
+    EXPECT_EQ(whole.text(), text);
+}
+
+TEST(HiveText, AParseForOneKeyRefusesWhatItReads)
+{
+    const auto focusedError = [](const std::string& text, bool checkAll) {
+        Hive hive;
+        HiveParseError error;
+        EXPECT_FALSE(Hive::parseFocused(text, path({u"K"}), checkAll, hive, error));
+        return error;
+    };
+    for (const std::string& broken :
+         {MachineHeader + "\n[K] 1\n\"v\"=\"x\"\n\"w\"=\"unterminated\n", MachineHeader + "\n[K] 1\n\"v\"=hex:01,zz\n",
+          MachineHeader + "\n[K\\\\L 1\n", MachineHeader + "\"v\"=\"x\"\n\n[K] 1\n",
+          MachineHeader + "\n[K] 1\n\"v\"=\"a" + std::string(1, '\0') + "\"\n", std::string("REGEDIT4\n\n[K]\n"),
+          MachineHeader + "\n[" + std::string(256, 'n') + "] 1\n"}) {
+        const HiveParseError expected = parseError(broken);
+        const HiveParseError got = focusedError(broken, true);
+        EXPECT_EQ(got.line, expected.line) << broken;
+        EXPECT_EQ(got.what, expected.what) << broken;
+    }
+    // Without the whole file checked, only the key's own lines count.
+    const std::string otherBroken = MachineHeader + "\n[J] 1\n\"v\"=bogus\n\n[K] 1\n\"v\"=dword:1\n\"w\"=bogus\n";
+    const HiveParseError got = focusedError(otherBroken, false);
+    EXPECT_EQ(got.line, 11u);
+    EXPECT_EQ(got.what, "the value type is not understood");
+    Hive hive;
+    HiveParseError error;
+    EXPECT_TRUE(Hive::parseFocused(MachineHeader + "\n[J] 1\n\"v\"=bogus\n\n[K] 1\n\"v\"=dword:1\n", path({u"K"}),
+                                   false, hive, error));
 }

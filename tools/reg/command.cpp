@@ -29,7 +29,9 @@ constexpr RootName Roots[] = {
 // (HKEY_CLASSES_ROOT being HKEY_LOCAL_MACHINE\Software\Classes).
 std::string realName(core::RootKey root, std::string_view path)
 {
-    std::string name = root == core::RootKey::CurrentUser ? "u" : root == core::RootKey::ClassesRoot ? "m\\software\\classes" : "m";
+    std::string name = root == core::RootKey::CurrentUser   ? "u"
+                       : root == core::RootKey::ClassesRoot ? "m\\software\\classes"
+                                                            : "m";
     if (!path.empty())
         name += "\\" + core::text::asciiLower(path);
     return name;
@@ -40,8 +42,9 @@ std::string realName(core::RootKey root, std::string_view path)
 std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vector<std::uint8_t>& data)
 {
     const std::string target = core::text::toUtf8(core::dataString(data));
-    for (const auto& [prefix, root] : {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
-                                       {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
+    for (const auto& [prefix, root] :
+         {std::pair<std::string, core::RootKey>{"\\registry\\machine\\", core::RootKey::LocalMachine},
+          {"\\registry\\user\\s-1-5-21-0-0-0-1000\\", core::RootKey::CurrentUser}}) {
         if (core::text::asciiLower(target.substr(0, prefix.size())) == prefix && target.size() > prefix.size())
             return std::pair(root, target.substr(prefix.size()));
     }
@@ -50,21 +53,21 @@ std::optional<std::pair<core::RootKey, std::string>> linkTarget(const std::vecto
 
 } // namespace
 
-const char* const RootList =
-    N_("     Format: ROOT\\Subkey\n"
-       "\n"
-       "     ROOT: A predefined registry key. This must be one of the following:\n"
-       "\n"
-       "         HKEY_LOCAL_MACHINE  | HKLM\n"
-       "         HKEY_CURRENT_USER   | HKCU\n"
-       "         HKEY_CLASSES_ROOT   | HKCR\n"
-       "\n"
-       "     Subkey: The full path to a registry key under a given ROOT key.\n"
-       "\n");
+const char* const RootList = N_("     Format: ROOT\\Subkey\n"
+                                "\n"
+                                "     ROOT: A predefined registry key. This must be one of the following:\n"
+                                "\n"
+                                "         HKEY_LOCAL_MACHINE  | HKLM\n"
+                                "         HKEY_CURRENT_USER   | HKCU\n"
+                                "         HKEY_CLASSES_ROOT   | HKCR\n"
+                                "\n"
+                                "     Subkey: The full path to a registry key under a given ROOT key.\n"
+                                "\n");
 
 std::string invalidSyntax(std::string_view operation)
 {
-    return format(tr("reg: Invalid syntax. Type \"dostrojnik-reg %1 /?\" for help.\n"), {core::text::asciiLower(operation)});
+    return format(tr("reg: Invalid syntax. Type \"dostrojnik-reg %1 /?\" for help.\n"),
+                  {core::text::asciiLower(operation)});
 }
 
 std::string KeyName::display() const
@@ -116,8 +119,10 @@ std::optional<std::string> keyLimitProblem(const KeyName& key)
     std::size_t pos = 0;
     while (pos < key.path.size()) {
         const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
-        if (core::text::toUtf16(std::string_view(key.path).substr(pos, end - pos)).size() > core::registry::MaxKeyNameLength)
-            return format(tr("has a name longer than %1 characters"), {std::to_string(core::registry::MaxKeyNameLength)});
+        if (core::text::toUtf16(std::string_view(key.path).substr(pos, end - pos)).size() >
+            core::registry::MaxKeyNameLength)
+            return format(tr("has a name longer than %1 characters"),
+                          {std::to_string(core::registry::MaxKeyNameLength)});
         if (++depth > core::registry::MaxKeyDepth)
             return format(tr("lies more than %1 levels below its root"), {std::to_string(core::registry::MaxKeyDepth)});
         pos = end + 1;
@@ -208,6 +213,15 @@ core::KeyHandle Session::openFollowingLinks(core::KeyHandle parent, const std::s
 
 core::KeyHandle Session::openPathFollowingLinks(const KeyName& key, RegStatus& status)
 {
+    auto& reg = registry();
+    // The whole path first, so that the registry reads its hive for that key and the keys above
+    // it; a key missing so may still be reached through a link on the way.
+    core::KeyHandle whole;
+    if (!key.path.empty()) {
+        status = reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, whole);
+        if (status != RegStatus::Success && status != RegStatus::NotFound)
+            return core::KeyHandle{};
+    }
     core::KeyHandle handle = core::rootHandle(key.root);
     status = RegStatus::Success;
     std::size_t pos = 0;
@@ -215,12 +229,15 @@ core::KeyHandle Session::openPathFollowingLinks(const KeyName& key, RegStatus& s
         const std::size_t end = std::min(key.path.find('\\', pos), key.path.size());
         const core::KeyHandle parent = handle;
         handle = openFollowingLinks(parent, key.path.substr(pos, end - pos), status);
-        if (parent != core::rootHandle(key.root))
-            registry().closeKey(parent);
+        // A failure keeps its handles open: closing one would forget the reason.
         if (status != RegStatus::Success)
             return core::KeyHandle{};
+        if (parent != core::rootHandle(key.root))
+            reg.closeKey(parent);
         pos = end + 1;
     }
+    if (whole)
+        reg.closeKey(whole);
     return handle;
 }
 
@@ -308,7 +325,8 @@ bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyN
             }
             continue;
         }
-        const bool loops = std::any_of(stack.begin(), stack.end(), [&](const Frame& outer) { return outer.real == real; });
+        const bool loops =
+            std::any_of(stack.begin(), stack.end(), [&](const Frame& outer) { return outer.real == real; });
         if (loops) {
             reg.closeKey(subkey);
             continue;
