@@ -1,6 +1,6 @@
 #include "chrome/accessibility.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -16,10 +16,7 @@ namespace {
 // widget is, is therefore asked anew each time.
 class SkinAccessible : public QAccessibleWidget {
 public:
-    explicit SkinAccessible(QWidget* widget)
-        : QAccessibleWidget(widget)
-    {
-    }
+    explicit SkinAccessible(QWidget* widget) : QAccessibleWidget(widget) {}
 
     QAccessible::State state() const override
     {
@@ -77,10 +74,7 @@ public:
 // A skinned window, whose decorative texts are no children of it for assistive technology.
 class SkinnedWindowAccessible : public QAccessibleWidget {
 public:
-    explicit SkinnedWindowAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::Window)
-    {
-    }
+    explicit SkinnedWindowAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Window) {}
 
     int childCount() const override { return static_cast<int>(children().size()); }
 

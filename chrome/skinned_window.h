@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/context.h"
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "chrome/definition.h"
 
 #include <QBitmap>
@@ -33,8 +33,8 @@ public:
     SkinLabel* label(QAnyStringView name) const;
     DesignTimer* timer(QAnyStringView name) const;
 
-    bool alphaBlend() const { return m_alphaBlend; }
-    std::uint8_t alphaValue() const { return m_alphaValue; }
+    virtual bool alphaBlend() const { return m_alphaBlend; }
+    virtual std::uint8_t alphaValue() const { return m_alphaValue; }
     // Transparency as the settings file gives it: on or off, and the alpha value 0..255.
     void setAlpha(bool blend, std::uint8_t value);
 

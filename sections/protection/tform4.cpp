@@ -1,6 +1,6 @@
 #include "sections/protection/tform4.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "chrome/option_executor.h"
 #include "chrome/qt_text.h"
 
@@ -46,11 +46,9 @@ void TForm4::FormCreate()
 {
     // The shell obeys the list only while this policy switch is on; it is written at every start
     // and never switched off here.
-    static const chrome::Action disallowRun =
-        chrome::writeValue({.root = core::RootKey::CurrentUser,
-                            .path = std::string(kPoliciesKey) + "\\" + kPolicySubkey,
-                            .create = false},
-                           "DisallowRun", chrome::Dword{1});
+    static const chrome::Action disallowRun = chrome::writeValue(
+        {.root = core::RootKey::CurrentUser, .path = std::string(kPoliciesKey) + "\\" + kPolicySubkey, .create = false},
+        "DisallowRun", chrome::Dword{1});
     chrome::runOption(disallowRun, context());
 }
 
