@@ -74,7 +74,11 @@ TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
                 EXPECT_EQ(label->isHidden(), !c.visible) << c.name;
                 break;
             }
-            case chrome::ComponentKind::Picture: ASSERT_NE(window->picture(name), nullptr) << c.name; break;
+            case chrome::ComponentKind::Picture:
+                ASSERT_NE(window->picture(name), nullptr) << c.name;
+                // Targets show the hand; captions and other pictures the arrow.
+                EXPECT_EQ(window->picture(name)->cursor().shape() == Qt::PointingHandCursor, c.handCursor) << c.name;
+                break;
             }
         }
         // A word-wrapped text must fit into its label.
