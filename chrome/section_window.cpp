@@ -8,8 +8,7 @@ namespace chrome {
 
 SectionWindow::SectionWindow(Context& context, const WindowDefinition& definition)
     : SkinnedWindow(context, definition)
-    , m_parts(std::make_unique<ui::qt::QtWindow>(*this))
-    , m_behaviour(std::make_unique<SectionBehaviour>(*m_parts, definition, context.settingsPath, context.systemCalls,
+    , m_behaviour(std::make_unique<SectionBehaviour>(parts(), definition, context.settingsPath, context.systemCalls,
                                                      context.errors))
 {
 }
@@ -33,7 +32,7 @@ DesignTimer* SectionWindow::commentsOffTimer() const
 
 void SectionWindow::closeEvent(QCloseEvent* event)
 {
-    event->setAccepted(!m_parts->onClose || m_parts->onClose());
+    event->setAccepted(!parts().onClose || parts().onClose());
 }
 
 } // namespace chrome

@@ -2,7 +2,6 @@
 
 #include "chrome/section_behaviour.h"
 #include "chrome/skinned_window.h"
-#include "ui/qt/qt_parts.h"
 
 #include <memory>
 
@@ -34,7 +33,6 @@ protected:
     const CommentsRoles& roles() const { return *definition().comments; }
 
 private:
-    std::unique_ptr<ui::qt::QtWindow> m_parts;
     std::unique_ptr<SectionBehaviour> m_behaviour;
 };
 

@@ -173,7 +173,8 @@ Wrapper* QtWindow::find(std::map<std::string, std::unique_ptr<Wrapper>>& made, c
 {
     if (auto found = made.find(name); found != made.end())
         return found->second.get();
-    auto* widget = m_window.findChild<Widget*>(qs(name), Qt::FindDirectChildrenOnly);
+    // Qt's search takes an empty name for any name.
+    auto* widget = name.empty() ? nullptr : m_window.findChild<Widget*>(qs(name), Qt::FindDirectChildrenOnly);
     if (!widget)
         return nullptr;
     std::unique_ptr<Wrapper> wrapper;
