@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/context.h"
-#include "chrome/idle_monitor.h"
+#include "ui/qt/idle_monitor.h"
 
 #include <QWidget>
 
@@ -15,8 +15,8 @@ class TForm1;
 namespace app {
 
 // The thirteen windows of the program, created in the order of the window table
-// (app/window_table.h), the main window first, and living until the program ends. Each is the one instance of its class; windows reach each
-// other through this set. The set owns the program's idle monitor, which paces the windows'
+// (app/window_table.h), the main window first, and living until the program ends. Each is the one instance of its
+// class; windows reach each other through this set. The set owns the program's idle monitor, which paces the windows'
 // watcher timers; `pace` is for tests.
 class WindowSet {
 public:

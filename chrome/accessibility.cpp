@@ -1,6 +1,6 @@
 #include "chrome/accessibility.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chrome/errors.h"
+
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"
 #include "core/platform/desktop_windows.h"
@@ -10,8 +12,6 @@
 
 #include <QPoint>
 #include <QSize>
-
-#include <exception>
 
 #include <filesystem>
 #include <functional>
@@ -24,23 +24,6 @@ namespace chrome {
 
 class IdleMonitor;
 class PictureStore;
-
-// Shows an error that escaped a handler. The program shows the error box; tests record.
-class ErrorReporter {
-public:
-    virtual ~ErrorReporter() = default;
-    virtual void report(const std::string& message) = 0;
-};
-
-// The message boxes of the tools: the program shows them, tests read and answer them.
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    // The simple message box: the application title as caption, one OK button.
-    virtual void message(const std::string& text) = 0;
-    // A question with the buttons Yes and No; true when the user chose Yes.
-    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
-};
 
 // Where the mouse cursor is on the screen; a seam so that tests can drive dragging.
 class CursorSource {
@@ -85,26 +68,5 @@ struct Context {
     // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
     const core::Machine* machine = nullptr;
 };
-
-// The text of the error box: the message, with "." appended when it is not empty and does
-// not end in "." already.
-std::string errorBoxText(const std::string& message);
-
-// core::Error shows its message; other kinds show an empty text.
-void reportException(ErrorReporter& errors, const std::exception* e) noexcept;
-
-// Runs one of our handlers. Nothing may unwind through Qt's frames, so whatever it throws is
-// handed to the reporter here: core::Error with its message, anything else with an empty text.
-template <class Handler>
-void guarded(ErrorReporter& errors, Handler&& handler) noexcept
-{
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        reportException(errors, &e);
-    } catch (...) {
-        reportException(errors, nullptr);
-    }
-}
 
 } // namespace chrome

@@ -1,6 +1,6 @@
 #include "chrome/hints.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 
 #include <QApplication>
 #include <QHelpEvent>

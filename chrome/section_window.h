@@ -1,38 +1,39 @@
 #pragma once
 
+#include "chrome/section_behaviour.h"
 #include "chrome/skinned_window.h"
+
+#include <memory>
 
 class QCloseEvent;
 
 namespace chrome {
 
-// A section window: a skinned window with comments mode, opened by the main menu with the
-// appearance stored in its section of the settings file, and storing it again when it closes.
+// A section window on Qt: its widgets, with the behaviour of SectionBehaviour.
 class SectionWindow : public SkinnedWindow {
     Q_OBJECT
 public:
     SectionWindow(Context& context, const WindowDefinition& definition);
+    ~SectionWindow() override;
 
-    // The main menu's opening sequence: read the window's settings, apply transparency, put the
-    // comments state into the comments label, start the matching comments timer, show the
-    // window without modality (an open window is brought forward).
-    void openingSequence();
+    // See SectionBehaviour::openingSequence().
+    void openingSequence() { m_behaviour->openingSequence(); }
+
+    bool alphaBlend() const override { return m_behaviour->alphaBlend(); }
+    std::uint8_t alphaValue() const override { return m_behaviour->alphaValue(); }
 
     SkinLabel* commentsLabel() const;
     DesignTimer* commentsOnTimer() const;
     DesignTimer* commentsOffTimer() const;
 
 protected:
-    // The close handler: writes the window's three settings, in this order: transparency flag,
-    // alpha value, comments. A refused write abandons the close.
     void closeEvent(QCloseEvent* event) override;
-    // The comments timers' work; each timer stops itself.
-    virtual void commentsOn();
-    virtual void commentsOff();
-    void setHintsShown(bool shown);
-    void assignHints();
+    SectionBehaviour& behaviour() const { return *m_behaviour; }
 
     const CommentsRoles& roles() const { return *definition().comments; }
+
+private:
+    std::unique_ptr<SectionBehaviour> m_behaviour;
 };
 
 } // namespace chrome

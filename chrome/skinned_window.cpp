@@ -1,7 +1,6 @@
 #include "chrome/skinned_window.h"
 
 #include "chrome/accessibility.h"
-#include "chrome/option_executor.h"
 #include "chrome/pictures.h"
 #include "chrome/placement.h"
 #include "chrome/picture_store.h"
@@ -26,11 +25,8 @@ void applyLook(SkinLabel& label, LabelLook look)
     QColor text = colour(skin::darkText);
     QFont font = label.font();
     switch (look) {
-    case LabelLook::Plain:
-        break;
-    case LabelLook::Light:
-        text = colour(skin::lightText);
-        break;
+    case LabelLook::Plain: break;
+    case LabelLook::Light: text = colour(skin::lightText); break;
     case LabelLook::Switch:
         // A little smaller, so that the switches stay on the left panel.
         text = colour(skin::lightText);
@@ -52,16 +48,12 @@ void applyLook(SkinLabel& label, LabelLook look)
         label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label.setWordWrap(true);
         break;
-    case LabelLook::Link:
-        text = colour(skin::lightText);
-        break;
+    case LabelLook::Link: text = colour(skin::lightText); break;
     case LabelLook::Arrow:
         text = colour(skin::arrow);
         font.setBold(true);
         break;
-    case LabelLook::Separator:
-        text = colour(skin::separator);
-        break;
+    case LabelLook::Separator: text = colour(skin::separator); break;
     case LabelLook::Title:
         text = colour(0xFFFFFF);
         font.setBold(true);
@@ -87,12 +79,8 @@ void applyLook(SkinLabel& label, LabelLook look)
         label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label.setWordWrap(true);
         break;
-    case LabelLook::Small:
-        font.setPointSize(skin::fontPointSize - 1);
-        break;
-    case LabelLook::Strong:
-        font.setBold(true);
-        break;
+    case LabelLook::Small: font.setPointSize(skin::fontPointSize - 1); break;
+    case LabelLook::Strong: font.setBold(true); break;
     case LabelLook::Number:
         // The design's 20 pixels would put "10." onto its box in the fonts at hand.
         font.setPixelSize(17);
@@ -145,10 +133,18 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
     setFont(QFont(QString::fromLatin1(skin::fontFamily), skin::fontPointSize));
     installAccessibility();
     build();
-    wireRoles();
-    wireOptions();
+    m_parts = std::make_unique<ui::qt::QtWindow>(*this);
+    m_behaviour = std::make_unique<WindowBehaviour>(
+        *m_parts, definition, WindowBehaviour::Services{context.registry, context.shell, context.errors, [&context] {
+                                                            if (context.minimiseApplication)
+                                                                context.minimiseApplication();
+                                                        }});
+    m_behaviour->closeClicked = [this] { closeClicked(); };
+    wireDrag();
     describe();
 }
+
+SkinnedWindow::~SkinnedWindow() = default;
 
 PictureControl* SkinnedWindow::picture(QAnyStringView name) const
 {
@@ -169,15 +165,9 @@ void SkinnedWindow::build()
 {
     for (const Component& component : m_definition.components) {
         switch (component.kind) {
-        case ComponentKind::Picture:
-            addPicture(component);
-            break;
-        case ComponentKind::Label:
-            addLabel(component);
-            break;
-        case ComponentKind::Timer:
-            makeTimer(this, component, m_context.idleMonitor);
-            break;
+        case ComponentKind::Picture: addPicture(component); break;
+        case ComponentKind::Label: addLabel(component); break;
+        case ComponentKind::Timer: makeTimer(this, component, m_context.idleMonitor); break;
         }
     }
 }
@@ -227,7 +217,7 @@ void SkinnedWindow::setLabelText(SkinLabel& label, const QString& text)
         label.adjustSize();
 }
 
-void SkinnedWindow::wireRoles()
+void SkinnedWindow::wireDrag()
 {
     if (DesignTimer* drag = timer(qs(m_definition.dragTimer)))
         connect(drag, &DesignTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
@@ -240,30 +230,6 @@ void SkinnedWindow::wireRoles()
         } else if (SkinLabel* text = label(qs(name))) {
             connect(text, &SkinLabel::mouseDown, this, startDrag);
             connect(text, &SkinLabel::mouseUp, this, stopDrag);
-        }
-    }
-    if (PictureControl* minimise = picture(qs(m_definition.minimiseTarget)))
-        connect(minimise, &PictureControl::clicked, this, [this] { handle([this] { minimiseClicked(); }); });
-    if (PictureControl* close = picture(qs(m_definition.closeTarget)))
-        connect(close, &PictureControl::clicked, this, [this] { handle([this] { closeClicked(); }); });
-
-    if (!m_definition.comments) {
-        // Windows without comments mode show their hints all the time.
-        for (const Hint& hint : m_definition.hints) {
-            if (auto* control = findChild<QWidget*>(qs(hint.control), Qt::FindDirectChildrenOnly)) {
-                control->setToolTip(qs(hint.text));
-                setHintShown(*control, true);
-            }
-        }
-    }
-}
-
-void SkinnedWindow::wireOptions()
-{
-    for (const OptionRow& row : m_definition.options) {
-        if (PictureControl* control = picture(qs(row.target))) {
-            connect(control, &PictureControl::clicked, this,
-                    [this, &row] { handle([this, &row] { runOption(row.action, m_context); }); });
         }
     }
 }
@@ -299,8 +265,8 @@ void SkinnedWindow::describe()
             control->setAccessibleDescription(qs(*hint));
     }
     if (const auto& comments = m_definition.comments) {
-        const std::pair<const std::string&, const std::string&> switches[] = {{comments->onSwitch, comments->onArrow},
-                                                                               {comments->offSwitch, comments->offArrow}};
+        const std::pair<const std::string&, const std::string&> switches[] = {
+            {comments->onSwitch, comments->onArrow}, {comments->offSwitch, comments->offArrow}};
         for (const auto& [name, arrow] : switches) {
             SkinLabel* control = label(qs(name));
             makeTarget(*control);
@@ -382,12 +348,6 @@ void SkinnedWindow::setAlpha(bool blend, std::uint8_t value)
     m_alphaBlend = blend;
     m_alphaValue = value;
     setWindowOpacity(blend ? value / 255.0 : 1.0);
-}
-
-void SkinnedWindow::minimiseClicked()
-{
-    if (m_context.minimiseApplication)
-        m_context.minimiseApplication();
 }
 
 void SkinnedWindow::closeClicked()

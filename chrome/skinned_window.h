@@ -1,7 +1,9 @@
 #pragma once
 
 #include "chrome/context.h"
-#include "chrome/controls.h"
+#include "chrome/window_behaviour.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/qt_parts.h"
 #include "chrome/definition.h"
 
 #include <QBitmap>
@@ -10,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace chrome {
 
@@ -24,6 +27,7 @@ class SkinnedWindow : public QWidget {
     Q_OBJECT
 public:
     SkinnedWindow(Context& context, const WindowDefinition& definition);
+    ~SkinnedWindow() override;
 
     const WindowDefinition& definition() const { return m_definition; }
     Context& context() const { return m_context; }
@@ -33,8 +37,8 @@ public:
     SkinLabel* label(QAnyStringView name) const;
     DesignTimer* timer(QAnyStringView name) const;
 
-    bool alphaBlend() const { return m_alphaBlend; }
-    std::uint8_t alphaValue() const { return m_alphaValue; }
+    virtual bool alphaBlend() const { return m_alphaBlend; }
+    virtual std::uint8_t alphaValue() const { return m_alphaValue; }
     // Transparency as the settings file gives it: on or off, and the alpha value 0..255.
     void setAlpha(bool blend, std::uint8_t value);
 
@@ -44,8 +48,9 @@ public:
     void handle(const std::function<void()>& handler) const { guarded(m_context.errors, handler); }
 
 protected:
-    virtual void minimiseClicked();
     virtual void closeClicked();
+    // The window's parts, as its behaviour sees them.
+    ui::qt::QtWindow& parts() const { return *m_parts; }
     void dragStep();
     // Sets a label's text; labels designed without a width grow with their text.
     void setLabelText(SkinLabel& label, const QString& text);
@@ -54,8 +59,7 @@ private:
     void build();
     void addPicture(const Component& component);
     void addLabel(const Component& component);
-    void wireRoles();
-    void wireOptions();
+    void wireDrag();
     // Names, descriptions and targets for the keyboard and assistive technology.
     void describe();
     const std::string* hintOf(const std::string& control) const;
@@ -66,6 +70,8 @@ private:
 
     Context& m_context;
     const WindowDefinition& m_definition;
+    std::unique_ptr<ui::qt::QtWindow> m_parts;
+    std::unique_ptr<WindowBehaviour> m_behaviour;
     bool m_alphaBlend = false;
     std::uint8_t m_alphaValue = 255;
     bool m_picturesLoaded = false;

@@ -18,6 +18,8 @@ TForm9::TForm9(chrome::Context& context, const chrome::WindowDefinition& definit
     connect(Image11, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image11Click(); }); });
     connect(Image12, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image12Click(); }); });
     connect(timer("Timer3"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer3Timer(); }); });
+    // The arrows beside the comments switches show only on the switches' page.
+    behaviour().arrowsShown = [this] { return commentsPageShown(); };
     // FormCreate: comments are on as soon as the window exists.
     commentsOnTimer()->start();
 }
@@ -76,25 +78,4 @@ void TForm9::Timer3Timer()
         Image11->show();
         Label10->show();
     }
-}
-
-void TForm9::commentsOn()
-{
-    setHintsShown(true);
-    assignHints();
-    if (commentsPageShown())
-        Strona24->show();
-    Label2->setText(QStringLiteral("Tak"));
-    Strona25->hide();
-    commentsOnTimer()->stop();
-}
-
-void TForm9::commentsOff()
-{
-    setHintsShown(false);
-    if (commentsPageShown())
-        Strona25->show();
-    Label2->setText(QStringLiteral("Nie"));
-    Strona24->hide();
-    commentsOffTimer()->stop();
 }

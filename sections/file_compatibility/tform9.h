@@ -13,10 +13,6 @@ public:
     bool descriptionPageShown() const;
     bool commentsPageShown() const;
 
-protected:
-    void commentsOn() override;
-    void commentsOff() override;
-
 private:
     void Image11Click();
     void Image12Click();

@@ -2,7 +2,7 @@
 
 #include "chrome/file_list_box.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "core/error.h"
 #include "core/registry/tregistry.h"
 
@@ -124,8 +124,8 @@ void TForm7::Timer5Timer()
         throw;
     }
     const QStringList names = FileListBox1->names();
-    const auto next = std::find_if(names.begin(), names.end(),
-                                   [this](const QString& name) { return !m_undeletable.contains(name); });
+    const auto next =
+        std::find_if(names.begin(), names.end(), [this](const QString& name) { return !m_undeletable.contains(name); });
     if (next == names.end()) {
         stopRemover();
         return;

@@ -1,6 +1,6 @@
 #include "sections/protection/tform4.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "chrome/option_executor.h"
 #include "chrome/qt_text.h"
 

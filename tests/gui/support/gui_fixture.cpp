@@ -115,7 +115,50 @@ std::optional<Values> GuiFixture::keyValues(core::RootKey root, const std::strin
     return found;
 }
 
-void GuiFixture::expectHints(chrome::SectionWindow& window,
+void GuiFixture::seed(core::RootKey root, const std::string& path, const Values& values)
+{
+    core::KeyHandle key;
+    ASSERT_EQ(m_registry.createKey(core::rootHandle(root), path, core::Access::AllAccess, key),
+              core::RegStatus::Success);
+    for (const auto& [name, value] : values)
+        EXPECT_EQ(m_registry.setValue(key, name, value.first, value.second), core::RegStatus::Success) << name;
+    m_registry.closeKey(key);
+}
+
+void GuiFixture::expectRowsWrite(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        SCOPED_TRACE(row.target);
+        for (const Value& before : {dword(7), text(u"7")}) {
+            seed(row.root, row.key, {{row.value, before}});
+            std::map<std::string, std::optional<Values>> expected;
+            for (const RowWrite& other : rows)
+                expected[other.key] = keyValues(other.root, other.key);
+            (*expected[row.key])[row.value] = row.data;
+            click(window, QString::fromLatin1(row.target));
+            for (const RowWrite& other : rows)
+                EXPECT_EQ(keyValues(other.root, other.key), expected[other.key]) << other.key;
+        }
+        EXPECT_TRUE(component(window, QString::fromLatin1(row.target))->toolTip().isEmpty());
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
+    EXPECT_TRUE(m_commands.empty());
+}
+
+void GuiFixture::expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        m_errors.messages.clear();
+        click(window, QString::fromLatin1(row.target));
+        EXPECT_EQ(keyValues(row.root, row.key), std::nullopt) << row.target;
+        EXPECT_EQ(m_errors.messages,
+                  std::vector<std::string>{std::string("Failed to set data for '") + row.value + "'"})
+            << row.target;
+    }
+    m_errors.messages.clear();
+}
+
+void GuiFixture::expectHints(chrome::SkinnedWindow& window,
                              const std::vector<std::pair<const char*, const char*>>& hints)
 {
     ASSERT_EQ(window.definition().hints.size(), hints.size());

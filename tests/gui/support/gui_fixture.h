@@ -72,6 +72,16 @@ using Value = Values::mapped_type;
 Value dword(std::uint32_t value);
 Value text(const char16_t* value);
 
+// One row of a window's option table as a test expects it: a click on `target` sets `value` of
+// `key` to `data`.
+struct RowWrite {
+    const char* target;
+    core::RootKey root;
+    const char* key;
+    const char* value;
+    Value data;
+};
+
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
 class GuiFixture : public ::testing::Test {
@@ -100,7 +110,15 @@ protected:
     // is missing.
     std::optional<Values> keyValues(core::RootKey root, const std::string& path);
     // Comments mode is on in `window` with exactly these hints, in this order.
-    void expectHints(chrome::SectionWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
+    void expectHints(chrome::SkinnedWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
+    // Creates a key of the machine's registry (and its parents) and writes these values into it.
+    void seed(core::RootKey root, const std::string& path, const Values& values = {});
+    // Every target writes its row, twice, whatever the value holds, and changes nothing else in
+    // the rows' keys; no error, no command line, and the targets carry no hint of their own.
+    void expectRowsWrite(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
+    // On a machine without the rows' keys, each target creates nothing and its write's error
+    // reaches the error box.
+    void expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
 
     // Lets the timers run for a while on their clock, which moves only here: the ticks due on
     // the way run at once.

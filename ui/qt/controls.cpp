@@ -1,4 +1,4 @@
-#include "chrome/controls.h"
+#include "ui/qt/controls.h"
 
 #include "chrome/skin.h"
 
@@ -34,8 +34,8 @@ void mousePressed(Control& control, bool& pressed, QMouseEvent& event)
 template <class Control>
 void mouseReleased(Control& control, bool& pressed, QMouseEvent& event)
 {
-    const bool click = std::exchange(pressed, false) && event.button() == Qt::LeftButton
-                       && control.rect().contains(event.position().toPoint());
+    const bool click = std::exchange(pressed, false) && event.button() == Qt::LeftButton &&
+                       control.rect().contains(event.position().toPoint());
     event.accept();
     emit control.mouseUp();
     if (click)
@@ -49,14 +49,9 @@ void focusIn(const Control& control, bool& keyboardFocus, const QFocusEvent& eve
 {
     switch (event.reason()) {
     case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-        break;
-    case Qt::MouseFocusReason:
-        keyboardFocus = false;
-        break;
-    default:
-        keyboardFocus = isTarget(control);
-        break;
+    case Qt::PopupFocusReason: break;
+    case Qt::MouseFocusReason: keyboardFocus = false; break;
+    default: keyboardFocus = isTarget(control); break;
     }
 }
 
@@ -140,8 +135,7 @@ bool hintShown(const QWidget& control)
     return control.property(kShowHint).toBool();
 }
 
-PictureControl::PictureControl(QWidget* parent)
-    : QWidget(parent)
+PictureControl::PictureControl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -186,10 +180,7 @@ void PictureControl::focusInEvent(QFocusEvent* event)
     QWidget::focusInEvent(event);
 }
 
-SkinLabel::SkinLabel(QWidget* parent)
-    : QLabel(parent)
-{
-}
+SkinLabel::SkinLabel(QWidget* parent) : QLabel(parent) {}
 
 void SkinLabel::setVisible(bool visible)
 {

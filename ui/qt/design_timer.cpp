@@ -1,4 +1,4 @@
-#include "chrome/design_timer.h"
+#include "ui/qt/design_timer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "chrome/idle_monitor.h"
+#include "ui/qt/idle_monitor.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -28,16 +28,13 @@ bool isInput(const QEvent& event)
     case QEvent::TabletMove:
     case QEvent::DragMove:
     case QEvent::Drop:
-    case QEvent::WindowActivate:
-        return true;
-    default:
-        return false;
+    case QEvent::WindowActivate: return true;
+    default: return false;
     }
 }
 } // namespace
 
-IdleMonitor::IdleMonitor(IdlePace pace)
-    : m_pace(std::move(pace))
+IdleMonitor::IdleMonitor(IdlePace pace) : m_pace(std::move(pace))
 {
     if (!m_pace.clock)
         m_pace.clock = &systemTimerClock();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/definition.h"
-#include "chrome/design_timer.h"
+#include "ui/qt/design_timer.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "chrome/context.h"
+#include "chrome/errors.h"
 
 #include "core/error.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chrome/idle_monitor.h"
+#include "ui/qt/idle_monitor.h"
 #include "chrome/timer_clock.h"
 
 #include <QObject>
