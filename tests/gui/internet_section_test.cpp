@@ -29,18 +29,36 @@ constexpr char kMain[] = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr char kRestrictions[] = "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
 
-const std::vector<std::pair<const char*, std::uint32_t>> kConnections = {
-    {"Image4", 1},  {"Image5", 2},  {"Image14", 3}, {"Image15", 4}, {"Image16", 5},
-    {"Image17", 6}, {"Image18", 7}, {"Image19", 8}, {"Image20", 9}, {"Image21", 10},
+constexpr RootKey kUser = RootKey::CurrentUser;
+
+// Each connection target writes its number into MaxConnectionsPer1_0Server, then into
+// MaxConnectionsPerServer.
+const std::vector<RowWrite> kConnections = {
+    {"Image4", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(1)},
+    {"Image5", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(2)},
+    {"Image14", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(3)},
+    {"Image15", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(4)},
+    {"Image16", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(5)},
+    {"Image17", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(6)},
+    {"Image18", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(7)},
+    {"Image19", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(8)},
+    {"Image20", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(9)},
+    {"Image21", kUser, kSettings, "MaxConnectionsPer1_0Server", dword(10)},
 };
 
-const std::vector<std::tuple<const char*, const char*, std::uint32_t>> kRestrictionTable = {
-    {"Image24", "NoFavorites", 0},      {"Image25", "NoFavorites", 1},
-    {"Image9", "AlwaysPromptWhenDownload", 1}, {"Image26", "AlwaysPromptWhenDownload", 0},
-    {"Image8", "NoPrinting", 0},        {"Image27", "NoPrinting", 1},
-    {"Image29", "NoViewSource", 0},     {"Image30", "NoViewSource", 1},
-    {"Image31", "NoBrowserOptions", 0}, {"Image32", "NoBrowserOptions", 1},
-    {"Image34", "NoNavButtons", 0},     {"Image35", "NoNavButtons", 1},
+const std::vector<RowWrite> kRestrictionTable = {
+    {"Image24", kUser, kRestrictions, "NoFavorites", dword(0)},
+    {"Image25", kUser, kRestrictions, "NoFavorites", dword(1)},
+    {"Image9", kUser, kRestrictions, "AlwaysPromptWhenDownload", dword(1)},
+    {"Image26", kUser, kRestrictions, "AlwaysPromptWhenDownload", dword(0)},
+    {"Image8", kUser, kRestrictions, "NoPrinting", dword(0)},
+    {"Image27", kUser, kRestrictions, "NoPrinting", dword(1)},
+    {"Image29", kUser, kRestrictions, "NoViewSource", dword(0)},
+    {"Image30", kUser, kRestrictions, "NoViewSource", dword(1)},
+    {"Image31", kUser, kRestrictions, "NoBrowserOptions", dword(0)},
+    {"Image32", kUser, kRestrictions, "NoBrowserOptions", dword(1)},
+    {"Image34", kUser, kRestrictions, "NoNavButtons", dword(0)},
+    {"Image35", kUser, kRestrictions, "NoNavButtons", dword(1)},
 };
 
 const std::vector<std::pair<const char*, const char*>> kHints = {
@@ -52,7 +70,8 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image23", "Włącza lub wyłącza dostęp do menu i zakładki \"Ulubione\"."},
     {"Image6", "Włącza lub wyłącza okno wyświetlające się\npodczas pobieraniu plików z internetu."},
     {"Image7", "Konfiguruje dostęp do elementów \"Drukuj\"\ni \"Podgląd wydruku\" z menu Plik."},
-    {"Image3", "Włącza lub wyłącza dostęp do podglądu kodu \nstrony . Menu \u201cŹródło\u201d znajduje się w menu Widok."},
+    {"Image3",
+     "Włącza lub wyłącza dostęp do podglądu kodu \nstrony . Menu \u201cŹródło\u201d znajduje się w menu Widok."},
     {"Image12", "Zmienia domyślną ścieżkę zapisu plików\nz internetu na podaną przez użytkownika."},
     {"Image11", "Włącza lub wyłącza dostęp do menu \"Opcje\ninternetowe\" znajdującego się w menu Narzędzia."},
     {"Image33", "Włącza lub wyłącza dostęp do przcisków \"Wstecz\" oraz\n\"Dalej\". W wypadku wyłączenia przycisków "
@@ -131,55 +150,31 @@ TEST_F(InternetSectionTest, EveryTargetChangesTheRegistryAsItsRowSays)
     expectHints(internet, kHints);
 
     // A new machine: no key is created, each click's first write fails and reaches the error box.
-    std::vector<std::pair<const char*, const char*>> failing;
-    for (const auto& [target, n] : kConnections)
-        failing.push_back({target, "MaxConnectionsPer1_0Server"});
-    for (const auto& [target, value, data] : kRestrictionTable)
-        failing.push_back({target, value});
-    for (const auto& [target, value] : failing) {
-        m_errors.messages.clear();
-        click(internet, QString::fromLatin1(target));
-        EXPECT_EQ(m_errors.messages, std::vector<std::string>{std::string("Failed to set data for '") + value + "'"})
-            << target;
-        EXPECT_TRUE(internet.picture(QString::fromLatin1(target))->toolTip().isEmpty()) << target;
-    }
-    EXPECT_EQ(keyValues(RootKey::CurrentUser, kSettings), std::nullopt);
-    EXPECT_EQ(keyValues(RootKey::CurrentUser, kRestrictions), std::nullopt);
+    expectRowsNeedTheirKeys(internet, kConnections);
+    expectRowsNeedTheirKeys(internet, kRestrictionTable);
     // Without typed addresses the history button says nothing.
-    m_errors.messages.clear();
     click(internet, QStringLiteral("Image2"));
     EXPECT_TRUE(m_errors.messages.empty());
-    EXPECT_EQ(keyValues(RootKey::CurrentUser, kBrowser), std::nullopt);
+    EXPECT_EQ(keyValues(kUser, kBrowser), std::nullopt);
 
     // With the keys there.
-    {
-        core::TRegistry registry(m_registry);
-        ASSERT_TRUE(registry.OpenKey(kSettings, true));
-        registry.WriteInteger("MaxConnectionsPerServer", 2);
-        registry.WriteInteger("EnableHttp1_1", 1);
-        ASSERT_TRUE(registry.OpenKey(std::string("\\") + kRestrictions, true));
-        ASSERT_TRUE(registry.OpenKey(std::string("\\") + kBrowser + "\\TypedURLs\\Inner", true));
-        ASSERT_TRUE(registry.OpenKey(std::string("\\") + kBrowser + "\\TypedURLs", false));
-        registry.WriteString("url1", "http://a.pl/");
-        registry.WriteString("url2", "http://b.pl/");
+    seed(kUser, kSettings, {{"MaxConnectionsPerServer", dword(2)}, {"EnableHttp1_1", dword(1)}});
+    seed(kUser, kRestrictions);
+    seed(kUser, std::string(kBrowser) + "\\TypedURLs\\Inner");
+    seed(kUser, std::string(kBrowser) + "\\TypedURLs",
+         {{"url1", text(u"http://a.pl/")}, {"url2", text(u"http://b.pl/")}});
+    seed(kUser, kBrowser, {{"Download Directory", text(u"C:\\Pobrane")}});
+    for (const RowWrite& row : kConnections) {
+        click(internet, QString::fromLatin1(row.target));
+        EXPECT_EQ(keyValues(kUser, kSettings),
+                  (Values{{"EnableHttp1_1", dword(1)}, {row.value, row.data}, {"MaxConnectionsPerServer", row.data}}))
+            << row.target;
+        EXPECT_TRUE(component(internet, QString::fromLatin1(row.target))->toolTip().isEmpty()) << row.target;
     }
-    writeRegistry(kBrowser, "Download Directory", "C:\\Pobrane");
-    for (const auto& [target, n] : kConnections) {
-        click(internet, QString::fromLatin1(target));
-        EXPECT_EQ(keyValues(RootKey::CurrentUser, kSettings),
-                  (Values{{"EnableHttp1_1", dword(1)}, {"MaxConnectionsPer1_0Server", dword(n)},
-                          {"MaxConnectionsPerServer", dword(n)}}))
-            << target;
-    }
-    Values restrictions;
-    for (const auto& [target, value, data] : kRestrictionTable) {
-        restrictions[value] = dword(data);
-        click(internet, QString::fromLatin1(target));
-        EXPECT_EQ(keyValues(RootKey::CurrentUser, kRestrictions), restrictions) << target;
-    }
+    expectRowsWrite(internet, kRestrictionTable);
     click(internet, QStringLiteral("Image2"));
-    EXPECT_EQ(keyValues(RootKey::CurrentUser, std::string(kBrowser) + "\\TypedURLs"), std::nullopt);
-    EXPECT_EQ(keyValues(RootKey::CurrentUser, kBrowser), (Values{{"Download Directory", text(u"C:\\Pobrane")}}));
+    EXPECT_EQ(keyValues(kUser, std::string(kBrowser) + "\\TypedURLs"), std::nullopt);
+    EXPECT_EQ(keyValues(kUser, kBrowser), (Values{{"Download Directory", text(u"C:\\Pobrane")}}));
     EXPECT_TRUE(m_errors.messages.empty());
     EXPECT_TRUE(m_commands.empty());
 
@@ -261,8 +256,7 @@ struct RemoverCase {
     bool linkToHost = false; // the plug-in folder a link to a host folder holding `files`
 };
 
-class PluginRemoverTest : public InternetSectionTest, public ::testing::WithParamInterface<RemoverCase> {
-};
+class PluginRemoverTest : public InternetSectionTest, public ::testing::WithParamInterface<RemoverCase> {};
 
 TEST_P(PluginRemoverTest, DeletesOneFilePerTickAndStopsWhenNothingDeletableIsLeft)
 {
@@ -305,11 +299,18 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, PluginRemoverTest,
     ::testing::Values(
         // "1" is a plug-in like any other; folders are no plug-ins.
-        RemoverCase{"SeveralFiles", std::vector<std::string>{"b.dll", "1", "A.dll", "np32.txt", "Folder/"}, 0,
-                    {"A.dll", "Folder", "b.dll", "np32.txt"}, {"Folder"}, {}},
+        RemoverCase{"SeveralFiles",
+                    std::vector<std::string>{"b.dll", "1", "A.dll", "np32.txt", "Folder/"},
+                    0,
+                    {"A.dll", "Folder", "b.dll", "np32.txt"},
+                    {"Folder"},
+                    {}},
         RemoverCase{"EmptyFolder", std::vector<std::string>{}, 0, {}, {}, {}},
         RemoverCase{"MissingFolder", std::nullopt, 0, {}, {}, {}},
-        RemoverCase{"OneUndeletableFile", std::vector<std::string>{"a.dll", "b.dll", "c.dll"}, 2, {"b.dll", "c.dll"},
+        RemoverCase{"OneUndeletableFile",
+                    std::vector<std::string>{"a.dll", "b.dll", "c.dll"},
+                    2,
+                    {"b.dll", "c.dll"},
                     {"b.dll"},
                     {"Cannot delete the file C:\\Program Files\\Internet Explorer\\Plugins\\b.dll: "
                      "Device or resource busy"}},

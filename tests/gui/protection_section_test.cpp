@@ -291,38 +291,25 @@ TEST_F(ProtectionSectionTest, ACreatedKeyThatDoesNotOpenIsReportedAndNothingIsWr
 
 TEST_F(ProtectionSectionTest, RegistryRowsWriteIntoKeysThatExistOnly)
 {
-    struct Row {
-        const char* target;
-        const char* key;
-        const char* value;
-        std::int32_t data;
-        QRect place; // the targets have sizes of their own
-    };
-    const char* const advanced = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-    const char* const systemPolicies = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    const Row rows[] = {{"Image3", advanced, "EncryptionContextMenu", 1, {121, 71, 78, 30}},
-                        {"Image8", advanced, "EncryptionContextMenu", 0, {200, 71, 83, 30}},
-                        {"Image10", systemPolicies, "dontdisplaylastusername", 1, {291, 71, 81, 30}},
-                        {"Image11", systemPolicies, "dontdisplaylastusername", 0, {373, 71, 81, 30}}};
+    constexpr char kAdvanced[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    constexpr char kSystem[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    constexpr RootKey kMachine = RootKey::LocalMachine;
+    const std::vector<RowWrite> rows = {{"Image3", kMachine, kAdvanced, "EncryptionContextMenu", dword(1)},
+                                        {"Image8", kMachine, kAdvanced, "EncryptionContextMenu", dword(0)},
+                                        {"Image10", kMachine, kSystem, "dontdisplaylastusername", dword(1)},
+                                        {"Image11", kMachine, kSystem, "dontdisplaylastusername", dword(0)}};
+    // The targets have sizes of their own.
+    const std::vector<std::pair<const char*, QRect>> places = {{"Image3", {121, 71, 78, 30}},
+                                                               {"Image8", {200, 71, 83, 30}},
+                                                               {"Image10", {291, 71, 81, 30}},
+                                                               {"Image11", {373, 71, 81, 30}}};
     start();
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.target);
-        EXPECT_EQ(protection().picture(QString::fromLatin1(row.target))->geometry(), row.place);
-        core::TRegistry registry(m_registry);
-        registry.SetRootKey(RootKey::LocalMachine);
-        m_errors.messages.clear();
-        click(protection(), QString::fromLatin1(row.target));
-        EXPECT_EQ(m_errors.messages,
-                  std::vector<std::string>{"Failed to set data for '" + std::string(row.value) + "'"});
-        EXPECT_FALSE(registry.OpenKey(row.key, false));
-
-        registry.CreateKey(row.key);
-        click(protection(), QString::fromLatin1(row.target));
-        ASSERT_TRUE(registry.OpenKey(row.key, false));
-        EXPECT_EQ(registry.ReadInteger(row.value), row.data);
-        EXPECT_EQ(m_errors.messages.size(), 1u);
-        ASSERT_TRUE(registry.DeleteKey("\\" + std::string(row.key)));
-    }
+    for (const auto& [target, place] : places)
+        EXPECT_EQ(protection().picture(QString::fromLatin1(target))->geometry(), place) << target;
+    expectRowsNeedTheirKeys(protection(), rows);
+    seed(kMachine, kAdvanced, {{"Hidden", dword(1)}});
+    seed(kMachine, kSystem);
+    expectRowsWrite(protection(), rows);
 }
 
 TEST_F(ProtectionSectionTest, TheFileCompatibilityWindowIsShownAsItIs)
