@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -97,7 +98,8 @@ TEST_F(RegTool, ExplainsItselfAndRejectsBadSyntaxWithWinesMessages)
         {{"query", "HKCU", "/x"}, "reg: Invalid syntax. Type \"dostrojnik-reg query /?\" for help.\n"},
         {{"add", "HKCU\\x", "/v", "a", "/ve"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
         {{"add", "HKCU\\x", "/v"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
-        {{"add", "HKCU\\x", "/s", "ab", "/d", "a", "/t", "REG_MULTI_SZ"}, "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
+        {{"add", "HKCU\\x", "/s", "ab", "/d", "a", "/t", "REG_MULTI_SZ"},
+         "reg: Invalid syntax. Type \"dostrojnik-reg add /?\" for help.\n"},
         {{"delete", "HKCU\\x", "/v", "a", "/va"}, "reg: Invalid syntax. Type \"dostrojnik-reg delete /?\" for help.\n"},
         {{"export", "HKCU\\x"}, "reg: Invalid syntax. Type \"dostrojnik-reg export /?\" for help.\n"},
         {{"import"}, "reg: Invalid syntax. Type \"dostrojnik-reg import /?\" for help.\n"},
@@ -174,7 +176,8 @@ TEST_F(RegTool, QueryListsKeysValuesAndSearchesAsWineDoes)
     add({"HKCU\\Software\\Q\\A\\B", "/v", "x", "/d", "y"});
     add({"HKCU\\Software\\Q\\C", "/ve", "/d", "dflt"});
 
-    EXPECT_EQ(reg({"query", "HKCU\\Software\\Q"}).out, "\nHKEY_CURRENT_USER\\Software\\Q\\A\nHKEY_CURRENT_USER\\Software\\Q\\C\n");
+    EXPECT_EQ(reg({"query", "HKCU\\Software\\Q"}).out,
+              "\nHKEY_CURRENT_USER\\Software\\Q\\A\nHKEY_CURRENT_USER\\Software\\Q\\C\n");
     EXPECT_EQ(reg({"query", "HKCU\\Software\\Q", "/s"}).out, "\n"
                                                              "HKEY_CURRENT_USER\\Software\\Q\\A\n"
                                                              "\n"
@@ -185,9 +188,11 @@ TEST_F(RegTool, QueryListsKeysValuesAndSearchesAsWineDoes)
                                                              "    (Default)    REG_SZ    dflt\n"
                                                              "\n");
     EXPECT_EQ(reg({"query", "HKCU\\Software\\Q", "/v", "X", "/s"}).out,
-              "\nHKEY_CURRENT_USER\\Software\\Q\\A\\B\n    X    REG_SZ    y\n\nSearch complete. Number of matches found: 1\n");
+              "\nHKEY_CURRENT_USER\\Software\\Q\\A\\B\n    X    REG_SZ    y\n\nSearch complete. Number of matches "
+              "found: 1\n");
     EXPECT_EQ(reg({"query", "HKCU\\Software\\Q", "/ve", "/s"}).out,
-              "\nHKEY_CURRENT_USER\\Software\\Q\\C\n    (Default)    REG_SZ    dflt\n\nSearch complete. Number of matches found: 1\n");
+              "\nHKEY_CURRENT_USER\\Software\\Q\\C\n    (Default)    REG_SZ    dflt\n\nSearch complete. Number of "
+              "matches found: 1\n");
     EXPECT_EQ(reg({"query", "HKCU\\Software\\Q", "/ve"}).out,
               "\nHKEY_CURRENT_USER\\Software\\Q\n    (Default)    REG_SZ    (value not set)\n");
     const auto missing = reg({"query", "HKCU\\Software\\Q", "/v", "nope"});
@@ -208,7 +213,8 @@ TEST_F(RegTool, RefusesBadDataBeforeWritingAnything)
         {{"/t", "REG_DWORD", "/d", "0x"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD", "/d", "12a"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD", "/d", "0x1g"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
-        {{"/t", "REG_QWORD", "/d", "18446744073709551616"}, "reg: The option [/d] must be followed by a valid numeric value\n"},
+        {{"/t", "REG_QWORD", "/d", "18446744073709551616"},
+         "reg: The option [/d] must be followed by a valid numeric value\n"},
         {{"/t", "REG_DWORD"}, "reg: Invalid command line parameters\n"},
         {{"/t", "REG_BINARY", "/d", "0x12"}, "reg: The option [/d] must be followed by a valid hexadecimal value\n"},
         {{"/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"}, "reg: The option [/d] must be followed by a valid string\n"},
@@ -369,8 +375,8 @@ TEST_F(RegTool, ImportsRegedit4AndUtf8FilesWithDeletions)
                                    "\n"
                                    "[HKCU\\Software\\I]\n"
                                    "\"gone\"=-\n"
-                                   "\"a\"=\"\xb9\xe6\"\n"                // Windows-1250 "ąć"
-                                   "\"c\"=hex(2):41,42,00\n"              // ANSI text in REGEDIT4
+                                   "\"a\"=\"\xb9\xe6\"\n"    // Windows-1250 "ąć"
+                                   "\"c\"=hex(2):41,42,00\n" // ANSI text in REGEDIT4
                                    "\"f\"=hex:01,\\\n  02,03 ; the rest\n"
                                    "\"g\"=dword:00000001\n");
     auto result = reg({"import", "v4.reg"});
@@ -419,7 +425,8 @@ TEST_F(RegTool, ImportTellsWhyTheRegistryRefusedAValue)
 {
     const std::string name(16384, 'n');
     writeText(m_folder / "long.reg", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\I]\r\n"
-                                     "\"ok\"=\"1\"\r\n\"" + name + "\"=\"2\"\r\n");
+                                     "\"ok\"=\"1\"\r\n\"" +
+                                         name + "\"=\"2\"\r\n");
     const auto result = reg({"import", "long.reg"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "reg: Unable to import the registry key 'HKEY_CURRENT_USER\\Software\\I': the value name is "
@@ -433,23 +440,28 @@ TEST_F(RegTool, QueryAndExportFollowSymbolicLinkKeysAsWineDoes)
     // "\Registry\Machine\Software\Target", as Wine keeps a link key's target.
     const std::string link = linkData("\\Registry\\Machine\\Software\\Target");
     writeText(m_folder / "link.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Link]\n"
-                                     "\"SymbolicLinkValue\"=hex(6):" + link + "\n\n[HKEY_LOCAL_MACHINE\\Software\\Dangling]\n"
-                                     "\"SymbolicLinkValue\"=hex(6):41,00\n");
+                                     "\"SymbolicLinkValue\"=hex(6):" +
+                                         link +
+                                         "\n\n[HKEY_LOCAL_MACHINE\\Software\\Dangling]\n"
+                                         "\"SymbolicLinkValue\"=hex(6):41,00\n");
     ASSERT_EQ(reg({"import", "link.reg"}).status, 0);
 
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Link", "/s"}).out, "\n"
-                                                                 "HKEY_LOCAL_MACHINE\\Software\\Link\n"
-                                                                 "    t    REG_SZ    1\n"
-                                                                 "\n"
-                                                                 "HKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n"
-                                                                 "    x    REG_SZ    y\n"
-                                                                 "\n");
-    EXPECT_EQ(reg({"query", "HKLM\\Software\\Link\\Sub"}).out, "\nHKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n    x    REG_SZ    y\n\n");
+                                                                "HKEY_LOCAL_MACHINE\\Software\\Link\n"
+                                                                "    t    REG_SZ    1\n"
+                                                                "\n"
+                                                                "HKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n"
+                                                                "    x    REG_SZ    y\n"
+                                                                "\n");
+    EXPECT_EQ(reg({"query", "HKLM\\Software\\Link\\Sub"}).out,
+              "\nHKEY_LOCAL_MACHINE\\Software\\Link\\Sub\n    x    REG_SZ    y\n\n");
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Dangling"}).status, 1);
     EXPECT_EQ(reg({"export", "HKLM\\Software\\Link", "link-out.reg"}).status, 0);
-    EXPECT_EQ(readText(m_folder / "link-out.reg"),
-              utf16File("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Link]\r\n\"t\"=\"1\"\r\n\r\n"
-                        "[HKEY_LOCAL_MACHINE\\Software\\Link\\Sub]\r\n\"x\"=\"y\"\r\n\r\n"));
+    EXPECT_EQ(
+        readText(m_folder / "link-out.reg"),
+        utf16File(
+            "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Link]\r\n\"t\"=\"1\"\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Link\\Sub]\r\n\"x\"=\"y\"\r\n\r\n"));
 }
 
 TEST_F(RegTool, RefusedWritesFailWithTheReason)
@@ -460,11 +472,20 @@ TEST_F(RegTool, RefusedWritesFailWithTheReason)
     // A hive this user may not write (root ignores permissions, so another user runs it).
     fs::permissions(machine(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                    fs::perms::others_read | fs::perms::others_exec);
-    std::vector<std::string> args{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                  tool_testing::toolPath("dostrojnik-reg").string(), "add", "HKCU\\Software\\W",
-                                  "/v", "x", "/d", "2", "/f"};
+    std::vector<std::string> args{"/usr/bin/setpriv",
+                                  "--reuid=65534",
+                                  "--regid=65534",
+                                  "--clear-groups",
+                                  tool_testing::toolPath("dostrojnik-reg").string(),
+                                  "add",
+                                  "HKCU\\Software\\W",
+                                  "/v",
+                                  "x",
+                                  "/d",
+                                  "2",
+                                  "/f"};
     const std::map<std::string, std::optional<std::string>> environment{{"WINEPREFIX", machine().string()},
-                                                                         {"HOME", "/nonexistent"}};
+                                                                        {"HOME", "/nonexistent"}};
     auto result = tool_testing::runProcess(args, environment);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("reg: Unable to access or create the specified registry key: "), std::string::npos)
@@ -516,6 +537,42 @@ TEST_F(RegTool, WritesTheLocalesCharacterSetIntoAPipeLosingNothing)
     }
 }
 
+TEST_F(RegTool, TakesTextInTheLocalesCharacterSetAndFileNamesAsTheirBytes)
+{
+    const fs::path locales = m_folder / "locales";
+    fs::create_directories(locales);
+    ASSERT_EQ(
+        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
+    const std::map<std::string, std::optional<std::string>> latin2{{"LC_ALL", "pl_PL.ISO-8859-2"},
+                                                                   {"LOCPATH", locales.string()}};
+    // Żółw, Łoś, zażółć and a file Żółw.reg, all as Latin-2 writes them.
+    const std::string key = "HKCU\\Software\\\xAF\xF3\xB3w";
+    const std::string file = "\xAF\xF3\xB3w.reg";
+    const std::string listing =
+        "\nHKEY_CURRENT_USER\\Software\\\xAF\xF3\xB3w\n    \xA3o\xB6    REG_SZ    za\xBF\xF3\xB3\xE6\n\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out; // checked when given
+    } rows[] = {
+        {{"add", key, "/v", "\xA3o\xB6", "/d", "za\xBF\xF3\xB3\xE6", "/f"}, ""},
+        {{"query", key}, listing},
+        {{"export", key, file}, ""},
+        {{"delete", key, "/f"}, ""},
+        {{"import", file}, ""},
+        {{"query", key}, listing},
+    };
+    for (const auto& row : rows) {
+        const auto result = reg(row.args, {}, latin2);
+        EXPECT_EQ(result.status, 0) << row.args[0] << ": " << result.out;
+        if (!row.out.empty()) {
+            EXPECT_EQ(result.out, row.out) << row.args[0];
+        }
+    }
+    EXPECT_TRUE(fs::is_regular_file(m_folder / file));
+    EXPECT_EQ(reg({"query", "HKCU\\Software\\Żółw"}).out,
+              "\nHKEY_CURRENT_USER\\Software\\Żółw\n    Łoś    REG_SZ    zażółć\n\n");
+}
+
 } // namespace
 
 TEST_F(RegTool, KeysBeyondWindowsLimitsAreRefusedAndNothingCrashes)
@@ -526,7 +583,8 @@ TEST_F(RegTool, KeysBeyondWindowsLimitsAreRefusedAndNothingCrashes)
     for (int i = 0; i < 1000000; ++i)
         deep += "\\k";
     writeText(m_folder / "deep.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
-                                     "\"a\"=\"1\"\n\n[" + deep + "]\n");
+                                     "\"a\"=\"1\"\n\n[" +
+                                         deep + "]\n");
     auto result = reg({"import", "deep.reg"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("deep.reg': line 6: the key '"), std::string::npos);
@@ -569,7 +627,8 @@ TEST_F(RegTool, AnImportIsOneWholeWriteAndAQueryFollowsNoLinkInCircles)
     const std::string link = linkData("\\Registry\\Machine\\Software\\Loop");
     writeText(m_folder / "loop.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop]\n"
                                      "\"v\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Loop\\Back]\n"
-                                     "\"SymbolicLinkValue\"=hex(6):" + link + "\n");
+                                     "\"SymbolicLinkValue\"=hex(6):" +
+                                         link + "\n");
     ASSERT_EQ(reg({"import", "loop.reg"}).status, 0);
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Loop", "/s"}).out,
               "\nHKEY_LOCAL_MACHINE\\Software\\Loop\n    v    REG_SZ    1\n\n");

@@ -117,6 +117,28 @@ TEST_F(RestoreTool, CommandsAnswerWithTheirMessagesAndExitStatus)
     EXPECT_EQ(restore({"changes", "7"}, "C.UTF-8").err, "Error: There is no restore point 7.\n");
 }
 
+TEST_F(RestoreTool, TakesADescriptionInTheLocalesCharacterSetAndAFileNameAsItsBytes)
+{
+    const fs::path locales = m_folder / "locales";
+    fs::create_directories(locales);
+    ASSERT_EQ(
+        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
+    const auto latin2 = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), tool_testing::toolPath("dostrojnik-restore").string());
+        return tool_testing::runProcess(args,
+                                        {{"WINEPREFIX", machine().string()},
+                                         {"LC_ALL", "pl_PL.ISO-8859-2"},
+                                         {"LOCPATH", locales.string()},
+                                         {"LANGUAGE", std::nullopt}},
+                                        {}, m_folder.path());
+    };
+    // "Żółw" and "Żółw.reg" as Latin-2 writes them.
+    ASSERT_EQ(latin2({"create", "\xAF\xF3\xB3w"}).status, 0);
+    EXPECT_TRUE(restore({"list"}).out.ends_with("\tŻółw\n"));
+    ASSERT_EQ(latin2({"changes", "1", "/export", "\xAF\xF3\xB3w.reg"}).status, 0);
+    EXPECT_TRUE(fs::is_regular_file(m_folder / "\xAF\xF3\xB3w.reg"));
+}
+
 TEST_F(RestoreTool, ChangesListExactlyTheWritesSinceThePointGroupedByKey)
 {
     ASSERT_EQ(restore({"list"}).status, 0); // makes the machine

@@ -101,8 +101,7 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
             return std::string(tr("reg: Invalid command line parameters\n"));
         // Wine keeps the big-endian type's bytes in the machine's order as well.
         return number(0xFFFFFFFFull, 4);
-    case core::RegQword:
-        return number(~0ull, 8);
+    case core::RegQword: return number(~0ull, 8);
     case core::RegBinary: {
         std::size_t pos = 0;
         if (text.size() % 2 != 0) {
@@ -154,9 +153,14 @@ std::optional<std::string> buildData(std::uint32_t type, const std::optional<std
 std::optional<std::uint32_t> typeFromName(const std::string& name)
 {
     static const std::map<std::string, std::uint32_t> types = {
-        {"reg_sz", core::RegSz},        {"reg_multi_sz", core::RegMultiSz}, {"reg_expand_sz", core::RegExpandSz},
-        {"reg_dword", core::RegDword},  {"reg_qword", core::RegQword},      {"reg_binary", core::RegBinary},
-        {"reg_none", core::RegNone},    {"reg_dword_big_endian", core::RegDwordBigEndian},
+        {"reg_sz", core::RegSz},
+        {"reg_multi_sz", core::RegMultiSz},
+        {"reg_expand_sz", core::RegExpandSz},
+        {"reg_dword", core::RegDword},
+        {"reg_qword", core::RegQword},
+        {"reg_binary", core::RegBinary},
+        {"reg_none", core::RegNone},
+        {"reg_dword_big_endian", core::RegDwordBigEndian},
         {"reg_dword_little_endian", core::RegDword},
     };
     const auto it = types.find(core::text::asciiLower(name));
@@ -206,7 +210,8 @@ int add(Session& session, const std::vector<std::string>& args, const Options& o
         const std::string name = options.get("v");
         core::RegValue existing;
         if (!options.has("f") && reg.queryValue(handle, name, existing) == RegStatus::Success &&
-            !session.ask(format(tr("The registry value '%1' already exists. Do you want to overwrite it?"), {shownName(name)}))) {
+            !session.ask(format(tr("The registry value '%1' already exists. Do you want to overwrite it?"),
+                                {shownName(name)}))) {
             session.say(tr(Cancelled));
         } else if (reg.setValue(handle, name, type, data) != RegStatus::Success) {
             result = session.failBecause(format(tr("Unable to set the registry value '%1'"), {shownName(name)}));
@@ -222,6 +227,6 @@ int add(Session& session, const std::vector<std::string>& args, const Options& o
 
 } // namespace
 
-const Command AddCommand{"add", addHelp, 1, {"ve", "f"}, {"v", "t", "s", "d"}, add};
+const Command AddCommand{"add", addHelp, 1, {"ve", "f"}, {"v", "t", "s", "d"}, {}, add};
 
 } // namespace regtool

@@ -5,6 +5,7 @@
 #include "tools/reg/reg_tool.h"
 #include "tools/reg/value_text.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -46,6 +47,9 @@ std::optional<std::string> keyLimitProblem(const KeyName& key);
 // The options of one operation after its key: "/v name" style options take the next argument.
 struct Options {
     std::map<std::string, std::string> values; // option (lower case, without '/') -> argument
+    // The host file the operation reads or writes, in the command line's own bytes: a Linux file
+    // name is bytes, whatever the locale makes of them.
+    std::filesystem::path file;
     bool has(const std::string& name) const { return values.count(name) != 0; }
     std::string get(const std::string& name) const { return has(name) ? values.at(name) : std::string(); }
 };
@@ -119,9 +123,10 @@ private:
 struct Command {
     std::string_view name;
     std::string (*help)();
-    std::size_t positionals;                  // arguments before the options, all required
-    std::vector<std::string> flags;           // options without an argument
-    std::vector<std::string> withArgument;    // options that take the next argument
+    std::size_t positionals;               // arguments before the options, all required
+    std::vector<std::string> flags;        // options without an argument
+    std::vector<std::string> withArgument; // options that take the next argument
+    std::optional<std::size_t> hostFile;   // the positional one that names a host file
     int (*run)(Session& session, const std::vector<std::string>& positionals, const Options& options);
 };
 

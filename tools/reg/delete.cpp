@@ -59,7 +59,8 @@ int remove(Session& session, const std::vector<std::string>& args, const Options
     const std::string valueName = options.get("v");
     const bool force = options.has("f");
     if (wholeKey) {
-        if (!force && !session.ask(format(tr("Are you sure you want to delete the registry key '%1'?"), {key.display()}))) {
+        if (!force &&
+            !session.ask(format(tr("Are you sure you want to delete the registry key '%1'?"), {key.display()}))) {
             session.say(tr(Cancelled));
             return 0;
         }
@@ -69,11 +70,13 @@ int remove(Session& session, const std::vector<std::string>& args, const Options
         return 0;
     }
     if (options.has("va")) {
-        if (!force && !session.ask(format(tr("Are you sure you want to delete all registry values in '%1'?"), {key.display()}))) {
+        if (!force &&
+            !session.ask(format(tr("Are you sure you want to delete all registry values in '%1'?"), {key.display()}))) {
             session.say(tr(Cancelled));
             return 0;
         }
-    } else if (!force && !session.ask(format(tr("Are you sure you want to delete the registry value '%1'?"), {shownName(valueName)}))) {
+    } else if (!force && !session.ask(format(tr("Are you sure you want to delete the registry value '%1'?"),
+                                             {shownName(valueName)}))) {
         session.say(tr(Cancelled));
         return 0;
     }
@@ -94,7 +97,8 @@ int remove(Session& session, const std::vector<std::string>& args, const Options
         if (status == RegStatus::NotFound)
             result = session.fail(tr(ValueMissing));
         else if (status != RegStatus::Success)
-            result = session.failBecause(format(tr("Unable to delete the registry value '%1'"), {shownName(valueName)}));
+            result =
+                session.failBecause(format(tr("Unable to delete the registry value '%1'"), {shownName(valueName)}));
     }
     if (result == 0)
         session.succeed();
@@ -104,6 +108,6 @@ int remove(Session& session, const std::vector<std::string>& args, const Options
 
 } // namespace
 
-const Command DeleteCommand{"delete", deleteHelp, 1, {"ve", "va", "f"}, {"v"}, remove};
+const Command DeleteCommand{"delete", deleteHelp, 1, {"ve", "va", "f"}, {"v"}, {}, remove};
 
 } // namespace regtool

@@ -47,7 +47,7 @@ bool exportTree(Session& session, core::KeyHandle top, const KeyName& key, RegFi
 }
 
 // The words Windows has for why a file could not be created.
-std::string fileError(const std::filesystem::path& file, std::error_code error)
+std::string fileError(const std::filesystem::path& file, const std::string& shown, std::error_code error)
 {
     std::error_code ignored;
     const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -58,7 +58,7 @@ std::string fileError(const std::filesystem::path& file, std::error_code error)
         return tr("Access denied.\n");
     if (error == std::errc::no_such_file_or_directory)
         return tr("File not found.\n");
-    return format(tr("reg: Unable to write the file '%1': %2\n"), {file.string(), error.message()});
+    return format(tr("reg: Unable to write the file '%1': %2\n"), {shown, error.message()});
 }
 
 int exportKey(Session& session, const std::vector<std::string>& args, const Options& options)
@@ -68,7 +68,7 @@ int exportKey(Session& session, const std::vector<std::string>& args, const Opti
     if (const auto failed = session.openToRead(args[0], key, handle))
         return *failed;
 
-    const std::filesystem::path file = args[1];
+    const std::filesystem::path& file = options.file;
     std::error_code ignored;
     if (!options.has("y") && std::filesystem::exists(file, ignored) &&
         !session.ask(format(tr("The file '%1' already exists. Do you want to overwrite it?"), {args[1]}))) {
@@ -83,12 +83,12 @@ int exportKey(Session& session, const std::vector<std::string>& args, const Opti
         return session.failBecause(tr("Unable to read the registry"));
     // Written beside and renamed into place, so an old backup is never left half overwritten.
     if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, writer.bytes()))
-        return session.fail(fileError(file, error));
+        return session.fail(fileError(file, args[1], error));
     return 0;
 }
 
 } // namespace
 
-const Command ExportCommand{"export", exportHelp, 2, {"y"}, {}, exportKey};
+const Command ExportCommand{"export", exportHelp, 2, {"y"}, {}, 1, exportKey};
 
 } // namespace regtool

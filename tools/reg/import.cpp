@@ -26,17 +26,19 @@ std::string importHelp()
               "\n");
 }
 
-int import(Session& session, const std::vector<std::string>& args, const Options&)
+int import(Session& session, const std::vector<std::string>& args, const Options& options)
 {
-    const std::filesystem::path file = args[0];
+    const std::filesystem::path& file = options.file;
     std::string bytes;
     if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes, core::io::Links::Follow, nullptr,
                                                kLargestRegFile)) {
         if (failed == core::io::tooLarge())
-            return session.fail(format(tr("reg: Unable to import '%1': the file is larger than %2, the most an import takes\n"),
-                                       {args[0], core::registry::sizeText(kLargestRegFile)}));
-        return session.fail(format(failed == core::io::notARegularFile() ? tr("reg: The file '%1' is not a regular file.\n")
-                                                                         : tr("reg: The file '%1' was not found.\n"),
+            return session.fail(
+                format(tr("reg: Unable to import '%1': the file is larger than %2, the most an import takes\n"),
+                       {args[0], core::registry::sizeText(kLargestRegFile)}));
+        return session.fail(format(failed == core::io::notARegularFile()
+                                       ? tr("reg: The file '%1' is not a regular file.\n")
+                                       : tr("reg: The file '%1' was not found.\n"),
                                    {args[0]}));
     }
     RegFile contents;
@@ -93,23 +95,26 @@ int import(Session& session, const std::vector<std::string>& args, const Options
             parentName.path = parentPath;
             const core::KeyHandle root = core::rootHandle(key.root);
             parent = root;
-            if (!parentPath.empty() && reg.createKey(root, parentPath, core::Access::AllAccess, parent) != RegStatus::Success)
+            if (!parentPath.empty() &&
+                reg.createKey(root, parentPath, core::Access::AllAccess, parent) != RegStatus::Success)
                 return session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
         }
         core::KeyHandle handle;
         const std::string childName = split == std::string::npos ? key.path : key.path.substr(split + 1);
         if (reg.createKey(parent, childName, core::Access::AllAccess, handle) != RegStatus::Success) {
-            const int result = session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+            const int result =
+                session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
             closeParent();
             return result;
         }
         for (const RegFileValue& value : entry.values) {
             const std::string name = core::text::toUtf8(value.name);
-            const RegStatus status = value.remove ? reg.deleteValue(handle, name)
-                                                  : reg.setValue(handle, name, value.type, value.data);
+            const RegStatus status =
+                value.remove ? reg.deleteValue(handle, name) : reg.setValue(handle, name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
                 // Told before the key is closed, which forgets why the registry failed.
-                const int result = session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+                const int result =
+                    session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
                 reg.closeKey(handle);
                 closeParent();
                 return result;
@@ -124,6 +129,6 @@ int import(Session& session, const std::vector<std::string>& args, const Options
 
 } // namespace
 
-const Command ImportCommand{"import", importHelp, 1, {}, {}, import};
+const Command ImportCommand{"import", importHelp, 1, {}, {}, 0, import};
 
 } // namespace regtool

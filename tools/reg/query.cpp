@@ -113,6 +113,6 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
 
 } // namespace
 
-const Command QueryCommand{"query", queryHelp, 1, {"ve", "s"}, {"v"}, query};
+const Command QueryCommand{"query", queryHelp, 1, {"ve", "s"}, {"v"}, {}, query};
 
 } // namespace regtool

@@ -65,8 +65,15 @@ bool parseArguments(const Command& command, const std::vector<std::string>& args
 
 } // namespace
 
-int runReg(const std::vector<std::string>& args, const RegistryOpener& registry, Console& console)
+int runReg(const std::vector<std::string>& commandLine, const RegistryOpener& registry, Console& console)
 {
+    // Keys, values and data are UTF-8 in the registry; the command line comes in the locale's
+    // character set.
+    localetext::Encoder decoder({}, localetext::Encoder::Towards::Utf8);
+    std::vector<std::string> args;
+    args.reserve(commandLine.size());
+    for (const std::string& argument : commandLine)
+        args.push_back(decoder.encode(argument));
     Session session(registry, console);
     if (args.empty())
         return session.fail(tr("reg: Invalid syntax. Type \"dostrojnik-reg /?\" for help.\n"));
@@ -90,6 +97,8 @@ int runReg(const std::vector<std::string>& args, const RegistryOpener& registry,
     Options options;
     if (!parseArguments(command, args, positionals, options))
         return session.fail(invalidSyntax(operation));
+    if (command.hostFile)
+        options.file = commandLine[1 + *command.hostFile];
     int status = 0;
     try {
         status = command.run(session, positionals, options);

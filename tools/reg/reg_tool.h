@@ -22,8 +22,9 @@ public:
 // Opens the machine's registry when a command needs it; throws core::Error when it cannot.
 using RegistryOpener = std::function<core::RegistryApi&()>;
 
-// Runs one command of the registry tool (`arguments` without the program name) with the syntax
-// of Windows' reg.exe and the messages of Wine's `reg`; returns the exit status, 0 or 1.
-int runReg(const std::vector<std::string>& arguments, const RegistryOpener& registry, Console& console);
+// Runs one command of the registry tool (`commandLine` without the program name, in the locale's
+// character set) with the syntax of Windows' reg.exe and the messages of Wine's `reg`; returns
+// the exit status, 0 or 1. A file name is opened as its bytes came.
+int runReg(const std::vector<std::string>& commandLine, const RegistryOpener& registry, Console& console);
 
 } // namespace regtool

@@ -12,6 +12,7 @@
 #include "tools/restore/changes_file.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace restoretool {
 namespace {
@@ -92,7 +93,9 @@ class Command {
 public:
     Command(const StoreOpener& store, Output& output) : m_store(store), m_output(output) {}
 
-    int run(const std::vector<std::string>& arguments)
+    // `arguments` in UTF-8; `commandLine` the same as they came, whose file names are opened as
+    // their bytes are.
+    int run(const std::vector<std::string>& arguments, const std::vector<std::string>& commandLine)
     {
         if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-?" || arguments[0] == "--help") {
             m_output.out += tr(Help);
@@ -109,7 +112,7 @@ public:
         if (!numbered)
             return fail(format(tr("Unknown command \"%1\". Commands: dostrojnik-restore /?"), {arguments[0]}));
         if (command == "changes" && rest.size() == 3 && core::text::asciiLower(rest[1]) == "/export")
-            return parseNumber(rest[0], number) ? exportChanges(number, rest[2]) : 1;
+            return parseNumber(rest[0], number) ? exportChanges(number, commandLine[3], rest[2]) : 1;
         if (!expect(rest, 1) || !parseNumber(rest[0], number))
             return 1;
         if (command == "changes")
@@ -170,13 +173,13 @@ private:
         return 0;
     }
 
-    int exportChanges(int number, const std::string& file)
+    int exportChanges(int number, const std::filesystem::path& file, const std::string& shown)
     {
         const auto found = core::restore::changesSince(m_store(), number);
         // Written beside and renamed into place: an earlier file is never left half overwritten.
         if (const auto error = core::io::replaceFile(core::posixSystemCalls(), file, changesRegFile(found)))
-            return fail(format(tr("Cannot write the file %1: %2."), {file, core::io::describe(error)}));
-        m_output.out += format(tr("Wrote the changes since point %1 into %2.\n"), {std::to_string(number), file});
+            return fail(format(tr("Cannot write the file %1: %2."), {shown, core::io::describe(error)}));
+        m_output.out += format(tr("Wrote the changes since point %1 into %2.\n"), {std::to_string(number), shown});
         return 0;
     }
 
@@ -201,11 +204,17 @@ private:
 
 } // namespace
 
-int runCommand(const std::vector<std::string>& arguments, const StoreOpener& store, Output& output)
+int runCommand(const std::vector<std::string>& commandLine, const StoreOpener& store, Output& output)
 {
+    // A description is kept in UTF-8; the command line comes in the locale's character set.
+    localetext::Encoder decoder({}, localetext::Encoder::Towards::Utf8);
+    std::vector<std::string> arguments;
+    arguments.reserve(commandLine.size());
+    for (const std::string& argument : commandLine)
+        arguments.push_back(decoder.encode(argument));
     Command command(store, output);
     try {
-        return command.run(arguments);
+        return command.run(arguments, commandLine);
     } catch (const core::restore::Failure& failure) {
         output.err += format(tr("Error: %1\n"), {core::restore::fillIn(tr(failure.english()), failure.arguments())});
         return 1;

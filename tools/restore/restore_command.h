@@ -18,10 +18,10 @@ struct Output {
     std::string err;
 };
 
-// Runs one command of `dostrojnik-restore` (`arguments` without the program name): list, create,
-// changes, restore, delete or /?, with messages in the user's language. Returns the exit status:
-// 0 on success, 1 with a message.
-int runCommand(const std::vector<std::string>& arguments, const StoreOpener& store, Output& output);
+// Runs one command of `dostrojnik-restore` (`commandLine` without the program name, in the
+// locale's character set): list, create, changes, restore, delete or /?, with messages in the
+// user's language. Returns the exit status: 0 on success, 1 with a message.
+int runCommand(const std::vector<std::string>& commandLine, const StoreOpener& store, Output& output);
 
 // The key's change in the window's words: "Klucz dodany", "Klucz usunięty", "Klucz zmieniony".
 std::string stateText(core::restore::KeyState state);
