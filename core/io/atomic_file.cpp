@@ -61,11 +61,21 @@ int createTemporary(SystemCalls& calls, const std::filesystem::path& path, mode_
     return -1;
 }
 
+// Times to the nanosecond where the system tells them: a file rewritten in place within the same
+// second keeps its size and its times in seconds.
+template <typename Stat>
+bool sameTimes(const Stat& a, const Stat& b)
+{
+    if constexpr (requires { a.st_mtim.tv_nsec; })
+        return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+               a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    else
+        return a.st_mtime == b.st_mtime && a.st_ctime == b.st_ctime;
+}
+
 bool sameFile(const struct stat& a, const struct stat& b)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && sameTimes(a, b);
 }
 
 // The source to copy from, open, or -1 when it is no longer the file whose text is in memory.

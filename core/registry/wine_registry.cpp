@@ -403,9 +403,9 @@ struct WineRegistry::State {
             std::exchange(beforeFirstChange, nullptr)();
         // The blocks nobody touched are copied from the file they were read from, while it is still that file.
         const io::CopySource source{file.path, file.identity, file.hive->text()};
-        const auto error =
-            commit ? io::replaceFile(calls, file.path, text)
-                   : io::replaceFile(calls, file.path, file.hive->pieces(), file.missing ? nullptr : &source);
+        const auto error = commit ? io::replaceFile(calls, file.path, text)
+                                  : io::replaceFile(calls, file.path, file.hive->pieces(),
+                                                    file.missing || changedSinceRead(file) ? nullptr : &source);
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();
