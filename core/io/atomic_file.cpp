@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <random>
 
 namespace core::io {
@@ -48,7 +49,8 @@ std::filesystem::path folderOf(const std::filesystem::path& path)
 }
 
 // Creates a new file under an unpredictable name beside `path`; returns its descriptor or -1.
-int createTemporary(SystemCalls& calls, const std::filesystem::path& path, mode_t mode, std::filesystem::path& temporary)
+int createTemporary(SystemCalls& calls, const std::filesystem::path& path, mode_t mode,
+                    std::filesystem::path& temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary.replace_filename(temporaryName(path.filename().string()));
@@ -57,6 +59,40 @@ int createTemporary(SystemCalls& calls, const std::filesystem::path& path, mode_
             return fd;
     }
     return -1;
+}
+
+// Times to the nanosecond where the system tells them: a file rewritten in place within the same
+// second keeps its size and its times in seconds.
+template <typename Stat>
+bool sameTimes(const Stat& a, const Stat& b)
+{
+    if constexpr (requires { a.st_mtim.tv_nsec; })
+        return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+               a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    else
+        return a.st_mtime == b.st_mtime && a.st_ctime == b.st_ctime;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && sameTimes(a, b);
+}
+
+// The source to copy from, open, or -1 when it is no longer the file whose text is in memory.
+int openSource(SystemCalls& calls, const CopySource* source)
+{
+    if (!source)
+        return -1;
+    const int fd = calls.open(source->path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (calls.fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !sameFile(info, source->identity) ||
+        static_cast<std::uint64_t>(info.st_size) != source->text.size()) {
+        calls.close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -147,7 +183,7 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
 }
 
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
-                            std::span<const std::string_view> pieces)
+                            std::span<const std::string_view> pieces, const CopySource* source)
 {
     if (!canReplace(calls, path))
         return std::make_error_code(std::errc::permission_denied);
@@ -172,6 +208,26 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
             }
             return std::error_code();
         };
+        Descriptor from(calls, openSource(calls, source));
+        bool copying = from.get() >= 0;
+        // Copies the piece from the source file; the part the kernel refuses is written from memory.
+        const auto copyOrWrite = [&](std::string_view contents) {
+            const std::string_view text = source ? source->text : std::string_view();
+            const std::less_equal<const char*> notAfter;
+            if (copying && notAfter(text.data(), contents.data()) &&
+                notAfter(contents.data() + contents.size(), text.data() + text.size())) {
+                auto offset = static_cast<std::uint64_t>(contents.data() - text.data());
+                while (!contents.empty()) {
+                    const ssize_t n = calls.copyFileRange(from.get(), offset, fd.get(), contents.size());
+                    if (n <= 0) {
+                        copying = false;
+                        break;
+                    }
+                    contents.remove_prefix(static_cast<std::size_t>(n));
+                }
+            }
+            return writeAll(contents);
+        };
         // Small pieces (a hive's changed keys, thousands after an import) are gathered into
         // one write, so that each does not cost a system call of its own.
         constexpr std::size_t Gathered = 64 * 1024;
@@ -185,7 +241,7 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
                 gathered.clear();
             }
             if (contents.size() >= Gathered) {
-                if ((failure = writeAll(contents)))
+                if ((failure = copyOrWrite(contents)))
                     break;
             } else {
                 gathered += contents;

@@ -46,9 +46,18 @@ bool canReplace(SystemCalls& calls, const std::filesystem::path& path);
 // it, then the folder is flushed. The file keeps its permission bits. Callers that share the file with other processes
 // hold a FolderLock around the read-modify-write.
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path, std::string_view contents);
-// The same with the contents given as pieces written one after the other.
+// A file the new contents may be copied from: `text` is what was read from it, `identity` what
+// fstat told of it then.
+struct CopySource {
+    std::filesystem::path path;
+    struct stat identity;
+    std::string_view text;
+};
+// The same with the contents given as pieces written one after the other. Large pieces that lie
+// in `source->text` are copied from that file within the kernel while it is still the file that
+// was read; otherwise, and where the copy is refused, they are written from memory.
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
-                            std::span<const std::string_view> pieces);
+                            std::span<const std::string_view> pieces, const CopySource* source = nullptr);
 
 // An exclusive lock on a folder, held for the life of the object, that serialises the
 // read-modify-write of the files in it among the processes of this program and its tools.

@@ -40,6 +40,17 @@ public:
         } while (n < 0 && errno == EINTR);
         return n;
     }
+    ssize_t copyFileRange(int from, std::uint64_t& offset, int to, size_t size) override
+    {
+        loff_t at = static_cast<loff_t>(offset);
+        ssize_t n;
+        do {
+            n = ::copy_file_range(from, &at, to, nullptr, size, 0);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0)
+            offset = static_cast<std::uint64_t>(at);
+        return n;
+    }
     int fsync(int fd) override { return ::fsync(fd); }
     int fstat(int fd, struct stat* info) override { return ::fstat(fd, info); }
     int stat(const char* path, struct stat* info) override { return ::stat(path, info); }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ public:
     virtual int close(int fd) = 0;
     virtual ssize_t read(int fd, void* buffer, size_t size) = 0;
     virtual ssize_t write(int fd, const void* buffer, size_t size) = 0;
+    // copy_file_range(2): up to `size` bytes of `from` at `offset` (which advances; the position
+    // of `from` stays) to `to` at its position, within the kernel. 0 at the end of `from`. A system
+    // or file system without it refuses with ENOSYS, EXDEV, EINVAL or EOPNOTSUPP.
+    virtual ssize_t copyFileRange(int from, std::uint64_t& offset, int to, size_t size) = 0;
     virtual int fsync(int fd) = 0;
     virtual int fstat(int fd, struct stat* info) = 0;
     virtual int stat(const char* path, struct stat* info) = 0;

@@ -98,6 +98,7 @@ public:
             return GetLastError() == ERROR_BROKEN_PIPE ? 0 : failLast();
         return static_cast<ssize_t>(done);
     }
+    ssize_t copyFileRange(int, std::uint64_t&, int, size_t) override { return failWith(ENOSYS); }
     ssize_t write(int fd, const void* buffer, size_t size) override
     {
         const HANDLE handle = handleOf(fd);

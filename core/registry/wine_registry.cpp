@@ -401,8 +401,11 @@ struct WineRegistry::State {
         // A write that renews only the keys' times changes nothing worth keeping a copy for.
         if (beforeFirstChange && (file.missing || !registry::sameButForTimes(file.hive->text(), text)))
             std::exchange(beforeFirstChange, nullptr)();
-        const auto error =
-            commit ? io::replaceFile(calls, file.path, text) : io::replaceFile(calls, file.path, file.hive->pieces());
+        // The blocks nobody touched are copied from the file they were read from, while it is still that file.
+        const io::CopySource source{file.path, file.identity, file.hive->text()};
+        const auto error = commit ? io::replaceFile(calls, file.path, text)
+                                  : io::replaceFile(calls, file.path, file.hive->pieces(),
+                                                    file.missing || changedSinceRead(file) ? nullptr : &source);
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();

@@ -54,3 +54,42 @@ TEST(AtomicFile, ReadRefusesMoreThanTheLargestSize)
         EXPECT_EQ(contents, row.error ? "" : "0123456789");
     }
 }
+
+TEST(AtomicFile, UntouchedPiecesAreCopiedFromTheFileTheyWereReadFrom)
+{
+    TemporaryFolder folder;
+    const auto file = folder / "hive.txt";
+    struct Row {
+        const char* name;
+        int copyError;          // what copyFileRange fails with, or 0
+        bool replacedMeanwhile; // another file stands under the name since it was read
+        bool copies;
+    };
+    const Row rows[] = {
+        {"copied", 0, false, true},
+        {"copy refused across file systems", EXDEV, false, false},
+        {"copy unknown to the system", ENOSYS, false, false},
+        {"file replaced since it was read", 0, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string original;
+        for (int i = 0; original.size() < 300000; ++i)
+            original += "line " + std::to_string(i) + "\n";
+        writeText(file, original);
+        std::string text;
+        struct stat identity {};
+        ASSERT_FALSE(core::io::readFile(core::posixSystemCalls(), file, text, core::io::Links::Follow, &identity));
+        if (row.replacedMeanwhile)
+            writeText(file, std::string(original.size(), 'x'));
+        FaultySystemCalls calls;
+        if (row.copyError)
+            calls.failOn("copyFileRange", row.copyError);
+        const std::string_view view(text);
+        const std::string_view pieces[] = {view.substr(0, 10), "changed\n", view.substr(100)};
+        const core::io::CopySource source{file, identity, text};
+        ASSERT_FALSE(core::io::replaceFile(calls, file, pieces, &source));
+        EXPECT_EQ(readText(file), original.substr(0, 10) + "changed\n" + original.substr(100));
+        EXPECT_EQ(calls.count("copyFileRange") > (row.copyError ? 1 : 0), row.copies);
+    }
+}

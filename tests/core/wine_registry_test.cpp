@@ -1,3 +1,4 @@
+#include "core/registry/hive_text.h"
 #include "core/registry/wine_registry.h"
 #include "tests/support/fake_environment.h"
 #include "tests/support/faulty_system_calls.h"
@@ -509,6 +510,35 @@ TEST(WineRegistry, ABatchReadsEachHiveOnceAndWritesItOnceOrNotAtAll)
     EXPECT_EQ(registry.endBatch(false), RegStatus::Success);
     EXPECT_EQ(readText(root / "user.reg"), userBefore);
     EXPECT_EQ(registry.openKey(HKCU, "Software\\Dropped", Access::Read, key), RegStatus::NotFound);
+}
+
+TEST(WineRegistry, ABatchKeepsTheUntouchedTextOfALargeHiveWhetherCopiedOrWritten)
+{
+    TemporaryFolder root;
+    {
+        WineRegistry setup(root.path(), 0);
+        setup.beginBatch();
+        for (int i = 0; i < 3000; ++i) {
+            const KeyHandle key = create(setup, HKLM, "Software\\Many\\K" + std::to_string(i));
+            EXPECT_EQ(setup.setValue(key, "v", RegDword, dword(std::uint32_t(i))), RegStatus::Success);
+            setup.closeKey(key);
+        }
+        EXPECT_EQ(setup.endBatch(true), RegStatus::Success);
+    }
+    for (const int refused : {0, EXDEV}) {
+        SCOPED_TRACE(refused);
+        const std::string before = readText(root / "system.reg");
+        testing_support::FaultySystemCalls calls;
+        if (refused)
+            calls.failOn("copyFileRange", refused);
+        WineRegistry registry(root.path(), 0, calls);
+        registry.beginBatch();
+        const KeyHandle key = create(registry, HKLM, "Software\\Many\\K1500");
+        EXPECT_EQ(registry.setValue(key, "v", RegDword, dword(1500)), RegStatus::Success);
+        EXPECT_EQ(registry.endBatch(true), RegStatus::Success);
+        EXPECT_GE(calls.count("copyFileRange"), 1);
+        EXPECT_TRUE(registry::sameButForTimes(before, readText(root / "system.reg")));
+    }
 }
 
 TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)

@@ -48,6 +48,10 @@ ssize_t FaultySystemCalls::write(int fd, const void* buffer, size_t size)
 {
     return fails("write") ? -1 : m_real.write(fd, buffer, size);
 }
+ssize_t FaultySystemCalls::copyFileRange(int from, std::uint64_t& offset, int to, size_t size)
+{
+    return fails("copyFileRange") ? -1 : m_real.copyFileRange(from, offset, to, size);
+}
 int FaultySystemCalls::fsync(int fd)
 {
     return fails("fsync") ? -1 : m_real.fsync(fd);
