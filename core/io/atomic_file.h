@@ -35,6 +35,10 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
 
 // A name for a temporary file beside `target` that nobody can guess: ".NAME.XXXXXXXX". Created
 // only with O_CREAT | O_EXCL | O_NOFOLLOW, so a file or link planted under it is never used.
+// Whether this system tells a file rewritten in place from the one that was read (its times to the
+// nanosecond); where it cannot, the untouched pieces of a change are always written from memory.
+bool systemTellsRewrittenFiles();
+
 std::string temporaryName(std::string_view target);
 
 // True when this process may replace `path`: the folder is writable, and so is the file when

@@ -90,6 +90,7 @@ TEST(AtomicFile, UntouchedPiecesAreCopiedFromTheFileTheyWereReadFrom)
         const core::io::CopySource source{file, identity, text};
         ASSERT_FALSE(core::io::replaceFile(calls, file, pieces, &source));
         EXPECT_EQ(readText(file), original.substr(0, 10) + "changed\n" + original.substr(100));
-        EXPECT_EQ(calls.count("copyFileRange") > (row.copyError ? 1 : 0), row.copies);
+        EXPECT_EQ(calls.count("copyFileRange") > (row.copyError ? 1 : 0),
+                  row.copies && core::io::systemTellsRewrittenFiles());
     }
 }
