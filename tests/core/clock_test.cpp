@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 
 using core::LocalTime;
@@ -30,11 +31,13 @@ TEST(Clock, DateAndTimeLeaveTheTimeOutOnlyAtExactlyMidnight)
 TEST(Clock, TheHostClockTellsTheLocalTime)
 {
     const core::HostClock clock;
-    // Sampled within one second of the system's clock, so that the two must agree.
+    // Sampled within one second of the system's clock, so that the two must agree. The fine clock,
+    // not time(), which may lag a tick behind it.
+    const auto seconds = [] { return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()); };
     for (int attempt = 0; attempt < 10; ++attempt) {
-        const std::time_t before = std::time(nullptr);
+        const std::time_t before = seconds();
         const LocalTime now = clock.now();
-        if (std::time(nullptr) != before)
+        if (seconds() != before)
             continue;
         const std::tm parts = *std::localtime(&before);
         EXPECT_EQ(now.year, parts.tm_year + 1900);
