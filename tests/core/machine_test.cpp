@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -64,7 +65,8 @@ Hive readWineHive(const std::string& text, const std::string& rootComment)
     const std::regex keyLine(R"(\[((?:[^\\\]]|\\\\)+)\] (\d+))");
     const std::regex timeLine("#time=([1-9a-f][0-9a-f]*)");
     const std::regex valueLine(R"re((@|"(?:[^"\\]|\\.)*")=(.*))re");
-    const std::regex data(R"re("(?:[^"\\]|\\.)*"|str\([0-9a-f]+\):"(?:[^"\\]|\\.)*"|dword:[0-9a-f]{8}|hex(?:\([0-9a-f]+\))?:(?:[0-9a-f]{2}(?:,[0-9a-f]{2})*)?)re");
+    const std::regex data(
+        R"re("(?:[^"\\]|\\.)*"|str\([0-9a-f]+\):"(?:[^"\\]|\\.)*"|dword:[0-9a-f]{8}|hex(?:\([0-9a-f]+\))?:(?:[0-9a-f]{2}(?:,[0-9a-f]{2})*)?)re");
     Hive hive;
     std::vector<std::string> previousKey;
     for (size_t i = 5; i < lines.size();) {
@@ -101,7 +103,8 @@ Hive readWineHive(const std::string& text, const std::string& rootComment)
                 continue;
             }
             EXPECT_TRUE(std::regex_match(value[2].str(), data)) << line;
-            const std::string name = value[1] == "@" ? "" : lower(value[1].str().substr(1, static_cast<std::size_t>(value[1].length()) - 2));
+            const std::string name =
+                value[1] == "@" ? "" : lower(value[1].str().substr(1, static_cast<std::size_t>(value[1].length()) - 2));
             EXPECT_TRUE(previousValue.empty() || previousValue < name) << "values in order: " << line;
             previousValue = name;
             values[name] = value[2];
@@ -110,9 +113,8 @@ Hive readWineHive(const std::string& text, const std::string& rootComment)
     }
     // A key that only holds subkeys is implied by their paths and has no block.
     for (const auto& [path, values] : hive) {
-        const bool hasSubkeys = std::any_of(hive.begin(), hive.end(), [&](const auto& other) {
-            return other.first.starts_with(path + "\\");
-        });
+        const bool hasSubkeys = std::any_of(hive.begin(), hive.end(),
+                                            [&](const auto& other) { return other.first.starts_with(path + "\\"); });
         EXPECT_FALSE(values.empty() && hasSubkeys) << path;
     }
     return hive;
@@ -121,9 +123,8 @@ Hive readWineHive(const std::string& text, const std::string& rootComment)
 bool hasKey(const Hive& hive, const std::string& path)
 {
     const std::string key = lower(path);
-    return std::any_of(hive.begin(), hive.end(), [&](const auto& entry) {
-        return entry.first == key || entry.first.starts_with(key + "\\");
-    });
+    return std::any_of(hive.begin(), hive.end(),
+                       [&](const auto& entry) { return entry.first == key || entry.first.starts_with(key + "\\"); });
 }
 
 std::string valueOf(const Hive& hive, const std::string& path, const std::string& name)
@@ -171,14 +172,15 @@ TEST(Machine, BaselineHivesAreWellFormedAndHoldTheStockKeys)
     EXPECT_EQ(valueOf(machine, control, "WaitToKillServiceTimeOut"), "\"20000\"");
     for (const char* name : {"AutoReboot", "SendAlert", "CrashDumpEnabled", "LogEvent", "Overwrite"})
         EXPECT_TRUE(valueOf(machine, control + "\\CrashControl", name).starts_with("dword:")) << name;
-    for (const char* key : {"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters",
-                            "SYSTEM\\CurrentControlSet\\Services\\atapi",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
-                            "{2227A280-3AEA-1069-A2DE-08002B30309D}",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
-                            "{D6277990-4C6A-11CF-8D87-00AA0060F5BF}",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "Software\\Classes\\.mpg"})
+    for (const char* key :
+         {"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters",
+          "SYSTEM\\CurrentControlSet\\Services\\atapi",
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
+          "{2227A280-3AEA-1069-A2DE-08002B30309D}",
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
+          "{D6277990-4C6A-11CF-8D87-00AA0060F5BF}",
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "Software\\Classes\\.mpg"})
         EXPECT_TRUE(hasKey(machine, key)) << key;
     for (const char* key : {"SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters",
                             "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection",
@@ -204,9 +206,11 @@ TEST(Machine, ANewMachineGetsItsFoldersHivesAndWallpapers)
 {
     TemporaryFolder folder;
     const Machine machine(folder / "a" / "b" / "machine", "jóa");
-    const std::time_t before = std::time(nullptr);
+    // The fine clock the hives' times come from, not time(), which may lag a tick behind it.
+    const auto seconds = [] { return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()); };
+    const std::time_t before = seconds();
     machine.ensureExists();
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = seconds();
 
     for (const char* path : {"windows/system32/dllcache", "windows/system32/Restore", "windows/inf",
                              "Program Files/Internet Explorer/Plugins", "users/jóa/Temp", "users/jóa/Recent",
@@ -216,7 +220,7 @@ TEST(Machine, ANewMachineGetsItsFoldersHivesAndWallpapers)
     EXPECT_GE(entriesIn(wallpapers), 3u);
     for (const auto& entry : fs::directory_iterator(wallpapers))
         EXPECT_TRUE(readText(entry.path()).starts_with("\xFF\xD8\xFF")) << entry.path(); // JPEG
-    EXPECT_EQ(entriesIn(folder / "a" / "b"), 1u); // nothing left of the building
+    EXPECT_EQ(entriesIn(folder / "a" / "b"), 1u);                                        // nothing left of the building
 
     // The hives are the baseline with the creation time and the user's name in Wine's escapes.
     const std::string user = readText(machine.userHive());
@@ -312,11 +316,14 @@ TEST(Machine, WindowsPathsMapIntoDriveCWithoutRegardToCase)
 TEST(Machine, SessionEnvironmentSpeaksWindows)
 {
     const Machine machine("/m", "jan");
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"COMSPEC", "/opt/bin/dostrojnik-cmd"}, {"WinDir", "C:\\windows"},
-        {"SystemRoot", "C:\\windows"},          {"TMP", "C:\\users\\jan\\Temp"},
-        {"TEMP", "C:\\users\\jan\\Temp"},       {"USERPROFILE", "C:\\users\\jan"},
-        {"USERNAME", "jan"},                    {"APPDATA", "C:\\users\\jan\\Application Data"}};
+    const std::vector<std::pair<std::string, std::string>> expected = {{"COMSPEC", "/opt/bin/dostrojnik-cmd"},
+                                                                       {"WinDir", "C:\\windows"},
+                                                                       {"SystemRoot", "C:\\windows"},
+                                                                       {"TMP", "C:\\users\\jan\\Temp"},
+                                                                       {"TEMP", "C:\\users\\jan\\Temp"},
+                                                                       {"USERPROFILE", "C:\\users\\jan"},
+                                                                       {"USERNAME", "jan"},
+                                                                       {"APPDATA", "C:\\users\\jan\\Application Data"}};
     EXPECT_EQ(machine.sessionEnvironment("/opt/bin/dostrojnik-cmd"), expected);
 
     const core::Environment session =
