@@ -1,5 +1,7 @@
 #include "core/restore/failure.h"
 
+#include "core/text/fill_in.h"
+
 namespace core::restore {
 
 Failure::Failure(Message message, std::vector<std::string> arguments)
@@ -11,19 +13,8 @@ Failure::Failure(Message message, std::vector<std::string> arguments)
 
 std::string fillIn(std::string_view pattern, const std::vector<std::string>& arguments)
 {
-    std::string out;
-    out.reserve(pattern.size());
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        const auto index = static_cast<std::size_t>(next - '1');
-        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < arguments.size()) {
-            out += arguments[index];
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
+    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+    return text::fillIn(pattern, views);
 }
 
 } // namespace core::restore

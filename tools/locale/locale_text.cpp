@@ -1,5 +1,7 @@
 #include "tools/locale/locale_text.h"
 
+#include "core/text/fill_in.h"
+
 #include <langinfo.h>
 #include <libintl.h>
 
@@ -60,19 +62,7 @@ const char* tr(const char* english)
 
 std::string format(std::string_view pattern, std::initializer_list<std::string_view> arguments)
 {
-    std::string out;
-    out.reserve(pattern.size());
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        const auto index = static_cast<std::size_t>(next - '1');
-        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < arguments.size()) {
-            out += arguments.begin()[index];
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
+    return core::text::fillIn(pattern, {arguments.begin(), arguments.size()});
 }
 
 Encoder::Encoder(std::string charset, Towards towards) : m_fromUtf8(towards == Towards::Locale)
