@@ -66,16 +66,20 @@ std::unique_ptr<core::DesktopWindows> hostDesktop()
     return std::make_unique<core::NoDesktopWindows>();
 }
 
-QPoint HostCursor::position() const
+ui::Point HostCursor::position() const
 {
-    return QCursor::pos();
+    const QPoint at = QCursor::pos();
+    return {at.x(), at.y()};
 }
 
-QSize HostScreen::size(const QWidget& window) const
+ui::Size HostScreen::size(const ui::Window& window) const
 {
     // The screen's own pixels, whatever scale factor Qt draws with.
-    const QScreen* screen = window.screen();
-    return screen ? (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize() : QSize();
+    const QScreen* screen = static_cast<const QWidget*>(window.nativeId())->screen();
+    if (!screen)
+        return {};
+    const QSize pixels = (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize();
+    return {pixels.width(), pixels.height()};
 }
 
 void installFonts()

@@ -38,13 +38,13 @@ std::unique_ptr<core::DesktopWindows> hostDesktop();
 // The mouse cursor of the window system.
 class HostCursor : public chrome::CursorSource {
 public:
-    QPoint position() const override;
+    ui::Point position() const override;
 };
 
 // The monitor that holds the window, as the window system tells it.
 class HostScreen : public chrome::ScreenSource {
 public:
-    QSize size(const QWidget& window) const override;
+    ui::Size size(const ui::Window& window) const override;
 };
 
 // Makes the embedded window pictures available under ":/pictures/".

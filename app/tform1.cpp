@@ -144,10 +144,10 @@ void TForm1::Timer37Timer()
     else
         m_freeSpace->setText(kFreeSpaceUnknown);
 
-    const QSize screen = context().screen.size(*this);
-    m_height->setText(QString::number(screen.height()));
-    m_width->setText(QString::number(screen.width()));
-    m_resolution->setText(QStringLiteral("%1 x %2 px").arg(screen.width()).arg(screen.height()));
+    const ui::Size screen = context().screen.size(parts());
+    m_height->setText(QString::number(screen.height));
+    m_width->setText(QString::number(screen.width));
+    m_resolution->setText(QStringLiteral("%1 x %2 px").arg(screen.width).arg(screen.height));
 }
 
 void TForm1::Button2Click()

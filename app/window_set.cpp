@@ -89,15 +89,18 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
     , m_idleMonitor(std::make_unique<chrome::IdleMonitor>(std::move(pace)))
 {
     m_context.minimiseApplication = [this] { minimiseAll(); };
-    m_context.window = [this](std::string_view className) { return byClass(className); };
+    m_context.window = [this](std::string_view className) -> ui::Window* {
+        auto* window = qobject_cast<chrome::SkinnedWindow*>(byClass(className));
+        return window ? &window->parts() : nullptr;
+    };
     m_context.idleMonitor = m_idleMonitor.get();
     for (const auto& row : windowTable<Factories>()) {
         std::unique_ptr<QWidget> window = row.windowClass(m_context, row.definition, *this);
         // A row that gives a definition to another window's class would build a window whose
         // settings, menu and tests all miss it.
         if (row.definition && row.definition->className != window->metaObject()->className())
-            throw std::logic_error(std::string(window->metaObject()->className()) + " built from the definition of "
-                                   + row.definition->className);
+            throw std::logic_error(std::string(window->metaObject()->className()) + " built from the definition of " +
+                                   row.definition->className);
         window->installEventFilter(m_minimiseGroup.get());
         m_windows.push_back(std::move(window));
     }

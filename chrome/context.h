@@ -9,16 +9,12 @@
 #include "core/platform/process_control.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/registry_api.h"
-
-#include <QPoint>
-#include <QSize>
+#include "ui/parts.h"
 
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
-
-class QWidget;
 
 namespace chrome {
 
@@ -29,14 +25,14 @@ class PictureStore;
 class CursorSource {
 public:
     virtual ~CursorSource() = default;
-    virtual QPoint position() const = 0;
+    virtual ui::Point position() const = 0;
 };
 
 // The size in pixels of the monitor that holds a window; a seam so that tests choose it.
 class ScreenSource {
 public:
     virtual ~ScreenSource() = default;
-    virtual QSize size(const QWidget& window) const = 0;
+    virtual ui::Size size(const ui::Window& window) const = 0;
 };
 
 // Everything a window reaches outside itself. Made once at start-up (a test makes its own)
@@ -61,7 +57,7 @@ struct Context {
     std::function<void()> minimiseApplication;
     // Another window of the program by its class name ("TForm9"), null when there is none; set
     // by the window set.
-    std::function<QWidget*(std::string_view className)> window = nullptr;
+    std::function<ui::Window*(std::string_view className)> window = nullptr;
     // Tells the watcher timers whether anybody uses the program; set by the window set. Without
     // it every timer runs at its design interval.
     IdleMonitor* idleMonitor = nullptr;

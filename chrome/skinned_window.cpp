@@ -337,8 +337,9 @@ void SkinnedWindow::setVisible(bool visible)
     if (visible && !m_placed) {
         m_placed = true;
         // On the screen that holds the main window; the main window itself on the primary one.
-        const QWidget* main = m_context.window ? m_context.window("TForm1") : nullptr;
-        placeOnScreen(*this, screenOf(main == this ? nullptr : main));
+        const ui::Window* main = m_context.window ? m_context.window("TForm1") : nullptr;
+        const auto* mainWidget = main ? static_cast<const QWidget*>(main->nativeId()) : nullptr;
+        placeOnScreen(*this, screenOf(mainWidget == this ? nullptr : mainWidget));
     }
     QWidget::setVisible(visible);
 }
@@ -358,8 +359,8 @@ void SkinnedWindow::closeClicked()
 void SkinnedWindow::dragStep()
 {
     // The top-left corner goes to the cursor; the grab point is not kept.
-    move(m_context.cursor.position().x(), y());
-    move(x(), m_context.cursor.position().y());
+    move(m_context.cursor.position().x, y());
+    move(x(), m_context.cursor.position().y);
 }
 
 } // namespace chrome

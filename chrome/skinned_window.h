@@ -46,11 +46,11 @@ public:
 
     // Runs one of this window's handlers under the error guard.
     void handle(const std::function<void()>& handler) const { guarded(m_context.errors, handler); }
+    // The window's parts, as its behaviour sees them.
+    ui::qt::QtWindow& parts() const { return *m_parts; }
 
 protected:
     virtual void closeClicked();
-    // The window's parts, as its behaviour sees them.
-    ui::qt::QtWindow& parts() const { return *m_parts; }
     void dragStep();
     // Sets a label's text; labels designed without a width grow with their text.
     void setLabelText(SkinLabel& label, const QString& text);

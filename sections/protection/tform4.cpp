@@ -50,10 +50,8 @@ void TForm4::FormCreate()
 void TForm4::Image12Click()
 {
     // A plain show: the File compatibility window keeps no settings to read.
-    if (QWidget* window = context().window ? context().window("TForm9") : nullptr) {
-        window->show();
-        window->raise();
-    }
+    if (ui::Window* window = context().window ? context().window("TForm9") : nullptr)
+        window->bringForward();
 }
 
 void TForm4::block(const Entry& entry)

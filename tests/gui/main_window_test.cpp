@@ -6,6 +6,7 @@
 #include "app/tform8.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/hiding_registry.h"
+#include "ui/qt/qt_parts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -128,7 +129,7 @@ TEST_F(MainWindowTest, EachRefreshShowsDateFreeSpaceAndResolution)
 
     m_clock.at = {2004, 8, 16, 0, 0, 0, 0};
     m_driveSpace.space = {1999 * MB + MB - 1, 2000 * MB};
-    m_screen.at = QSize(1280, 1024);
+    m_screen.at = {1280, 1024};
     mainWindow().Timer37Timer();
     EXPECT_EQ(text("Label7"), QStringLiteral("Dziś jest : 2004-08-16"));
     EXPECT_EQ(text("Label5"), QStringLiteral("99 procent wolnego miejsca na partycji C: (1999 MB)"));
@@ -145,7 +146,7 @@ TEST_F(MainWindowTest, TheBarsLongestTextsFitTheirFields)
     start();
     m_clock.at = {2004, 12, 28, 23, 58, 58, 0};
     m_driveSpace.space = {9999999 * MB, 9999999 * MB};
-    m_screen.at = QSize(10240, 10240);
+    m_screen.at = {10240, 10240};
     mainWindow().Timer37Timer();
     for (const char* name : {"Label5", "Label6", "Label7", "Label14"}) {
         chrome::SkinLabel* field = mainWindow().label(QString::fromLatin1(name));
@@ -178,7 +179,7 @@ TEST_F(MainWindowTest, TheRefreshRunsEveryTenthOfASecondOnItsOwn)
     runTimers(100);
     ASSERT_EQ(text("Label6"), QStringLiteral("1024 x 768 px"));
     const int queries = m_driveSpace.queries;
-    m_screen.at = QSize(800, 600);
+    m_screen.at = {800, 600};
     runTimers(100);
     EXPECT_EQ(text("Label6"), QStringLiteral("800 x 600 px"));
     EXPECT_GT(m_driveSpace.queries, queries);
@@ -228,13 +229,13 @@ TEST_F(MainWindowTest, ThePanelHasItsComponentsInTheirPlaces)
     const Place places[] = {
         {"Image14", {96, 24, 381, 180}, nullptr},
         {"Label23", {104, 72, 185, 0}, "Kopie zapasowe plików systemowych"},
-        {"Label22", {104, 88, 185, 81},
+        {"Label22",
+         {104, 88, 185, 81},
          "Po raz pierwszy włączyłeś program Kwintor Dostrojnik. Zaleca się stworzenie punktu przywracania systemu, "
          "na wypadek gdyby nie odpowiadały Ci ustawienia zastosowane przez program."},
         {"Button2", {103, 182, 188, 17}, "Przywracanie systemu"},
         {"Label19", {308, 72, 161, 0}, "Nazwa użytkownika"},
-        {"Label18", {312, 90, 156, 41},
-         "Wprowadź nazwę użytkownika, która ma być wyświetlana w menu głównym programu"},
+        {"Label18", {312, 90, 156, 41}, "Wprowadź nazwę użytkownika, która ma być wyświetlana w menu głównym programu"},
         {"Memo1", {315, 138, 146, 17}, ""},
         {"Label17", {307, 161, 0, 0}, "UWAGA! Maksymalnie 14 znaków"},
         {"Label20", {297, 176, 0, 0}, "| | |"},
@@ -405,7 +406,7 @@ TEST(HostScreen, CountsTheScreensOwnPixels)
 {
     QWidget window;
     window.show();
-    EXPECT_EQ(app::HostScreen().size(window), QSize(800, 800));
+    EXPECT_EQ(app::HostScreen().size(ui::qt::QtWindow(window)), (ui::Size{800, 800}));
 }
 
 } // namespace

@@ -30,15 +30,15 @@ TEST_F(SkinnedWindowTest, DraggingPutsTheTopLeftCornerUnderTheCursor)
 
     pressOn(crash, "Image1");
     EXPECT_TRUE(drag->isEnabled());
-    m_cursor.at = QPoint(123, 77);
+    m_cursor.at = {123, 77};
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(123, 77));
-    m_cursor.at = QPoint(300, 210);
+    m_cursor.at = {300, 210};
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(300, 210));
     releaseOn(crash, "Image1");
     EXPECT_FALSE(drag->isEnabled());
-    m_cursor.at = QPoint(5, 5);
+    m_cursor.at = {5, 5};
     runTimers();
     EXPECT_EQ(crash.pos(), QPoint(300, 210));
 

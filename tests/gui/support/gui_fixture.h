@@ -54,14 +54,14 @@ public:
 
 class FakeCursor : public chrome::CursorSource {
 public:
-    QPoint position() const override { return at; }
-    QPoint at;
+    ui::Point position() const override { return at; }
+    ui::Point at;
 };
 
 class FakeScreen : public chrome::ScreenSource {
 public:
-    QSize size(const QWidget&) const override { return at; }
-    QSize at{1024, 768};
+    ui::Size size(const ui::Window&) const override { return at; }
+    ui::Size at{1024, 768};
 };
 
 // The values of a registry key by name: type and data.
