@@ -3,8 +3,8 @@
 #include "app/definitions.h"
 #include "app/tform1.h"
 #include "app/window_set.h"
-#include "chrome/picture_store.h"
-#include "chrome/placement.h"
+#include "ui/qt/picture_store.h"
+#include "ui/qt/placement.h"
 #include "chrome/skin.h"
 
 #include "core/error.h"

@@ -2,7 +2,7 @@
 
 #include "app/tform1.h"
 #include "app/window_set.h"
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -10,8 +10,8 @@
 #include <algorithm>
 
 TForm10::TForm10(chrome::Context& context, app::WindowSet& windows)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint)
     , m_context(context)
     , m_windows(windows)
 {
@@ -41,8 +41,10 @@ TForm10::TForm10(chrome::Context& context, app::WindowSet& windows)
     setTabOrder(Button1, Button2);
     Button1->setDefault(true);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { chrome::guarded(m_context.errors, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { chrome::guarded(m_context.errors, [this] { Button2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { chrome::guarded(m_context.errors, [this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { chrome::guarded(m_context.errors, [this] { Button2Click(); }); });
 }
 
 void TForm10::ask()

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/window_set.h"
 #include "chrome/context.h"
-#include "chrome/picture_store.h"
+#include "ui/qt/picture_store.h"
 
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"

@@ -4,7 +4,7 @@
 //     wallpaper_list_bench
 
 #include "bench/reference_timing.h"
-#include "chrome/file_list_box.h"
+#include "ui/qt/file_list_box.h"
 
 #include <QApplication>
 

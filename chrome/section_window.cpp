@@ -1,6 +1,6 @@
 #include "chrome/section_window.h"
 
-#include "chrome/qt_text.h"
+#include "ui/qt/qt_text.h"
 
 #include <QCloseEvent>
 

@@ -1,10 +1,10 @@
 #include "chrome/skinned_window.h"
 
-#include "chrome/accessibility.h"
+#include "ui/qt/accessibility.h"
 #include "chrome/pictures.h"
-#include "chrome/placement.h"
-#include "chrome/picture_store.h"
-#include "chrome/qt_text.h"
+#include "ui/qt/placement.h"
+#include "ui/qt/picture_store.h"
+#include "ui/qt/qt_text.h"
 #include "chrome/skin.h"
 
 #include <algorithm>

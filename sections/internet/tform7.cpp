@@ -1,6 +1,6 @@
 #include "sections/internet/tform7.h"
 
-#include "chrome/file_list_box.h"
+#include "ui/qt/file_list_box.h"
 
 #include "ui/qt/controls.h"
 #include "core/error.h"

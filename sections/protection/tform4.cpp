@@ -2,7 +2,7 @@
 
 #include "ui/qt/controls.h"
 #include "chrome/option_executor.h"
-#include "chrome/qt_text.h"
+#include "ui/qt/qt_text.h"
 
 #include "core/registry/tregistry.h"
 

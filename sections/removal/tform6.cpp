@@ -1,6 +1,6 @@
 #include "sections/removal/tform6.h"
 
-#include "chrome/file_list_box.h"
+#include "ui/qt/file_list_box.h"
 #include "sections/removal/picture_files.h"
 #include "sections/removal/preview.h"
 
@@ -66,9 +66,10 @@ void TForm6::showEvent(QShowEvent* event)
 void TForm6::FileListBox1Click()
 {
     const auto file = FileListBox1->selectedFile();
-    const QImage picture = file && context().machine
-                               ? removal::loadPictureFile(core::Drive(context().systemCalls, context().machine->driveC()), *file)
-                               : QImage();
+    const QImage picture =
+        file && context().machine
+            ? removal::loadPictureFile(core::Drive(context().systemCalls, context().machine->driveC()), *file)
+            : QImage();
     Image6->setPicture(picture);
     setLabelText(*Label5, FileListBox1->fileName());
 }

@@ -3,7 +3,7 @@
 // the window definitions as they are now.
 
 #include "app/definitions.h"
-#include "chrome/picture_store.h"
+#include "ui/qt/picture_store.h"
 #include "chrome/pictures.h"
 #include "sections/definitions.h"
 #include "tools/picture_generator/painting.h"

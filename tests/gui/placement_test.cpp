@@ -3,7 +3,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "app/application.h"
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 
 #include <QApplication>
 #include <QCursor>

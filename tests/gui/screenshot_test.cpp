@@ -5,7 +5,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "app/tform10.h"
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 #include "chrome/skin.h"
 
 #include <QLabel>
@@ -180,8 +180,8 @@ TEST_F(ScreenshotTest, NoPixelOfTheColourKeyShowsInsideAWindow)
         int keyColoured = 0;
         for (int y = 0; y < face.height(); ++y) {
             for (int x = 0; x < face.width(); ++x) {
-                if (shape.contains(QPoint(static_cast<int>(x / scale), static_cast<int>(y / scale)))
-                    && isKeyColoured(face.pixel(x, y)))
+                if (shape.contains(QPoint(static_cast<int>(x / scale), static_cast<int>(y / scale))) &&
+                    isKeyColoured(face.pixel(x, y)))
                     ++keyColoured;
             }
         }
@@ -212,9 +212,9 @@ TEST(WindowPlace, CentredOnTheScreenAndWhollyOnItAsFarAsItFits)
     };
     const Row rows[] = {
         {{460, 224}, {0, 0, 1024, 768}, {282, 272}},
-        {{460, 224}, {1024, 0, 1280, 1024}, {1434, 400}},   // the second screen
-        {{760, 560}, {0, 30, 800, 570}, {20, 35}},          // below a panel
-        {{900, 700}, {1024, 0, 800, 600}, {1024, 0}},       // larger than the screen
+        {{460, 224}, {1024, 0, 1280, 1024}, {1434, 400}}, // the second screen
+        {{760, 560}, {0, 30, 800, 570}, {20, 35}},        // below a panel
+        {{900, 700}, {1024, 0, 800, 600}, {1024, 0}},     // larger than the screen
     };
     for (const Row& row : rows)
         EXPECT_EQ(chrome::centredPlace(row.window, row.available), row.expected);

@@ -1,6 +1,6 @@
 #include "tools/restore/restore_window.h"
 
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 #include "chrome/skin.h"
 #include "core/error.h"
 #include "core/io/atomic_file.h"

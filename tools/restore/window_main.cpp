@@ -1,7 +1,7 @@
 // The restore tool's window, which `dostrojnik-restore` without arguments starts in its place:
 // a program of its own, so that the commands for scripts never load Qt.
 
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 #include "chrome/skin.h"
 #include "core/error.h"
 #include "core/machine/machine.h"

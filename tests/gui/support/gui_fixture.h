@@ -3,7 +3,7 @@
 #include "app/tform1.h"
 #include "app/window_set.h"
 #include "chrome/context.h"
-#include "chrome/picture_store.h"
+#include "ui/qt/picture_store.h"
 #include "chrome/section_window.h"
 #include "tests/gui/support/manual_timer_clock.h"
 #include "tests/support/fake_platform.h"

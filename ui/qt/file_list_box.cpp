@@ -1,4 +1,4 @@
-#include "chrome/file_list_box.h"
+#include "ui/qt/file_list_box.h"
 
 #include "core/error.h"
 
@@ -82,10 +82,7 @@ bool isExecutableName(const QString& name)
 
 class FileListBox::Model : public QAbstractListModel {
 public:
-    explicit Model(QObject* parent)
-        : QAbstractListModel(parent)
-        , m_file(drawGlyph(false))
-        , m_program(drawGlyph(true))
+    explicit Model(QObject* parent) : QAbstractListModel(parent), m_file(drawGlyph(false)), m_program(drawGlyph(true))
     {
     }
 
@@ -108,14 +105,10 @@ public:
             return {};
         const QString& name = m_names[index.row()];
         switch (role) {
-        case Qt::DisplayRole:
-            return name;
-        case Qt::DecorationRole:
-            return isExecutableName(name) ? m_program : m_file;
-        case Qt::SizeHintRole:
-            return QSize(0, kItemHeight);
-        default:
-            return {};
+        case Qt::DisplayRole: return name;
+        case Qt::DecorationRole: return isExecutableName(name) ? m_program : m_file;
+        case Qt::SizeHintRole: return QSize(0, kItemHeight);
+        default: return {};
         }
     }
 

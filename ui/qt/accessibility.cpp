@@ -1,4 +1,4 @@
-#include "chrome/accessibility.h"
+#include "ui/qt/accessibility.h"
 
 #include "ui/qt/controls.h"
 

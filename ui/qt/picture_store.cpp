@@ -1,4 +1,4 @@
-#include "chrome/picture_store.h"
+#include "ui/qt/picture_store.h"
 
 #include <QFile>
 
@@ -19,8 +19,8 @@ QImage decodeJpeg(const QByteArray& data)
     int subsampling = 0;
     int colourspace = 0;
     if (tjDecompressHeader3(decoder.get(), bytes, static_cast<unsigned long>(data.size()), &width, &height,
-                            &subsampling, &colourspace) != 0
-        || width <= 0 || height <= 0)
+                            &subsampling, &colourspace) != 0 ||
+        width <= 0 || height <= 0)
         return {};
     QImage image(width, height, QImage::Format_RGB888);
     if (tjDecompress2(decoder.get(), bytes, static_cast<unsigned long>(data.size()), image.bits(), width,
@@ -29,10 +29,7 @@ QImage decodeJpeg(const QByteArray& data)
     return image;
 }
 
-PictureStore::PictureStore(QString folder)
-    : m_folder(std::move(folder))
-{
-}
+PictureStore::PictureStore(QString folder) : m_folder(std::move(folder)) {}
 
 QPixmap PictureStore::pixmap(const QString& file)
 {

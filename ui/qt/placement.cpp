@@ -1,4 +1,4 @@
-#include "chrome/placement.h"
+#include "ui/qt/placement.h"
 
 #include <QDialog>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "chrome/hints.h"
+#include "ui/qt/hints.h"
 
 #include "ui/qt/controls.h"
 
