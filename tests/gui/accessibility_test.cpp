@@ -152,10 +152,7 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameOfItsOwn)
 
 TEST_F(AccessibilityTest, CommentsSwitchesAreTogglesAndNoDecorationOrPlaceholderIsRead)
 {
-    start();
-    click(mainWindow(), "Image9");
-    runTimers();
-    chrome::SectionWindow& crash = section("TForm64");
+    chrome::SectionWindow& crash = openSection("TForm64");
     // Every text a screen reader meets in the windows: no decoration, no placeholder.
     std::vector<QString> texts;
     std::function<void(QAccessibleInterface&)> collect = [&](QAccessibleInterface& parent) {
@@ -199,10 +196,7 @@ TEST_F(AccessibilityTest, CommentsSwitchesAreTogglesAndNoDecorationOrPlaceholder
 
 TEST_F(AccessibilityTest, TabGoesRoundTheWindowInScreenOrderAndSpaceOrEnterClicks)
 {
-    start();
-    click(mainWindow(), "Image9");
-    runTimers();
-    chrome::SectionWindow& crash = section("TForm64");
+    chrome::SectionWindow& crash = openSection("TForm64");
     crash.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&crash));
 

@@ -14,10 +14,7 @@ TEST_F(CloseHandlerTest, CloseTargetHidesTheWindowAndWritesItsSectionInOrder)
 {
     writeSettings("[Awaria]\r\nPrzezroczystość (0 lub 1)=1\r\n"
                   "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=300\r\n");
-    start();
-    click(mainWindow(), "Image9");
-    runTimers();
-    chrome::SectionWindow& crash = section("TForm64");
+    chrome::SectionWindow& crash = openSection("TForm64");
     click(crash, "Label9"); // comments off
     runTimers();
     click(crash, "Image18");
@@ -34,10 +31,7 @@ TEST_F(CloseHandlerTest, ReadOnlyFolder)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "root ignores file permissions";
-    start();
-    click(mainWindow(), "Image12");
-    runTimers();
-    chrome::SectionWindow& internet = section("TForm7");
+    chrome::SectionWindow& internet = openSection("TForm7");
     ASSERT_EQ(chmod(m_folder.path().c_str(), 0555), 0);
     internet.close();
     EXPECT_TRUE(internet.isVisible());

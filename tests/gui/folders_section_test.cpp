@@ -44,12 +44,7 @@ class FoldersSectionTest : public GuiFixture {};
 
 TEST_F(FoldersSectionTest, EveryTargetChangesTheRegistryAsItsRowSays)
 {
-    start();
-    click(mainWindow(), QStringLiteral("Image6"));
-    runTimers();
-    chrome::SectionWindow& folders = section("TForm18");
-    EXPECT_EQ(folders.windowTitle(), QStringLiteral("Foldery"));
-    EXPECT_EQ(folders.size(), QSize(460, 274));
+    chrome::SectionWindow& folders = openSection("TForm18");
     expectHints(folders, kHints);
 
     expectRowsNeedTheirKeys(folders, kAdvancedTable);

@@ -14,13 +14,6 @@ namespace {
 
 class OpeningSequenceTest : public GuiFixture {
 protected:
-    chrome::SectionWindow& open(const char* target, const char* className)
-    {
-        click(mainWindow(), QString::fromLatin1(target));
-        runTimers();
-        return section(className);
-    }
-
     static bool hintsShown(const chrome::SectionWindow& window)
     {
         for (const chrome::Hint& hint : window.definition().hints) {
@@ -45,7 +38,7 @@ TEST_F(OpeningSequenceTest, EveryMenuTargetOpensItsWindowWithTheDefaults)
         if (entry.windowClass == "TForm8")
             continue;
         SCOPED_TRACE(entry.windowClass);
-        chrome::SectionWindow& window = open(entry.target.c_str(), entry.windowClass.c_str());
+        chrome::SectionWindow& window = openSection(entry.windowClass.c_str());
         EXPECT_TRUE(window.isVisible());
         EXPECT_FALSE(window.isModal());
         EXPECT_FALSE(window.alphaBlend());
@@ -65,7 +58,7 @@ TEST_F(OpeningSequenceTest, StoredAppearanceReachesTheWidgets)
     writeSettings("[Awaria]\r\nPrzezroczystość (0 lub 1)=1\r\n"
                   "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=300\r\nKomentarze=Nie\r\n");
     start();
-    chrome::SectionWindow& crash = open("Image9", "TForm64");
+    chrome::SectionWindow& crash = openSection("TForm64");
     EXPECT_NEAR(crash.windowOpacity(), 44 / 255.0, 0.01);
     EXPECT_EQ(crash.commentsLabel()->text(), QStringLiteral("Nie"));
     EXPECT_TRUE(arrowShown(crash, false));
@@ -80,14 +73,14 @@ TEST_F(OpeningSequenceTest, StoredAppearanceReachesTheWidgets)
 TEST_F(OpeningSequenceTest, ASecondClickReReadsTheSettingsAndBringsTheWindowForward)
 {
     start();
-    chrome::SectionWindow& removal = open("Image11", "TForm6");
+    chrome::SectionWindow& removal = openSection("TForm6");
     EXPECT_EQ(removal.commentsLabel()->text(), QStringLiteral("Tak"));
     const QPoint place = removal.pos();
 
     // A hand edit made meanwhile takes effect at the next click.
     writeSettings("[Usuwanie]\r\nPrzezroczystość (0 lub 1)=1\r\n"
                   "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=128\r\nKomentarze=Nie\r\n");
-    chrome::SectionWindow& again = open("Image11", "TForm6");
+    chrome::SectionWindow& again = openSection("TForm6");
     EXPECT_EQ(&again, &removal);
     EXPECT_TRUE(removal.isVisible());
     EXPECT_EQ(removal.pos(), place);

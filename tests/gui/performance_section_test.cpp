@@ -60,20 +60,11 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image4", "Ustala czas, w jakim system\nWindows ma wyłączyć komputer."},
 };
 
-class PerformanceSectionTest : public GuiFixture {
-protected:
-    chrome::SectionWindow& openPerformance()
-    {
-        click(mainWindow(), QStringLiteral("Image10"));
-        runTimers();
-        return section("TForm5");
-    }
-};
+class PerformanceSectionTest : public GuiFixture {};
 
 TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
 {
-    start();
-    chrome::SectionWindow& performance = openPerformance();
+    chrome::SectionWindow& performance = openSection("TForm5");
     // The failed first write skips the rest of the click.
     expectRowsNeedTheirKeys(performance, kButtons);
     for (const RowWrite& row : kCreating) {
@@ -109,8 +100,7 @@ TEST_F(PerformanceSectionTest, TheNetworkButtonDeletesBothNameSpaceKeysEvenWhenT
 {
     const std::string first = std::string(kNameSpace) + "\\" + kPrinters;
     const std::string second = std::string(kNameSpace) + "\\" + kTasks;
-    start();
-    chrome::SectionWindow& performance = openPerformance();
+    chrome::SectionWindow& performance = openSection("TForm5");
     click(performance, QStringLiteral("Image7")); // no NameSpace key at all
     seed(kMachine, first);
     seed(kMachine, second);
@@ -128,9 +118,7 @@ TEST_F(PerformanceSectionTest, TheNetworkButtonDeletesBothNameSpaceKeysEvenWhenT
 
 TEST_F(PerformanceSectionTest, HintsOfCommentsMode)
 {
-    start();
-    chrome::SectionWindow& performance = openPerformance();
-    expectHints(performance, kHints);
+    expectHints(openSection("TForm5"), kHints);
 }
 
 } // namespace

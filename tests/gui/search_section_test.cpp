@@ -37,12 +37,7 @@ class SearchSectionTest : public GuiFixture {};
 
 TEST_F(SearchSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
 {
-    start();
-    click(mainWindow(), QStringLiteral("Image4"));
-    runTimers();
-    chrome::SectionWindow& search = section("TForm13");
-    EXPECT_EQ(search.windowTitle(), QStringLiteral("Wyszukiwanie"));
-    EXPECT_EQ(search.size(), QSize(460, 224));
+    chrome::SectionWindow& search = openSection("TForm13");
     expectHints(search, kHints);
 
     expectRowsNeedTheirKeys(search, kTable);

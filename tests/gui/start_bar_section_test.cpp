@@ -73,12 +73,7 @@ class StartBarSectionTest : public GuiFixture {};
 
 TEST_F(StartBarSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
 {
-    start();
-    click(mainWindow(), QStringLiteral("Image7"));
-    runTimers();
-    chrome::SectionWindow& startBar = section("TForm26");
-    EXPECT_EQ(startBar.windowTitle(), QStringLiteral("Pasek start"));
-    EXPECT_EQ(startBar.size(), QSize(634, 492));
+    chrome::SectionWindow& startBar = openSection("TForm26");
     expectHints(startBar, kHints);
 
     expectRowsNeedTheirKeys(startBar, targets());

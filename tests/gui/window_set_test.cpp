@@ -21,25 +21,31 @@ class WindowSetTest : public GuiFixture {};
 TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
 {
     start();
-    const std::vector<std::pair<const char*, const char*>> expected = {{"TForm1", "Kwintor Dostrojnik 2004"},
-                                                                       {"TForm2", "System"},
-                                                                       {"TForm4", "Ochrona"},
-                                                                       {"TForm5", "Wydajność"},
-                                                                       {"TForm6", "Usuwanie"},
-                                                                       {"TForm7", "Internet"},
-                                                                       {"TForm8", "O programie..."},
-                                                                       {"TForm9", "Zgodność plików"},
-                                                                       {"TForm13", "Wyszukiwanie"},
-                                                                       {"TForm18", "Foldery"},
-                                                                       {"TForm26", "Pasek start"},
-                                                                       {"TForm64", "Awaria"},
-                                                                       {"TForm10", "System Windows"}};
+    struct Expected {
+        const char* className;
+        const char* title;
+        QSize size; // the restart prompt's is its own test's
+    };
+    const std::vector<Expected> expected = {{"TForm1", "Kwintor Dostrojnik 2004", {574, 243}},
+                                            {"TForm2", "System", {460, 449}},
+                                            {"TForm4", "Ochrona", {460, 468}},
+                                            {"TForm5", "Wydajność", {460, 305}},
+                                            {"TForm6", "Usuwanie", {460, 380}},
+                                            {"TForm7", "Internet", {460, 419}},
+                                            {"TForm8", "O programie...", {460, 180}},
+                                            {"TForm9", "Zgodność plików", {460, 165}},
+                                            {"TForm13", "Wyszukiwanie", {460, 224}},
+                                            {"TForm18", "Foldery", {460, 274}},
+                                            {"TForm26", "Pasek start", {634, 492}},
+                                            {"TForm64", "Awaria", {460, 253}},
+                                            {"TForm10", "System Windows", {}}};
     const std::vector<QWidget*> created = windows().windows();
     ASSERT_EQ(created.size(), expected.size());
     for (std::size_t i = 0; i < created.size(); ++i) {
-        EXPECT_STREQ(created[i]->metaObject()->className(), expected[i].first);
-        EXPECT_EQ(created[i]->windowTitle(), QString::fromUtf8(expected[i].second));
-        EXPECT_EQ(created[i]->isVisible(), i == 0) << expected[i].first;
+        EXPECT_STREQ(created[i]->metaObject()->className(), expected[i].className);
+        EXPECT_EQ(created[i]->windowTitle(), QString::fromUtf8(expected[i].title));
+        EXPECT_TRUE(!expected[i].size.isValid() || created[i]->size() == expected[i].size) << expected[i].className;
+        EXPECT_EQ(created[i]->isVisible(), i == 0) << expected[i].className;
         // Every window but the restart prompt is borderless.
         EXPECT_EQ(created[i]->windowFlags().testFlag(Qt::FramelessWindowHint), i != created.size() - 1);
     }
@@ -76,6 +82,9 @@ TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
             }
             case chrome::ComponentKind::Picture:
                 ASSERT_NE(window->picture(name), nullptr) << c.name;
+                // An option's caption with its targets side by side directly below, as laid out.
+                EXPECT_EQ(window->picture(name)->geometry(), QRect(c.place.x, c.place.y, c.place.width, c.place.height))
+                    << c.name;
                 // Targets show the hand; captions and other pictures the arrow.
                 EXPECT_EQ(window->picture(name)->cursor().shape() == Qt::PointingHandCursor, c.handCursor) << c.name;
                 break;

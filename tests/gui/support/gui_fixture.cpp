@@ -1,5 +1,6 @@
 #include "tests/gui/support/gui_fixture.h"
 
+#include "app/definitions.h"
 #include "core/registry/tregistry.h"
 #include "core/registry/value_data.h"
 #include "core/text/cp1250.h"
@@ -191,6 +192,18 @@ chrome::SectionWindow& GuiFixture::section(const char* className)
     if (!window)
         throw std::logic_error(std::string("no section window ") + className);
     return *window;
+}
+
+chrome::SectionWindow& GuiFixture::openSection(const char* className)
+{
+    if (!m_windows)
+        start();
+    for (const app::MenuEntry& entry : app::sectionMenu()) {
+        if (entry.windowClass == className)
+            click(mainWindow(), QString::fromStdString(entry.target));
+    }
+    runTimers();
+    return section(className);
 }
 
 void GuiFixture::click(QWidget& window, QAnyStringView name)

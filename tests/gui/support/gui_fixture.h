@@ -101,6 +101,9 @@ protected:
     app::WindowSet& windows() { return *m_windows; }
     TForm1& mainWindow() { return m_windows->main(); }
     chrome::SectionWindow& section(const char* className);
+    // Opens a section window as a click on its picture of the main menu does (starting the
+    // program first when it has not started), its opening timers run.
+    chrome::SectionWindow& openSection(const char* className);
 
     // Clicks a component of a window by its design name.
     void click(QWidget& window, QAnyStringView name);
