@@ -100,20 +100,16 @@ TEST_F(MainWindowTest, TheTimeIsLeftOutAtExactlyMidnight)
     EXPECT_EQ(text("Label7"), QStringLiteral("2004-12-31"));
 }
 
-TEST_F(MainWindowTest, TheInformationBarCarriesItsHints)
+TEST_F(MainWindowTest, TheCornersAndTheInformationBarCarryTheirHintsAlways)
 {
     start();
-    const std::pair<const char*, const char*> hints[] = {
-        {"Label6", "Rozdzielczość ekranu (w pikselach)."},
-        {"Label5", "Ilość wolnego miejsca na partycji C:"},
-        {"Label7", "Aktualna data i godzina"},
-        {"Label14", "Częstotliwość taktowania procesora"},
-        {"Label8", "Nazwa użytkownika korzystającego z\nprogramu Kwintor Dostrojnik"}};
-    for (const auto& [name, hint] : hints) {
-        QWidget* label = component(mainWindow(), QString::fromLatin1(name));
-        EXPECT_EQ(label->toolTip(), QString::fromUtf8(hint)) << name;
-        EXPECT_TRUE(chrome::hintShown(*label)) << name;
-    }
+    expectHints(mainWindow(), {{"Image2", "Minimalizuj"},
+                               {"Image5", "Zamknij program"},
+                               {"Label6", "Rozdzielczość ekranu (w pikselach)."},
+                               {"Label5", "Ilość wolnego miejsca na partycji C:"},
+                               {"Label7", "Aktualna data i godzina"},
+                               {"Label14", "Częstotliwość taktowania procesora"},
+                               {"Label8", "Nazwa użytkownika korzystającego z\nprogramu Kwintor Dostrojnik"}});
 }
 
 TEST_F(MainWindowTest, EachRefreshShowsDateFreeSpaceAndResolution)

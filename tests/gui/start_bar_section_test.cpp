@@ -10,32 +10,24 @@ namespace {
 
 constexpr char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
-// Enable target, disable target, value name, what each writes.
-struct Row {
-    const char* on;
-    const char* off;
-    const char* value;
-    Value onData;
-    Value offData;
-};
-const std::vector<Row> kTable = {
-    {"Image10", "Image14", "CascadeControlPanel", text(u"YES"), text(u"NO")},
-    {"Image15", "Image16", "CascadeMyDocuments", text(u"YES"), text(u"NO")},
-    {"Image19", "Image26", "CascadeMyPictures", text(u"YES"), text(u"NO")},
-    {"Image27", "Image4", "CascadeNetworkConnections", text(u"YES"), text(u"NO")},
-    {"Image29", "Image30", "CascadePrinters", text(u"YES"), text(u"NO")},
-    {"Image39", "Image37", "ClearRecentDocsOnExit", text(u"YES"), text(u"NO")},
-    {"Image20", "Image24", "NoFavoritesMenu", dword(0), dword(1)},
-    {"Image40", "Image41", "NoRecentDocsMenu", dword(0), dword(1)},
-    {"Image21", "Image42", "NoRun", dword(0), dword(1)},
-    {"Image44", "Image45", "NoSMMyDocs", dword(0), dword(1)},
-    {"Image33", "Image31", "NoSMMyPictures", dword(0), dword(1)},
-    {"Image36", "Image34", "StartMenuAdminTools", text(u"YES"), text(u"NO")},
-    {"Image23", "Image46", "NoStartMenuMFUprogramsList", dword(0), dword(1)},
-    {"Image47", "Image48", "NoStartMenuPinnedList", dword(0), dword(1)},
-    {"Image49", "Image50", "NoStartMenuMorePrograms", dword(0), dword(1)},
-    {"Image51", "Image52", "NoStartMenuMyMusic", dword(0), dword(1)},
-};
+const std::vector<RowWrite> kTable =
+    switchRows(RootKey::CurrentUser, kAdvanced,
+               {{"Image10", "Image14", "CascadeControlPanel", text(u"YES"), text(u"NO")},
+                {"Image15", "Image16", "CascadeMyDocuments", text(u"YES"), text(u"NO")},
+                {"Image19", "Image26", "CascadeMyPictures", text(u"YES"), text(u"NO")},
+                {"Image27", "Image4", "CascadeNetworkConnections", text(u"YES"), text(u"NO")},
+                {"Image29", "Image30", "CascadePrinters", text(u"YES"), text(u"NO")},
+                {"Image39", "Image37", "ClearRecentDocsOnExit", text(u"YES"), text(u"NO")},
+                {"Image20", "Image24", "NoFavoritesMenu", dword(0), dword(1)},
+                {"Image40", "Image41", "NoRecentDocsMenu", dword(0), dword(1)},
+                {"Image21", "Image42", "NoRun", dword(0), dword(1)},
+                {"Image44", "Image45", "NoSMMyDocs", dword(0), dword(1)},
+                {"Image33", "Image31", "NoSMMyPictures", dword(0), dword(1)},
+                {"Image36", "Image34", "StartMenuAdminTools", text(u"YES"), text(u"NO")},
+                {"Image23", "Image46", "NoStartMenuMFUprogramsList", dword(0), dword(1)},
+                {"Image47", "Image48", "NoStartMenuPinnedList", dword(0), dword(1)},
+                {"Image49", "Image50", "NoStartMenuMorePrograms", dword(0), dword(1)},
+                {"Image51", "Image52", "NoStartMenuMyMusic", dword(0), dword(1)}});
 
 const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image9", "Włącza lub wyłącza rozwijanie\nmenu Panel sterowania."},
@@ -58,17 +50,6 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image17", "Zamknij"},
 };
 
-// Each row as its two targets.
-std::vector<RowWrite> targets()
-{
-    std::vector<RowWrite> rows;
-    for (const Row& row : kTable) {
-        rows.push_back({row.on, RootKey::CurrentUser, kAdvanced, row.value, row.onData});
-        rows.push_back({row.off, RootKey::CurrentUser, kAdvanced, row.value, row.offData});
-    }
-    return rows;
-}
-
 class StartBarSectionTest : public GuiFixture {};
 
 TEST_F(StartBarSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
@@ -76,9 +57,9 @@ TEST_F(StartBarSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
     chrome::SectionWindow& startBar = openSection("TForm26");
     expectHints(startBar, kHints);
 
-    expectRowsNeedTheirKeys(startBar, targets());
+    expectRowsNeedTheirKeys(startBar, kTable);
     seed(RootKey::CurrentUser, kAdvanced, {{"Hidden", dword(2)}});
-    expectRowsWrite(startBar, targets());
+    expectRowsWrite(startBar, kTable);
     EXPECT_EQ(keyValues(RootKey::CurrentUser, kAdvanced)->at("Hidden"), dword(2));
 
     // The settings section is spelt with a capital S, unlike the caption.

@@ -159,6 +159,26 @@ void GuiFixture::expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const st
     m_errors.messages.clear();
 }
 
+void GuiFixture::expectRowsCreateTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        (void)m_registry.deleteKey(core::rootHandle(row.root), row.key);
+        click(window, QString::fromLatin1(row.target));
+        EXPECT_EQ(keyValues(row.root, row.key), (Values{{row.value, row.data}})) << row.target;
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
+}
+
+std::vector<RowWrite> switchRows(core::RootKey root, const char* key, const std::vector<SwitchWrite>& switches)
+{
+    std::vector<RowWrite> rows;
+    for (const SwitchWrite& s : switches) {
+        rows.push_back({s.on, root, key, s.value, s.onData});
+        rows.push_back({s.off, root, key, s.value, s.offData});
+    }
+    return rows;
+}
+
 void GuiFixture::expectHints(chrome::SkinnedWindow& window,
                              const std::vector<std::pair<const char*, const char*>>& hints)
 {

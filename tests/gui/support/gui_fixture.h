@@ -82,6 +82,18 @@ struct RowWrite {
     Value data;
 };
 
+// A switch as a test expects it: its enable target sets `value` to `onData`, its disable target
+// to `offData`.
+struct SwitchWrite {
+    const char* on;
+    const char* off;
+    const char* value;
+    Value onData;
+    Value offData;
+};
+// The two rows of each switch, all in one key.
+std::vector<RowWrite> switchRows(core::RootKey root, const char* key, const std::vector<SwitchWrite>& switches);
+
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.
 class GuiFixture : public ::testing::Test {
@@ -112,7 +124,7 @@ protected:
     // Every value of a key of the machine's registry, by name: type and data; none when the key
     // is missing.
     std::optional<Values> keyValues(core::RootKey root, const std::string& path);
-    // Comments mode is on in `window` with exactly these hints, in this order.
+    // The hints of `window` are on (comments mode, where it has one), exactly these, in this order.
     void expectHints(chrome::SkinnedWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
     // Creates a key of the machine's registry (and its parents) and writes these values into it.
     void seed(core::RootKey root, const std::string& path, const Values& values = {});
@@ -122,6 +134,8 @@ protected:
     // On a machine without the rows' keys, each target creates nothing and its write's error
     // reaches the error box.
     void expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
+    // On a machine without the rows' keys, each target creates its key holding only its value.
+    void expectRowsCreateTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
 
     // Lets the timers run for a while on their clock, which moves only here: the ticks due on
     // the way run at once.
