@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "ui/qt/application.h"
 
 #include <QtGlobal>
 

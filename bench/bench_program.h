@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "app/window_set.h"
 #include "chrome/context.h"
 #include "ui/qt/picture_store.h"

@@ -5,7 +5,7 @@
 // program's idle budget of 1%.
 //     refresh_tick_bench
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "app/tform1.h"
 #include "bench/bench_program.h"
 #include "bench/timing.h"

@@ -4,7 +4,7 @@
 // in the same run, its process start included. Target: a refill takes no longer than xwininfo.
 //     window_list_bench   (needs an X display)
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "bench/bench_program.h"
 #include "bench/reference_timing.h"
 #include "sections/system/tform2.h"

@@ -2,7 +2,7 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "app/tform8.h"
 #include "tests/support/faulty_system_calls.h"
 #include "tests/support/hiding_registry.h"

@@ -2,7 +2,7 @@
 // tests/gui/two_screens.json).
 #include "tests/gui/support/gui_fixture.h"
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "ui/qt/placement.h"
 
 #include <QApplication>

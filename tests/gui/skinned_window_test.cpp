@@ -2,7 +2,7 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "app/definitions.h"
 #include "chrome/context.h"
 

@@ -1,6 +1,6 @@
 // The main of every GUI test: one application object for all tests, on the offscreen platform
 // unless another one is asked for.
-#include "app/application.h"
+#include "ui/qt/application.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/picture_check.h"
+#include "ui/qt/picture_check.h"
 
 #include "core/error.h"
 #include "sections/removal/picture_files.h"

@@ -1,6 +1,6 @@
-#include "app/application.h"
+#include "ui/qt/application.h"
 #include "app/command_line.h"
-#include "app/picture_check.h"
+#include "ui/qt/picture_check.h"
 #include "tools/locale/locale_text.h"
 
 #include <cstdio>
