@@ -52,12 +52,20 @@ TEST_F(CrashSectionTest, EveryTargetWritesItsValueTheFirstCreatingTheKey)
     EXPECT_EQ(crash.grab().toImage(), screen);
 }
 
-TEST_F(CrashSectionTest, TheHintsAndCaptionsThatAreNoTargets)
+TEST_F(CrashSectionTest, TheHintsAndTheCaptionsInTheirPlacesThatAreNoTargets)
 {
     chrome::SectionWindow& crash = openSection("TForm64");
     expectHints(crash, kHints);
-    for (const char* caption : {"Image7", "Image10", "Image2", "Image14", "Image4"})
+    // The captions at their places; a caption is no target.
+    const std::pair<const char*, QPoint> captions[] = {{"Image7", {122, 28}},
+                                                       {"Image10", {292, 28}},
+                                                       {"Image2", {122, 109}},
+                                                       {"Image14", {292, 109}},
+                                                       {"Image4", {123, 191}}};
+    for (const auto& [caption, place] : captions) {
+        EXPECT_EQ(crash.picture(caption)->pos(), place) << caption;
         click(crash, caption);
+    }
     EXPECT_EQ(keyValues(kMachine, kKey), std::nullopt);
 }
 
