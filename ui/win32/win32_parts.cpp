@@ -1,0 +1,715 @@
+#include "ui/win32/win32_parts.h"
+
+#include "core/platform/win32/win32_text.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace ui::win32 {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"DostrojnikWindow";
+constexpr const wchar_t* kPartClass = L"DostrojnikPart";
+// The colour key of the skin: these pixels show what lies behind the window.
+constexpr COLORREF kColourKey = RGB(0xFF, 0x00, 0xFF);
+
+using core::win32::utf8;
+using core::win32::wide;
+
+Win32Part* partOf(HWND handle)
+{
+    return reinterpret_cast<Win32Part*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
+}
+
+HWND makeChild(Win32Window& window, const wchar_t* windowClass, DWORD style, DWORD exStyle, const Rect& place, int id)
+{
+    return CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | style, place.x, place.y, place.width,
+                           place.height, window.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+std::wstring windowText(HWND handle)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(handle, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+LRESULT CALLBACK partProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (Win32Part* part = partOf(handle))
+        return part->message(msg, wParam, lParam);
+    return DefWindowProcW(handle, msg, wParam, lParam);
+}
+
+HFONT designFont(HWND handle, const LabelStyle& style)
+{
+    HDC dc = GetDC(handle);
+    const int height =
+        style.pixelSize != 0 ? -style.pixelSize : -MulDiv(style.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(handle, dc);
+    // "MS Sans Serif" has no Polish letters: the system substitutes a face that has them.
+    return CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       L"MS Sans Serif");
+}
+
+} // namespace
+
+void registerClasses(HINSTANCE instance)
+{
+    INITCOMMONCONTROLSEX controls{static_cast<DWORD>(sizeof(INITCOMMONCONTROLSEX)),
+                                  ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // The colour key shows until the background picture covers it.
+    windowClass.hbrBackground = CreateSolidBrush(kColourKey);
+    windowClass.lpfnWndProc = &Win32Window::procedure;
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);
+    windowClass.hIcon = nullptr;
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpfnWndProc = &partProcedure;
+    windowClass.lpszClassName = kPartClass;
+    RegisterClassExW(&windowClass);
+}
+
+// Parts
+
+Win32Part::Win32Part(Win32Window& window, HWND handle) : m_window(window), m_handle(handle)
+{
+    SetWindowLongPtrW(m_handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32Part::~Win32Part()
+{
+    SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
+}
+
+LRESULT Win32Part::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(m_handle, msg, wParam, lParam);
+}
+
+void Win32Part::setVisiblePart(bool visible)
+{
+    ShowWindow(m_handle, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+Rect Win32Part::placeOf() const
+{
+    RECT rect{};
+    GetWindowRect(m_handle, &rect);
+    MapWindowPoints(HWND_DESKTOP, m_window.handle(), reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Win32Part::setPlaceOf(const Rect& place)
+{
+    SetWindowPos(m_handle, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Part::setName(const std::string& name)
+{
+    // Screen readers read a control by its window text.
+    SetWindowTextW(m_handle, wide(name).c_str());
+}
+
+void Win32Part::setHintText(const std::string& text)
+{
+    m_hint = text;
+    setHintOn(m_hintShown);
+}
+
+void Win32Part::setHintOn(bool shown)
+{
+    m_hintShown = shown;
+    HWND tooltip = m_window.tooltip();
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window.handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(m_handle);
+    if (m_toolAdded) {
+        SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        m_toolAdded = false;
+    }
+    if (!shown || m_hint.empty())
+        return;
+    std::wstring text = wide(m_hint);
+    tool.lpszText = text.data();
+    m_toolAdded = SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+}
+
+LRESULT ClickBehaviour::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    ui::Clickable& target = clickable();
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        SetCapture(m_handle);
+        m_pressed = msg == WM_LBUTTONDOWN;
+        if (target.onMouseDown)
+            target.onMouseDown();
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        const bool click = msg == WM_LBUTTONUP && m_pressed;
+        m_pressed = false;
+        if (GetCapture() == m_handle)
+            ReleaseCapture();
+        if (target.onMouseUp)
+            target.onMouseUp();
+        RECT inside{};
+        GetClientRect(m_handle, &inside);
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (click && PtInRect(&inside, at) && target.onClick)
+            target.onClick();
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (m_target) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    case WM_GETDLGCODE: return m_target ? DLGC_WANTCHARS | DLGC_BUTTON : 0;
+    case WM_KEYDOWN:
+        if (m_target && (wParam == VK_SPACE || wParam == VK_RETURN) && target.onClick) {
+            target.onClick();
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: InvalidateRect(m_handle, nullptr, FALSE); break;
+    default: break;
+    }
+    return Win32Part::message(msg, wParam, lParam);
+}
+
+void ClickBehaviour::setTargetPart(bool target)
+{
+    m_target = target;
+    LONG_PTR style = GetWindowLongPtrW(m_handle, GWL_STYLE);
+    style = target ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    SetWindowLongPtrW(m_handle, GWL_STYLE, style);
+}
+
+namespace {
+
+// The focus frame of a target that has the keyboard's focus.
+void drawFocus(HWND handle, HDC dc)
+{
+    if (GetFocus() != handle)
+        return;
+    RECT rect{};
+    GetClientRect(handle, &rect);
+    DrawFocusRect(dc, &rect);
+}
+
+} // namespace
+
+Win32Picture::Win32Picture(Win32Window& window, const std::string& name, const Rect& place)
+    : PartOf(window, makeChild(window, kPartClass, 0, 0, place, 0))
+{
+    setName(name);
+}
+
+void Win32Picture::setPicture(const std::string& file)
+{
+    m_bitmap = file.empty() ? nullptr : m_window.pictures().bitmap(file);
+    InvalidateRect(m_handle, nullptr, FALSE);
+}
+
+LRESULT Win32Picture::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ERASEBKGND)
+        return TRUE;
+    if (msg != WM_PAINT)
+        return ClickBehaviour::message(msg, wParam, lParam);
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_handle, &paint);
+    m_window.paintUnder(*this, dc);
+    if (m_bitmap) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, m_bitmap);
+        BITMAP info{};
+        GetObjectW(m_bitmap, sizeof(info), &info);
+        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    drawFocus(m_handle, dc);
+    EndPaint(m_handle, &paint);
+    return 0;
+}
+
+Win32Label::Win32Label(Win32Window& window, const std::string& name, const Rect& place, const LabelStyle& style)
+    : PartOf(window, makeChild(window, kPartClass, 0, 0, place, 0))
+    , m_style(style)
+    , m_font(designFont(m_handle, style))
+    , m_autoWidth(place.width == 0)
+    , m_autoHeight(place.height == 0)
+{
+    (void)name;
+}
+
+Win32Label::~Win32Label()
+{
+    DeleteObject(m_font);
+}
+
+void Win32Label::setName(const std::string& name)
+{
+    m_named = !name.empty();
+    Win32Part::setName(m_named ? name : m_text);
+}
+
+void Win32Label::setText(const std::string& text)
+{
+    m_text = text;
+    // The window text is what screen readers read: the text, unless the label has a name.
+    if (!m_named)
+        SetWindowTextW(m_handle, wide(text).c_str());
+    fit();
+    InvalidateRect(m_handle, nullptr, FALSE);
+}
+
+void Win32Label::fit()
+{
+    if (!m_autoWidth && !m_autoHeight)
+        return;
+    Rect place = placeOf();
+    HDC dc = GetDC(m_handle);
+    HGDIOBJ old = SelectObject(dc, m_font);
+    RECT bounds{0, 0, m_autoWidth ? 0 : place.width, 0};
+    const std::wstring text = wide(m_text.empty() ? std::string(" ") : m_text);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+              (m_style.format & ~static_cast<UINT>(DT_VCENTER)) | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(m_handle, dc);
+    if (m_autoWidth)
+        place.width = bounds.right;
+    place.height = bounds.bottom;
+    setPlaceOf(place);
+}
+
+LRESULT Win32Label::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ERASEBKGND)
+        return TRUE;
+    if (msg != WM_PAINT)
+        return ClickBehaviour::message(msg, wParam, lParam);
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_handle, &paint);
+    RECT rect{};
+    GetClientRect(m_handle, &rect);
+    if (m_style.filled) {
+        HBRUSH brush = CreateSolidBrush(m_style.background);
+        FillRect(dc, &rect, brush);
+        DeleteObject(brush);
+    } else {
+        m_window.paintUnder(*this, dc);
+    }
+    HGDIOBJ old = SelectObject(dc, m_font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, m_style.colour);
+    const std::wstring text = wide(m_text);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, m_style.format);
+    SelectObject(dc, old);
+    drawFocus(m_handle, dc);
+    EndPaint(m_handle, &paint);
+    return 0;
+}
+
+Win32EditBox::Win32EditBox(Win32Window& window, const std::string& name, const Rect& place)
+    : PartOf(window, makeChild(window, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, place, 0))
+{
+    SendMessageW(m_handle, EM_SETLIMITTEXT, 0, 0);
+    (void)name;
+}
+
+void Win32EditBox::setText(const std::string& text)
+{
+    m_setting = true;
+    SetWindowTextW(m_handle, wide(text).c_str());
+    m_setting = false;
+}
+
+std::string Win32EditBox::text() const
+{
+    return utf8(windowText(m_handle));
+}
+
+void Win32EditBox::notify(WORD code)
+{
+    if (code == EN_CHANGE && !m_setting && onChange)
+        onChange();
+}
+
+Win32ListBox::Win32ListBox(Win32Window& window, const std::string& name, const Rect& place)
+    : PartOf(window, makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                               WS_EX_CLIENTEDGE, place, 0))
+{
+    (void)name;
+}
+
+void Win32ListBox::setLines(const std::vector<std::string>& lines)
+{
+    m_lines = lines;
+    SendMessageW(m_handle, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : lines)
+        SendMessageW(m_handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+}
+
+int Win32ListBox::selection() const
+{
+    return static_cast<int>(SendMessageW(m_handle, LB_GETCURSEL, 0, 0));
+}
+
+void Win32ListBox::setSelection(int line)
+{
+    SendMessageW(m_handle, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+}
+
+void Win32ListBox::notify(WORD code)
+{
+    if (code == LBN_SELCHANGE && onPick)
+        onPick();
+}
+
+Win32SpinEdit::Win32SpinEdit(Win32Window& window, const std::string& name, const Rect& place, int minimum, int maximum)
+    : PartOf(window, makeChild(window, L"EDIT", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, place, 0))
+{
+    m_arrows =
+        CreateWindowExW(0, UPDOWN_CLASSW, L"",
+                        WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
+                        0, 0, 0, window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(m_arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_handle), 0);
+    SendMessageW(m_arrows, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
+    (void)name;
+}
+
+int Win32SpinEdit::value() const
+{
+    try {
+        return std::stoi(utf8(windowText(m_handle)));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void Win32SpinEdit::setValue(int value)
+{
+    m_setting = true;
+    SendMessageW(m_arrows, UDM_SETPOS32, 0, value);
+    SetWindowTextW(m_handle, std::to_wstring(value).c_str());
+    m_setting = false;
+}
+
+void Win32SpinEdit::notify(WORD code)
+{
+    if (code == EN_CHANGE && !m_setting && onChange)
+        onChange();
+}
+
+Win32FileList::Win32FileList(Win32Window& window, const std::string& name, const Rect& place)
+    : PartOf(window, makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                               WS_EX_CLIENTEDGE, place, 0))
+{
+    (void)name;
+}
+
+void Win32FileList::setNames(const std::vector<std::string>& names)
+{
+    m_names = names;
+    SendMessageW(m_handle, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : names)
+        SendMessageW(m_handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+}
+
+int Win32FileList::selection() const
+{
+    return static_cast<int>(SendMessageW(m_handle, LB_GETCURSEL, 0, 0));
+}
+
+void Win32FileList::notify(WORD code)
+{
+    if (code == LBN_SELCHANGE && onPick)
+        onPick();
+}
+
+// Timers
+
+Win32Timer::Win32Timer(HWND window, UINT_PTR id, int interval) : m_window(window), m_id(id), m_interval(interval) {}
+
+Win32Timer::~Win32Timer()
+{
+    if (m_enabled)
+        KillTimer(m_window, m_id);
+}
+
+void Win32Timer::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (enabled)
+        SetTimer(m_window, m_id, static_cast<UINT>(std::max(m_interval, 1)), nullptr);
+    else
+        KillTimer(m_window, m_id);
+}
+
+void Win32Timer::setInterval(int milliseconds)
+{
+    if (milliseconds == m_interval)
+        return;
+    m_interval = milliseconds;
+    // SetTimer on a running timer starts its period anew.
+    if (m_enabled)
+        SetTimer(m_window, m_id, static_cast<UINT>(std::max(m_interval, 1)), nullptr);
+}
+
+// The window
+
+Win32Window::Win32Window(PictureSource& pictures, const std::string& className, const std::string& caption, Size size)
+    : m_pictures(pictures)
+{
+    // WS_EX_APPWINDOW: a borderless window still has its taskbar button.
+    m_handle =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, wide(caption).c_str(),
+                        WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
+                        size.width, size.height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    (void)className;
+    setOpacity(255);
+}
+
+Win32Window::~Win32Window()
+{
+    m_timers.clear();
+    m_parts.clear();
+    SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
+    DestroyWindow(m_handle);
+}
+
+HWND Win32Window::tooltip()
+{
+    if (!m_tooltip) {
+        m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_handle, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+        // Long hints wrap.
+        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    return m_tooltip;
+}
+
+template <class Kind>
+Kind& Win32Window::keep(const std::string& name, std::unique_ptr<Kind> part)
+{
+    Kind& kept = *part;
+    m_byName[name] = &kept;
+    m_parts.push_back(std::move(part));
+    return kept;
+}
+
+Win32Picture& Win32Window::addPicture(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32Picture>(*this, name, place));
+}
+
+Win32Label& Win32Window::addLabel(const std::string& name, const Rect& place, const LabelStyle& style)
+{
+    return keep(name, std::make_unique<Win32Label>(*this, name, place, style));
+}
+
+Win32EditBox& Win32Window::addEditBox(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32EditBox>(*this, name, place));
+}
+
+Win32ListBox& Win32Window::addListBox(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32ListBox>(*this, name, place));
+}
+
+Win32SpinEdit& Win32Window::addSpinEdit(const std::string& name, const Rect& place, int minimum, int maximum)
+{
+    return keep(name, std::make_unique<Win32SpinEdit>(*this, name, place, minimum, maximum));
+}
+
+Win32FileList& Win32Window::addFileList(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32FileList>(*this, name, place));
+}
+
+Win32Timer& Win32Window::addTimer(const std::string& name, int interval)
+{
+    const UINT_PTR id = m_timerIds.size() + 1;
+    auto timer = std::make_unique<Win32Timer>(m_handle, id, interval);
+    Win32Timer& kept = *timer;
+    m_timerIds[id] = &kept;
+    m_timers[name] = std::move(timer);
+    return kept;
+}
+
+void Win32Window::setVisible(bool visible)
+{
+    ShowWindow(m_handle, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Window::isVisible() const
+{
+    return IsWindowVisible(m_handle) != FALSE;
+}
+
+void Win32Window::bringForward()
+{
+    ShowWindow(m_handle, IsIconic(m_handle) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(m_handle);
+}
+
+void Win32Window::minimise()
+{
+    if (isVisible())
+        ShowWindow(m_handle, SW_MINIMIZE);
+}
+
+void Win32Window::close()
+{
+    SendMessageW(m_handle, WM_CLOSE, 0, 0);
+}
+
+Point Win32Window::position() const
+{
+    RECT rect{};
+    GetWindowRect(m_handle, &rect);
+    return {rect.left, rect.top};
+}
+
+void Win32Window::move(Point topLeft)
+{
+    SetWindowPos(m_handle, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::setOpacity(std::uint8_t alpha)
+{
+    m_alpha = alpha;
+    SetLayeredWindowAttributes(m_handle, kColourKey, alpha, LWA_COLORKEY | LWA_ALPHA);
+}
+
+Picture* Win32Window::picture(const std::string& name)
+{
+    auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : dynamic_cast<Picture*>(found->second);
+}
+
+Label* Win32Window::label(const std::string& name)
+{
+    auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : dynamic_cast<Label*>(found->second);
+}
+
+Timer* Win32Window::timer(const std::string& name)
+{
+    auto found = m_timers.find(name);
+    return found == m_timers.end() ? nullptr : found->second.get();
+}
+
+Part* Win32Window::part(const std::string& name)
+{
+    auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : found->second;
+}
+
+void Win32Window::paintUnder(const Win32Part& child, HDC dc) const
+{
+    const Rect place = child.placeOf();
+    for (const auto& part : m_parts) {
+        if (part.get() == &child)
+            break;
+        const auto* picture = dynamic_cast<const Win32Picture*>(part.get());
+        if (!picture || !picture->bitmap() || !IsWindowVisible(picture->handle()))
+            continue;
+        const Rect under = picture->placeOf();
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, picture->bitmap());
+        BitBlt(dc, under.x - place.x, under.y - place.y, under.width, under.height, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+}
+
+LRESULT CALLBACK Win32Window::procedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
+    if (!window)
+        return DefWindowProcW(handle, msg, wParam, lParam);
+    if (!window->m_handle)
+        window->m_handle = handle;
+    return window->message(msg, wParam, lParam);
+}
+
+LRESULT Win32Window::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_TIMER: {
+        auto found = m_timerIds.find(wParam);
+        if (found != m_timerIds.end() && found->second->isEnabled() && found->second->onTick)
+            found->second->onTick();
+        return 0;
+    }
+    case WM_COMMAND:
+        if (lParam != 0) {
+            if (Win32Part* part = partOf(reinterpret_cast<HWND>(lParam)))
+                part->notify(HIWORD(wParam));
+        }
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        // The controls' frames and grounds would take the window's colour, the colour key.
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    case WM_CLOSE:
+        if (!onClose || onClose()) {
+            ShowWindow(m_handle, SW_HIDE);
+            if (onClosed)
+                onClosed();
+        }
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(m_handle, msg, wParam, lParam);
+}
+
+// Message boxes
+
+void Win32MessageBoxes::message(const std::string& text)
+{
+    MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(m_title).c_str(), MB_OK);
+}
+
+bool Win32MessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    return MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void showErrorBox(const std::string& title, const std::string& text)
+{
+    MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONSTOP);
+}
+
+} // namespace ui::win32
