@@ -26,9 +26,12 @@ Win32Part* partOf(HWND handle)
 
 HWND makeChild(Win32Window& window, const wchar_t* windowClass, DWORD style, DWORD exStyle, const Rect& place, int id)
 {
-    return CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | style, place.x, place.y, place.width,
-                           place.height, window.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | style, place.x, place.y,
+                                 place.width, place.height, window.handle(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    // Later parts lie on top of earlier ones, as the window's design has them.
+    SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return child;
 }
 
 std::wstring windowText(HWND handle)
