@@ -565,8 +565,27 @@ Win32Timer& Win32Window::addTimer(const std::string& name, int interval)
     return kept;
 }
 
+void Win32Window::placeAtFirstShow()
+{
+    if (m_placed)
+        return;
+    m_placed = true;
+    // Centred in the work area of the monitor that holds the program's active window.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    HWND active = GetActiveWindow();
+    GetMonitorInfoW(MonitorFromWindow(active ? active : m_handle, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT own{};
+    GetWindowRect(m_handle, &own);
+    const RECT& area = monitor.rcWork;
+    move({area.left + (area.right - area.left - (own.right - own.left)) / 2,
+          area.top + (area.bottom - area.top - (own.bottom - own.top)) / 2});
+}
+
 void Win32Window::setVisible(bool visible)
 {
+    if (visible)
+        placeAtFirstShow();
     ShowWindow(m_handle, visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -577,6 +596,7 @@ bool Win32Window::isVisible() const
 
 void Win32Window::bringForward()
 {
+    placeAtFirstShow();
     ShowWindow(m_handle, IsIconic(m_handle) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(m_handle);
 }

@@ -250,6 +250,7 @@ public:
 
 private:
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam);
+    void placeAtFirstShow();
     template <class Kind>
     Kind& keep(const std::string& name, std::unique_ptr<Kind> part);
 
@@ -257,6 +258,7 @@ private:
     HWND m_handle = nullptr;
     HWND m_tooltip = nullptr;
     std::uint8_t m_alpha = 255;
+    bool m_placed = false;
     std::vector<std::unique_ptr<Win32Part>> m_parts;
     std::map<std::string, ui::Part*> m_byName;
     std::map<std::string, std::unique_ptr<Win32Timer>> m_timers;
