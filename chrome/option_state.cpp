@@ -136,7 +136,7 @@ std::vector<std::string> OptionState::current(core::RegistryApi& registry) const
     };
     std::vector<Read> reads(m_keys.size());
     if (!m_keys.empty()) {
-        registry.beginBatch();
+        registry.beginReadBatch();
         struct BatchEnd {
             core::RegistryApi& registry;
             ~BatchEnd() { registry.endBatch(false); }

@@ -40,7 +40,8 @@ public:
 
     // Of each option, the one target whose data the machine holds now. An option none of whose
     // targets matches, or more than one, or whose keys could not be read, has none. The keys are
-    // read in one batch, so each hive file is read once at most.
+    // read in one batch that only reads: each hive file is read once at most, and not at all
+    // while it is the file read last.
     std::vector<std::string> current(core::RegistryApi& registry) const;
 
 private:
