@@ -9,7 +9,6 @@
 // The prefix is the one named by BENCH_WINE_PREFIX, else a fresh one made by `wine wineboot -i`.
 //     option_state_bench
 
-#include "app/application.h"
 #include "app/definitions.h"
 #include "app/window_set.h"
 #include "bench/bench_program.h"
@@ -17,6 +16,7 @@
 #include "chrome/option_state.h"
 #include "chrome/section_window.h"
 #include "sections/definitions.h"
+#include "ui/qt/application.h"
 
 #include "core/registry/wine_registry.h"
 
