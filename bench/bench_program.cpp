@@ -2,6 +2,8 @@
 
 #include "bench/reference_timing.h"
 
+#include "core/machine/stock_keys.h"
+
 #include <stdexcept>
 
 namespace {
@@ -17,6 +19,12 @@ std::filesystem::path temporaryFolder(const std::string& name)
 } // namespace
 
 BenchProgram::BenchProgram(const std::string& name, core::DesktopWindows& desktop)
+    : BenchProgram(name, desktop, {}, false)
+{
+}
+
+BenchProgram::BenchProgram(const std::string& name, core::DesktopWindows& desktop, const std::filesystem::path& hives,
+                           bool showOptionState)
     : m_folder(temporaryFolder(name))
     , m_machine(m_folder / "machine", "bench")
     , m_registry((m_machine.ensureExists(), m_machine.root()), 2400)
@@ -37,6 +45,14 @@ BenchProgram::BenchProgram(const std::string& name, core::DesktopWindows& deskto
                                         m_processes,
                                         {}});
     m_context->machine = &m_machine;
+    m_context->showOptionState = showOptionState;
+    if (!hives.empty()) {
+        for (const char* hive : {"system.reg", "user.reg"})
+            std::filesystem::copy_file(hives / hive, m_machine.root() / hive,
+                                       std::filesystem::copy_options::overwrite_existing);
+        // As the program does at start on a Wine prefix.
+        core::makeMissingStockKeys(m_registry, m_machine.root());
+    }
     m_windows = std::make_unique<app::WindowSet>(*m_context);
 }
 

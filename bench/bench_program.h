@@ -22,6 +22,10 @@
 class BenchProgram {
 public:
     BenchProgram(const std::string& name, core::DesktopWindows& desktop);
+    // The same on a machine holding the system.reg and user.reg of `hives` (none: the fresh
+    // machine's), with the options' current choices marked or not.
+    BenchProgram(const std::string& name, core::DesktopWindows& desktop, const std::filesystem::path& hives,
+                 bool showOptionState);
     ~BenchProgram();
     BenchProgram(const BenchProgram&) = delete;
     BenchProgram& operator=(const BenchProgram&) = delete;

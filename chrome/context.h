@@ -63,6 +63,8 @@ struct Context {
     IdleMonitor* idleMonitor = nullptr;
     // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
     const core::Machine* machine = nullptr;
+    // Option targets mark the choice the machine is set to; from the settings file at start.
+    bool showOptionState = false;
 };
 
 } // namespace chrome

@@ -134,11 +134,14 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
     installAccessibility();
     build();
     m_parts = std::make_unique<ui::qt::QtWindow>(*this);
-    m_behaviour = std::make_unique<WindowBehaviour>(
-        *m_parts, definition, WindowBehaviour::Services{context.registry, context.shell, context.errors, [&context] {
-                                                            if (context.minimiseApplication)
-                                                                context.minimiseApplication();
-                                                        }});
+    m_behaviour =
+        std::make_unique<WindowBehaviour>(*m_parts, definition,
+                                          WindowBehaviour::Services{context.registry, context.shell, context.errors,
+                                                                    [&context] {
+                                                                        if (context.minimiseApplication)
+                                                                            context.minimiseApplication();
+                                                                    },
+                                                                    context.showOptionState});
     m_behaviour->closeClicked = [this] { closeClicked(); };
     wireDrag();
     describe();

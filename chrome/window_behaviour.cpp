@@ -2,6 +2,7 @@
 
 #include "core/registry/tregistry.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace chrome {
@@ -49,10 +50,20 @@ WindowBehaviour::WindowBehaviour(ui::Window& window, const WindowDefinition& def
             });
         };
     }
+    if (m_services.showOptionState) {
+        m_state = std::make_unique<OptionState>(definition);
+        if (m_state->empty())
+            m_state.reset();
+        else
+            m_window.onShow = [this, &errors] { guarded(errors, [this] { refreshMarks(); }); };
+    }
     for (const OptionRow& row : definition.options) {
         if (ui::Picture* target = m_window.picture(row.target)) {
             target->onClick = [this, &errors, &row] {
                 guarded(errors, [this, &row] { runOption(row.action, m_services.registry, m_services.shell); });
+                // Also after a click that failed halfway.
+                if (m_state)
+                    guarded(errors, [this] { refreshMarks(); });
             };
         }
     }
@@ -63,6 +74,17 @@ WindowBehaviour::WindowBehaviour(ui::Window& window, const WindowDefinition& def
                 control->setHintShown(true);
             }
         }
+    }
+}
+
+void WindowBehaviour::refreshMarks()
+{
+    if (!m_state)
+        return;
+    const std::vector<std::string> current = m_state->current(m_services.registry);
+    for (const std::string& name : m_state->targets()) {
+        if (ui::Picture* target = m_window.picture(name))
+            target->setMarked(std::find(current.begin(), current.end(), name) != current.end());
     }
 }
 

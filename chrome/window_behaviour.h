@@ -2,11 +2,13 @@
 
 #include "chrome/definition.h"
 #include "chrome/errors.h"
+#include "chrome/option_state.h"
 #include "ui/parts.h"
 
 #include "core/registry/registry_api.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace chrome {
@@ -21,6 +23,8 @@ void runOption(const Action& action, core::RegistryApi& registry, const std::fun
 
 // What every skinned window does, on whatever front end shows it: its minimise and close
 // targets, its option rows, and on windows without comments mode the hints, on from the start.
+// With the option state shown, it marks each option's current choice whenever the window is
+// shown and after each option click.
 class WindowBehaviour {
 public:
     struct Services {
@@ -30,6 +34,9 @@ public:
         ErrorReporter& errors;
         // Minimises every window of the program together.
         std::function<void()> minimiseApplication;
+        // The settings file's switch: mark the choice the machine is set to. Off, the registry
+        // is never read for it and no target is marked.
+        bool showOptionState = false;
     };
 
     WindowBehaviour(ui::Window& window, const WindowDefinition& definition, Services services);
@@ -37,9 +44,13 @@ public:
     // What the close target does; closing the window unless set otherwise.
     std::function<void()> closeClicked;
 
+    // Reads the options' state and marks the current choices; nothing with the state not shown.
+    void refreshMarks();
+
 private:
     ui::Window& m_window;
     Services m_services;
+    std::unique_ptr<OptionState> m_state;
 };
 
 } // namespace chrome

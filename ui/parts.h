@@ -82,6 +82,10 @@ public:
     // A click target: the hand cursor, Tab reaches it, and assistive technology reads it as a
     // push button.
     virtual void setTarget(bool target) = 0;
+    // A choice that is, or is not, what the machine is set to now: marked, it shows a thin frame
+    // in the skin's accent colour. Assistive technology reads a target given either state as a
+    // toggle, checked while marked; one never given any stays a push button.
+    virtual void setMarked(bool marked) = 0;
 };
 
 // A picture of the window's skin, drawn at its top-left corner.
@@ -194,6 +198,8 @@ public:
 
     // The window is about to close: false keeps it open. None closes it.
     std::function<bool()> onClose;
+    // The window was shown, or brought forward while it was open.
+    std::function<void()> onShow;
 };
 
 // The message boxes of the tools and the error box.

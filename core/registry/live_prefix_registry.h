@@ -60,6 +60,7 @@ public:
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
     void beginBatch() override { m_files.beginBatch(); }
     RegStatus endBatch(bool keep) override { return m_files.endBatch(keep); }
+    void beginReadBatch() override { m_files.beginReadBatch(); }
     std::string lastFailure() const override { return m_last->lastFailure(); }
 
 private:

@@ -118,6 +118,9 @@ public:
     // registry that has no batches (Windows') makes each change at once.
     virtual void beginBatch() {}
     virtual RegStatus endBatch(bool /*keep*/) { return RegStatus::Success; }
+    // A batch that only reads, ended by endBatch as any: a hive whose file is still the one read
+    // last (the same file, size and times) is not read again, and changes fail.
+    virtual void beginReadBatch() { beginBatch(); }
 
     // Why the last call that did not succeed failed, in words a user can act on (for example
     // "cannot parse /m/system.reg line 12: ..."); empty when there is nothing to tell.

@@ -104,6 +104,7 @@ struct WineRegistry::State {
     std::uint64_t generation = 1;
     std::string lastFailure;
     bool inBatch = false;
+    bool readOnlyBatch = false;
     io::FolderLock batchLock; // taken at a batch's first change, held to its end
     bool batchLocked = false;
     std::function<void()> beforeFirstChange;
@@ -329,6 +330,10 @@ struct WineRegistry::State {
         HiveFile& file = fileOf(tree);
         if (inBatch && file.readInBatch && file.hive)
             return serve(file, need, hive);
+        if (readOnlyBatch && file.hive && !changedSinceRead(file)) {
+            file.readInBatch = true;
+            return serve(file, need, hive);
+        }
         std::string text;
         file.identity = {};
         const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
@@ -424,6 +429,8 @@ struct WineRegistry::State {
     RegStatus modify(Tree tree, const Change& change, const Need& need = Need{nullptr, true})
     {
         bool changed = false;
+        if (readOnlyBatch)
+            return fail(RegStatus::AccessDenied, "the batch only reads");
         if (tree == Tree::Volatile)
             return change(volatileHive, registry::currentFileTime(), changed);
 
@@ -479,6 +486,7 @@ struct WineRegistry::State {
             file->writableInBatch = false;
         }
         inBatch = false;
+        readOnlyBatch = false;
         batchLock.release();
         batchLocked = false;
         return result;
@@ -609,6 +617,12 @@ void WineRegistry::beginBatch()
     if (s.inBatch)
         s.endBatch(false);
     s.inBatch = true;
+}
+
+void WineRegistry::beginReadBatch()
+{
+    beginBatch();
+    m_state->readOnlyBatch = true;
 }
 
 RegStatus WineRegistry::endBatch(bool keep)

@@ -41,6 +41,7 @@ public:
     std::string lastFailure() const override;
     void beginBatch() override;
     RegStatus endBatch(bool keep) override;
+    void beginReadBatch() override;
 
     // Runs once, under the machine's lock, just before the first change this object makes
     // reaches a file: the moment to keep a copy of the registry as it was. Writing data that is

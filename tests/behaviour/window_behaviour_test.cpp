@@ -1,14 +1,19 @@
-// Every skinned window's corner targets and option rows, on the fake front end.
+// Every skinned window's corner targets, option rows and marks of the current choices, on the
+// fake front end.
 
 #include "tests/behaviour/support/behaviour_fixture.h"
 
+#include "app/definitions.h"
 #include "chrome/window_behaviour.h"
 #include "sections/definitions.h"
+#include "tests/support/faulty_system_calls.h"
 
 #include "core/registry/tregistry.h"
 #include "core/registry/wine_registry.h"
 
+#include <map>
 #include <memory>
+#include <optional>
 
 using namespace behaviour_testing;
 using testing_support::FakeWindow;
@@ -66,6 +71,119 @@ TEST_F(WindowBehaviourTest, OptionRowsRunTheirCommandsAndRegistryWritesAndReport
     EXPECT_TRUE(m_errors.messages.empty());
     m_window.fakePicture("Image2").click(); // a key that a new machine lacks, not created
     EXPECT_EQ(m_errors.messages, std::vector<std::string>{"Failed to set data for 'MenuShowDelay'"});
+}
+
+} // namespace
+
+namespace {
+
+// Every option of every window with the option state shown, on a machine whose keys exist.
+class OptionMarksTest : public BehaviourFixture {
+protected:
+    OptionMarksTest() { std::filesystem::create_directories(m_folder / "machine"); }
+
+    // The machine lacks many keys that options open without creating.
+    void makeKey(const chrome::RegistryKey& key)
+    {
+        core::TRegistry registry(m_registry);
+        registry.SetRootKey(key.root);
+        ASSERT_TRUE(registry.OpenKey(key.path, true)) << key.path;
+    }
+
+    testing_support::FaultySystemCalls m_calls;
+    core::WineRegistry m_registry{m_folder / "machine", 2400, m_calls};
+};
+
+bool runsCommands(const chrome::OptionRow& row)
+{
+    return !row.action.commands.empty();
+}
+
+TEST_F(OptionMarksTest, TheMachineSetToEachTargetsDataMarksThatTargetAloneInOneReadOfEachHive)
+{
+    int options = 0;
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        SCOPED_TRACE(definition->className);
+        FakeWindow window;
+        addParts(window, *definition);
+        chrome::WindowBehaviour behaviour(window, *definition,
+                                          {m_registry, [](const std::string&) {}, m_errors, [] {}, true});
+        // The targets under one caption are one option; a caption that is a target is one alone.
+        std::map<std::string, std::vector<const chrome::OptionRow*>> byCaption;
+        for (const chrome::OptionRow& row : definition->options) {
+            const std::string& caption = definition->find(row.target)->describedBy;
+            byCaption[caption.empty() ? row.target : caption].push_back(&row);
+            if (!runsCommands(row))
+                makeKey(row.action.key);
+        }
+        const int opens = m_calls.count("open");
+        window.bringForward();
+        EXPECT_LE(m_calls.count("open") - opens, 2);
+        // Files nobody changed since are not read again.
+        window.bringForward();
+        EXPECT_LE(m_calls.count("open") - opens, 2);
+
+        for (const auto& [caption, rows] : byCaption) {
+            auto expectMarked = [&](const chrome::OptionRow* set) {
+                for (const chrome::OptionRow* row : rows) {
+                    const std::optional<bool> marked = window.fakePicture(row->target).marked;
+                    if (runsCommands(*row))
+                        EXPECT_FALSE(marked.has_value()) << row->target;
+                    else
+                        EXPECT_EQ(marked, row == set) << row->target;
+                }
+            };
+            for (const chrome::OptionRow* clicked : rows) {
+                if (runsCommands(*clicked))
+                    continue;
+                ++options;
+                SCOPED_TRACE(clicked->target);
+                window.fakePicture(clicked->target).click();
+                expectMarked(clicked);
+            }
+            // Another program sets the machine while the window is hidden.
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+                if (runsCommands(**row))
+                    continue;
+                SCOPED_TRACE((*row)->target + " by another program");
+                window.setVisible(false);
+                core::WineRegistry other(m_folder / "machine", 2400);
+                chrome::runOption((*row)->action, other, [](const std::string&) {});
+                window.setVisible(true);
+                expectMarked(*row);
+            }
+            // A number that no target writes marks none.
+            const chrome::OptionRow& first = *rows.front();
+            if (first.action.steps.empty() || first.action.steps.front().kind != chrome::OptionStepKind::WriteInteger)
+                continue;
+            {
+                core::TRegistry registry(m_registry);
+                registry.SetRootKey(first.action.key.root);
+                registry.OpenKey(first.action.key.path, true);
+                registry.WriteInteger(first.action.steps.front().name, 77);
+            }
+            window.setVisible(false);
+            window.setVisible(true);
+            for (const chrome::OptionRow* row : rows)
+                EXPECT_NE(window.fakePicture(row->target).marked, true) << row->target;
+        }
+    }
+    EXPECT_GT(options, 60);
+    EXPECT_TRUE(m_errors.messages.empty());
+}
+
+TEST_F(OptionMarksTest, SwitchedOffTheWindowNeitherReadsNorMarks)
+{
+    const chrome::WindowDefinition& definition = sections::crashDefinition();
+    FakeWindow window;
+    addParts(window, definition);
+    chrome::WindowBehaviour behaviour(window, definition, {m_registry, [](const std::string&) {}, m_errors, [] {}});
+    window.bringForward();
+    EXPECT_EQ(m_calls.count("open"), 0);
+    EXPECT_FALSE(window.onShow);
+    window.fakePicture(definition.options.front().target).click();
+    for (const chrome::OptionRow& row : definition.options)
+        EXPECT_FALSE(window.fakePicture(row.target).marked.has_value());
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
+#include "chrome/skin.h"
+
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -192,6 +194,35 @@ TEST_F(AccessibilityTest, CommentsSwitchesAreTogglesAndNoDecorationOrPlaceholder
         EXPECT_EQ(on->state().checked, step.onChecked);
         EXPECT_EQ(off->state().checked, !step.onChecked);
     }
+}
+
+TEST_F(AccessibilityTest, TheChoiceTheMachineIsSetToIsACheckedToggleInAFrame)
+{
+    m_showOptionState = true;
+    seed(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\CrashControl", {{"AutoReboot", dword(1)}});
+    start();
+    click(mainWindow(), "Image9");
+    chrome::SectionWindow& crash = section("TForm64");
+    const auto controls = controlsByName(crash);
+    QAccessibleInterface* on = controls.at(u("Automatyczne restartowanie: Włącz"));
+    QAccessibleInterface* off = controls.at(u("Automatyczne restartowanie: Wyłącz"));
+    auto framed = [&](const char* target) {
+        const QImage face = crash.picture(QString::fromLatin1(target))->grab().toImage();
+        return (face.pixel(0, 0) & 0xFFFFFF) == chrome::skin::accent;
+    };
+    for (const bool autoRebootOn : {true, false}) {
+        SCOPED_TRACE(autoRebootOn);
+        for (QAccessibleInterface* choice : {on, off}) {
+            EXPECT_EQ(choice->role(), QAccessible::CheckBox);
+            EXPECT_TRUE(choice->state().checkable);
+        }
+        EXPECT_EQ(on->state().checked, autoRebootOn);
+        EXPECT_EQ(off->state().checked, !autoRebootOn);
+        EXPECT_EQ(framed("Image8"), autoRebootOn);
+        EXPECT_EQ(framed("Image9"), !autoRebootOn);
+        click(crash, "Image9");
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
 }
 
 TEST_F(AccessibilityTest, TabGoesRoundTheWindowInScreenOrderAndSpaceOrEnterClicks)

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ template <class Base>
 class FakeClickable : public FakePart<Base> {
 public:
     void setTarget(bool target) override { isTarget = target; }
+    void setMarked(bool isMarked) override { marked = isMarked; }
     // A left click: down, up, click.
     void click()
     {
@@ -49,6 +51,8 @@ public:
         }
     }
     bool isTarget = false;
+    // Never given: a plain target.
+    std::optional<bool> marked;
 };
 
 class FakePicture final : public FakeClickable<ui::Picture> {
@@ -87,12 +91,20 @@ private:
 class FakeWindow final : public ui::Window {
 public:
     ui::NativeId nativeId() const override { return const_cast<FakeWindow*>(this); }
-    void setVisible(bool visible) override { m_visible = visible; }
+    void setVisible(bool visible) override
+    {
+        const bool shown = visible && !m_visible;
+        m_visible = visible;
+        if (shown && onShow)
+            onShow();
+    }
     bool isVisible() const override { return m_visible; }
     void bringForward() override
     {
         m_visible = true;
         ++broughtForward;
+        if (onShow)
+            onShow();
     }
     void minimise() override { ++minimised; }
     void close() override

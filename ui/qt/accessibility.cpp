@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <optional>
+
 namespace chrome {
 
 namespace {
@@ -24,14 +26,18 @@ public:
         if (const QWidget* indicator = toggleIndicator(*widget())) {
             state.checkable = true;
             state.checked = !indicator->isHidden();
+        } else if (const std::optional<bool> current = marked(*widget())) {
+            state.checkable = true;
+            state.checked = *current;
         }
         return state;
     }
 
     QAccessible::Role role() const override
     {
-        // A switch is a check box, as a push button's checked state goes unannounced.
-        if (toggleIndicator(*widget()))
+        // A switch is a check box, as a push button's checked state goes unannounced; so is a
+        // choice that tells whether the machine is set to it.
+        if (isToggle())
             return QAccessible::CheckBox;
         if (isTarget(*widget()))
             return QAccessible::Button;
@@ -54,12 +60,14 @@ public:
     QStringList actionNames() const override
     {
         QStringList names = QAccessibleWidget::actionNames();
-        if (toggleIndicator(*widget()))
+        if (isToggle())
             names.prepend(toggleAction());
         else if (isTarget(*widget()))
             names.prepend(pressAction());
         return names;
     }
+
+    bool isToggle() const { return toggleIndicator(*widget()) || marked(*widget()).has_value(); }
 
     void doAction(const QString& action) override
     {

@@ -5,6 +5,7 @@
 #include "app/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
+#include "chrome/settings_keys.h"
 #include "chrome/skin.h"
 
 #include "core/error.h"
@@ -14,6 +15,7 @@
 #include "core/registry/live_prefix_registry.h"
 #include "core/registry/wine_registry.h"
 #include "core/restore/restore_points.h"
+#include "core/settings/ini_file.h"
 #include "core/settings/settings_location.h"
 #include "core/shell/shell_command.h"
 
@@ -152,6 +154,8 @@ int run(int argc, char** argv)
                                 processes,
                                 {}};
         context.machine = &machine;
+        context.showOptionState =
+            core::TIniFile(settingsPath).ReadInteger("Okno", chrome::keys::showOptionState, 0) != 0;
         WindowSet windows(context);
         errors.setMainWindow(&windows.main());
         messageBoxes.setMainWindow(&windows.main());

@@ -20,6 +20,7 @@ constexpr char kTarget[] = "clickTarget";
 constexpr char kDecorative[] = "decorative";
 constexpr char kIndicator[] = "toggleIndicator";
 constexpr char kToggle[] = "toggleOf";
+constexpr char kMarked[] = "markedChoice";
 
 // Mouse down and up on a clickable control: any button drags, only the left one clicks, and only
 // when it goes up inside the control it went down on.
@@ -70,8 +71,15 @@ bool keyPressed(Control& control, bool keyboardFocus, QKeyEvent& event)
     return true;
 }
 
-void paintFocusFrame(QWidget& control, bool keyboardFocus)
+// The mark lies on the control's outermost pixels; the focus frame, when there is one, over it.
+void paintFrames(QWidget& control, bool keyboardFocus)
 {
+    if (marked(control).value_or(false)) {
+        QPainter painter(&control);
+        painter.setPen(QColor::fromRgb(static_cast<QRgb>(skin::accent)));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(control.rect().adjusted(0, 0, -1, -1));
+    }
     if (!keyboardFocus || !control.hasFocus())
         return;
     QPainter painter(&control);
@@ -102,6 +110,29 @@ void clickTarget(QWidget& control)
         emit picture->clicked();
     else if (auto* label = qobject_cast<SkinLabel*>(&control))
         emit label->clicked();
+}
+
+void setMarked(QWidget& control, bool isMarked)
+{
+    const std::optional<bool> before = marked(control);
+    if (before == isMarked)
+        return;
+    control.setProperty(kMarked, isMarked);
+    control.update();
+    QAccessible::State changed;
+    changed.checked = true;
+    if (!before)
+        changed.checkable = true;
+    QAccessibleStateChangeEvent event(&control, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+std::optional<bool> marked(const QWidget& control)
+{
+    const QVariant value = control.property(kMarked);
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toBool();
 }
 
 void makeDecorative(QWidget& control)
@@ -155,7 +186,7 @@ void PictureControl::paintEvent(QPaintEvent*)
         else
             painter.drawPixmap(0, 0, m_pixmap);
     }
-    paintFocusFrame(*this, m_keyboardFocus);
+    paintFrames(*this, m_keyboardFocus);
 }
 
 void PictureControl::mousePressEvent(QMouseEvent* event)
@@ -207,7 +238,7 @@ void SkinLabel::mouseReleaseEvent(QMouseEvent* event)
 void SkinLabel::paintEvent(QPaintEvent* event)
 {
     QLabel::paintEvent(event);
-    paintFocusFrame(*this, m_keyboardFocus);
+    paintFrames(*this, m_keyboardFocus);
 }
 
 void SkinLabel::keyPressEvent(QKeyEvent* event)

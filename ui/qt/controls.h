@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class QFocusEvent;
 class QLineEdit;
 class QKeyEvent;
@@ -28,6 +30,12 @@ void makeTarget(QWidget& control);
 bool isTarget(const QWidget& control);
 // Clicks a target as a mouse click would.
 void clickTarget(QWidget& control);
+
+// Marks a target as the choice the machine is set to now, or as one it is not set to (see
+// ui::Clickable::setMarked()): a marked one draws a thin frame in the accent colour, and either
+// reads as a toggle to assistive technology. Empty for a target never given a state.
+void setMarked(QWidget& control, bool marked);
+std::optional<bool> marked(const QWidget& control);
 
 // Text that only decorates (a separator, the arrow beside a comments switch): assistive
 // technology passes over it.

@@ -3,6 +3,7 @@
 #include "ui/qt/controls.h"
 #include "ui/qt/design_timer.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QWidget>
 
@@ -63,6 +64,7 @@ public:
             chrome::makeTarget(m_control);
         }
     }
+    void setMarked(bool marked) override { chrome::setMarked(m_control, marked); }
 
 protected:
     static void call(const std::function<void()>& handler)
@@ -115,11 +117,33 @@ private:
     QMetaObject::Connection m_connection;
 };
 
+class ShowWatcher final : public QObject {
+public:
+    explicit ShowWatcher(Window& window) : m_window(window) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // The window system's own show events (a window coming back from the task bar) are no new showing.
+        if (event->type() == QEvent::Show && !event->spontaneous() && m_window.onShow)
+            m_window.onShow();
+        return false;
+    }
+
+private:
+    Window& m_window;
+};
+
 } // namespace
 
-QtWindow::QtWindow(QWidget& window) : m_window(window) {}
+QtWindow::QtWindow(QWidget& window) : m_window(window), m_showWatcher(std::make_unique<ShowWatcher>(*this))
+{
+    m_window.installEventFilter(m_showWatcher.get());
+}
 
-QtWindow::~QtWindow() = default;
+QtWindow::~QtWindow()
+{
+    m_window.removeEventFilter(m_showWatcher.get());
+}
 
 NativeId QtWindow::nativeId() const
 {
@@ -138,9 +162,13 @@ bool QtWindow::isVisible() const
 
 void QtWindow::bringForward()
 {
+    // Showing a hidden window tells onShow by its event; an open one has none.
+    const bool open = m_window.isVisible();
     m_window.show();
     m_window.raise();
     m_window.activateWindow();
+    if (open && onShow)
+        onShow();
 }
 
 void QtWindow::minimise()

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class QObject;
 class QWidget;
 
 namespace ui::qt {
@@ -38,6 +39,8 @@ private:
     Wrapper* find(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name);
 
     QWidget& m_window;
+    // Tells onShow when the window is shown.
+    std::unique_ptr<QObject> m_showWatcher;
     std::map<std::string, std::unique_ptr<Picture>> m_pictures;
     std::map<std::string, std::unique_ptr<Label>> m_labels;
     std::map<std::string, std::unique_ptr<Timer>> m_timers;

@@ -88,6 +88,7 @@ void GuiFixture::start()
                                         *m_processes,
                                         {}});
     m_context->machine = &m_machine;
+    m_context->showOptionState = m_showOptionState;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();
 }

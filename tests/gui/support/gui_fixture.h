@@ -151,6 +151,8 @@ protected:
     core::Machine m_machine;
     // The registry the windows use; a test may put a wrapper of m_registry here before start().
     core::RegistryApi* m_registryApi = &m_registry;
+    // Whether the windows mark the options' current choices; a test may switch it on before start().
+    bool m_showOptionState = false;
     // The file-system calls of the settings file; a test may put a faulty one here before start().
     core::SystemCalls* m_calls = &core::posixSystemCalls();
     RecordingReporter m_errors;
