@@ -1,5 +1,6 @@
 #include "ui/win32/win32_parts.h"
 
+#include "chrome/skin.h"
 #include "core/platform/win32/win32_text.h"
 
 #include <commctrl.h>
@@ -207,19 +208,29 @@ void ClickBehaviour::setTargetPart(bool target)
     SetWindowLongPtrW(m_handle, GWL_STYLE, style);
 }
 
-namespace {
-
-// The focus frame of a target that has the keyboard's focus.
-void drawFocus(HWND handle, HDC dc)
+void ClickBehaviour::setMarkedPart(bool marked)
 {
-    if (GetFocus() != handle)
+    if (marked == m_marked)
         return;
-    RECT rect{};
-    GetClientRect(handle, &rect);
-    DrawFocusRect(dc, &rect);
+    m_marked = marked;
+    InvalidateRect(m_handle, nullptr, FALSE);
 }
 
-} // namespace
+void ClickBehaviour::drawFrames(HDC dc) const
+{
+    RECT rect{};
+    GetClientRect(m_handle, &rect);
+    if (m_marked) {
+        constexpr std::uint32_t accent = chrome::skin::accent;
+        HBRUSH brush = CreateSolidBrush(RGB((accent >> 16) & 0xFF, (accent >> 8) & 0xFF, accent & 0xFF));
+        FrameRect(dc, &rect, brush);
+        DeleteObject(brush);
+    }
+    if (GetFocus() == m_handle) {
+        InflateRect(&rect, -2, -2);
+        DrawFocusRect(dc, &rect);
+    }
+}
 
 Win32Picture::Win32Picture(Win32Window& window, const std::string& name, const Rect& place)
     : PartOf(window, makeChild(window, kPartClass, 0, 0, place, 0))
@@ -251,7 +262,7 @@ LRESULT Win32Picture::message(UINT msg, WPARAM wParam, LPARAM lParam)
         SelectObject(source, old);
         DeleteDC(source);
     }
-    drawFocus(m_handle, dc);
+    drawFrames(dc);
     EndPaint(m_handle, &paint);
     return 0;
 }
@@ -329,7 +340,7 @@ LRESULT Win32Label::message(UINT msg, WPARAM wParam, LPARAM lParam)
     const std::wstring text = wide(m_text);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, m_style.format);
     SelectObject(dc, old);
-    drawFocus(m_handle, dc);
+    drawFrames(dc);
     EndPaint(m_handle, &paint);
     return 0;
 }
@@ -587,6 +598,8 @@ void Win32Window::setVisible(bool visible)
     if (visible)
         placeAtFirstShow();
     ShowWindow(m_handle, visible ? SW_SHOW : SW_HIDE);
+    if (visible && onShow)
+        onShow();
 }
 
 bool Win32Window::isVisible() const
@@ -599,6 +612,8 @@ void Win32Window::bringForward()
     placeAtFirstShow();
     ShowWindow(m_handle, IsIconic(m_handle) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(m_handle);
+    if (onShow)
+        onShow();
 }
 
 void Win32Window::minimise()

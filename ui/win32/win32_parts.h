@@ -98,7 +98,11 @@ public:
 protected:
     virtual ui::Clickable& clickable() = 0;
     void setTargetPart(bool target);
+    void setMarkedPart(bool marked);
+    // The focus frame, and the accent frame of a marked choice.
+    void drawFrames(HDC dc) const;
     bool m_target = false;
+    bool m_marked = false;
     bool m_pressed = false;
 };
 
@@ -106,6 +110,7 @@ class Win32Picture final : public PartOf<ui::Picture, ClickBehaviour> {
 public:
     Win32Picture(Win32Window& window, const std::string& name, const Rect& place);
     void setTarget(bool target) override { this->setTargetPart(target); }
+    void setMarked(bool marked) override { this->setMarkedPart(marked); }
     void setPicture(const std::string& file) override;
     HBITMAP bitmap() const { return m_bitmap; }
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -123,6 +128,7 @@ public:
     Win32Label(Win32Window& window, const std::string& name, const Rect& place, const LabelStyle& style);
     ~Win32Label() override;
     void setTarget(bool target) override { this->setTargetPart(target); }
+    void setMarked(bool marked) override { this->setMarkedPart(marked); }
     void setText(const std::string& text) override;
     std::string text() const override { return m_text; }
     void setName(const std::string& name) override;
