@@ -6,6 +6,12 @@
 #include "chrome/picture_store.h"
 #include "chrome/qt_text.h"
 #include "chrome/skin.h"
+#include "ui/qt/spin_edit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdlib>
@@ -168,6 +174,10 @@ void SkinnedWindow::build()
         case ComponentKind::Picture: addPicture(component); break;
         case ComponentKind::Label: addLabel(component); break;
         case ComponentKind::Timer: makeTimer(this, component, m_context.idleMonitor); break;
+        case ComponentKind::Button:
+        case ComponentKind::EditBox:
+        case ComponentKind::ListBox:
+        case ComponentKind::SpinEdit: addTool(component); break;
         }
     }
 }
@@ -207,6 +217,53 @@ void SkinnedWindow::addLabel(const Component& component)
             height = control->wordWrap() ? control->heightForWidth(place.width) : control->sizeHint().height();
         control->setGeometry(place.x, place.y, place.width, height);
     }
+    control->setVisible(component.visible);
+}
+
+void SkinnedWindow::addTool(const Component& component)
+{
+    QWidget* control = nullptr;
+    switch (component.kind) {
+    case ComponentKind::Button: {
+        auto* button = new QPushButton(qs(component.text), this);
+        // A point smaller, to fit the button.
+        QFont font = button->font();
+        font.setPointSize(font.pointSize() - 1);
+        button->setFont(font);
+        control = button;
+        break;
+    }
+    case ComponentKind::EditBox: {
+        QLineEdit* edit = makeEdit(this, qs(component.name), {});
+        edit->setText(qs(component.text));
+        if (component.white) {
+            QPalette white = edit->palette();
+            white.setColor(QPalette::Base, Qt::white);
+            white.setColor(QPalette::Text, Qt::black);
+            edit->setPalette(white);
+        }
+        control = edit;
+        break;
+    }
+    case ComponentKind::ListBox: {
+        auto* list = new QListWidget(this);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setUniformItemSizes(true);
+        control = list;
+        break;
+    }
+    case ComponentKind::SpinEdit:
+        control = new ui::qt::SpinBox(this, component.minimum, component.maximum, component.value);
+        break;
+    default: return;
+    }
+    control->setObjectName(qs(component.name));
+    control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
+    // The system's face colour, not the colour key.
+    if (component.kind != ComponentKind::EditBox)
+        control->setPalette(QApplication::palette());
+    if (component.handCursor)
+        control->setCursor(Qt::PointingHandCursor);
     control->setVisible(component.visible);
 }
 
@@ -263,6 +320,10 @@ void SkinnedWindow::describe()
             hint = hintOf(component.describedBy);
         if (hint)
             control->setAccessibleDescription(qs(*hint));
+    }
+    for (const Toggle& toggle : m_definition.toggles) {
+        makeDecorative(*label(qs(toggle.marker)));
+        makeToggle(*label(qs(toggle.control)), *label(qs(toggle.marker)));
     }
     if (const auto& comments = m_definition.comments) {
         const std::pair<const std::string&, const std::string&> switches[] = {

@@ -98,6 +98,13 @@ public:
     virtual std::string text() const = 0;
 };
 
+// A push button of the system's look with its caption.
+class Button : public Clickable {
+public:
+    virtual void setText(const std::string& text) = 0;
+    virtual std::string text() const = 0;
+};
+
 // A one-line edit box that takes texts of any length.
 class EditBox : public Part {
 public:
@@ -105,6 +112,8 @@ public:
     virtual std::string text() const = 0;
     // The user changed the text.
     std::function<void()> onChange;
+    // A key was let go while the box had the keyboard: once for a held key.
+    std::function<void()> onKeyUp;
 };
 
 // A list of lines with single selection.
@@ -189,11 +198,19 @@ public:
     virtual Picture* picture(const std::string& name) = 0;
     virtual Label* label(const std::string& name) = 0;
     virtual Timer* timer(const std::string& name) = 0;
-    // Any part by name, the tools the window's class builds itself among them.
+    // Any part by name, the window's tools among them.
     virtual Part* part(const std::string& name) = 0;
+    // A part of one kind by name (ui::Button, ui::ListBox, ...); null when it is of another kind.
+    template <class Kind>
+    Kind* find(const std::string& name)
+    {
+        return dynamic_cast<Kind*>(part(name));
+    }
 
     // The window is about to close: false keeps it open. None closes it.
     std::function<bool()> onClose;
+    // The window shows for the first time; called once.
+    std::function<void()> onFirstShow;
 };
 
 // The message boxes of the tools and the error box.

@@ -4,7 +4,6 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "sections/file_compatibility/tform9.h"
 #include "sections/protection/tform4.h"
 
 #include "core/registry/tregistry.h"
@@ -315,7 +314,7 @@ TEST_F(ProtectionSectionTest, RegistryRowsWriteIntoKeysThatExistOnly)
 TEST_F(ProtectionSectionTest, TheFileCompatibilityWindowIsShownAsItIs)
 {
     start();
-    TForm9& fileCompatibility = windows().get<TForm9>();
+    chrome::SectionWindow& fileCompatibility = section("TForm9");
     runTimers();
     click(fileCompatibility, QStringLiteral("Strona23")); // comments off
     runTimers();

@@ -66,6 +66,58 @@ private:
     std::string m_text;
 };
 
+class FakeButton final : public FakeClickable<ui::Button> {
+public:
+    void setText(const std::string& text) override { m_text = text; }
+    std::string text() const override { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// The user's actions are the test's: type() changes the text as typing does.
+class FakeEditBox final : public FakePart<ui::EditBox> {
+public:
+    void setText(const std::string& text) override { m_text = text; }
+    std::string text() const override { return m_text; }
+    // The text typed over what the box held, each key let go.
+    void type(const std::string& text)
+    {
+        m_text = text;
+        for (auto* handler : {&onChange, &onKeyUp}) {
+            if (*handler)
+                (*handler)();
+        }
+    }
+
+private:
+    std::string m_text;
+};
+
+class FakeListBox final : public FakePart<ui::ListBox> {
+public:
+    void setLines(const std::vector<std::string>& lines) override
+    {
+        m_lines = lines;
+        m_selection = -1;
+    }
+    std::vector<std::string> lines() const override { return m_lines; }
+    int selection() const override { return m_selection; }
+    void setSelection(int line) override { m_selection = line; }
+
+private:
+    std::vector<std::string> m_lines;
+    int m_selection = -1;
+};
+
+// Holds what is typed, in or out of range, as the field does while it has the keyboard.
+class FakeSpinEdit final : public FakePart<ui::SpinEdit> {
+public:
+    int value() const override { return m_value; }
+    void setValue(int value) override { m_value = value; }
+    int m_value = 0;
+};
+
 class FakeTimer final : public ui::Timer {
 public:
     void setEnabled(bool enabled) override { m_enabled = enabled; }
@@ -104,19 +156,32 @@ public:
     void move(ui::Point topLeft) override { m_position = topLeft; }
     void setOpacity(std::uint8_t alpha) override { opacity = alpha; }
 
-    ui::Picture* picture(const std::string& name) override { return find(m_pictures, name); }
-    ui::Label* label(const std::string& name) override { return find(m_labels, name); }
-    ui::Timer* timer(const std::string& name) override { return find(m_timers, name); }
+    ui::Picture* picture(const std::string& name) override { return lookup(m_pictures, name); }
+    ui::Label* label(const std::string& name) override { return lookup(m_labels, name); }
+    ui::Timer* timer(const std::string& name) override { return lookup(m_timers, name); }
     ui::Part* part(const std::string& name) override;
 
     FakePicture& addPicture(const std::string& name) { return add(m_pictures, name); }
     FakeLabel& addLabel(const std::string& name) { return add(m_labels, name); }
     FakeTimer& addTimer(const std::string& name) { return add(m_timers, name); }
-    FakePart<ui::Part>& addPart(const std::string& name) { return add(m_parts, name); }
+    // A tool of any fake kind.
+    template <class Kind = FakePart<ui::Part>>
+    Kind& addPart(const std::string& name)
+    {
+        auto part = std::make_unique<Kind>();
+        Kind& made = *part;
+        m_parts[name] = std::move(part);
+        return made;
+    }
 
-    FakePicture& fakePicture(const std::string& name) { return *find(m_pictures, name); }
-    FakeLabel& fakeLabel(const std::string& name) { return *find(m_labels, name); }
-    FakeTimer& fakeTimer(const std::string& name) { return *find(m_timers, name); }
+    FakePicture& fakePicture(const std::string& name) { return *lookup(m_pictures, name); }
+    FakeLabel& fakeLabel(const std::string& name) { return *lookup(m_labels, name); }
+    FakeTimer& fakeTimer(const std::string& name) { return *lookup(m_timers, name); }
+    template <class Kind>
+    Kind& fake(const std::string& name)
+    {
+        return dynamic_cast<Kind&>(*part(name));
+    }
     // Ticks every enabled timer once, in name order.
     void tickAll();
 
@@ -126,7 +191,7 @@ public:
 
 private:
     template <class Kind>
-    static Kind* find(std::map<std::string, std::unique_ptr<Kind>>& parts, const std::string& name)
+    static Kind* lookup(std::map<std::string, std::unique_ptr<Kind>>& parts, const std::string& name)
     {
         const auto found = parts.find(name);
         return found == parts.end() ? nullptr : found->second.get();
@@ -142,7 +207,7 @@ private:
     std::map<std::string, std::unique_ptr<FakePicture>> m_pictures;
     std::map<std::string, std::unique_ptr<FakeLabel>> m_labels;
     std::map<std::string, std::unique_ptr<FakeTimer>> m_timers;
-    std::map<std::string, std::unique_ptr<FakePart<ui::Part>>> m_parts;
+    std::map<std::string, std::unique_ptr<ui::Part>> m_parts;
 };
 
 } // namespace testing_support
