@@ -57,9 +57,9 @@ public:
 class ProtectionSectionTest : public GuiFixture {
 protected:
     // The window, opened from the main menu once its entries have loaded.
-    TForm4& protection()
+    chrome::SectionWindow& protection()
     {
-        auto& window = windows().get<TForm4>();
+        auto& window = section("TForm4");
         if (!window.isVisible()) {
             click(mainWindow(), QStringLiteral("Image8"));
             loaded();
@@ -70,11 +70,11 @@ protected:
     void loaded() { runTimers(100); }
     QLineEdit& edit(int k)
     {
-        return *windows().get<TForm4>().findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
+        return *section("TForm4").findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
     }
     void block(int k, const std::string& text)
     {
-        TForm4& window = protection();
+        auto& window = protection();
         edit(k).setText(QString::fromStdString(text));
         click(window, QString::fromLatin1(kEntries[k - 1].block));
     }
