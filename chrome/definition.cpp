@@ -93,6 +93,13 @@ Component spinEdit(std::string name, Rect place, int minimum, int maximum, int v
     return c;
 }
 
+Component fileList(std::string name, Rect place, bool visible)
+{
+    Component c = tool(ComponentKind::FileList, std::move(name), place);
+    c.visible = visible;
+    return c;
+}
+
 bool isTool(const Component& component)
 {
     switch (component.kind) {
@@ -102,7 +109,8 @@ bool isTool(const Component& component)
     case ComponentKind::Button:
     case ComponentKind::EditBox:
     case ComponentKind::ListBox:
-    case ComponentKind::SpinEdit: return true;
+    case ComponentKind::SpinEdit:
+    case ComponentKind::FileList: return true;
     }
     return false;
 }

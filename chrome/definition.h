@@ -24,7 +24,7 @@ struct Rect {
 
 // Pictures and labels are the skin's; the tools (Button to SpinEdit) are the system's controls,
 // which every front end makes in the system's look.
-enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit };
+enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit, FileList };
 
 // How the picture generator draws a picture.
 enum class PictureLook {
@@ -108,6 +108,7 @@ Component button(std::string name, Rect place, std::string caption);
 Component editBox(std::string name, Rect place, std::string text = {}, bool visible = true);
 Component listBox(std::string name, Rect place);
 Component spinEdit(std::string name, Rect place, int minimum, int maximum, int value);
+Component fileList(std::string name, Rect place, bool visible = true);
 bool isTool(const Component& component);
 
 // Shapes drawn on a window's background picture besides its title strip.

@@ -1,6 +1,7 @@
 #include "chrome/skinned_window.h"
 
 #include "chrome/accessibility.h"
+#include "chrome/file_list_box.h"
 #include "chrome/pictures.h"
 #include "chrome/placement.h"
 #include "chrome/picture_store.h"
@@ -177,7 +178,8 @@ void SkinnedWindow::build()
         case ComponentKind::Button:
         case ComponentKind::EditBox:
         case ComponentKind::ListBox:
-        case ComponentKind::SpinEdit: addTool(component); break;
+        case ComponentKind::SpinEdit:
+        case ComponentKind::FileList: addTool(component); break;
         }
     }
 }
@@ -255,12 +257,13 @@ void SkinnedWindow::addTool(const Component& component)
     case ComponentKind::SpinEdit:
         control = new ui::qt::SpinBox(this, component.minimum, component.maximum, component.value);
         break;
+    case ComponentKind::FileList: control = new FileListBox(this, m_context.systemCalls, m_context.machine); break;
     default: return;
     }
     control->setObjectName(qs(component.name));
     control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
     // The system's face colour, not the colour key.
-    if (component.kind != ComponentKind::EditBox)
+    if (component.kind != ComponentKind::EditBox && component.kind != ComponentKind::FileList)
         control->setPalette(QApplication::palette());
     if (component.handCursor)
         control->setCursor(Qt::PointingHandCursor);

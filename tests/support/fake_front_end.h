@@ -118,6 +118,28 @@ public:
     int m_value = 0;
 };
 
+class FakeFileList final : public FakePart<ui::FileList> {
+public:
+    void setNames(const std::vector<std::string>& names) override
+    {
+        m_names = names;
+        selected = -1;
+    }
+    std::vector<std::string> names() const override { return m_names; }
+    int selection() const override { return selected; }
+    // The user picks a line.
+    void pick(int line)
+    {
+        selected = line;
+        if (onPick)
+            onPick();
+    }
+    int selected = -1;
+
+private:
+    std::vector<std::string> m_names;
+};
+
 class FakeTimer final : public ui::Timer {
 public:
     void setEnabled(bool enabled) override { m_enabled = enabled; }

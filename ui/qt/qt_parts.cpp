@@ -3,6 +3,7 @@
 #include "ui/qt/controls.h"
 #include "ui/qt/design_timer.h"
 #include "ui/qt/spin_edit.h"
+#include "chrome/file_list_box.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -211,6 +212,38 @@ private:
     QMetaObject::Connection m_connection;
 };
 
+class QtFileList final : public WidgetPart<FileList> {
+public:
+    explicit QtFileList(chrome::FileListBox& list) : WidgetPart(list), m_list(list)
+    {
+        m_connection = QObject::connect(&list, &chrome::FileListBox::fileClicked, [this] { call(onPick); });
+    }
+    ~QtFileList() override { QObject::disconnect(m_connection); }
+    void setNames(const std::vector<std::string>& names) override
+    {
+        QStringList texts;
+        for (const std::string& name : names)
+            texts.push_back(qs(name));
+        m_list.setNames(texts);
+    }
+    std::vector<std::string> names() const override
+    {
+        std::vector<std::string> texts;
+        for (const QString& name : m_list.names())
+            texts.push_back(name.toStdString());
+        return texts;
+    }
+    int selection() const override
+    {
+        const QModelIndex current = m_list.currentIndex();
+        return current.isValid() && m_list.selectionModel()->isSelected(current) ? current.row() : -1;
+    }
+
+private:
+    chrome::FileListBox& m_list;
+    QMetaObject::Connection m_connection;
+};
+
 // The part of a tool by the kind of its widget.
 std::unique_ptr<Part> toolPart(QWidget& widget)
 {
@@ -220,6 +253,8 @@ std::unique_ptr<Part> toolPart(QWidget& widget)
         return std::make_unique<QtEditBox>(*edit);
     if (auto* list = qobject_cast<QListWidget*>(&widget))
         return std::make_unique<QtListBox>(*list);
+    if (auto* files = qobject_cast<chrome::FileListBox*>(&widget))
+        return std::make_unique<QtFileList>(*files);
     if (auto* spin = qobject_cast<ui::qt::SpinBox*>(&widget))
         return std::make_unique<QtSpinEdit>(*spin);
     return std::make_unique<QtPart>(widget);

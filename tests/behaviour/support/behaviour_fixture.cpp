@@ -28,6 +28,7 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
             window.addPart<testing_support::FakeEditBox>(component.name).setText(component.text);
             break;
         case chrome::ComponentKind::ListBox: window.addPart<testing_support::FakeListBox>(component.name); break;
+        case chrome::ComponentKind::FileList: window.addPart<testing_support::FakeFileList>(component.name); break;
         case chrome::ComponentKind::SpinEdit:
             window.addPart<testing_support::FakeSpinEdit>(component.name).setValue(component.value);
             break;
