@@ -57,7 +57,9 @@ public:
     std::string picture;
 };
 
-class FakeLabel final : public FakeClickable<ui::Label> {
+// A label or a push button.
+template <class Base>
+class FakeCaptioned final : public FakeClickable<Base> {
 public:
     void setText(const std::string& text) override { m_text = text; }
     std::string text() const override { return m_text; }
@@ -65,30 +67,13 @@ public:
 private:
     std::string m_text;
 };
+using FakeLabel = FakeCaptioned<ui::Label>;
+using FakeButton = FakeCaptioned<ui::Button>;
 
-class FakeButton final : public FakeClickable<ui::Button> {
-public:
-    void setText(const std::string& text) override { m_text = text; }
-    std::string text() const override { return m_text; }
-
-private:
-    std::string m_text;
-};
-
-// The user's actions are the test's: type() changes the text as typing does.
 class FakeEditBox final : public FakePart<ui::EditBox> {
 public:
     void setText(const std::string& text) override { m_text = text; }
     std::string text() const override { return m_text; }
-    // The text typed over what the box held, each key let go.
-    void type(const std::string& text)
-    {
-        m_text = text;
-        for (auto* handler : {&onChange, &onKeyUp}) {
-            if (*handler)
-                (*handler)();
-        }
-    }
 
 private:
     std::string m_text;
@@ -127,13 +112,6 @@ public:
     }
     std::vector<std::string> names() const override { return m_names; }
     int selection() const override { return selected; }
-    // The user picks a line.
-    void pick(int line)
-    {
-        selected = line;
-        if (onPick)
-            onPick();
-    }
     int selected = -1;
 
 private:

@@ -42,16 +42,6 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
     }
 }
 
-bool RecordingMessageBoxes::askYesNo(const std::string&, const std::string& text)
-{
-    questions.push_back(text);
-    if (answers.empty())
-        return false;
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
 BehaviourFixture::BehaviourFixture() : m_settingsPath(m_folder / "dostrojnik.ini")
 {
     std::filesystem::create_directories(m_folder / "machine");
