@@ -65,11 +65,23 @@ Component tool(ComponentKind kind, std::string name, Rect place, std::string tex
 
 } // namespace
 
-Component button(std::string name, Rect place, std::string caption)
+Component button(std::string name, Rect place, std::string caption, bool compact)
 {
     Component c = tool(ComponentKind::Button, std::move(name), place, std::move(caption));
-    c.handCursor = true;
+    c.handCursor = c.compact = compact;
     return c;
+}
+
+Component checkBox(std::string name, Rect place, std::string caption, bool checked)
+{
+    Component c = tool(ComponentKind::CheckBox, std::move(name), place, std::move(caption));
+    c.value = checked ? 1 : 0;
+    return c;
+}
+
+Component preview(std::string name, Rect place)
+{
+    return tool(ComponentKind::Preview, std::move(name), place);
 }
 
 Component editBox(std::string name, Rect place, std::string text, bool visible)
@@ -110,7 +122,9 @@ bool isTool(const Component& component)
     case ComponentKind::EditBox:
     case ComponentKind::ListBox:
     case ComponentKind::SpinEdit:
-    case ComponentKind::FileList: return true;
+    case ComponentKind::FileList:
+    case ComponentKind::CheckBox:
+    case ComponentKind::Preview: return true;
     }
     return false;
 }

@@ -24,7 +24,7 @@ struct Rect {
 
 // Pictures and labels are the skin's; the tools (Button to SpinEdit) are the system's controls,
 // which every front end makes in the system's look.
-enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit, FileList };
+enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit, FileList, CheckBox, Preview };
 
 // How the picture generator draws a picture.
 enum class PictureLook {
@@ -91,8 +91,11 @@ struct Component {
     int minimum = 0;
     int maximum = 0;
     int value = 0;
-    // Edit boxes: black text on white, as on the white box pictures behind them.
+    // Edit boxes: black text on white, as on the white box pictures behind them; check boxes: on
+    // a white ground.
     bool white = false;
+    // Buttons: in the system's face colour and a point smaller, to fit a small button.
+    bool compact = false;
 };
 
 Component picture(std::string name, Rect place, PictureLook look, std::string caption = {}, bool handCursor = false);
@@ -104,11 +107,13 @@ Component watcher(std::string name, int interval);
 // The name assistive technology reads for a component: its own accessible name, else
 // "Minimalizuj" and "Zamknij" for the corner targets, else its caption or text.
 std::string accessibleName(const Component& component);
-Component button(std::string name, Rect place, std::string caption);
+Component button(std::string name, Rect place, std::string caption, bool compact = true);
 Component editBox(std::string name, Rect place, std::string text = {}, bool visible = true);
 Component listBox(std::string name, Rect place);
 Component spinEdit(std::string name, Rect place, int minimum, int maximum, int value);
 Component fileList(std::string name, Rect place, bool visible = true);
+Component checkBox(std::string name, Rect place, std::string caption, bool checked);
+Component preview(std::string name, Rect place);
 bool isTool(const Component& component);
 
 // Shapes drawn on a window's background picture besides its title strip.

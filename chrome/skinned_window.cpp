@@ -8,8 +8,10 @@
 #include "chrome/qt_text.h"
 #include "chrome/skin.h"
 #include "ui/qt/spin_edit.h"
+#include "ui/qt/wallpaper/preview.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -179,7 +181,9 @@ void SkinnedWindow::build()
         case ComponentKind::EditBox:
         case ComponentKind::ListBox:
         case ComponentKind::SpinEdit:
-        case ComponentKind::FileList: addTool(component); break;
+        case ComponentKind::FileList:
+        case ComponentKind::CheckBox:
+        case ComponentKind::Preview: addTool(component); break;
         }
     }
 }
@@ -228,13 +232,28 @@ void SkinnedWindow::addTool(const Component& component)
     switch (component.kind) {
     case ComponentKind::Button: {
         auto* button = new QPushButton(qs(component.text), this);
-        // A point smaller, to fit the button.
-        QFont font = button->font();
-        font.setPointSize(font.pointSize() - 1);
-        button->setFont(font);
+        if (component.compact) {
+            QFont font = button->font();
+            font.setPointSize(font.pointSize() - 1);
+            button->setFont(font);
+            button->setPalette(QApplication::palette());
+        }
         control = button;
         break;
     }
+    case ComponentKind::CheckBox: {
+        auto* box = new QCheckBox(qs(component.text), this);
+        box->setChecked(component.value != 0);
+        if (component.white) {
+            box->setAutoFillBackground(true);
+            QPalette white = box->palette();
+            white.setColor(QPalette::Window, Qt::white);
+            box->setPalette(white);
+        }
+        control = box;
+        break;
+    }
+    case ComponentKind::Preview: control = new removal::Preview(this); break;
     case ComponentKind::EditBox: {
         QLineEdit* edit = makeEdit(this, qs(component.name), {});
         edit->setText(qs(component.text));
@@ -249,6 +268,7 @@ void SkinnedWindow::addTool(const Component& component)
     }
     case ComponentKind::ListBox: {
         auto* list = new QListWidget(this);
+        list->setPalette(QApplication::palette());
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setUniformItemSizes(true);
         control = list;
@@ -256,15 +276,13 @@ void SkinnedWindow::addTool(const Component& component)
     }
     case ComponentKind::SpinEdit:
         control = new ui::qt::SpinBox(this, component.minimum, component.maximum, component.value);
+        control->setPalette(QApplication::palette());
         break;
     case ComponentKind::FileList: control = new FileListBox(this, m_context.systemCalls, m_context.machine); break;
     default: return;
     }
     control->setObjectName(qs(component.name));
     control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
-    // The system's face colour, not the colour key.
-    if (component.kind != ComponentKind::EditBox && component.kind != ComponentKind::FileList)
-        control->setPalette(QApplication::palette());
     if (component.handCursor)
         control->setCursor(Qt::PointingHandCursor);
     control->setVisible(component.visible);

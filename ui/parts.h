@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+namespace core {
+class Drive;
+} // namespace core
+
 namespace ui {
 
 // Texts are UTF-8 throughout.
@@ -147,6 +151,25 @@ public:
     virtual int selection() const = 0;
     // The user picked a file, with the mouse or the keyboard.
     std::function<void()> onPick;
+};
+
+// An on/off box with its caption.
+class CheckBox : public Part {
+public:
+    virtual bool isChecked() const = 0;
+    virtual void setChecked(bool checked) = 0;
+};
+
+// A picture file shown in a box: stretched over the whole box, or at its natural size from the
+// top-left corner, clipped to the box. Switching between the two redraws the picture it holds.
+class PicturePreview : public Part {
+public:
+    // Shows the picture file `file` of drive C:, read through the drive's walk and decoded by its
+    // extension. Throws core::Error when it is no picture of a known kind or cannot be read, and
+    // keeps what it showed.
+    virtual void showFile(const core::Drive& drive, const std::vector<std::string>& file) = 0;
+    virtual void clear() = 0;
+    virtual void setStretch(bool stretch) = 0;
 };
 
 // A timer of a window's design: while enabled it calls onTick every interval. Enabling an

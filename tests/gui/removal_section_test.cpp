@@ -6,7 +6,7 @@
 
 #include "core/shell/shell_command.h"
 #include "chrome/file_list_box.h"
-#include "sections/removal/preview.h"
+#include "ui/qt/wallpaper/preview.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -157,7 +157,10 @@ protected:
         return section("TForm6");
     }
 
-    chrome::FileListBox& list() { return *section("TForm6").findChild<chrome::FileListBox*>(QStringLiteral("FileListBox1")); }
+    chrome::FileListBox& list()
+    {
+        return *section("TForm6").findChild<chrome::FileListBox*>(QStringLiteral("FileListBox1"));
+    }
     removal::Preview& preview() { return *section("TForm6").findChild<removal::Preview*>(QStringLiteral("Image6")); }
     QString label5() { return section("TForm6").label(QStringLiteral("Label5"))->text(); }
 
@@ -235,8 +238,9 @@ TEST_F(RemovalSectionTest, TheListShowsTheWallpaperFolderAndPreviewsEveryFormat)
     start();
     openRemoval();
     EXPECT_EQ(fs::current_path(), m_wallpapers);
-    EXPECT_EQ(listed(), names({"Bitmapa.bmp", "dos.pif", "ikona.ICO", "notatki.txt", "run.bat", "rysunek.wmf",
-                                     "Rysunek2.emf", "SETUP.EXE", "start.Com", "zdjecie.jpg", "Zdjecie2.JPEG", "zerwany.jpg"}));
+    EXPECT_EQ(listed(),
+              names({"Bitmapa.bmp", "dos.pif", "ikona.ICO", "notatki.txt", "run.bat", "rysunek.wmf", "Rysunek2.emf",
+                     "SETUP.EXE", "start.Com", "zdjecie.jpg", "Zdjecie2.JPEG", "zerwany.jpg"}));
     // Programs carry their own glyph.
     const auto glyph = [&](const QString& name) {
         const auto row = int(listed().indexOf(name));

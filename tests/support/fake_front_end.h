@@ -118,6 +118,23 @@ private:
     std::vector<std::string> m_names;
 };
 
+class FakeCheckBox final : public FakePart<ui::CheckBox> {
+public:
+    bool isChecked() const override { return checked; }
+    void setChecked(bool on) override { checked = on; }
+    bool checked = false;
+};
+
+// Shows the file's path instead of its picture.
+class FakePreview final : public FakePart<ui::PicturePreview> {
+public:
+    void showFile(const core::Drive&, const std::vector<std::string>& path) override { file = path; }
+    void clear() override { file.clear(); }
+    void setStretch(bool on) override { stretch = on; }
+    std::vector<std::string> file;
+    bool stretch = false;
+};
+
 class FakeTimer final : public ui::Timer {
 public:
     void setEnabled(bool enabled) override { m_enabled = enabled; }

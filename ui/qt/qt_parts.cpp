@@ -4,7 +4,10 @@
 #include "ui/qt/design_timer.h"
 #include "ui/qt/spin_edit.h"
 #include "chrome/file_list_box.h"
+#include "ui/qt/wallpaper/picture_files.h"
+#include "ui/qt/wallpaper/preview.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -244,6 +247,30 @@ private:
     QMetaObject::Connection m_connection;
 };
 
+class QtCheckBox final : public WidgetPart<CheckBox> {
+public:
+    explicit QtCheckBox(QCheckBox& box) : WidgetPart(box), m_box(box) {}
+    bool isChecked() const override { return m_box.isChecked(); }
+    void setChecked(bool checked) override { m_box.setChecked(checked); }
+
+private:
+    QCheckBox& m_box;
+};
+
+class QtPreview final : public WidgetPart<PicturePreview> {
+public:
+    explicit QtPreview(removal::Preview& preview) : WidgetPart(preview), m_preview(preview) {}
+    void showFile(const core::Drive& drive, const std::vector<std::string>& file) override
+    {
+        m_preview.setPicture(removal::loadPictureFile(drive, file));
+    }
+    void clear() override { m_preview.setPicture(QImage()); }
+    void setStretch(bool stretch) override { m_preview.setStretch(stretch); }
+
+private:
+    removal::Preview& m_preview;
+};
+
 // The part of a tool by the kind of its widget.
 std::unique_ptr<Part> toolPart(QWidget& widget)
 {
@@ -253,6 +280,10 @@ std::unique_ptr<Part> toolPart(QWidget& widget)
         return std::make_unique<QtEditBox>(*edit);
     if (auto* list = qobject_cast<QListWidget*>(&widget))
         return std::make_unique<QtListBox>(*list);
+    if (auto* box = qobject_cast<QCheckBox*>(&widget))
+        return std::make_unique<QtCheckBox>(*box);
+    if (auto* preview = qobject_cast<removal::Preview*>(&widget))
+        return std::make_unique<QtPreview>(*preview);
     if (auto* files = qobject_cast<chrome::FileListBox*>(&widget))
         return std::make_unique<QtFileList>(*files);
     if (auto* spin = qobject_cast<ui::qt::SpinBox*>(&widget))

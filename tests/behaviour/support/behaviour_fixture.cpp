@@ -29,6 +29,10 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
             break;
         case chrome::ComponentKind::ListBox: window.addPart<testing_support::FakeListBox>(component.name); break;
         case chrome::ComponentKind::FileList: window.addPart<testing_support::FakeFileList>(component.name); break;
+        case chrome::ComponentKind::CheckBox:
+            window.addPart<testing_support::FakeCheckBox>(component.name).checked = component.value != 0;
+            break;
+        case chrome::ComponentKind::Preview: window.addPart<testing_support::FakePreview>(component.name); break;
         case chrome::ComponentKind::SpinEdit:
             window.addPart<testing_support::FakeSpinEdit>(component.name).setValue(component.value);
             break;

@@ -1,4 +1,4 @@
-#include "sections/removal/picture_files.h"
+#include "ui/qt/wallpaper/picture_files.h"
 
 #include "chrome/picture_store.h"
 #include "core/error.h"
@@ -82,10 +82,9 @@ QSize jpegSize(const QByteArray& data)
     int height = 0;
     int subsampling = 0;
     int colourspace = 0;
-    if (!decoder
-        || tjDecompressHeader3(decoder.get(), reinterpret_cast<const unsigned char*>(data.constData()),
-                               static_cast<unsigned long>(data.size()), &width, &height, &subsampling, &colourspace)
-               != 0)
+    if (!decoder ||
+        tjDecompressHeader3(decoder.get(), reinterpret_cast<const unsigned char*>(data.constData()),
+                            static_cast<unsigned long>(data.size()), &width, &height, &subsampling, &colourspace) != 0)
         return {};
     return {width, height};
 }
@@ -130,12 +129,12 @@ QByteArray knownGoodMetafile()
         checksum ^= unsigned(std::uint8_t(bytes[i])) | unsigned(std::uint8_t(bytes[i + 1])) << 8;
     u16(checksum);
     u16(1), u16(9), u16(0x0300), u32(40), u16(1), u32(7), u16(0);
-    u32(5), u16(0x020B), u16(0), u16(0);                  // window origin
-    u32(5), u16(0x020C), u16(80), u16(100);               // window extent
-    u32(7), u16(0x02FC), u16(0), u32(0x0000FF), u16(0);   // red solid brush
-    u32(4), u16(0x012D), u16(0);                          // select it
+    u32(5), u16(0x020B), u16(0), u16(0);                    // window origin
+    u32(5), u16(0x020C), u16(80), u16(100);                 // window extent
+    u32(7), u16(0x02FC), u16(0), u32(0x0000FF), u16(0);     // red solid brush
+    u32(4), u16(0x012D), u16(0);                            // select it
     u32(7), u16(0x041B), u16(80), u16(100), u16(0), u16(0); // rectangle
-    u32(3), u16(0);                                       // end
+    u32(3), u16(0);                                         // end
     return bytes;
 }
 
@@ -164,8 +163,8 @@ std::string metafileLibraryProblem()
     if (!api)
         return "it could not be set up";
     QByteArray probe = knownGoodMetafile();
-    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(probe.data()), static_cast<long>(probe.size()))
-        != wmf_E_None)
+    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(probe.data()), static_cast<long>(probe.size())) !=
+        wmf_E_None)
         return "it could not open a metafile in memory";
     wmfD_Rect bounds{};
     const bool works = wmf_scan(api.get(), 0, &bounds) == wmf_E_None;
@@ -196,17 +195,17 @@ QImage decodeWindowsMetafile(const QByteArray& data)
         failMetafileLibrary("it could not be set up");
 
     QByteArray input = data;
-    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(input.data()), static_cast<long>(input.size()))
-        != wmf_E_None)
+    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(input.data()), static_cast<long>(input.size())) !=
+        wmf_E_None)
         return {};
     QImage image;
     wmfD_Rect bounds{};
     unsigned int width = 0;
     unsigned int height = 0;
-    if (wmf_scan(api.get(), 0, &bounds) == wmf_E_None
-        && wmf_display_size(api.get(), &width, &height, 96, 96) == wmf_E_None && width > 0 && height > 0) {
-        const QSize size = withinLimits(
-            QSize(static_cast<int>(std::min(width, 65535u)), static_cast<int>(std::min(height, 65535u))));
+    if (wmf_scan(api.get(), 0, &bounds) == wmf_E_None &&
+        wmf_display_size(api.get(), &width, &height, 96, 96) == wmf_E_None && width > 0 && height > 0) {
+        const QSize size =
+            withinLimits(QSize(static_cast<int>(std::min(width, 65535u)), static_cast<int>(std::min(height, 65535u))));
         wmf_gd_t* device = WMF_GD_GetData(api.get());
         device->type = wmf_gd_image;
         device->bbox = bounds;
@@ -271,7 +270,8 @@ const Format* formatFor(const QString& extension)
 // The format that a file's extension names; throws for an extension of no picture format.
 const Format& formatOf(const QString& name)
 {
-    const QString extension = QString::fromStdString(std::filesystem::path(name.toStdString()).extension().string()).mid(1);
+    const QString extension =
+        QString::fromStdString(std::filesystem::path(name.toStdString()).extension().string()).mid(1);
     const Format* format = formatFor(extension);
     if (!format)
         fail(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
@@ -328,7 +328,8 @@ QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file)
     if (const int error = drive.readFile(file, data, static_cast<std::size_t>(kLargestFile))) {
         if (error == EFBIG)
             fail(QStringLiteral("The picture file %1 is too large to show").arg(name));
-        fail(QStringLiteral("Cannot read the picture file %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(error))));
+        fail(QStringLiteral("Cannot read the picture file %1: %2")
+                 .arg(name, QString::fromLocal8Bit(std::strerror(error))));
     }
     return decodeAs(format, name, QByteArray(data.data(), static_cast<qsizetype>(data.size())));
 }
