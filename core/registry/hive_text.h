@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/file_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -85,13 +87,13 @@ public:
     static Hive empty(std::string header);
     // Parses a whole file in one pass over its text. On failure returns false with the line
     // and the reason; `hive` is then unchanged. A key beyond Windows' limits is a failure.
-    static bool parse(std::string text, Hive& hive, HiveParseError& error);
+    static bool parse(io::FileText text, Hive& hive, HiveParseError& error);
     // Reads only what the key `focus` (not the root) needs: its blocks and those of the keys
     // above it, and the names of its subkeys; every other block stays text that is written back
     // as it was. Those blocks are always checked; the rest of the file only with `checkAll`,
     // which a hive that is to be written needs. Such a hive answers for the values of those keys
     // and the focus's subkeys alone: anything else takes widen().
-    static bool parseFocused(std::string text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+    static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
 
     // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
@@ -102,7 +104,7 @@ public:
     bool widen(HiveParseError& error);
 
     // The text this hive was parsed from or last committed.
-    const std::string& text() const { return m_text; }
+    std::string_view text() const { return m_text.view(); }
     HiveKey& root() { return *m_root; }
 
     HiveKey* find(std::span<const std::u16string> path) { return find(*m_root, path); }
@@ -151,9 +153,9 @@ private:
         // The new text of a block that was changed; apart, so that the thousands of blocks
         // of a parse stay small.
         std::unique_ptr<std::string> owned;
-        std::string_view view(const std::string& text) const
+        std::string_view view(std::string_view text) const
         {
-            return owned ? std::string_view(*owned) : std::string_view(text).substr(offset, length);
+            return owned ? std::string_view(*owned) : text.substr(offset, length);
         }
     };
 
@@ -167,7 +169,7 @@ private:
     void flush();
     HiveKey& insertSubkey(HiveKey& parent, std::u16string_view name);
 
-    std::string m_text;
+    io::FileText m_text;
     std::size_t m_headerLength = 0;
     std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
     // The keys marked by rewrite, in the order they were marked, and which of them still are

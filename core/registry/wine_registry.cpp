@@ -329,7 +329,7 @@ struct WineRegistry::State {
         HiveFile& file = fileOf(tree);
         if (inBatch && file.readInBatch && file.hive)
             return serve(file, need, hive);
-        std::string text;
+        io::FileText text;
         file.identity = {};
         const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
         file.readInBatch = inBatch;
@@ -344,7 +344,7 @@ struct WineRegistry::State {
             ++generation;
             return fail(RegStatus::BadHive,
                         "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
-        } else if (!file.hive || file.missing || file.hive->text() != text) {
+        } else if (!file.hive || file.missing || file.hive->text() != text.view()) {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;

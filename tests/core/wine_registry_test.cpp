@@ -347,6 +347,10 @@ TEST(WineRegistry, AFailedWriteLeavesFileAndMemoryAsTheyWere)
 
     calls.failOn("fsync", ENOSPC);
     EXPECT_EQ(registry.setValue(key, "lost", RegDword, dword(2)), RegStatus::BadHive);
+    // A file the system will not map is read instead, and a failed read is told.
+    calls.failOn("mapFile", ENODEV);
+    EXPECT_EQ(registry.queryValue(key, "kept", value), RegStatus::Success);
+    calls.failOn("mapFile", ENOMEM);
     calls.failOn("read", EIO);
     EXPECT_EQ(registry.queryValue(key, "kept", value), RegStatus::BadHive);
     calls.failOn("flock", ENOLCK);
