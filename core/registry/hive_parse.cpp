@@ -357,7 +357,7 @@ void readOption(std::string_view line, HiveKey& key, std::u16string& scratch)
         scratch.clear();
         CollectText sink{scratch};
         if (scanString(line, 8, '"', sink) != npos)
-            key.className = scratch;
+            key.className = std::make_unique<std::u16string>(scratch);
     } else if (startsWith(line, 0, "#link")) {
         key.link = true;
     }
@@ -465,7 +465,7 @@ private:
             return;
         }
         if (m_current->blocks == 1)
-            m_current->blockHint = m_hive.m_blocks.size();
+            m_current->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
         m_hive.m_blocks.push_back(Block{m_current, m_segmentStart, end - m_segmentStart, nullptr});
     }
 
@@ -922,7 +922,7 @@ private:
             if (segment.start > done)
                 m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, segment.start - done, nullptr});
             if (segment.key->blocks == 1)
-                segment.key->blockHint = m_hive.m_blocks.size();
+                segment.key->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
             m_hive.m_blocks.push_back(Block{segment.key, segment.start, segment.end - segment.start, nullptr});
             done = segment.end;
         }
@@ -981,8 +981,18 @@ bool Hive::widen(HiveParseError& error)
     if (!m_focus)
         return true;
     Hive whole;
-    if (!parse(serialize(), whole, error))
+    whole.m_root->loaded = false;
+    // Unchanged, the text it was read from is the whole file: parsed again in place, without a copy.
+    const bool unchanged =
+        m_dirty.empty() && !m_hasDeadBlocks &&
+        std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
+    if (unchanged) {
+        if (!Parser(m_text.view(), whole, error).run())
+            return false;
+        whole.m_text = std::move(m_text);
+    } else if (!parse(serialize(), whole, error)) {
         return false;
+    }
     *this = std::move(whole);
     return true;
 }

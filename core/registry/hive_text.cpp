@@ -389,7 +389,7 @@ void Hive::flush()
         merged.push_back(std::move(*next));
     m_blocks = std::move(merged);
     for (std::size_t i = 0; i < m_blocks.size(); ++i)
-        m_blocks[i].key->blockHint = i;
+        m_blocks[i].key->blockHint = static_cast<std::uint32_t>(i);
     m_hasDeadBlocks = false;
 }
 
@@ -524,7 +524,7 @@ void Hive::commit(std::string text)
         block.offset = offset;
         block.length = length;
         block.owned.reset();
-        block.key->blockHint = std::size_t(&block - m_blocks.data());
+        block.key->blockHint = static_cast<std::uint32_t>(&block - m_blocks.data());
         offset += length;
     }
 }

@@ -51,15 +51,17 @@ struct HiveKey {
     std::vector<std::unique_ptr<HiveKey>> subkeys; // in case-insensitive name order
     std::uint64_t modified = 0;                    // FILETIME
 
-    std::size_t blockHint = 0; // where its block was last seen, to find it without a search
+    // Where its block was last seen, to find it without a search (a hive file has far fewer
+    // than 2^32 blocks).
+    std::uint32_t blockHint = 0;
     int blocks = 0; // blocks of the file text that belong to this key (more than one only in hand-made files)
 
     // Values, class and link are read from the key's block only when somebody asks. (The small
-    // members sit together: a hive holds thousands of keys.)
+    // members sit together and the rare class lies apart: a hive may hold a million keys.)
     bool loaded = false;
     bool link = false;
     std::vector<HiveValue> values; // in case-insensitive name order
-    std::optional<std::u16string> className;
+    std::unique_ptr<std::u16string> className;
 
     HiveKey* findSubkey(std::u16string_view wanted) const;
     // Index of the value, or -1.

@@ -158,7 +158,8 @@ TEST(HiveText, ReadsEveryFormWineReads)
     HiveKey* key = hive.find(path({u"Software", u"a", u"[X]"}));
     ASSERT_TRUE(key);
     hive.load(*key);
-    EXPECT_EQ(key->className, u"Cls\"");
+    ASSERT_TRUE(key->className);
+    EXPECT_EQ(*key->className, u"Cls\"");
     EXPECT_TRUE(key->link);
     EXPECT_EQ(key->modified, Now);
     ASSERT_EQ(key->values.size(), 7u);

@@ -295,6 +295,48 @@ bool Session::deleteTree(core::RootKey root, const std::string& path)
 bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyName& topName, bool stopOnError,
                         const Visit& visit)
 {
+    // The registry walks its keys itself; a link, rare outside HKLM\System, is followed through handles.
+    const std::string topReal = realName(topName.root, topName.path);
+    bool complete = true;
+    const RegStatus status =
+        registry().walkBelow(top, [&](const std::string& relative, std::vector<core::RegValue>& values) {
+            const bool link = std::any_of(values.begin(), values.end(), [](const core::RegValue& value) {
+                return value.type == core::RegLink &&
+                       core::text::compareNoCase(core::text::toUtf16(value.name), u"SymbolicLinkValue") == 0;
+            });
+            if (!link) {
+                visit(path + "\\" + relative, values);
+                return core::WalkStep::Into;
+            }
+            std::vector<std::string> outer{topReal};
+            for (std::size_t at = relative.find('\\'); at != std::string::npos; at = relative.find('\\', at + 1))
+                outer.push_back(topReal + "\\" + core::text::asciiLower(std::string_view(relative).substr(0, at)));
+            RegStatus opened;
+            std::string real = topReal + "\\" + core::text::asciiLower(relative);
+            const core::KeyHandle target = openFollowingLinks(top, relative, opened, &real);
+            if (opened != RegStatus::Success) {
+                if (opened == RegStatus::NotFound || !stopOnError)
+                    return core::WalkStep::Over;
+                complete = false;
+                return core::WalkStep::Stop;
+            }
+            if (std::find(outer.begin(), outer.end(), real) != outer.end()) {
+                registry().closeKey(target);
+                return core::WalkStep::Over;
+            }
+            visit(path + "\\" + relative, valuesOf(target));
+            const bool walked = walkHandles(target, path + "\\" + relative, real, std::move(outer), stopOnError, visit);
+            registry().closeKey(target);
+            if (!walked)
+                complete = false;
+            return walked ? core::WalkStep::Over : core::WalkStep::Stop;
+        });
+    return complete && (status == RegStatus::Success || !stopOnError);
+}
+
+bool Session::walkHandles(core::KeyHandle top, const std::string& path, std::string real,
+                          std::vector<std::string> outer, bool stopOnError, const Visit& visit)
+{
     struct Frame {
         core::KeyHandle handle;
         std::string path;
@@ -304,7 +346,7 @@ bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyN
     };
     auto& reg = registry();
     std::vector<Frame> stack;
-    stack.push_back({top, path, realName(topName.root, topName.path), subkeysOf(top)});
+    stack.push_back({top, path, std::move(real), subkeysOf(top)});
     bool complete = true;
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -316,8 +358,8 @@ bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyN
         }
         const std::string& name = frame.subkeys[frame.next++];
         RegStatus status;
-        std::string real = frame.real + "\\" + core::text::asciiLower(name);
-        const core::KeyHandle subkey = openFollowingLinks(frame.handle, name, status, &real);
+        std::string subreal = frame.real + "\\" + core::text::asciiLower(name);
+        const core::KeyHandle subkey = openFollowingLinks(frame.handle, name, status, &subreal);
         if (status != RegStatus::Success) {
             if (status != RegStatus::NotFound && stopOnError) {
                 complete = false;
@@ -326,13 +368,14 @@ bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyN
             continue;
         }
         const bool loops =
-            std::any_of(stack.begin(), stack.end(), [&](const Frame& outer) { return outer.real == real; });
+            std::find(outer.begin(), outer.end(), subreal) != outer.end() ||
+            std::any_of(stack.begin(), stack.end(), [&](const Frame& above) { return above.real == subreal; });
         if (loops) {
             reg.closeKey(subkey);
             continue;
         }
-        Frame inner{subkey, frame.path + "\\" + name, std::move(real), {}};
-        visit(inner.handle, inner.path);
+        Frame inner{subkey, frame.path + "\\" + name, std::move(subreal), {}};
+        visit(inner.path, valuesOf(inner.handle));
         inner.subkeys = subkeysOf(inner.handle);
         stack.push_back(std::move(inner));
     }
