@@ -1053,6 +1053,12 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
             } else if (body[0] == '"' || body[0] == '@') {
                 if (*readValue(lines, body, &value, scratch))
                     continue; // cannot happen: the whole file was checked when it was read
+                // Wine writes values in name order, so a value mostly goes at the end.
+                if (values.empty() || text::compareNoCase(values.back().name, value.name) < 0) {
+                    values.push_back(std::move(value));
+                    value = HiveValue{};
+                    continue;
+                }
                 // A name given twice keeps its last value.
                 const auto place = std::lower_bound(
                     values.begin(), values.end(), value.name,

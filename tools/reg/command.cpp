@@ -295,8 +295,17 @@ bool Session::deleteTree(core::RootKey root, const std::string& path)
 bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyName& topName, bool stopOnError,
                         const Visit& visit)
 {
-    // The registry walks its keys itself; a link, rare outside HKLM\System, is followed through handles.
-    const std::string topReal = realName(topName.root, topName.path);
+    return walkKeys(top, path, realName(topName.root, topName.path), {}, stopOnError, visit);
+}
+
+bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::string& real,
+                       const std::vector<std::string>& outer, bool stopOnError, const Visit& visit)
+{
+    // Below a link's target a key may be one the walk is inside of; elsewhere a key's real name
+    // is longer than those of the keys above it.
+    const auto inside = [&outer](const std::string& name) {
+        return std::find(outer.begin(), outer.end(), name) != outer.end();
+    };
     bool complete = true;
     const RegStatus status =
         registry().walkBelow(top, [&](const std::string& relative, std::vector<core::RegValue>& values) {
@@ -304,84 +313,36 @@ bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyN
                 return value.type == core::RegLink &&
                        core::text::compareNoCase(core::text::toUtf16(value.name), u"SymbolicLinkValue") == 0;
             });
+            std::string keyReal =
+                outer.empty() && !link ? std::string() : real + "\\" + core::text::asciiLower(relative);
             if (!link) {
+                if (!outer.empty() && inside(keyReal))
+                    return core::WalkStep::Over;
                 visit(path + "\\" + relative, values);
                 return core::WalkStep::Into;
             }
-            std::vector<std::string> outer{topReal};
+            std::vector<std::string> above(outer);
+            above.push_back(real);
             for (std::size_t at = relative.find('\\'); at != std::string::npos; at = relative.find('\\', at + 1))
-                outer.push_back(topReal + "\\" + core::text::asciiLower(std::string_view(relative).substr(0, at)));
+                above.push_back(real + "\\" + core::text::asciiLower(std::string_view(relative).substr(0, at)));
             RegStatus opened;
-            std::string real = topReal + "\\" + core::text::asciiLower(relative);
-            const core::KeyHandle target = openFollowingLinks(top, relative, opened, &real);
+            const core::KeyHandle target = openFollowingLinks(top, relative, opened, &keyReal);
             if (opened != RegStatus::Success) {
                 if (opened == RegStatus::NotFound || !stopOnError)
                     return core::WalkStep::Over;
                 complete = false;
                 return core::WalkStep::Stop;
             }
-            if (std::find(outer.begin(), outer.end(), real) != outer.end()) {
-                registry().closeKey(target);
-                return core::WalkStep::Over;
+            bool walked = true;
+            if (std::find(above.begin(), above.end(), keyReal) == above.end()) {
+                visit(path + "\\" + relative, valuesOf(target));
+                walked = walkKeys(target, path + "\\" + relative, keyReal, above, stopOnError, visit);
             }
-            visit(path + "\\" + relative, valuesOf(target));
-            const bool walked = walkHandles(target, path + "\\" + relative, real, std::move(outer), stopOnError, visit);
             registry().closeKey(target);
-            if (!walked)
-                complete = false;
+            complete = complete && walked;
             return walked ? core::WalkStep::Over : core::WalkStep::Stop;
         });
     return complete && (status == RegStatus::Success || !stopOnError);
-}
-
-bool Session::walkHandles(core::KeyHandle top, const std::string& path, std::string real,
-                          std::vector<std::string> outer, bool stopOnError, const Visit& visit)
-{
-    struct Frame {
-        core::KeyHandle handle;
-        std::string path;
-        std::string real;
-        std::vector<std::string> subkeys;
-        std::size_t next = 0;
-    };
-    auto& reg = registry();
-    std::vector<Frame> stack;
-    stack.push_back({top, path, std::move(real), subkeysOf(top)});
-    bool complete = true;
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.subkeys.size()) {
-            if (stack.size() > 1)
-                reg.closeKey(frame.handle);
-            stack.pop_back();
-            continue;
-        }
-        const std::string& name = frame.subkeys[frame.next++];
-        RegStatus status;
-        std::string subreal = frame.real + "\\" + core::text::asciiLower(name);
-        const core::KeyHandle subkey = openFollowingLinks(frame.handle, name, status, &subreal);
-        if (status != RegStatus::Success) {
-            if (status != RegStatus::NotFound && stopOnError) {
-                complete = false;
-                break;
-            }
-            continue;
-        }
-        const bool loops =
-            std::find(outer.begin(), outer.end(), subreal) != outer.end() ||
-            std::any_of(stack.begin(), stack.end(), [&](const Frame& above) { return above.real == subreal; });
-        if (loops) {
-            reg.closeKey(subkey);
-            continue;
-        }
-        Frame inner{subkey, frame.path + "\\" + name, std::move(subreal), {}};
-        visit(inner.path, valuesOf(inner.handle));
-        inner.subkeys = subkeysOf(inner.handle);
-        stack.push_back(std::move(inner));
-    }
-    for (std::size_t i = 1; i < stack.size(); ++i)
-        reg.closeKey(stack[i].handle);
-    return complete;
 }
 
 } // namespace regtool

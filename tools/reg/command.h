@@ -110,10 +110,10 @@ public:
                    const Visit& visit);
 
 private:
-    // The walk through handles below an open key, for the trees that links lead to; `outer`
-    // are the real names of the keys the walk is inside of.
-    bool walkHandles(core::KeyHandle top, const std::string& path, std::string real, std::vector<std::string> outer,
-                     bool stopOnError, const Visit& visit);
+    // The walk below an open key whose real name is `real`; `outer` are the real names of the
+    // keys the walk is inside of, above the link it followed to `top`.
+    bool walkKeys(core::KeyHandle top, const std::string& path, const std::string& real,
+                  const std::vector<std::string>& outer, bool stopOnError, const Visit& visit);
     core::KeyHandle openPathFollowingLinks(const KeyName& key, core::RegStatus& status);
 
     const RegistryOpener& m_opener;
