@@ -14,7 +14,12 @@
 #include <QEvent>
 #include <QPointer>
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
 #include <string>
+#include <typeinfo>
 #include <type_traits>
 #include <utility>
 
@@ -22,15 +27,32 @@ namespace app {
 
 namespace {
 
+// The name of a behaviour's class as the source spells it: "TForm2".
+std::string behaviourClass(const chrome::SectionBehaviour& behaviour)
+{
+    const char* mangled = typeid(behaviour).name();
+    int status = 0;
+    const std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                      std::free);
+    return status == 0 && name ? std::string(name.get()) : std::string(mangled);
+}
+
 using WindowFactory = std::unique_ptr<QWidget> (*)(chrome::Context&, const chrome::WindowDefinition*, WindowSet&);
 
-// A window is built from its definition; the windows that reach others are handed the set.
+// A window is built from its definition; the windows that reach others are handed the set. A
+// section window's class is its behaviour, which the section window hosts.
 template <class Window>
 std::unique_ptr<QWidget> build(chrome::Context& context, const chrome::WindowDefinition* definition, WindowSet& windows)
 {
     using chrome::Context;
     using chrome::WindowDefinition;
-    if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&>)
+    if constexpr (std::is_base_of_v<chrome::SectionBehaviour, Window>)
+        return std::make_unique<chrome::SectionWindow>(
+            context, *definition,
+            [](ui::Window& parts, const WindowDefinition& design, const chrome::SectionServices& services) {
+                return std::make_unique<Window>(parts, design, services);
+            });
+    else if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&>)
         return std::make_unique<Window>(context, *definition);
     else if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&, WindowSet&>)
         return std::make_unique<Window>(context, *definition, windows);
@@ -98,9 +120,8 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
         std::unique_ptr<QWidget> window = row.windowClass(m_context, row.definition, *this);
         // A row that gives a definition to another window's class would build a window whose
         // settings, menu and tests all miss it.
-        if (row.definition && row.definition->className != window->metaObject()->className())
-            throw std::logic_error(std::string(window->metaObject()->className()) + " built from the definition of " +
-                                   row.definition->className);
+        if (row.definition && row.definition->className != className(*window))
+            throw std::logic_error(className(*window) + " built from the definition of " + row.definition->className);
         window->installEventFilter(m_minimiseGroup.get());
         m_windows.push_back(std::move(window));
     }
@@ -124,10 +145,19 @@ std::vector<QWidget*> WindowSet::windows() const
     return list;
 }
 
-QWidget* WindowSet::byClass(std::string_view className) const
+std::string WindowSet::className(const QWidget& window)
+{
+    // A section window is of its behaviour's class.
+    const auto* section = qobject_cast<const chrome::SectionWindow*>(&window);
+    if (section && section->metaObject() == &chrome::SectionWindow::staticMetaObject)
+        return behaviourClass(section->behaviour());
+    return window.metaObject()->className();
+}
+
+QWidget* WindowSet::byClass(std::string_view name) const
 {
     for (const auto& window : m_windows) {
-        if (className == window->metaObject()->className())
+        if (name == className(*window))
             return window.get();
     }
     return nullptr;

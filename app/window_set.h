@@ -1,13 +1,16 @@
 #pragma once
 
 #include "chrome/context.h"
+#include "chrome/section_window.h"
 #include "ui/qt/idle_monitor.h"
 
 #include <QWidget>
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 class TForm1;
@@ -29,15 +32,23 @@ public:
     std::vector<QWidget*> windows() const;
     QWidget* byClass(std::string_view className) const;
 
+    // A window of the program's own Qt classes, or the behaviour of a section window.
     template <class Window>
     Window& get() const
     {
         for (const auto& window : m_windows) {
-            if (auto* found = qobject_cast<Window*>(window.get()))
-                return *found;
+            if constexpr (std::is_base_of_v<QObject, Window>) {
+                if (auto* found = qobject_cast<Window*>(window.get()))
+                    return *found;
+            } else if (auto* section = qobject_cast<chrome::SectionWindow*>(window.get())) {
+                if (auto* found = dynamic_cast<Window*>(&section->behaviour()))
+                    return *found;
+            }
         }
         throw std::logic_error("window not created yet");
     }
+    // The design name of a window's class: a section window's is its behaviour's.
+    static std::string className(const QWidget& window);
 
     TForm1& main() const;
     chrome::IdleMonitor& idleMonitor() const { return *m_idleMonitor; }

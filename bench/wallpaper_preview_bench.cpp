@@ -4,8 +4,8 @@
 //     wallpaper_preview_bench
 
 #include "bench/reference_timing.h"
-#include "sections/removal/picture_files.h"
-#include "sections/removal/preview.h"
+#include "ui/qt/wallpaper/picture_files.h"
+#include "ui/qt/wallpaper/preview.h"
 
 #include <QApplication>
 

@@ -51,6 +51,84 @@ Component watcher(std::string name, int interval)
     return c;
 }
 
+namespace {
+
+Component tool(ComponentKind kind, std::string name, Rect place, std::string text = {})
+{
+    Component c;
+    c.name = std::move(name);
+    c.kind = kind;
+    c.place = place;
+    c.text = std::move(text);
+    return c;
+}
+
+} // namespace
+
+Component button(std::string name, Rect place, std::string caption, bool compact)
+{
+    Component c = tool(ComponentKind::Button, std::move(name), place, std::move(caption));
+    c.handCursor = c.compact = compact;
+    return c;
+}
+
+Component checkBox(std::string name, Rect place, std::string caption, bool checked)
+{
+    Component c = tool(ComponentKind::CheckBox, std::move(name), place, std::move(caption));
+    c.value = checked ? 1 : 0;
+    return c;
+}
+
+Component preview(std::string name, Rect place)
+{
+    return tool(ComponentKind::Preview, std::move(name), place);
+}
+
+Component editBox(std::string name, Rect place, std::string text, bool visible)
+{
+    Component c = tool(ComponentKind::EditBox, std::move(name), place, std::move(text));
+    c.visible = visible;
+    return c;
+}
+
+Component listBox(std::string name, Rect place)
+{
+    return tool(ComponentKind::ListBox, std::move(name), place);
+}
+
+Component spinEdit(std::string name, Rect place, int minimum, int maximum, int value)
+{
+    Component c = tool(ComponentKind::SpinEdit, std::move(name), place);
+    c.minimum = minimum;
+    c.maximum = maximum;
+    c.value = value;
+    return c;
+}
+
+Component fileList(std::string name, Rect place, bool visible)
+{
+    Component c = tool(ComponentKind::FileList, std::move(name), place);
+    c.visible = visible;
+    return c;
+}
+
+bool isTool(const Component& component)
+{
+    switch (component.kind) {
+    case ComponentKind::Picture:
+    case ComponentKind::Label:
+    case ComponentKind::Timer: return false;
+    case ComponentKind::Button:
+    case ComponentKind::EditBox:
+    case ComponentKind::ListBox:
+    case ComponentKind::SpinEdit:
+    case ComponentKind::FileList:
+    case ComponentKind::CheckBox:
+    case ComponentKind::Preview: return true;
+    }
+    return false;
+}
+
 std::string accessibleName(const Component& component)
 {
     if (!component.accessibleName.empty())
@@ -108,16 +186,11 @@ std::string pictureFile(const WindowDefinition& window, const Component& compone
 {
     const std::string size = std::to_string(component.place.width) + "x" + std::to_string(component.place.height);
     switch (component.picture) {
-    case PictureLook::Minimise:
-        return "minimise-" + size + ".jpg";
-    case PictureLook::Close:
-        return "close-" + size + ".jpg";
-    case PictureLook::TriangleDown:
-        return "down-" + size + ".jpg";
-    case PictureLook::TriangleUp:
-        return "up-" + size + ".jpg";
-    case PictureLook::WhiteBox:
-        return "box-" + size + ".jpg";
+    case PictureLook::Minimise: return "minimise-" + size + ".jpg";
+    case PictureLook::Close: return "close-" + size + ".jpg";
+    case PictureLook::TriangleDown: return "down-" + size + ".jpg";
+    case PictureLook::TriangleUp: return "up-" + size + ".jpg";
+    case PictureLook::WhiteBox: return "box-" + size + ".jpg";
     case PictureLook::TargetOn:
         if (component.text == "Włącz")
             return "on-" + size + ".jpg";
@@ -126,8 +199,7 @@ std::string pictureFile(const WindowDefinition& window, const Component& compone
         if (component.text == "Wyłącz")
             return "off-" + size + ".jpg";
         break;
-    default:
-        break;
+    default: break;
     }
     return window.className + "-" + component.name + ".jpg";
 }

@@ -22,7 +22,9 @@ struct Rect {
     int height = 0; // labels: 0 takes the text's height
 };
 
-enum class ComponentKind { Picture, Label, Timer };
+// Pictures and labels are the skin's; the tools (Button to SpinEdit) are the system's controls,
+// which every front end makes in the system's look.
+enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit, FileList, CheckBox, Preview };
 
 // How the picture generator draws a picture.
 enum class PictureLook {
@@ -66,7 +68,7 @@ struct Component {
     std::string name;
     ComponentKind kind = ComponentKind::Label;
     Rect place;
-    std::string text; // label text; the caption drawn on a picture
+    std::string text; // label text; the caption drawn on a picture; a button's caption, an edit box's text
     PictureLook picture = PictureLook::Background;
     LabelLook label = LabelLook::Plain;
     bool visible = true;
@@ -85,6 +87,15 @@ struct Component {
     std::string accessibleName;
     // The caption picture above a target, whose hint describes the target when it has none.
     std::string describedBy;
+    // Spin edits: the range the arrows keep, and the value at start.
+    int minimum = 0;
+    int maximum = 0;
+    int value = 0;
+    // Edit boxes: black text on white, as on the white box pictures behind them; check boxes: on
+    // a white ground.
+    bool white = false;
+    // Buttons: in the system's face colour and a point smaller, to fit a small button.
+    bool compact = false;
 };
 
 Component picture(std::string name, Rect place, PictureLook look, std::string caption = {}, bool handCursor = false);
@@ -96,15 +107,23 @@ Component watcher(std::string name, int interval);
 // The name assistive technology reads for a component: its own accessible name, else
 // "Minimalizuj" and "Zamknij" for the corner targets, else its caption or text.
 std::string accessibleName(const Component& component);
+Component button(std::string name, Rect place, std::string caption, bool compact = true);
+Component editBox(std::string name, Rect place, std::string text = {}, bool visible = true);
+Component listBox(std::string name, Rect place);
+Component spinEdit(std::string name, Rect place, int minimum, int maximum, int value);
+Component fileList(std::string name, Rect place, bool visible = true);
+Component checkBox(std::string name, Rect place, std::string caption, bool checked);
+Component preview(std::string name, Rect place);
+bool isTool(const Component& component);
 
 // Shapes drawn on a window's background picture besides its title strip.
 enum class PanelLook {
-    Side,     // the dark left panel behind the description and the comments switches
-    Light,    // a light framed area
-    White,    // a white rounded area
-    Logo,     // the product logo
-    Bar,      // the four-field information bar
-    Heading,  // a heading text on the light area
+    Side,    // the dark left panel behind the description and the comments switches
+    Light,   // a light framed area
+    White,   // a white rounded area
+    Logo,    // the product logo
+    Bar,     // the four-field information bar
+    Heading, // a heading text on the light area
 };
 
 struct Panel {
@@ -123,6 +142,13 @@ struct Hint {
 struct ToolName {
     std::string control;
     std::string name;
+};
+
+// A label that switches a state on or off, and the marker beside it that shows while the state
+// is the switch's: to assistive technology the switch is a toggle, the marker decoration.
+struct Toggle {
+    std::string control;
+    std::string marker;
 };
 
 // The components of comments mode (section windows only).
@@ -238,6 +264,7 @@ struct WindowDefinition {
     std::vector<Hint> hints;
     std::vector<OptionRow> options;
     std::vector<ToolName> toolNames;
+    std::vector<Toggle> toggles;
 
     const Component* find(const std::string& name) const;
 };

@@ -24,6 +24,12 @@ SectionBehaviour::SectionBehaviour(ui::Window& window, const WindowDefinition& d
     m_window.onClose = [this] { return close(); };
 }
 
+SectionBehaviour::SectionBehaviour(ui::Window& window, const WindowDefinition& definition,
+                                   const SectionServices& services)
+    : SectionBehaviour(window, definition, services.settingsPath, services.systemCalls, services.errors)
+{
+}
+
 ui::Label& SectionBehaviour::commentsLabel() const
 {
     return *m_window.label(roles().label);

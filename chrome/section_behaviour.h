@@ -4,13 +4,35 @@
 #include "chrome/errors.h"
 #include "ui/parts.h"
 
+#include "core/machine/machine.h"
+#include "core/platform/desktop_windows.h"
+#include "core/platform/process_control.h"
 #include "core/platform/system_calls.h"
+#include "core/registry/registry_api.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 
 namespace chrome {
+
+// What a section window's behaviour reaches outside its window.
+struct SectionServices {
+    core::RegistryApi& registry;
+    std::filesystem::path settingsPath;
+    core::SystemCalls& systemCalls;
+    ErrorReporter& errors;
+    MessageBoxes& messageBoxes;
+    // The window list's platform: the desktop's top-level windows, ending a process.
+    core::DesktopWindows& desktop;
+    core::ProcessControl& processes;
+    // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
+    const core::Machine* machine = nullptr;
+    // Shows another window of the program by its class name ("TForm9") without reading its
+    // settings, and brings it forward.
+    std::function<void(std::string_view className)> showWindow;
+};
 
 // What a section window does, on whatever front end shows it: the opening sequence with the
 // appearance kept in its section of the settings file, comments mode, and the close handler that
@@ -19,6 +41,8 @@ class SectionBehaviour {
 public:
     SectionBehaviour(ui::Window& window, const WindowDefinition& definition, std::filesystem::path settingsPath,
                      core::SystemCalls& calls, ErrorReporter& errors);
+    SectionBehaviour(ui::Window& window, const WindowDefinition& definition, const SectionServices& services);
+    virtual ~SectionBehaviour() = default;
 
     // The main menu's opening sequence: read the window's settings, apply transparency, put the
     // comments state into the comments label, start the matching comments timer, show the
@@ -45,6 +69,15 @@ public:
     void commentsOff();
     void setHintsShown(bool shown);
     void assignHints();
+
+protected:
+    ui::Window& window() const { return m_window; }
+    const WindowDefinition& definition() const { return m_definition; }
+    // A handler of the window's class, run under the error guard.
+    std::function<void()> guard(std::function<void()> handler) const
+    {
+        return [this, handler = std::move(handler)] { guarded(m_errors, handler); };
+    }
 
 private:
     const CommentsRoles& roles() const { return *m_definition.comments; }

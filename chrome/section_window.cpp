@@ -4,12 +4,28 @@
 
 #include <QCloseEvent>
 
+#include <utility>
+
 namespace chrome {
 
-SectionWindow::SectionWindow(Context& context, const WindowDefinition& definition)
+SectionWindow::SectionWindow(Context& context, const WindowDefinition& definition,
+                             const SectionBehaviourFactory& factory)
     : SkinnedWindow(context, definition)
-    , m_behaviour(std::make_unique<SectionBehaviour>(parts(), definition, context.settingsPath, context.systemCalls,
-                                                     context.errors))
+    , m_services{context.registry,
+                 context.settingsPath,
+                 context.systemCalls,
+                 context.errors,
+                 context.messageBoxes,
+                 context.desktop,
+                 context.processes,
+                 context.machine,
+                 [&context](std::string_view className) {
+                     // A plain show: the windows opened this way keep no settings to read.
+                     if (ui::Window* window = context.window ? context.window(className) : nullptr)
+                         window->bringForward();
+                 }}
+    , m_behaviour(factory ? factory(parts(), definition, m_services)
+                          : std::make_unique<SectionBehaviour>(parts(), definition, m_services))
 {
 }
 
@@ -28,6 +44,13 @@ DesignTimer* SectionWindow::commentsOnTimer() const
 DesignTimer* SectionWindow::commentsOffTimer() const
 {
     return timer(qs(roles().offTimer));
+}
+
+void SectionWindow::showEvent(QShowEvent* event)
+{
+    SkinnedWindow::showEvent(event);
+    if (parts().onFirstShow)
+        handle(std::exchange(parts().onFirstShow, nullptr));
 }
 
 void SectionWindow::closeEvent(QCloseEvent* event)

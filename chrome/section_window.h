@@ -3,17 +3,23 @@
 #include "chrome/section_behaviour.h"
 #include "chrome/skinned_window.h"
 
+#include <functional>
 #include <memory>
 
 class QCloseEvent;
 
 namespace chrome {
 
-// A section window on Qt: its widgets, with the behaviour of SectionBehaviour.
+// Makes a section window's behaviour, of its window class, over the window's parts.
+using SectionBehaviourFactory = std::function<std::unique_ptr<SectionBehaviour>(
+    ui::Window& window, const WindowDefinition& definition, const SectionServices& services)>;
+
+// A section window on Qt: its widgets, built from its definition, hosting the behaviour of its
+// window class (SectionBehaviour alone unless a factory makes another).
 class SectionWindow : public SkinnedWindow {
     Q_OBJECT
 public:
-    SectionWindow(Context& context, const WindowDefinition& definition);
+    SectionWindow(Context& context, const WindowDefinition& definition, const SectionBehaviourFactory& factory = {});
     ~SectionWindow() override;
 
     // See SectionBehaviour::openingSequence().
@@ -26,13 +32,16 @@ public:
     DesignTimer* commentsOnTimer() const;
     DesignTimer* commentsOffTimer() const;
 
+    SectionBehaviour& behaviour() const { return *m_behaviour; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    SectionBehaviour& behaviour() const { return *m_behaviour; }
+    void showEvent(QShowEvent* event) override;
 
     const CommentsRoles& roles() const { return *definition().comments; }
 
 private:
+    SectionServices m_services;
     std::unique_ptr<SectionBehaviour> m_behaviour;
 };
 

@@ -1,11 +1,20 @@
 #include "chrome/skinned_window.h"
 
 #include "ui/qt/accessibility.h"
+#include "ui/qt/file_list_box.h"
 #include "chrome/pictures.h"
 #include "ui/qt/placement.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/qt_text.h"
 #include "chrome/skin.h"
+#include "ui/qt/spin_edit.h"
+#include "ui/qt/wallpaper/preview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdlib>
@@ -171,6 +180,13 @@ void SkinnedWindow::build()
         case ComponentKind::Picture: addPicture(component); break;
         case ComponentKind::Label: addLabel(component); break;
         case ComponentKind::Timer: makeTimer(this, component, m_context.idleMonitor); break;
+        case ComponentKind::Button:
+        case ComponentKind::EditBox:
+        case ComponentKind::ListBox:
+        case ComponentKind::SpinEdit:
+        case ComponentKind::FileList:
+        case ComponentKind::CheckBox:
+        case ComponentKind::Preview: addTool(component); break;
         }
     }
 }
@@ -210,6 +226,68 @@ void SkinnedWindow::addLabel(const Component& component)
             height = control->wordWrap() ? control->heightForWidth(place.width) : control->sizeHint().height();
         control->setGeometry(place.x, place.y, place.width, height);
     }
+    control->setVisible(component.visible);
+}
+
+void SkinnedWindow::addTool(const Component& component)
+{
+    QWidget* control = nullptr;
+    switch (component.kind) {
+    case ComponentKind::Button: {
+        auto* button = new QPushButton(qs(component.text), this);
+        if (component.compact) {
+            QFont font = button->font();
+            font.setPointSize(font.pointSize() - 1);
+            button->setFont(font);
+            button->setPalette(QApplication::palette());
+        }
+        control = button;
+        break;
+    }
+    case ComponentKind::CheckBox: {
+        auto* box = new QCheckBox(qs(component.text), this);
+        box->setChecked(component.value != 0);
+        if (component.white) {
+            box->setAutoFillBackground(true);
+            QPalette white = box->palette();
+            white.setColor(QPalette::Window, Qt::white);
+            box->setPalette(white);
+        }
+        control = box;
+        break;
+    }
+    case ComponentKind::Preview: control = new removal::Preview(this); break;
+    case ComponentKind::EditBox: {
+        QLineEdit* edit = makeEdit(this, qs(component.name), {});
+        edit->setText(qs(component.text));
+        if (component.white) {
+            QPalette white = edit->palette();
+            white.setColor(QPalette::Base, Qt::white);
+            white.setColor(QPalette::Text, Qt::black);
+            edit->setPalette(white);
+        }
+        control = edit;
+        break;
+    }
+    case ComponentKind::ListBox: {
+        auto* list = new QListWidget(this);
+        list->setPalette(QApplication::palette());
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setUniformItemSizes(true);
+        control = list;
+        break;
+    }
+    case ComponentKind::SpinEdit:
+        control = new ui::qt::SpinBox(this, component.minimum, component.maximum, component.value);
+        control->setPalette(QApplication::palette());
+        break;
+    case ComponentKind::FileList: control = new FileListBox(this, m_context.systemCalls, m_context.machine); break;
+    default: return;
+    }
+    control->setObjectName(qs(component.name));
+    control->setGeometry(component.place.x, component.place.y, component.place.width, component.place.height);
+    if (component.handCursor)
+        control->setCursor(Qt::PointingHandCursor);
     control->setVisible(component.visible);
 }
 
@@ -266,6 +344,10 @@ void SkinnedWindow::describe()
             hint = hintOf(component.describedBy);
         if (hint)
             control->setAccessibleDescription(qs(*hint));
+    }
+    for (const Toggle& toggle : m_definition.toggles) {
+        makeDecorative(*label(qs(toggle.marker)));
+        makeToggle(*label(qs(toggle.control)), *label(qs(toggle.marker)));
     }
     if (const auto& comments = m_definition.comments) {
         const std::pair<const std::string&, const std::string&> switches[] = {

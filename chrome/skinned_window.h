@@ -59,6 +59,8 @@ private:
     void build();
     void addPicture(const Component& component);
     void addLabel(const Component& component);
+    // The system's controls: buttons, edit boxes, lists, spin edits.
+    void addTool(const Component& component);
     void wireDrag();
     // Names, descriptions and targets for the keyboard and assistive technology.
     void describe();

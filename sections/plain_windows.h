@@ -1,38 +1,33 @@
 #pragma once
 
-#include "chrome/section_window.h"
+#include "chrome/section_behaviour.h"
 
-// The section windows that have no behaviour of their own: each is the shared section window
+// The section windows that have no behaviour of their own: each is the shared section behaviour
 // under its design name, which the window set and the tests find it by. A window that gets
 // tools of its own (edit boxes, lists, timers with handlers) leaves this file for a class of its
 // own in its folder (sections/file_compatibility/tform9.h is one).
 
-class TForm5 : public chrome::SectionWindow { // Performance
-    Q_OBJECT
+class TForm5 : public chrome::SectionBehaviour { // Performance
 public:
-    using SectionWindow::SectionWindow;
+    using SectionBehaviour::SectionBehaviour;
 };
 
-class TForm13 : public chrome::SectionWindow { // Search
-    Q_OBJECT
+class TForm13 : public chrome::SectionBehaviour { // Search
 public:
-    using SectionWindow::SectionWindow;
+    using SectionBehaviour::SectionBehaviour;
 };
 
-class TForm18 : public chrome::SectionWindow { // Folders
-    Q_OBJECT
+class TForm18 : public chrome::SectionBehaviour { // Folders
 public:
-    using SectionWindow::SectionWindow;
+    using SectionBehaviour::SectionBehaviour;
 };
 
-class TForm26 : public chrome::SectionWindow { // Start bar
-    Q_OBJECT
+class TForm26 : public chrome::SectionBehaviour { // Start bar
 public:
-    using SectionWindow::SectionWindow;
+    using SectionBehaviour::SectionBehaviour;
 };
 
-class TForm64 : public chrome::SectionWindow { // Crash
-    Q_OBJECT
+class TForm64 : public chrome::SectionBehaviour { // Crash
 public:
-    using SectionWindow::SectionWindow;
+    using SectionBehaviour::SectionBehaviour;
 };

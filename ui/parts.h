@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+namespace core {
+class Drive;
+} // namespace core
+
 namespace ui {
 
 // Texts are UTF-8 throughout.
@@ -102,6 +106,13 @@ public:
     virtual std::string text() const = 0;
 };
 
+// A push button of the system's look with its caption.
+class Button : public Clickable {
+public:
+    virtual void setText(const std::string& text) = 0;
+    virtual std::string text() const = 0;
+};
+
 // A one-line edit box that takes texts of any length.
 class EditBox : public Part {
 public:
@@ -109,6 +120,8 @@ public:
     virtual std::string text() const = 0;
     // The user changed the text.
     std::function<void()> onChange;
+    // A key was let go while the box had the keyboard: once for a held key.
+    std::function<void()> onKeyUp;
 };
 
 // A list of lines with single selection.
@@ -142,6 +155,25 @@ public:
     virtual int selection() const = 0;
     // The user picked a file, with the mouse or the keyboard.
     std::function<void()> onPick;
+};
+
+// An on/off box with its caption.
+class CheckBox : public Part {
+public:
+    virtual bool isChecked() const = 0;
+    virtual void setChecked(bool checked) = 0;
+};
+
+// A picture file shown in a box: stretched over the whole box, or at its natural size from the
+// top-left corner, clipped to the box. Switching between the two redraws the picture it holds.
+class PicturePreview : public Part {
+public:
+    // Shows the picture file `file` of drive C:, read through the drive's walk and decoded by its
+    // extension. Throws core::Error when it is no picture of a known kind or cannot be read, and
+    // keeps what it showed.
+    virtual void showFile(const core::Drive& drive, const std::vector<std::string>& file) = 0;
+    virtual void clear() = 0;
+    virtual void setStretch(bool stretch) = 0;
 };
 
 // A timer of a window's design: while enabled it calls onTick every interval. Enabling an
@@ -193,13 +225,21 @@ public:
     virtual Picture* picture(const std::string& name) = 0;
     virtual Label* label(const std::string& name) = 0;
     virtual Timer* timer(const std::string& name) = 0;
-    // Any part by name, the tools the window's class builds itself among them.
+    // Any part by name, the window's tools among them.
     virtual Part* part(const std::string& name) = 0;
+    // A part of one kind by name (ui::Button, ui::ListBox, ...); null when it is of another kind.
+    template <class Kind>
+    Kind* find(const std::string& name)
+    {
+        return dynamic_cast<Kind*>(part(name));
+    }
 
     // The window is about to close: false keeps it open. None closes it.
     std::function<bool()> onClose;
     // The window was shown, or brought forward while it was open.
     std::function<void()> onShow;
+    // The window shows for the first time; called once.
+    std::function<void()> onFirstShow;
 };
 
 // The message boxes of the tools and the error box.

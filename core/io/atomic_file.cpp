@@ -29,6 +29,12 @@ public:
             m_calls.close(m_fd);
     }
     int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            m_calls.close(m_fd);
+        m_fd = fd;
+    }
     // Closes now and reports the result, since a failed close can mean lost data.
     int close()
     {
@@ -128,15 +134,16 @@ std::string describe(std::error_code error)
     return error == notARegularFile() ? std::string("it is not a regular file") : error.message();
 }
 
-std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents, Links links,
-                         struct stat* identity, std::uint64_t largest)
+namespace {
+
+// Opens a file for readFile and checks that it may be read whole.
+std::error_code openToRead(SystemCalls& calls, const std::filesystem::path& path, Links links, Descriptor& fd,
+                           struct stat& info, std::uint64_t largest)
 {
-    contents.clear();
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
-    Descriptor fd(calls, calls.open(path.c_str(), O_RDONLY | O_NONBLOCK | noFollow));
+    fd.reset(calls.open(path.c_str(), O_RDONLY | O_NONBLOCK | noFollow));
     if (fd.get() < 0)
         return links == Links::Refuse && errno == ELOOP ? notARegularFile() : lastError();
-    struct stat info {};
     if (calls.fstat(fd.get(), &info) != 0)
         return lastError();
     if (S_ISDIR(info.st_mode))
@@ -145,8 +152,12 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
         return notARegularFile();
     if (static_cast<std::uint64_t>(info.st_size) > largest)
         return tooLarge();
-    if (identity)
-        *identity = info;
+    return {};
+}
+
+std::error_code readOpen(SystemCalls& calls, int fd, const struct stat& info, std::string& contents,
+                         std::uint64_t largest)
+{
     // Read straight into the text, sized by what fstat tells; a file that grows meanwhile goes on,
     // up to one byte past `largest`, which tells that it grew too large.
     const std::uint64_t most = std::min<std::uint64_t>(largest, contents.max_size() - 1) + 1;
@@ -161,7 +172,7 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
             }
             contents.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(size) * 2, most)));
         }
-        const ssize_t n = calls.read(fd.get(), contents.data() + size, contents.size() - size);
+        const ssize_t n = calls.read(fd, contents.data() + size, contents.size() - size);
         if (n < 0) {
             contents.clear();
             return lastError();
@@ -172,6 +183,42 @@ std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, 
     }
     contents.resize(size);
     return {};
+}
+
+} // namespace
+
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents, Links links,
+                         struct stat* identity, std::uint64_t largest)
+{
+    contents.clear();
+    Descriptor fd(calls, -1);
+    struct stat info {};
+    if (const auto error = openToRead(calls, path, links, fd, info, largest))
+        return error;
+    if (identity)
+        *identity = info;
+    return readOpen(calls, fd.get(), info, contents, largest);
+}
+
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, FileText& contents, Links links,
+                         struct stat* identity, std::uint64_t largest)
+{
+    contents = FileText();
+    Descriptor fd(calls, -1);
+    struct stat info {};
+    if (const auto error = openToRead(calls, path, links, fd, info, largest))
+        return error;
+    if (identity)
+        *identity = info;
+    if (info.st_size > 0)
+        if (const void* at = calls.mapFile(fd.get(), static_cast<std::size_t>(info.st_size))) {
+            contents = FileText::mapped(calls, at, static_cast<std::size_t>(info.st_size));
+            return {};
+        }
+    std::string text;
+    const auto error = readOpen(calls, fd.get(), info, text, largest);
+    contents = FileText(std::move(text));
+    return error;
 }
 
 bool canReplace(SystemCalls& calls, const std::filesystem::path& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/file_text.h"
 #include "core/platform/system_calls.h"
 
 #include <cstdint>
@@ -30,6 +31,10 @@ std::error_code tooLarge();
 // A file of more than `largest` bytes gives tooLarge(): told by fstat before anything is read,
 // or when the file grows past it while it is read.
 std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, std::string& contents,
+                         Links links = Links::Follow, struct stat* identity = nullptr,
+                         std::uint64_t largest = std::numeric_limits<std::uint64_t>::max());
+// The same into a FileText: a file that is not empty is mapped where the system allows, else read.
+std::error_code readFile(SystemCalls& calls, const std::filesystem::path& path, FileText& contents,
                          Links links = Links::Follow, struct stat* identity = nullptr,
                          std::uint64_t largest = std::numeric_limits<std::uint64_t>::max());
 

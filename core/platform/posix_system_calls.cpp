@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,6 +52,13 @@ public:
             offset = static_cast<std::uint64_t>(at);
         return n;
     }
+    const void* mapFile(int fd, size_t size) override
+    {
+        // Populated at once: the caller reads it all, and one call maps it faster than a fault per page.
+        void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        return at == MAP_FAILED ? nullptr : at;
+    }
+    int unmapFile(const void* address, size_t size) override { return ::munmap(const_cast<void*>(address), size); }
     int fsync(int fd) override { return ::fsync(fd); }
     int fstat(int fd, struct stat* info) override { return ::fstat(fd, info); }
     int stat(const char* path, struct stat* info) override { return ::stat(path, info); }

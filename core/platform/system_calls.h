@@ -24,6 +24,10 @@ public:
     // of `from` stays) to `to` at its position, within the kernel. 0 at the end of `from`. A system
     // or file system without it refuses with ENOSYS, EXDEV, EINVAL or EOPNOTSUPP.
     virtual ssize_t copyFileRange(int from, std::uint64_t& offset, int to, size_t size) = 0;
+    // mmap(2) of the first `size` (> 0) bytes of a file, read-only and private; nullptr with errno
+    // set where the system or the file refuses. unmapFile undoes it (munmap(2)).
+    virtual const void* mapFile(int fd, size_t size) = 0;
+    virtual int unmapFile(const void* address, size_t size) = 0;
     virtual int fsync(int fd) = 0;
     virtual int fstat(int fd, struct stat* info) = 0;
     virtual int stat(const char* path, struct stat* info) = 0;

@@ -99,6 +99,13 @@ public:
         return static_cast<ssize_t>(done);
     }
     ssize_t copyFileRange(int, std::uint64_t&, int, size_t) override { return failWith(ENOSYS); }
+    // Files are read into memory instead.
+    const void* mapFile(int, size_t) override
+    {
+        errno = ENOSYS;
+        return nullptr;
+    }
+    int unmapFile(const void*, size_t) override { return failWith(ENOSYS); }
     ssize_t write(int fd, const void* buffer, size_t size) override
     {
         const HANDLE handle = handleOf(fd);

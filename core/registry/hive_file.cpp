@@ -8,6 +8,12 @@ std::error_code readHiveFile(SystemCalls& calls, const std::filesystem::path& pa
     return io::readFile(calls, path, text, links, identity, kLargestHiveFile);
 }
 
+std::error_code readHiveFile(SystemCalls& calls, const std::filesystem::path& path, io::FileText& text, io::Links links,
+                             struct stat* identity)
+{
+    return io::readFile(calls, path, text, links, identity, kLargestHiveFile);
+}
+
 std::string sizeText(std::uint64_t bytes)
 {
     constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;

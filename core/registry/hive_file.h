@@ -21,6 +21,10 @@ inline constexpr std::uint64_t kLargestHiveFile = std::uint64_t{256} << 20;
 std::error_code readHiveFile(SystemCalls& calls, const std::filesystem::path& path, std::string& text,
                              io::Links links = io::Links::Follow, struct stat* identity = nullptr);
 
+// The same as a FileText: mapped from the file where the system allows.
+std::error_code readHiveFile(SystemCalls& calls, const std::filesystem::path& path, io::FileText& text,
+                             io::Links links = io::Links::Follow, struct stat* identity = nullptr);
+
 // "256 MiB": a size limit as the messages name it.
 std::string sizeText(std::uint64_t bytes);
 

@@ -357,7 +357,7 @@ void readOption(std::string_view line, HiveKey& key, std::u16string& scratch)
         scratch.clear();
         CollectText sink{scratch};
         if (scanString(line, 8, '"', sink) != npos)
-            key.className = scratch;
+            key.className = std::make_unique<std::u16string>(scratch);
     } else if (startsWith(line, 0, "#link")) {
         key.link = true;
     }
@@ -465,7 +465,7 @@ private:
             return;
         }
         if (m_current->blocks == 1)
-            m_current->blockHint = m_hive.m_blocks.size();
+            m_current->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
         m_hive.m_blocks.push_back(Block{m_current, m_segmentStart, end - m_segmentStart, nullptr});
     }
 
@@ -559,7 +559,7 @@ std::size_t blockStart(std::string_view text, std::size_t lineStart)
     return lineStart;
 }
 
-char lowerAscii(char c)
+inline char lowerAscii(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -604,6 +604,7 @@ public:
             }
         }
         m_firstLines.resize(focus.size());
+        m_writtenWords = m_written + std::string(8, '\0');
     }
 
     bool run()
@@ -638,6 +639,15 @@ public:
                 std::size_t start = at;
                 while (start > 0 && m_text[start - 1] != '\n' && isSpace(m_text[start - 1]))
                     --start;
+                // Most key lines of a large hive lie beside the focus: they only end the block before them.
+                std::size_t depth = 0;
+                if (start > 0 && m_text[start - 1] == '\n' && m_firstBoundary != npos && quickBeside(at, depth) &&
+                    depth <= m_deepest) {
+                    if (m_segmentKey)
+                        closeSegment(blockStart(m_text, start));
+                    pos = at + 1;
+                    continue;
+                }
                 const void* lineEnd = std::memchr(m_text.data() + at, '\n', m_text.size() - at);
                 const std::size_t end =
                     lineEnd ? static_cast<std::size_t>(static_cast<const char*>(lineEnd) - m_text.data())
@@ -788,6 +798,37 @@ private:
         return {m_focus.size() - 1, false, false, false};
     }
 
+    // Whether the key line whose '[' is at `at` names a key beside the focus's path, told by
+    // comparing eight bytes at a time where that alone shows it; `depth` is then how many names of
+    // the focus its path starts with.
+    bool quickBeside(std::size_t at, std::size_t& depth) const
+    {
+        const std::string& written = m_written;
+        if (!m_quick || !wordSearch || at + written.size() + 9 > m_text.size())
+            return false;
+        const char* line = m_text.data() + at + 1;
+        std::size_t i = 0;
+        for (; i < written.size(); i += 8) {
+            const std::uint64_t word = loadWord(line + i);
+            // The capitals of the word made small: 'A'..'Z' are the plain bytes from 0x41 to 0x5A.
+            const std::uint64_t low = word & (byteOnes * 0x7F);
+            const std::uint64_t capitals =
+                ((low + byteOnes * (0x80 - 'A')) & ~(low + byteOnes * (0x80 - 'Z' - 1)) & ~word) & (byteOnes << 7);
+            if (const std::uint64_t differ = (word | (capitals >> 2)) ^ loadWord(m_writtenWords.data() + i)) {
+                i += static_cast<std::size_t>(std::countr_zero(differ) / 8);
+                break;
+            }
+        }
+        if (i >= written.size())
+            return false;
+        const char c = line[i];
+        if (c == '\\' || c == ']' || c == '\n' || c == '\r' || static_cast<unsigned char>(c) >= 0x80 ||
+            m_secondOfPair[i])
+            return false;
+        depth = m_separatorsBefore[i];
+        return true;
+    }
+
     Relation relationOfPath() const
     {
         Relation relation;
@@ -881,7 +922,7 @@ private:
             if (segment.start > done)
                 m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, segment.start - done, nullptr});
             if (segment.key->blocks == 1)
-                segment.key->blockHint = m_hive.m_blocks.size();
+                segment.key->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
             m_hive.m_blocks.push_back(Block{segment.key, segment.start, segment.end - segment.start, nullptr});
             done = segment.end;
         }
@@ -901,7 +942,8 @@ private:
     LineReader m_lines;
     Hive& m_hive;
     HiveParseError& m_error;
-    std::string m_written; // the focus as a key line holds it, lower case
+    std::string m_written;      // the focus as a key line holds it, lower case
+    std::string m_writtenWords; // the same followed by NULs to a whole word
     bool m_quick = true;
     std::vector<std::size_t> m_separatorsBefore;
     std::vector<bool> m_secondOfPair;
@@ -917,7 +959,7 @@ private:
     std::vector<Segment> m_segments;
 };
 
-bool Hive::parseFocused(std::string text, std::span<const std::u16string> focus, bool checkAll, Hive& result,
+bool Hive::parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& result,
                         HiveParseError& error)
 {
     if (focus.empty())
@@ -927,7 +969,7 @@ bool Hive::parseFocused(std::string text, std::span<const std::u16string> focus,
     hive.m_focus.emplace(focus.begin(), focus.end());
     hive.m_checked = checkAll;
     hive.m_unread = std::make_unique<HiveKey>();
-    if (!FocusedParser(text, focus, checkAll, hive, error).run())
+    if (!FocusedParser(text.view(), focus, checkAll, hive, error).run())
         return false;
     hive.m_text = std::move(text);
     result = std::move(hive);
@@ -939,17 +981,27 @@ bool Hive::widen(HiveParseError& error)
     if (!m_focus)
         return true;
     Hive whole;
-    if (!parse(serialize(), whole, error))
+    whole.m_root->loaded = false;
+    // Unchanged, the text it was read from is the whole file: parsed again in place, without a copy.
+    const bool unchanged =
+        m_dirty.empty() && !m_hasDeadBlocks &&
+        std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
+    if (unchanged) {
+        if (!Parser(m_text.view(), whole, error).run())
+            return false;
+        whole.m_text = std::move(m_text);
+    } else if (!parse(serialize(), whole, error)) {
         return false;
+    }
     *this = std::move(whole);
     return true;
 }
 
-bool Hive::parse(std::string text, Hive& result, HiveParseError& error)
+bool Hive::parse(io::FileText text, Hive& result, HiveParseError& error)
 {
     Hive hive;
     hive.m_root->loaded = false;
-    if (!Parser(text, hive, error).run())
+    if (!Parser(text.view(), hive, error).run())
         return false;
     hive.m_text = std::move(text);
     result = std::move(hive);
@@ -985,7 +1037,7 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
         const Block& block = *it;
         if (block.key != &key)
             continue;
-        LineReader lines(block.view(m_text));
+        LineReader lines(block.view(m_text.view()));
         std::string_view line;
         while (lines.next(line)) {
             const std::string_view body = line.substr(skipSpaces(line, 0));
@@ -1001,6 +1053,12 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
             } else if (body[0] == '"' || body[0] == '@') {
                 if (*readValue(lines, body, &value, scratch))
                     continue; // cannot happen: the whole file was checked when it was read
+                // Wine writes values in name order, so a value mostly goes at the end.
+                if (values.empty() || text::compareNoCase(values.back().name, value.name) < 0) {
+                    values.push_back(std::move(value));
+                    value = HiveValue{};
+                    continue;
+                }
                 // A name given twice keeps its last value.
                 const auto place = std::lower_bound(
                     values.begin(), values.end(), value.name,

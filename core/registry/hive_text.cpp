@@ -244,8 +244,8 @@ Hive::~Hive()
 Hive Hive::empty(std::string header)
 {
     Hive hive;
+    hive.m_headerLength = header.size();
     hive.m_text = std::move(header);
-    hive.m_headerLength = hive.m_text.size();
     return hive;
 }
 
@@ -389,7 +389,7 @@ void Hive::flush()
         merged.push_back(std::move(*next));
     m_blocks = std::move(merged);
     for (std::size_t i = 0; i < m_blocks.size(); ++i)
-        m_blocks[i].key->blockHint = i;
+        m_blocks[i].key->blockHint = static_cast<std::uint32_t>(i);
     m_hasDeadBlocks = false;
 }
 
@@ -480,7 +480,7 @@ std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
     const Block& block = m_blocks[key.blockHint];
     if (block.key != &key || block.owned)
         return std::nullopt;
-    return block.view(m_text);
+    return block.view(m_text.view());
 }
 
 std::string Hive::serialize()
@@ -501,10 +501,10 @@ std::vector<std::string_view> Hive::pieces()
     flush();
     // Blocks nobody changed lie one after the other in the text and make one piece.
     // A fresh block starts with its line end, so it also follows a last line without one.
-    std::vector<std::string_view> out{std::string_view(m_text).substr(0, m_headerLength)};
+    std::vector<std::string_view> out{m_text.view().substr(0, m_headerLength)};
     bool lastFromText = true;
     for (const Block& block : m_blocks) {
-        const std::string_view view = block.view(m_text);
+        const std::string_view view = block.view(m_text.view());
         std::string_view& last = out.back();
         if (lastFromText && !block.owned && last.data() + last.size() == view.data())
             last = std::string_view(last.data(), last.size() + view.size());
@@ -524,7 +524,7 @@ void Hive::commit(std::string text)
         block.offset = offset;
         block.length = length;
         block.owned.reset();
-        block.key->blockHint = std::size_t(&block - m_blocks.data());
+        block.key->blockHint = static_cast<std::uint32_t>(&block - m_blocks.data());
         offset += length;
     }
 }

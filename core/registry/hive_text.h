@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io/file_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -49,15 +51,17 @@ struct HiveKey {
     std::vector<std::unique_ptr<HiveKey>> subkeys; // in case-insensitive name order
     std::uint64_t modified = 0;                    // FILETIME
 
-    std::size_t blockHint = 0; // where its block was last seen, to find it without a search
+    // Where its block was last seen, to find it without a search (a hive file has far fewer
+    // than 2^32 blocks).
+    std::uint32_t blockHint = 0;
     int blocks = 0; // blocks of the file text that belong to this key (more than one only in hand-made files)
 
     // Values, class and link are read from the key's block only when somebody asks. (The small
-    // members sit together: a hive holds thousands of keys.)
+    // members sit together and the rare class lies apart: a hive may hold a million keys.)
     bool loaded = false;
     bool link = false;
     std::vector<HiveValue> values; // in case-insensitive name order
-    std::optional<std::u16string> className;
+    std::unique_ptr<std::u16string> className;
 
     HiveKey* findSubkey(std::u16string_view wanted) const;
     // Index of the value, or -1.
@@ -85,13 +89,13 @@ public:
     static Hive empty(std::string header);
     // Parses a whole file in one pass over its text. On failure returns false with the line
     // and the reason; `hive` is then unchanged. A key beyond Windows' limits is a failure.
-    static bool parse(std::string text, Hive& hive, HiveParseError& error);
+    static bool parse(io::FileText text, Hive& hive, HiveParseError& error);
     // Reads only what the key `focus` (not the root) needs: its blocks and those of the keys
     // above it, and the names of its subkeys; every other block stays text that is written back
     // as it was. Those blocks are always checked; the rest of the file only with `checkAll`,
     // which a hive that is to be written needs. Such a hive answers for the values of those keys
     // and the focus's subkeys alone: anything else takes widen().
-    static bool parseFocused(std::string text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+    static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
 
     // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
@@ -102,7 +106,7 @@ public:
     bool widen(HiveParseError& error);
 
     // The text this hive was parsed from or last committed.
-    const std::string& text() const { return m_text; }
+    std::string_view text() const { return m_text.view(); }
     HiveKey& root() { return *m_root; }
 
     HiveKey* find(std::span<const std::u16string> path) { return find(*m_root, path); }
@@ -151,9 +155,9 @@ private:
         // The new text of a block that was changed; apart, so that the thousands of blocks
         // of a parse stay small.
         std::unique_ptr<std::string> owned;
-        std::string_view view(const std::string& text) const
+        std::string_view view(std::string_view text) const
         {
-            return owned ? std::string_view(*owned) : std::string_view(text).substr(offset, length);
+            return owned ? std::string_view(*owned) : text.substr(offset, length);
         }
     };
 
@@ -167,7 +171,7 @@ private:
     void flush();
     HiveKey& insertSubkey(HiveKey& parent, std::u16string_view name);
 
-    std::string m_text;
+    io::FileText m_text;
     std::size_t m_headerLength = 0;
     std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
     // The keys marked by rewrite, in the order they were marked, and which of them still are

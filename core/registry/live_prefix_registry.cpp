@@ -300,6 +300,27 @@ RegStatus LivePrefixRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)
     return inner.registry->queryInfoKey(inner.key, info);
 }
 
+RegStatus LivePrefixRegistry::enumKeys(KeyHandle key, std::vector<std::string>& names)
+{
+    Inner inner{&m_files, KeyHandle{}};
+    resolve(key, inner);
+    return inner.registry->enumKeys(inner.key, names);
+}
+
+RegStatus LivePrefixRegistry::enumValues(KeyHandle key, std::vector<RegValue>& values)
+{
+    Inner inner{&m_files, KeyHandle{}};
+    resolve(key, inner);
+    return inner.registry->enumValues(inner.key, values);
+}
+
+RegStatus LivePrefixRegistry::walkBelow(KeyHandle key, const KeyVisitor& visit)
+{
+    Inner inner{&m_files, KeyHandle{}};
+    resolve(key, inner);
+    return inner.registry->walkBelow(inner.key, visit);
+}
+
 std::filesystem::path registryHelperFor(const std::filesystem::path& executable,
                                         const std::filesystem::path& installedFolder,
                                         const EnvironmentLookup& environment)

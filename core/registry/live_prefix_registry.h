@@ -58,6 +58,9 @@ public:
     RegStatus enumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
     RegStatus enumValue(KeyHandle key, std::uint32_t index, RegValue& value) override;
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
+    RegStatus enumKeys(KeyHandle key, std::vector<std::string>& names) override;
+    RegStatus enumValues(KeyHandle key, std::vector<RegValue>& values) override;
+    RegStatus walkBelow(KeyHandle key, const KeyVisitor& visit) override;
     void beginBatch() override { m_files.beginBatch(); }
     RegStatus endBatch(bool keep) override { return m_files.endBatch(keep); }
     void beginReadBatch() override { m_files.beginReadBatch(); }

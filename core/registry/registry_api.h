@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,6 +73,13 @@ struct KeyInfo {
     std::string className;
 };
 
+// What a walk does after a key: goes on into its subkeys, passes over them, or ends.
+enum class WalkStep { Into, Over, Stop };
+
+// One key of a walk: its path below the walked key ("A\\B") and its values in enumValue's order,
+// which the visitor may take.
+using KeyVisitor = std::function<WalkStep(const std::string& path, std::vector<RegValue>& values)>;
+
 // The registry as Windows' API offers it. Paths are relative to the given key, components
 // separated by '\', without a leading '\'. Names are UTF-8 and compared without regard to case.
 // One implementation per system: on Linux the hives of the emulated machine, on Windows the
@@ -112,6 +120,11 @@ public:
             values.push_back(value);
         return status == RegStatus::NoMoreItems ? RegStatus::Success : status;
     }
+
+    // Visits every key below `key`, each before its subkeys, subkeys in enumKey's order. A
+    // subkey deleted meanwhile is left out; any other failure ends the walk with its status. The
+    // visitor may read the registry, never change it.
+    virtual RegStatus walkBelow(KeyHandle key, const KeyVisitor& visit);
 
     // A batch of calls: from beginBatch to endBatch every hive is read once, and the changes are
     // written at endBatch, each hive in one write when `keep` is true, or else forgotten. A

@@ -57,7 +57,9 @@ KeyHandle TRegistry::getKey(std::string_view path)
 }
 
 TRegistry::KeyScope::KeyScope(TRegistry& registry, std::string_view path)
-    : m_registry(registry), m_key(registry.getKey(path)), m_previous(registry.m_current)
+    : m_registry(registry)
+    , m_key(registry.getKey(path))
+    , m_previous(registry.m_current)
 {
     if (m_key)
         m_registry.m_current = m_key;

@@ -23,41 +23,31 @@ constexpr std::uint32_t LastHandle = 0x7FFFFFFFu;
 RegStatus statusOf(LONG error)
 {
     switch (error) {
-    case ERROR_SUCCESS:
-        return RegStatus::Success;
+    case ERROR_SUCCESS: return RegStatus::Success;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return RegStatus::NotFound;
-    case ERROR_ACCESS_DENIED:
-        return RegStatus::AccessDenied;
-    case ERROR_INVALID_HANDLE:
-        return RegStatus::InvalidHandle;
-    case ERROR_KEY_DELETED:
-        return RegStatus::KeyDeleted;
-    case ERROR_NO_MORE_ITEMS:
-        return RegStatus::NoMoreItems;
-    case ERROR_MORE_DATA:
-        return RegStatus::MoreData;
+    case ERROR_PATH_NOT_FOUND: return RegStatus::NotFound;
+    case ERROR_ACCESS_DENIED: return RegStatus::AccessDenied;
+    case ERROR_INVALID_HANDLE: return RegStatus::InvalidHandle;
+    case ERROR_KEY_DELETED: return RegStatus::KeyDeleted;
+    case ERROR_NO_MORE_ITEMS: return RegStatus::NoMoreItems;
+    case ERROR_MORE_DATA: return RegStatus::MoreData;
     case ERROR_BADDB:
     case ERROR_BADKEY:
     case ERROR_CANTOPEN:
     case ERROR_CANTREAD:
     case ERROR_CANTWRITE:
     case ERROR_REGISTRY_CORRUPT:
-    case ERROR_REGISTRY_IO_FAILED:
-        return RegStatus::BadHive;
-    default:
-        return RegStatus::InvalidParameter;
+    case ERROR_REGISTRY_IO_FAILED: return RegStatus::BadHive;
+    default: return RegStatus::InvalidParameter;
     }
 }
 
 std::string messageOf(LONG error)
 {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0,
-                                        nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::string message = "error " + std::to_string(error);
     if (length && text) {
         std::wstring_view words(text, length);

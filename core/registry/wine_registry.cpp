@@ -334,7 +334,7 @@ struct WineRegistry::State {
             file.readInBatch = true;
             return serve(file, need, hive);
         }
-        std::string text;
+        io::FileText text;
         file.identity = {};
         const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
         file.readInBatch = inBatch;
@@ -349,7 +349,7 @@ struct WineRegistry::State {
             ++generation;
             return fail(RegStatus::BadHive,
                         "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
-        } else if (!file.hive || file.missing || file.hive->text() != text) {
+        } else if (!file.hive || file.missing || file.hive->text() != text.view()) {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;
@@ -565,6 +565,41 @@ struct WineRegistry::State {
         handles.emplace(id, OpenKey{tree, std::move(path), access, key, generation});
         return KeyHandle{id};
     }
+
+    // A walk over the parsed keys themselves: one key's values at a time, no handles. The
+    // visitor may read; should a read drop the hive the walk is in, the walk ends.
+    struct Walk {
+        State& state;
+        const KeyVisitor& visit;
+        std::uint64_t generation;
+        std::string path;
+        std::vector<HiveValue> found;
+        std::vector<RegValue> values;
+        RegStatus status = RegStatus::Success;
+
+        bool key(Hive& hive, const HiveKey& key)
+        {
+            const std::size_t length = path.size();
+            if (length)
+                path += '\\';
+            path += text::toUtf8(key.name);
+            hive.readValues(key, found);
+            values.resize(found.size());
+            for (std::size_t i = 0; i < found.size(); ++i)
+                moveValue(found[i], values[i]);
+            const WalkStep step = visit(path, values);
+            if (generation != state.generation) {
+                status = state.fail(RegStatus::BadHive, "the registry was read anew during a walk over it");
+                return false;
+            }
+            bool goOn = step != WalkStep::Stop;
+            if (step == WalkStep::Into)
+                for (std::size_t i = 0; goOn && i < key.subkeys.size(); ++i)
+                    goOn = this->key(hive, *key.subkeys[i]);
+            path.resize(length);
+            return goOn;
+        }
+    };
 
     // HKEY_LOCAL_MACHINE itself lists the file's keys and the volatile HARDWARE tree together.
     std::vector<const HiveKey*> subkeysOf(const Location& location, HiveKey* key)
@@ -877,6 +912,18 @@ RegStatus WineRegistry::enumValues(KeyHandle key, std::vector<RegValue>& values)
             return RegStatus::Success;
         },
         true);
+}
+
+RegStatus WineRegistry::walkBelow(KeyHandle key, const KeyVisitor& visit)
+{
+    auto& s = *m_state;
+    return s.readKey(key, [&](const State::Location& location, Hive& hive, HiveKey* target) {
+        State::Walk walk{s, visit, s.generation, {}, {}, {}};
+        for (const HiveKey* subkey : s.subkeysOf(location, target))
+            if (!walk.key(subkey->parent == &s.volatileHive.root() ? s.volatileHive : hive, *subkey))
+                break;
+        return walk.status;
+    });
 }
 
 RegStatus WineRegistry::queryInfoKey(KeyHandle key, KeyInfo& info)

@@ -38,6 +38,7 @@ public:
     RegStatus queryInfoKey(KeyHandle key, KeyInfo& info) override;
     RegStatus enumKeys(KeyHandle key, std::vector<std::string>& names) override;
     RegStatus enumValues(KeyHandle key, std::vector<RegValue>& values) override;
+    RegStatus walkBelow(KeyHandle key, const KeyVisitor& visit) override;
     std::string lastFailure() const override;
     void beginBatch() override;
     RegStatus endBatch(bool keep) override;

@@ -19,7 +19,8 @@ std::optional<std::string> wineServerHolds(SystemCalls& calls, const Environment
     std::snprintf(serverName, sizeof serverName, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
     std::vector<std::filesystem::path> temporaryFolders{"/tmp"};
-    if (const auto tmpdir = environment("TMPDIR"); tmpdir && !tmpdir->empty() && std::filesystem::path(*tmpdir) != "/tmp")
+    if (const auto tmpdir = environment("TMPDIR");
+        tmpdir && !tmpdir->empty() && std::filesystem::path(*tmpdir) != "/tmp")
         temporaryFolders.emplace_back(*tmpdir);
     std::vector<std::string> serverRoots{".wine-" + std::to_string(calls.getuid())};
     std::string named;

@@ -1,37 +1,37 @@
 #include "sections/file_compatibility/tform9.h"
 
-TForm9::TForm9(chrome::Context& context, const chrome::WindowDefinition& definition)
-    : chrome::SectionWindow(context, definition)
-    , Strona11(label("Strona11"))
-    , Strona12(label("Strona12"))
-    , Strona21(label("Strona21"))
-    , Strona22(label("Strona22"))
-    , Strona23(label("Strona23"))
-    , Strona24(label("Strona24"))
-    , Strona25(label("Strona25"))
-    , Label2(label("Label2"))
-    , Label10(label("Label10"))
-    , Label11(label("Label11"))
-    , Image11(picture("Image11"))
-    , Image12(picture("Image12"))
+TForm9::TForm9(ui::Window& window, const chrome::WindowDefinition& definition, const chrome::SectionServices& services)
+    : chrome::SectionBehaviour(window, definition, services)
+    , Strona11(window.label("Strona11"))
+    , Strona12(window.label("Strona12"))
+    , Strona21(window.label("Strona21"))
+    , Strona22(window.label("Strona22"))
+    , Strona23(window.label("Strona23"))
+    , Strona24(window.label("Strona24"))
+    , Strona25(window.label("Strona25"))
+    , Label2(window.label("Label2"))
+    , Label10(window.label("Label10"))
+    , Label11(window.label("Label11"))
+    , Image11(window.picture("Image11"))
+    , Image12(window.picture("Image12"))
 {
-    connect(Image11, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image11Click(); }); });
-    connect(Image12, &chrome::PictureControl::clicked, this, [this] { handle([this] { Image12Click(); }); });
-    connect(timer("Timer3"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer3Timer(); }); });
+    Image11->onClick = guard([this] { Image11Click(); });
+    Image12->onClick = guard([this] { Image12Click(); });
+    window.timer("Timer3")->onTick = guard([this] { Timer3Timer(); });
     // The arrows beside the comments switches show only on the switches' page.
-    behaviour().arrowsShown = [this] { return commentsPageShown(); };
+    arrowsShown = [this] { return commentsPageShown(); };
     // FormCreate: comments are on as soon as the window exists.
-    commentsOnTimer()->start();
+    commentsOnTimer().start();
 }
 
 bool TForm9::descriptionPageShown() const
 {
-    return !Strona11->isHidden();
+    return Strona11->isVisible();
 }
 
 bool TForm9::commentsPageShown() const
 {
-    return !Strona21->isHidden();
+    return Strona21->isVisible();
 }
 
 void TForm9::showPage(bool description)
@@ -63,9 +63,9 @@ void TForm9::Timer3Timer()
         Strona25->hide();
     }
     if (commentsPageShown()) {
-        if (Label2->text() == QLatin1String("Tak"))
+        if (Label2->text() == "Tak")
             Strona24->show();
-        else if (Label2->text() == QLatin1String("Nie"))
+        else if (Label2->text() == "Nie")
             Strona25->show();
         Image12->show();
         Label11->show();

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "chrome/section_window.h"
+#include "chrome/section_behaviour.h"
 
 // The File compatibility window. It keeps no settings, switches comments on when it is
 // created, and its short left panel has two pages: the description and the comments switches,
 // with small arrows to move between them.
-class TForm9 : public chrome::SectionWindow {
-    Q_OBJECT
+class TForm9 : public chrome::SectionBehaviour {
 public:
-    TForm9(chrome::Context& context, const chrome::WindowDefinition& definition);
+    TForm9(ui::Window& window, const chrome::WindowDefinition& definition, const chrome::SectionServices& services);
 
     bool descriptionPageShown() const;
     bool commentsPageShown() const;
@@ -20,16 +19,16 @@ private:
     void showPage(bool description);
 
     // The paging timer ticks a hundred times a second: its components are looked up once.
-    chrome::SkinLabel* Strona11;
-    chrome::SkinLabel* Strona12;
-    chrome::SkinLabel* Strona21;
-    chrome::SkinLabel* Strona22;
-    chrome::SkinLabel* Strona23;
-    chrome::SkinLabel* Strona24;
-    chrome::SkinLabel* Strona25;
-    chrome::SkinLabel* Label2;
-    chrome::SkinLabel* Label10;
-    chrome::SkinLabel* Label11;
-    chrome::PictureControl* Image11;
-    chrome::PictureControl* Image12;
+    ui::Label* Strona11;
+    ui::Label* Strona12;
+    ui::Label* Strona21;
+    ui::Label* Strona22;
+    ui::Label* Strona23;
+    ui::Label* Strona24;
+    ui::Label* Strona25;
+    ui::Label* Label2;
+    ui::Label* Label10;
+    ui::Label* Label11;
+    ui::Picture* Image11;
+    ui::Picture* Image12;
 };

@@ -30,8 +30,10 @@ void addConnectionsPerServer(WindowDefinition& w)
                                                   writeValue("MaxConnectionsPerServer", Dword{n})})));
     }
     addOption(w,
-              {.name = "Image22", .place = {122, 76, 333, 22},
-               .caption = "Ilość ściąganych plików w jednym połączeniu", .targetHeight = 24},
+              {.name = "Image22",
+               .place = {122, 76, 333, 22},
+               .caption = "Ilość ściąganych plików w jednym połączeniu",
+               .targetHeight = 24},
               std::move(choices));
 }
 
@@ -52,19 +54,34 @@ void addRestrictions(WindowDefinition& w)
     };
     const Row rows[] = {
         {{"Image23", {122, 128, 162, 40}, "Menu Ulubione"}, "Image24", "Image25", "NoFavorites", 0},
-        {{"Image6", {292, 128, 163, 40}, "Okno przy pobieraniu (Otwórz, Zapisz...)"}, "Image9", "Image26",
-         "AlwaysPromptWhenDownload", 1},
-        {{"Image7", {122, 202, 162, 40}, "Menu Drukuj i Podgląd wydruku (W menu Plik)"}, "Image8", "Image27",
-         "NoPrinting", 0},
+        {{"Image6", {292, 128, 163, 40}, "Okno przy pobieraniu (Otwórz, Zapisz...)"},
+         "Image9",
+         "Image26",
+         "AlwaysPromptWhenDownload",
+         1},
+        {{"Image7", {122, 202, 162, 40}, "Menu Drukuj i Podgląd wydruku (W menu Plik)"},
+         "Image8",
+         "Image27",
+         "NoPrinting",
+         0},
         {{"Image3", {292, 202, 163, 40}, "Menu Źródło (W menu Widok)"}, "Image29", "Image30", "NoViewSource", 0},
-        {{"Image11", {122, 276, 162, 40}, "Menu Opcje Internetowe (W menu Narzędzia)"}, "Image31", "Image32",
-         "NoBrowserOptions", 0},
-        {{"Image33", {292, 276, 163, 40}, "Przyciski Wstecz oraz Dalej (Na pasku narzędzi)"}, "Image34", "Image35",
-         "NoNavButtons", 0},
+        {{"Image11", {122, 276, 162, 40}, "Menu Opcje Internetowe (W menu Narzędzia)"},
+         "Image31",
+         "Image32",
+         "NoBrowserOptions",
+         0},
+        {{"Image33", {292, 276, 163, 40}, "Przyciski Wstecz oraz Dalej (Na pasku narzędzi)"},
+         "Image34",
+         "Image35",
+         "NoNavButtons",
+         0},
     };
     for (const Row& row : rows) {
         addSwitch(w, restrictions, row.box,
-                  {.on = row.on, .off = row.off, .value = row.value, .onData = Dword{row.onData},
+                  {.on = row.on,
+                   .off = row.off,
+                   .value = row.value,
+                   .onData = Dword{row.onData},
                    .offData = Dword{1 - row.onData}});
     }
 }
@@ -76,7 +93,8 @@ void addEditFrames(WindowDefinition& w)
     w.panels.push_back({PanelLook::Light, {290, 356, 167, 56}, {}});
     w.components.push_back(picture("Image36", {122, 358, 162, 26}, PictureLook::OptionCaption, "Strona startowa"));
     w.components.push_back(picture("Image37", {130, 388, 144, 21}, PictureLook::WhiteBox));
-    w.components.push_back(picture("Image12", {292, 358, 163, 26}, PictureLook::OptionCaption, "Ścieżka zapisu danych"));
+    w.components.push_back(
+        picture("Image12", {292, 358, 163, 26}, PictureLook::OptionCaption, "Ścieżka zapisu danych"));
     w.components.push_back(picture("Image38", {301, 388, 144, 21}, PictureLook::WhiteBox));
     w.toolNames = {{"Edit1", "Strona startowa"}, {"Edit2", "Ścieżka zapisu danych"}};
 }
@@ -92,9 +110,15 @@ WindowDefinition makeInternet()
                  "skonfigurowanie zasobów przeglądarki Internet Explorer, bez potrzeby modyfikacji zasad systemowch.");
     addSeparator(w, "Label7", 222);
     addComments(w,
-                {.heading = "Label6", .onSwitch = "Label8", .onArrow = "Label1",
-                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label13", .labelText = "KOMENTARZ",
-                 .onTimer = "Timer3", .offTimer = "Timer4"},
+                {.heading = "Label6",
+                 .onSwitch = "Label8",
+                 .onArrow = "Label1",
+                 .offSwitch = "Label9",
+                 .offArrow = "Label3",
+                 .label = "Label13",
+                 .labelText = "KOMENTARZ",
+                 .onTimer = "Timer3",
+                 .offTimer = "Timer4"},
                 {.y = 241});
     addSeparator(w, "Label10", 309);
     addHeading(w, "Label11", 329, "REKLAMA");
@@ -103,12 +127,13 @@ WindowDefinition makeInternet()
     addDragTimer(w, "Timer6");
 
     // The typed addresses go with all their values; a machine without them reports nothing.
-    addAction(w, {"Image2", {122, 28, 162, 40}, "Czyść historię używanych adresów"},
-              onKey({.root = core::RootKey::CurrentUser, .path = "SOFTWARE\\Microsoft\\Internet Explorer", .create = false},
-                    {deleteKey("TypedURLs")}));
+    addAction(
+        w, {"Image2", {122, 28, 162, 40}, "Czyść historię używanych adresów"},
+        onKey({.root = core::RootKey::CurrentUser, .path = "SOFTWARE\\Microsoft\\Internet Explorer", .create = false},
+              {deleteKey("TypedURLs")}));
     // Starts the plug-in remover; the window's own code.
-    w.components.push_back(target("Image13", {292, 28, 163, 40}, PictureLook::OptionCaption,
-                                   "Usuń wszystkie wtyczki do Internetu"));
+    w.components.push_back(
+        target("Image13", {292, 28, 163, 40}, PictureLook::OptionCaption, "Usuń wszystkie wtyczki do Internetu"));
     w.panels.push_back({PanelLook::Light, {290, 26, 167, 44}, {}});
     addConnectionsPerServer(w);
     addRestrictions(w);
@@ -120,20 +145,27 @@ WindowDefinition makeInternet()
     w.components.push_back(timer("Timer2", 1000, true));
     w.components.push_back(timer("Timer5", 1, false));
 
-    w.hints = {{"Image28", "Zamknij"},
-               {"Image10", "Minimalizuj"},
-               {"Image2", "Czyści wpisy rejestru, w których zawarta\njest informacja o ostatnio otwieranych stronach."},
-               {"Image13", "Niszczy wszystkie dodatkowe pluginy, które \nzostały zainstalowane przez użytkownika przeglądarki."},
-               {"Image22", "Ustanawia, ile można pobierać plików przy\nwłączonej jednej stronie internetowej."},
-               {"Image23", "Włącza lub wyłącza dostęp do menu i zakładki \"Ulubione\"."},
-               {"Image6", "Włącza lub wyłącza okno wyświetlające się\npodczas pobieraniu plików z internetu."},
-               {"Image7", "Konfiguruje dostęp do elementów \"Drukuj\"\ni \"Podgląd wydruku\" z menu Plik."},
-               {"Image3", "Włącza lub wyłącza dostęp do podglądu kodu \nstrony . Menu “Źródło” znajduje się w menu Widok."},
-               {"Image12", "Zmienia domyślną ścieżkę zapisu plików\nz internetu na podaną przez użytkownika."},
-               {"Image11", "Włącza lub wyłącza dostęp do menu \"Opcje\ninternetowe\" znajdującego się w menu Narzędzia."},
-               {"Image33", "Włącza lub wyłącza dostęp do przcisków \"Wstecz\" oraz\n\"Dalej\". W wypadku wyłączenia "
-                           "przycisków poprawne\nporuszanie się po stronach będzie niemożliwe."},
-               {"Image36", "Zmienia stronę startową na podaną przez użytkownika."}};
+    w.hints = {
+        {"Image28", "Zamknij"},
+        {"Image10", "Minimalizuj"},
+        {"Image2", "Czyści wpisy rejestru, w których zawarta\njest informacja o ostatnio otwieranych stronach."},
+        {"Image13",
+         "Niszczy wszystkie dodatkowe pluginy, które \nzostały zainstalowane przez użytkownika przeglądarki."},
+        {"Image22", "Ustanawia, ile można pobierać plików przy\nwłączonej jednej stronie internetowej."},
+        {"Image23", "Włącza lub wyłącza dostęp do menu i zakładki \"Ulubione\"."},
+        {"Image6", "Włącza lub wyłącza okno wyświetlające się\npodczas pobieraniu plików z internetu."},
+        {"Image7", "Konfiguruje dostęp do elementów \"Drukuj\"\ni \"Podgląd wydruku\" z menu Plik."},
+        {"Image3", "Włącza lub wyłącza dostęp do podglądu kodu \nstrony . Menu “Źródło” znajduje się w menu Widok."},
+        {"Image12", "Zmienia domyślną ścieżkę zapisu plików\nz internetu na podaną przez użytkownika."},
+        {"Image11", "Włącza lub wyłącza dostęp do menu \"Opcje\ninternetowe\" znajdującego się w menu Narzędzia."},
+        {"Image33", "Włącza lub wyłącza dostęp do przcisków \"Wstecz\" oraz\n\"Dalej\". W wypadku wyłączenia "
+                    "przycisków poprawne\nporuszanie się po stronach będzie niemożliwe."},
+        {"Image36", "Zmienia stronę startową na podaną przez użytkownika."}};
+    // The start page and the download folder, and the remover's working list of the plug-in
+    // folder, never shown; above the window's other parts.
+    w.components.push_back(editBox("Edit1", {134, 391, 136, 15}));
+    w.components.push_back(editBox("Edit2", {305, 391, 136, 15}));
+    w.components.push_back(fileList("FileListBox1", {24, 32, 73, 57}, false));
     return w;
 }
 

@@ -1,18 +1,11 @@
 #include "sections/internet/tform7.h"
 
-#include "ui/qt/file_list_box.h"
+#include "chrome/folder_listing.h"
 
-#include "ui/qt/controls.h"
 #include "core/error.h"
 #include "core/registry/tregistry.h"
 
-#include <QKeyEvent>
-#include <QLineEdit>
-
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <system_error>
 
@@ -22,37 +15,22 @@ constexpr char kPluginFolder[] = "C:\\Program Files\\Internet Explorer\\Plugins"
 
 } // namespace
 
-TForm7::TForm7(chrome::Context& context, const chrome::WindowDefinition& definition)
-    : chrome::SectionWindow(context, definition)
-    , Edit1(chrome::makeEdit(this, QStringLiteral("Edit1"), {134, 391, 136, 15}))
-    , Edit2(chrome::makeEdit(this, QStringLiteral("Edit2"), {305, 391, 136, 15}))
-    , FileListBox1(new chrome::FileListBox(this, context.systemCalls, context.machine))
-    , Timer1(timer(QStringLiteral("Timer1")))
-    , Timer2(timer(QStringLiteral("Timer2")))
-    , Timer5(timer(QStringLiteral("Timer5")))
+TForm7::TForm7(ui::Window& window, const chrome::WindowDefinition& definition, const chrome::SectionServices& services)
+    : chrome::SectionBehaviour(window, definition, services)
+    , m_services(services)
+    , Edit1(window.find<ui::EditBox>("Edit1"))
+    , Edit2(window.find<ui::EditBox>("Edit2"))
+    , FileListBox1(window.find<ui::FileList>("FileListBox1"))
+    , Timer1(window.timer("Timer1"))
+    , Timer2(window.timer("Timer2"))
+    , Timer5(window.timer("Timer5"))
 {
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    FileListBox1->setGeometry(24, 32, 73, 57);
-    FileListBox1->hide();
-    Edit1->installEventFilter(this);
-    Edit2->installEventFilter(this);
-    connect(picture(QStringLiteral("Image13")), &chrome::PictureControl::clicked, this,
-            [this] { handle([this] { Image13Click(); }); });
-    connect(Timer1, &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
-    connect(Timer2, &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer2Timer(); }); });
-    connect(Timer5, &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer5Timer(); }); });
-}
-
-bool TForm7::eventFilter(QObject* watched, QEvent* event)
-{
-    // A held key repeats its presses but is released once.
-    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        if (watched == Edit1)
-            handle([this] { Edit1KeyUp(); });
-        else if (watched == Edit2)
-            handle([this] { Edit2KeyUp(); });
-    }
-    return chrome::SectionWindow::eventFilter(watched, event);
+    Edit1->onKeyUp = guard([this] { Edit1KeyUp(); });
+    Edit2->onKeyUp = guard([this] { Edit2KeyUp(); });
+    window.picture("Image13")->onClick = guard([this] { Image13Click(); });
+    Timer1->onTick = guard([this] { Timer1Timer(); });
+    Timer2->onTick = guard([this] { Timer2Timer(); });
+    Timer5->onTick = guard([this] { Timer5Timer(); });
 }
 
 void TForm7::Image13Click()
@@ -70,21 +48,21 @@ void TForm7::Timer2Timer()
     load(*Timer2, *Edit2, "Software\\Microsoft\\Internet Explorer", "Download Directory");
 }
 
-void TForm7::load(chrome::DesignTimer& loader, QLineEdit& edit, const char* key, const char* value)
+void TForm7::load(ui::Timer& loader, ui::EditBox& edit, const char* key, const char* value)
 {
     // Once whatever it finds: a value of another type is reported once, not every second.
     loader.stop();
-    core::TRegistry registry(context().registry);
+    core::TRegistry registry(m_services.registry);
     registry.SetRootKey(core::RootKey::CurrentUser);
     registry.OpenKey(key, false);
-    edit.setText(QString::fromStdString(registry.ReadString(value)));
+    edit.setText(registry.ReadString(value));
 }
 
 void TForm7::Edit1KeyUp()
 {
     // An empty start page is stored, then replaced by the blank page; the box stays empty.
-    core::TRegIniFile browser(context().registry, "Software\\Microsoft\\Internet Explorer");
-    const std::string text = Edit1->text().toStdString();
+    core::TRegIniFile browser(m_services.registry, "Software\\Microsoft\\Internet Explorer");
+    const std::string text = Edit1->text();
     browser.WriteString("Main", "Start Page", text);
     if (text.empty())
         browser.WriteString("Main", "Start Page", "about:blank");
@@ -92,19 +70,32 @@ void TForm7::Edit1KeyUp()
 
 void TForm7::Edit2KeyUp()
 {
-    core::TRegIniFile microsoft(context().registry, "Software\\Microsoft");
-    microsoft.WriteString("Internet Explorer", "Download Directory", Edit2->text().toStdString());
+    core::TRegIniFile microsoft(m_services.registry, "Software\\Microsoft");
+    microsoft.WriteString("Internet Explorer", "Download Directory", Edit2->text());
+}
+
+std::vector<std::string> TForm7::refill(const core::Drive& drive, const core::DrivePath& folder)
+{
+    std::vector<std::string> names;
+    try {
+        names = chrome::folderFiles(drive, folder);
+    } catch (const core::Error&) {
+        FileListBox1->setNames({});
+        throw;
+    }
+    FileListBox1->setNames(names);
+    return names;
 }
 
 void TForm7::Timer5Timer()
 {
     // One plug-in file per tick, the first by name. A machine without the plug-in folder has no
     // plug-ins, and a link in its place is no folder: the remover stops without a word.
-    if (!context().machine) {
+    if (!m_services.machine) {
         stopRemover();
         return;
     }
-    const core::Drive drive(context().systemCalls, context().machine->driveC());
+    const core::Drive drive(m_services.systemCalls, m_services.machine->driveC());
     core::DrivePath folder;
     core::DrivePath real;
     int error = 0;
@@ -113,30 +104,28 @@ void TForm7::Timer5Timer()
         stopRemover();
         return;
     }
+    std::vector<std::string> names;
     try {
-        // Pointing a filled list at its folder reads it again.
-        FileListBox1->setDirectory(real);
-        if (!FileListBox1->filled())
-            FileListBox1->fill();
+        names = refill(drive, real);
     } catch (const core::Error&) {
         // A folder that cannot be read is reported once.
         stopRemover();
         throw;
     }
-    const QStringList names = FileListBox1->names();
-    const auto next =
-        std::find_if(names.begin(), names.end(), [this](const QString& name) { return !m_undeletable.contains(name); });
+    const auto next = std::find_if(names.begin(), names.end(),
+                                   [this](const std::string& name) { return !m_undeletable.contains(name); });
     if (next == names.end()) {
         stopRemover();
         return;
     }
+    const std::string name = *next;
     core::DrivePath file = real;
-    file.push_back(next->toStdString());
+    file.push_back(name);
     const int failure = drive.removeFile(file);
-    FileListBox1->fill();
+    names = refill(drive, real);
     // A file that went meanwhile is no failure; one still listed is reported and passed over.
-    if (failure && FileListBox1->names().contains(*next)) {
-        m_undeletable.insert(*next);
+    if (failure && std::find(names.begin(), names.end(), name) != names.end()) {
+        m_undeletable.insert(name);
         throw core::Error("Cannot delete the file " + core::windowsName(file) + ": " +
                           std::generic_category().message(failure));
     }

@@ -14,12 +14,13 @@ void addRefusedPrograms(WindowDefinition& w)
     using namespace refused_programs;
     // The list's heading, and the framed panel that holds it with the entries and the warning.
     w.panels.push_back({PanelLook::Light, {119, 161, 336, 298}, {}});
-    w.components.push_back(picture("Image13", {121, 163, 332, 25}, PictureLook::OptionCaption,
-                                   "Blokowanie wybranych programów"));
+    w.components.push_back(
+        picture("Image13", {121, 163, 332, 25}, PictureLook::OptionCaption, "Blokowanie wybranych programów"));
     int top = kFirstRow;
     for (const Entry& entry : kEntries) {
         // The numbers end a few pixels before their boxes, however wide the font draws them.
-        w.components.push_back(label(entry.number, {121, top, 25, 0}, LabelLook::Number, std::string(entry.value) + "."));
+        w.components.push_back(
+            label(entry.number, {121, top, 25, 0}, LabelLook::Number, std::string(entry.value) + "."));
         w.components.push_back(picture(entry.box, {149, top + kBoxDrop, 132, 17}, PictureLook::WhiteBox));
         // Read out as "Wpis 3" for the edit box, "Wpis 3: BLOKUJ" for its targets.
         const std::string name = std::string("Wpis ") + entry.value;
@@ -35,8 +36,24 @@ void addRefusedPrograms(WindowDefinition& w)
     }
     w.components.push_back(label("Label16", {121, 424, 0, 0}, LabelLook::Separator, std::string(55, '_')));
     w.components.push_back(label("Label18", {122, 439, 0, 0}, LabelLook::Strong, "UWAGA!"));
-    w.components.push_back(label("Label17", {171, 439, 0, 0}, LabelLook::Plain, "Do nazwy programu należy dopisać rozszerzenie"));
+    w.components.push_back(
+        label("Label17", {171, 439, 0, 0}, LabelLook::Plain, "Do nazwy programu należy dopisać rozszerzenie"));
     w.components.push_back(label("Label19", {416, 439, 0, 0}, LabelLook::Strong, ".exe"));
+}
+
+// The edit boxes, above the window's other parts: the hidden one that holds the policy's subkey,
+// then one per entry on its white box.
+void addEditBoxes(WindowDefinition& w)
+{
+    using namespace refused_programs;
+    w.components.push_back(editBox("Edit1", {24, 0, 49, 21}, kPolicySubkey, false));
+    int top = kFirstRow;
+    for (const Entry& entry : kEntries) {
+        Component edit = editBox(entry.edit, {kEditX, top + kEditDrop, kEditWidth, kEditHeight});
+        edit.white = true;
+        w.components.push_back(edit);
+        top += kRowStep;
+    }
 }
 
 WindowDefinition makeProtection()
@@ -50,14 +67,19 @@ WindowDefinition makeProtection()
                  "przed niepoważnionymi osobami oraz niechcianymi programami.");
     addSeparator(w, "Label7", 203);
     addComments(w,
-                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
-                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label20", .labelText = "KOMENTARZE",
-                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.heading = "Strona21",
+                 .onSwitch = "Strona22",
+                 .onArrow = "Strona24",
+                 .offSwitch = "Strona23",
+                 .offArrow = "Strona25",
+                 .label = "Label20",
+                 .labelText = "KOMENTARZE",
+                 .onTimer = "Timer2",
+                 .offTimer = "Timer3"},
                 {.y = 222});
     addSeparator(w, "Label10", 290);
     addHeading(w, "Label11", 310, "REKLAMA");
-    addPanelText(w, "Label12", 327, 100,
-                 "Pobierz najnowszą wersję programu ze strony internetowej autora.", false);
+    addPanelText(w, "Label12", 327, 100, "Pobierz najnowszą wersję programu ze strony internetowej autora.", false);
     addDragTimer(w, "Timer1");
 
     // Both rows write into keys that exist only: a missing key makes the write fail.
@@ -76,16 +98,20 @@ WindowDefinition makeProtection()
                disable("Image11", writeValue(systemPolicies, "dontdisplaylastusername", Dword{0}), {373, 71, 81, 30})});
     // Opens the File compatibility window; the window's own code does that.
     w.components.push_back(target("Image12", {121, 108, 332, 47}, PictureLook::OptionCaption,
-                                   "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"));
+                                  "Sprawdzanie poprawności plików systemu operacyjnego Windows XP Professional"));
     w.panels.push_back({PanelLook::Light, {119, 106, 336, 51}, {}});
     addRefusedPrograms(w);
 
-    w.hints = {{"Image14", "Minimalizuj"},
-               {"Image15", "Zamknij"},
-               {"Image2", "Konfiguruje, czy menu \"Szyfruj\" i\n\"Odszyfruj\" ma być wyświetlane.\nUsługa tylko dla partycji NTFS"},
-               {"Image9", "Konfiguruje , czy system Windows ma zamazywać\ninformacje o użytkowniku, który włączył komputer."},
-               {"Image12", "Włącza okno związane z\npoprawnością plików w Windows."},
-               {"Image13", "Blokuje programy wybrane przez użytkownika.\nWystarczy wpisać nazwę programu, np. \"Setup.exe\"."}};
+    w.hints = {
+        {"Image14", "Minimalizuj"},
+        {"Image15", "Zamknij"},
+        {"Image2",
+         "Konfiguruje, czy menu \"Szyfruj\" i\n\"Odszyfruj\" ma być wyświetlane.\nUsługa tylko dla partycji NTFS"},
+        {"Image9", "Konfiguruje , czy system Windows ma zamazywać\ninformacje o użytkowniku, który włączył komputer."},
+        {"Image12", "Włącza okno związane z\npoprawnością plików w Windows."},
+        {"Image13",
+         "Blokuje programy wybrane przez użytkownika.\nWystarczy wpisać nazwę programu, np. \"Setup.exe\"."}};
+    addEditBoxes(w);
     return w;
 }
 

@@ -24,9 +24,15 @@ WindowDefinition makeRemoval()
                  false);
     addSeparator(w, "Label10", 270);
     addComments(w,
-                {.heading = "Label2", .onSwitch = "Strona32", .onArrow = "Strona34",
-                 .offSwitch = "Strona33", .offArrow = "Strona35", .label = "Label4", .labelText = "Tak lub Nie",
-                 .onTimer = "Timer2", .offTimer = "Timer3"},
+                {.heading = "Label2",
+                 .onSwitch = "Strona32",
+                 .onArrow = "Strona34",
+                 .offSwitch = "Strona33",
+                 .offArrow = "Strona35",
+                 .label = "Label4",
+                 .labelText = "Tak lub Nie",
+                 .onTimer = "Timer2",
+                 .offTimer = "Timer3"},
                 {.y = 289, .step = 26});
     addDragTimer(w, "Timer4");
 
@@ -40,12 +46,14 @@ WindowDefinition makeRemoval()
     addAction(w, {"Image9", {290, 74, 164, 42}, "Odinstaluj Windows Messengera"},
               commandLines({"start Rundll32 advpack.dll,LaunchINFSection %Windir%\\INF\\msmsgs.inf,BLC.Remove"}));
 
-    // The wallpaper tool; its list, button, preview and check box are the window's own code.
+    // The wallpaper tool; its list, button, preview and check box lie above the other parts.
     const std::string wallpapers = "Usuń wybrane tapety z folderu Web\\Wallpaper";
     w.components.push_back(picture("Image10", {123, 127, 330, 30}, PictureLook::OptionCaption, wallpapers));
     w.toolNames = {{"FileListBox1", wallpapers}};
-    w.components.push_back(label("Label3", {240, 306, 0, 0}, LabelLook::Separator, "___________________________________"));
-    w.components.push_back(label("Label7", {240, 328, 0, 0}, LabelLook::Separator, "___________________________________"));
+    w.components.push_back(
+        label("Label3", {240, 306, 0, 0}, LabelLook::Separator, "___________________________________"));
+    w.components.push_back(
+        label("Label7", {240, 328, 0, 0}, LabelLook::Separator, "___________________________________"));
     w.components.push_back(label("Label5", {240, 344, 201, 13}, LabelLook::Plain, {}));
     // Keeps the preview's scaling equal to its check box, which only a click changes.
     w.components.push_back(watcher("Timer1", 1));
@@ -57,6 +65,12 @@ WindowDefinition makeRemoval()
                {"Image8", "Usuwa pliki, które zostały skopiowane\npodczas instalacji systemu Windows."},
                {"Image9", "Usuwa znany program firmy Microsoft,\ndo komunikowania się między ludźmi."},
                {"Image10", "Usuwa wybrane tapety z systemu Windows."}};
+    w.components.push_back(fileList("FileListBox1", {128, 160, 105, 177}));
+    w.components.push_back(button("Button1", {128, 344, 105, 17}, "Usuń", false));
+    w.components.push_back(preview("Image6", {240, 160, 209, 153}));
+    Component scaling = checkBox("CheckBox1", {240, 322, 121, 17}, "Skalowanie obrazów", true);
+    scaling.white = true;
+    w.components.push_back(scaling);
     return w;
 }
 

@@ -1,11 +1,11 @@
 #include "sections/removal/tform6.h"
 
-#include "ui/qt/file_list_box.h"
-#include "sections/removal/picture_files.h"
-#include "sections/removal/preview.h"
+#include "chrome/folder_listing.h"
 
-#include <QCheckBox>
-#include <QPushButton>
+#include "core/error.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -13,73 +13,88 @@ constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
 
 } // namespace
 
-TForm6::TForm6(chrome::Context& context, const chrome::WindowDefinition& definition)
-    : chrome::SectionWindow(context, definition)
-    , FileListBox1(new chrome::FileListBox(this, context.systemCalls, context.machine))
-    , Button1(new QPushButton(QStringLiteral("Usuń"), this))
-    , Image6(new removal::Preview(this))
-    , CheckBox1(new QCheckBox(QStringLiteral("Skalowanie obrazów"), this))
-    , Label5(label(QStringLiteral("Label5")))
+TForm6::TForm6(ui::Window& window, const chrome::WindowDefinition& definition, const chrome::SectionServices& services)
+    : chrome::SectionBehaviour(window, definition, services)
+    , m_services(services)
+    , FileListBox1(window.find<ui::FileList>("FileListBox1"))
+    , Image6(window.find<ui::PicturePreview>("Image6"))
+    , CheckBox1(window.find<ui::CheckBox>("CheckBox1"))
+    , Label5(window.label("Label5"))
 {
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    FileListBox1->setGeometry(128, 160, 105, 177);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(128, 344, 105, 17);
-    Image6->setObjectName(QStringLiteral("Image6"));
-    Image6->setGeometry(240, 160, 209, 153);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(240, 322, 121, 17);
-    CheckBox1->setChecked(true);
-    CheckBox1->setAutoFillBackground(true);
-    QPalette white = CheckBox1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    CheckBox1->setPalette(white);
-
-    connect(FileListBox1, &chrome::FileListBox::fileClicked, this, [this] { handle([this] { FileListBox1Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { Button1Click(); }); });
-    connect(timer(QStringLiteral("Timer1")), &chrome::DesignTimer::timeout, this,
-            [this] { handle([this] { Timer1Timer(); }); });
-    handle([this] { FormCreate(); });
+    if (const core::Machine* machine = m_services.machine) {
+        // A current folder that has been removed meanwhile has no name: the profile stands in.
+        std::error_code unnamed;
+        const std::filesystem::path here = std::filesystem::current_path(unnamed);
+        const core::Drive drive(m_services.systemCalls, machine->driveC());
+        m_directory = core::currentFolder(drive, machine->driveC(), here, machine->profileFolder());
+    }
+    FileListBox1->onPick = guard([this] { FileListBox1Click(); });
+    window.find<ui::Button>("Button1")->onClick = guard([this] { Button1Click(); });
+    window.timer("Timer1")->onTick = guard([this] { Timer1Timer(); });
+    // The list reads its folder when it is first shown.
+    window.onFirstShow = [this] {
+        if (!m_filled)
+            fill();
+    };
+    guard([this] { FormCreate(); })();
 }
 
 void TForm6::FormCreate()
 {
-    if (!context().machine)
+    if (!m_services.machine)
         return;
     // A link in the wallpaper folder's place is no folder: the list keeps its default folder.
     core::DrivePath wallpapers;
     core::DrivePath real;
     int error = 0;
     if (core::parseWindowsPath(kWallpaperFolder, {}, wallpapers) == core::PathProblem::None &&
-        core::Drive(context().systemCalls, context().machine->driveC()).openFolder(wallpapers, error, &real))
-        FileListBox1->setDirectory(std::move(real));
+        core::Drive(m_services.systemCalls, m_services.machine->driveC()).openFolder(wallpapers, error, &real)) {
+        m_directory = std::move(real);
+        if (m_filled)
+            fill();
+    }
 }
 
-void TForm6::showEvent(QShowEvent* event)
+void TForm6::fill()
 {
-    chrome::SectionWindow::showEvent(event);
-    // The list reads its folder when it is first shown.
-    if (!FileListBox1->filled())
-        handle([this] { FileListBox1->fill(); });
+    m_filled = true;
+    std::vector<std::string> names;
+    try {
+        if (m_services.machine)
+            names = chrome::folderFiles(core::Drive(m_services.systemCalls, m_services.machine->driveC()), m_directory);
+    } catch (const core::Error&) {
+        FileListBox1->setNames({});
+        throw;
+    }
+    FileListBox1->setNames(names);
+}
+
+std::optional<core::DrivePath> TForm6::selectedFile() const
+{
+    const int line = FileListBox1->selection();
+    if (line < 0)
+        return std::nullopt;
+    core::DrivePath file = m_directory;
+    file.push_back(FileListBox1->names().at(static_cast<std::size_t>(line)));
+    return file;
 }
 
 void TForm6::FileListBox1Click()
 {
-    const auto file = FileListBox1->selectedFile();
-    const QImage picture =
-        file && context().machine
-            ? removal::loadPictureFile(core::Drive(context().systemCalls, context().machine->driveC()), *file)
-            : QImage();
-    Image6->setPicture(picture);
-    setLabelText(*Label5, FileListBox1->fileName());
+    const auto file = selectedFile();
+    if (file && m_services.machine)
+        Image6->showFile(core::Drive(m_services.systemCalls, m_services.machine->driveC()), *file);
+    else
+        Image6->clear();
+    Label5->setText(file ? core::windowsName(*file) : std::string());
 }
 
 void TForm6::Button1Click()
 {
     // No question and no message; a file that cannot be deleted simply stays listed.
-    if (const auto file = FileListBox1->selectedFile(); file && context().machine)
-        core::Drive(context().systemCalls, context().machine->driveC()).removeFile(*file);
-    FileListBox1->fill();
+    if (const auto file = selectedFile(); file && m_services.machine)
+        core::Drive(m_services.systemCalls, m_services.machine->driveC()).removeFile(*file);
+    fill();
 }
 
 void TForm6::Timer1Timer()

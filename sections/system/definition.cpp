@@ -9,8 +9,7 @@ namespace sections {
 namespace {
 
 // The lower half: the list of top-level windows under "Aktualne procesy", its buttons and the
-// switch of its automatic refresh. The buttons, the spin edit and the list box are the window
-// class's own.
+// switch of its automatic refresh.
 void addWindowList(WindowDefinition& w)
 {
     w.components.push_back(picture("Image17", {121, 274, 333, 26}, PictureLook::OptionCaption, "Aktualne procesy"));
@@ -25,7 +24,8 @@ void addWindowList(WindowDefinition& w)
     w.toolNames = {{"ListBox1", "Aktualne procesy"}, {"CSpinEdit1", "ODŚWIEŻANIE LISTY"}};
     w.components.push_back(on);
     w.components.push_back(off);
-    // Which of the two markers shows is the state of the automatic refresh. Both are hidden in
+    // Which of the two markers shows is the state of the automatic refresh; to assistive
+    // technology the two labels are switches and the markers decoration. Both are hidden in
     // the design; the creation handler shows "off" at once, so the window never exists without it.
     w.components.push_back(label("Label7", {336, 318, 0, 0}, LabelLook::Plain, "-->", false));
     w.components.push_back(label("Label9", {336, 332, 0, 0}, LabelLook::Plain, "-->"));
@@ -35,6 +35,17 @@ void addWindowList(WindowDefinition& w)
     w.components.push_back(timer("Timer1", 100, true));
     // Applies the switch and the period to Timer1; only a click or the spin edit changes them.
     w.components.push_back(watcher("Timer2", 1));
+    w.toggles = {{"Label4", "Label7"}, {"Label5", "Label9"}};
+}
+
+// The window list's own tools, above the window's other parts.
+void addWindowListTools(WindowDefinition& w)
+{
+    w.components.push_back(button("Button1", {132, 325, 59, 17}, "Odśwież"));
+    w.components.push_back(button("Button2", {196, 325, 59, 17}, "Czyść listę"));
+    w.components.push_back(button("Button3", {259, 325, 59, 17}, "Zakończ"));
+    w.components.push_back(spinEdit("CSpinEdit1", {408, 323, 33, 22}, 1, 9, 5));
+    w.components.push_back(listBox("ListBox1", {136, 362, 305, 71}));
 }
 
 WindowDefinition makeSystem()
@@ -48,18 +59,25 @@ WindowDefinition makeSystem()
                  "zaawansowanych elementów systemowych bez szukania dodatkowych programów systemu Windows.");
     addSeparator(w, "Label12", 243);
     addComments(w,
-                {.heading = "Label13", .onSwitch = "Label14", .onArrow = "Label15",
-                 .offSwitch = "Label16", .offArrow = "Label17", .label = "Label22", .labelText = "KOMENTARZE",
-                 .onTimer = "Timer3", .offTimer = "Timer4"},
+                {.heading = "Label13",
+                 .onSwitch = "Label14",
+                 .onArrow = "Label15",
+                 .offSwitch = "Label16",
+                 .offArrow = "Label17",
+                 .label = "Label22",
+                 .labelText = "KOMENTARZE",
+                 .onTimer = "Timer3",
+                 .offTimer = "Timer4"},
                 {.y = 262});
     addSeparator(w, "Label18", 330);
     addHeading(w, "Label19", 350, "REKLAMA");
     addPanelText(w, "Label20", 367, 78, kAdvert, false);
     addDragTimer(w, "Timer5");
 
-    addAction(w,
-              {"Image4", {122, 25, 331, 44}, "Pokaż wszystkie dodatkowe opcje w \"Dodaj\\Usuń składniki systemu Windows\""},
-              commandLines({"copy sysoc.inf C:\\Windows\\inf\\"}));
+    addAction(
+        w,
+        {"Image4", {122, 25, 331, 44}, "Pokaż wszystkie dodatkowe opcje w \"Dodaj\\Usuń składniki systemu Windows\""},
+        commandLines({"copy sysoc.inf C:\\Windows\\inf\\"}));
     // Opened without creating: a machine without the driver's parameters gets none.
     const RegistryKey atapi{.root = core::RootKey::LocalMachine,
                             .path = "SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters",
@@ -80,14 +98,18 @@ WindowDefinition makeSystem()
                disable("Image16", writeValue(desktop, "PaintDesktopVersion", Dword{0}), {285, 243, 168, 25})});
     addWindowList(w);
 
-    w.hints = {{"Image4", "Pokazuje wszystkie niewidoczne do tąd elementy\nw \"DodajUsuń skłaniki Windows\"."},
-               {"Image5", "Włącza lub wyłącza obsługę maksymalnej objętości\ndysku twardego przez ekspolatora Windows."},
-               {"Image8", "Konfiguruje, czy konto Administratora ma być\nuaktywnione, czy może wyłączone (dla bezpieczeństwa)"},
-               {"Image11", "Konfiguruje, czy system operacyjny ma\nobsługiwać kompresowane pliki."},
-               {"Image14", "Włącza lub wyłącza ukazywanie etykiety wersja Windows,\nktóra znajduje się w prawym-dolnym rogu ekranu."},
-               {"Image17", "Wyświetla aktualne procesy włączone na tym komputerze."},
-               {"Image2", "Minimalizuj"},
-               {"Image3", "Zamknij"}};
+    w.hints = {
+        {"Image4", "Pokazuje wszystkie niewidoczne do tąd elementy\nw \"DodajUsuń skłaniki Windows\"."},
+        {"Image5", "Włącza lub wyłącza obsługę maksymalnej objętości\ndysku twardego przez ekspolatora Windows."},
+        {"Image8",
+         "Konfiguruje, czy konto Administratora ma być\nuaktywnione, czy może wyłączone (dla bezpieczeństwa)"},
+        {"Image11", "Konfiguruje, czy system operacyjny ma\nobsługiwać kompresowane pliki."},
+        {"Image14",
+         "Włącza lub wyłącza ukazywanie etykiety wersja Windows,\nktóra znajduje się w prawym-dolnym rogu ekranu."},
+        {"Image17", "Wyświetla aktualne procesy włączone na tym komputerze."},
+        {"Image2", "Minimalizuj"},
+        {"Image3", "Zamknij"}};
+    addWindowListTools(w);
     return w;
 }
 

@@ -158,7 +158,8 @@ TEST(HiveText, ReadsEveryFormWineReads)
     HiveKey* key = hive.find(path({u"Software", u"a", u"[X]"}));
     ASSERT_TRUE(key);
     hive.load(*key);
-    EXPECT_EQ(key->className, u"Cls\"");
+    ASSERT_TRUE(key->className);
+    EXPECT_EQ(*key->className, u"Cls\"");
     EXPECT_TRUE(key->link);
     EXPECT_EQ(key->modified, Now);
     ASSERT_EQ(key->values.size(), 7u);
@@ -371,12 +372,12 @@ TEST(HiveText, CommitKeepsLaterChangesExact)
 
 TEST(HiveText, AParseForOneKeyAgreesWithTheWholeParse)
 {
-    const std::string text = MachineHeader + "\n[Software] 1\n\"top\"=\"t\"\n" +
-                             "\n[software\\\\Alpha] 2\n#time=1\n\"a\"=dword:00000001\n" +
-                             "\n[Software\\\\Alpha\\\\Sub\\\\Deep] 3\n" + "\n[Software\\\\alphabet] 4\n\"x\"=\"y\"\n" +
-                             "\n[Software\\\\B\\x00e9ta\\\\K\\[1\\]] 5\n\"b\"=hex:01,02\n" +
-                             "\n[Software\\\\\\\\Alpha] 6\n" + "\"again\"=\"by hand\"\n" +
-                             "[Software\\\\Only\\\\Below] 7\r\n\"o\"=\"\"\r\n" + "\n[Software\\\\Beta\\\\Kelvin] 8\n";
+    const std::string text =
+        MachineHeader + "\n[Software] 1\n\"top\"=\"t\"\n" + "\n[software\\\\Alpha] 2\n#time=1\n\"a\"=dword:00000001\n" +
+        "\n[Software\\\\Alpha\\\\Sub\\\\Deep] 3\n" + "\n[SOFTWARE\\\\ALPHA\\\\SUA] 9\n\"s\"=\"\"\n" +
+        "\n[Software\\\\alphabet] 4\n\"x\"=\"y\"\n" + "\n[Software\\\\B\\x00e9ta\\\\K\\[1\\]] 5\n\"b\"=hex:01,02\n" +
+        "\n[Software\\\\\\\\Alpha] 6\n" + "\"again\"=\"by hand\"\n" +
+        "[Software\\\\Only\\\\Below] 7\r\n\"o\"=\"\"\r\n" + "\n[Software\\\\Beta\\\\Kelvin] 8\n";
     const Hive whole = parseOrFail(text);
     const std::vector<std::vector<std::u16string>> foci = {path({u"Software", u"Alpha"}),
                                                            path({u"SOFTWARE", u"ALPHA", u"sub"}),

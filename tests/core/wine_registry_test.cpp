@@ -347,6 +347,10 @@ TEST(WineRegistry, AFailedWriteLeavesFileAndMemoryAsTheyWere)
 
     calls.failOn("fsync", ENOSPC);
     EXPECT_EQ(registry.setValue(key, "lost", RegDword, dword(2)), RegStatus::BadHive);
+    // A file the system will not map is read instead, and a failed read is told.
+    calls.failOn("mapFile", ENODEV);
+    EXPECT_EQ(registry.queryValue(key, "kept", value), RegStatus::Success);
+    calls.failOn("mapFile", ENOMEM);
     calls.failOn("read", EIO);
     EXPECT_EQ(registry.queryValue(key, "kept", value), RegStatus::BadHive);
     calls.failOn("flock", ENOLCK);
@@ -585,7 +589,25 @@ TEST(WineRegistry, BulkWalksListWhatEnumerationDoes)
         registry.closeKey(create(registry, key, name));
         ASSERT_EQ(registry.setValue(key, name, RegSz, sz(name[0])), RegStatus::Success);
     }
+    const KeyHandle deep = create(registry, key, "A\\Deep");
+    ASSERT_EQ(registry.setValue(deep, "d", RegSz, sz('d')), RegStatus::Success);
     for (const KeyHandle walked : {HKLM, key, HKCR}) {
+        // A walk over the parsed keys sees what a walk through handles sees.
+        for (const WalkStep step : {WalkStep::Into, WalkStep::Over, WalkStep::Stop}) {
+            std::vector<std::string> fast, slow;
+            const auto record = [step](std::vector<std::string>& into) {
+                return [&into, step](const std::string& path, std::vector<RegValue>& values) {
+                    into.push_back(path);
+                    for (const RegValue& value : values)
+                        into.back() += " " + value.name + "=" + std::to_string(value.data.size());
+                    return step;
+                };
+            };
+            ASSERT_EQ(registry.walkBelow(walked, record(fast)), RegStatus::Success);
+            ASSERT_EQ(registry.RegistryApi::walkBelow(walked, record(slow)), RegStatus::Success);
+            EXPECT_EQ(fast, slow);
+            EXPECT_LE(fast.size(), step == WalkStep::Stop ? 1u : 99u);
+        }
         std::vector<std::string> names;
         ASSERT_EQ(registry.enumKeys(walked, names), RegStatus::Success);
         EXPECT_EQ(names, subkeys(registry, walked));

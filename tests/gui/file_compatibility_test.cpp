@@ -16,7 +16,8 @@ namespace {
 
 class FileCompatibilityTest : public GuiFixture {
 protected:
-    TForm9& window() { return windows().get<TForm9>(); }
+    chrome::SectionWindow& window() { return section("TForm9"); }
+    TForm9& pages() { return windows().get<TForm9>(); }
     bool shown(const char* name) { return !component(window(), QString::fromLatin1(name))->isHidden(); }
 };
 
@@ -26,8 +27,8 @@ TEST_F(FileCompatibilityTest, CommentsAreOnFromCreationWithTheDescriptionPage)
     runTimers();
     EXPECT_EQ(window().commentsLabel()->text(), QStringLiteral("Tak"));
     EXPECT_TRUE(chrome::hintShown(*window().picture("Image10")));
-    EXPECT_TRUE(window().descriptionPageShown());
-    EXPECT_FALSE(window().commentsPageShown());
+    EXPECT_TRUE(pages().descriptionPageShown());
+    EXPECT_FALSE(pages().commentsPageShown());
     EXPECT_TRUE(shown("Image11"));
     EXPECT_TRUE(shown("Label10"));
     EXPECT_FALSE(shown("Image12"));
@@ -98,8 +99,8 @@ TEST_F(FileCompatibilityTest, PagingShowsTheArrowOfTheCommentsState)
     runTimers();
     click(window(), "Image11");
     runTimers();
-    EXPECT_TRUE(window().commentsPageShown());
-    EXPECT_FALSE(window().descriptionPageShown());
+    EXPECT_TRUE(pages().commentsPageShown());
+    EXPECT_FALSE(pages().descriptionPageShown());
     EXPECT_TRUE(shown("Strona24"));
     EXPECT_FALSE(shown("Strona25"));
     EXPECT_TRUE(shown("Image12"));
@@ -115,7 +116,7 @@ TEST_F(FileCompatibilityTest, PagingShowsTheArrowOfTheCommentsState)
 
     click(window(), "Image12");
     runTimers();
-    EXPECT_TRUE(window().descriptionPageShown());
+    EXPECT_TRUE(pages().descriptionPageShown());
     EXPECT_FALSE(shown("Strona25"));
     click(window(), "Image11");
     runTimers();
@@ -138,7 +139,7 @@ TEST_F(FileCompatibilityTest, PagingIsInStepAfterAClickThatEndsALongIdleSpell)
 
     click(window(), "Image11");
     runTimers();
-    EXPECT_TRUE(window().commentsPageShown());
+    EXPECT_TRUE(pages().commentsPageShown());
     EXPECT_TRUE(shown("Strona24"));
     EXPECT_TRUE(shown("Image12"));
     EXPECT_TRUE(shown("Label11"));
@@ -149,7 +150,7 @@ TEST_F(FileCompatibilityTest, PagingIsInStepAfterAClickThatEndsALongIdleSpell)
     idleFor(std::chrono::minutes(10));
     click(window(), "Image12");
     runTimers();
-    EXPECT_TRUE(window().descriptionPageShown());
+    EXPECT_TRUE(pages().descriptionPageShown());
     EXPECT_FALSE(shown("Strona24"));
     EXPECT_TRUE(shown("Image11"));
     EXPECT_FALSE(shown("Image12"));

@@ -6,9 +6,6 @@
 
 #include "ui/qt/design_timer.h"
 #include "ui/qt/idle_monitor.h"
-#include "sections/file_compatibility/tform9.h"
-#include "sections/removal/tform6.h"
-#include "sections/system/tform2.h"
 #include "tests/gui/support/manual_timer_clock.h"
 
 #include <QKeyEvent>
@@ -204,9 +201,9 @@ TEST_F(IdleWindowsTest, OnlyTheWatchersOfTheWindowsSlowDown)
         }
     }
     EXPECT_EQ(watchers, 3);
-    EXPECT_TRUE(windows().get<TForm9>().timer(QStringLiteral("Timer3"))->isWatcher());
-    EXPECT_TRUE(windows().get<TForm2>().timer(QStringLiteral("Timer2"))->isWatcher());
-    EXPECT_TRUE(windows().get<TForm6>().timer(QStringLiteral("Timer1"))->isWatcher());
+    EXPECT_TRUE(section("TForm9").timer(QStringLiteral("Timer3"))->isWatcher());
+    EXPECT_TRUE(section("TForm2").timer(QStringLiteral("Timer2"))->isWatcher());
+    EXPECT_TRUE(section("TForm6").timer(QStringLiteral("Timer1"))->isWatcher());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "sections/file_compatibility/tform9.h"
 #include "sections/protection/tform4.h"
 
 #include "core/registry/tregistry.h"
@@ -58,9 +57,9 @@ public:
 class ProtectionSectionTest : public GuiFixture {
 protected:
     // The window, opened from the main menu once its entries have loaded.
-    TForm4& protection()
+    chrome::SectionWindow& protection()
     {
-        auto& window = windows().get<TForm4>();
+        auto& window = section("TForm4");
         if (!window.isVisible()) {
             click(mainWindow(), QStringLiteral("Image8"));
             loaded();
@@ -71,11 +70,11 @@ protected:
     void loaded() { runTimers(100); }
     QLineEdit& edit(int k)
     {
-        return *windows().get<TForm4>().findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
+        return *section("TForm4").findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
     }
     void block(int k, const std::string& text)
     {
-        TForm4& window = protection();
+        auto& window = protection();
         edit(k).setText(QString::fromStdString(text));
         click(window, QString::fromLatin1(kEntries[k - 1].block));
     }
@@ -315,7 +314,7 @@ TEST_F(ProtectionSectionTest, RegistryRowsWriteIntoKeysThatExistOnly)
 TEST_F(ProtectionSectionTest, TheFileCompatibilityWindowIsShownAsItIs)
 {
     start();
-    TForm9& fileCompatibility = windows().get<TForm9>();
+    chrome::SectionWindow& fileCompatibility = section("TForm9");
     runTimers();
     click(fileCompatibility, QStringLiteral("Strona23")); // comments off
     runTimers();

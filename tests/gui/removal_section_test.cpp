@@ -6,7 +6,7 @@
 
 #include "core/shell/shell_command.h"
 #include "ui/qt/file_list_box.h"
-#include "sections/removal/preview.h"
+#include "ui/qt/wallpaper/preview.h"
 
 #include <QBuffer>
 #include <QCheckBox>

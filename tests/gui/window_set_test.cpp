@@ -42,7 +42,7 @@ TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
     const std::vector<QWidget*> created = windows().windows();
     ASSERT_EQ(created.size(), expected.size());
     for (std::size_t i = 0; i < created.size(); ++i) {
-        EXPECT_STREQ(created[i]->metaObject()->className(), expected[i].className);
+        EXPECT_EQ(app::WindowSet::className(*created[i]), expected[i].className);
         EXPECT_EQ(created[i]->windowTitle(), QString::fromUtf8(expected[i].title));
         EXPECT_TRUE(!expected[i].size.isValid() || created[i]->size() == expected[i].size) << expected[i].className;
         EXPECT_EQ(created[i]->isVisible(), i == 0) << expected[i].className;
@@ -88,6 +88,7 @@ TEST_F(WindowSetTest, EveryWindowHasTheComponentsOfItsDefinition)
                 // Targets show the hand; captions and other pictures the arrow.
                 EXPECT_EQ(window->picture(name)->cursor().shape() == Qt::PointingHandCursor, c.handCursor) << c.name;
                 break;
+            default: EXPECT_NE(component(*window, name), nullptr) << c.name;
             }
         }
         // A word-wrapped text must fit into its label.

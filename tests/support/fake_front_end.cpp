@@ -8,7 +8,7 @@ ui::Part* FakeWindow::part(const std::string& name)
         return found;
     if (ui::Part* found = label(name))
         return found;
-    return find(m_parts, name);
+    return lookup(m_parts, name);
 }
 
 void FakeWindow::tickAll()

@@ -61,13 +61,82 @@ public:
     std::string picture;
 };
 
-class FakeLabel final : public FakeClickable<ui::Label> {
+// A label or a push button.
+template <class Base>
+class FakeCaptioned final : public FakeClickable<Base> {
 public:
     void setText(const std::string& text) override { m_text = text; }
     std::string text() const override { return m_text; }
 
 private:
     std::string m_text;
+};
+using FakeLabel = FakeCaptioned<ui::Label>;
+using FakeButton = FakeCaptioned<ui::Button>;
+
+class FakeEditBox final : public FakePart<ui::EditBox> {
+public:
+    void setText(const std::string& text) override { m_text = text; }
+    std::string text() const override { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+class FakeListBox final : public FakePart<ui::ListBox> {
+public:
+    void setLines(const std::vector<std::string>& lines) override
+    {
+        m_lines = lines;
+        m_selection = -1;
+    }
+    std::vector<std::string> lines() const override { return m_lines; }
+    int selection() const override { return m_selection; }
+    void setSelection(int line) override { m_selection = line; }
+
+private:
+    std::vector<std::string> m_lines;
+    int m_selection = -1;
+};
+
+// Holds what is typed, in or out of range, as the field does while it has the keyboard.
+class FakeSpinEdit final : public FakePart<ui::SpinEdit> {
+public:
+    int value() const override { return m_value; }
+    void setValue(int value) override { m_value = value; }
+    int m_value = 0;
+};
+
+class FakeFileList final : public FakePart<ui::FileList> {
+public:
+    void setNames(const std::vector<std::string>& names) override
+    {
+        m_names = names;
+        selected = -1;
+    }
+    std::vector<std::string> names() const override { return m_names; }
+    int selection() const override { return selected; }
+    int selected = -1;
+
+private:
+    std::vector<std::string> m_names;
+};
+
+class FakeCheckBox final : public FakePart<ui::CheckBox> {
+public:
+    bool isChecked() const override { return checked; }
+    void setChecked(bool on) override { checked = on; }
+    bool checked = false;
+};
+
+// Shows the file's path instead of its picture.
+class FakePreview final : public FakePart<ui::PicturePreview> {
+public:
+    void showFile(const core::Drive&, const std::vector<std::string>& path) override { file = path; }
+    void clear() override { file.clear(); }
+    void setStretch(bool on) override { stretch = on; }
+    std::vector<std::string> file;
+    bool stretch = false;
 };
 
 class FakeTimer final : public ui::Timer {
@@ -116,19 +185,32 @@ public:
     void move(ui::Point topLeft) override { m_position = topLeft; }
     void setOpacity(std::uint8_t alpha) override { opacity = alpha; }
 
-    ui::Picture* picture(const std::string& name) override { return find(m_pictures, name); }
-    ui::Label* label(const std::string& name) override { return find(m_labels, name); }
-    ui::Timer* timer(const std::string& name) override { return find(m_timers, name); }
+    ui::Picture* picture(const std::string& name) override { return lookup(m_pictures, name); }
+    ui::Label* label(const std::string& name) override { return lookup(m_labels, name); }
+    ui::Timer* timer(const std::string& name) override { return lookup(m_timers, name); }
     ui::Part* part(const std::string& name) override;
 
     FakePicture& addPicture(const std::string& name) { return add(m_pictures, name); }
     FakeLabel& addLabel(const std::string& name) { return add(m_labels, name); }
     FakeTimer& addTimer(const std::string& name) { return add(m_timers, name); }
-    FakePart<ui::Part>& addPart(const std::string& name) { return add(m_parts, name); }
+    // A tool of any fake kind.
+    template <class Kind = FakePart<ui::Part>>
+    Kind& addPart(const std::string& name)
+    {
+        auto part = std::make_unique<Kind>();
+        Kind& made = *part;
+        m_parts[name] = std::move(part);
+        return made;
+    }
 
-    FakePicture& fakePicture(const std::string& name) { return *find(m_pictures, name); }
-    FakeLabel& fakeLabel(const std::string& name) { return *find(m_labels, name); }
-    FakeTimer& fakeTimer(const std::string& name) { return *find(m_timers, name); }
+    FakePicture& fakePicture(const std::string& name) { return *lookup(m_pictures, name); }
+    FakeLabel& fakeLabel(const std::string& name) { return *lookup(m_labels, name); }
+    FakeTimer& fakeTimer(const std::string& name) { return *lookup(m_timers, name); }
+    template <class Kind>
+    Kind& fake(const std::string& name)
+    {
+        return dynamic_cast<Kind&>(*part(name));
+    }
     // Ticks every enabled timer once, in name order.
     void tickAll();
 
@@ -138,7 +220,7 @@ public:
 
 private:
     template <class Kind>
-    static Kind* find(std::map<std::string, std::unique_ptr<Kind>>& parts, const std::string& name)
+    static Kind* lookup(std::map<std::string, std::unique_ptr<Kind>>& parts, const std::string& name)
     {
         const auto found = parts.find(name);
         return found == parts.end() ? nullptr : found->second.get();
@@ -154,7 +236,7 @@ private:
     std::map<std::string, std::unique_ptr<FakePicture>> m_pictures;
     std::map<std::string, std::unique_ptr<FakeLabel>> m_labels;
     std::map<std::string, std::unique_ptr<FakeTimer>> m_timers;
-    std::map<std::string, std::unique_ptr<FakePart<ui::Part>>> m_parts;
+    std::map<std::string, std::unique_ptr<ui::Part>> m_parts;
 };
 
 } // namespace testing_support

@@ -52,6 +52,14 @@ ssize_t FaultySystemCalls::copyFileRange(int from, std::uint64_t& offset, int to
 {
     return fails("copyFileRange") ? -1 : m_real.copyFileRange(from, offset, to, size);
 }
+const void* FaultySystemCalls::mapFile(int fd, size_t size)
+{
+    return fails("mapFile") ? nullptr : m_real.mapFile(fd, size);
+}
+int FaultySystemCalls::unmapFile(const void* address, size_t size)
+{
+    return fails("unmapFile") ? -1 : m_real.unmapFile(address, size);
+}
 int FaultySystemCalls::fsync(int fd)
 {
     return fails("fsync") ? -1 : m_real.fsync(fd);

@@ -295,50 +295,54 @@ bool Session::deleteTree(core::RootKey root, const std::string& path)
 bool Session::walkBelow(core::KeyHandle top, const std::string& path, const KeyName& topName, bool stopOnError,
                         const Visit& visit)
 {
-    struct Frame {
-        core::KeyHandle handle;
-        std::string path;
-        std::string real;
-        std::vector<std::string> subkeys;
-        std::size_t next = 0;
+    return walkKeys(top, path, realName(topName.root, topName.path), {}, stopOnError, visit);
+}
+
+bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::string& real,
+                       const std::vector<std::string>& outer, bool stopOnError, const Visit& visit)
+{
+    // Below a link's target a key may be one the walk is inside of; elsewhere a key's real name
+    // is longer than those of the keys above it.
+    const auto inside = [&outer](const std::string& name) {
+        return std::find(outer.begin(), outer.end(), name) != outer.end();
     };
-    auto& reg = registry();
-    std::vector<Frame> stack;
-    stack.push_back({top, path, realName(topName.root, topName.path), subkeysOf(top)});
     bool complete = true;
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.subkeys.size()) {
-            if (stack.size() > 1)
-                reg.closeKey(frame.handle);
-            stack.pop_back();
-            continue;
-        }
-        const std::string& name = frame.subkeys[frame.next++];
-        RegStatus status;
-        std::string real = frame.real + "\\" + core::text::asciiLower(name);
-        const core::KeyHandle subkey = openFollowingLinks(frame.handle, name, status, &real);
-        if (status != RegStatus::Success) {
-            if (status != RegStatus::NotFound && stopOnError) {
-                complete = false;
-                break;
+    const RegStatus status =
+        registry().walkBelow(top, [&](const std::string& relative, std::vector<core::RegValue>& values) {
+            const bool link = std::any_of(values.begin(), values.end(), [](const core::RegValue& value) {
+                return value.type == core::RegLink &&
+                       core::text::compareNoCase(core::text::toUtf16(value.name), u"SymbolicLinkValue") == 0;
+            });
+            std::string keyReal =
+                outer.empty() && !link ? std::string() : real + "\\" + core::text::asciiLower(relative);
+            if (!link) {
+                if (!outer.empty() && inside(keyReal))
+                    return core::WalkStep::Over;
+                visit(path + "\\" + relative, values);
+                return core::WalkStep::Into;
             }
-            continue;
-        }
-        const bool loops =
-            std::any_of(stack.begin(), stack.end(), [&](const Frame& outer) { return outer.real == real; });
-        if (loops) {
-            reg.closeKey(subkey);
-            continue;
-        }
-        Frame inner{subkey, frame.path + "\\" + name, std::move(real), {}};
-        visit(inner.handle, inner.path);
-        inner.subkeys = subkeysOf(inner.handle);
-        stack.push_back(std::move(inner));
-    }
-    for (std::size_t i = 1; i < stack.size(); ++i)
-        reg.closeKey(stack[i].handle);
-    return complete;
+            std::vector<std::string> above(outer);
+            above.push_back(real);
+            for (std::size_t at = relative.find('\\'); at != std::string::npos; at = relative.find('\\', at + 1))
+                above.push_back(real + "\\" + core::text::asciiLower(std::string_view(relative).substr(0, at)));
+            RegStatus opened;
+            const core::KeyHandle target = openFollowingLinks(top, relative, opened, &keyReal);
+            if (opened != RegStatus::Success) {
+                if (opened == RegStatus::NotFound || !stopOnError)
+                    return core::WalkStep::Over;
+                complete = false;
+                return core::WalkStep::Stop;
+            }
+            bool walked = true;
+            if (std::find(above.begin(), above.end(), keyReal) == above.end()) {
+                visit(path + "\\" + relative, valuesOf(target));
+                walked = walkKeys(target, path + "\\" + relative, keyReal, above, stopOnError, visit);
+            }
+            registry().closeKey(target);
+            complete = complete && walked;
+            return walked ? core::WalkStep::Over : core::WalkStep::Stop;
+        });
+    return complete && (status == RegStatus::Success || !stopOnError);
 }
 
 } // namespace regtool

@@ -104,12 +104,16 @@ public:
     // the registry's order, each with its path below `path`. Links are followed as Wine follows
     // them; a link to a key that the walk is inside of is left out, so a loop ends. A subkey
     // that cannot be opened is left out, or with `stopOnError` ends the walk with false (a link
-    // to nowhere is always left out). No recursion: the depth of the tree costs only memory.
-    using Visit = std::function<void(core::KeyHandle key, const std::string& path)>;
+    // to nowhere is always left out). The registry hands over each key's values as it walks.
+    using Visit = std::function<void(const std::string& path, const std::vector<core::RegValue>& values)>;
     bool walkBelow(core::KeyHandle top, const std::string& path, const KeyName& topName, bool stopOnError,
                    const Visit& visit);
 
 private:
+    // The walk below an open key whose real name is `real`; `outer` are the real names of the
+    // keys the walk is inside of, above the link it followed to `top`.
+    bool walkKeys(core::KeyHandle top, const std::string& path, const std::string& real,
+                  const std::vector<std::string>& outer, bool stopOnError, const Visit& visit);
     core::KeyHandle openPathFollowingLinks(const KeyName& key, core::RegStatus& status);
 
     const RegistryOpener& m_opener;

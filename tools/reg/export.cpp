@@ -36,13 +36,13 @@ std::string exportHelp()
 // The key and everything below it; a link to nowhere is left out, as Wine leaves it out.
 bool exportTree(Session& session, core::KeyHandle top, const KeyName& key, RegFileWriter& writer)
 {
-    const auto write = [&](core::KeyHandle handle, const std::string& path) {
+    const auto write = [&](const std::string& path, const std::vector<core::RegValue>& values) {
         writer.beginKey(core::text::toUtf16(path));
-        for (const auto& value : session.valuesOf(handle))
+        for (const auto& value : values)
             writer.addValue(core::text::toUtf16(value.name), value.type, value.data);
         writer.endKey();
     };
-    write(top, key.display());
+    write(key.display(), session.valuesOf(top));
     return session.walkBelow(top, key.display(), key, true, write);
 }
 

@@ -2,6 +2,8 @@
 
 #include "tools/reg/command.h"
 
+#include "core/text/unicode.h"
+
 namespace regtool {
 namespace {
 
@@ -37,9 +39,8 @@ void printValue(Session& session, std::string_view name, std::uint32_t type, con
 }
 
 // A key's values under its name; the key below the queried one shows its name even without values.
-void printKey(Session& session, core::KeyHandle key, const std::string& path, bool below)
+void printKey(Session& session, const std::vector<core::RegValue>& values, const std::string& path, bool below)
 {
-    const auto values = session.valuesOf(key);
     if (!values.empty() || below)
         session.say(path + "\n");
     for (const auto& value : values)
@@ -52,17 +53,23 @@ void printKey(Session& session, core::KeyHandle key, const std::string& path, bo
 int printValueEverywhere(Session& session, core::KeyHandle top, const KeyName& key, const std::string& name)
 {
     int found = 0;
-    const auto print = [&](core::KeyHandle handle, const std::string& path) {
-        core::RegValue value;
-        if (session.registry().queryValue(handle, name, value) == RegStatus::Success) {
-            session.say(path + "\n");
-            printValue(session, name, value.type, value.data);
-            session.say("\n");
-            ++found;
-        }
+    const auto print = [&](const std::string& path, const core::RegValue& value) {
+        session.say(path + "\n");
+        printValue(session, name, value.type, value.data);
+        session.say("\n");
+        ++found;
     };
-    print(top, key.display());
-    session.walkBelow(top, key.display(), key, false, print);
+    core::RegValue value;
+    if (session.registry().queryValue(top, name, value) == RegStatus::Success)
+        print(key.display(), value);
+    // The registry's own comparison of names, as queryValue makes it.
+    const std::u16string wanted = core::text::toUtf16(name);
+    session.walkBelow(top, key.display(), key, false,
+                      [&](const std::string& path, const std::vector<core::RegValue>& values) {
+                          for (const auto& candidate : values)
+                              if (core::text::compareNoCase(core::text::toUtf16(candidate.name), wanted) == 0)
+                                  print(path, candidate);
+                      });
     return found;
 }
 
@@ -97,11 +104,12 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
             }
         }
     } else {
-        printKey(session, handle, path, false);
+        printKey(session, session.valuesOf(handle), path, false);
         if (recurse) {
-            session.walkBelow(handle, path, key, false, [&](core::KeyHandle subkey, const std::string& subpath) {
-                printKey(session, subkey, subpath, true);
-            });
+            session.walkBelow(handle, path, key, false,
+                              [&](const std::string& subpath, const std::vector<core::RegValue>& values) {
+                                  printKey(session, values, subpath, true);
+                              });
         } else {
             for (const auto& name : session.subkeysOf(handle))
                 session.say(path + "\\" + name + "\n");

@@ -33,8 +33,7 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
 {
     switch (type) {
     case core::RegSz:
-    case core::RegExpandSz:
-        return core::text::toUtf8(core::dataString(data));
+    case core::RegExpandSz: return core::text::toUtf8(core::dataString(data));
     case core::RegNone:
     case core::RegBinary: {
         static constexpr char digits[] = "0123456789ABCDEF";
@@ -67,8 +66,7 @@ std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data)
         }
         return out;
     }
-    default:
-        return "(null)";
+    default: return "(null)";
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ui/qt/file_list_box.h"
 
+#include "chrome/folder_listing.h"
+
 #include "core/error.h"
 
 #include <QAbstractListModel>
@@ -8,28 +10,11 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include <unistd.h>
-
 namespace chrome {
 
 namespace {
 
 constexpr int kItemHeight = 16;
-
-[[noreturn]] void failOn(const core::DrivePath& folder, int error)
-{
-    throw core::Error("Cannot read the folder " + core::windowsName(folder) + ": " + std::strerror(error));
-}
-
-bool lessByName(const QString& a, const QString& b)
-{
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
-}
 
 // The two glyphs of the list: a sheet of paper, and a window for programs.
 QIcon drawGlyph(bool executable)
@@ -55,19 +40,9 @@ QIcon drawGlyph(bool executable)
 
 QStringList readFolder(const core::Drive& drive, const core::DrivePath& folder)
 {
-    if (!drive.isOpen())
-        return {}; // a machine without drive C: has no files to list
-    std::vector<std::string> files;
-    core::Descriptor opened;
-    if (const int error = drive.listFiles(folder, files, &opened))
-        failOn(folder, error);
-    if (::fchdir(opened.get()) != 0)
-        failOn(folder, errno);
     QStringList names;
-    names.reserve(static_cast<qsizetype>(files.size()));
-    for (const auto& name : files)
-        names.push_back(QString::fromUtf8(name));
-    std::sort(names.begin(), names.end(), lessByName);
+    for (const std::string& name : folderFiles(drive, folder))
+        names.push_back(QString::fromStdString(name));
     return names;
 }
 
@@ -161,6 +136,11 @@ void FileListBox::fill()
         throw;
     }
     m_model->setNames(std::move(names));
+}
+
+void FileListBox::setNames(const QStringList& names)
+{
+    m_model->setNames(names);
 }
 
 QStringList FileListBox::names() const

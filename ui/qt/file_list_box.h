@@ -41,6 +41,8 @@ public:
     bool filled() const { return m_filled; }
 
     QStringList names() const;
+    // Shows these names, read by the window's behaviour; nothing is selected.
+    void setNames(const QStringList& names);
     // The selected file: the folder's name, a backslash and the file's name; empty when no line
     // is selected.
     QString fileName() const;

@@ -1,7 +1,7 @@
 #include "ui/qt/picture_check.h"
 
 #include "core/error.h"
-#include "sections/removal/picture_files.h"
+#include "ui/qt/wallpaper/picture_files.h"
 
 #include <QGuiApplication>
 

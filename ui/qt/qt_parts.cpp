@@ -2,9 +2,18 @@
 
 #include "ui/qt/controls.h"
 #include "ui/qt/design_timer.h"
+#include "ui/qt/spin_edit.h"
+#include "ui/qt/file_list_box.h"
+#include "ui/qt/wallpaper/picture_files.h"
+#include "ui/qt/wallpaper/preview.h"
 
+#include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QObject>
+#include <QPushButton>
 #include <QWidget>
 
 namespace ui::qt {
@@ -95,6 +104,195 @@ class QtPart final : public WidgetPart<Part> {
 public:
     using WidgetPart::WidgetPart;
 };
+
+void call(const std::function<void()>& handler)
+{
+    if (handler)
+        handler();
+}
+
+class QtButton final : public WidgetPart<Button> {
+public:
+    explicit QtButton(QPushButton& button) : WidgetPart(button), m_button(button)
+    {
+        m_connections[0] = QObject::connect(&button, &QPushButton::pressed, [this] { call(onMouseDown); });
+        m_connections[1] = QObject::connect(&button, &QPushButton::released, [this] { call(onMouseUp); });
+        m_connections[2] = QObject::connect(&button, &QPushButton::clicked, [this] { call(onClick); });
+    }
+    ~QtButton() override
+    {
+        for (const QMetaObject::Connection& connection : m_connections)
+            QObject::disconnect(connection);
+    }
+    void setTarget(bool target) override { m_button.setCursor(target ? Qt::PointingHandCursor : Qt::ArrowCursor); }
+    // A tool's button runs no option row, so nothing ever marks it.
+    void setMarked(bool) override {}
+    void setText(const std::string& text) override { m_button.setText(qs(text)); }
+    std::string text() const override { return m_button.text().toStdString(); }
+
+private:
+    QPushButton& m_button;
+    QMetaObject::Connection m_connections[3];
+};
+
+class QtEditBox final : public WidgetPart<EditBox>, private QObject {
+public:
+    explicit QtEditBox(QLineEdit& edit) : WidgetPart(edit), m_edit(edit)
+    {
+        m_connection = QObject::connect(&edit, &QLineEdit::textEdited, [this] { call(onChange); });
+        edit.installEventFilter(this);
+    }
+    ~QtEditBox() override
+    {
+        m_edit.removeEventFilter(this);
+        QObject::disconnect(m_connection);
+    }
+    void setText(const std::string& text) override { m_edit.setText(qs(text)); }
+    std::string text() const override { return m_edit.text().toStdString(); }
+
+private:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // A held key repeats its presses but is released once.
+        if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            call(onKeyUp);
+        return false;
+    }
+
+    QLineEdit& m_edit;
+    QMetaObject::Connection m_connection;
+};
+
+class QtListBox final : public WidgetPart<ListBox> {
+public:
+    explicit QtListBox(QListWidget& list) : WidgetPart(list), m_list(list)
+    {
+        m_connection = QObject::connect(&list, &QListWidget::itemClicked, [this] { call(onPick); });
+    }
+    ~QtListBox() override { QObject::disconnect(m_connection); }
+    void setLines(const std::vector<std::string>& lines) override
+    {
+        m_list.clear();
+        QStringList texts;
+        texts.reserve(static_cast<qsizetype>(lines.size()));
+        for (const std::string& line : lines)
+            texts.push_back(qs(line));
+        m_list.addItems(texts);
+    }
+    std::vector<std::string> lines() const override
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < m_list.count(); ++i)
+            texts.push_back(m_list.item(i)->text().toStdString());
+        return texts;
+    }
+    int selection() const override
+    {
+        const QList<QListWidgetItem*> selected = m_list.selectedItems();
+        return selected.isEmpty() ? -1 : m_list.row(selected.front());
+    }
+    void setSelection(int line) override
+    {
+        m_list.clearSelection();
+        if (QListWidgetItem* item = m_list.item(line))
+            item->setSelected(true);
+    }
+
+private:
+    QListWidget& m_list;
+    QMetaObject::Connection m_connection;
+};
+
+class QtSpinEdit final : public WidgetPart<ui::SpinEdit> {
+public:
+    explicit QtSpinEdit(ui::qt::SpinBox& spin) : WidgetPart(spin), m_spin(spin)
+    {
+        m_connection = QObject::connect(&spin, &ui::qt::SpinBox::changed, [this] { call(onChange); });
+    }
+    ~QtSpinEdit() override { QObject::disconnect(m_connection); }
+    int value() const override { return m_spin.value(); }
+    void setValue(int value) override { m_spin.setValue(value); }
+
+private:
+    ui::qt::SpinBox& m_spin;
+    QMetaObject::Connection m_connection;
+};
+
+class QtFileList final : public WidgetPart<FileList> {
+public:
+    explicit QtFileList(chrome::FileListBox& list) : WidgetPart(list), m_list(list)
+    {
+        m_connection = QObject::connect(&list, &chrome::FileListBox::fileClicked, [this] { call(onPick); });
+    }
+    ~QtFileList() override { QObject::disconnect(m_connection); }
+    void setNames(const std::vector<std::string>& names) override
+    {
+        QStringList texts;
+        for (const std::string& name : names)
+            texts.push_back(qs(name));
+        m_list.setNames(texts);
+    }
+    std::vector<std::string> names() const override
+    {
+        std::vector<std::string> texts;
+        for (const QString& name : m_list.names())
+            texts.push_back(name.toStdString());
+        return texts;
+    }
+    int selection() const override
+    {
+        const QModelIndex current = m_list.currentIndex();
+        return current.isValid() && m_list.selectionModel()->isSelected(current) ? current.row() : -1;
+    }
+
+private:
+    chrome::FileListBox& m_list;
+    QMetaObject::Connection m_connection;
+};
+
+class QtCheckBox final : public WidgetPart<CheckBox> {
+public:
+    explicit QtCheckBox(QCheckBox& box) : WidgetPart(box), m_box(box) {}
+    bool isChecked() const override { return m_box.isChecked(); }
+    void setChecked(bool checked) override { m_box.setChecked(checked); }
+
+private:
+    QCheckBox& m_box;
+};
+
+class QtPreview final : public WidgetPart<PicturePreview> {
+public:
+    explicit QtPreview(removal::Preview& preview) : WidgetPart(preview), m_preview(preview) {}
+    void showFile(const core::Drive& drive, const std::vector<std::string>& file) override
+    {
+        m_preview.setPicture(removal::loadPictureFile(drive, file));
+    }
+    void clear() override { m_preview.setPicture(QImage()); }
+    void setStretch(bool stretch) override { m_preview.setStretch(stretch); }
+
+private:
+    removal::Preview& m_preview;
+};
+
+// The part of a tool by the kind of its widget.
+std::unique_ptr<Part> toolPart(QWidget& widget)
+{
+    if (auto* button = qobject_cast<QPushButton*>(&widget))
+        return std::make_unique<QtButton>(*button);
+    if (auto* edit = qobject_cast<QLineEdit*>(&widget))
+        return std::make_unique<QtEditBox>(*edit);
+    if (auto* list = qobject_cast<QListWidget*>(&widget))
+        return std::make_unique<QtListBox>(*list);
+    if (auto* box = qobject_cast<QCheckBox*>(&widget))
+        return std::make_unique<QtCheckBox>(*box);
+    if (auto* preview = qobject_cast<removal::Preview*>(&widget))
+        return std::make_unique<QtPreview>(*preview);
+    if (auto* files = qobject_cast<chrome::FileListBox*>(&widget))
+        return std::make_unique<QtFileList>(*files);
+    if (auto* spin = qobject_cast<ui::qt::SpinBox*>(&widget))
+        return std::make_unique<QtSpinEdit>(*spin);
+    return std::make_unique<QtPart>(widget);
+}
 
 class QtTimer final : public Timer {
 public:
@@ -197,7 +395,7 @@ void QtWindow::setOpacity(std::uint8_t alpha)
 }
 
 template <class Wrapper, class Widget>
-Wrapper* QtWindow::find(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name)
+Wrapper* QtWindow::wrap(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name)
 {
     if (auto found = made.find(name); found != made.end())
         return found->second.get();
@@ -213,23 +411,23 @@ Wrapper* QtWindow::find(std::map<std::string, std::unique_ptr<Wrapper>>& made, c
     else if constexpr (std::is_same_v<Widget, chrome::DesignTimer>)
         wrapper = std::make_unique<QtTimer>(*widget);
     else
-        wrapper = std::make_unique<QtPart>(*widget);
+        wrapper = toolPart(*widget);
     return made.emplace(name, std::move(wrapper)).first->second.get();
 }
 
 Picture* QtWindow::picture(const std::string& name)
 {
-    return find<Picture, chrome::PictureControl>(m_pictures, name);
+    return wrap<Picture, chrome::PictureControl>(m_pictures, name);
 }
 
 Label* QtWindow::label(const std::string& name)
 {
-    return find<Label, chrome::SkinLabel>(m_labels, name);
+    return wrap<Label, chrome::SkinLabel>(m_labels, name);
 }
 
 Timer* QtWindow::timer(const std::string& name)
 {
-    return find<Timer, chrome::DesignTimer>(m_timers, name);
+    return wrap<Timer, chrome::DesignTimer>(m_timers, name);
 }
 
 Part* QtWindow::part(const std::string& name)
@@ -238,7 +436,7 @@ Part* QtWindow::part(const std::string& name)
         return found;
     if (Label* found = label(name))
         return found;
-    return find<Part, QWidget>(m_parts, name);
+    return wrap<Part, QWidget>(m_parts, name);
 }
 
 } // namespace ui::qt

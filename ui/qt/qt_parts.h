@@ -36,7 +36,7 @@ public:
 
 private:
     template <class Wrapper, class Widget>
-    Wrapper* find(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name);
+    Wrapper* wrap(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name);
 
     QWidget& m_window;
     // Tells onShow when the window is shown.

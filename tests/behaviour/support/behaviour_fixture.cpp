@@ -21,13 +21,42 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
             timer.setEnabled(component.enabled);
             break;
         }
+        case chrome::ComponentKind::Button:
+            window.addPart<testing_support::FakeButton>(component.name).setText(component.text);
+            break;
+        case chrome::ComponentKind::EditBox:
+            window.addPart<testing_support::FakeEditBox>(component.name).setText(component.text);
+            break;
+        case chrome::ComponentKind::ListBox: window.addPart<testing_support::FakeListBox>(component.name); break;
+        case chrome::ComponentKind::FileList: window.addPart<testing_support::FakeFileList>(component.name); break;
+        case chrome::ComponentKind::CheckBox:
+            window.addPart<testing_support::FakeCheckBox>(component.name).checked = component.value != 0;
+            break;
+        case chrome::ComponentKind::Preview: window.addPart<testing_support::FakePreview>(component.name); break;
+        case chrome::ComponentKind::SpinEdit:
+            window.addPart<testing_support::FakeSpinEdit>(component.name).setValue(component.value);
+            break;
         }
+        if (chrome::isTool(component))
+            window.part(component.name)->setVisible(component.visible);
     }
-    for (const chrome::ToolName& tool : definition.toolNames)
-        window.addPart(tool.control);
+    for (const chrome::ToolName& tool : definition.toolNames) {
+        if (!window.part(tool.control))
+            window.addPart(tool.control);
+    }
 }
 
-BehaviourFixture::BehaviourFixture() : m_settingsPath(m_folder / "dostrojnik.ini") {}
+BehaviourFixture::BehaviourFixture() : m_settingsPath(m_folder / "dostrojnik.ini")
+{
+    std::filesystem::create_directories(m_folder / "machine");
+}
+
+chrome::SectionServices BehaviourFixture::services()
+{
+    return {m_machineRegistry, m_settingsPath, core::posixSystemCalls(),
+            m_errors,          m_messageBoxes, m_desktop,
+            m_processes,       nullptr,        [this](std::string_view name) { m_shown.emplace_back(name); }};
+}
 
 void BehaviourFixture::writeSettings(const std::string& utf8Text)
 {

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "chrome/definition.h"
+#include "chrome/section_behaviour.h"
 #include "tests/support/fake_front_end.h"
+#include "tests/support/fake_platform.h"
 #include "tests/support/temporary_folder.h"
+
+#include "core/registry/wine_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,18 @@ namespace behaviour_testing {
 class RecordingReporter : public ui::ErrorReporter {
 public:
     void report(const std::string& message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
+};
+
+// Records the message boxes and the questions, which it answers No.
+class RecordingMessageBoxes : public ui::MessageBoxes {
+public:
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string&, const std::string& text) override
+    {
+        messages.push_back(text);
+        return false;
+    }
     std::vector<std::string> messages;
 };
 
@@ -32,9 +49,35 @@ protected:
     void writeSettings(const std::string& utf8Text);
     std::string settingsText() const;
 
+    // A section window of this class as the program builds it: the parts of its definition on a
+    // fake window, then its behaviour over them, on the fixture's machine and fake platform.
+    template <class Behaviour>
+    Behaviour& build(const chrome::WindowDefinition& definition)
+    {
+        m_section.reset();
+        m_fake = std::make_unique<testing_support::FakeWindow>();
+        addParts(*m_fake, definition);
+        auto behaviour = std::make_unique<Behaviour>(*m_fake, definition, services());
+        Behaviour& built = *behaviour;
+        m_section = std::move(behaviour);
+        return built;
+    }
+    testing_support::FakeWindow& fake() { return *m_fake; }
+    chrome::SectionServices services();
+
     testing_support::TemporaryFolder m_folder;
     std::filesystem::path m_settingsPath;
     RecordingReporter m_errors;
+    core::WineRegistry m_machineRegistry{m_folder / "machine", 2400};
+    RecordingMessageBoxes m_messageBoxes;
+    testing_support::FakeDesktop m_desktop;
+    testing_support::FakeProcesses m_processes;
+    // The windows shown through the services, by class name.
+    std::vector<std::string> m_shown;
+
+private:
+    std::unique_ptr<testing_support::FakeWindow> m_fake;
+    std::unique_ptr<chrome::SectionBehaviour> m_section;
 };
 
 } // namespace behaviour_testing

@@ -1,4 +1,4 @@
-#include "sections/removal/picture_files.h"
+#include "ui/qt/wallpaper/picture_files.h"
 
 #include "ui/qt/picture_store.h"
 #include "core/error.h"

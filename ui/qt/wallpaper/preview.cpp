@@ -1,13 +1,10 @@
-#include "sections/removal/preview.h"
+#include "ui/qt/wallpaper/preview.h"
 
 #include <QPainter>
 
 namespace removal {
 
-Preview::Preview(QWidget* parent)
-    : QWidget(parent)
-{
-}
+Preview::Preview(QWidget* parent) : QWidget(parent) {}
 
 void Preview::setPicture(const QImage& picture)
 {

@@ -1,40 +1,43 @@
-#include "sections/system/spin_edit.h"
+#include "ui/qt/spin_edit.h"
 
 #include <QLineEdit>
 
 #include <algorithm>
 
-SpinEdit::SpinEdit(QWidget* parent, int minimum, int maximum, int value)
+namespace ui::qt {
+
+SpinBox::SpinBox(QWidget* parent, int minimum, int maximum, int value)
     : QAbstractSpinBox(parent)
     , m_minimum(minimum)
     , m_maximum(maximum)
 {
     setValue(value);
+    connect(lineEdit(), &QLineEdit::textChanged, this, &SpinBox::changed);
 }
 
-int SpinEdit::value() const
+int SpinBox::value() const
 {
     bool ok = false;
     const int number = text().toInt(&ok);
     return ok ? number : m_minimum;
 }
 
-void SpinEdit::setValue(int value)
+void SpinBox::setValue(int value)
 {
     lineEdit()->setText(QString::number(clamped(value)));
 }
 
-void SpinEdit::stepBy(int steps)
+void SpinBox::stepBy(int steps)
 {
     setValue(clamped(static_cast<long long>(value()) + steps));
 }
 
-int SpinEdit::clamped(long long value) const
+int SpinBox::clamped(long long value) const
 {
     return static_cast<int>(std::clamp<long long>(value, m_minimum, m_maximum));
 }
 
-QValidator::State SpinEdit::validate(QString& input, int&) const
+QValidator::State SpinBox::validate(QString& input, int&) const
 {
     // Digits and signs only, as the designer's field takes them.
     for (const QChar c : input) {
@@ -44,15 +47,17 @@ QValidator::State SpinEdit::validate(QString& input, int&) const
     return QValidator::Acceptable;
 }
 
-QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
+QAbstractSpinBox::StepEnabled SpinBox::stepEnabled() const
 {
     return StepUpEnabled | StepDownEnabled;
 }
 
-void SpinEdit::focusOutEvent(QFocusEvent* event)
+void SpinBox::focusOutEvent(QFocusEvent* event)
 {
     // Only a number outside the range is put back into it; text that is no number stays.
     if (clamped(value()) != value())
         setValue(value());
     QAbstractSpinBox::focusOutEvent(event);
 }
+
+} // namespace ui::qt
