@@ -16,7 +16,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <variant>
 
 using core::win32::wide;
@@ -31,7 +30,12 @@ bool waitFor(const std::function<bool()>& condition)
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // The program sends messages to the windows of this thread too (the System window asks
+        // every top-level window for its caption): they are answered while waiting.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg{};
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
     }
     return true;
 }
@@ -64,6 +68,23 @@ HWND childAt(HWND top, const chrome::Component& component)
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The captions of the visible top-level windows, for a failure's message.
+std::string windowTitles()
+{
+    std::string titles;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            if (IsWindowVisible(window)) {
+                wchar_t text[256] = {};
+                GetWindowTextW(window, text, 256);
+                *reinterpret_cast<std::string*>(data) += core::win32::utf8(text) + " | ";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&titles));
+    return titles;
 }
 
 void click(HWND target)
@@ -125,7 +146,12 @@ Expected readBack(core::RegistryApi& api, const chrome::RegistryKey& key, const 
 TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
 {
     core::Win32Registry api;
-    // The keys that rows open without creating them, as a machine in use has them.
+    // The keys that rows open without creating them, as a machine in use has them; Windows has
+    // the shell's policy key from the start, and the Protection window writes there when it is made.
+    {
+        core::TRegistry registry(api);
+        registry.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", true);
+    }
     for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
         for (const chrome::OptionRow& row : definition->options) {
             if (row.action.steps.empty())
@@ -139,9 +165,9 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
     Program program;
     ASSERT_TRUE(program.started());
     const chrome::WindowDefinition& mainWindow = app::mainDefinition();
-    ASSERT_TRUE(waitFor([&] { return IsWindowVisible(topWindow(mainWindow)) != FALSE; })) << "no main window";
+    ASSERT_TRUE(waitFor([&] { return IsWindowVisible(topWindow(mainWindow)) != FALSE; }))
+        << "no main window; running: " << program.running() << "; windows: " << windowTitles();
     const HWND menu = topWindow(mainWindow);
-
     std::map<std::string, std::string> menuTargets;
     for (const app::MenuEntry& entry : app::sectionMenu())
         menuTargets[entry.windowClass] = entry.target;

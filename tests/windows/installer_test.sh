@@ -22,14 +22,20 @@ menu_entry() { find "$drive_c" -path '*Start Menu*' -name 'Kwintor Dostrojnik 20
 menu=$(menu_entry)
 [[ -n "$menu" ]] || { echo "no Start-menu entry"; exit 1; }
 
+# Windows has the shell's policy key from the start; the program writes there when it starts.
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' /f >/dev/null
 wine "$folder/dostrojnik.exe" &
 program=$!
 shown=""
 for _ in $(seq 100); do
-    if xdotool search --onlyvisible --name '^Kwintor Dostrojnik 2004$' >/dev/null 2>&1; then
-        shown=yes
-        break
-    fi
+    # The main window, not a message box of the same title: it is over 500 pixels wide.
+    for window in $(xdotool search --onlyvisible --name '^Kwintor Dostrojnik 2004$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        if ((WIDTH > 500)); then
+            shown=yes
+        fi
+    done
+    [[ -n "$shown" ]] && break
     sleep 0.2
 done
 kill "$program" 2>/dev/null || true

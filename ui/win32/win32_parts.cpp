@@ -20,6 +20,8 @@ constexpr COLORREF kColourKey = RGB(0xFF, 0x00, 0xFF);
 using core::win32::utf8;
 using core::win32::wide;
 
+LRESULT CALLBACK controlProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+
 Win32Part* partOf(HWND handle)
 {
     return reinterpret_cast<Win32Part*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
@@ -94,12 +96,30 @@ Win32Part::Win32Part(Win32Window& window, HWND handle) : m_window(window), m_han
 
 Win32Part::~Win32Part()
 {
+    RemoveWindowSubclass(m_handle, &controlProcedure, 1);
     SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
 }
 
 LRESULT Win32Part::message(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(m_handle, msg, wParam, lParam);
+}
+
+namespace {
+
+LRESULT CALLBACK controlProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    LRESULT result = 0;
+    if (reinterpret_cast<Win32Part*>(data)->controlMessage(msg, wParam, lParam, result))
+        return result;
+    return DefSubclassProc(handle, msg, wParam, lParam);
+}
+
+} // namespace
+
+void Win32Part::subclass()
+{
+    SetWindowSubclass(m_handle, &controlProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Win32Part::setVisiblePart(bool visible)
@@ -349,7 +369,16 @@ Win32EditBox::Win32EditBox(Win32Window& window, const std::string& name, const R
     : PartOf(window, makeChild(window, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, place, 0))
 {
     SendMessageW(m_handle, EM_SETLIMITTEXT, 0, 0);
+    subclass();
     (void)name;
+}
+
+bool Win32EditBox::controlMessage(UINT msg, WPARAM, LPARAM, LRESULT&)
+{
+    // A held key repeats its presses but is let go once.
+    if (msg == WM_KEYUP && onKeyUp)
+        onKeyUp();
+    return false;
 }
 
 void Win32EditBox::setText(const std::string& text)
@@ -462,6 +491,79 @@ void Win32FileList::notify(WORD code)
         onPick();
 }
 
+Win32Button::Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact)
+    : PartOf(window, makeChild(window, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, place, 0))
+{
+    LabelStyle style;
+    style.pointSize -= compact ? 1 : 0;
+    m_font = designFont(m_handle, style);
+    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    setText(caption);
+    subclass();
+}
+
+Win32Button::~Win32Button()
+{
+    DeleteObject(m_font);
+}
+
+void Win32Button::setText(const std::string& text)
+{
+    SetWindowTextW(m_handle, wide(text).c_str());
+}
+
+std::string Win32Button::text() const
+{
+    return utf8(windowText(m_handle));
+}
+
+void Win32Button::notify(WORD code)
+{
+    if (code == BN_CLICKED && onClick)
+        onClick();
+}
+
+bool Win32Button::controlMessage(UINT msg, WPARAM, LPARAM, LRESULT& result)
+{
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        if (onMouseDown)
+            onMouseDown();
+        break;
+    case WM_LBUTTONUP:
+        if (onMouseUp)
+            onMouseUp();
+        break;
+    case WM_SETCURSOR:
+        if (m_target) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            result = TRUE;
+            return true;
+        }
+        break;
+    default: break;
+    }
+    return false;
+}
+
+Win32CheckBox::Win32CheckBox(Win32Window& window, const Rect& place, const std::string& caption, bool checked)
+    : PartOf(window, makeChild(window, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, place, 0))
+{
+    SetWindowTextW(m_handle, wide(caption).c_str());
+    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    setChecked(checked);
+}
+
+bool Win32CheckBox::isChecked() const
+{
+    return SendMessageW(m_handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32CheckBox::setChecked(bool checked)
+{
+    SendMessageW(m_handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 // Timers
 
 Win32Timer::Win32Timer(HWND window, UINT_PTR id, int interval) : m_window(window), m_id(id), m_interval(interval) {}
@@ -566,6 +668,18 @@ Win32FileList& Win32Window::addFileList(const std::string& name, const Rect& pla
     return keep(name, std::make_unique<Win32FileList>(*this, name, place));
 }
 
+Win32Button& Win32Window::addButton(const std::string& name, const Rect& place, const std::string& caption,
+                                    bool compact)
+{
+    return keep(name, std::make_unique<Win32Button>(*this, place, caption, compact));
+}
+
+Win32CheckBox& Win32Window::addCheckBox(const std::string& name, const Rect& place, const std::string& caption,
+                                        bool checked)
+{
+    return keep(name, std::make_unique<Win32CheckBox>(*this, place, caption, checked));
+}
+
 Win32Timer& Win32Window::addTimer(const std::string& name, int interval)
 {
     const UINT_PTR id = m_timerIds.size() + 1;
@@ -598,7 +712,18 @@ void Win32Window::setVisible(bool visible)
     if (visible)
         placeAtFirstShow();
     ShowWindow(m_handle, visible ? SW_SHOW : SW_HIDE);
-    if (visible && onShow)
+    if (visible)
+        tellShown();
+}
+
+void Win32Window::tellShown()
+{
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        if (onFirstShow)
+            onFirstShow();
+    }
+    if (onShow)
         onShow();
 }
 
@@ -612,8 +737,7 @@ void Win32Window::bringForward()
     placeAtFirstShow();
     ShowWindow(m_handle, IsIconic(m_handle) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(m_handle);
-    if (onShow)
-        onShow();
+    tellShown();
 }
 
 void Win32Window::minimise()
@@ -721,6 +845,15 @@ LRESULT Win32Window::message(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         // The controls' frames and grounds would take the window's colour, the colour key.
         return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED) {
+            m_minimised = true;
+        } else if (wParam == SIZE_RESTORED && m_minimised) {
+            m_minimised = false;
+            if (onRestored)
+                onRestored();
+        }
+        break;
     case WM_CLOSE:
         if (!onClose || onClose()) {
             ShowWindow(m_handle, SW_HIDE);

@@ -50,6 +50,12 @@ public:
     // The messages of a part of our own class, and the notifications of a control.
     virtual LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void notify(WORD /*code*/) {}
+    // The messages of a system control (EDIT, BUTTON) before the control's own procedure; true
+    // when handled, with `result`.
+    virtual bool controlMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
+    {
+        return false;
+    }
 
     void setVisiblePart(bool visible);
     Rect placeOf() const;
@@ -63,6 +69,9 @@ public:
     bool hintOn() const { return m_hintShown; }
 
 protected:
+    // Routes the messages of a system control through controlMessage.
+    void subclass();
+
     Win32Window& m_window;
     HWND m_handle = nullptr;
     std::string m_description;
@@ -154,6 +163,7 @@ public:
     void setText(const std::string& text) override;
     std::string text() const override;
     void notify(WORD code) override;
+    bool controlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     bool m_setting = false;
@@ -196,6 +206,29 @@ private:
     std::vector<std::string> m_names;
 };
 
+class Win32Button final : public PartOf<ui::Button> {
+public:
+    Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact);
+    ~Win32Button() override;
+    void setTarget(bool target) override { m_target = target; }
+    void setMarked(bool) override {}
+    void setText(const std::string& text) override;
+    std::string text() const override;
+    void notify(WORD code) override;
+    bool controlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    HFONT m_font = nullptr;
+    bool m_target = false;
+};
+
+class Win32CheckBox final : public PartOf<ui::CheckBox> {
+public:
+    Win32CheckBox(Win32Window& window, const Rect& place, const std::string& caption, bool checked);
+    bool isChecked() const override;
+    void setChecked(bool checked) override;
+};
+
 // A SetTimer timer of the window's handle.
 class Win32Timer final : public ui::Timer {
 public:
@@ -229,6 +262,8 @@ public:
     Win32ListBox& addListBox(const std::string& name, const Rect& place);
     Win32SpinEdit& addSpinEdit(const std::string& name, const Rect& place, int minimum, int maximum);
     Win32FileList& addFileList(const std::string& name, const Rect& place);
+    Win32Button& addButton(const std::string& name, const Rect& place, const std::string& caption, bool compact);
+    Win32CheckBox& addCheckBox(const std::string& name, const Rect& place, const std::string& caption, bool checked);
     Win32Timer& addTimer(const std::string& name, int interval);
 
     NativeId nativeId() const override { return m_handle; }
@@ -245,6 +280,8 @@ public:
     Timer* timer(const std::string& name) override;
     Part* part(const std::string& name) override;
 
+    // The window came back from the taskbar.
+    std::function<void()> onRestored;
     // The window closed (hid) after onClose let it.
     std::function<void()> onClosed;
 
@@ -257,6 +294,8 @@ public:
 private:
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam);
     void placeAtFirstShow();
+    // Tells onFirstShow at the first show, and onShow.
+    void tellShown();
     template <class Kind>
     Kind& keep(const std::string& name, std::unique_ptr<Kind> part);
 
@@ -265,6 +304,8 @@ private:
     HWND m_tooltip = nullptr;
     std::uint8_t m_alpha = 255;
     bool m_placed = false;
+    bool m_shownOnce = false;
+    bool m_minimised = false;
     std::vector<std::unique_ptr<Win32Part>> m_parts;
     std::map<std::string, ui::Part*> m_byName;
     std::map<std::string, std::unique_ptr<Win32Timer>> m_timers;

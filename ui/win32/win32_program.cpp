@@ -11,11 +11,19 @@
 #include "core/registry/win32_registry.h"
 #include "core/settings/ini_file.h"
 #include "core/shell/shell_command.h"
+#include "core/platform/win32/win32_platform.h"
+#include "sections/file_compatibility/tform9.h"
+#include "sections/plain_windows.h"
+#include "sections/protection/tform4.h"
+#include "sections/system/tform2.h"
 #include "ui/win32/win32_parts.h"
 
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace ui::win32 {
@@ -107,6 +115,34 @@ struct SkinnedWindow {
     std::unique_ptr<chrome::SectionBehaviour> section;
 };
 
+// The system's controls of a window, which its class works with.
+void addTool(Win32Window& window, const chrome::Component& component)
+{
+    const Rect place = rectOf(component.place);
+    Part* part = nullptr;
+    switch (component.kind) {
+    case chrome::ComponentKind::EditBox: {
+        Win32EditBox& edit = window.addEditBox(component.name, place);
+        edit.setText(component.text);
+        part = &edit;
+        break;
+    }
+    case chrome::ComponentKind::ListBox: part = &window.addListBox(component.name, place); break;
+    case chrome::ComponentKind::SpinEdit: {
+        Win32SpinEdit& spin = window.addSpinEdit(component.name, place, component.minimum, component.maximum);
+        spin.setValue(component.value);
+        part = &spin;
+        break;
+    }
+    case chrome::ComponentKind::FileList: part = &window.addFileList(component.name, place); break;
+    case chrome::ComponentKind::CheckBox:
+        part = &window.addCheckBox(component.name, place, component.text, component.value != 0);
+        break;
+    default: return;
+    }
+    part->setVisible(component.visible);
+}
+
 std::unique_ptr<Win32Window> build(const chrome::WindowDefinition& definition, PictureSource& pictures)
 {
     auto window = std::make_unique<Win32Window>(pictures, definition.className, definition.caption,
@@ -134,6 +170,14 @@ std::unique_ptr<Win32Window> build(const chrome::WindowDefinition& definition, P
             timer.setEnabled(component.enabled);
             continue;
         }
+        case chrome::ComponentKind::Button: {
+            Win32Button& button =
+                window->addButton(component.name, rectOf(component.place), component.text, component.compact);
+            button.setTarget(component.handCursor);
+            button.setVisible(component.visible);
+            continue;
+        }
+        default: addTool(*window, component); continue;
         }
         part->setTarget(component.handCursor);
         const std::string* hint = hintOf(definition, component.name);
@@ -143,12 +187,57 @@ std::unique_ptr<Win32Window> build(const chrome::WindowDefinition& definition, P
             part->setAccessibleDescription(*hint);
         part->setVisible(component.visible);
     }
+    for (const chrome::ToolName& tool : definition.toolNames) {
+        if (Part* control = window->part(tool.control))
+            control->setAccessibleName(tool.name);
+    }
     if (const auto& comments = definition.comments) {
         for (const std::string& name : {comments->onSwitch, comments->offSwitch})
             window->label(name)->setTarget(true);
     }
     return window;
 }
+
+// What the window table keeps of a class: how to make a section window's behaviour; null for
+// the main and About windows, whose behaviour is the shared one here, and for the Internet and
+// Removal windows, whose file tools walk the emulated machine's drive, which this build has not.
+using SectionFactory = std::unique_ptr<chrome::SectionBehaviour> (*)(ui::Window&, const chrome::WindowDefinition&,
+                                                                     const chrome::SectionServices&);
+
+// The section classes this build hosts; the table names the others only (incomplete types).
+template <class Window>
+constexpr bool kIsSection = false;
+template <>
+constexpr bool kIsSection<TForm2> = true;
+template <>
+constexpr bool kIsSection<TForm4> = true;
+template <>
+constexpr bool kIsSection<TForm5> = true;
+template <>
+constexpr bool kIsSection<TForm9> = true;
+template <>
+constexpr bool kIsSection<TForm13> = true;
+template <>
+constexpr bool kIsSection<TForm18> = true;
+template <>
+constexpr bool kIsSection<TForm26> = true;
+template <>
+constexpr bool kIsSection<TForm64> = true;
+
+struct SectionClasses {
+    using Kept = SectionFactory;
+    template <class Window>
+    static Kept of()
+    {
+        if constexpr (kIsSection<Window>)
+            return [](ui::Window& window, const chrome::WindowDefinition& definition,
+                      const chrome::SectionServices& services) -> std::unique_ptr<chrome::SectionBehaviour> {
+                return std::make_unique<Window>(window, definition, services);
+            };
+        else
+            return nullptr;
+    }
+};
 
 // Drags the window by its background and title strip: Windows moves it as by a caption.
 void wireDrag(Win32Window& window, const chrome::WindowDefinition& definition)
@@ -185,25 +274,62 @@ int runProgram(HINSTANCE instance, const std::filesystem::path& executable, Reso
     core::SystemCalls& calls = core::posixSystemCalls();
     auto shell = [](const std::string& commandLine) { core::shellCommand(commandLine); };
 
+    core::Win32DesktopWindows desktop;
+    core::Win32ProcessControl processes;
+    Win32MessageBoxes messageBoxes(app::kApplicationTitle);
+
     std::vector<SkinnedWindow> windows;
-    for (const auto& row : app::windowTable<app::NoClass>()) {
-        if (row.definition)
-            windows.push_back({row.definition, build(*row.definition, pictures), nullptr, nullptr});
+    std::vector<SectionFactory> factories;
+    for (const auto& row : app::windowTable<SectionClasses>()) {
+        if (!row.definition)
+            continue;
+        windows.push_back({row.definition, build(*row.definition, pictures), nullptr, nullptr});
+        factories.push_back(row.windowClass);
     }
-    auto minimiseAll = [&windows] {
-        for (SkinnedWindow& skinned : windows)
-            skinned.window->minimise();
+    // The windows minimised together: when one comes back, the others follow.
+    std::vector<Win32Window*> minimised;
+    auto minimiseAll = [&windows, &minimised] {
+        minimised.clear();
+        for (SkinnedWindow& skinned : windows) {
+            if (skinned.window->isVisible()) {
+                minimised.push_back(skinned.window.get());
+                skinned.window->minimise();
+            }
+        }
     };
-    std::map<std::string, SkinnedWindow*> byClass;
     for (SkinnedWindow& skinned : windows) {
+        skinned.window->onRestored = [&minimised, restored = skinned.window.get()] {
+            for (Win32Window* other : std::exchange(minimised, {})) {
+                if (other != restored && IsIconic(other->handle()))
+                    ShowWindow(other->handle(), SW_RESTORE);
+            }
+        };
+    }
+    std::map<std::string, SkinnedWindow*, std::less<>> byClass;
+    const chrome::SectionServices services{registry,
+                                           settingsPath,
+                                           calls,
+                                           errors,
+                                           messageBoxes,
+                                           desktop,
+                                           processes,
+                                           nullptr,
+                                           [&byClass](std::string_view className) {
+                                               // A plain show: these windows keep no settings to read.
+                                               if (auto found = byClass.find(className); found != byClass.end())
+                                                   found->second->window->bringForward();
+                                           }};
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SkinnedWindow& skinned = windows[i];
         const chrome::WindowDefinition& definition = *skinned.definition;
         byClass[definition.className] = &skinned;
         wireDrag(*skinned.window, definition);
         skinned.behaviour = std::make_unique<chrome::WindowBehaviour>(
             *skinned.window, definition, chrome::WindowBehaviour::Services{registry, shell, errors, minimiseAll});
         if (definition.comments) {
-            skinned.section =
-                std::make_unique<chrome::SectionBehaviour>(*skinned.window, definition, settingsPath, calls, errors);
+            skinned.section = factories[i]
+                                  ? factories[i](*skinned.window, definition, services)
+                                  : std::make_unique<chrome::SectionBehaviour>(*skinned.window, definition, services);
             skinned.section->assignHints();
         }
     }
