@@ -6,7 +6,7 @@
 #include "app/window_set.h"
 #include "ui/qt/hints.h"
 #include "ui/qt/qt_text.h"
-#include "chrome/section_window.h"
+#include "ui/qt/section_window.h"
 #include "chrome/settings_keys.h"
 #include "chrome/skin.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chrome/skinned_window.h"
+#include "ui/qt/skinned_window.h"
 
 namespace app {
 class WindowSet;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/context.h"
-#include "chrome/section_window.h"
+#include "ui/qt/section_window.h"
 #include "ui/qt/idle_monitor.h"
 
 #include <QWidget>

@@ -14,7 +14,7 @@
 #include "bench/bench_program.h"
 #include "bench/reference_timing.h"
 #include "chrome/option_state.h"
-#include "chrome/section_window.h"
+#include "ui/qt/section_window.h"
 #include "sections/definitions.h"
 #include "ui/qt/application.h"
 

@@ -5,7 +5,7 @@
 #include "tests/gui/support/gui_fixture.h"
 
 #include "chrome/option_executor.h"
-#include "chrome/skinned_window.h"
+#include "ui/qt/skinned_window.h"
 
 #include "core/error.h"
 #include "core/registry/tregistry.h"
@@ -40,12 +40,12 @@ chrome::WindowDefinition testWindow()
                     chrome::timer("Timer1", 1, false)};
     w.dragTimer = "Timer1";
     w.dragSurfaces = {"Image1"};
-    w.options = {{"Image8", chrome::writeValue(kCreated, "AutoReboot", chrome::Dword{1})},
-                 {"Image9", chrome::writeValue(kMissing, "Overwrite", chrome::Dword{0})},
-                 {"Image10", chrome::commandLines({"rd /s /q %TMP%", "md %TMP%"})},
-                 {"Image11", chrome::onKey(kCreated, {chrome::deleteValue("AutoReboot"),
-                                                      chrome::deleteValue("AutoReboot"),
-                                                      chrome::writeValue("Dump", chrome::Text{"tak"})})}};
+    w.options = {
+        {"Image8", chrome::writeValue(kCreated, "AutoReboot", chrome::Dword{1})},
+        {"Image9", chrome::writeValue(kMissing, "Overwrite", chrome::Dword{0})},
+        {"Image10", chrome::commandLines({"rd /s /q %TMP%", "md %TMP%"})},
+        {"Image11", chrome::onKey(kCreated, {chrome::deleteValue("AutoReboot"), chrome::deleteValue("AutoReboot"),
+                                             chrome::writeValue("Dump", chrome::Text{"tak"})})}};
     return w;
 }
 
@@ -209,7 +209,7 @@ TEST_F(OptionExecutorTest, TheRegistryObjectLivesForOneClickAndIsFreedOnEveryPat
 {
     EXPECT_EQ(runRecorded(chrome::writeValue(kCreated, "AutoReboot", chrome::Dword{1})), "");
     EXPECT_EQ(m_log, (std::vector<std::string>{"create HKLM\\" + std::string(kCrashControl), "set AutoReboot dword",
-                                                "close"}));
+                                               "close"}));
     EXPECT_EQ(m_leftOpen, 0u);
 
     // Without creating: the open fails unnoticed, the write raises, the steps after it are skipped.
@@ -220,9 +220,9 @@ TEST_F(OptionExecutorTest, TheRegistryObjectLivesForOneClickAndIsFreedOnEveryPat
 
     // A write refused after the key opened still closes it.
     makeKey(RootKey::CurrentUser, "Software\\Firma");
-    const chrome::Action badName =
-        chrome::onKey({RootKey::CurrentUser, "Software\\Firma", false},
-                      {chrome::writeValue("", chrome::Text{"domyślna"}), chrome::writeValue(std::string(16384, 'x'), chrome::Dword{1})});
+    const chrome::Action badName = chrome::onKey({RootKey::CurrentUser, "Software\\Firma", false},
+                                                 {chrome::writeValue("", chrome::Text{"domyślna"}),
+                                                  chrome::writeValue(std::string(16384, 'x'), chrome::Dword{1})});
     EXPECT_NE(runRecorded(badName), "");
     EXPECT_EQ(m_log.front(), "open HKCU\\Software\\Firma");
     EXPECT_EQ(m_log.back(), "close");

@@ -6,7 +6,7 @@
 #include "app/definitions.h"
 #include "ui/qt/controls.h"
 #include "chrome/pictures.h"
-#include "chrome/skinned_window.h"
+#include "ui/qt/skinned_window.h"
 
 #include <QLabel>
 

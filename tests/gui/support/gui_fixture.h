@@ -4,7 +4,7 @@
 #include "app/window_set.h"
 #include "chrome/context.h"
 #include "ui/qt/picture_store.h"
-#include "chrome/section_window.h"
+#include "ui/qt/section_window.h"
 #include "tests/gui/support/manual_timer_clock.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/temporary_folder.h"

@@ -1,4 +1,4 @@
-#include "chrome/section_window.h"
+#include "ui/qt/section_window.h"
 
 #include "ui/qt/qt_text.h"
 

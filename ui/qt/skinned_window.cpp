@@ -1,4 +1,4 @@
-#include "chrome/skinned_window.h"
+#include "ui/qt/skinned_window.h"
 
 #include "ui/qt/accessibility.h"
 #include "ui/qt/file_list_box.h"

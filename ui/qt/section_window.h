@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/section_behaviour.h"
-#include "chrome/skinned_window.h"
+#include "ui/qt/skinned_window.h"
 
 #include <functional>
 #include <memory>
