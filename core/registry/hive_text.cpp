@@ -327,18 +327,21 @@ void Hive::removeBlocks(HiveKey& key)
 void Hive::rewrite(HiveKey& key)
 {
     load(key);
-    if (m_dirty.insert(&key).second)
+    if (!key.dirty) {
+        key.dirty = true;
         m_dirtyOrder.push_back(&key);
+    }
 }
 
 void Hive::flush()
 {
-    if (m_dirty.empty() && !m_hasDeadBlocks)
+    if (m_dirtyOrder.empty() && !m_hasDeadBlocks)
         return;
     std::vector<Block> fresh;
     for (HiveKey* key : m_dirtyOrder) {
-        if (m_dirty.erase(key) == 0)
-            continue; // deleted, or already done under this address
+        if (!key->dirty)
+            continue; // deleted since
+        key->dirty = false;
         if (!needsBlock(*key)) {
             removeBlocks(*key);
             continue;
@@ -365,8 +368,8 @@ void Hive::flush()
             fresh.push_back(std::move(block));
         key->blocks = 1;
     }
-    m_dirty.clear();
     m_dirtyOrder.clear();
+    m_deleted.clear();
     if (fresh.empty() && !m_hasDeadBlocks)
         return; // every block stays where it was
 
@@ -460,8 +463,13 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
         return;
     load(*parent);
     removeBlocks(key);
-    m_dirty.erase(&key);
-    std::erase_if(parent->subkeys, [&](const std::unique_ptr<HiveKey>& k) { return k.get() == &key; });
+    const auto it = std::find_if(parent->subkeys.begin(), parent->subkeys.end(),
+                                 [&](const std::unique_ptr<HiveKey>& k) { return k.get() == &key; });
+    if (key.dirty) {
+        key.dirty = false;
+        m_deleted.push_back(std::move(*it));
+    }
+    parent->subkeys.erase(it);
     parent->modified = now;
     // A parent left without subkeys, values and block of its own would vanish at the next
     // read; rewrite gives it a block, as Wine does.
@@ -471,7 +479,7 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
 std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
 {
     // A key changed since is made anew at the next flush.
-    if (m_dirty.count(const_cast<HiveKey*>(&key)))
+    if (key.dirty)
         return std::nullopt;
     if (key.blocks == 0)
         return std::string_view();
