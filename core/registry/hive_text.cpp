@@ -281,17 +281,34 @@ bool Hive::needsBlock(const HiveKey& key) const
     return !key.values.empty() || key.className || key.link || key.subkeys.empty();
 }
 
-std::string Hive::blockText(const HiveKey& key) const
+std::string Hive::keyPathText(const HiveKey& key)
 {
     std::vector<const HiveKey*> chain;
     for (const HiveKey* k = &key; k->parent; k = k->parent)
         chain.push_back(k);
-    std::string out = "\n[";
+    std::string out;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (it != chain.rbegin())
             out += "\\\\";
         appendEscaped(out, (*it)->name, '[', ']');
     }
+    return out;
+}
+
+std::string Hive::blockText(const HiveKey& key) const
+{
+    return blockText(key, key.parent ? keyPathText(*key.parent) : std::string());
+}
+
+std::string Hive::blockText(const HiveKey& key, std::string_view parentPath) const
+{
+    std::string out;
+    out.reserve(64 + parentPath.size() + key.name.size() + key.values.size() * 32);
+    out += "\n[";
+    out += parentPath;
+    if (key.parent && key.parent->parent)
+        out += "\\\\";
+    appendEscaped(out, key.name, '[', ']');
     char buffer[64];
     const auto seconds = static_cast<unsigned>((key.modified - FileTimeAt1970) / FileTimeTicksPerSecond);
     std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", seconds, unsigned(key.modified >> 32),
@@ -338,6 +355,9 @@ void Hive::flush()
     if (m_dirtyOrder.empty() && !m_hasDeadBlocks)
         return;
     std::vector<Block> fresh;
+    // Keys changed together are mostly siblings: their parent's path is written once.
+    const HiveKey* lastParent = nullptr;
+    std::string parentPath;
     for (HiveKey* key : m_dirtyOrder) {
         if (!key->dirty)
             continue; // deleted since
@@ -361,7 +381,11 @@ void Hive::flush()
                 }
             }
         }
-        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key))};
+        if (key->parent != lastParent) {
+            lastParent = key->parent;
+            parentPath = lastParent ? keyPathText(*lastParent) : std::string();
+        }
+        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key, parentPath))};
         if (first)
             *first = std::move(block);
         else

@@ -164,6 +164,9 @@ private:
     // The values of the key's blocks in name order; with `attributes`, also its time, class and link.
     void readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
     bool needsBlock(const HiveKey& key) const;
+    // The key's path as its block's first line writes it (empty for the root).
+    static std::string keyPathText(const HiveKey& key);
+    std::string blockText(const HiveKey& key, std::string_view parentPath) const;
     // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);
     void removeBlocks(HiveKey& key);
