@@ -984,7 +984,7 @@ bool Hive::widen(HiveParseError& error)
     whole.m_root->loaded = false;
     // Unchanged, the text it was read from is the whole file: parsed again in place, without a copy.
     const bool unchanged =
-        m_dirty.empty() && !m_hasDeadBlocks &&
+        m_dirtyOrder.empty() && !m_hasDeadBlocks &&
         std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
     if (unchanged) {
         if (!Parser(m_text.view(), whole, error).run())

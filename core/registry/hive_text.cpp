@@ -281,17 +281,34 @@ bool Hive::needsBlock(const HiveKey& key) const
     return !key.values.empty() || key.className || key.link || key.subkeys.empty();
 }
 
-std::string Hive::blockText(const HiveKey& key) const
+std::string Hive::keyPathText(const HiveKey& key)
 {
     std::vector<const HiveKey*> chain;
     for (const HiveKey* k = &key; k->parent; k = k->parent)
         chain.push_back(k);
-    std::string out = "\n[";
+    std::string out;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (it != chain.rbegin())
             out += "\\\\";
         appendEscaped(out, (*it)->name, '[', ']');
     }
+    return out;
+}
+
+std::string Hive::blockText(const HiveKey& key) const
+{
+    return blockText(key, key.parent ? keyPathText(*key.parent) : std::string());
+}
+
+std::string Hive::blockText(const HiveKey& key, std::string_view parentPath) const
+{
+    std::string out;
+    out.reserve(64 + parentPath.size() + key.name.size() + key.values.size() * 32);
+    out += "\n[";
+    out += parentPath;
+    if (key.parent && key.parent->parent)
+        out += "\\\\";
+    appendEscaped(out, key.name, '[', ']');
     char buffer[64];
     const auto seconds = static_cast<unsigned>((key.modified - FileTimeAt1970) / FileTimeTicksPerSecond);
     std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", seconds, unsigned(key.modified >> 32),
@@ -327,18 +344,24 @@ void Hive::removeBlocks(HiveKey& key)
 void Hive::rewrite(HiveKey& key)
 {
     load(key);
-    if (m_dirty.insert(&key).second)
+    if (!key.dirty) {
+        key.dirty = true;
         m_dirtyOrder.push_back(&key);
+    }
 }
 
 void Hive::flush()
 {
-    if (m_dirty.empty() && !m_hasDeadBlocks)
+    if (m_dirtyOrder.empty() && !m_hasDeadBlocks)
         return;
     std::vector<Block> fresh;
+    // Keys changed together are mostly siblings: their parent's path is written once.
+    const HiveKey* lastParent = nullptr;
+    std::string parentPath;
     for (HiveKey* key : m_dirtyOrder) {
-        if (m_dirty.erase(key) == 0)
-            continue; // deleted, or already done under this address
+        if (!key->dirty)
+            continue; // deleted since
+        key->dirty = false;
         if (!needsBlock(*key)) {
             removeBlocks(*key);
             continue;
@@ -358,15 +381,19 @@ void Hive::flush()
                 }
             }
         }
-        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key))};
+        if (key->parent != lastParent) {
+            lastParent = key->parent;
+            parentPath = lastParent ? keyPathText(*lastParent) : std::string();
+        }
+        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key, parentPath))};
         if (first)
             *first = std::move(block);
         else
             fresh.push_back(std::move(block));
         key->blocks = 1;
     }
-    m_dirty.clear();
     m_dirtyOrder.clear();
+    m_deleted.clear();
     if (fresh.empty() && !m_hasDeadBlocks)
         return; // every block stays where it was
 
@@ -460,8 +487,13 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
         return;
     load(*parent);
     removeBlocks(key);
-    m_dirty.erase(&key);
-    std::erase_if(parent->subkeys, [&](const std::unique_ptr<HiveKey>& k) { return k.get() == &key; });
+    const auto it = std::find_if(parent->subkeys.begin(), parent->subkeys.end(),
+                                 [&](const std::unique_ptr<HiveKey>& k) { return k.get() == &key; });
+    if (key.dirty) {
+        key.dirty = false;
+        m_deleted.push_back(std::move(*it));
+    }
+    parent->subkeys.erase(it);
     parent->modified = now;
     // A parent left without subkeys, values and block of its own would vanish at the next
     // read; rewrite gives it a block, as Wine does.
@@ -471,7 +503,7 @@ void Hive::deleteKey(HiveKey& key, std::uint64_t now)
 std::optional<std::string_view> Hive::blockSource(const HiveKey& key) const
 {
     // A key changed since is made anew at the next flush.
-    if (m_dirty.count(const_cast<HiveKey*>(&key)))
+    if (key.dirty)
         return std::nullopt;
     if (key.blocks == 0)
         return std::string_view();

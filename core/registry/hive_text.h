@@ -9,7 +9,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace core::registry {
@@ -60,6 +59,7 @@ struct HiveKey {
     // members sit together and the rare class lies apart: a hive may hold a million keys.)
     bool loaded = false;
     bool link = false;
+    bool dirty = false;            // marked to have its blocks made anew at the next flush
     std::vector<HiveValue> values; // in case-insensitive name order
     std::unique_ptr<std::u16string> className;
 
@@ -164,6 +164,9 @@ private:
     // The values of the key's blocks in name order; with `attributes`, also its time, class and link.
     void readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
     bool needsBlock(const HiveKey& key) const;
+    // The key's path as its block's first line writes it (empty for the root).
+    static std::string keyPathText(const HiveKey& key);
+    std::string blockText(const HiveKey& key, std::string_view parentPath) const;
     // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);
     void removeBlocks(HiveKey& key);
@@ -174,10 +177,10 @@ private:
     io::FileText m_text;
     std::size_t m_headerLength = 0;
     std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
-    // The keys marked by rewrite, in the order they were marked, and which of them still are
-    // (a key deleted meanwhile leaves the set, and a new key may reuse its address).
+    // The keys marked by rewrite, in the order they were marked. A key deleted meanwhile is kept
+    // unmarked in m_deleted until the flush, so that no other key takes its address.
     std::vector<HiveKey*> m_dirtyOrder;
-    std::unordered_set<HiveKey*> m_dirty;
+    std::vector<std::unique_ptr<HiveKey>> m_deleted;
     bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;
     std::optional<std::vector<std::u16string>> m_focus;

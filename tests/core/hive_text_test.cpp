@@ -318,6 +318,13 @@ TEST(HiveText, AChangeRewritesOnlyTheKeysItTouches)
     hive.deleteValue(*key, u"a", Now);
     text = hive.serialize();
     EXPECT_EQ(text.substr(text.find("\n[C")), "\n[C\\\\Sub]" + Stamp);
+
+    // A key made and deleted before the text is made, another made after it: only that one is written.
+    hive.create(path({u"D", u"Gone"}), Now, created);
+    hive.deleteKey(*hive.find(path({u"D", u"Gone"})), Now);
+    hive.create(path({u"D", u"Kept"}), Now, created);
+    text = hive.serialize();
+    EXPECT_EQ(text.substr(text.find("\n[D")), "\n[D\\\\Kept]" + Stamp);
 }
 
 TEST(HiveText, KeysWrittenTwiceByHandBecomeOne)
