@@ -35,7 +35,6 @@ protected:
 
     const chrome::WindowDefinition& m_definition = sections::performanceDefinition();
     core::WineRegistry m_registry{m_folder / "machine", 2400};
-    std::vector<std::string> m_commands;
     int m_minimised = 0;
     FakeWindow m_window;
     std::unique_ptr<chrome::WindowBehaviour> m_behaviour;

@@ -70,4 +70,70 @@ std::string BehaviourFixture::settingsText() const
     return core::text::utf8FromCp1250(testing_support::readText(m_settingsPath));
 }
 
+void BehaviourFixture::click(const std::string& name)
+{
+    if (m_fake->picture(name))
+        m_fake->fakePicture(name).click();
+    else if (m_fake->label(name))
+        m_fake->fakeLabel(name).click();
+    else
+        ADD_FAILURE() << "no picture or label " << name;
+}
+
+void BehaviourFixture::expectHints(const chrome::WindowDefinition& definition, const Hints& hints)
+{
+    ASSERT_EQ(definition.hints.size(), hints.size());
+    for (std::size_t i = 0; i < hints.size(); ++i) {
+        const auto& [control, hint] = hints[i];
+        EXPECT_EQ(definition.hints[i].control, control);
+        const ui::Part* hinted = m_fake->part(control);
+        ASSERT_NE(hinted, nullptr) << control;
+        EXPECT_TRUE(hinted->hintShown()) << control;
+        EXPECT_EQ(hinted->hint(), hint) << control;
+    }
+}
+
+void BehaviourFixture::expectRowsWrite(const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        SCOPED_TRACE(row.target);
+        for (const testing_support::Value& before : {dword(7), text(u"7")}) {
+            seed(row.root, row.key, {{row.value, before}});
+            std::map<std::string, std::optional<Values>> expected;
+            for (const RowWrite& other : rows)
+                expected[other.key] = keyValues(other.root, other.key);
+            (*expected[row.key])[row.value] = row.data;
+            click(row.target);
+            for (const RowWrite& other : rows)
+                EXPECT_EQ(keyValues(other.root, other.key), expected[other.key]) << other.key;
+        }
+        EXPECT_TRUE(m_fake->part(row.target)->hint().empty());
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
+    EXPECT_TRUE(m_commands.empty());
+}
+
+void BehaviourFixture::expectRowsNeedTheirKeys(const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        m_errors.messages.clear();
+        click(row.target);
+        EXPECT_EQ(keyValues(row.root, row.key), std::nullopt) << row.target;
+        EXPECT_EQ(m_errors.messages,
+                  std::vector<std::string>{std::string("Failed to set data for '") + row.value + "'"})
+            << row.target;
+    }
+    m_errors.messages.clear();
+}
+
+void BehaviourFixture::expectRowsCreateTheirKeys(const std::vector<RowWrite>& rows)
+{
+    for (const RowWrite& row : rows) {
+        (void)m_machineRegistry.deleteKey(core::rootHandle(row.root), row.key);
+        click(row.target);
+        EXPECT_EQ(keyValues(row.root, row.key), (Values{{row.value, row.data}})) << row.target;
+    }
+    EXPECT_TRUE(m_errors.messages.empty());
+}
+
 } // namespace behaviour_testing

@@ -2,8 +2,10 @@
 
 #include "chrome/definition.h"
 #include "chrome/section_behaviour.h"
+#include "chrome/window_behaviour.h"
 #include "tests/support/fake_front_end.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/registry_values.h"
 #include "tests/support/temporary_folder.h"
 
 #include "core/registry/wine_registry.h"
@@ -12,10 +14,19 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace behaviour_testing {
+
+using testing_support::dword;
+using testing_support::RowWrite;
+using testing_support::switchRows;
+using testing_support::SwitchWrite;
+using testing_support::text;
+using testing_support::Values;
+using Hints = std::vector<std::pair<const char*, const char*>>;
 
 // Records the errors that escape handlers.
 class RecordingReporter : public ui::ErrorReporter {
@@ -50,19 +61,55 @@ protected:
     std::string settingsText() const;
 
     // A section window of this class as the program builds it: the parts of its definition on a
-    // fake window, then its behaviour over them, on the fixture's machine and fake platform.
+    // fake window, then the shared window behaviour (corners, option rows) and its own over them,
+    // on the fixture's machine and fake platform.
     template <class Behaviour>
     Behaviour& build(const chrome::WindowDefinition& definition)
     {
         m_section.reset();
+        m_window.reset();
         m_fake = std::make_unique<testing_support::FakeWindow>();
         addParts(*m_fake, definition);
+        m_window = std::make_unique<chrome::WindowBehaviour>(
+            *m_fake, definition,
+            chrome::WindowBehaviour::Services{
+                m_machineRegistry, [this](const std::string& line) { m_commands.push_back(line); }, m_errors, [] {}});
         auto behaviour = std::make_unique<Behaviour>(*m_fake, definition, services());
         Behaviour& built = *behaviour;
         m_section = std::move(behaviour);
         return built;
     }
+    // Built and opened from the main menu, its opening timers run: comments mode is on.
+    template <class Behaviour>
+    Behaviour& open(const chrome::WindowDefinition& definition)
+    {
+        Behaviour& built = build<Behaviour>(definition);
+        built.openingSequence();
+        m_fake->tickAll();
+        return built;
+    }
     testing_support::FakeWindow& fake() { return *m_fake; }
+    // A left click on a picture or a label of the window by its design name.
+    void click(const std::string& name);
+
+    std::optional<Values> keyValues(core::RootKey root, const std::string& path)
+    {
+        return testing_support::keyValues(m_machineRegistry, root, path);
+    }
+    void seed(core::RootKey root, const std::string& path, const Values& values = {})
+    {
+        testing_support::seed(m_machineRegistry, root, path, values);
+    }
+    // The window's hints are on, exactly these, in this order.
+    void expectHints(const chrome::WindowDefinition& definition, const Hints& hints);
+    // Every target writes its row, twice, whatever the value holds, and changes nothing else in
+    // the rows' keys; no error, and the targets carry no hint of their own.
+    void expectRowsWrite(const std::vector<RowWrite>& rows);
+    // On a machine without the rows' keys, each target creates nothing and its write's error
+    // reaches the error box.
+    void expectRowsNeedTheirKeys(const std::vector<RowWrite>& rows);
+    // On a machine without the rows' keys, each target creates its key holding only its value.
+    void expectRowsCreateTheirKeys(const std::vector<RowWrite>& rows);
     chrome::SectionServices services();
 
     testing_support::TemporaryFolder m_folder;
@@ -74,9 +121,12 @@ protected:
     testing_support::FakeProcesses m_processes;
     // The windows shown through the services, by class name.
     std::vector<std::string> m_shown;
+    // The command lines the option rows ran.
+    std::vector<std::string> m_commands;
 
 private:
     std::unique_ptr<testing_support::FakeWindow> m_fake;
+    std::unique_ptr<chrome::WindowBehaviour> m_window;
     std::unique_ptr<chrome::SectionBehaviour> m_section;
 };
 

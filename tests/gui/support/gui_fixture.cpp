@@ -2,7 +2,6 @@
 
 #include "app/definitions.h"
 #include "core/registry/tregistry.h"
-#include "core/registry/value_data.h"
 #include "core/text/cp1250.h"
 
 #include <QApplication>
@@ -93,38 +92,14 @@ void GuiFixture::start()
     m_windows->main().show();
 }
 
-Value dword(std::uint32_t value)
-{
-    return {core::RegDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16), std::uint8_t(value >> 24)}};
-}
-
-Value text(const char16_t* value)
-{
-    return {core::RegSz, core::stringData(value)};
-}
-
 std::optional<Values> GuiFixture::keyValues(core::RootKey root, const std::string& path)
 {
-    core::KeyHandle key;
-    if (m_registry.openKey(core::rootHandle(root), path, core::Access::Read, key) != core::RegStatus::Success)
-        return std::nullopt;
-    Values found;
-    core::RegValue value;
-    for (std::uint32_t i = 0; m_registry.enumValue(key, i, value) == core::RegStatus::Success; ++i)
-        found[value.name] = {value.type, value.data};
-    m_registry.closeKey(key);
-    return found;
+    return testing_support::keyValues(m_registry, root, path);
 }
 
 void GuiFixture::seed(core::RootKey root, const std::string& path, const Values& values)
 {
-    core::KeyHandle key;
-    ASSERT_EQ(m_registry.createKey(core::rootHandle(root), path, core::Access::AllAccess, key),
-              core::RegStatus::Success);
-    for (const auto& [name, value] : values)
-        EXPECT_EQ(m_registry.setValue(key, name, value.first, value.second), core::RegStatus::Success) << name;
-    m_registry.closeKey(key);
+    testing_support::seed(m_registry, root, path, values);
 }
 
 void GuiFixture::expectRowsWrite(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
@@ -168,16 +143,6 @@ void GuiFixture::expectRowsCreateTheirKeys(chrome::SkinnedWindow& window, const 
         EXPECT_EQ(keyValues(row.root, row.key), (Values{{row.value, row.data}})) << row.target;
     }
     EXPECT_TRUE(m_errors.messages.empty());
-}
-
-std::vector<RowWrite> switchRows(core::RootKey root, const char* key, const std::vector<SwitchWrite>& switches)
-{
-    std::vector<RowWrite> rows;
-    for (const SwitchWrite& s : switches) {
-        rows.push_back({s.on, root, key, s.value, s.onData});
-        rows.push_back({s.off, root, key, s.value, s.offData});
-    }
-    return rows;
 }
 
 void GuiFixture::expectHints(chrome::SkinnedWindow& window,

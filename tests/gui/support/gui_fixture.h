@@ -7,6 +7,7 @@
 #include "ui/qt/section_window.h"
 #include "tests/gui/support/manual_timer_clock.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/registry_values.h"
 #include "tests/support/temporary_folder.h"
 
 #include "core/registry/wine_registry.h"
@@ -64,35 +65,13 @@ public:
     ui::Size at{1024, 768};
 };
 
-// The values of a registry key by name: type and data.
-using Values = std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
-using Value = Values::mapped_type;
-
-// Expected values, as `keyValues` gives them back.
-Value dword(std::uint32_t value);
-Value text(const char16_t* value);
-
-// One row of a window's option table as a test expects it: a click on `target` sets `value` of
-// `key` to `data`.
-struct RowWrite {
-    const char* target;
-    core::RootKey root;
-    const char* key;
-    const char* value;
-    Value data;
-};
-
-// A switch as a test expects it: its enable target sets `value` to `onData`, its disable target
-// to `offData`.
-struct SwitchWrite {
-    const char* on;
-    const char* off;
-    const char* value;
-    Value onData;
-    Value offData;
-};
-// The two rows of each switch, all in one key.
-std::vector<RowWrite> switchRows(core::RootKey root, const char* key, const std::vector<SwitchWrite>& switches);
+using testing_support::dword;
+using testing_support::RowWrite;
+using testing_support::switchRows;
+using testing_support::SwitchWrite;
+using testing_support::text;
+using testing_support::Value;
+using testing_support::Values;
 
 // The whole window set on a temporary machine and settings file, with a recording error
 // reporter, a shell that only records its command lines, and a cursor the test moves.

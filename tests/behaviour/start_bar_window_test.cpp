@@ -1,9 +1,12 @@
 // The Start bar window: its sixteen options write into the Explorer's "Advanced" key of the
 // current user only when it exists, its hints, and the settings section it closes into.
 
-#include "tests/gui/support/gui_fixture.h"
+#include "tests/behaviour/support/behaviour_fixture.h"
 
-using namespace gui_testing;
+#include "sections/definitions.h"
+#include "sections/plain_windows.h"
+
+using namespace behaviour_testing;
 using core::RootKey;
 
 namespace {
@@ -29,7 +32,7 @@ const std::vector<RowWrite> kTable =
                 {"Image49", "Image50", "NoStartMenuMorePrograms", dword(0), dword(1)},
                 {"Image51", "Image52", "NoStartMenuMyMusic", dword(0), dword(1)}});
 
-const std::vector<std::pair<const char*, const char*>> kHints = {
+const Hints kHints = {
     {"Image9", "Włącza lub wyłącza rozwijanie\nmenu Panel sterowania."},
     {"Image2", "Włącza lub wyłącza rozwijanie\nmenu Moje dokumenty."},
     {"Image18", "Włącza lub wyłącza rozwijanie\nmenu Mojhe obrazy."},
@@ -50,20 +53,22 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image17", "Zamknij"},
 };
 
-class StartBarSectionTest : public GuiFixture {};
+class StartBarWindowTest : public BehaviourFixture {
+protected:
+    void SetUp() override { open<TForm26>(sections::startBarDefinition()); }
+};
 
-TEST_F(StartBarSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
+TEST_F(StartBarWindowTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
 {
-    chrome::SectionWindow& startBar = openSection("TForm26");
-    expectHints(startBar, kHints);
+    expectHints(sections::startBarDefinition(), kHints);
 
-    expectRowsNeedTheirKeys(startBar, kTable);
+    expectRowsNeedTheirKeys(kTable);
     seed(RootKey::CurrentUser, kAdvanced, {{"Hidden", dword(2)}});
-    expectRowsWrite(startBar, kTable);
+    expectRowsWrite(kTable);
     EXPECT_EQ(keyValues(RootKey::CurrentUser, kAdvanced)->at("Hidden"), dword(2));
 
     // The settings section is spelt with a capital S, unlike the caption.
-    click(startBar, QStringLiteral("Image17"));
+    click("Image17");
     EXPECT_NE(settingsText().find("[Pasek Start]\r\n"), std::string::npos) << settingsText();
     EXPECT_EQ(settingsText().find("[Pasek start]"), std::string::npos);
 }

@@ -1,11 +1,14 @@
 // The Folders window: the five Explorer options write into a key that must already exist, the
 // video preview makes or removes its key of HKEY_CLASSES_ROOT, and its hints.
 
-#include "tests/gui/support/gui_fixture.h"
+#include "tests/behaviour/support/behaviour_fixture.h"
+
+#include "sections/definitions.h"
+#include "sections/plain_windows.h"
 
 #include "core/registry/tregistry.h"
 
-using namespace gui_testing;
+using namespace behaviour_testing;
 using core::RootKey;
 
 namespace {
@@ -28,7 +31,7 @@ const std::vector<RowWrite> kAdvancedTable = {
     {"Image25", kUser, kAdvanced, "ListviewAlphaSelect", dword(1)},
 };
 
-const std::vector<std::pair<const char*, const char*>> kHints = {
+const Hints kHints = {
     {"Image2",
      "Włącza lub wyłącza podgląd plików wideo, znajdujący się\npo lewej stronie ekranu (Zakładka szczegóły)."},
     {"Image11", "Włącza lub wyłącza popularne zadania dla plików i folderów\n(Lewa strona ekranu)."},
@@ -40,35 +43,37 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image27", "Zamknij"},
 };
 
-class FoldersSectionTest : public GuiFixture {};
+class FoldersWindowTest : public BehaviourFixture {
+protected:
+    void SetUp() override { open<TForm18>(sections::foldersDefinition()); }
+};
 
-TEST_F(FoldersSectionTest, EveryTargetChangesTheRegistryAsItsRowSays)
+TEST_F(FoldersWindowTest, EveryTargetChangesTheRegistryAsItsRowSays)
 {
-    chrome::SectionWindow& folders = openSection("TForm18");
-    expectHints(folders, kHints);
+    expectHints(sections::foldersDefinition(), kHints);
 
-    expectRowsNeedTheirKeys(folders, kAdvancedTable);
+    expectRowsNeedTheirKeys(kAdvancedTable);
     seed(kUser, kAdvanced, {{"TaskbarAnimations", dword(1)}});
-    expectRowsWrite(folders, kAdvancedTable);
+    expectRowsWrite(kAdvancedTable);
     EXPECT_EQ(keyValues(kUser, kAdvanced)->at("TaskbarAnimations"), dword(1));
 
     // The video preview: "Wyłącz" without the key, "Włącz" twice, "Wyłącz" with a subkey in it.
-    click(folders, QStringLiteral("Image10"));
+    click("Image10");
     EXPECT_EQ(keyValues(RootKey::ClassesRoot, kPreview), std::nullopt);
     EXPECT_EQ(keyValues(RootKey::ClassesRoot, ".mpg\\ShellEx"), Values{});
     for (int round = 0; round < 2; ++round) {
-        click(folders, QStringLiteral("Image9"));
+        click("Image9");
         EXPECT_EQ(keyValues(RootKey::ClassesRoot, kPreview), (Values{{kPreviewValue, dword(1)}}));
     }
     // The classes root is the machine's Software\Classes.
     EXPECT_EQ(keyValues(RootKey::LocalMachine, std::string("Software\\Classes\\") + kPreview),
               (Values{{kPreviewValue, dword(1)}}));
     {
-        core::TRegistry registry(m_registry);
+        core::TRegistry registry(m_machineRegistry);
         registry.SetRootKey(RootKey::ClassesRoot);
         ASSERT_TRUE(registry.OpenKey(std::string(kPreview) + "\\Inner", true));
     }
-    click(folders, QStringLiteral("Image10"));
+    click("Image10");
     EXPECT_EQ(keyValues(RootKey::ClassesRoot, kPreview), std::nullopt);
     EXPECT_EQ(keyValues(RootKey::ClassesRoot, ".mpg\\ShellEx"), Values{});
     EXPECT_EQ(keyValues(RootKey::ClassesRoot, ".mpg"), Values{});

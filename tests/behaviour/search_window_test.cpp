@@ -1,9 +1,12 @@
 // The Search window: every target writes its one value under HKEY_CURRENT_USER into a key that
 // must already exist, and its hints.
 
-#include "tests/gui/support/gui_fixture.h"
+#include "tests/behaviour/support/behaviour_fixture.h"
 
-using namespace gui_testing;
+#include "sections/definitions.h"
+#include "sections/plain_windows.h"
+
+using namespace behaviour_testing;
 using core::RootKey;
 
 namespace {
@@ -23,7 +26,7 @@ const std::vector<RowWrite> kTable = {
     {"Image13", kUser, kExplorer, "SearchSystemDirs", dword(0)},
 };
 
-const std::vector<std::pair<const char*, const char*>> kHints = {
+const Hints kHints = {
     {"Image2", "Konfiguruje, w jakim stylu ma\nbyć wyświetlane okno wyszukiwania."},
     {"Image5", "Włącza lub wyłącza przeszukiwanie plików ukrytych.\nNiezbędne zaznaczenie \"Opcje zaawansowane\"."},
     {"Image8", "Włącza lub wyłącza przeszukiwanie podkatalogów.\nNiezbędne zaznaczenie \"Opcje zaawansowane\"."},
@@ -33,17 +36,19 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image15", "Zamknij"},
 };
 
-class SearchSectionTest : public GuiFixture {};
+class SearchWindowTest : public BehaviourFixture {
+protected:
+    void SetUp() override { open<TForm13>(sections::searchDefinition()); }
+};
 
-TEST_F(SearchSectionTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
+TEST_F(SearchWindowTest, EveryTargetWritesItsValueOnlyIntoAnExistingKey)
 {
-    chrome::SectionWindow& search = openSection("TForm13");
-    expectHints(search, kHints);
+    expectHints(sections::searchDefinition(), kHints);
 
-    expectRowsNeedTheirKeys(search, kTable);
+    expectRowsNeedTheirKeys(kTable);
     seed(kUser, kCabinet, {{"Settings", text(u"kept")}});
     seed(kUser, kExplorer);
-    expectRowsWrite(search, kTable);
+    expectRowsWrite(kTable);
     EXPECT_EQ(keyValues(kUser, kCabinet), (Values{{"Settings", text(u"kept")}, {"Use Search Asst", text(u"no")}}));
 }
 

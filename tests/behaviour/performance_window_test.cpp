@@ -1,9 +1,12 @@
 // The Performance window: every target's effect on the machine's registry or its command line,
 // on a machine without the keys and on one that has them, and its hints.
 
-#include "tests/gui/support/gui_fixture.h"
+#include "tests/behaviour/support/behaviour_fixture.h"
 
-using namespace gui_testing;
+#include "sections/definitions.h"
+#include "sections/plain_windows.h"
+
+using namespace behaviour_testing;
 using core::RootKey;
 
 namespace {
@@ -45,7 +48,7 @@ const std::vector<std::pair<const char*, const char*>> kCommands = {
 };
 
 // In the order comments mode switches them on.
-const std::vector<std::pair<const char*, const char*>> kHints = {
+const Hints kHints = {
     {"Image19", "Zamknij"},
     {"Image5", "Minimalizuj"},
     {"Image2", "Zwiększa szybkość otwierania się\nelementów systemu operacyjnego."},
@@ -60,24 +63,26 @@ const std::vector<std::pair<const char*, const char*>> kHints = {
     {"Image4", "Ustala czas, w jakim system\nWindows ma wyłączyć komputer."},
 };
 
-class PerformanceSectionTest : public GuiFixture {};
+class PerformanceWindowTest : public BehaviourFixture {
+protected:
+    void SetUp() override { open<TForm5>(sections::performanceDefinition()); }
+};
 
-TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
+TEST_F(PerformanceWindowTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
 {
-    chrome::SectionWindow& performance = openSection("TForm5");
     // The failed first write skips the rest of the click.
-    expectRowsNeedTheirKeys(performance, kButtons);
-    expectRowsCreateTheirKeys(performance, kCreating);
+    expectRowsNeedTheirKeys(kButtons);
+    expectRowsCreateTheirKeys(kCreating);
     for (const RowWrite& row : kCreating)
         seed(row.root, row.key, {{"Other", dword(7)}});
-    expectRowsWrite(performance, kCreating);
+    expectRowsWrite(kCreating);
 
     seed(kUser, kDesktop, {{"MenuShowDelay", dword(7)}, {"Other", dword(7)}});
     seed(kMachine, kMemory,
          {{"DisablePagingExecutive", text(u"7")}, {"LargeSystemCache", dword(7)}, {"Other", dword(7)}});
     for (int round = 0; round < 2; ++round) {
-        click(performance, QStringLiteral("Image2"));
-        click(performance, QStringLiteral("Image9"));
+        click("Image2");
+        click("Image9");
         EXPECT_EQ(keyValues(kUser, kDesktop), (Values{{"MenuShowDelay", text(u"1")}, {"Other", dword(7)}}));
         EXPECT_EQ(keyValues(kMachine, kMemory),
                   (Values{{"DisablePagingExecutive", dword(1)}, {"LargeSystemCache", dword(1)}, {"Other", dword(7)}}));
@@ -86,34 +91,33 @@ TEST_F(PerformanceSectionTest, EveryTargetWithoutItsKeyAndBesideWhatItsKeyHolds)
     EXPECT_TRUE(m_commands.empty());
     for (const auto& [target, command] : kCommands) {
         m_commands.clear();
-        click(performance, QString::fromLatin1(target));
+        click(target);
         EXPECT_EQ(m_commands, std::vector<std::string>{command}) << target;
     }
 }
 
-TEST_F(PerformanceSectionTest, TheNetworkButtonDeletesBothNameSpaceKeysEvenWhenTheFirstIsMissing)
+TEST_F(PerformanceWindowTest, TheNetworkButtonDeletesBothNameSpaceKeysEvenWhenTheFirstIsMissing)
 {
     const std::string first = std::string(kNameSpace) + "\\" + kPrinters;
     const std::string second = std::string(kNameSpace) + "\\" + kTasks;
-    chrome::SectionWindow& performance = openSection("TForm5");
-    click(performance, QStringLiteral("Image7")); // no NameSpace key at all
+    click("Image7"); // no NameSpace key at all
     seed(kMachine, first);
     seed(kMachine, second);
     seed(kMachine, std::string(kNameSpace) + "\\{Kept}");
-    click(performance, QStringLiteral("Image7"));
+    click("Image7");
     EXPECT_EQ(keyValues(kMachine, first), std::nullopt);
     EXPECT_EQ(keyValues(kMachine, second), std::nullopt);
     EXPECT_NE(keyValues(kMachine, std::string(kNameSpace) + "\\{Kept}"), std::nullopt);
 
     seed(kMachine, second);
-    click(performance, QStringLiteral("Image7"));
+    click("Image7");
     EXPECT_EQ(keyValues(kMachine, second), std::nullopt);
     EXPECT_TRUE(m_errors.messages.empty());
 }
 
-TEST_F(PerformanceSectionTest, HintsOfCommentsMode)
+TEST_F(PerformanceWindowTest, HintsOfCommentsMode)
 {
-    expectHints(openSection("TForm5"), kHints);
+    expectHints(sections::performanceDefinition(), kHints);
 }
 
 } // namespace
