@@ -60,4 +60,20 @@ inline std::filesystem::path makeWorkFolder(const char* benchmark)
     return pattern;
 }
 
+// The Wine prefix a benchmark measures: the one BENCH_WINE_PREFIX names, else a fresh one made
+// in `folder` by `wine wineboot -i`; empty, with a message, when Wine could not make one.
+inline std::filesystem::path winePrefix(const std::filesystem::path& folder)
+{
+    if (const char* given = std::getenv("BENCH_WINE_PREFIX"); given && *given)
+        return given;
+    const std::filesystem::path prefix = folder / "prefix";
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    ::setenv("WINEDEBUG", "-all", 1);
+    if (!runQuietly({"wine", "wineboot", "-i"}) || !runQuietly({"wineserver", "-w"})) {
+        std::printf("no Wine prefix: Wine could not make one (set BENCH_WINE_PREFIX to use another)\n");
+        return {};
+    }
+    return prefix;
+}
+
 } // namespace bench

@@ -19,17 +19,10 @@ int main()
     const std::filesystem::path folder = bench::makeWorkFolder("restore_point_bench");
     if (folder.empty())
         return 1;
-    std::filesystem::path prefix = folder / "prefix";
-    if (const char* given = std::getenv("BENCH_WINE_PREFIX"); given && *given) {
-        prefix = given;
-    } else {
-        ::setenv("WINEPREFIX", prefix.c_str(), 1);
-        ::setenv("WINEDEBUG", "-all", 1);
-        if (!bench::runQuietly({"wine", "wineboot", "-i"}) || !bench::runQuietly({"wineserver", "-w"})) {
-            std::printf("no Wine prefix: Wine could not make one (set BENCH_WINE_PREFIX to use another)\n");
-            std::filesystem::remove_all(folder);
-            return 1;
-        }
+    const std::filesystem::path prefix = bench::winePrefix(folder);
+    if (prefix.empty()) {
+        std::filesystem::remove_all(folder);
+        return 1;
     }
     // A new prefix's thousands of files are still being written back; both measurements start after.
     ::sync();
