@@ -287,14 +287,13 @@ LRESULT Win32Picture::message(UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-Win32Label::Win32Label(Win32Window& window, const std::string& name, const Rect& place, const LabelStyle& style)
+Win32Label::Win32Label(Win32Window& window, const Rect& place, const LabelStyle& style)
     : PartOf(window, makeChild(window, kPartClass, 0, 0, place, 0))
     , m_style(style)
     , m_font(designFont(m_handle, style))
     , m_autoWidth(place.width == 0)
     , m_autoHeight(place.height == 0)
 {
-    (void)name;
 }
 
 Win32Label::~Win32Label()
@@ -365,12 +364,11 @@ LRESULT Win32Label::message(UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-Win32EditBox::Win32EditBox(Win32Window& window, const std::string& name, const Rect& place)
+Win32EditBox::Win32EditBox(Win32Window& window, const Rect& place)
     : PartOf(window, makeChild(window, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, place, 0))
 {
     SendMessageW(m_handle, EM_SETLIMITTEXT, 0, 0);
     subclass();
-    (void)name;
 }
 
 bool Win32EditBox::controlMessage(UINT msg, WPARAM, LPARAM, LRESULT&)
@@ -399,24 +397,40 @@ void Win32EditBox::notify(WORD code)
         onChange();
 }
 
-Win32ListBox::Win32ListBox(Win32Window& window, const std::string& name, const Rect& place)
-    : PartOf(window, makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                               WS_EX_CLIENTEDGE, place, 0))
+namespace {
+
+// The list box and the file list are both the system's list control.
+HWND makeList(Win32Window& window, const Rect& place)
 {
-    (void)name;
+    return makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
+                     place, 0);
 }
+
+void fillList(HWND list, const std::vector<std::string>& lines)
+{
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : lines)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+}
+
+int listSelection(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+
+} // namespace
+
+Win32ListBox::Win32ListBox(Win32Window& window, const Rect& place) : PartOf(window, makeList(window, place)) {}
 
 void Win32ListBox::setLines(const std::vector<std::string>& lines)
 {
     m_lines = lines;
-    SendMessageW(m_handle, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : lines)
-        SendMessageW(m_handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+    fillList(m_handle, lines);
 }
 
 int Win32ListBox::selection() const
 {
-    return static_cast<int>(SendMessageW(m_handle, LB_GETCURSEL, 0, 0));
+    return listSelection(m_handle);
 }
 
 void Win32ListBox::setSelection(int line)
@@ -430,7 +444,7 @@ void Win32ListBox::notify(WORD code)
         onPick();
 }
 
-Win32SpinEdit::Win32SpinEdit(Win32Window& window, const std::string& name, const Rect& place, int minimum, int maximum)
+Win32SpinEdit::Win32SpinEdit(Win32Window& window, const Rect& place, int minimum, int maximum)
     : PartOf(window, makeChild(window, L"EDIT", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, place, 0))
 {
     m_arrows =
@@ -439,7 +453,6 @@ Win32SpinEdit::Win32SpinEdit(Win32Window& window, const std::string& name, const
                         0, 0, 0, window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(m_arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_handle), 0);
     SendMessageW(m_arrows, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
-    (void)name;
 }
 
 int Win32SpinEdit::value() const
@@ -465,24 +478,17 @@ void Win32SpinEdit::notify(WORD code)
         onChange();
 }
 
-Win32FileList::Win32FileList(Win32Window& window, const std::string& name, const Rect& place)
-    : PartOf(window, makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                               WS_EX_CLIENTEDGE, place, 0))
-{
-    (void)name;
-}
+Win32FileList::Win32FileList(Win32Window& window, const Rect& place) : PartOf(window, makeList(window, place)) {}
 
 void Win32FileList::setNames(const std::vector<std::string>& names)
 {
     m_names = names;
-    SendMessageW(m_handle, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : names)
-        SendMessageW(m_handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+    fillList(m_handle, names);
 }
 
 int Win32FileList::selection() const
 {
-    return static_cast<int>(SendMessageW(m_handle, LB_GETCURSEL, 0, 0));
+    return listSelection(m_handle);
 }
 
 void Win32FileList::notify(WORD code)
@@ -645,27 +651,27 @@ Win32Picture& Win32Window::addPicture(const std::string& name, const Rect& place
 
 Win32Label& Win32Window::addLabel(const std::string& name, const Rect& place, const LabelStyle& style)
 {
-    return keep(name, std::make_unique<Win32Label>(*this, name, place, style));
+    return keep(name, std::make_unique<Win32Label>(*this, place, style));
 }
 
 Win32EditBox& Win32Window::addEditBox(const std::string& name, const Rect& place)
 {
-    return keep(name, std::make_unique<Win32EditBox>(*this, name, place));
+    return keep(name, std::make_unique<Win32EditBox>(*this, place));
 }
 
 Win32ListBox& Win32Window::addListBox(const std::string& name, const Rect& place)
 {
-    return keep(name, std::make_unique<Win32ListBox>(*this, name, place));
+    return keep(name, std::make_unique<Win32ListBox>(*this, place));
 }
 
 Win32SpinEdit& Win32Window::addSpinEdit(const std::string& name, const Rect& place, int minimum, int maximum)
 {
-    return keep(name, std::make_unique<Win32SpinEdit>(*this, name, place, minimum, maximum));
+    return keep(name, std::make_unique<Win32SpinEdit>(*this, place, minimum, maximum));
 }
 
 Win32FileList& Win32Window::addFileList(const std::string& name, const Rect& place)
 {
-    return keep(name, std::make_unique<Win32FileList>(*this, name, place));
+    return keep(name, std::make_unique<Win32FileList>(*this, place));
 }
 
 Win32Button& Win32Window::addButton(const std::string& name, const Rect& place, const std::string& caption,

@@ -134,7 +134,7 @@ private:
 class Win32Label final : public PartOf<ui::Label, ClickBehaviour> {
 public:
     // A place without width sizes the label to its text; without height, to the text's height.
-    Win32Label(Win32Window& window, const std::string& name, const Rect& place, const LabelStyle& style);
+    Win32Label(Win32Window& window, const Rect& place, const LabelStyle& style);
     ~Win32Label() override;
     void setTarget(bool target) override { this->setTargetPart(target); }
     void setMarked(bool marked) override { this->setMarkedPart(marked); }
@@ -159,7 +159,7 @@ private:
 
 class Win32EditBox final : public PartOf<ui::EditBox> {
 public:
-    Win32EditBox(Win32Window& window, const std::string& name, const Rect& place);
+    Win32EditBox(Win32Window& window, const Rect& place);
     void setText(const std::string& text) override;
     std::string text() const override;
     void notify(WORD code) override;
@@ -171,7 +171,7 @@ private:
 
 class Win32ListBox final : public PartOf<ui::ListBox> {
 public:
-    Win32ListBox(Win32Window& window, const std::string& name, const Rect& place);
+    Win32ListBox(Win32Window& window, const Rect& place);
     void setLines(const std::vector<std::string>& lines) override;
     std::vector<std::string> lines() const override { return m_lines; }
     int selection() const override;
@@ -184,7 +184,7 @@ private:
 
 class Win32SpinEdit final : public PartOf<ui::SpinEdit> {
 public:
-    Win32SpinEdit(Win32Window& window, const std::string& name, const Rect& place, int minimum, int maximum);
+    Win32SpinEdit(Win32Window& window, const Rect& place, int minimum, int maximum);
     int value() const override;
     void setValue(int value) override;
     void notify(WORD code) override;
@@ -196,7 +196,7 @@ private:
 
 class Win32FileList final : public PartOf<ui::FileList> {
 public:
-    Win32FileList(Win32Window& window, const std::string& name, const Rect& place);
+    Win32FileList(Win32Window& window, const Rect& place);
     void setNames(const std::vector<std::string>& names) override;
     std::vector<std::string> names() const override { return m_names; }
     int selection() const override;
