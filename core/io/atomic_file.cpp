@@ -236,7 +236,8 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
 }
 
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
-                            std::span<const std::string_view> pieces, const CopySource* source)
+                            std::span<const std::string_view> pieces, const CopySource* source,
+                            const std::function<std::error_code()>& beforeReplace)
 {
     if (!canReplace(calls, path))
         return std::make_error_code(std::errc::permission_denied);
@@ -312,6 +313,11 @@ std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& pat
             return error;
         }
     }
+    if (beforeReplace)
+        if (const auto refused = beforeReplace()) {
+            calls.unlink(temporary.c_str());
+            return refused;
+        }
     if (calls.rename(temporary.c_str(), path.c_str()) != 0) {
         const auto error = lastError();
         calls.unlink(temporary.c_str());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <span>
 #include <string>
@@ -65,8 +66,11 @@ struct CopySource {
 // The same with the contents given as pieces written one after the other. Large pieces that lie
 // in `source->text` are copied from that file within the kernel while it is still the file that
 // was read; otherwise, and where the copy is refused, they are written from memory.
+// `beforeReplace`, when given, is asked once the new file is written and flushed, just before it
+// takes the old one's place: an error it gives leaves the old file as it was and is returned.
 std::error_code replaceFile(SystemCalls& calls, const std::filesystem::path& path,
-                            std::span<const std::string_view> pieces, const CopySource* source = nullptr);
+                            std::span<const std::string_view> pieces, const CopySource* source = nullptr,
+                            const std::function<std::error_code()>& beforeReplace = {});
 
 // An exclusive lock on a folder, held for the life of the object, that serialises the
 // read-modify-write of the files in it among the processes of this program and its tools.

@@ -976,6 +976,19 @@ bool Hive::parseFocused(io::FileText text, std::span<const std::u16string> focus
     return true;
 }
 
+bool Hive::check(std::string_view text, std::span<const std::u16string> focus, HiveParseError& error)
+{
+    if (focus.empty()) {
+        Hive whole;
+        return Parser(text, whole, error).run();
+    }
+    Hive scratch;
+    scratch.m_root->loaded = false;
+    scratch.m_focus.emplace(focus.begin(), focus.end());
+    scratch.m_unread = std::make_unique<HiveKey>();
+    return FocusedParser(text, focus, true, scratch, error).run();
+}
+
 bool Hive::widen(HiveParseError& error)
 {
     if (!m_focus)

@@ -98,6 +98,10 @@ public:
     static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
 
+    // Checks every line of the text as parseFocused does with `checkAll`, keeping nothing: what a
+    // hive read without it needs before its file is replaced, and may run beside the write.
+    static bool check(std::string_view text, std::span<const std::u16string> focus, HiveParseError& error);
+
     // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
     bool focused() const { return m_focus.has_value(); }
     const std::vector<std::u16string>* focus() const { return m_focus ? &*m_focus : nullptr; }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <future>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -284,7 +285,11 @@ struct WineRegistry::State {
         bool write;
     };
 
-    static bool serves(Hive& hive, const Need& need)
+    // In a batch that may write, a hive read for one key has only that key's lines checked: the
+    // rest of the file is checked while its new text is written, before it replaces the old.
+    bool checksAtWrite() const { return inBatch && !readOnlyBatch; }
+
+    bool serves(Hive& hive, const Need& need) const
     {
         const Path* focus = hive.focus();
         if (!focus)
@@ -296,7 +301,7 @@ struct WineRegistry::State {
         if (!need.write)
             return true;
         const HiveKey* key = hive.find(*focus);
-        return need.focus->size() == focus->size() && hive.checked() && key && key->blocks > 0;
+        return need.focus->size() == focus->size() && (hive.checked() || checksAtWrite()) && key && key->blocks > 0;
     }
 
     RegStatus parseFailure(const HiveFile& file, const registry::HiveParseError& error)
@@ -353,9 +358,9 @@ struct WineRegistry::State {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;
-            const bool parsedWell =
-                need.focus ? Hive::parseFocused(std::move(text), *need.focus, need.write, parsed, parseError)
-                           : Hive::parse(std::move(text), parsed, parseError);
+            const bool parsedWell = need.focus ? Hive::parseFocused(std::move(text), *need.focus,
+                                                                    need.write && !checksAtWrite(), parsed, parseError)
+                                               : Hive::parse(std::move(text), parsed, parseError);
             if (!parsedWell) {
                 file.hive.reset();
                 return parseFailure(file, parseError);
@@ -408,9 +413,29 @@ struct WineRegistry::State {
             std::exchange(beforeFirstChange, nullptr)();
         // The blocks nobody touched are copied from the file they were read from, while it is still that file.
         const io::CopySource source{file.path, file.identity, file.hive->text()};
-        const auto error = commit ? io::replaceFile(calls, file.path, text)
-                                  : io::replaceFile(calls, file.path, file.hive->pieces(),
-                                                    file.missing || changedSinceRead(file) ? nullptr : &source);
+        // A file read without checking all its lines is checked while the new one is written.
+        registry::HiveParseError parseError;
+        std::future<bool> readable;
+        if (file.hive->focused() && !file.hive->checked())
+            readable = std::async(std::launch::async,
+                                  [&] { return Hive::check(file.hive->text(), *file.hive->focus(), parseError); });
+        bool unreadable = false;
+        const auto checked = [&] {
+            unreadable = readable.valid() && !readable.get();
+            return unreadable ? std::make_error_code(std::errc::illegal_byte_sequence) : std::error_code();
+        };
+        const std::string_view whole = text;
+        const std::vector<std::string_view> pieces =
+            commit ? std::vector<std::string_view>{whole} : file.hive->pieces();
+        const auto error = io::replaceFile(
+            calls, file.path, pieces, commit || file.missing || changedSinceRead(file) ? nullptr : &source, checked);
+        if (readable.valid())
+            readable.wait();
+        if (unreadable) {
+            file.hive.reset();
+            ++generation;
+            return parseFailure(file, parseError);
+        }
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();

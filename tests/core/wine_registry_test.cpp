@@ -329,6 +329,24 @@ TEST(WineRegistry, AnUnreadableHiveIsNeverOverwritten)
     EXPECT_EQ(registry.setValue(HKLM, "v", RegDword, dword(1)), RegStatus::Success);
 }
 
+TEST(WineRegistry, ABatchChecksTheLinesBesideItsKeyBeforeReplacingTheFile)
+{
+    TemporaryFolder root;
+    const std::string broken = "WINE REGISTRY Version 2\n\n[Software\\\\Good] 1\n\"v\"=dword:1\n\n"
+                               "[Software\\\\Other] 1\n\"cut\"=\"no end\n";
+    writeText(root / "system.reg", broken);
+    WineRegistry registry(root.path(), 2400);
+    registry.beginBatch();
+    KeyHandle key;
+    ASSERT_EQ(registry.openKey(HKLM, "Software\\Good", Access::AllAccess, key), RegStatus::Success);
+    ASSERT_EQ(registry.setValue(key, "v", RegDword, dword(2)), RegStatus::Success);
+    EXPECT_EQ(registry.endBatch(true), RegStatus::BadHive);
+    EXPECT_EQ(registry.lastFailure(),
+              "cannot parse " + (root / "system.reg").string() + " line 7: the text has no closing quote");
+    EXPECT_EQ(readText(root / "system.reg"), broken);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.path()), {}), 1);
+}
+
 TEST(WineRegistry, AFailedWriteLeavesFileAndMemoryAsTheyWere)
 {
     TemporaryFolder root;
