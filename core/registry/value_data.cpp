@@ -6,7 +6,9 @@ namespace core {
 
 void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view units)
 {
-    data.reserve(data.size() + units.size() * 2 + 2);
+    // Grown as push_back grows it, so that many texts appended to one buffer cost no copies.
+    if (const std::size_t needed = data.size() + units.size() * 2 + 2; needed > data.capacity())
+        data.reserve(std::max(needed, data.capacity() * 2));
     for (const char16_t unit : units) {
         data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
         data.push_back(static_cast<std::uint8_t>(unit >> 8));

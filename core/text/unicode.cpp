@@ -65,7 +65,13 @@ std::u16string toUtf16(std::string_view utf8)
 std::string toUtf8(std::u16string_view utf16)
 {
     std::string out;
-    out.reserve(utf16.size());
+    appendUtf8(out, utf16);
+    return out;
+}
+
+void appendUtf8(std::string& out, std::u16string_view utf16)
+{
+    out.reserve(out.size() + utf16.size());
     for (size_t i = 0; i < utf16.size(); ++i) {
         const char16_t unit = utf16[i];
         if (unit < 0x80) {
@@ -85,7 +91,6 @@ std::string toUtf8(std::u16string_view utf16)
             appendUtf8(out, unit);
         }
     }
-    return out;
 }
 
 char16_t lowcase(char16_t c)

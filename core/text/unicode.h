@@ -63,6 +63,9 @@ inline void appendUtf8(std::string& out, char32_t c)
     }
 }
 
+// toUtf8 onto the end of `out`, which keeps its memory from call to call.
+void appendUtf8(std::string& out, std::u16string_view utf16);
+
 // True when decodeUtf8 would read every byte as part of a well-formed character.
 bool isValidUtf8(std::string_view bytes);
 

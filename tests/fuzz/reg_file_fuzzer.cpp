@@ -3,6 +3,7 @@
 
 #include "tools/reg/reg_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -45,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (valueIndex >= copy.values.size())
                 std::abort();
             const auto& written = copy.values[valueIndex++];
-            if (written.name != value.name || written.type != value.type || written.data != value.data)
+            if (written.name != value.name || written.type != value.type ||
+                !std::ranges::equal(written.data, value.data))
                 std::abort();
         }
         if (valueIndex != copy.values.size())

@@ -86,10 +86,18 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
     if (text.starts_with("\\\\") && text[2] != '\\')
         return std::string(tr("reg: Unable to access remote machine\n"));
     const std::size_t separator = text.find('\\');
-    const std::string root = core::text::asciiLower(text.substr(0, separator));
+    const std::string_view given = text.substr(0, separator);
+    // Read for every key of an import: compared in place, without copies.
+    const auto same = [given](std::string_view name) {
+        return std::equal(given.begin(), given.end(), name.begin(), name.end(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) ==
+                   (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
+        });
+    };
     const auto known = std::find_if(std::begin(Roots), std::end(Roots), [&](const RootName& entry) {
-        return root == core::text::asciiLower(entry.shortName) || root == core::text::asciiLower(entry.longName);
+        return same(entry.shortName) || same(entry.longName);
     });
+    const std::string root = known != std::end(Roots) ? std::string() : core::text::asciiLower(given);
     if (known != std::end(Roots))
         key.root = known->root;
     else if (root == "hku" || root == "hkey_users" || root == "hkcc" || root == "hkey_current_config")
@@ -105,6 +113,7 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
     if (rest.ends_with('\\'))
         rest.remove_suffix(1);
     key.shown = rest;
+    key.path.reserve(rest.size());
     for (const char c : rest)
         if (c != '\\' || (!key.path.empty() && key.path.back() != '\\'))
             key.path += c;

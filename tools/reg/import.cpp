@@ -3,10 +3,14 @@
 #include "tools/reg/command.h"
 
 #include "core/io/atomic_file.h"
+#include "core/registry/hive_text.h"
 #include "core/text/unicode.h"
 #include "tools/reg/reg_file.h"
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace regtool {
 namespace {
@@ -45,84 +49,150 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     std::string error;
     if (!parseRegFile(bytes, contents, error))
         return session.fail(format(tr("reg: Unable to import '%1': %2\n"), {args[0], error}));
+    bytes = std::string();
 
-    // Every key must name a root of this machine before anything is written.
-    std::vector<KeyName> keys;
+    // Every key must name a root of this machine before anything is written. The paths below
+    // their roots, as the registry takes them, lie one after the other in `paths`.
+    struct Target {
+        core::RootKey root;
+        std::size_t offset;
+        std::size_t length;
+    };
+    std::vector<Target> targets;
+    targets.reserve(contents.keys.size());
+    std::string paths;
+    std::string text;
+    KeyName key;
     for (const RegFileKey& entry : contents.keys) {
-        KeyName key;
-        const std::string path = core::text::toUtf8(entry.path);
+        text.clear();
+        core::text::appendUtf8(text, entry.path);
+        key.shown.clear();
+        key.path.clear();
         const auto failure = [&](const std::string& why) {
             return session.fail(format(tr("reg: Unable to import '%1': line %2: the key '%3' %4\n"),
-                                       {args[0], std::to_string(entry.line), path, why}));
+                                       {args[0], std::to_string(entry.line), text, why}));
         };
-        if (const auto problem = parseKey(path, key); problem || (entry.remove && key.path.empty()))
+        if (const auto problem = parseKey(text, key); problem || (entry.remove && key.path.empty()))
             return failure(tr("is not one this machine can hold"));
-        if (const auto problem = keyLimitProblem(key))
-            return failure(*problem);
-        keys.push_back(key);
+        // A path this short is within the limits whatever its characters.
+        if (key.path.size() > core::registry::MaxKeyNameLength)
+            if (const auto problem = keyLimitProblem(key))
+                return failure(*problem);
+        targets.push_back({key.root, paths.size(), key.path.size()});
+        paths += key.path;
     }
     for (const auto& warning : contents.warnings)
         session.say(warning + "\n");
 
     auto& reg = session.registry();
-    // A key mostly follows its parent or a sibling, so each is made below the parent of the key
-    // before when it can be, without a look-up of the whole path.
-    core::KeyHandle parent;
-    KeyName parentName;
-    const auto closeParent = [&] {
-        if (parent && parent != core::rootHandle(parentName.root))
-            reg.closeKey(parent);
-        parent = core::KeyHandle{};
+    const auto pathOf = [&paths](const Target& target) {
+        return std::string_view(paths).substr(target.offset, target.length);
     };
-    for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto importFailed = [&](const Target& target) {
+        KeyName name;
+        name.root = target.root;
+        name.shown = pathOf(target);
+        return session.failBecause(format(tr("Unable to import the registry key '%1'"), {name.display()}));
+    };
+    // Keys mostly follow their parent or a sibling, as an export writes them: each is made below
+    // the key before or that key's parent when it can be, without a look-up of the whole path.
+    struct Open {
+        core::RootKey root{};
+        std::string_view path;
+        core::KeyHandle handle;
+    };
+    Open parent;
+    Open last;
+    const auto close = [&reg](Open& open) {
+        if (open.handle && open.handle != core::rootHandle(open.root))
+            reg.closeKey(open.handle);
+        open = Open{};
+    };
+    const auto closeAll = [&] {
+        close(parent);
+        close(last);
+    };
+    // The part of `path` below the open key, when the open key is `path` itself or above it.
+    const auto below = [](const Open& open, core::RootKey root,
+                          std::string_view path) -> std::optional<std::string_view> {
+        if (!open.handle || open.root != root)
+            return std::nullopt;
+        if (path == open.path)
+            return std::string_view();
+        if (path.size() > open.path.size() && path.starts_with(open.path) && path[open.path.size()] == '\\')
+            return path.substr(open.path.size() + 1);
+        return std::nullopt;
+    };
+    std::string name;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
         const RegFileKey& entry = contents.keys[i];
-        const KeyName& key = keys[i];
+        const Target& target = targets[i];
+        const std::string_view path = pathOf(target);
         if (entry.remove) {
-            closeParent();
+            closeAll();
+            const std::string whole(path);
             core::KeyHandle existing;
-            if (reg.openKey(core::rootHandle(key.root), key.path, core::Access::Read, existing) == RegStatus::Success) {
+            if (reg.openKey(core::rootHandle(target.root), whole, core::Access::Read, existing) == RegStatus::Success) {
                 reg.closeKey(existing);
-                if (!session.deleteTree(key.root, key.path))
-                    return session.failBecause(format(tr("Unable to delete the registry key '%1'"), {key.display()}));
+                if (!session.deleteTree(target.root, whole)) {
+                    KeyName gone;
+                    gone.root = target.root;
+                    gone.shown = whole;
+                    return session.failBecause(format(tr("Unable to delete the registry key '%1'"), {gone.display()}));
+                }
             }
             continue;
         }
-        const std::size_t split = key.path.rfind('\\');
-        const std::string parentPath = split == std::string::npos ? std::string() : key.path.substr(0, split);
-        if (!parent || parentName.root != key.root || parentName.path != parentPath) {
-            closeParent();
-            parentName.root = key.root;
-            parentName.path = parentPath;
-            const core::KeyHandle root = core::rootHandle(key.root);
-            parent = root;
-            if (!parentPath.empty() &&
-                reg.createKey(root, parentPath, core::Access::AllAccess, parent) != RegStatus::Success)
-                return session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
+        const std::size_t split = path.rfind('\\');
+        const std::string_view parentPath =
+            split == std::string_view::npos ? std::string_view() : path.substr(0, split);
+        const std::string_view childName = split == std::string_view::npos ? path : path.substr(split + 1);
+        if (!parent.handle || parent.root != target.root || parent.path != parentPath) {
+            // The new parent is reached from the key before, or from the old parent, or else from the root.
+            Open next{target.root, parentPath, core::rootHandle(target.root)};
+            Open* from = nullptr;
+            std::optional<std::string_view> rest;
+            if ((rest = below(last, target.root, parentPath)))
+                from = &last;
+            else if ((rest = below(parent, target.root, parentPath)))
+                from = &parent;
+            else
+                rest = parentPath;
+            if (from && rest->empty()) {
+                // The key before is the new parent itself: its handle moves over.
+                next.handle = from->handle;
+                *from = Open{};
+            } else if (!rest->empty() && reg.createKey(from ? from->handle : next.handle, std::string(*rest),
+                                                       core::Access::AllAccess, next.handle) != RegStatus::Success) {
+                const int result = importFailed(target);
+                closeAll();
+                return result;
+            }
+            close(parent);
+            parent = next;
         }
+        close(last);
         core::KeyHandle handle;
-        const std::string childName = split == std::string::npos ? key.path : key.path.substr(split + 1);
-        if (reg.createKey(parent, childName, core::Access::AllAccess, handle) != RegStatus::Success) {
-            const int result =
-                session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
-            closeParent();
+        if (reg.createKey(parent.handle, childName, core::Access::AllAccess, handle) != RegStatus::Success) {
+            const int result = importFailed(target);
+            closeAll();
             return result;
         }
+        last = Open{target.root, path, handle};
         for (const RegFileValue& value : entry.values) {
-            const std::string name = core::text::toUtf8(value.name);
+            name.clear();
+            core::text::appendUtf8(name, value.name);
             const RegStatus status =
                 value.remove ? reg.deleteValue(handle, name) : reg.setValue(handle, name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
                 // Told before the key is closed, which forgets why the registry failed.
-                const int result =
-                    session.failBecause(format(tr("Unable to import the registry key '%1'"), {key.display()}));
-                reg.closeKey(handle);
-                closeParent();
+                const int result = importFailed(target);
+                closeAll();
                 return result;
             }
         }
-        reg.closeKey(handle);
     }
-    closeParent();
+    closeAll();
     session.succeed();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "core/text/ascii.h"
 #include "tools/locale/locale_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace regtool {
@@ -156,8 +157,24 @@ private:
             return false;
         }
         key.path = path;
-        m_file.keys.push_back(std::move(key));
+        m_file.keys.push_back(key);
+        m_valueCounts.push_back(0);
         return true;
+    }
+
+    // A quoted name from just after its opening quote, viewed in the text where it holds no
+    // escape; returns the position after the closing quote.
+    std::size_t readName(std::u16string_view line, std::size_t pos, std::u16string_view& name)
+    {
+        const std::size_t end = line.find_first_of(u"\\\"", pos);
+        if (end != npos && line[end] == u'"') {
+            name = line.substr(pos, end - pos);
+            return end + 1;
+        }
+        m_scratch.clear();
+        pos = readQuoted(line, pos, m_scratch);
+        name = m_file.names.emplace_back(m_scratch);
+        return pos;
     }
 
     // A quoted text from just after its opening quote; returns the position after the closing one.
@@ -197,7 +214,7 @@ private:
         if (line[pos] == u'@') {
             ++pos;
         } else {
-            pos = readQuoted(line, pos + 1, value.name);
+            pos = readName(line, pos + 1, value.name);
             if (pos == npos) {
                 what = tr("the value name has no closing quote");
                 return false;
@@ -209,6 +226,7 @@ private:
             return false;
         }
         pos = skipBlanks(line, pos + 1);
+        const std::size_t start = m_file.data.size();
         if (!readData(line, pos, value, what))
             return false;
         if (m_file.keys.empty()) {
@@ -216,11 +234,30 @@ private:
             return false;
         }
         // Values under a key that the file deletes have nowhere to go.
-        if (!m_file.keys.back().remove)
-            m_file.keys.back().values.push_back(std::move(value));
+        if (m_file.keys.back().remove) {
+            m_file.data.resize(start);
+            return true;
+        }
+        m_file.values.push_back(value);
+        m_dataRanges.emplace_back(start, m_file.data.size() - start);
+        ++m_valueCounts.back();
         return true;
     }
 
+public:
+    // Points the keys at their values and the values at their data, which lie where they will stay.
+    void finish()
+    {
+        for (std::size_t i = 0; i < m_file.values.size(); ++i)
+            m_file.values[i].data = std::span(m_file.data).subspan(m_dataRanges[i].first, m_dataRanges[i].second);
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < m_file.keys.size(); ++i) {
+            m_file.keys[i].values = std::span(m_file.values).subspan(first, m_valueCounts[i]);
+            first += m_valueCounts[i];
+        }
+    }
+
+private:
     bool readData(std::u16string_view line, std::size_t pos, RegFileValue& value, std::string& what)
     {
         if (pos < line.size() && line[pos] == u'-' && restIsEmpty(line, pos + 1)) {
@@ -228,8 +265,8 @@ private:
             return true;
         }
         if (pos < line.size() && line[pos] == u'"') {
-            std::u16string text;
-            pos = readQuoted(line, pos + 1, text);
+            m_scratch.clear();
+            pos = readQuoted(line, pos + 1, m_scratch);
             if (pos == npos) {
                 what = tr("the text has no closing quote");
                 return false;
@@ -239,7 +276,8 @@ private:
                 return false;
             }
             value.type = 1;
-            value.data = core::stringData(text);
+            core::appendUtf16Le(m_file.data, m_scratch);
+            m_file.data.insert(m_file.data.end(), {0, 0});
             return true;
         }
         if (startsWithNoCase(line, pos, u"dword:")) {
@@ -253,8 +291,9 @@ private:
                 return false;
             }
             value.type = 4;
-            value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+            m_file.data.insert(m_file.data.end(),
+                               {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+                                static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
             return true;
         }
         if (startsWithNoCase(line, pos, u"hex:")) {
@@ -276,13 +315,14 @@ private:
             what = tr("the data is none of \"text\", dword:, hex:, hex(N): or -");
             return false;
         }
-        if (!readHexList(line, pos, value.data, what))
+        const std::size_t start = m_file.data.size();
+        if (!readHexList(line, pos, m_file.data, what))
             return false;
         // A REGEDIT4 file holds the texts of these types in the ANSI code page.
         if (m_regedit4 && (value.type == 1 || value.type == 2 || value.type == 7)) {
-            const std::string ansi(value.data.begin(), value.data.end());
-            value.data.clear();
-            core::appendUtf16Le(value.data, core::text::toUtf16(core::text::utf8FromCp1250(ansi)));
+            const std::string ansi(m_file.data.begin() + std::ptrdiff_t(start), m_file.data.end());
+            m_file.data.resize(start);
+            core::appendUtf16Le(m_file.data, core::text::toUtf16(core::text::utf8FromCp1250(ansi)));
         }
         return true;
     }
@@ -332,6 +372,9 @@ private:
 
     std::u16string_view m_text;
     RegFile& m_file;
+    std::u16string m_scratch;
+    std::vector<std::size_t> m_valueCounts;                        // of each key, in m_file.values
+    std::vector<std::pair<std::size_t, std::size_t>> m_dataRanges; // of each value, in m_file.data
     std::size_t m_position = 0;
     std::size_t m_lineNumber = 0;
     bool m_regedit4 = false;
@@ -390,14 +433,20 @@ void appendAscii(std::u16string& out, const char* text)
 bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
 {
     file = RegFile{};
-    std::u16string text;
-    if (!decode(bytes, text, error))
+    file.text = std::make_unique<std::u16string>();
+    if (!decode(bytes, *file.text, error))
         return false;
-    Parser parser(text, file);
+    // Mostly a key line, a value line and a blank one: reserved so that the lists are not copied as they grow.
+    const std::size_t lines = static_cast<std::size_t>(std::count(file.text->begin(), file.text->end(), u'\n'));
+    file.keys.reserve(lines / 3 + 1);
+    file.values.reserve(lines / 3 + 1);
+    file.data.reserve(bytes.size() / 2);
+    Parser parser(*file.text, file);
     if (!parser.run(error)) {
         file = RegFile{};
         return false;
     }
+    parser.finish();
     return true;
 }
 

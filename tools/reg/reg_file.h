@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,25 +18,35 @@ namespace regtool {
 // before it is read.
 inline constexpr std::uint64_t kLargestRegFile = 2 * core::registry::kLargestHiveFile;
 
-// One value line of a registry editor file: a value to set, or ("name"=-) one to delete.
+// One value line of a registry editor file: a value to set, or ("name"=-) one to delete. Its
+// name and data lie in the RegFile it was read into, and last as long as that.
 struct RegFileValue {
-    std::u16string name; // empty for the default value "@"
+    std::u16string_view name; // empty for the default value "@"
     bool remove = false;
     std::uint32_t type = 0;
-    std::vector<std::uint8_t> data; // as the registry keeps it: REG_SZ is UTF-16LE with its zero
+    std::span<const std::uint8_t> data; // as the registry keeps it: REG_SZ is UTF-16LE with its zero
 };
 
 // One [key] block; [-key] removes the key with everything below it.
 struct RegFileKey {
-    std::u16string path; // as written, root included: "HKEY_CURRENT_USER\Software\x"
+    std::u16string_view path; // as written, root included: "HKEY_CURRENT_USER\Software\x"
     std::size_t line = 0;
     bool remove = false;
-    std::vector<RegFileValue> values;
+    std::span<const RegFileValue> values;
 };
 
+// A file as read: a hundred thousand keys cost a few large buffers rather than an allocation
+// for every name and every value.
 struct RegFile {
     std::vector<RegFileKey> keys;
     std::vector<std::string> warnings; // what was read with a guess, for the user to see
+
+    // What the keys and values view: the decoded text (apart, so that it stays where it is when
+    // the RegFile moves), the names that held escapes, the values and their data.
+    std::unique_ptr<std::u16string> text;
+    std::deque<std::u16string> names;
+    std::vector<RegFileValue> values;
+    std::vector<std::uint8_t> data;
 };
 
 // Parses a registry editor file: "Windows Registry Editor Version 5.00" or "REGEDIT4", in
