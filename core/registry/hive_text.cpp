@@ -6,6 +6,7 @@
 #include "core/text/unicode.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <ctime>
 
@@ -127,9 +128,21 @@ void appendEscaped(std::string& out, std::u16string_view text, char escape1, cha
             }
         } else {
             const char c = static_cast<char>(unit);
-            if (c == '\\' || c == escape1 || c == escape2)
+            if (c == '\\' || c == escape1 || c == escape2) {
                 out += '\\';
-            out += c;
+                out += c;
+                continue;
+            }
+            // A run of characters that stand for themselves goes in at once.
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] >= 32 && text[end] <= 127 && text[end] != u'\\' &&
+                   text[end] != char16_t(escape1) && text[end] != char16_t(escape2))
+                ++end;
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            for (std::size_t j = i; j < end; ++j)
+                out[at + (j - i)] = static_cast<char>(text[j]);
+            i = end - 1;
         }
     }
 }
@@ -309,11 +322,19 @@ std::string Hive::blockText(const HiveKey& key, std::string_view parentPath) con
     if (key.parent && key.parent->parent)
         out += "\\\\";
     appendEscaped(out, key.name, '[', ']');
-    char buffer[64];
+    // "] <seconds>\n#time=<hex>\n", made without printf: an import writes it for every key.
     const auto seconds = static_cast<unsigned>((key.modified - FileTimeAt1970) / FileTimeTicksPerSecond);
-    std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", seconds, unsigned(key.modified >> 32),
-                  unsigned(key.modified & 0xFFFFFFFFu));
-    out += buffer;
+    out += "] ";
+    char digits[24];
+    const auto decimal = std::to_chars(digits, digits + sizeof digits, seconds);
+    out.append(digits, decimal.ptr);
+    out += "\n#time=";
+    const auto high = std::to_chars(digits, digits + sizeof digits, unsigned(key.modified >> 32), 16);
+    out.append(digits, high.ptr);
+    const auto low = std::to_chars(digits, digits + sizeof digits, unsigned(key.modified & 0xFFFFFFFFu), 16);
+    out.append(8 - std::size_t(low.ptr - digits), '0');
+    out.append(digits, low.ptr);
+    out += '\n';
     if (key.className) {
         out += "#class=\"";
         appendEscaped(out, *key.className, '"', '"');

@@ -113,10 +113,14 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
     if (rest.ends_with('\\'))
         rest.remove_suffix(1);
     key.shown = rest;
+    // Each name with one separator after it: runs of separators count as one.
     key.path.reserve(rest.size());
-    for (const char c : rest)
-        if (c != '\\' || (!key.path.empty() && key.path.back() != '\\'))
-            key.path += c;
+    for (std::size_t pos = 0; pos < rest.size();) {
+        const std::size_t end = std::min(rest.find('\\', pos), rest.size());
+        if (end > pos)
+            key.path.append(rest.substr(pos, end - pos)).append(end < rest.size() ? "\\" : "");
+        pos = end + 1;
+    }
     if (!key.path.empty() && key.path.back() == '\\')
         key.path.pop_back();
     return std::nullopt;

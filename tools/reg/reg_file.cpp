@@ -127,9 +127,9 @@ private:
     {
         if (m_position >= m_text.size())
             return false;
-        std::size_t end = m_text.find_first_of(u"\r\n", m_position);
-        if (end == npos)
-            end = m_text.size();
+        std::size_t end = m_position;
+        while (end < m_text.size() && m_text[end] != u'\n' && m_text[end] != u'\r')
+            ++end;
         line = m_text.substr(m_position, end - m_position);
         m_position = end + 1;
         if (end < m_text.size() && m_text[end] == u'\r' && m_position < m_text.size() && m_text[m_position] == u'\n')
