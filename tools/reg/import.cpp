@@ -61,6 +61,10 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     std::vector<Target> targets;
     targets.reserve(contents.keys.size());
     std::string paths;
+    std::size_t units = 0;
+    for (const RegFileKey& entry : contents.keys)
+        units += entry.path.size();
+    paths.reserve(units);
     std::string text;
     KeyName key;
     for (const RegFileKey& entry : contents.keys) {

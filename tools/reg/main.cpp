@@ -8,6 +8,8 @@
 #include "tools/locale/locale_text.h"
 #include "tools/reg/reg_tool.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -44,6 +46,11 @@ private:
 
 int main(int argc, char** argv)
 {
+    // A command allocates and frees tens of megabytes in a large hive or import file: the memory
+    // it frees stays with it for what it allocates next, instead of going back to the system and
+    // being faulted in anew, page by page.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     localetext::initialise(argv[0]);
     std::unique_ptr<core::WineRegistry> files;
     std::unique_ptr<core::LivePrefixRegistry> registry;
