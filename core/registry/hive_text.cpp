@@ -310,13 +310,13 @@ std::string Hive::keyPathText(const HiveKey& key)
 
 std::string Hive::blockText(const HiveKey& key) const
 {
-    return blockText(key, key.parent ? keyPathText(*key.parent) : std::string());
+    std::string out;
+    appendBlockText(out, key, key.parent ? keyPathText(*key.parent) : std::string());
+    return out;
 }
 
-std::string Hive::blockText(const HiveKey& key, std::string_view parentPath) const
+void Hive::appendBlockText(std::string& out, const HiveKey& key, std::string_view parentPath) const
 {
-    std::string out;
-    out.reserve(64 + parentPath.size() + key.name.size() + key.values.size() * 32);
     out += "\n[";
     out += parentPath;
     if (key.parent && key.parent->parent)
@@ -344,7 +344,6 @@ std::string Hive::blockText(const HiveKey& key, std::string_view parentPath) con
         out += "#link\n";
     for (const auto& value : key.values)
         appendValueLine(out, value);
-    return out;
 }
 
 void Hive::removeBlocks(HiveKey& key)
@@ -376,6 +375,9 @@ void Hive::flush()
     if (m_dirtyOrder.empty() && !m_hasDeadBlocks)
         return;
     std::vector<Block> fresh;
+    // The text of every block made here goes into one string: an import makes a hundred thousand.
+    const auto made = std::make_shared<std::string>();
+    made->reserve(m_dirtyOrder.size() * 128);
     // Keys changed together are mostly siblings: their parent's path is written once.
     const HiveKey* lastParent = nullptr;
     std::string parentPath;
@@ -406,7 +408,9 @@ void Hive::flush()
             lastParent = key->parent;
             parentPath = lastParent ? keyPathText(*lastParent) : std::string();
         }
-        Block block{key, 0, 0, std::make_unique<std::string>(blockText(*key, parentPath))};
+        const std::size_t offset = made->size();
+        appendBlockText(*made, *key, parentPath);
+        Block block{key, offset, made->size() - offset, made};
         if (first)
             *first = std::move(block);
         else
@@ -552,18 +556,16 @@ std::string Hive::serialize()
 std::vector<std::string_view> Hive::pieces()
 {
     flush();
-    // Blocks nobody changed lie one after the other in the text and make one piece.
+    // Blocks that lie one after the other, in the text or as one flush made them, make one piece.
     // A fresh block starts with its line end, so it also follows a last line without one.
     std::vector<std::string_view> out{m_text.view().substr(0, m_headerLength)};
-    bool lastFromText = true;
     for (const Block& block : m_blocks) {
         const std::string_view view = block.view(m_text.view());
         std::string_view& last = out.back();
-        if (lastFromText && !block.owned && last.data() + last.size() == view.data())
+        if (last.data() + last.size() == view.data())
             last = std::string_view(last.data(), last.size() + view.size());
         else
             out.push_back(view);
-        lastFromText = !block.owned;
     }
     return out;
 }
@@ -573,7 +575,7 @@ void Hive::commit(std::string text)
     m_text = std::move(text);
     std::size_t offset = m_headerLength;
     for (Block& block : m_blocks) {
-        const std::size_t length = block.owned ? block.owned->size() : block.length;
+        const std::size_t length = block.length;
         block.offset = offset;
         block.length = length;
         block.owned.reset();

@@ -154,14 +154,13 @@ private:
     class FocusedParser;
     struct Block {
         HiveKey* key = nullptr;
-        std::size_t offset = 0; // into m_text, when not owned
+        std::size_t offset = 0; // into m_text, or into `owned`
         std::size_t length = 0;
-        // The new text of a block that was changed; apart, so that the thousands of blocks
-        // of a parse stay small.
-        std::unique_ptr<std::string> owned;
+        // The text made for the blocks that one flush changed, all of them in one string.
+        std::shared_ptr<const std::string> owned;
         std::string_view view(std::string_view text) const
         {
-            return owned ? std::string_view(*owned) : text.substr(offset, length);
+            return (owned ? std::string_view(*owned) : text).substr(offset, length);
         }
     };
 
@@ -170,7 +169,7 @@ private:
     bool needsBlock(const HiveKey& key) const;
     // The key's path as its block's first line writes it (empty for the root).
     static std::string keyPathText(const HiveKey& key);
-    std::string blockText(const HiveKey& key, std::string_view parentPath) const;
+    void appendBlockText(std::string& out, const HiveKey& key, std::string_view parentPath) const;
     // Marks the key's blocks to be brought in line with its state: one block of fresh text, or none.
     void rewrite(HiveKey& key);
     void removeBlocks(HiveKey& key);
