@@ -395,14 +395,19 @@ TEST_F(RegTool, ImportsRegedit4AndUtf8FilesWithDeletions)
     EXPECT_EQ(value(core::RootKey::CurrentUser, "Software\\I", "p")->data,
               bytes("z\0a\0\x7c\x01\xf3\0\x42\x01\x07\x01t\0\0\0"sv));
 
-    // A key below the one before, beside it, or where a deletion took the one before away.
+    // A key below the one before (or levels below it), beside it, or where a deletion took the
+    // one before away.
     writeText(m_folder / "order.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\P\\A]\n"
                                       "\"v\"=\"1\"\n[HKEY_CURRENT_USER\\Software\\P\\A\\Below]\n"
                                       "[-HKEY_CURRENT_USER\\Software\\P]\n[HKEY_CURRENT_USER\\Software\\P\\B]\n"
-                                      "\"v\"=\"2\"\n[HKEY_CURRENT_USER\\SOFTWARE\\p\\c]\n[HKEY_CURRENT_USER\\Top]\n");
+                                      "\"v\"=\"2\"\n[HKEY_CURRENT_USER\\Software\\P\\B\\X\\Y\\Z]\n"
+                                      "[HKEY_CURRENT_USER\\Software\\P\\B\\X\\W]\n"
+                                      "[HKEY_CURRENT_USER\\SOFTWARE\\p\\c]\n[HKEY_CURRENT_USER\\Top]\n");
     ASSERT_EQ(reg({"import", "order.reg"}).status, 0);
     EXPECT_EQ(reg({"query", "HKCU\\Software\\P", "/s"}).out,
-              "\nHKEY_CURRENT_USER\\Software\\P\\B\n    v    REG_SZ    2\n\nHKEY_CURRENT_USER\\Software\\P\\c\n\n");
+              "\nHKEY_CURRENT_USER\\Software\\P\\B\n    v    REG_SZ    2\n\nHKEY_CURRENT_USER\\Software\\P\\B\\X\n\n"
+              "HKEY_CURRENT_USER\\Software\\P\\B\\X\\W\n\nHKEY_CURRENT_USER\\Software\\P\\B\\X\\Y\n\n"
+              "HKEY_CURRENT_USER\\Software\\P\\B\\X\\Y\\Z\n\nHKEY_CURRENT_USER\\Software\\P\\c\n\n");
     EXPECT_EQ(reg({"query", "HKCU\\Top"}).status, 0);
 
     // A faulty file changes nothing, even where its first keys were fine.
