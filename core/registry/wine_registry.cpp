@@ -405,25 +405,39 @@ struct WineRegistry::State {
     // Called under the machine's lock.
     RegStatus writeHive(HiveFile& file, bool commit = true)
     {
+        // A file read without checking all its lines is checked while the new one is made and
+        // written; it replaces the old one only once that reads.
+        registry::HiveParseError parseError;
+        std::future<bool> readable;
+        if (file.hive->focused() && !file.hive->checked()) {
+            // The check reads the text and the focus alone, which nothing changes meanwhile.
+            const std::string_view original = file.hive->text();
+            const std::vector<std::u16string>* focus = file.hive->focus();
+            readable = std::async(std::launch::async,
+                                  [original, focus, &parseError] { return Hive::check(original, *focus, parseError); });
+        }
+        bool unreadable = false;
+        const auto checked = [&] {
+            unreadable = unreadable || (readable.valid() && !readable.get());
+            return unreadable ? std::make_error_code(std::errc::illegal_byte_sequence) : std::error_code();
+        };
+        const auto unreadableFailure = [&] {
+            file.hive.reset();
+            ++generation;
+            return parseFailure(file, parseError);
+        };
         std::string text;
         if (commit || beforeFirstChange)
             text = file.hive->serialize();
-        // A write that renews only the keys' times changes nothing worth keeping a copy for.
-        if (beforeFirstChange && (file.missing || !registry::sameButForTimes(file.hive->text(), text)))
+        // A write that renews only the keys' times changes nothing worth keeping a copy for, and
+        // a copy is kept only of a registry that is to change: of a file known to read.
+        if (beforeFirstChange && (file.missing || !registry::sameButForTimes(file.hive->text(), text))) {
+            if (checked())
+                return unreadableFailure();
             std::exchange(beforeFirstChange, nullptr)();
+        }
         // The blocks nobody touched are copied from the file they were read from, while it is still that file.
         const io::CopySource source{file.path, file.identity, file.hive->text()};
-        // A file read without checking all its lines is checked while the new one is written.
-        registry::HiveParseError parseError;
-        std::future<bool> readable;
-        if (file.hive->focused() && !file.hive->checked())
-            readable = std::async(std::launch::async,
-                                  [&] { return Hive::check(file.hive->text(), *file.hive->focus(), parseError); });
-        bool unreadable = false;
-        const auto checked = [&] {
-            unreadable = readable.valid() && !readable.get();
-            return unreadable ? std::make_error_code(std::errc::illegal_byte_sequence) : std::error_code();
-        };
         const std::string_view whole = text;
         const std::vector<std::string_view> pieces =
             commit ? std::vector<std::string_view>{whole} : file.hive->pieces();
@@ -431,11 +445,8 @@ struct WineRegistry::State {
             calls, file.path, pieces, commit || file.missing || changedSinceRead(file) ? nullptr : &source, checked);
         if (readable.valid())
             readable.wait();
-        if (unreadable) {
-            file.hive.reset();
-            ++generation;
-            return parseFailure(file, parseError);
-        }
+        if (unreadable)
+            return unreadableFailure();
         if (error) {
             // The parse in memory holds a change that did not reach the file.
             file.hive.reset();

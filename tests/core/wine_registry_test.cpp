@@ -336,11 +336,15 @@ TEST(WineRegistry, ABatchChecksTheLinesBesideItsKeyBeforeReplacingTheFile)
                                "[Software\\\\Other] 1\n\"cut\"=\"no end\n";
     writeText(root / "system.reg", broken);
     WineRegistry registry(root.path(), 2400);
+    // No copy is kept of a registry that is not to change.
+    int copies = 0;
+    registry.setBeforeFirstChange([&copies] { ++copies; });
     registry.beginBatch();
     KeyHandle key;
     ASSERT_EQ(registry.openKey(HKLM, "Software\\Good", Access::AllAccess, key), RegStatus::Success);
     ASSERT_EQ(registry.setValue(key, "v", RegDword, dword(2)), RegStatus::Success);
     EXPECT_EQ(registry.endBatch(true), RegStatus::BadHive);
+    EXPECT_EQ(copies, 0);
     EXPECT_EQ(registry.lastFailure(),
               "cannot parse " + (root / "system.reg").string() + " line 7: the text has no closing quote");
     EXPECT_EQ(readText(root / "system.reg"), broken);
