@@ -85,6 +85,12 @@ void addSwitch(WindowDefinition& window, const RegistryKey& key, const OptionBox
                disable(row.off, writeValue(key, row.value, row.offData))});
 }
 
+void addSwitches(WindowDefinition& window, const RegistryKey& key, const std::vector<SwitchRow>& rows)
+{
+    for (const SwitchRow& row : rows)
+        addSwitch(window, key, row.box, {row.on, row.off, row.value, row.data.on, row.data.off});
+}
+
 void addAction(WindowDefinition& window, const OptionBox& box, Action action)
 {
     window.components.push_back(target(box.name, box.place, PictureLook::OptionCaption, box.caption));

@@ -46,6 +46,28 @@ struct Switch {
 };
 void addSwitch(WindowDefinition& window, const RegistryKey& key, const OptionBox& box, const Switch& row);
 
+// What a switch's "Włącz" and "Wyłącz" write into its value.
+struct SwitchData {
+    Data on;
+    Data off;
+};
+// A value that 1 switches on.
+inline const SwitchData onOffSwitch{Dword{1}, Dword{0}};
+// A policy named No...: 1 switches the thing off, so "Włącz" writes 0.
+inline const SwitchData policySwitch{Dword{0}, Dword{1}};
+inline const SwitchData yesNoSwitch{Text{"YES"}, Text{"NO"}};
+
+// One switch of a row of switches that write into one key.
+struct SwitchRow {
+    OptionBox box;
+    std::string on;
+    std::string off;
+    std::string value;
+    SwitchData data;
+};
+// The switches in creation order, all on `key`.
+void addSwitches(WindowDefinition& window, const RegistryKey& key, const std::vector<SwitchRow>& rows);
+
 // A one-shot action: the caption picture itself is the target.
 void addAction(WindowDefinition& window, const OptionBox& box, Action action);
 

@@ -63,8 +63,10 @@ void addComments(WindowDefinition& window, const CommentsParts& parts, const Com
     const int onY = place.y + 17;
     const int offY = onY + place.step;
     addHeading(window, parts.heading, place.y, "OPCJE DZIAŁU", place.visible);
-    window.components.push_back(label(parts.onSwitch, {35, onY, 0, 0}, LabelLook::Switch, "Włącz komentarze", place.visible));
-    window.components.push_back(label(parts.onArrow, {16, onY + place.onArrowDrop, 0, 0}, LabelLook::Arrow, "-->", false));
+    window.components.push_back(
+        label(parts.onSwitch, {35, onY, 0, 0}, LabelLook::Switch, "Włącz komentarze", place.visible));
+    window.components.push_back(
+        label(parts.onArrow, {16, onY + place.onArrowDrop, 0, 0}, LabelLook::Arrow, "-->", false));
     window.components.push_back(
         label(parts.offSwitch, {35, offY, 0, 0}, LabelLook::Switch, "Wyłącz komentarze", place.visible));
     window.components.push_back(
@@ -74,6 +76,24 @@ void addComments(WindowDefinition& window, const CommentsParts& parts, const Com
     window.components.push_back(timer(parts.offTimer, 1, false));
     window.comments = CommentsRoles{parts.onSwitch, parts.offSwitch, parts.onArrow, parts.offArrow,
                                     parts.label,    parts.onTimer,   parts.offTimer};
+}
+
+void addSidePanel(WindowDefinition& window, const SidePanel& panel)
+{
+    const PanelText& description = panel.description;
+    addHeading(window, description.heading, description.y, "OPIS DZIAŁU");
+    addPanelText(window, description.name, description.y + description.drop, description.height, description.text);
+    if (!panel.separator.name.empty())
+        addSeparator(window, panel.separator.name, panel.separator.y);
+    if (panel.comments)
+        addComments(window, *panel.comments, panel.commentsPlace);
+    if (!panel.advertSeparator.name.empty())
+        addSeparator(window, panel.advertSeparator.name, panel.advertSeparator.y);
+    const PanelText& advert = panel.advert;
+    if (!advert.heading.empty())
+        addHeading(window, advert.heading, advert.y, "REKLAMA");
+    if (!advert.name.empty())
+        addPanelText(window, advert.name, advert.y + advert.drop, advert.height, advert.text, false);
 }
 
 void addDragTimer(WindowDefinition& window, const std::string& name)

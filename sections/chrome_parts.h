@@ -2,6 +2,7 @@
 
 #include "chrome/definition.h"
 
+#include <optional>
 #include <string>
 
 // The parts that every section window's definition has, under the window's own names.
@@ -22,8 +23,8 @@ void addLink(chrome::WindowDefinition& window, const std::string& name);
 void addHeading(chrome::WindowDefinition& window, const std::string& name, int y, const std::string& text,
                 bool visible = true);
 // A text of the left panel, centred and word-wrapped.
-void addPanelText(chrome::WindowDefinition& window, const std::string& name, int y, int height,
-                  const std::string& text, bool description = true, bool visible = true);
+void addPanelText(chrome::WindowDefinition& window, const std::string& name, int y, int height, const std::string& text,
+                  bool description = true, bool visible = true);
 void addSeparator(chrome::WindowDefinition& window, const std::string& name, int y);
 
 // The two comments switches with their arrows under the heading "OPCJE DZIAŁU", the hidden
@@ -45,6 +46,33 @@ struct CommentsPlace {
     bool visible = true; // false: the heading and switches are hidden at start (a second page)
 };
 void addComments(chrome::WindowDefinition& window, const CommentsParts& parts, const CommentsPlace& place);
+
+// A text of the left panel under its heading: the heading at `y`, the text `drop` pixels lower.
+struct PanelText {
+    std::string heading{};
+    int y = 0;
+    std::string name{};
+    int height = 0;
+    std::string text{};
+    int drop = 17;
+};
+// A separator line of the left panel.
+struct PanelLine {
+    std::string name{};
+    int y = 0;
+};
+// The left panel, top to bottom: the description under "OPIS DZIAŁU", a separator, the
+// comments switches, another separator, and the advert under "REKLAMA". A part without a name,
+// and comments not given, are left out; a window adds what else its panel holds itself.
+struct SidePanel {
+    PanelText description{};
+    PanelLine separator{};
+    std::optional<CommentsParts> comments{};
+    CommentsPlace commentsPlace{};
+    PanelLine advertSeparator{};
+    PanelText advert{};
+};
+void addSidePanel(chrome::WindowDefinition& window, const SidePanel& panel);
 
 void addDragTimer(chrome::WindowDefinition& window, const std::string& name);
 

@@ -13,15 +13,25 @@ WindowDefinition makeCrash()
     WindowDefinition w = sectionWindow("TForm64", "Awaria", 460, 253, "Awaria", "AWARIA");
     addCorners(w, "Image6", "Image18");
     addLink(w, "Label21");
-    addHeading(w, "Label10", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Label11", 69, 92,
-                 "Dział Awaria ustawia zdarzenia, które mają wydarzyć się podczas wystąpienia błędów w systemie.");
-    addSeparator(w, "Label12", 153);
-    addComments(w,
-                {.heading = "Label1", .onSwitch = "Label8", .onArrow = "Label2",
-                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label4", .labelText = "KOMENTARZE",
-                 .onTimer = "Timer1", .offTimer = "Timer2"},
-                {.y = 172, .onArrowDrop = 3, .offArrowDrop = 4});
+    addSidePanel(
+        w,
+        {.description =
+             {.heading = "Label10",
+              .y = 52,
+              .name = "Label11",
+              .height = 92,
+              .text = "Dział Awaria ustawia zdarzenia, które mają wydarzyć się podczas wystąpienia błędów w systemie."},
+         .separator = {"Label12", 153},
+         .comments = CommentsParts{.heading = "Label1",
+                                   .onSwitch = "Label8",
+                                   .onArrow = "Label2",
+                                   .offSwitch = "Label9",
+                                   .offArrow = "Label3",
+                                   .label = "Label4",
+                                   .labelText = "KOMENTARZE",
+                                   .onTimer = "Timer1",
+                                   .offTimer = "Timer2"},
+         .commentsPlace = {.y = 172, .onArrowDrop = 3, .offArrowDrop = 4}});
     addDragTimer(w, "Timer3");
 
     // Two columns of two boxes, then one across the window, each "Włącz" left and "Wyłącz" right.
@@ -37,8 +47,10 @@ WindowDefinition makeCrash()
     addSwitch(w, key, {"Image14", {292, 109, 162, 44}, "Zapisywanie zdarzeń do dziennika alertów"},
               {.on = "Image15", .off = "Image16", .value = "LogEvent", .onData = Dword{1}, .offData = Dword{0}});
     addSwitch(w, key,
-              {.name = "Image4", .place = {123, 191, 331, 26},
-               .caption = "Zastąpienie plików z informacją o debugowaniu", .targetHeight = 25},
+              {.name = "Image4",
+               .place = {123, 191, 331, 26},
+               .caption = "Zastąpienie plików z informacją o debugowaniu",
+               .targetHeight = 25},
               {.on = "Image5", .off = "Image17", .value = "Overwrite", .onData = Dword{1}, .offData = Dword{0}});
 
     w.hints = {{"Image7", "Konfiguruje, czy system Windows ma\nrestartować komputer podczas awarii krytycznej."},

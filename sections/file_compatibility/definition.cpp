@@ -15,14 +15,23 @@ WindowDefinition makeFileCompatibility()
     addCorners(w, "Image4", "Image10");
     addLink(w, "Label6");
     // Description page, shown at start.
-    addHeading(w, "Strona11", 58, "OPIS DZIAŁU");
-    addPanelText(w, "Strona12", 75, 60,
-                 "Tutaj znajdują się opcje związane z poprawnością plików systemu Windows.");
+    addSidePanel(w,
+                 {.description = {.heading = "Strona11",
+                                  .y = 58,
+                                  .name = "Strona12",
+                                  .height = 60,
+                                  .text = "Tutaj znajdują się opcje związane z poprawnością plików systemu Windows."}});
     // Comments page in the same place, hidden at start.
     addComments(w,
-                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
-                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label2", .labelText = "Label2",
-                 .onTimer = "Timer1", .offTimer = "Timer2"},
+                {.heading = "Strona21",
+                 .onSwitch = "Strona22",
+                 .onArrow = "Strona24",
+                 .offSwitch = "Strona23",
+                 .offArrow = "Strona25",
+                 .label = "Label2",
+                 .labelText = "Label2",
+                 .onTimer = "Timer1",
+                 .offTimer = "Timer2"},
                 {.y = 58, .step = 26, .visible = false});
     addSeparator(w, "Label7", 134);
     // The paging arrows are read out by the words of the labels beside them.
@@ -38,8 +47,9 @@ WindowDefinition makeFileCompatibility()
     w.components.push_back(watcher("Timer3", 1));
     addDragTimer(w, "Timer4");
 
-    addAction(w, {"Image5", {121, 28, 333, 40}, "Wykonaj natychmiastowe sprawdzenie poprawności plików systemu Windows XP"},
-              commandLines({"start sfc /scannow"}));
+    addAction(
+        w, {"Image5", {121, 28, 333, 40}, "Wykonaj natychmiastowe sprawdzenie poprawności plików systemu Windows XP"},
+        commandLines({"start sfc /scannow"}));
     const RegistryKey protection{.root = core::RootKey::LocalMachine,
                                  .path = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Windows File Protection",
                                  .create = false};

@@ -13,15 +13,24 @@ WindowDefinition makeFolders()
     WindowDefinition w = sectionWindow("TForm18", "Foldery", 460, 274, "Foldery", "FOLDERY");
     addCorners(w, "Image26", "Image27");
     addLink(w, "Label6");
-    addHeading(w, "Label10", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Label11", 69, 130,
-                 "W dziale Foldery znajdują się opcje dotyczące eksploratora systemu Windows XP Professional "
-                 "(Ustawienia folderów oraz plików).");
-    addComments(w,
-                {.heading = "Label1", .onSwitch = "Label16", .onArrow = "Label15",
-                 .offSwitch = "Label14", .offArrow = "Label17", .label = "Label2", .labelText = "KOMENTARZE",
-                 .onTimer = "Timer1", .offTimer = "Timer2"},
-                {.y = 203, .step = 28});
+    addSidePanel(
+        w, {.description =
+                {.heading = "Label10",
+                 .y = 52,
+                 .name = "Label11",
+                 .height = 130,
+                 .text = "W dziale Foldery znajdują się opcje dotyczące eksploratora systemu Windows XP Professional "
+                         "(Ustawienia folderów oraz plików)."},
+            .comments = CommentsParts{.heading = "Label1",
+                                      .onSwitch = "Label16",
+                                      .onArrow = "Label15",
+                                      .offSwitch = "Label14",
+                                      .offArrow = "Label17",
+                                      .label = "Label2",
+                                      .labelText = "KOMENTARZE",
+                                      .onTimer = "Timer1",
+                                      .offTimer = "Timer2"},
+            .commentsPlace = {.y = 203, .step = 28}});
     addDragTimer(w, "Timer3");
 
     // Video preview: both targets open the key creating it; "Wyłącz" then deletes it from the root,
@@ -29,9 +38,10 @@ WindowDefinition makeFolders()
     const RegistryKey preview{.root = core::RootKey::ClassesRoot,
                               .path = ".mpg\\ShellEx\\{BB2E617C-0920-11d1-9A0B-00C04FC2D6C2}",
                               .create = true};
-    addOption(w, {"Image2", {122, 28, 162, 44}, "Podgląd plików wideo (Filmów)"},
-              {enable("Image9", writeValue(preview, "{c5a40261-cd64-4ccf-84cb-c394da41d590}", Dword{1})),
-               disable("Image10", onKey(preview, {deleteKey("\\.mpg\\ShellEx\\{BB2E617C-0920-11d1-9A0B-00C04FC2D6C2}")}))});
+    addOption(
+        w, {"Image2", {122, 28, 162, 44}, "Podgląd plików wideo (Filmów)"},
+        {enable("Image9", writeValue(preview, "{c5a40261-cd64-4ccf-84cb-c394da41d590}", Dword{1})),
+         disable("Image10", onKey(preview, {deleteKey("\\.mpg\\ShellEx\\{BB2E617C-0920-11d1-9A0B-00C04FC2D6C2}")}))});
 
     // The Explorer's own options open their key without creating it and write regardless.
     const RegistryKey advanced{.root = core::RootKey::CurrentUser,
@@ -51,14 +61,16 @@ WindowDefinition makeFolders()
               {choice("Image24", "Białe", writeValue(advanced, "ListviewAlphaSelect", Dword{0})),
                choice("Image25", "Niebieskie", writeValue(advanced, "ListviewAlphaSelect", Dword{1}))});
 
-    w.hints = {{"Image2", "Włącza lub wyłącza podgląd plików wideo, znajdujący się\npo lewej stronie ekranu (Zakładka szczegóły)."},
-               {"Image11", "Włącza lub wyłącza popularne zadania dla plików i folderów\n(Lewa strona ekranu)."},
-               {"Image14", "Pokazuje lub ukrywa pliki i foldery ukryte."},
-               {"Image17", "Pokazuje lub ukrywa pliki i foldery systemowe."},
-               {"Image20", "Włącza lub wyłącza szczegółową informację o pliku\n(Dłuższe przytrzymanie kursora na pliku)."},
-               {"Image23", "Włącza przezroczyste (Białe) lub\nniebieskie zaznaczanie plików."},
-               {"Image26", "Minimalizuj"},
-               {"Image27", "Zamknij"}};
+    w.hints = {
+        {"Image2",
+         "Włącza lub wyłącza podgląd plików wideo, znajdujący się\npo lewej stronie ekranu (Zakładka szczegóły)."},
+        {"Image11", "Włącza lub wyłącza popularne zadania dla plików i folderów\n(Lewa strona ekranu)."},
+        {"Image14", "Pokazuje lub ukrywa pliki i foldery ukryte."},
+        {"Image17", "Pokazuje lub ukrywa pliki i foldery systemowe."},
+        {"Image20", "Włącza lub wyłącza szczegółową informację o pliku\n(Dłuższe przytrzymanie kursora na pliku)."},
+        {"Image23", "Włącza przezroczyste (Białe) lub\nniebieskie zaznaczanie plików."},
+        {"Image26", "Minimalizuj"},
+        {"Image27", "Zamknij"}};
     return w;
 }
 

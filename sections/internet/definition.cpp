@@ -44,46 +44,21 @@ void addRestrictions(WindowDefinition& w)
     const RegistryKey restrictions{.root = core::RootKey::CurrentUser,
                                    .path = "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions",
                                    .create = false};
-    // The values named No... are switched off by 1; the download prompt is switched on by 1.
-    struct Row {
-        OptionBox box;
-        const char* on;
-        const char* off;
-        const char* value;
-        std::uint32_t onData;
-    };
-    const Row rows[] = {
-        {{"Image23", {122, 128, 162, 40}, "Menu Ulubione"}, "Image24", "Image25", "NoFavorites", 0},
-        {{"Image6", {292, 128, 163, 40}, "Okno przy pobieraniu (Otwórz, Zapisz...)"},
-         "Image9",
-         "Image26",
-         "AlwaysPromptWhenDownload",
-         1},
-        {{"Image7", {122, 202, 162, 40}, "Menu Drukuj i Podgląd wydruku (W menu Plik)"},
-         "Image8",
-         "Image27",
-         "NoPrinting",
-         0},
-        {{"Image3", {292, 202, 163, 40}, "Menu Źródło (W menu Widok)"}, "Image29", "Image30", "NoViewSource", 0},
-        {{"Image11", {122, 276, 162, 40}, "Menu Opcje Internetowe (W menu Narzędzia)"},
-         "Image31",
-         "Image32",
-         "NoBrowserOptions",
-         0},
-        {{"Image33", {292, 276, 163, 40}, "Przyciski Wstecz oraz Dalej (Na pasku narzędzi)"},
-         "Image34",
-         "Image35",
-         "NoNavButtons",
-         0},
-    };
-    for (const Row& row : rows) {
-        addSwitch(w, restrictions, row.box,
-                  {.on = row.on,
-                   .off = row.off,
-                   .value = row.value,
-                   .onData = Dword{row.onData},
-                   .offData = Dword{1 - row.onData}});
-    }
+    // clang-format off
+    addSwitches(w, restrictions, {
+        {{"Image23", {122, 128, 162, 40}, "Menu Ulubione"}, "Image24", "Image25", "NoFavorites", policySwitch},
+        {{"Image6", {292, 128, 163, 40}, "Okno przy pobieraniu (Otwórz, Zapisz...)"}, "Image9", "Image26",
+         "AlwaysPromptWhenDownload", onOffSwitch},
+        {{"Image7", {122, 202, 162, 40}, "Menu Drukuj i Podgląd wydruku (W menu Plik)"}, "Image8", "Image27",
+         "NoPrinting", policySwitch},
+        {{"Image3", {292, 202, 163, 40}, "Menu Źródło (W menu Widok)"}, "Image29", "Image30", "NoViewSource",
+         policySwitch},
+        {{"Image11", {122, 276, 162, 40}, "Menu Opcje Internetowe (W menu Narzędzia)"}, "Image31", "Image32",
+         "NoBrowserOptions", policySwitch},
+        {{"Image33", {292, 276, 163, 40}, "Przyciski Wstecz oraz Dalej (Na pasku narzędzi)"}, "Image34", "Image35",
+         "NoNavButtons", policySwitch},
+    });
+    // clang-format on
 }
 
 // The captions and white frames of the two edit boxes, which are the window's own code.
@@ -104,24 +79,29 @@ WindowDefinition makeInternet()
     WindowDefinition w = sectionWindow("TForm7", "Internet", 460, 419, "Internet", "INTERNET");
     addCorners(w, "Image10", "Image28", 21);
     addLink(w, "Label2");
-    addHeading(w, "Label5", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Label4", 69, 150,
-                 "Dział Internet stworzony jest po to, aby możliwe było jak najłatwiejsze i bezproblemowe "
-                 "skonfigurowanie zasobów przeglądarki Internet Explorer, bez potrzeby modyfikacji zasad systemowch.");
-    addSeparator(w, "Label7", 222);
-    addComments(w,
-                {.heading = "Label6",
-                 .onSwitch = "Label8",
-                 .onArrow = "Label1",
-                 .offSwitch = "Label9",
-                 .offArrow = "Label3",
-                 .label = "Label13",
-                 .labelText = "KOMENTARZ",
-                 .onTimer = "Timer3",
-                 .offTimer = "Timer4"},
-                {.y = 241});
-    addSeparator(w, "Label10", 309);
-    addHeading(w, "Label11", 329, "REKLAMA");
+    addSidePanel(
+        w,
+        {.description =
+             {.heading = "Label5",
+              .y = 52,
+              .name = "Label4",
+              .height = 150,
+              .text =
+                  "Dział Internet stworzony jest po to, aby możliwe było jak najłatwiejsze i bezproblemowe "
+                  "skonfigurowanie zasobów przeglądarki Internet Explorer, bez potrzeby modyfikacji zasad systemowch."},
+         .separator = {"Label7", 222},
+         .comments = CommentsParts{.heading = "Label6",
+                                   .onSwitch = "Label8",
+                                   .onArrow = "Label1",
+                                   .offSwitch = "Label9",
+                                   .offArrow = "Label3",
+                                   .label = "Label13",
+                                   .labelText = "KOMENTARZ",
+                                   .onTimer = "Timer3",
+                                   .offTimer = "Timer4"},
+         .commentsPlace = {.y = 241},
+         .advertSeparator = {"Label10", 309},
+         .advert = {.heading = "Label11", .y = 329}});
     w.components.push_back(label("Label12", {3, 346, 112, 66}, LabelLook::Note,
                                  "Broń się przed atakami - Pobieraj najnowsze łatki z windowsupdate.com"));
     addDragTimer(w, "Timer6");

@@ -13,16 +13,25 @@ WindowDefinition makePerformance()
     WindowDefinition w = sectionWindow("TForm5", "Wydajność", 460, 305, "Wydajność", "WYDAJNOŚĆ");
     addCorners(w, "Image5", "Image19");
     addLink(w, "Label6");
-    addHeading(w, "Label5", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Label4", 69, 130,
-                 "Dział Wydajność zaprojektowany jest tak, aby możliwe było jak najłatwiejsze skonfigurowanie "
-                 "wydajności podzespołów komputera bez potrzeby modyfikacji rejestru.");
-    addSeparator(w, "Label7", 205);
-    addComments(w,
-                {.heading = "Label1", .onSwitch = "Label8", .onArrow = "Label2",
-                 .offSwitch = "Label9", .offArrow = "Label3", .label = "Label10", .labelText = "KOMENTARZ",
-                 .onTimer = "Timer2", .offTimer = "Timer3"},
-                {.y = 224});
+    addSidePanel(
+        w, {.description =
+                {.heading = "Label5",
+                 .y = 52,
+                 .name = "Label4",
+                 .height = 130,
+                 .text = "Dział Wydajność zaprojektowany jest tak, aby możliwe było jak najłatwiejsze skonfigurowanie "
+                         "wydajności podzespołów komputera bez potrzeby modyfikacji rejestru."},
+            .separator = {"Label7", 205},
+            .comments = CommentsParts{.heading = "Label1",
+                                      .onSwitch = "Label8",
+                                      .onArrow = "Label2",
+                                      .offSwitch = "Label9",
+                                      .offArrow = "Label3",
+                                      .label = "Label10",
+                                      .labelText = "KOMENTARZ",
+                                      .onTimer = "Timer2",
+                                      .offTimer = "Timer3"},
+            .commentsPlace = {.y = 224}});
     addDragTimer(w, "Timer1");
 
     // One-shot buttons: two rows of two, then one across.
@@ -50,7 +59,9 @@ WindowDefinition makePerformance()
               {.root = core::RootKey::LocalMachine,
                .path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AlwaysUnloadDLL",
                .create = true},
-              {.name = "Image10", .place = {122, 140, 332, 22}, .caption = "Automatyczne czyszczenie pamięci RAM",
+              {.name = "Image10",
+               .place = {122, 140, 332, 22},
+               .caption = "Automatyczne czyszczenie pamięci RAM",
                .targetHeight = 22},
               {.on = "Image11", .off = "Image12", .value = "", .onData = Text{"1"}, .offData = Text{"0"}});
 
@@ -58,12 +69,12 @@ WindowDefinition makePerformance()
                                .path = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\"
                                        "PrefetchParameters",
                                .create = true};
-    addOption(w, {.name = "Image8", .place = {122, 192, 164, 22}, .caption = "Włączanie systemu", .targetHeight = 24},
-              {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{0}), {122, 214, 62, 24}),
-               choice("Image14", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{2}),
-                      {184, 214, 102, 24}),
-               choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", Dword{3}),
-                      {122, 238, 164, 24})});
+    addOption(
+        w, {.name = "Image8", .place = {122, 192, 164, 22}, .caption = "Włączanie systemu", .targetHeight = 24},
+        {choice("Image13", "Szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{0}), {122, 214, 62, 24}),
+         choice("Image14", "W miarę szybkie", writeValue(prefetch, "EnablePrefetcher", Dword{2}), {184, 214, 102, 24}),
+         choice("Image15", "W miarę szybkie i wydajne", writeValue(prefetch, "EnablePrefetcher", Dword{3}),
+                {122, 238, 164, 24})});
 
     const RegistryKey control{
         .root = core::RootKey::LocalMachine, .path = "SYSTEM\\CurrentControlSet\\Control", .create = true};

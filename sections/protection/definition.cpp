@@ -61,25 +61,33 @@ WindowDefinition makeProtection()
     WindowDefinition w = sectionWindow("TForm4", "Ochrona", 460, 468, "Ochrona", "OCHRONA");
     addCorners(w, "Image14", "Image15");
     addLink(w, "Label6");
-    addHeading(w, "Strona11", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Strona12", 71, 130,
-                 "W dziale tym znajdują się ogólne opcje związane z zabezpieczaniem systemu operacyjnego "
-                 "przed niepoważnionymi osobami oraz niechcianymi programami.");
-    addSeparator(w, "Label7", 203);
-    addComments(w,
-                {.heading = "Strona21",
-                 .onSwitch = "Strona22",
-                 .onArrow = "Strona24",
-                 .offSwitch = "Strona23",
-                 .offArrow = "Strona25",
-                 .label = "Label20",
-                 .labelText = "KOMENTARZE",
-                 .onTimer = "Timer2",
-                 .offTimer = "Timer3"},
-                {.y = 222});
-    addSeparator(w, "Label10", 290);
-    addHeading(w, "Label11", 310, "REKLAMA");
-    addPanelText(w, "Label12", 327, 100, "Pobierz najnowszą wersję programu ze strony internetowej autora.", false);
+    addSidePanel(
+        w,
+        {.description = {.heading = "Strona11",
+                         .y = 52,
+                         .name = "Strona12",
+                         .height = 130,
+                         .text =
+                             "W dziale tym znajdują się ogólne opcje związane z zabezpieczaniem systemu operacyjnego "
+                             "przed niepoważnionymi osobami oraz niechcianymi programami.",
+                         .drop = 19},
+         .separator = {"Label7", 203},
+         .comments = CommentsParts{.heading = "Strona21",
+                                   .onSwitch = "Strona22",
+                                   .onArrow = "Strona24",
+                                   .offSwitch = "Strona23",
+                                   .offArrow = "Strona25",
+                                   .label = "Label20",
+                                   .labelText = "KOMENTARZE",
+                                   .onTimer = "Timer2",
+                                   .offTimer = "Timer3"},
+         .commentsPlace = {.y = 222},
+         .advertSeparator = {"Label10", 290},
+         .advert = {.heading = "Label11",
+                    .y = 310,
+                    .name = "Label12",
+                    .height = 100,
+                    .text = "Pobierz najnowszą wersję programu ze strony internetowej autora."}});
     addDragTimer(w, "Timer1");
 
     // Both rows write into keys that exist only: a missing key makes the write fail.

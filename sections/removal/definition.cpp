@@ -15,9 +15,12 @@ WindowDefinition makeRemoval()
     w.panels.push_back({PanelLook::White, {119, 122, 336, 250}, {}});
     addCorners(w, "Image11", "Image12");
     addLink(w, "Label6");
-    addHeading(w, "Strona31", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Strona12", 69, 80,
-                 "Ten dział posiada opcje, która mają na celu usunięcie niepotrzebych elementów systemu operacyjnego");
+    addSidePanel(w, {.description = {.heading = "Strona31",
+                                     .y = 52,
+                                     .name = "Strona12",
+                                     .height = 80,
+                                     .text = "Ten dział posiada opcje, która mają na celu usunięcie niepotrzebych "
+                                             "elementów systemu operacyjnego"}});
     addPanelText(w, "Strona2", 149, 120,
                  "Windows XP Professional edition. Poprzez wykorzystanie tych funkcji można usunąć nawet do 300 MB "
                  "z dysku dwardego twojego komputera.",

@@ -16,23 +16,34 @@ WindowDefinition makeStartBar()
     w.panels.push_back({PanelLook::Light, {462, 400, 168, 88}, "INFORMACJA"});
     addCorners(w, "Image3", "Image17");
     addLink(w, "Label2");
-    addHeading(w, "Strona11", 52, "OPIS DZIAŁU");
-    addPanelText(w, "Strona12", 69, 196,
-                 "Dział Pasek Start konfiguruje opcje dotyczące paska start w stylu klasycznym oraz Windows XP. "
-                 "UWAGA! Przed użyciem jakichkolwiek opcji, należy przeczytać informację znajdującą się w "
-                 "prawym-dolnym rogu tego okna.");
-    addSeparator(w, "Label7", 266);
-    addComments(w,
-                {.heading = "Strona21", .onSwitch = "Strona22", .onArrow = "Strona24",
-                 .offSwitch = "Strona23", .offArrow = "Strona25", .label = "Label1", .labelText = "KOMENTARZE",
-                 .onTimer = "Timer1", .offTimer = "Timer2"},
-                {.y = 285});
-    addSeparator(w, "Label3", 348);
-    addHeading(w, "Label11", 368, "REKLAMA");
-    addPanelText(w, "Label12", 385, 100,
-                 "Właśnie używasz nowej wersji 2.0, jak ją oceniasz w stosunku do wersji ? "
-                 "Napisz o tym na stronie internetowej autora.",
-                 false);
+    addSidePanel(
+        w,
+        {.description =
+             {.heading = "Strona11",
+              .y = 52,
+              .name = "Strona12",
+              .height = 196,
+              .text = "Dział Pasek Start konfiguruje opcje dotyczące paska start w stylu klasycznym oraz Windows XP. "
+                      "UWAGA! Przed użyciem jakichkolwiek opcji, należy przeczytać informację znajdującą się w "
+                      "prawym-dolnym rogu tego okna."},
+         .separator = {"Label7", 266},
+         .comments = CommentsParts{.heading = "Strona21",
+                                   .onSwitch = "Strona22",
+                                   .onArrow = "Strona24",
+                                   .offSwitch = "Strona23",
+                                   .offArrow = "Strona25",
+                                   .label = "Label1",
+                                   .labelText = "KOMENTARZE",
+                                   .onTimer = "Timer1",
+                                   .offTimer = "Timer2"},
+         .commentsPlace = {.y = 285},
+         .advertSeparator = {"Label3", 348},
+         .advert = {.heading = "Label11",
+                    .y = 368,
+                    .name = "Label12",
+                    .height = 100,
+                    .text = "Właśnie używasz nowej wersji 2.0, jak ją oceniasz w stosunku do wersji ? "
+                            "Napisz o tym na stronie internetowej autora."}});
     w.components.push_back(label("Label4", {468, 420, 156, 0}, LabelLook::Silver, "PASEK START KLASYCZNY"));
     w.components.push_back(label("Label5", {468, 435, 156, 0}, LabelLook::Plain, "Opcje w panelu lewym"));
     w.components.push_back(label("Label9", {468, 441, 0, 0}, LabelLook::Separator, "_________________________"));
@@ -40,48 +51,36 @@ WindowDefinition makeStartBar()
     w.components.push_back(label("Label8", {468, 473, 156, 0}, LabelLook::Plain, "Opcje w obu panelach"));
     addDragTimer(w, "Timer3");
 
-    // Every option opens the same key without creating it and writes regardless. The values
-    // named No... are switched off by 1, so "Włącz" writes 0 there; the others take "YES"/"NO".
+    // Every option opens the same key without creating it and writes regardless.
     const RegistryKey advanced{.root = core::RootKey::CurrentUser,
                                .path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
                                .create = false};
-    struct Row {
-        OptionBox box;
-        const char* on;
-        const char* off;
-        const char* value;
-        bool text;
-    };
-    const Row rows[] = {
-        {{"Image9", {120, 48, 162, 44}, "Rozwijaj menu Panel Sterowania"}, "Image10", "Image14", "CascadeControlPanel", true},
-        {{"Image2", {291, 48, 162, 44}, "Rozwijaj menu Moje dokumenty"}, "Image15", "Image16", "CascadeMyDocuments", true},
-        {{"Image18", {120, 126, 162, 44}, "Rozwijaj menu Moje obrazy"}, "Image19", "Image26", "CascadeMyPictures", true},
+    // clang-format off
+    addSwitches(w, advanced, {
+        {{"Image9", {120, 48, 162, 44}, "Rozwijaj menu Panel Sterowania"}, "Image10", "Image14", "CascadeControlPanel", yesNoSwitch},
+        {{"Image2", {291, 48, 162, 44}, "Rozwijaj menu Moje dokumenty"}, "Image15", "Image16", "CascadeMyDocuments", yesNoSwitch},
+        {{"Image18", {120, 126, 162, 44}, "Rozwijaj menu Moje obrazy"}, "Image19", "Image26", "CascadeMyPictures", yesNoSwitch},
         {{"Image28", {291, 126, 162, 44}, "Rozwijaj menu Połączenia sieciowe"}, "Image27", "Image4",
-         "CascadeNetworkConnections", true},
-        {{"Image5", {120, 206, 162, 44}, "Rozwijaj menu Drukarki i faksy"}, "Image29", "Image30", "CascadePrinters", true},
+         "CascadeNetworkConnections", yesNoSwitch},
+        {{"Image5", {120, 206, 162, 44}, "Rozwijaj menu Drukarki i faksy"}, "Image29", "Image30", "CascadePrinters", yesNoSwitch},
         {{"Image38", {291, 206, 162, 44}, "Czyść historię otwieranych plików"}, "Image39", "Image37",
-         "ClearRecentDocsOnExit", true},
-        {{"Image6", {120, 286, 162, 31}, "Menu Ulubione"}, "Image20", "Image24", "NoFavoritesMenu", false},
-        {{"Image25", {291, 286, 162, 31}, "Menu Dokumenty"}, "Image40", "Image41", "NoRecentDocsMenu", false},
-        {{"Image11", {120, 347, 162, 31}, "Menu Uruchom"}, "Image21", "Image42", "NoRun", false},
-        {{"Image43", {291, 347, 162, 31}, "Menu Moje dokumenty"}, "Image44", "Image45", "NoSMMyDocs", false},
-        {{"Image32", {120, 408, 162, 31}, "Menu Moje obrazy"}, "Image33", "Image31", "NoSMMyPictures", false},
+         "ClearRecentDocsOnExit", yesNoSwitch},
+        {{"Image6", {120, 286, 162, 31}, "Menu Ulubione"}, "Image20", "Image24", "NoFavoritesMenu", policySwitch},
+        {{"Image25", {291, 286, 162, 31}, "Menu Dokumenty"}, "Image40", "Image41", "NoRecentDocsMenu", policySwitch},
+        {{"Image11", {120, 347, 162, 31}, "Menu Uruchom"}, "Image21", "Image42", "NoRun", policySwitch},
+        {{"Image43", {291, 347, 162, 31}, "Menu Moje dokumenty"}, "Image44", "Image45", "NoSMMyDocs", policySwitch},
+        {{"Image32", {120, 408, 162, 31}, "Menu Moje obrazy"}, "Image33", "Image31", "NoSMMyPictures", policySwitch},
         {{"Image35", {291, 408, 162, 31}, "Menu Narzędzia administracyjne"}, "Image36", "Image34",
-         "StartMenuAdminTools", true},
+         "StartMenuAdminTools", yesNoSwitch},
         {{"Image22", {466, 49, 162, 44}, "Pokazywanie ostatnio używanych programów"}, "Image23", "Image46",
-         "NoStartMenuMFUprogramsList", false},
+         "NoStartMenuMFUprogramsList", policySwitch},
         {{"Image7", {466, 150, 162, 44}, "Menu do Internetu i Poczty"}, "Image47", "Image48", "NoStartMenuPinnedList",
-         false},
+         policySwitch},
         {{"Image8", {466, 233, 162, 44}, "Menu Wszystkie Programy"}, "Image49", "Image50", "NoStartMenuMorePrograms",
-         false},
-        {{"Image13", {466, 316, 162, 44}, "Menu Moja muzyka"}, "Image51", "Image52", "NoStartMenuMyMusic", false},
-    };
-    for (const Row& row : rows) {
-        addSwitch(w, advanced, row.box,
-                  {.on = row.on, .off = row.off, .value = row.value,
-                   .onData = row.text ? Data{Text{"YES"}} : Data{Dword{0}},
-                   .offData = row.text ? Data{Text{"NO"}} : Data{Dword{1}}});
-    }
+         policySwitch},
+        {{"Image13", {466, 316, 162, 44}, "Menu Moja muzyka"}, "Image51", "Image52", "NoStartMenuMyMusic", policySwitch},
+    });
+    // clang-format on
 
     w.hints = {{"Image9", "Włącza lub wyłącza rozwijanie\nmenu Panel sterowania."},
                {"Image2", "Włącza lub wyłącza rozwijanie\nmenu Moje dokumenty."},

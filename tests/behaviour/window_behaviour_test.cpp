@@ -58,6 +58,21 @@ TEST_F(WindowBehaviourTest, CornerTargetsMinimiseTheProgramAndCloseTheWindowOrWh
     EXPECT_TRUE(m_errors.messages.empty());
 }
 
+// The main and About windows have no comments mode: their hints are on from the start.
+TEST_F(BehaviourFixture, WindowsWithoutCommentsShowTheirHintsAlways)
+{
+    buildWindow(app::mainDefinition());
+    expectHints(app::mainDefinition(), {{"Image2", "Minimalizuj"},
+                                        {"Image5", "Zamknij program"},
+                                        {"Label6", "Rozdzielczość ekranu (w pikselach)."},
+                                        {"Label5", "Ilość wolnego miejsca na partycji C:"},
+                                        {"Label7", "Aktualna data i godzina"},
+                                        {"Label14", "Częstotliwość taktowania procesora"},
+                                        {"Label8", "Nazwa użytkownika korzystającego z\nprogramu Kwintor Dostrojnik"}});
+    buildWindow(app::aboutDefinition());
+    expectHints(app::aboutDefinition(), {{"Image1", "Minimalizuj"}, {"Image3", "Zamknij"}});
+}
+
 TEST_F(WindowBehaviourTest, OptionRowsRunTheirCommandsAndRegistryWritesAndReportTheirErrors)
 {
     m_window.fakePicture("Image3").click();

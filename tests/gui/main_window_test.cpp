@@ -100,18 +100,6 @@ TEST_F(MainWindowTest, TheTimeIsLeftOutAtExactlyMidnight)
     EXPECT_EQ(text("Label7"), QStringLiteral("2004-12-31"));
 }
 
-TEST_F(MainWindowTest, TheCornersAndTheInformationBarCarryTheirHintsAlways)
-{
-    start();
-    expectHints(mainWindow(), {{"Image2", "Minimalizuj"},
-                               {"Image5", "Zamknij program"},
-                               {"Label6", "Rozdzielczość ekranu (w pikselach)."},
-                               {"Label5", "Ilość wolnego miejsca na partycji C:"},
-                               {"Label7", "Aktualna data i godzina"},
-                               {"Label14", "Częstotliwość taktowania procesora"},
-                               {"Label8", "Nazwa użytkownika korzystającego z\nprogramu Kwintor Dostrojnik"}});
-}
-
 TEST_F(MainWindowTest, EachRefreshShowsDateFreeSpaceAndResolution)
 {
     start();

@@ -1,45 +1,21 @@
-// The Removal window: its clean-up command lines (two of them through the machine's own
-// interpreter), and the wallpaper tool: the list of the wallpaper folder, the preview of every
-// picture format, errors that leave the preview as it was, deletion and the scaling switch.
+// The Removal window's wallpaper tool as Qt shows it: the list's glyphs, the preview of every
+// picture format, errors that leave the preview as it was, and the scaling switch. The buttons,
+// the list's folder and deletion are tested on the fake front end.
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "core/shell/shell_command.h"
 #include "ui/qt/file_list_box.h"
 #include "ui/qt/wallpaper/preview.h"
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QPushButton>
 
-#include <cstdlib>
 #include <fstream>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace gui_testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::vector<std::pair<const char*, std::vector<std::string>>> kButtons = {
-    {"Image2", {"rd /s /q %TMP%", "md %TMP%"}},
-    {"Image3", {"rd /s /q Recent", "md Recent"}},
-    {"Image8", {"start %WinDir%\\System32\\dllcache\\sfc.exe /purgecache"}},
-    {"Image9", {"start Rundll32 advpack.dll,LaunchINFSection %Windir%\\INF\\msmsgs.inf,BLC.Remove"}},
-};
-
-// In the order comments mode switches them on.
-const std::vector<std::pair<const char*, const char*>> kHints = {
-    {"Image11", "Minimalizuj"},
-    {"Image12", "Zamknij"},
-    {"Image2", "Usuwa zbędne pliki z katalogu\ntymczasowego \"Temp\"."},
-    {"Image3", "Usuwa skróty wykorzystywane przez menu Start\n(Tylko dla menu w stylu Win XP)."},
-    {"Image8", "Usuwa pliki, które zostały skopiowane\npodczas instalacji systemu Windows."},
-    {"Image9", "Usuwa znany program firmy Microsoft,\ndo komunikowania się między ludźmi."},
-    {"Image10", "Usuwa wybrane tapety z systemu Windows."},
-};
 
 // Little-endian bytes of a metafile.
 class Bytes {
@@ -127,14 +103,6 @@ void writeImage(const fs::path& file, const char* format, QSize size = {100, 80}
     ASSERT_TRUE(image.save(QString::fromStdString(file.string()), format)) << file;
 }
 
-QStringList names(std::initializer_list<const char*> list)
-{
-    QStringList result;
-    for (const char* name : list)
-        result.push_back(QString::fromUtf8(name));
-    return result;
-}
-
 bool reddish(QRgb pixel)
 {
     return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
@@ -175,52 +143,11 @@ protected:
         QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().visualRect(index).center());
     }
 
-    void pressDelete() { section("TForm6").findChild<QPushButton*>(QStringLiteral("Button1"))->click(); }
-
     fs::path m_before;
     fs::path m_wallpapers;
 };
 
-TEST_F(RemovalSectionTest, ButtonsRunTheirCommandLinesInOrder)
-{
-    start();
-    chrome::SectionWindow& removal = openRemoval();
-    for (const auto& [target, lines] : kButtons) {
-        m_commands.clear();
-        click(removal, QString::fromLatin1(target));
-        EXPECT_EQ(m_commands, lines) << target;
-    }
-    expectHints(removal, kHints);
-    EXPECT_TRUE(m_errors.messages.empty());
-}
-
-TEST_F(RemovalSectionTest, TempAndRecentAreEmptiedThroughTheMachineInterpreter)
-{
-    const fs::path temp = m_folder / "machine" / "drive_c" / "users" / m_machine.userName() / "Temp";
-    fs::create_directories(temp / "setup" / "deep");
-    writeBytes(temp / "setup" / "deep" / "left.tmp", "x");
-    writeBytes(temp / "~old.tmp", "x");
-    fs::create_directories(m_wallpapers / "Recent");
-    writeBytes(m_wallpapers / "Recent" / "list.lnk", "x");
-    writeBytes(m_wallpapers / "Fale.jpg", "x");
-    setenv("WINEPREFIX", (m_folder / "machine").c_str(), 1);
-    setenv("COMSPEC", DOSTROJNIK_BIN_DIR "/dostrojnik-cmd", 1);
-    m_onCommand = [](const std::string& line) { core::shellCommand(line); };
-
-    start();
-    chrome::SectionWindow& removal = openRemoval();
-    click(removal, QStringLiteral("Image2"));
-    EXPECT_TRUE(fs::is_directory(temp));
-    EXPECT_TRUE(fs::is_empty(temp));
-    // "Recent" is taken from the current folder, which the filled list made the wallpaper folder.
-    click(removal, QStringLiteral("Image3"));
-    EXPECT_TRUE(fs::is_directory(m_wallpapers / "Recent"));
-    EXPECT_TRUE(fs::is_empty(m_wallpapers / "Recent"));
-    EXPECT_TRUE(fs::exists(m_wallpapers / "Fale.jpg"));
-    EXPECT_TRUE(m_errors.messages.empty());
-}
-
-TEST_F(RemovalSectionTest, TheListShowsTheWallpaperFolderAndPreviewsEveryFormat)
+TEST_F(RemovalSectionTest, TheListsGlyphsAndThePreviewOfEveryFormat)
 {
     writeImage(m_wallpapers / "Bitmapa.bmp", "BMP");
     writeImage(m_wallpapers / "ikona.ICO", "ICO", {32, 32});
@@ -228,19 +155,11 @@ TEST_F(RemovalSectionTest, TheListShowsTheWallpaperFolderAndPreviewsEveryFormat)
     writeImage(m_wallpapers / "Zdjecie2.JPEG", "JPG");
     writeBytes(m_wallpapers / "rysunek.wmf", windowsMetafile());
     writeBytes(m_wallpapers / "Rysunek2.emf", enhancedMetafile());
-    for (const char* other : {"notatki.txt", "SETUP.EXE", "start.Com", "run.bat", "dos.pif", ".ukryty.jpg"})
+    for (const char* other : {"notatki.txt", "SETUP.EXE", "start.Com", "run.bat", "dos.pif"})
         writeBytes(m_wallpapers / other, "x");
-    fs::create_directories(m_wallpapers / "Folder.jpg");
-    // Links list as what they lead to; a broken one as a file.
-    fs::create_directory_symlink(m_wallpapers / "Folder.jpg", m_wallpapers / "DoFolderu");
-    fs::create_symlink(m_wallpapers / "brak.jpg", m_wallpapers / "zerwany.jpg");
 
     start();
     openRemoval();
-    EXPECT_EQ(fs::current_path(), m_wallpapers);
-    EXPECT_EQ(listed(),
-              names({"Bitmapa.bmp", "dos.pif", "ikona.ICO", "notatki.txt", "run.bat", "rysunek.wmf", "Rysunek2.emf",
-                     "SETUP.EXE", "start.Com", "zdjecie.jpg", "Zdjecie2.JPEG", "zerwany.jpg"}));
     // Programs carry their own glyph.
     const auto glyph = [&](const QString& name) {
         const auto row = int(listed().indexOf(name));
@@ -261,7 +180,6 @@ TEST_F(RemovalSectionTest, TheListShowsTheWallpaperFolderAndPreviewsEveryFormat)
         ASSERT_FALSE(shown.isNull());
         EXPECT_TRUE(reddish(shown.pixel(shown.width() / 2, shown.height() / 2)))
             << std::hex << shown.pixel(shown.width() / 2, shown.height() / 2);
-        EXPECT_EQ(label5(), QStringLiteral("C:\\windows\\Web\\Wallpaper\\") + QString::fromLatin1(picture));
     }
 }
 
@@ -295,47 +213,6 @@ TEST_F(RemovalSectionTest, AFileThatIsNoPictureLeavesThePreviewAndPathAsTheyWere
     }
 }
 
-TEST_F(RemovalSectionTest, DeleteRemovesTheSelectedFileAndReadsTheFolderAgain)
-{
-    writeImage(m_wallpapers / "a.bmp", "BMP");
-    writeImage(m_wallpapers / "b.bmp", "BMP");
-    start();
-    openRemoval();
-    clickFile(QStringLiteral("a.bmp"));
-    const qint64 shown = preview().picture().cacheKey();
-    writeBytes(m_wallpapers / "c.txt", "x");
-    pressDelete();
-    EXPECT_FALSE(fs::exists(m_wallpapers / "a.bmp"));
-    EXPECT_EQ(listed(), names({"b.bmp", "c.txt"}));
-    // The preview and the path stay until another line is clicked.
-    EXPECT_EQ(preview().picture().cacheKey(), shown);
-    EXPECT_EQ(label5(), QStringLiteral("C:\\windows\\Web\\Wallpaper\\a.bmp"));
-
-    // Nothing selected: nothing is deleted, and the list is read again all the same.
-    writeBytes(m_wallpapers / "d.txt", "x");
-    pressDelete();
-    EXPECT_EQ(listed(), names({"b.bmp", "c.txt", "d.txt"}));
-    EXPECT_TRUE(m_errors.messages.empty());
-}
-
-// A file in a folder the user may not change stays listed. Runs as an ordinary user (root may
-// delete anywhere); ctest starts it so when the build is root's.
-TEST_F(RemovalSectionTest, ReadOnlyFolder)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root ignores file permissions";
-    writeImage(m_wallpapers / "a.bmp", "BMP");
-    ASSERT_EQ(chmod(m_wallpapers.c_str(), 0555), 0);
-    start();
-    openRemoval();
-    clickFile(QStringLiteral("a.bmp"));
-    pressDelete();
-    EXPECT_TRUE(fs::exists(m_wallpapers / "a.bmp"));
-    EXPECT_EQ(listed(), names({"a.bmp"}));
-    EXPECT_TRUE(m_errors.messages.empty());
-    chmod(m_wallpapers.c_str(), 0755);
-}
-
 TEST_F(RemovalSectionTest, UncheckingScalingRedrawsAtNaturalSizeWithinOneTickWithoutLoading)
 {
     // A picture larger than the preview: its top-left corner is blue.
@@ -364,56 +241,6 @@ TEST_F(RemovalSectionTest, UncheckingScalingRedrawsAtNaturalSizeWithinOneTickWit
     EXPECT_EQ(natural.pixel(19, 19), qRgb(0, 0, 255));
     EXPECT_TRUE(reddish(natural.pixel(21, 21)));
     EXPECT_TRUE(m_errors.messages.empty());
-}
-
-// Without a wallpaper folder the list shows the program's current folder on the machine: the
-// process's when it lies on drive C:, else the user's profile there; a link in the wallpaper
-// folder's place is no folder. A host folder is never listed, and nothing in it deleted.
-TEST_F(RemovalSectionTest, WithoutAWallpaperFolderTheListShowsTheCurrentFolderOnTheMachine)
-{
-    const fs::path drive = m_folder / "machine" / "drive_c";
-    const fs::path profile = drive / "users" / m_machine.userName();
-    const fs::path host = m_folder / "host";
-    struct Row {
-        const char* name;
-        fs::path current;
-        bool wallpaperLinkToHost;
-        fs::path listed; // where plik.bmp is listed and deleted from
-        QString path;
-    };
-    const Row rows[] = {
-        {"current folder on the drive", drive / "windows", false, drive / "windows",
-         QStringLiteral("C:\\windows\\plik.bmp")},
-        {"current folder on the host", host, false, profile,
-         QStringLiteral("C:\\users\\") + QString::fromStdString(m_machine.userName()) + QStringLiteral("\\plik.bmp")},
-        {"wallpaper folder a link to the host", host, true, profile,
-         QStringLiteral("C:\\users\\") + QString::fromStdString(m_machine.userName()) + QStringLiteral("\\plik.bmp")},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        fs::remove_all(m_wallpapers);
-        fs::remove_all(host);
-        fs::create_directories(host);
-        fs::create_directories(profile);
-        writeBytes(host / "plik.bmp", "host");
-        writeBytes(host / "tapeta.jpg", "host");
-        writeImage(row.listed / "plik.bmp", "BMP");
-        if (row.wallpaperLinkToHost)
-            fs::create_directory_symlink(host, m_wallpapers);
-        fs::current_path(row.current);
-        start();
-        openRemoval();
-        EXPECT_EQ(listed(), names({"plik.bmp"}));
-        clickFile(QStringLiteral("plik.bmp"));
-        EXPECT_EQ(label5(), row.path);
-        pressDelete();
-        EXPECT_FALSE(fs::exists(row.listed / "plik.bmp"));
-        EXPECT_TRUE(listed().isEmpty());
-        EXPECT_TRUE(fs::exists(host / "plik.bmp"));
-        EXPECT_TRUE(fs::exists(host / "tapeta.jpg"));
-        EXPECT_TRUE(m_errors.messages.empty());
-        m_windows.reset();
-    }
 }
 
 } // namespace

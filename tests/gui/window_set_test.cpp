@@ -121,12 +121,9 @@ TEST_F(WindowSetTest, SectionWindowsStartWithTheirDesignState)
     }
 }
 
-TEST_F(WindowSetTest, TheAboutWindowShowsItsCornerHintsAlways)
+TEST_F(WindowSetTest, TheSectionMenuPicturesCarryNoHint)
 {
     start();
-    auto* about = qobject_cast<chrome::SkinnedWindow*>(windows().byClass("TForm8"));
-    expectHints(*about, {{"Image1", "Minimalizuj"}, {"Image3", "Zamknij"}});
-    // The section menu pictures carry no hint.
     EXPECT_TRUE(component(mainWindow(), "Image3")->toolTip().isEmpty());
 }
 

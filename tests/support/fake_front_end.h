@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A front end of plain objects for the behaviour tests: no toolkit, no display, no waiting.
@@ -164,16 +165,15 @@ public:
     {
         const bool shown = visible && !m_visible;
         m_visible = visible;
-        if (shown && onShow)
-            onShow();
+        if (shown)
+            tellShown();
     }
     bool isVisible() const override { return m_visible; }
     void bringForward() override
     {
         m_visible = true;
         ++broughtForward;
-        if (onShow)
-            onShow();
+        tellShown();
     }
     void minimise() override { ++minimised; }
     void close() override
@@ -219,6 +219,13 @@ public:
     int minimised = 0;
 
 private:
+    void tellShown()
+    {
+        if (onFirstShow)
+            std::exchange(onFirstShow, nullptr)();
+        if (onShow)
+            onShow();
+    }
     template <class Kind>
     static Kind* lookup(std::map<std::string, std::unique_ptr<Kind>>& parts, const std::string& name)
     {

@@ -1,6 +1,7 @@
 #include "tests/support/registry_values.h"
 
 #include "core/registry/value_data.h"
+#include "core/text/unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,11 @@ Value dword(std::uint32_t value)
 Value text(const char16_t* value)
 {
     return {core::RegSz, core::stringData(value)};
+}
+
+Value text(const std::string& utf8)
+{
+    return {core::RegSz, core::stringData(core::text::toUtf16(utf8))};
 }
 
 std::vector<RowWrite> switchRows(core::RootKey root, const char* key, const std::vector<SwitchWrite>& switches)

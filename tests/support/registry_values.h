@@ -18,6 +18,7 @@ using Value = Values::mapped_type;
 // Expected values, as `keyValues` gives them back.
 Value dword(std::uint32_t value);
 Value text(const char16_t* value);
+Value text(const std::string& utf8);
 
 // One row of a window's option table as a test expects it: a click on `target` sets `value` of
 // `key` to `data`.

@@ -39,6 +39,8 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
         }
         if (chrome::isTool(component))
             window.part(component.name)->setVisible(component.visible);
+        if (ui::Part* part = window.part(component.name); part && component.kind != chrome::ComponentKind::Timer)
+            part->setPlace({component.place.x, component.place.y, component.place.width, component.place.height});
     }
     for (const chrome::ToolName& tool : definition.toolNames) {
         if (!window.part(tool.control))
@@ -46,16 +48,43 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
     }
 }
 
+bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    questions.push_back({title, text});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+}
+
 BehaviourFixture::BehaviourFixture() : m_settingsPath(m_folder / "dostrojnik.ini")
 {
     std::filesystem::create_directories(m_folder / "machine");
 }
 
+void BehaviourFixture::buildWindow(const chrome::WindowDefinition& definition)
+{
+    m_section.reset();
+    m_window.reset();
+    m_fake = std::make_unique<testing_support::FakeWindow>();
+    addParts(*m_fake, definition);
+    auto shell = [this](const std::string& line) {
+        m_commands.push_back(line);
+        if (m_onCommand)
+            m_onCommand(line);
+    };
+    m_window = std::make_unique<chrome::WindowBehaviour>(
+        *m_fake, definition, chrome::WindowBehaviour::Services{*m_registryApi, shell, m_errors, [] {}});
+}
+
 chrome::SectionServices BehaviourFixture::services()
 {
-    return {m_machineRegistry, m_settingsPath, core::posixSystemCalls(),
-            m_errors,          m_messageBoxes, m_desktop,
-            m_processes,       nullptr,        [this](std::string_view name) { m_shown.emplace_back(name); }};
+    return {*m_registryApi, m_settingsPath, *m_calls,
+            m_errors,       m_messageBoxes, m_desktop,
+            m_processes,    &m_machine,     [this](std::string_view name) { m_shown.emplace_back(name); }};
 }
 
 void BehaviourFixture::writeSettings(const std::string& utf8Text)

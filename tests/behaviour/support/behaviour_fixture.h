@@ -8,11 +8,13 @@
 #include "tests/support/registry_values.h"
 #include "tests/support/temporary_folder.h"
 
+#include "core/machine/machine.h"
 #include "core/registry/wine_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +29,7 @@ using testing_support::SwitchWrite;
 using testing_support::text;
 using testing_support::Values;
 using Hints = std::vector<std::pair<const char*, const char*>>;
+using Places = std::vector<std::pair<const char*, ui::Rect>>;
 
 // Records the errors that escape handlers.
 class RecordingReporter : public ui::ErrorReporter {
@@ -35,20 +38,22 @@ public:
     std::vector<std::string> messages;
 };
 
-// Records the message boxes and the questions, which it answers No.
-class RecordingMessageBoxes : public ui::MessageBoxes {
+// Records the message boxes and answers the questions from a list the test fills; a question
+// the test did not expect is answered No and fails the test.
+class ScriptedMessageBoxes : public ui::MessageBoxes {
 public:
+    using Question = std::pair<std::string, std::string>; // title and text
     void message(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string&, const std::string& text) override
-    {
-        messages.push_back(text);
-        return false;
-    }
+    bool askYesNo(const std::string& title, const std::string& text) override;
+
     std::vector<std::string> messages;
+    std::vector<Question> questions;
+    std::vector<bool> answers; // the next answers, first one first
 };
 
-// Fills a fake window with a part per component of a definition, as designed: visible or not,
-// labels with their text, timers enabled or not; and a part for each tool the class builds.
+// Fills a fake window with a part per component of a definition, as designed: at its place,
+// visible or not, labels with their text, timers enabled or not; and a part for each tool the
+// class builds.
 void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinition& definition);
 
 // A settings file in a temporary folder and an error recorder.
@@ -66,19 +71,14 @@ protected:
     template <class Behaviour>
     Behaviour& build(const chrome::WindowDefinition& definition)
     {
-        m_section.reset();
-        m_window.reset();
-        m_fake = std::make_unique<testing_support::FakeWindow>();
-        addParts(*m_fake, definition);
-        m_window = std::make_unique<chrome::WindowBehaviour>(
-            *m_fake, definition,
-            chrome::WindowBehaviour::Services{
-                m_machineRegistry, [this](const std::string& line) { m_commands.push_back(line); }, m_errors, [] {}});
+        buildWindow(definition);
         auto behaviour = std::make_unique<Behaviour>(*m_fake, definition, services());
         Behaviour& built = *behaviour;
         m_section = std::move(behaviour);
         return built;
     }
+    // The parts and the shared window behaviour alone, as a window without a class of its own.
+    void buildWindow(const chrome::WindowDefinition& definition);
     // Built and opened from the main menu, its opening timers run: comments mode is on.
     template <class Behaviour>
     Behaviour& open(const chrome::WindowDefinition& definition)
@@ -100,6 +100,12 @@ protected:
     {
         testing_support::seed(m_machineRegistry, root, path, values);
     }
+    // The parts lie at these places.
+    void expectPlaces(const Places& places)
+    {
+        for (const auto& [name, place] : places)
+            EXPECT_EQ(m_fake->part(name)->place(), place) << name;
+    }
     // The window's hints are on, exactly these, in this order.
     void expectHints(const chrome::WindowDefinition& definition, const Hints& hints);
     // Every target writes its row, twice, whatever the value holds, and changes nothing else in
@@ -116,13 +122,21 @@ protected:
     std::filesystem::path m_settingsPath;
     RecordingReporter m_errors;
     core::WineRegistry m_machineRegistry{m_folder / "machine", 2400};
-    RecordingMessageBoxes m_messageBoxes;
+    // The registry the windows use; a test may put a wrapper of m_machineRegistry here.
+    core::RegistryApi* m_registryApi = &m_machineRegistry;
+    // The machine whose drive_c the windows' Windows paths name (it starts without drive_c).
+    core::Machine m_machine{m_folder / "machine", core::hostUserName()};
+    // The file-system calls of the windows; a test may put a faulty one here.
+    core::SystemCalls* m_calls = &core::posixSystemCalls();
+    ScriptedMessageBoxes m_messageBoxes;
     testing_support::FakeDesktop m_desktop;
     testing_support::FakeProcesses m_processes;
     // The windows shown through the services, by class name.
     std::vector<std::string> m_shown;
     // The command lines the option rows ran.
     std::vector<std::string> m_commands;
+    // Runs inside the fake shell, when a test wants the command lines carried out.
+    std::function<void(const std::string&)> m_onCommand;
 
 private:
     std::unique_ptr<testing_support::FakeWindow> m_fake;

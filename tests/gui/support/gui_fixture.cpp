@@ -102,63 +102,6 @@ void GuiFixture::seed(core::RootKey root, const std::string& path, const Values&
     testing_support::seed(m_registry, root, path, values);
 }
 
-void GuiFixture::expectRowsWrite(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
-{
-    for (const RowWrite& row : rows) {
-        SCOPED_TRACE(row.target);
-        for (const Value& before : {dword(7), text(u"7")}) {
-            seed(row.root, row.key, {{row.value, before}});
-            std::map<std::string, std::optional<Values>> expected;
-            for (const RowWrite& other : rows)
-                expected[other.key] = keyValues(other.root, other.key);
-            (*expected[row.key])[row.value] = row.data;
-            click(window, QString::fromLatin1(row.target));
-            for (const RowWrite& other : rows)
-                EXPECT_EQ(keyValues(other.root, other.key), expected[other.key]) << other.key;
-        }
-        EXPECT_TRUE(component(window, QString::fromLatin1(row.target))->toolTip().isEmpty());
-    }
-    EXPECT_TRUE(m_errors.messages.empty());
-    EXPECT_TRUE(m_commands.empty());
-}
-
-void GuiFixture::expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
-{
-    for (const RowWrite& row : rows) {
-        m_errors.messages.clear();
-        click(window, QString::fromLatin1(row.target));
-        EXPECT_EQ(keyValues(row.root, row.key), std::nullopt) << row.target;
-        EXPECT_EQ(m_errors.messages,
-                  std::vector<std::string>{std::string("Failed to set data for '") + row.value + "'"})
-            << row.target;
-    }
-    m_errors.messages.clear();
-}
-
-void GuiFixture::expectRowsCreateTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows)
-{
-    for (const RowWrite& row : rows) {
-        (void)m_registry.deleteKey(core::rootHandle(row.root), row.key);
-        click(window, QString::fromLatin1(row.target));
-        EXPECT_EQ(keyValues(row.root, row.key), (Values{{row.value, row.data}})) << row.target;
-    }
-    EXPECT_TRUE(m_errors.messages.empty());
-}
-
-void GuiFixture::expectHints(chrome::SkinnedWindow& window,
-                             const std::vector<std::pair<const char*, const char*>>& hints)
-{
-    ASSERT_EQ(window.definition().hints.size(), hints.size());
-    for (std::size_t i = 0; i < hints.size(); ++i) {
-        const auto& [control, hint] = hints[i];
-        EXPECT_EQ(window.definition().hints[i].control, control);
-        QWidget* hinted = component(window, QString::fromLatin1(control));
-        ASSERT_NE(hinted, nullptr) << control;
-        EXPECT_TRUE(chrome::hintShown(*hinted)) << control;
-        EXPECT_EQ(hinted->toolTip(), QString::fromUtf8(hint)) << control;
-    }
-}
-
 void GuiFixture::runTimers(int milliseconds)
 {
     // What the event loop has waiting (showing, painting) comes first, as between real ticks.

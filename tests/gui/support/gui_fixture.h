@@ -66,9 +66,6 @@ public:
 };
 
 using testing_support::dword;
-using testing_support::RowWrite;
-using testing_support::switchRows;
-using testing_support::SwitchWrite;
 using testing_support::text;
 using testing_support::Value;
 using testing_support::Values;
@@ -103,19 +100,8 @@ protected:
     // Every value of a key of the machine's registry, by name: type and data; none when the key
     // is missing.
     std::optional<Values> keyValues(core::RootKey root, const std::string& path);
-    // The hints of `window` are on (comments mode, where it has one), exactly these, in this order.
-    void expectHints(chrome::SkinnedWindow& window, const std::vector<std::pair<const char*, const char*>>& hints);
     // Creates a key of the machine's registry (and its parents) and writes these values into it.
     void seed(core::RootKey root, const std::string& path, const Values& values = {});
-    // Every target writes its row, twice, whatever the value holds, and changes nothing else in
-    // the rows' keys; no error, no command line, and the targets carry no hint of their own.
-    void expectRowsWrite(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
-    // On a machine without the rows' keys, each target creates nothing and its write's error
-    // reaches the error box.
-    void expectRowsNeedTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
-    // On a machine without the rows' keys, each target creates its key holding only its value.
-    void expectRowsCreateTheirKeys(chrome::SkinnedWindow& window, const std::vector<RowWrite>& rows);
-
     // Lets the timers run for a while on their clock, which moves only here: the ticks due on
     // the way run at once.
     void runTimers(int milliseconds = 100);
