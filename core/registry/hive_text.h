@@ -97,10 +97,13 @@ public:
     // and the focus's subkeys alone: anything else takes widen().
     static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
+    // The same for several keys in one pass, for a reader that knows the keys it will read.
+    static bool parseFocused(io::FileText text, std::span<const std::vector<std::u16string>> foci, bool checkAll,
+                             Hive& hive, HiveParseError& error);
 
-    // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
-    bool focused() const { return m_focus.has_value(); }
-    const std::vector<std::u16string>* focus() const { return m_focus ? &*m_focus : nullptr; }
+    // Whether this hive holds some keys only, the paths of those keys, and whether its whole text was checked.
+    bool focused() const { return !m_foci.empty(); }
+    const std::vector<std::vector<std::u16string>>& foci() const { return m_foci; }
     bool checked() const { return m_checked; }
     // Makes a focused hive whole, its changes kept; every key it handed out is gone.
     bool widen(HiveParseError& error);
@@ -183,7 +186,7 @@ private:
     std::vector<std::unique_ptr<HiveKey>> m_deleted;
     bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;
-    std::optional<std::vector<std::u16string>> m_focus;
+    std::vector<std::vector<std::u16string>> m_foci; // none in a whole hive
     bool m_checked = true;
     // Owns the text of the keys a focused hive did not read, each run of it one block.
     std::unique_ptr<HiveKey> m_unread;

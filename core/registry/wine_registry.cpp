@@ -74,6 +74,8 @@ struct WineRegistry::State {
         bool readInBatch = false;
         bool writableInBatch = false;
         bool pending = false;
+        // The keys a batch that only reads said it would read, read together when the file is parsed.
+        std::vector<Path> batchKeys;
     };
     struct OpenKey {
         Tree tree; // System or User; the volatile tree is told by the path
@@ -286,17 +288,25 @@ struct WineRegistry::State {
 
     static bool serves(Hive& hive, const Need& need)
     {
-        const Path* focus = hive.focus();
-        if (!focus)
+        if (!hive.focused())
             return true;
-        if (!need.focus || need.focus->size() > focus->size() ||
-            !std::equal(need.focus->begin(), need.focus->end(), focus->begin(),
-                        [](const auto& a, const auto& b) { return text::equalNoCase(a, b); }))
+        if (!need.focus)
             return false;
-        if (!need.write)
-            return true;
-        const HiveKey* key = hive.find(*focus);
-        return need.focus->size() == focus->size() && hive.checked() && key && key->blocks > 0;
+        const auto within = [&](const Path& focus) {
+            return need.focus->size() <= focus.size() &&
+                   std::equal(need.focus->begin(), need.focus->end(), focus.begin(),
+                              [](const auto& a, const auto& b) { return text::equalNoCase(a, b); });
+        };
+        for (const Path& focus : hive.foci()) {
+            if (!within(focus))
+                continue;
+            if (!need.write)
+                return true;
+            const HiveKey* key = hive.find(focus);
+            if (need.focus->size() == focus.size() && hive.checked() && key && key->blocks > 0)
+                return true;
+        }
+        return false;
     }
 
     RegStatus parseFailure(const HiveFile& file, const registry::HiveParseError& error)
@@ -353,9 +363,17 @@ struct WineRegistry::State {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;
-            const bool parsedWell =
-                need.focus ? Hive::parseFocused(std::move(text), *need.focus, need.write, parsed, parseError)
-                           : Hive::parse(std::move(text), parsed, parseError);
+            bool parsedWell = false;
+            if (need.focus && !need.write && readOnlyBatch && !file.batchKeys.empty()) {
+                std::vector<Path> foci = file.batchKeys;
+                foci.push_back(*need.focus);
+                parsedWell =
+                    Hive::parseFocused(std::move(text), std::span<const Path>(foci), false, parsed, parseError);
+            } else if (need.focus) {
+                parsedWell = Hive::parseFocused(std::move(text), *need.focus, need.write, parsed, parseError);
+            } else {
+                parsedWell = Hive::parse(std::move(text), parsed, parseError);
+            }
             if (!parsedWell) {
                 file.hive.reset();
                 return parseFailure(file, parseError);
@@ -482,6 +500,7 @@ struct WineRegistry::State {
                 ++generation;
             }
             file->pending = false;
+            file->batchKeys.clear();
             file->readInBatch = false;
             file->writableInBatch = false;
         }
@@ -658,6 +677,22 @@ void WineRegistry::beginReadBatch()
 {
     beginBatch();
     m_state->readOnlyBatch = true;
+}
+
+void WineRegistry::beginReadBatchOf(std::span<const KeyName> keys)
+{
+    beginReadBatch();
+    auto& s = *m_state;
+    for (const KeyName& key : keys) {
+        Path path = key.root == RootKey::ClassesRoot ? classesPath() : Path{};
+        // A name the registry does not take fails when it is opened; here it is passed over.
+        if (s.splitPath(key.path, path) != RegStatus::Success || path.empty() || path.size() > MaxKeyDepth)
+            continue;
+        const Tree tree = State::treeOf(key.root == RootKey::CurrentUser ? Tree::User : Tree::System, path);
+        if (tree != Tree::Volatile)
+            s.fileOf(tree).batchKeys.push_back(std::move(path));
+    }
+    s.lastFailure.clear();
 }
 
 RegStatus WineRegistry::endBatch(bool keep)

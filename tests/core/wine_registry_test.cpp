@@ -516,6 +516,52 @@ TEST(WineRegistry, ABatchReadsEachHiveOnceAndWritesItOnceOrNotAtAll)
     EXPECT_EQ(registry.openKey(HKCU, "Software\\Dropped", Access::Read, key), RegStatus::NotFound);
 }
 
+TEST(WineRegistry, AReadBatchToldItsKeysReadsThoseAndAnyOther)
+{
+    TemporaryFolder root;
+    struct Row {
+        KeyHandle root;
+        RootKey told;
+        const char* path;
+        std::uint32_t value; // 0: the key does not exist
+    };
+    const Row rows[] = {{HKLM, RootKey::LocalMachine, "Software\\A\\Deep", 1},
+                        {HKLM, RootKey::LocalMachine, "Software\\A", 2},
+                        {HKCR, RootKey::ClassesRoot, "B", 3},
+                        {HKCU, RootKey::CurrentUser, "Software\\C", 4},
+                        {HKLM, RootKey::LocalMachine, "Software\\Missing", 0},
+                        {HKLM, RootKey::LocalMachine, "Software\\Untold", 5}};
+    {
+        WineRegistry setup(root.path(), 0);
+        for (const Row& row : rows) {
+            if (row.value) {
+                EXPECT_EQ(setup.setValue(create(setup, row.root, row.path), "v", RegDword, dword(row.value)),
+                          RegStatus::Success);
+            }
+        }
+    }
+    std::vector<KeyName> told;
+    for (const Row& row : rows)
+        if (std::string_view(row.path) != "Software\\Untold")
+            told.push_back({row.told, row.path});
+    WineRegistry registry(root.path(), 0);
+    registry.beginReadBatchOf(told);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        KeyHandle key;
+        ASSERT_EQ(registry.openKey(row.root, row.path, Access::Read, key),
+                  row.value ? RegStatus::Success : RegStatus::NotFound);
+        if (!row.value)
+            continue;
+        RegValue value;
+        ASSERT_EQ(registry.queryValue(key, "v", value), RegStatus::Success);
+        EXPECT_EQ(value.data, dword(row.value));
+        registry.closeKey(key);
+    }
+    EXPECT_EQ(subkeys(registry, rootHandle(RootKey::ClassesRoot)), std::vector<std::string>({"B"}));
+    EXPECT_EQ(registry.endBatch(false), RegStatus::Success);
+}
+
 TEST(WineRegistry, ABatchKeepsTheUntouchedTextOfALargeHiveWhetherCopiedOrWritten)
 {
     TemporaryFolder root;
