@@ -13,6 +13,8 @@ namespace core::registry {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
+// How much of a mapped hive's text read last stays in memory.
+constexpr std::size_t ForgetWindow = std::size_t{8} << 20;
 
 bool isSpace(char c)
 {
@@ -396,9 +398,10 @@ void splitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& co
 // into the header and one block per key. Values are read later, from a key's block, when asked for.
 class Hive::Parser {
 public:
-    Parser(std::string_view text, Hive& hive, HiveParseError& error)
-        : m_text(text)
-        , m_lines(text)
+    Parser(const io::FileText& source, Hive& hive, HiveParseError& error)
+        : m_source(source)
+        , m_text(source.view())
+        , m_lines(source.view())
         , m_hive(hive)
         , m_error(error)
     {
@@ -417,8 +420,14 @@ public:
 
         bool previousEmpty = false;
         std::size_t previousStart = 0;
+        std::size_t forgotten = 0;
         while (m_lines.next(line)) {
             const std::size_t start = m_lines.lineStart();
+            // The text read is given back as the parse goes: a walk reads it again one key at a time.
+            if (start - forgotten >= ForgetWindow) {
+                m_source.forget(forgotten, start);
+                forgotten = start;
+            }
             const std::size_t first = skipSpaces(line, 0);
             if (first == line.size()) {
                 previousEmpty = line.empty();
@@ -532,6 +541,7 @@ private:
         return true;
     }
 
+    const io::FileText& m_source;
     std::string_view m_text;
     LineReader m_lines;
     Hive& m_hive;
@@ -580,6 +590,8 @@ public:
         m_foci.reserve(foci.size());
         for (const auto& names : foci)
             m_foci.emplace_back(names);
+        m_placeMark = hive.m_place.get();
+        m_findPlace = m_placeMark != nullptr;
     }
 
     bool run()
@@ -895,6 +907,8 @@ private:
             for (std::size_t f = 0; f < m_foci.size(); ++f)
                 m_relations[f] = relationOfPath(m_foci[f]);
         }
+        if (m_findPlace && m_place == npos && placeComesBefore(body, read))
+            m_place = boundary;
         HiveKey* named = nullptr; // the key the line names, when it lies on a focus's path
         for (std::size_t f = 0; f < m_foci.size(); ++f) {
             Focus& focus = m_foci[f];
@@ -924,6 +938,22 @@ private:
             }
         }
         return true;
+    }
+
+    // Whether the focus, were it made, would come before the key the line names in Wine's order
+    // (ancestors first, siblings in case-insensitive order): its block would go before this line's.
+    bool placeComesBefore(std::string_view body, bool read)
+    {
+        const Relation& relation = m_relations[0];
+        if (relation.whole || relation.below)
+            return false;
+        std::size_t end = npos;
+        if (!read && !readPath(body, end))
+            return false;
+        const auto& names = m_foci[0].names;
+        const std::size_t depth = relation.depth;
+        return depth < names.size() && depth < m_components.size() &&
+               text::compareNoCase(names[depth], m_components[depth]) < 0;
     }
 
     // The keys from the root down `depth` names of the focus, named and timed by the lines that
@@ -965,15 +995,26 @@ private:
         m_hive.m_headerLength = m_firstBoundary == npos ? m_text.size() : m_firstBoundary;
         std::size_t done = m_hive.m_headerLength;
         for (const Segment& segment : m_segments) {
-            if (segment.start > done)
-                m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, segment.start - done, nullptr});
+            unreadBlocks(done, segment.start);
             if (segment.key->blocks == 1)
                 segment.key->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
             m_hive.m_blocks.push_back(Block{segment.key, segment.start, segment.end - segment.start, nullptr});
             done = segment.end;
         }
-        if (done < m_text.size())
-            m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, m_text.size() - done, nullptr});
+        unreadBlocks(done, m_text.size());
+    }
+
+    // The text from `start` to `end` that nobody read, as one block, or two where the focus's place
+    // lies within it: the second, from there, belongs to the place.
+    void unreadBlocks(std::size_t start, std::size_t end)
+    {
+        if (m_place >= start && m_place < end) {
+            if (m_place > start)
+                m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), start, m_place - start, nullptr});
+            m_hive.m_blocks.push_back(Block{m_placeMark, m_place, end - m_place, nullptr});
+        } else if (end > start) {
+            m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), start, end - start, nullptr});
+        }
     }
 
     struct Segment {
@@ -989,6 +1030,10 @@ private:
     HiveParseError& m_error;
     std::vector<Focus> m_foci;
     std::vector<Relation> m_relations; // of the key line being read, one per focus
+    // Where the block of the one focus would go, were it made: sought when the hive has a mark for it.
+    HiveKey* m_placeMark = nullptr;
+    bool m_findPlace = false;
+    std::size_t m_place = npos;
     std::u16string m_scratch;
     std::u16string m_pathText;
     std::vector<std::u16string_view> m_components;
@@ -1015,6 +1060,9 @@ bool Hive::parseFocused(io::FileText text, std::span<const std::vector<std::u16s
     hive.m_foci.assign(foci.begin(), foci.end());
     hive.m_checked = checkAll;
     hive.m_unread = std::make_unique<HiveKey>();
+    // A hive read whole for one key may make that key: its parse finds where the key's block goes.
+    if (checkAll && foci.size() == 1)
+        hive.m_place = std::make_unique<HiveKey>();
     if (!FocusedParser(text.view(), hive.m_foci, checkAll, hive, error).run())
         return false;
     hive.m_text = std::move(text);
@@ -1033,7 +1081,7 @@ bool Hive::widen(HiveParseError& error)
         m_dirtyOrder.empty() && !m_hasDeadBlocks &&
         std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
     if (unchanged) {
-        if (!Parser(m_text.view(), whole, error).run())
+        if (!Parser(m_text, whole, error).run())
             return false;
         whole.m_text = std::move(m_text);
     } else if (!parse(serialize(), whole, error)) {
@@ -1047,7 +1095,7 @@ bool Hive::parse(io::FileText text, Hive& result, HiveParseError& error)
 {
     Hive hive;
     hive.m_root->loaded = false;
-    if (!Parser(text.view(), hive, error).run())
+    if (!Parser(text, hive, error).run())
         return false;
     hive.m_text = std::move(text);
     result = std::move(hive);
@@ -1077,6 +1125,11 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
     std::u16string scratch;
     HiveValue value;
     const bool hinted = key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key;
+    // Keys are mostly read in the file's order: the text well behind the one read goes back to the system.
+    if (hinted && m_blocks[key.blockHint].offset >= m_forgottenTo + ForgetWindow) {
+        m_text.forget(m_forgottenTo, m_blocks[key.blockHint].offset);
+        m_forgottenTo = m_blocks[key.blockHint].offset;
+    }
     const auto first = hinted ? m_blocks.begin() + std::ptrdiff_t(key.blockHint) : m_blocks.begin();
     const auto last = hinted ? first + 1 : (key.blocks > 0 ? m_blocks.end() : m_blocks.begin());
     for (auto it = first; it != last; ++it) {

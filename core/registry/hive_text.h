@@ -105,6 +105,8 @@ public:
     bool focused() const { return !m_foci.empty(); }
     const std::vector<std::vector<std::u16string>>& foci() const { return m_foci; }
     bool checked() const { return m_checked; }
+    // Whether a focused hive may make its one focus and the keys above it that are missing.
+    bool canCreate() const { return m_place != nullptr; }
     // Makes a focused hive whole, its changes kept; every key it handed out is gone.
     bool widen(HiveParseError& error);
 
@@ -179,7 +181,8 @@ private:
 
     io::FileText m_text;
     std::size_t m_headerLength = 0;
-    std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
+    mutable std::size_t m_forgottenTo = 0; // the mapped text before it went back to the system
+    std::vector<Block> m_blocks;           // in file order; a block without a key is dropped at the next flush
     // The keys marked by rewrite, in the order they were marked. A key deleted meanwhile is kept
     // unmarked in m_deleted until the flush, so that no other key takes its address.
     std::vector<HiveKey*> m_dirtyOrder;
@@ -190,6 +193,8 @@ private:
     bool m_checked = true;
     // Owns the text of the keys a focused hive did not read, each run of it one block.
     std::unique_ptr<HiveKey> m_unread;
+    // Owns the unread text before which the blocks of keys a focused hive makes go.
+    std::unique_ptr<HiveKey> m_place;
 };
 
 } // namespace core::registry

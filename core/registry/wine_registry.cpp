@@ -280,7 +280,8 @@ struct WineRegistry::State {
 
     // What a call needs of a hive: the whole tree, or the key `focus` alone. A hive read for one
     // key also serves reads of the keys above it; a call that may write needs the very key, from
-    // a file that was checked whole, with a block of its own to change in place.
+    // a file that was checked whole, with a block of its own to change in place, one it made, or,
+    // to make it, the place of its block.
     struct Need {
         const Path* focus;
         bool write;
@@ -303,7 +304,8 @@ struct WineRegistry::State {
             if (!need.write)
                 return true;
             const HiveKey* key = hive.find(focus);
-            if (need.focus->size() == focus.size() && hive.checked() && key && key->blocks > 0)
+            if (need.focus->size() == focus.size() && hive.checked() &&
+                (key ? key->blocks > 0 || key->dirty : hive.canCreate()))
                 return true;
         }
         return false;
@@ -721,12 +723,15 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
         if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
     if (!exists) {
-        const RegStatus created = s.modify(target.tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            if (s.wasDeleted(target.parent, hive))
-                return s.keyDeleted();
-            key = &s.create(target, hive, now, changed);
-            return RegStatus::Success;
-        });
+        const RegStatus created = s.modify(
+            target.tree,
+            [&](Hive& hive, std::uint64_t now, bool& changed) {
+                if (s.wasDeleted(target.parent, hive))
+                    return s.keyDeleted();
+                key = &s.create(target, hive, now, changed);
+                return RegStatus::Success;
+            },
+            State::Need{&target.path, true});
         if (created != RegStatus::Success)
             return created;
     }

@@ -393,7 +393,12 @@ TEST(HiveText, AParseForOneKeyAgreesWithTheWholeParse)
                                                            path({u"Software", u"Missing"}),
                                                            path({u"Software", u"béta"}),
                                                            path({u"Software"}),
-                                                           path({u"Software", u"Alpha", u"Sub", u"Deep"})};
+                                                           path({u"Software", u"Alpha", u"Sub", u"Deep"}),
+                                                           path({u"Software", u"Alpha", u"Sub", u"Aaa"}),
+                                                           path({u"Software", u"alpha", u"sub", u"deep", u"X"}),
+                                                           path({u"Aardvark", u"New"}),
+                                                           path({u"Software", u"Bz"}),
+                                                           path({u"Zulu"})};
     // Each key alone, and all of them in one pass.
     std::vector<std::vector<std::vector<std::u16string>>> sets;
     for (const auto& focus : foci)
@@ -442,6 +447,18 @@ TEST(HiveText, AParseForOneKeyAgreesWithTheWholeParse)
                         EXPECT_EQ(one.serialize(), all.serialize());
                     }
                 }
+            // A key that is missing is made where the whole parse makes it.
+            if (set.size() == 1 && checkAll && !one.find(set[0])) {
+                bool created = false;
+                one.create(set[0], Now, created);
+                all.create(set[0], Now, created);
+                EXPECT_EQ(one.serialize(), all.serialize());
+                auto below = set[0];
+                below.push_back(u"Child");
+                one.create(below, Now, created);
+                all.create(below, Now, created);
+                EXPECT_EQ(one.serialize(), all.serialize());
+            }
         }
     }
     EXPECT_EQ(whole.text(), text);

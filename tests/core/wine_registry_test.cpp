@@ -591,6 +591,37 @@ TEST(WineRegistry, ABatchKeepsTheUntouchedTextOfALargeHiveWhetherCopiedOrWritten
     }
 }
 
+TEST(WineRegistry, AWalkOverAHiveLargerThanWhatStaysInMemoryReadsEveryKey)
+{
+    TemporaryFolder root;
+    constexpr int Keys = 60000; // about 9 MB
+    std::string text = "WINE REGISTRY Version 2\n";
+    char line[200];
+    for (int i = 0; i < Keys; ++i) {
+        std::snprintf(line, sizeof line, "\n[Software\\\\Big\\\\K%06d] 1\n\"v\"=dword:%08x\n\"pad\"=\"%0100d\"\n", i, i,
+                      i);
+        text += line;
+    }
+    writeText(root / "system.reg", text);
+    testing_support::FaultySystemCalls calls;
+    WineRegistry registry(root.path(), 0, calls);
+    KeyHandle big;
+    ASSERT_EQ(registry.openKey(HKLM, "Software\\Big", Access::Read, big), RegStatus::Success);
+    int seen = 0;
+    EXPECT_EQ(registry.walkBelow(big,
+                                 [&](const std::string& path, std::vector<RegValue>& values) {
+                                     char name[16];
+                                     std::snprintf(name, sizeof name, "K%06d", seen);
+                                     EXPECT_EQ(path, name);
+                                     EXPECT_TRUE(values.size() == 2 && values[1].data == dword(std::uint32_t(seen)));
+                                     ++seen;
+                                     return WalkStep::Into;
+                                 }),
+              RegStatus::Success);
+    EXPECT_EQ(seen, Keys);
+    EXPECT_GE(calls.count("forgetMapped"), 2); // by the parse and by the walk
+}
+
 TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)
 {
     TemporaryFolder root;
