@@ -136,7 +136,11 @@ std::vector<std::string> OptionState::current(core::RegistryApi& registry) const
     };
     std::vector<Read> reads(m_keys.size());
     if (!m_keys.empty()) {
-        registry.beginReadBatch();
+        std::vector<core::KeyName> names;
+        names.reserve(m_keys.size());
+        for (const Key& key : m_keys)
+            names.push_back({key.root, key.path});
+        registry.beginReadBatchOf(names);
         struct BatchEnd {
             core::RegistryApi& registry;
             ~BatchEnd() { registry.endBatch(false); }

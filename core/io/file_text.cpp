@@ -38,6 +38,12 @@ FileText FileText::mapped(SystemCalls& calls, const void* address, std::size_t s
     return text;
 }
 
+void FileText::forget(std::size_t start, std::size_t end) const
+{
+    if (m_mapped && start < end && end <= m_size)
+        m_calls->forgetMapped(m_mapped + start, end - start);
+}
+
 void FileText::release()
 {
     if (m_mapped)

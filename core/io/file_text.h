@@ -27,6 +27,9 @@ public:
 
     std::string_view view() const { return m_mapped ? std::string_view(m_mapped, m_size) : std::string_view(m_owned); }
     bool isMapped() const { return m_mapped != nullptr; }
+    // Gives the memory of the mapped bytes from `start` to `end` back to the system; they read
+    // the same afterwards, from the file's pages again. A text in a string keeps its memory.
+    void forget(std::size_t start, std::size_t end) const;
 
 private:
     void release();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -59,6 +60,15 @@ public:
         return at == MAP_FAILED ? nullptr : at;
     }
     int unmapFile(const void* address, size_t size) override { return ::munmap(const_cast<void*>(address), size); }
+    int forgetMapped(const void* address, size_t size) override
+    {
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const auto start = (reinterpret_cast<std::uintptr_t>(address) + page - 1) / page * page;
+        const auto end = (reinterpret_cast<std::uintptr_t>(address) + size) / page * page;
+        if (end <= start)
+            return 0;
+        return ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+    }
     int fsync(int fd) override { return ::fsync(fd); }
     int fstat(int fd, struct stat* info) override { return ::fstat(fd, info); }
     int stat(const char* path, struct stat* info) override { return ::stat(path, info); }

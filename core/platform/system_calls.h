@@ -28,6 +28,9 @@ public:
     // set where the system or the file refuses. unmapFile undoes it (munmap(2)).
     virtual const void* mapFile(int fd, size_t size) = 0;
     virtual int unmapFile(const void* address, size_t size) = 0;
+    // madvise(2) with MADV_DONTNEED for the whole pages within `size` bytes at `address` of such a
+    // mapping: their memory goes back to the system, and a later read maps them from the file again.
+    virtual int forgetMapped(const void* address, size_t size) = 0;
     virtual int fsync(int fd) = 0;
     virtual int fstat(int fd, struct stat* info) = 0;
     virtual int stat(const char* path, struct stat* info) = 0;

@@ -106,6 +106,7 @@ public:
         return nullptr;
     }
     int unmapFile(const void*, size_t) override { return failWith(ENOSYS); }
+    int forgetMapped(const void*, size_t) override { return failWith(ENOSYS); }
     ssize_t write(int fd, const void* buffer, size_t size) override
     {
         const HANDLE handle = handleOf(fd);

@@ -13,6 +13,8 @@ namespace core::registry {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
+// How much of a mapped hive's text read last stays in memory.
+constexpr std::size_t ForgetWindow = std::size_t{8} << 20;
 
 bool isSpace(char c)
 {
@@ -396,9 +398,10 @@ void splitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& co
 // into the header and one block per key. Values are read later, from a key's block, when asked for.
 class Hive::Parser {
 public:
-    Parser(std::string_view text, Hive& hive, HiveParseError& error)
-        : m_text(text)
-        , m_lines(text)
+    Parser(const io::FileText& source, Hive& hive, HiveParseError& error)
+        : m_source(source)
+        , m_text(source.view())
+        , m_lines(source.view())
         , m_hive(hive)
         , m_error(error)
     {
@@ -417,8 +420,14 @@ public:
 
         bool previousEmpty = false;
         std::size_t previousStart = 0;
+        std::size_t forgotten = 0;
         while (m_lines.next(line)) {
             const std::size_t start = m_lines.lineStart();
+            // The text read is given back as the parse goes: a walk reads it again one key at a time.
+            if (start - forgotten >= ForgetWindow) {
+                m_source.forget(forgotten, start);
+                forgotten = start;
+            }
             const std::size_t first = skipSpaces(line, 0);
             if (first == line.size()) {
                 previousEmpty = line.empty();
@@ -532,6 +541,7 @@ private:
         return true;
     }
 
+    const io::FileText& m_source;
     std::string_view m_text;
     LineReader m_lines;
     Hive& m_hive;
@@ -566,45 +576,22 @@ inline char lowerAscii(char c)
 
 // The pass of parseFocused: it finds the key lines (all lines when the whole file is checked,
 // else only the lines that start with '['), and reads a key line's path only when a quick
-// comparison with the focus as Wine writes it cannot tell how the two relate.
+// comparison with each focus as Wine writes it cannot tell how the two relate.
 class Hive::FocusedParser {
 public:
-    FocusedParser(std::string_view text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+    FocusedParser(std::string_view text, std::span<const std::vector<std::u16string>> foci, bool checkAll, Hive& hive,
                   HiveParseError& error)
         : m_text(text)
-        , m_focus(focus)
         , m_checkAll(checkAll)
         , m_lines(text)
         , m_hive(hive)
         , m_error(error)
     {
-        for (std::size_t i = 0; i < focus.size(); ++i) {
-            if (i)
-                m_written += "\\\\";
-            const std::size_t start = m_written.size();
-            appendEscaped(m_written, focus[i], '[', ']');
-            for (std::size_t j = start; j < m_written.size(); ++j) {
-                m_quick = m_quick && m_written[j] != '\\';
-                m_written[j] = lowerAscii(m_written[j]);
-            }
-        }
-        // A name that is not plain ASCII may equal another spelling of it, so every path is read.
-        for (const auto& name : focus)
-            for (const char16_t unit : name)
-                m_quick = m_quick && unit < 0x80;
-        m_separatorsBefore.resize(m_written.size() + 1);
-        m_secondOfPair.resize(m_written.size() + 1);
-        std::size_t separators = 0;
-        for (std::size_t i = 0; i <= m_written.size(); ++i) {
-            m_separatorsBefore[i] = separators;
-            if (i > 0 && i < m_written.size() && m_written[i] == '\\' && !m_secondOfPair[i - 1] &&
-                m_written[i - 1] == '\\') {
-                m_secondOfPair[i] = true;
-                ++separators;
-            }
-        }
-        m_firstLines.resize(focus.size());
-        m_writtenWords = m_written + std::string(8, '\0');
+        m_foci.reserve(foci.size());
+        for (const auto& names : foci)
+            m_foci.emplace_back(names);
+        m_placeMark = hive.m_place.get();
+        m_findPlace = m_placeMark != nullptr;
     }
 
     bool run()
@@ -639,10 +626,8 @@ public:
                 std::size_t start = at;
                 while (start > 0 && m_text[start - 1] != '\n' && isSpace(m_text[start - 1]))
                     --start;
-                // Most key lines of a large hive lie beside the focus: they only end the block before them.
-                std::size_t depth = 0;
-                if (start > 0 && m_text[start - 1] == '\n' && m_firstBoundary != npos && quickBeside(at, depth) &&
-                    depth <= m_deepest) {
+                // Most key lines of a large hive lie beside every focus: they only end the block before them.
+                if (start > 0 && m_text[start - 1] == '\n' && m_firstBoundary != npos && besideAll(at)) {
                     if (m_segmentKey)
                         closeSegment(blockStart(m_text, start));
                     pos = at + 1;
@@ -669,6 +654,50 @@ public:
     }
 
 private:
+    // One key the parse reads, with what the quick comparisons need of it.
+    struct Focus {
+        explicit Focus(std::span<const std::u16string> focusNames) : names(focusNames)
+        {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                if (i)
+                    written += "\\\\";
+                const std::size_t start = written.size();
+                appendEscaped(written, names[i], '[', ']');
+                for (std::size_t j = start; j < written.size(); ++j) {
+                    quick = quick && written[j] != '\\';
+                    written[j] = lowerAscii(written[j]);
+                }
+            }
+            // A name that is not plain ASCII may equal another spelling of it, so every path is read.
+            for (const auto& name : names)
+                for (const char16_t unit : name)
+                    quick = quick && unit < 0x80;
+            separatorsBefore.resize(written.size() + 1);
+            secondOfPair.resize(written.size() + 1);
+            std::size_t separators = 0;
+            for (std::size_t i = 0; i <= written.size(); ++i) {
+                separatorsBefore[i] = separators;
+                if (i > 0 && i < written.size() && written[i] == '\\' && !secondOfPair[i - 1] &&
+                    written[i - 1] == '\\') {
+                    secondOfPair[i] = true;
+                    ++separators;
+                }
+            }
+            firstLines.resize(names.size());
+            writtenWords = written + std::string(8, '\0');
+        }
+
+        std::span<const std::u16string> names;
+        std::string written;      // the path as a key line holds it, lower case
+        std::string writtenWords; // the same followed by NULs to a whole word
+        bool quick = true;
+        std::vector<std::size_t> separatorsBefore;
+        std::vector<bool> secondOfPair;
+        std::vector<std::string_view> firstLines;
+        std::size_t deepest = 0;
+        std::vector<HiveKey*> path; // the keys made so far from the root down the path
+    };
+
     bool fail(std::size_t lineNumber, std::string what)
     {
         m_error.line = lineNumber;
@@ -699,7 +728,7 @@ private:
         }
     }
 
-    // Without checkAll only the blocks of the keys on the focus's path are checked, line by line
+    // Without checkAll only the blocks of the keys on the foci's paths are checked, line by line
     // as the whole parse does.
     bool checkFocusBlocks()
     {
@@ -773,9 +802,9 @@ private:
 
     // Byte by byte against the focus as Wine writes it: while the line's text is plain ASCII its
     // bytes are its names' characters, and separators stand where the focus has them.
-    Relation quickRelation(std::string_view body) const
+    static Relation quickRelation(const Focus& focus, std::string_view body)
     {
-        const std::string& written = m_written;
+        const std::string& written = focus.written;
         std::size_t pos = 1;
         for (std::size_t i = 0; i < written.size(); ++i, ++pos) {
             if (pos >= body.size())
@@ -783,28 +812,28 @@ private:
             const char c = body[pos];
             if (lowerAscii(c) == written[i])
                 continue;
-            if (c == '\\' || static_cast<unsigned char>(c) >= 0x80 || m_secondOfPair[i])
+            if (c == '\\' || static_cast<unsigned char>(c) >= 0x80 || focus.secondOfPair[i])
                 return {0, false, false, true};
             // A plain character or the end: the name being compared differs from the focus's,
             // unless the path ends just where the focus has a separator.
             if (c == ']' && written[i] == '\\')
-                return {m_separatorsBefore[i] + 1, true, false, false};
-            return {m_separatorsBefore[i], false, false, false};
+                return {focus.separatorsBefore[i] + 1, true, false, false};
+            return {focus.separatorsBefore[i], false, false, false};
         }
         if (pos >= body.size() || body[pos] == '\\' || static_cast<unsigned char>(body[pos]) >= 0x80)
             return {0, false, false, true};
         if (body[pos] == ']')
-            return {m_focus.size(), true, false, false};
-        return {m_focus.size() - 1, false, false, false};
+            return {focus.names.size(), true, false, false};
+        return {focus.names.size() - 1, false, false, false};
     }
 
     // Whether the key line whose '[' is at `at` names a key beside the focus's path, told by
     // comparing eight bytes at a time where that alone shows it; `depth` is then how many names of
     // the focus its path starts with.
-    bool quickBeside(std::size_t at, std::size_t& depth) const
+    bool quickBeside(const Focus& focus, std::size_t at, std::size_t& depth) const
     {
-        const std::string& written = m_written;
-        if (!m_quick || !wordSearch || at + written.size() + 9 > m_text.size())
+        const std::string& written = focus.written;
+        if (!focus.quick || !wordSearch || at + written.size() + 9 > m_text.size())
             return false;
         const char* line = m_text.data() + at + 1;
         std::size_t i = 0;
@@ -814,7 +843,7 @@ private:
             const std::uint64_t low = word & (byteOnes * 0x7F);
             const std::uint64_t capitals =
                 ((low + byteOnes * (0x80 - 'A')) & ~(low + byteOnes * (0x80 - 'Z' - 1)) & ~word) & (byteOnes << 7);
-            if (const std::uint64_t differ = (word | (capitals >> 2)) ^ loadWord(m_writtenWords.data() + i)) {
+            if (const std::uint64_t differ = (word | (capitals >> 2)) ^ loadWord(focus.writtenWords.data() + i)) {
                 i += static_cast<std::size_t>(std::countr_zero(differ) / 8);
                 break;
             }
@@ -823,20 +852,32 @@ private:
             return false;
         const char c = line[i];
         if (c == '\\' || c == ']' || c == '\n' || c == '\r' || static_cast<unsigned char>(c) >= 0x80 ||
-            m_secondOfPair[i])
+            focus.secondOfPair[i])
             return false;
-        depth = m_separatorsBefore[i];
+        depth = focus.separatorsBefore[i];
         return true;
     }
 
-    Relation relationOfPath() const
+    // Whether the key line beside every focus's path and names no key above one that is not named yet.
+    bool besideAll(std::size_t at) const
+    {
+        for (const Focus& focus : m_foci) {
+            std::size_t depth = 0;
+            if (!quickBeside(focus, at, depth) || depth > focus.deepest)
+                return false;
+        }
+        return true;
+    }
+
+    Relation relationOfPath(const Focus& focus) const
     {
         Relation relation;
-        while (relation.depth < m_focus.size() && relation.depth < m_components.size() &&
-               text::equalNoCase(m_components[relation.depth], m_focus[relation.depth]))
+        const auto& names = focus.names;
+        while (relation.depth < names.size() && relation.depth < m_components.size() &&
+               text::equalNoCase(m_components[relation.depth], names[relation.depth]))
             ++relation.depth;
         relation.whole = relation.depth == m_components.size();
-        relation.below = relation.depth == m_focus.size() && m_components.size() > m_focus.size();
+        relation.below = relation.depth == names.size() && m_components.size() > names.size();
         return relation;
     }
 
@@ -846,11 +887,14 @@ private:
         if (m_firstBoundary == npos)
             m_firstBoundary = boundary;
         closeSegment(boundary);
-        Relation relation;
-        bool read = !m_quick;
-        if (m_quick) {
-            relation = quickRelation(body);
-            read = relation.read;
+        m_relations.resize(m_foci.size());
+        bool read = false;
+        for (std::size_t f = 0; f < m_foci.size() && !read; ++f) {
+            read = !m_foci[f].quick;
+            if (!read) {
+                m_relations[f] = quickRelation(m_foci[f], body);
+                read = m_relations[f].read;
+            }
         }
         if (m_checkAll && !read && !quickLimits(body, read))
             return false;
@@ -860,49 +904,80 @@ private:
                 return m_checkAll ? fail(m_lines.lineNumber(), "the key name has no closing ']'") : true;
             if (m_checkAll && !checkLimits())
                 return false;
-            relation = relationOfPath();
+            for (std::size_t f = 0; f < m_foci.size(); ++f)
+                m_relations[f] = relationOfPath(m_foci[f]);
         }
-        // The keys of the focus's path are named as the first line that holds each names them.
-        for (; m_deepest < relation.depth; ++m_deepest)
-            m_firstLines[m_deepest] = body;
-        if (relation.whole && relation.depth > 0) {
-            HiveKey* key = makePath(relation.depth);
-            m_segmentKey = key;
+        if (m_findPlace && m_place == npos && placeComesBefore(body, read))
+            m_place = boundary;
+        HiveKey* named = nullptr; // the key the line names, when it lies on a focus's path
+        for (std::size_t f = 0; f < m_foci.size(); ++f) {
+            Focus& focus = m_foci[f];
+            const Relation& relation = m_relations[f];
+            // The keys of the focus's path are named as the first line that holds each names them.
+            for (; focus.deepest < relation.depth; ++focus.deepest)
+                focus.firstLines[focus.deepest] = body;
+            if (relation.whole && relation.depth > 0 && !named) {
+                named = makePath(focus, relation.depth);
+            } else if (relation.below) {
+                HiveKey* key = makePath(focus, focus.names.size());
+                const std::u16string_view name = m_components[focus.names.size()];
+                if (!key->findSubkey(name))
+                    m_hive.insertSubkey(*key, name);
+            }
+        }
+        if (named) {
+            m_segmentKey = named;
             m_segmentStart = boundary;
-            if (key->blocks++ == 0) {
+            if (named->blocks++ == 0) {
                 if (end == npos) {
                     std::u16string text;
                     std::vector<std::u16string_view> names;
                     readPath(body, text, names, end);
                 }
-                key->modified = blockTime(body, end);
+                named->modified = blockTime(body, end);
             }
-        } else if (relation.below) {
-            HiveKey* key = makePath(m_focus.size());
-            const std::u16string_view name = m_components[m_focus.size()];
-            if (!key->findSubkey(name))
-                m_hive.insertSubkey(*key, name);
         }
         return true;
     }
 
+    // Whether the focus, were it made, would come before the key the line names in Wine's order
+    // (ancestors first, siblings in case-insensitive order): its block would go before this line's.
+    bool placeComesBefore(std::string_view body, bool read)
+    {
+        const Relation& relation = m_relations[0];
+        if (relation.whole || relation.below)
+            return false;
+        std::size_t end = npos;
+        if (!read && !readPath(body, end))
+            return false;
+        const auto& names = m_foci[0].names;
+        const std::size_t depth = relation.depth;
+        return depth < names.size() && depth < m_components.size() &&
+               text::compareNoCase(names[depth], m_components[depth]) < 0;
+    }
+
     // The keys from the root down `depth` names of the focus, named and timed by the lines that
-    // first held them.
-    HiveKey* makePath(std::size_t depth)
+    // first held them; a key made for another focus already is taken as it is.
+    HiveKey* makePath(Focus& focus, std::size_t depth)
     {
         std::u16string text;
         std::vector<std::u16string_view> names;
-        for (; m_path.size() < depth;) {
-            const std::size_t at = m_path.size();
-            HiveKey* parent = at == 0 ? m_hive.m_root.get() : m_path.back();
+        for (; focus.path.size() < depth;) {
+            const std::size_t at = focus.path.size();
+            HiveKey* parent = at == 0 ? m_hive.m_root.get() : focus.path.back();
             std::size_t end = npos;
             // Unless the whole file is checked, a broken line may be among them: it names nothing.
-            const bool read = readPath(m_firstLines[at], text, names, end) && names.size() > at;
-            HiveKey& child = m_hive.insertSubkey(*parent, read ? names[at] : std::u16string_view(m_focus[at]));
-            child.modified = read ? blockTime(m_firstLines[at], end) : currentFileTime();
-            m_path.push_back(&child);
+            const bool read = readPath(focus.firstLines[at], text, names, end) && names.size() > at;
+            const std::u16string_view name = read ? names[at] : std::u16string_view(focus.names[at]);
+            HiveKey* child = parent->findSubkey(name);
+            if (!child)
+                child = &m_hive.insertSubkey(*parent, name);
+            // A key listed only as a subkey of another focus has no time yet.
+            if (child->modified == 0 && child->blocks == 0)
+                child->modified = read ? blockTime(focus.firstLines[at], end) : currentFileTime();
+            focus.path.push_back(child);
         }
-        return depth == 0 ? m_hive.m_root.get() : m_path[depth - 1];
+        return depth == 0 ? m_hive.m_root.get() : focus.path[depth - 1];
     }
 
     void closeSegment(std::size_t end)
@@ -912,22 +987,34 @@ private:
         m_segmentKey = nullptr;
     }
 
-    // The header, the blocks of the keys on the focus's path and the text between them as blocks of nobody's.
+    // The header, the blocks of the keys on the foci's paths and the text between them as blocks of nobody's.
     void makeBlocks()
     {
-        makePath(m_deepest);
+        for (Focus& focus : m_foci)
+            makePath(focus, focus.deepest);
         m_hive.m_headerLength = m_firstBoundary == npos ? m_text.size() : m_firstBoundary;
         std::size_t done = m_hive.m_headerLength;
         for (const Segment& segment : m_segments) {
-            if (segment.start > done)
-                m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, segment.start - done, nullptr});
+            unreadBlocks(done, segment.start);
             if (segment.key->blocks == 1)
                 segment.key->blockHint = static_cast<std::uint32_t>(m_hive.m_blocks.size());
             m_hive.m_blocks.push_back(Block{segment.key, segment.start, segment.end - segment.start, nullptr});
             done = segment.end;
         }
-        if (done < m_text.size())
-            m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), done, m_text.size() - done, nullptr});
+        unreadBlocks(done, m_text.size());
+    }
+
+    // The text from `start` to `end` that nobody read, as one block, or two where the focus's place
+    // lies within it: the second, from there, belongs to the place.
+    void unreadBlocks(std::size_t start, std::size_t end)
+    {
+        if (m_place >= start && m_place < end) {
+            if (m_place > start)
+                m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), start, m_place - start, nullptr});
+            m_hive.m_blocks.push_back(Block{m_placeMark, m_place, end - m_place, nullptr});
+        } else if (end > start) {
+            m_hive.m_blocks.push_back(Block{m_hive.m_unread.get(), start, end - start, nullptr});
+        }
     }
 
     struct Segment {
@@ -937,24 +1024,21 @@ private:
     };
 
     std::string_view m_text;
-    std::span<const std::u16string> m_focus;
     bool m_checkAll;
     LineReader m_lines;
     Hive& m_hive;
     HiveParseError& m_error;
-    std::string m_written;      // the focus as a key line holds it, lower case
-    std::string m_writtenWords; // the same followed by NULs to a whole word
-    bool m_quick = true;
-    std::vector<std::size_t> m_separatorsBefore;
-    std::vector<bool> m_secondOfPair;
+    std::vector<Focus> m_foci;
+    std::vector<Relation> m_relations; // of the key line being read, one per focus
+    // Where the block of the one focus would go, were it made: sought when the hive has a mark for it.
+    HiveKey* m_placeMark = nullptr;
+    bool m_findPlace = false;
+    std::size_t m_place = npos;
     std::u16string m_scratch;
     std::u16string m_pathText;
     std::vector<std::u16string_view> m_components;
-    std::vector<std::string_view> m_firstLines;
-    std::size_t m_deepest = 0;
-    std::vector<HiveKey*> m_path; // the keys made so far from the root down the focus's path
     std::size_t m_firstBoundary = npos;
-    HiveKey* m_segmentKey = nullptr; // whose block is being read, when it is on the focus's path
+    HiveKey* m_segmentKey = nullptr; // whose block is being read, when it is on a focus's path
     std::size_t m_segmentStart = 0;
     std::vector<Segment> m_segments;
 };
@@ -962,14 +1046,24 @@ private:
 bool Hive::parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& result,
                         HiveParseError& error)
 {
-    if (focus.empty())
+    const std::vector<std::u16string> path(focus.begin(), focus.end());
+    return parseFocused(std::move(text), std::span(&path, 1), checkAll, result, error);
+}
+
+bool Hive::parseFocused(io::FileText text, std::span<const std::vector<std::u16string>> foci, bool checkAll,
+                        Hive& result, HiveParseError& error)
+{
+    if (foci.empty() || std::any_of(foci.begin(), foci.end(), [](const auto& focus) { return focus.empty(); }))
         return parse(std::move(text), result, error);
     Hive hive;
     hive.m_root->loaded = false;
-    hive.m_focus.emplace(focus.begin(), focus.end());
+    hive.m_foci.assign(foci.begin(), foci.end());
     hive.m_checked = checkAll;
     hive.m_unread = std::make_unique<HiveKey>();
-    if (!FocusedParser(text.view(), focus, checkAll, hive, error).run())
+    // A hive read whole for one key may make that key: its parse finds where the key's block goes.
+    if (checkAll && foci.size() == 1)
+        hive.m_place = std::make_unique<HiveKey>();
+    if (!FocusedParser(text.view(), hive.m_foci, checkAll, hive, error).run())
         return false;
     hive.m_text = std::move(text);
     result = std::move(hive);
@@ -980,27 +1074,43 @@ bool Hive::check(std::string_view text, std::span<const std::u16string> focus, H
 {
     if (focus.empty()) {
         Hive whole;
-        return Parser(text, whole, error).run();
+        const io::FileText copy{std::string(text)};
+        return Parser(copy, whole, error).run();
     }
     Hive scratch;
     scratch.m_root->loaded = false;
-    scratch.m_focus.emplace(focus.begin(), focus.end());
+    scratch.m_foci.emplace_back(focus.begin(), focus.end());
     scratch.m_unread = std::make_unique<HiveKey>();
-    return FocusedParser(text, focus, true, scratch, error).run();
+    return FocusedParser(text, scratch.m_foci, true, scratch, error).run();
+}
+
+bool Hive::checkWhole(HiveParseError& error)
+{
+    if (m_checked || m_foci.size() != 1 || !unchanged())
+        return widen(error);
+    const std::vector<std::vector<std::u16string>> foci = m_foci;
+    Hive again;
+    if (!parseFocused(std::move(m_text), foci, true, again, error))
+        return false;
+    *this = std::move(again);
+    return true;
+}
+
+bool Hive::unchanged() const
+{
+    return m_dirtyOrder.empty() && !m_hasDeadBlocks &&
+           std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
 }
 
 bool Hive::widen(HiveParseError& error)
 {
-    if (!m_focus)
+    if (m_foci.empty())
         return true;
     Hive whole;
     whole.m_root->loaded = false;
     // Unchanged, the text it was read from is the whole file: parsed again in place, without a copy.
-    const bool unchanged =
-        m_dirtyOrder.empty() && !m_hasDeadBlocks &&
-        std::none_of(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.owned != nullptr; });
-    if (unchanged) {
-        if (!Parser(m_text.view(), whole, error).run())
+    if (unchanged()) {
+        if (!Parser(m_text, whole, error).run())
             return false;
         whole.m_text = std::move(m_text);
     } else if (!parse(serialize(), whole, error)) {
@@ -1014,7 +1124,7 @@ bool Hive::parse(io::FileText text, Hive& result, HiveParseError& error)
 {
     Hive hive;
     hive.m_root->loaded = false;
-    if (!Parser(text.view(), hive, error).run())
+    if (!Parser(text, hive, error).run())
         return false;
     hive.m_text = std::move(text);
     result = std::move(hive);
@@ -1044,6 +1154,11 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
     std::u16string scratch;
     HiveValue value;
     const bool hinted = key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key;
+    // Keys are mostly read in the file's order: the text well behind the one read goes back to the system.
+    if (hinted && m_blocks[key.blockHint].offset >= m_forgottenTo + ForgetWindow) {
+        m_text.forget(m_forgottenTo, m_blocks[key.blockHint].offset);
+        m_forgottenTo = m_blocks[key.blockHint].offset;
+    }
     const auto first = hinted ? m_blocks.begin() + std::ptrdiff_t(key.blockHint) : m_blocks.begin();
     const auto last = hinted ? first + 1 : (key.blocks > 0 ? m_blocks.end() : m_blocks.begin());
     for (auto it = first; it != last; ++it) {

@@ -423,8 +423,15 @@ void Hive::flush()
         return; // every block stays where it was
 
     // New blocks go where Wine would write them: before the first block that comes after them.
-    // Keys made in Wine's order (an import of an export) need no sort.
+    // Keys made in Wine's order (an import of an export) need no sort. In a focused hive, whose
+    // new keys all lie below the one key it may make, they go before the text its parse found
+    // comes after that key, and never into other text nobody read.
     const auto inOrder = [](const Block& a, const Block& b) { return comesBefore(a.key, b.key); };
+    const auto goesBefore = [this](const HiveKey* newKey, const HiveKey* existing) {
+        if (existing == m_place.get())
+            return true;
+        return existing != m_unread.get() && comesBefore(newKey, existing);
+    };
     if (!std::is_sorted(fresh.begin(), fresh.end(), inOrder))
         std::sort(fresh.begin(), fresh.end(), inOrder);
     std::vector<Block> merged;
@@ -433,7 +440,7 @@ void Hive::flush()
     for (Block& block : m_blocks) {
         if (!block.key)
             continue;
-        while (next != fresh.end() && comesBefore(next->key, block.key))
+        while (next != fresh.end() && goesBefore(next->key, block.key))
             merged.push_back(std::move(*next++));
         merged.push_back(std::move(block));
     }

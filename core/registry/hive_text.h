@@ -97,17 +97,25 @@ public:
     // and the focus's subkeys alone: anything else takes widen().
     static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
+    // The same for several keys in one pass, for a reader that knows the keys it will read.
+    static bool parseFocused(io::FileText text, std::span<const std::vector<std::u16string>> foci, bool checkAll,
+                             Hive& hive, HiveParseError& error);
 
     // Checks every line of the text as parseFocused does with `checkAll`, keeping nothing: what a
     // hive read without it needs before its file is replaced, and may run beside the write.
     static bool check(std::string_view text, std::span<const std::u16string> focus, HiveParseError& error);
 
-    // Whether this hive holds one key only, the path of that key, and whether its whole text was checked.
-    bool focused() const { return m_focus.has_value(); }
-    const std::vector<std::u16string>* focus() const { return m_focus ? &*m_focus : nullptr; }
+    // Whether this hive holds some keys only, the paths of those keys, and whether its whole text was checked.
+    bool focused() const { return !m_foci.empty(); }
+    const std::vector<std::vector<std::u16string>>& foci() const { return m_foci; }
     bool checked() const { return m_checked; }
+    // Whether a focused hive may make its one focus and the keys above it that are missing.
+    bool canCreate() const { return m_place != nullptr; }
     // Makes a focused hive whole, its changes kept; every key it handed out is gone.
     bool widen(HiveParseError& error);
+    // Reads an unchanged hive focused on one key again with every line checked, which also finds
+    // where that key's block goes when it is missing; any other hive is made whole.
+    bool checkWhole(HiveParseError& error);
 
     // The text this hive was parsed from or last committed.
     std::string_view text() const { return m_text.view(); }
@@ -152,6 +160,8 @@ public:
 private:
     class Parser;
     class FocusedParser;
+    // Whether nothing was changed since the text was read.
+    bool unchanged() const;
     struct Block {
         HiveKey* key = nullptr;
         std::size_t offset = 0; // into m_text, or into `owned`
@@ -179,17 +189,20 @@ private:
 
     io::FileText m_text;
     std::size_t m_headerLength = 0;
-    std::vector<Block> m_blocks; // in file order; a block without a key is dropped at the next flush
+    mutable std::size_t m_forgottenTo = 0; // the mapped text before it went back to the system
+    std::vector<Block> m_blocks;           // in file order; a block without a key is dropped at the next flush
     // The keys marked by rewrite, in the order they were marked. A key deleted meanwhile is kept
     // unmarked in m_deleted until the flush, so that no other key takes its address.
     std::vector<HiveKey*> m_dirtyOrder;
     std::vector<std::unique_ptr<HiveKey>> m_deleted;
     bool m_hasDeadBlocks = false;
     std::unique_ptr<HiveKey> m_root;
-    std::optional<std::vector<std::u16string>> m_focus;
+    std::vector<std::vector<std::u16string>> m_foci; // none in a whole hive
     bool m_checked = true;
     // Owns the text of the keys a focused hive did not read, each run of it one block.
     std::unique_ptr<HiveKey> m_unread;
+    // Owns the unread text before which the blocks of keys a focused hive makes go.
+    std::unique_ptr<HiveKey> m_place;
 };
 
 } // namespace core::registry

@@ -64,6 +64,7 @@ public:
     void beginBatch() override { m_files.beginBatch(); }
     RegStatus endBatch(bool keep) override { return m_files.endBatch(keep); }
     void beginReadBatch() override { m_files.beginReadBatch(); }
+    void beginReadBatchOf(std::span<const KeyName> keys) override { m_files.beginReadBatchOf(keys); }
     std::string lastFailure() const override { return m_last->lastFailure(); }
 
 private:

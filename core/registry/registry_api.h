@@ -73,6 +73,12 @@ struct KeyInfo {
     std::string className;
 };
 
+// A key as a root and a path below it.
+struct KeyName {
+    RootKey root = RootKey::LocalMachine;
+    std::string path;
+};
+
 // What a walk does after a key: goes on into its subkeys, passes over them, or ends.
 enum class WalkStep { Into, Over, Stop };
 
@@ -134,6 +140,9 @@ public:
     // A batch that only reads, ended by endBatch as any: a hive whose file is still the one read
     // last (the same file, size and times) is not read again, and changes fail.
     virtual void beginReadBatch() { beginBatch(); }
+    // The same, told which keys the batch will read (as openKey names them below their roots): a
+    // registry that reads its files in parts reads those keys' parts in one go.
+    virtual void beginReadBatchOf(std::span<const KeyName> /*keys*/) { beginReadBatch(); }
 
     // Why the last call that did not succeed failed, in words a user can act on (for example
     // "cannot parse /m/system.reg line 12: ..."); empty when there is nothing to tell.

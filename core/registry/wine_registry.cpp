@@ -75,6 +75,8 @@ struct WineRegistry::State {
         bool readInBatch = false;
         bool writableInBatch = false;
         bool pending = false;
+        // The keys a batch that only reads said it would read, read together when the file is parsed.
+        std::vector<Path> batchKeys;
     };
     struct OpenKey {
         Tree tree; // System or User; the volatile tree is told by the path
@@ -279,7 +281,8 @@ struct WineRegistry::State {
 
     // What a call needs of a hive: the whole tree, or the key `focus` alone. A hive read for one
     // key also serves reads of the keys above it; a call that may write needs the very key, from
-    // a file that was checked whole, with a block of its own to change in place.
+    // a file that was checked whole, with a block of its own to change in place, one it made, or,
+    // to make it, the place of its block.
     struct Need {
         const Path* focus;
         bool write;
@@ -291,17 +294,26 @@ struct WineRegistry::State {
 
     bool serves(Hive& hive, const Need& need) const
     {
-        const Path* focus = hive.focus();
-        if (!focus)
+        if (!hive.focused())
             return true;
-        if (!need.focus || need.focus->size() > focus->size() ||
-            !std::equal(need.focus->begin(), need.focus->end(), focus->begin(),
-                        [](const auto& a, const auto& b) { return text::equalNoCase(a, b); }))
+        if (!need.focus)
             return false;
-        if (!need.write)
-            return true;
-        const HiveKey* key = hive.find(*focus);
-        return need.focus->size() == focus->size() && (hive.checked() || checksAtWrite()) && key && key->blocks > 0;
+        const auto within = [&](const Path& focus) {
+            return need.focus->size() <= focus.size() &&
+                   std::equal(need.focus->begin(), need.focus->end(), focus.begin(),
+                              [](const auto& a, const auto& b) { return text::equalNoCase(a, b); });
+        };
+        for (const Path& focus : hive.foci()) {
+            if (!within(focus))
+                continue;
+            if (!need.write)
+                return true;
+            const HiveKey* key = hive.find(focus);
+            if (need.focus->size() == focus.size() && (hive.checked() || checksAtWrite()) &&
+                (key ? key->blocks > 0 || key->dirty : hive.canCreate()))
+                return true;
+        }
+        return false;
     }
 
     RegStatus parseFailure(const HiveFile& file, const registry::HiveParseError& error)
@@ -316,7 +328,12 @@ struct WineRegistry::State {
         if (!serves(*file.hive, need)) {
             ++generation;
             registry::HiveParseError error;
-            if (!file.hive->widen(error)) {
+            // A key to make in a file read for it unchecked needs the file checked, which finds its place.
+            const bool checkedWell =
+                need.write && !file.hive->checked()
+                    ? file.hive->checkWhole(error) && (serves(*file.hive, need) || file.hive->widen(error))
+                    : file.hive->widen(error);
+            if (!checkedWell) {
                 file.hive.reset();
                 return parseFailure(file, error);
             }
@@ -358,9 +375,18 @@ struct WineRegistry::State {
             Hive parsed;
             registry::HiveParseError parseError;
             ++generation;
-            const bool parsedWell = need.focus ? Hive::parseFocused(std::move(text), *need.focus,
-                                                                    need.write && !checksAtWrite(), parsed, parseError)
-                                               : Hive::parse(std::move(text), parsed, parseError);
+            bool parsedWell = false;
+            if (need.focus && !need.write && readOnlyBatch && !file.batchKeys.empty()) {
+                std::vector<Path> foci = file.batchKeys;
+                foci.push_back(*need.focus);
+                parsedWell =
+                    Hive::parseFocused(std::move(text), std::span<const Path>(foci), false, parsed, parseError);
+            } else if (need.focus) {
+                parsedWell = Hive::parseFocused(std::move(text), *need.focus, need.write && !checksAtWrite(), parsed,
+                                                parseError);
+            } else {
+                parsedWell = Hive::parse(std::move(text), parsed, parseError);
+            }
             if (!parsedWell) {
                 file.hive.reset();
                 return parseFailure(file, parseError);
@@ -410,9 +436,10 @@ struct WineRegistry::State {
         registry::HiveParseError parseError;
         std::future<bool> readable;
         if (file.hive->focused() && !file.hive->checked()) {
-            // The check reads the text and the focus alone, which nothing changes meanwhile.
+            // The check reads the text and a focus alone, which nothing changes meanwhile; it checks
+            // every line whichever focus it keeps.
             const std::string_view original = file.hive->text();
-            const std::vector<std::u16string>* focus = file.hive->focus();
+            const std::vector<std::u16string>* focus = &file.hive->foci().front();
             readable = std::async(std::launch::async,
                                   [original, focus, &parseError] { return Hive::check(original, *focus, parseError); });
         }
@@ -518,6 +545,7 @@ struct WineRegistry::State {
                 ++generation;
             }
             file->pending = false;
+            file->batchKeys.clear();
             file->readInBatch = false;
             file->writableInBatch = false;
         }
@@ -696,6 +724,22 @@ void WineRegistry::beginReadBatch()
     m_state->readOnlyBatch = true;
 }
 
+void WineRegistry::beginReadBatchOf(std::span<const KeyName> keys)
+{
+    beginReadBatch();
+    auto& s = *m_state;
+    for (const KeyName& key : keys) {
+        Path path = key.root == RootKey::ClassesRoot ? classesPath() : Path{};
+        // A name the registry does not take fails when it is opened; here it is passed over.
+        if (s.splitPath(key.path, path) != RegStatus::Success || path.empty() || path.size() > MaxKeyDepth)
+            continue;
+        const Tree tree = State::treeOf(key.root == RootKey::CurrentUser ? Tree::User : Tree::System, path);
+        if (tree != Tree::Volatile)
+            s.fileOf(tree).batchKeys.push_back(std::move(path));
+    }
+    s.lastFailure.clear();
+}
+
 RegStatus WineRegistry::endBatch(bool keep)
 {
     auto& s = *m_state;
@@ -722,12 +766,15 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
         if (const RegStatus writable = s.checkWritable(target.tree); writable != RegStatus::Success)
             return writable;
     if (!exists) {
-        const RegStatus created = s.modify(target.tree, [&](Hive& hive, std::uint64_t now, bool& changed) {
-            if (s.wasDeleted(target.parent, hive))
-                return s.keyDeleted();
-            key = &s.create(target, hive, now, changed);
-            return RegStatus::Success;
-        });
+        const RegStatus created = s.modify(
+            target.tree,
+            [&](Hive& hive, std::uint64_t now, bool& changed) {
+                if (s.wasDeleted(target.parent, hive))
+                    return s.keyDeleted();
+                key = &s.create(target, hive, now, changed);
+                return RegStatus::Success;
+            },
+            State::Need{&target.path, true});
         if (created != RegStatus::Success)
             return created;
     }

@@ -43,6 +43,7 @@ public:
     void beginBatch() override;
     RegStatus endBatch(bool keep) override;
     void beginReadBatch() override;
+    void beginReadBatchOf(std::span<const KeyName> keys) override;
 
     // Runs once, under the machine's lock, just before the first change this object makes
     // reaches a file: the moment to keep a copy of the registry as it was. Writing data that is

@@ -393,46 +393,71 @@ TEST(HiveText, AParseForOneKeyAgreesWithTheWholeParse)
                                                            path({u"Software", u"Missing"}),
                                                            path({u"Software", u"béta"}),
                                                            path({u"Software"}),
-                                                           path({u"Software", u"Alpha", u"Sub", u"Deep"})};
-    for (const auto& focus : foci) {
+                                                           path({u"Software", u"Alpha", u"Sub", u"Deep"}),
+                                                           path({u"Software", u"Alpha", u"Sub", u"Aaa"}),
+                                                           path({u"Software", u"alpha", u"sub", u"deep", u"X"}),
+                                                           path({u"Aardvark", u"New"}),
+                                                           path({u"Software", u"Bz"}),
+                                                           path({u"Zulu"})};
+    // Each key alone, and all of them in one pass.
+    std::vector<std::vector<std::vector<std::u16string>>> sets;
+    for (const auto& focus : foci)
+        sets.push_back({focus});
+    sets.push_back(foci);
+    for (const auto& set : sets) {
         for (const bool checkAll : {false, true}) {
-            SCOPED_TRACE(std::string(focus.back().begin(), focus.back().end()) + (checkAll ? " checked" : ""));
+            SCOPED_TRACE(std::to_string(set.size()) + " " + std::string(set[0].back().begin(), set[0].back().end()) +
+                         (checkAll ? " checked" : ""));
             Hive all = parseOrFail(text);
             Hive one;
             HiveParseError error;
-            ASSERT_TRUE(Hive::parseFocused(text, focus, checkAll, one, error)) << error.line << ": " << error.what;
-            // The focus and every key above it read the same.
-            for (std::size_t depth = 1; depth <= focus.size(); ++depth) {
-                const std::span<const std::u16string> above(focus.data(), depth);
-                HiveKey* expected = all.find(above);
-                HiveKey* got = one.find(above);
-                ASSERT_EQ(got != nullptr, expected != nullptr) << depth;
-                if (!got)
-                    break;
-                EXPECT_EQ(got->name, expected->name);
-                std::vector<HiveValue> gotValues, expectedValues;
-                one.readValues(*got, gotValues);
-                all.readValues(*expected, expectedValues);
-                ASSERT_EQ(gotValues.size(), expectedValues.size());
-                for (std::size_t i = 0; i < gotValues.size(); ++i)
-                    EXPECT_TRUE(gotValues[i].name == expectedValues[i].name &&
-                                gotValues[i].data == expectedValues[i].data);
-                if (depth < focus.size())
-                    continue;
-                one.load(*got);
-                all.load(*expected);
-                EXPECT_EQ(got->modified, expected->modified);
-                ASSERT_EQ(got->subkeys.size(), expected->subkeys.size());
-                for (std::size_t i = 0; i < got->subkeys.size(); ++i)
-                    EXPECT_EQ(got->subkeys[i]->name, expected->subkeys[i]->name);
-                // A change in place writes what the whole parse writes.
-                if (got->blocks > 0) {
-                    one.setValue(*got, {u"new", 4, {1, 0, 0, 0}}, Now);
-                    all.setValue(*expected, {u"new", 4, {1, 0, 0, 0}}, Now);
-                    EXPECT_EQ(one.serialize(), all.serialize());
-                    ASSERT_TRUE(one.widen(error));
-                    EXPECT_EQ(one.serialize(), all.serialize());
+            ASSERT_TRUE(Hive::parseFocused(text, std::span(set), checkAll, one, error))
+                << error.line << ": " << error.what;
+            // Every focus and every key above it read the same.
+            for (const auto& focus : set)
+                for (std::size_t depth = 1; depth <= focus.size(); ++depth) {
+                    const std::span<const std::u16string> above(focus.data(), depth);
+                    HiveKey* expected = all.find(above);
+                    HiveKey* got = one.find(above);
+                    ASSERT_EQ(got != nullptr, expected != nullptr) << depth;
+                    if (!got)
+                        break;
+                    EXPECT_EQ(got->name, expected->name);
+                    std::vector<HiveValue> gotValues, expectedValues;
+                    one.readValues(*got, gotValues);
+                    all.readValues(*expected, expectedValues);
+                    ASSERT_EQ(gotValues.size(), expectedValues.size());
+                    for (std::size_t i = 0; i < gotValues.size(); ++i)
+                        EXPECT_TRUE(gotValues[i].name == expectedValues[i].name &&
+                                    gotValues[i].data == expectedValues[i].data);
+                    if (depth < focus.size())
+                        continue;
+                    one.load(*got);
+                    all.load(*expected);
+                    EXPECT_EQ(got->modified, expected->modified);
+                    ASSERT_EQ(got->subkeys.size(), expected->subkeys.size());
+                    for (std::size_t i = 0; i < got->subkeys.size(); ++i)
+                        EXPECT_EQ(got->subkeys[i]->name, expected->subkeys[i]->name);
+                    // A change in place writes what the whole parse writes.
+                    if (got->blocks > 0 && set.size() == 1) {
+                        one.setValue(*got, {u"new", 4, {1, 0, 0, 0}}, Now);
+                        all.setValue(*expected, {u"new", 4, {1, 0, 0, 0}}, Now);
+                        EXPECT_EQ(one.serialize(), all.serialize());
+                        ASSERT_TRUE(one.widen(error));
+                        EXPECT_EQ(one.serialize(), all.serialize());
+                    }
                 }
+            // A key that is missing is made where the whole parse makes it.
+            if (set.size() == 1 && checkAll && !one.find(set[0])) {
+                bool created = false;
+                one.create(set[0], Now, created);
+                all.create(set[0], Now, created);
+                EXPECT_EQ(one.serialize(), all.serialize());
+                auto below = set[0];
+                below.push_back(u"Child");
+                one.create(below, Now, created);
+                all.create(below, Now, created);
+                EXPECT_EQ(one.serialize(), all.serialize());
             }
         }
     }

@@ -538,6 +538,52 @@ TEST(WineRegistry, ABatchReadsEachHiveOnceAndWritesItOnceOrNotAtAll)
     EXPECT_EQ(registry.openKey(HKCU, "Software\\Dropped", Access::Read, key), RegStatus::NotFound);
 }
 
+TEST(WineRegistry, AReadBatchToldItsKeysReadsThoseAndAnyOther)
+{
+    TemporaryFolder root;
+    struct Row {
+        KeyHandle root;
+        RootKey told;
+        const char* path;
+        std::uint32_t value; // 0: the key does not exist
+    };
+    const Row rows[] = {{HKLM, RootKey::LocalMachine, "Software\\A\\Deep", 1},
+                        {HKLM, RootKey::LocalMachine, "Software\\A", 2},
+                        {HKCR, RootKey::ClassesRoot, "B", 3},
+                        {HKCU, RootKey::CurrentUser, "Software\\C", 4},
+                        {HKLM, RootKey::LocalMachine, "Software\\Missing", 0},
+                        {HKLM, RootKey::LocalMachine, "Software\\Untold", 5}};
+    {
+        WineRegistry setup(root.path(), 0);
+        for (const Row& row : rows) {
+            if (row.value) {
+                EXPECT_EQ(setup.setValue(create(setup, row.root, row.path), "v", RegDword, dword(row.value)),
+                          RegStatus::Success);
+            }
+        }
+    }
+    std::vector<KeyName> told;
+    for (const Row& row : rows)
+        if (std::string_view(row.path) != "Software\\Untold")
+            told.push_back({row.told, row.path});
+    WineRegistry registry(root.path(), 0);
+    registry.beginReadBatchOf(told);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        KeyHandle key;
+        ASSERT_EQ(registry.openKey(row.root, row.path, Access::Read, key),
+                  row.value ? RegStatus::Success : RegStatus::NotFound);
+        if (!row.value)
+            continue;
+        RegValue value;
+        ASSERT_EQ(registry.queryValue(key, "v", value), RegStatus::Success);
+        EXPECT_EQ(value.data, dword(row.value));
+        registry.closeKey(key);
+    }
+    EXPECT_EQ(subkeys(registry, rootHandle(RootKey::ClassesRoot)), std::vector<std::string>({"B"}));
+    EXPECT_EQ(registry.endBatch(false), RegStatus::Success);
+}
+
 TEST(WineRegistry, ABatchKeepsTheUntouchedTextOfALargeHiveWhetherCopiedOrWritten)
 {
     TemporaryFolder root;
@@ -565,6 +611,37 @@ TEST(WineRegistry, ABatchKeepsTheUntouchedTextOfALargeHiveWhetherCopiedOrWritten
         EXPECT_GE(calls.count("copyFileRange"), 1);
         EXPECT_TRUE(registry::sameButForTimes(before, readText(root / "system.reg")));
     }
+}
+
+TEST(WineRegistry, AWalkOverAHiveLargerThanWhatStaysInMemoryReadsEveryKey)
+{
+    TemporaryFolder root;
+    constexpr int Keys = 60000; // about 9 MB
+    std::string text = "WINE REGISTRY Version 2\n";
+    char line[200];
+    for (int i = 0; i < Keys; ++i) {
+        std::snprintf(line, sizeof line, "\n[Software\\\\Big\\\\K%06d] 1\n\"v\"=dword:%08x\n\"pad\"=\"%0100d\"\n", i, i,
+                      i);
+        text += line;
+    }
+    writeText(root / "system.reg", text);
+    testing_support::FaultySystemCalls calls;
+    WineRegistry registry(root.path(), 0, calls);
+    KeyHandle big;
+    ASSERT_EQ(registry.openKey(HKLM, "Software\\Big", Access::Read, big), RegStatus::Success);
+    int seen = 0;
+    EXPECT_EQ(registry.walkBelow(big,
+                                 [&](const std::string& path, std::vector<RegValue>& values) {
+                                     char name[16];
+                                     std::snprintf(name, sizeof name, "K%06d", seen);
+                                     EXPECT_EQ(path, name);
+                                     EXPECT_TRUE(values.size() == 2 && values[1].data == dword(std::uint32_t(seen)));
+                                     ++seen;
+                                     return WalkStep::Into;
+                                 }),
+              RegStatus::Success);
+    EXPECT_EQ(seen, Keys);
+    EXPECT_GE(calls.count("forgetMapped"), 2); // by the parse and by the walk
 }
 
 TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)

@@ -60,6 +60,11 @@ int FaultySystemCalls::unmapFile(const void* address, size_t size)
 {
     return fails("unmapFile") ? -1 : m_real.unmapFile(address, size);
 }
+
+int FaultySystemCalls::forgetMapped(const void* address, size_t size)
+{
+    return fails("forgetMapped") ? -1 : m_real.forgetMapped(address, size);
+}
 int FaultySystemCalls::fsync(int fd)
 {
     return fails("fsync") ? -1 : m_real.fsync(fd);

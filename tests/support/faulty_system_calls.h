@@ -24,6 +24,7 @@ public:
     ssize_t copyFileRange(int from, std::uint64_t& offset, int to, size_t size) override;
     const void* mapFile(int fd, size_t size) override;
     int unmapFile(const void* address, size_t size) override;
+    int forgetMapped(const void* address, size_t size) override;
     int fsync(int fd) override;
     int fstat(int fd, struct stat* info) override;
     int stat(const char* path, struct stat* info) override;
