@@ -1,5 +1,6 @@
 #include "app/window_set.h"
 
+#include "app/services.h"
 #include "app/tform1.h"
 #include "app/tform10.h"
 #include "app/tform8.h"
@@ -10,16 +11,15 @@
 #include "sections/protection/tform4.h"
 #include "sections/removal/tform6.h"
 #include "sections/system/tform2.h"
+#include "ui/qt/hints.h"
+#include "ui/qt/restart_prompt.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPointer>
 
-#include <cxxabi.h>
-
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <typeinfo>
 #include <type_traits>
 #include <utility>
 
@@ -27,37 +27,50 @@ namespace app {
 
 namespace {
 
-// The name of a behaviour's class as the source spells it: "TForm2".
-std::string behaviourClass(const chrome::SectionBehaviour& behaviour)
-{
-    const char* mangled = typeid(behaviour).name();
-    int status = 0;
-    const std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                      std::free);
-    return status == 0 && name ? std::string(name.get()) : std::string(mangled);
-}
+using WindowFactory = WindowSet::Entry (*)(chrome::Context&, const chrome::WindowDefinition*, const Services&);
 
-using WindowFactory = std::unique_ptr<QWidget> (*)(chrome::Context&, const chrome::WindowDefinition*, WindowSet&);
-
-// A window is built from its definition; the windows that reach others are handed the set. A
-// section window's class is its behaviour, which the section window hosts.
+// A window is built from its definition and named by it; the restart prompt, which has none,
+// by its own. A skinned window hosts the behaviour of its class.
 template <class Window>
-std::unique_ptr<QWidget> build(chrome::Context& context, const chrome::WindowDefinition* definition, WindowSet& windows)
+WindowSet::Entry build(chrome::Context& context, const chrome::WindowDefinition* definition, const Services& services)
 {
-    using chrome::Context;
     using chrome::WindowDefinition;
-    if constexpr (std::is_base_of_v<chrome::SectionBehaviour, Window>)
-        return std::make_unique<chrome::SectionWindow>(
-            context, *definition,
-            [](ui::Window& parts, const WindowDefinition& design, const chrome::SectionServices& services) {
-                return std::make_unique<Window>(parts, design, services);
-            });
-    else if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&>)
-        return std::make_unique<Window>(context, *definition);
-    else if constexpr (std::is_constructible_v<Window, Context&, const WindowDefinition&, WindowSet&>)
-        return std::make_unique<Window>(context, *definition, windows);
-    else
-        return std::make_unique<Window>(context, windows);
+    WindowSet::Entry entry;
+    if constexpr (std::is_same_v<Window, TForm10>) {
+        auto prompt = std::make_unique<ui::qt::RestartPrompt>(restartPrompt(), [&context]() -> QWidget* {
+            ui::Window* main = context.window ? context.window("TForm1") : nullptr;
+            return main ? static_cast<QWidget*>(main->nativeId()) : nullptr;
+        });
+        prompt->host(std::make_unique<TForm10>(prompt->parts(), services));
+        entry.className = restartPrompt().className;
+        entry.parts = &prompt->parts();
+        entry.behaviour = &prompt->behaviour();
+        entry.widget = std::move(prompt);
+        return entry;
+    } else {
+        std::unique_ptr<chrome::SectionWindow> window;
+        if constexpr (std::is_base_of_v<chrome::SectionBehaviour, Window>)
+            window = std::make_unique<chrome::SectionWindow>(
+                context, *definition,
+                [](ui::Window& parts, const WindowDefinition& design, const chrome::SectionServices& sectionServices) {
+                    return std::make_unique<Window>(parts, design, sectionServices);
+                });
+        else
+            window = std::make_unique<chrome::SectionWindow>(
+                context, *definition,
+                chrome::ClassBehaviourFactory([&services](ui::Window& parts, const WindowDefinition& design)
+                                                  -> std::unique_ptr<chrome::ClassBehaviour> {
+                    if constexpr (std::is_constructible_v<Window, ui::Window&, const WindowDefinition&, Services>)
+                        return std::make_unique<Window>(parts, design, services);
+                    else
+                        return std::make_unique<Window>(parts, services);
+                }));
+        entry.className = definition->className;
+        entry.parts = &window->parts();
+        entry.behaviour = &window->classBehaviour();
+        entry.widget = std::move(window);
+        return entry;
+    }
 }
 
 // Reads the window table for the functions that build the windows.
@@ -110,19 +123,22 @@ WindowSet::WindowSet(chrome::Context& context, chrome::IdlePace pace)
     , m_minimiseGroup(std::make_unique<MinimiseGroup>())
     , m_idleMonitor(std::make_unique<chrome::IdleMonitor>(std::move(pace)))
 {
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        chrome::installHintSettings(*application);
     m_context.minimiseApplication = [this] { minimiseAll(); };
     m_context.window = [this](std::string_view className) -> ui::Window* {
-        auto* window = qobject_cast<chrome::SkinnedWindow*>(byClass(className));
-        return window ? &window->parts() : nullptr;
+        const Entry* found = entry(className);
+        return found ? found->parts : nullptr;
     };
     m_context.idleMonitor = m_idleMonitor.get();
+    const Services services{m_context.registry,    m_context.settingsPath,
+                            m_context.systemCalls, m_context.shell,
+                            m_context.errors,      m_context.clock,
+                            m_context.driveSpace,  m_context.screen,
+                            m_context.window,      [this](std::string_view className) { open(className); }};
     for (const auto& row : windowTable<Factories>()) {
-        std::unique_ptr<QWidget> window = row.windowClass(m_context, row.definition, *this);
-        // A row that gives a definition to another window's class would build a window whose
-        // settings, menu and tests all miss it.
-        if (row.definition && row.definition->className != className(*window))
-            throw std::logic_error(className(*window) + " built from the definition of " + row.definition->className);
-        window->installEventFilter(m_minimiseGroup.get());
+        Entry window = row.windowClass(m_context, row.definition, services);
+        window.widget->installEventFilter(m_minimiseGroup.get());
         m_windows.push_back(std::move(window));
     }
 }
@@ -140,32 +156,51 @@ WindowSet::~WindowSet()
 std::vector<QWidget*> WindowSet::windows() const
 {
     std::vector<QWidget*> list;
-    for (const auto& window : m_windows)
-        list.push_back(window.get());
+    for (const Entry& window : m_windows)
+        list.push_back(window.widget.get());
     return list;
 }
 
-std::string WindowSet::className(const QWidget& window)
+const WindowSet::Entry* WindowSet::entry(std::string_view className) const
 {
-    // A section window is of its behaviour's class.
-    const auto* section = qobject_cast<const chrome::SectionWindow*>(&window);
-    if (section && section->metaObject() == &chrome::SectionWindow::staticMetaObject)
-        return behaviourClass(section->behaviour());
-    return window.metaObject()->className();
-}
-
-QWidget* WindowSet::byClass(std::string_view name) const
-{
-    for (const auto& window : m_windows) {
-        if (name == className(*window))
-            return window.get();
+    for (const Entry& window : m_windows) {
+        if (window.className == className)
+            return &window;
     }
     return nullptr;
 }
 
-TForm1& WindowSet::main() const
+std::string WindowSet::className(const QWidget& window) const
 {
-    return get<TForm1>();
+    for (const Entry& entry : m_windows) {
+        if (entry.widget.get() == &window)
+            return entry.className;
+    }
+    return {};
+}
+
+QWidget* WindowSet::byClass(std::string_view name) const
+{
+    const Entry* found = entry(name);
+    return found ? found->widget.get() : nullptr;
+}
+
+chrome::SectionWindow& WindowSet::main() const
+{
+    return *qobject_cast<chrome::SectionWindow*>(byClass("TForm1"));
+}
+
+void WindowSet::open(std::string_view className) const
+{
+    const Entry* found = entry(className);
+    if (!found)
+        return;
+    if (auto* section = dynamic_cast<chrome::SectionBehaviour*>(found->behaviour)) {
+        section->openingSequence();
+        return;
+    }
+    // The About window is shown as it is: no settings.
+    found->parts->bringForward();
 }
 
 void WindowSet::minimiseAll()

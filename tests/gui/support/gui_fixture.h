@@ -90,7 +90,7 @@ protected:
     void start();
 
     app::WindowSet& windows() { return *m_windows; }
-    TForm1& mainWindow() { return m_windows->main(); }
+    chrome::SectionWindow& mainWindow() { return m_windows->main(); }
     chrome::SectionWindow& section(const char* className);
     // Opens a section window as a click on its picture of the main menu does (starting the
     // program first when it has not started), its opening timers run.
