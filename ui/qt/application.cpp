@@ -1,7 +1,7 @@
 #include "ui/qt/application.h"
 
 #include "app/definitions.h"
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
 #include "chrome/settings_keys.h"

@@ -1,4 +1,4 @@
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 
 #include "app/services.h"
 #include "app/tform1.h"
