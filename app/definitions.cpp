@@ -48,10 +48,12 @@ WindowDefinition makeMain()
                       std::string_view(author::email) == author::web ? "" : author::email));
     // Centre and bottom bar.
     c.push_back(label("Label8", {184, 170, 205, 0}, LabelLook::Bar, "Zarejestrowano dla: "));
-    c.push_back(label("Label6", {9, 222, 80, 0}, LabelLook::Bar, "Ładowanie"));
-    c.push_back(label("Label5", {93, 222, 255, 0}, LabelLook::Bar, "Trwa wczytywanie danych o ilości wolnego miejsca"));
-    c.push_back(label("Label7", {352, 222, 152, 0}, LabelLook::Bar, "Wczytywanie dokładnej daty "));
-    c.push_back(label("Label14", {512, 222, 55, 0}, LabelLook::Bar, "XXXX Mhz"));
+    // The fields are as high as a bar's line, their texts a point smaller.
+    c.push_back(label("Label6", {9, 222, 80, 13}, LabelLook::Field, "Ładowanie"));
+    c.push_back(
+        label("Label5", {93, 222, 255, 13}, LabelLook::Field, "Trwa wczytywanie danych o ilości wolnego miejsca"));
+    c.push_back(label("Label7", {352, 222, 152, 13}, LabelLook::Field, "Wczytywanie dokładnej daty "));
+    c.push_back(label("Label14", {512, 222, 55, 13}, LabelLook::Field, "XXXX Mhz"));
     // Labels that hold data.
     c.push_back(label("Label2", {0, 0, 0, 0}, LabelLook::Plain, kVersion, false));
     c.push_back(label("Label3", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
@@ -60,7 +62,7 @@ WindowDefinition makeMain()
     c.push_back(label("Label12", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
     c.push_back(label("Label21", {0, 0, 0, 0}, LabelLook::Plain, {}, false));
     // The first-run panel, hidden until the creation handler finds no user name. Its buttons
-    // and name entry come from firstRunControls() and lie on top of it.
+    // and name entry lie on top of it.
     Component panel = picture("Image14", {96, 24, 381, 180}, PictureLook::FirstRunPanel, "PIERWSZE URUCHOMIENIE");
     panel.visible = false;
     c.push_back(panel);
@@ -78,6 +80,15 @@ WindowDefinition makeMain()
     c.push_back(label("Label20", {297, 176, 0, 0}, LabelLook::Separator, "| | |", false));
     c.push_back(timer("Timer1", 1, false));
     c.push_back(timer("Timer37", 100, true));
+    // The system's buttons, a point smaller, without the hand cursor.
+    for (Component button : {chrome::button("Button2", {103, 182, 188, 17}, "Przywracanie systemu", false),
+                             chrome::button("Button3", {309, 182, 156, 17}, "Zatwierdź nazwę i zamknij okno", false)}) {
+        button.compact = true;
+        button.visible = false;
+        c.push_back(button);
+        if (button.name == "Button2")
+            c.push_back(nameEntry("Memo1", {315, 138, 146, 17}, kUserNameLength));
+    }
     w.dragTimer = "Timer1";
     w.dragSurfaces = {"Image1", "Label1", "Label9", "Label10", "Label15", "Label16"};
     w.minimiseTarget = "Image2";
@@ -110,8 +121,8 @@ WindowDefinition makeAbout()
     c.push_back(label("Label1", {8, 60, 97, 0}, LabelLook::Heading, "OPIS DZIAŁU"));
     c.push_back(label("Label4", {10, 77, 93, 90}, LabelLook::Description,
                       "W dziale tym znajdują się informacje dotyczące programu Kwintor Dostrojnik 2004."));
-    c.push_back(label("Label5", {120, 30, 329, 0}, LabelLook::Title,
-                      "K W I N T O R    D O S T R O J N I K    2 0 0 4"));
+    c.push_back(
+        label("Label5", {120, 30, 329, 0}, LabelLook::Title, "K W I N T O R    D O S T R O J N I K    2 0 0 4"));
     struct Row {
         const char* caption;
         const char* captionText;
@@ -159,14 +170,17 @@ const WindowDefinition& aboutDefinition()
     return definition;
 }
 
-const std::vector<PanelControl>& firstRunControls()
+const PromptDefinition& restartPrompt()
 {
-    static const std::vector<PanelControl> controls = {
-        {"Button2", {103, 182, 188, 17}, "Przywracanie systemu"},
-        {"Memo1", {315, 138, 146, 17}, ""},
-        {"Button3", {309, 182, 156, 17}, "Zatwierdź nazwę i zamknij okno"},
-    };
-    return controls;
+    static const PromptDefinition prompt{
+        "TForm10",
+        "Form10",
+        "System Windows",
+        "Niektóre funkcje programu Kwintor Dostrojnik wymagają ponownego uruchomienia komputera. Czy chcesz to zrobić "
+        "teraz?",
+        "Nie",
+        "Tak"};
+    return prompt;
 }
 
 const std::vector<std::string>& firstRunPanel()

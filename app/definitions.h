@@ -18,18 +18,22 @@ std::vector<const chrome::WindowDefinition*> skinnedDefinitions();
 using MenuEntry = chrome::MenuEntry;
 const std::vector<MenuEntry>& sectionMenu();
 
-// The first-run panel. Its picture and labels are components of mainDefinition(); its two
-// buttons and the name entry, which the main window builds itself, are these.
-struct PanelControl {
-    std::string name;
-    chrome::Rect place;
-    std::string text;
-};
-const std::vector<PanelControl>& firstRunControls();
-// The ten components of the panel, shown and hidden together.
+// The ten components of the main window's first-run panel, shown and hidden together.
 const std::vector<std::string>& firstRunPanel();
 // The longest user name that the name entry takes, in characters.
 inline constexpr int kUserNameLength = 14;
+
+// The restart prompt, a small dialog of the system's look: its question, and "Nie" (Button1,
+// the default) and "Tak" (Button2).
+struct PromptDefinition {
+    std::string className;
+    std::string componentName;
+    std::string caption;
+    std::string question;
+    std::string no;
+    std::string yes;
+};
+const PromptDefinition& restartPrompt();
 
 inline constexpr const char* kApplicationTitle = "Kwintor Dostrojnik 2004";
 inline constexpr const char* kVersion = "2.0";

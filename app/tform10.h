@@ -1,34 +1,20 @@
 #pragma once
 
-#include "chrome/context.h"
-
-#include <QDialog>
-
-class QLabel;
-class QPushButton;
-
-namespace app {
-class WindowSet;
-}
+#include "app/services.h"
+#include "chrome/window_behaviour.h"
 
 // The restart prompt: asks whether to restart the computer and ends the program either way.
-// Its own close button only hides it.
-class TForm10 : public QDialog {
-    Q_OBJECT
+// Its own close button only hides it. The front end shows it modally, "Nie" with the focus.
+class TForm10 : public chrome::ClassBehaviour {
 public:
-    TForm10(chrome::Context& context, app::WindowSet& windows);
-
-    // Shows the prompt modally, "Nie" with the focus.
-    void ask();
+    // The window has the buttons "Button1" ("Nie") and "Button2" ("Tak").
+    TForm10(ui::Window& window, app::Services services);
 
 private:
     void Button1Click();
     void Button2Click();
     void closeMainWindow();
 
-    chrome::Context& m_context;
-    app::WindowSet& m_windows;
-    QLabel* Label1;
-    QPushButton* Button1;
-    QPushButton* Button2;
+    ui::Window& m_window;
+    app::Services m_services;
 };

@@ -1,24 +1,28 @@
 #include "app/tform8.h"
 
-#include "app/tform1.h"
-#include "app/window_set.h"
+#include <utility>
 
 namespace {
 constexpr int kNameRefresh = 20000;
 }
 
-TForm8::TForm8(chrome::Context& context, const chrome::WindowDefinition& definition, app::WindowSet& windows)
-    : chrome::SkinnedWindow(context, definition)
-    , m_windows(windows)
+TForm8::TForm8(ui::Window& window, app::Services services) : m_window(window), m_services(std::move(services))
 {
-    connect(timer("Timer1"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
-    handle([this] { setLabelText(*label("Label12"), m_windows.main().label("Label2")->text()); });
+    m_window.timer("Timer1")->onTick = [this] { chrome::guarded(m_services.errors, [this] { Timer1Timer(); }); };
+    chrome::guarded(m_services.errors, [this] { m_window.label("Label12")->setText(mainText("Label2")); });
+}
+
+std::string TForm8::mainText(const std::string& label) const
+{
+    ui::Window* main = m_services.window("TForm1");
+    ui::Label* found = main ? main->label(label) : nullptr;
+    return found ? found->text() : std::string();
 }
 
 void TForm8::Timer1Timer()
 {
     // The user's name may change on the main window; it is copied a second after start and
     // then every 20 seconds.
-    setLabelText(*label("Label19"), m_windows.main().label("Label21")->text());
-    timer("Timer1")->setInterval(kNameRefresh);
+    m_window.label("Label19")->setText(mainText("Label21"));
+    m_window.timer("Timer1")->setInterval(kNameRefresh);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/qt/application.h"
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 #include "chrome/context.h"
 #include "ui/qt/picture_store.h"
 

@@ -10,7 +10,7 @@
 //     option_state_bench
 
 #include "app/definitions.h"
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 #include "bench/bench_program.h"
 #include "bench/reference_timing.h"
 #include "chrome/option_state.h"

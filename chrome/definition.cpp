@@ -112,6 +112,15 @@ Component fileList(std::string name, Rect place, bool visible)
     return c;
 }
 
+Component nameEntry(std::string name, Rect place, int length)
+{
+    Component c = tool(ComponentKind::NameEntry, std::move(name), place);
+    c.maximum = length;
+    c.white = true;
+    c.visible = false;
+    return c;
+}
+
 bool isTool(const Component& component)
 {
     switch (component.kind) {
@@ -124,7 +133,8 @@ bool isTool(const Component& component)
     case ComponentKind::SpinEdit:
     case ComponentKind::FileList:
     case ComponentKind::CheckBox:
-    case ComponentKind::Preview: return true;
+    case ComponentKind::Preview:
+    case ComponentKind::NameEntry: return true;
     }
     return false;
 }

@@ -24,7 +24,19 @@ struct Rect {
 
 // Pictures and labels are the skin's; the tools (Button to SpinEdit) are the system's controls,
 // which every front end makes in the system's look.
-enum class ComponentKind { Picture, Label, Timer, Button, EditBox, ListBox, SpinEdit, FileList, CheckBox, Preview };
+enum class ComponentKind {
+    Picture,
+    Label,
+    Timer,
+    Button,
+    EditBox,
+    ListBox,
+    SpinEdit,
+    FileList,
+    CheckBox,
+    Preview,
+    NameEntry,
+};
 
 // How the picture generator draws a picture.
 enum class PictureLook {
@@ -57,6 +69,7 @@ enum class LabelLook {
     Title,       // white on black, centred (the About window's product title)
     Silver,      // dark text on a silver ground
     Bar,         // the main window's bottom bar fields: centred
+    Field,       // a field of the bar whose texts are long for it: as Bar, a point smaller
     Warning,     // maroon
     Small,       // dark text, a point smaller: long addresses in narrow places
     Paragraph,   // dark text, centred, word-wrapped
@@ -87,7 +100,8 @@ struct Component {
     std::string accessibleName;
     // The caption picture above a target, whose hint describes the target when it has none.
     std::string describedBy;
-    // Spin edits: the range the arrows keep, and the value at start.
+    // Spin edits: the range the arrows keep, and the value at start; name entries: the longest
+    // text in characters (maximum).
     int minimum = 0;
     int maximum = 0;
     int value = 0;
@@ -114,6 +128,9 @@ Component spinEdit(std::string name, Rect place, int minimum, int maximum, int v
 Component fileList(std::string name, Rect place, bool visible = true);
 Component checkBox(std::string name, Rect place, std::string caption, bool checked);
 Component preview(std::string name, Rect place);
+// One line of at most `length` characters, black on white without a frame, hidden at first:
+// Enter adds no line, and line breaks that come in with a pasted text become blanks.
+Component nameEntry(std::string name, Rect place, int length);
 bool isTool(const Component& component);
 
 // Shapes drawn on a window's background picture besides its title strip.

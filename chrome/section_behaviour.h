@@ -2,6 +2,7 @@
 
 #include "chrome/definition.h"
 #include "chrome/errors.h"
+#include "chrome/window_behaviour.h"
 #include "ui/parts.h"
 
 #include "core/machine/machine.h"
@@ -37,12 +38,12 @@ struct SectionServices {
 // What a section window does, on whatever front end shows it: the opening sequence with the
 // appearance kept in its section of the settings file, comments mode, and the close handler that
 // keeps the appearance again.
-class SectionBehaviour {
+class SectionBehaviour : public ClassBehaviour {
 public:
     SectionBehaviour(ui::Window& window, const WindowDefinition& definition, std::filesystem::path settingsPath,
                      core::SystemCalls& calls, ErrorReporter& errors);
     SectionBehaviour(ui::Window& window, const WindowDefinition& definition, const SectionServices& services);
-    virtual ~SectionBehaviour() = default;
+    ~SectionBehaviour() override = default;
 
     // The main menu's opening sequence: read the window's settings, apply transparency, put the
     // comments state into the comments label, start the matching comments timer, show the

@@ -21,6 +21,16 @@ namespace chrome {
 // silently.
 void runOption(const Action& action, core::RegistryApi& registry, const std::function<void(const std::string&)>& shell);
 
+// What a window's own class does beyond what every window does; the front end keeps it as long
+// as the window.
+class ClassBehaviour {
+public:
+    ClassBehaviour() = default;
+    ClassBehaviour(const ClassBehaviour&) = delete;
+    ClassBehaviour& operator=(const ClassBehaviour&) = delete;
+    virtual ~ClassBehaviour() = default;
+};
+
 // What every skinned window does, on whatever front end shows it: its minimise and close
 // targets, its option rows, and on windows without comments mode the hints, on from the start.
 // With the option state shown, it marks each option's current choice whenever the window is

@@ -102,6 +102,7 @@ public:
 // A line of text, or a paragraph where the label wraps its words.
 class Label : public Clickable {
 public:
+    // A label designed without a width grows with its text.
     virtual void setText(const std::string& text) = 0;
     virtual std::string text() const = 0;
 };
@@ -215,6 +216,9 @@ public:
     virtual void minimise() = 0;
     // Asks the window to close: onClose decides.
     virtual void close() = 0;
+    // Shows the window in front, keeping the program's other windows from input while it is
+    // open; its first control in Tab order has the keyboard.
+    virtual void showModal() = 0;
 
     virtual Point position() const = 0;
     virtual void move(Point topLeft) = 0;

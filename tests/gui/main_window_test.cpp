@@ -1,11 +1,10 @@
-// The main window's creation handler, its information refresh and the first-run panel.
+// The main window on Qt: the information bar's texts fit their fields, the refresh runs on the
+// event loop, the first-run panel's look and its name entry, and clicks reaching the behaviour.
 
 #include "tests/gui/support/gui_fixture.h"
 
+#include "app/tform1.h"
 #include "ui/qt/application.h"
-#include "app/tform8.h"
-#include "tests/support/faulty_system_calls.h"
-#include "tests/support/hiding_registry.h"
 #include "ui/qt/qt_parts.h"
 
 #include <QApplication>
@@ -14,16 +13,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <cerrno>
-
 using namespace gui_testing;
 
 namespace {
 
 constexpr std::int64_t MB = 1048576;
-
-const char* const kPanel[] = {"Image14", "Label23", "Label22", "Button2", "Label19",
-                              "Label18", "Memo1",   "Label17", "Label20", "Button3"};
 
 // Types a text key by key, Polish letters too.
 void type(QWidget& widget, const QString& text)
@@ -41,117 +35,22 @@ protected:
     QString text(const char* name) { return mainWindow().label(QString::fromLatin1(name))->text(); }
     QPlainTextEdit& memo() { return *mainWindow().findChild<QPlainTextEdit*>(QStringLiteral("Memo1")); }
     QPushButton& button(const char* name) { return *mainWindow().findChild<QPushButton*>(QString::fromLatin1(name)); }
-
-    // How many of the panel's ten components are shown.
-    int panelShown()
-    {
-        int shown = 0;
-        for (const char* name : kPanel) {
-            QWidget* widget = component(mainWindow(), QString::fromLatin1(name));
-            EXPECT_NE(widget, nullptr) << name;
-            if (widget && !widget->isHidden())
-                ++shown;
-        }
-        return shown;
-    }
-
-    // The program ends and starts again on the same machine and settings file.
-    void restart()
-    {
-        m_windows.reset();
-        start();
-    }
 };
-
-TEST_F(MainWindowTest, AFirstStartShowsTheNameAndDateAndTheFirstRunPanel)
-{
-    start();
-    EXPECT_TRUE(m_errors.messages.empty());
-    EXPECT_EQ(text("Label21"), QString());
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: "));
-    // The system's short date and long time formats.
-    EXPECT_EQ(text("Label3"), QStringLiteral("2004-08-15"));
-    EXPECT_EQ(text("Label4"), QStringLiteral("12:34:56"));
-    EXPECT_EQ(text("Label7"), QStringLiteral("2004-08-15 12:34:56"));
-    EXPECT_EQ(text("Label14"), QStringLiteral("2400 Mhz"));
-    // The information bar keeps its design texts until the first refresh.
-    EXPECT_EQ(text("Label6"), QStringLiteral("Ładowanie"));
-    EXPECT_EQ(text("Label5"), QStringLiteral("Trwa wczytywanie danych o ilości wolnego miejsca"));
-    EXPECT_EQ(panelShown(), 10);
-    EXPECT_FALSE(settingsExist());
-}
-
-TEST_F(MainWindowTest, AStoredNameIsShownAndHidesThePanel)
-{
-    writeSettings("[Użytkownik]\r\nNazwa=Zażółć Gęś\r\n");
-    start();
-    EXPECT_EQ(text("Label21"), QStringLiteral("Zażółć Gęś"));
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: Zażółć Gęś"));
-    EXPECT_EQ(panelShown(), 0);
-    EXPECT_TRUE(m_errors.messages.empty());
-}
-
-TEST_F(MainWindowTest, TheTimeIsLeftOutAtExactlyMidnight)
-{
-    m_clock.at = {2004, 12, 31, 0, 0, 0, 0};
-    start();
-    EXPECT_EQ(text("Label3"), QStringLiteral("2004-12-31"));
-    EXPECT_EQ(text("Label4"), QStringLiteral("00:00:00"));
-    EXPECT_EQ(text("Label7"), QStringLiteral("2004-12-31"));
-}
-
-TEST_F(MainWindowTest, EachRefreshShowsDateFreeSpaceAndResolution)
-{
-    start();
-    mainWindow().Timer37Timer();
-    EXPECT_EQ(text("Label7"), QStringLiteral("Dziś jest : 2004-08-15 12:34:56"));
-    // 1234 MB of 10000 MB: 12.34 percent, truncated.
-    EXPECT_EQ(text("Label5"), QStringLiteral("12 procent wolnego miejsca na partycji C: (1234 MB)"));
-    EXPECT_EQ(text("Label11"), QStringLiteral("768"));
-    EXPECT_EQ(text("Label12"), QStringLiteral("1024"));
-    EXPECT_EQ(text("Label6"), QStringLiteral("1024 x 768 px"));
-
-    m_clock.at = {2004, 8, 16, 0, 0, 0, 0};
-    m_driveSpace.space = {1999 * MB + MB - 1, 2000 * MB};
-    m_screen.at = {1280, 1024};
-    mainWindow().Timer37Timer();
-    EXPECT_EQ(text("Label7"), QStringLiteral("Dziś jest : 2004-08-16"));
-    EXPECT_EQ(text("Label5"), QStringLiteral("99 procent wolnego miejsca na partycji C: (1999 MB)"));
-    EXPECT_EQ(text("Label11"), QStringLiteral("1024"));
-    EXPECT_EQ(text("Label12"), QStringLiteral("1280"));
-    EXPECT_EQ(text("Label6"), QStringLiteral("1280 x 1024 px"));
-    // The start's date and time stay as they were.
-    EXPECT_EQ(text("Label3"), QStringLiteral("2004-08-15"));
-    EXPECT_EQ(text("Label4"), QStringLiteral("12:34:56"));
-}
 
 TEST_F(MainWindowTest, TheBarsLongestTextsFitTheirFields)
 {
     start();
     m_clock.at = {2004, 12, 28, 23, 58, 58, 0};
-    m_driveSpace.space = {9999999 * MB, 9999999 * MB};
     m_screen.at = {10240, 10240};
-    mainWindow().Timer37Timer();
-    for (const char* name : {"Label5", "Label6", "Label7", "Label14"}) {
-        chrome::SkinLabel* field = mainWindow().label(QString::fromLatin1(name));
-        EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width())
-            << name << ": " << field->text().toStdString();
+    for (const core::DriveSpace space : {core::DriveSpace{9999999 * MB, 9999999 * MB}, core::DriveSpace{-1, -1}}) {
+        m_driveSpace.space = space;
+        windows().get<TForm1>().Timer37Timer();
+        for (const char* name : {"Label5", "Label6", "Label7", "Label14"}) {
+            chrome::SkinLabel* field = mainWindow().label(QString::fromLatin1(name));
+            EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width())
+                << name << ": " << field->text().toStdString();
+        }
     }
-}
-
-TEST_F(MainWindowTest, ADriveThatCannotBeAskedOrHasNoSize)
-{
-    start();
-    const QString unknown = QStringLiteral("Nie można odczytać ilości wolnego miejsca na partycji C:");
-    m_driveSpace.space = {-1, -1};
-    mainWindow().Timer37Timer();
-    EXPECT_EQ(text("Label5"), unknown);
-    m_driveSpace.space = {0, 0};
-    mainWindow().Timer37Timer();
-    EXPECT_EQ(text("Label5"), unknown);
-    chrome::SkinLabel* field = mainWindow().label(QStringLiteral("Label5"));
-    EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width());
-    EXPECT_TRUE(m_errors.messages.empty());
 }
 
 TEST_F(MainWindowTest, TheRefreshRunsEveryTenthOfASecondOnItsOwn)
@@ -168,39 +67,6 @@ TEST_F(MainWindowTest, TheRefreshRunsEveryTenthOfASecondOnItsOwn)
     EXPECT_EQ(text("Label6"), QStringLiteral("800 x 600 px"));
     EXPECT_GT(m_driveSpace.queries, queries);
 }
-
-struct MissingProcessorCase {
-    const char* name;
-    bool hideKey;
-};
-
-class MissingProcessorTest : public MainWindowTest, public ::testing::WithParamInterface<MissingProcessorCase> {};
-
-TEST_P(MissingProcessorTest, ShowsTheErrorAndSkipsTheRestOfTheCreation)
-{
-    testing_support::HidingRegistry hiding(m_registry);
-    if (GetParam().hideKey)
-        hiding.hideKey(core::RootKey::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
-    else
-        hiding.hideValue("~MHz");
-    m_registryApi = &hiding;
-    start();
-    ASSERT_EQ(m_errors.messages, std::vector<std::string>{"Failed to get data for '~MHz'"});
-    EXPECT_EQ(text("Label14"), QStringLiteral("XXXX Mhz"));
-    // What came before the processor's clock is done; the first-run decision is not.
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: "));
-    EXPECT_EQ(text("Label3"), QStringLiteral("2004-08-15"));
-    EXPECT_EQ(panelShown(), 0);
-    // The program goes on.
-    EXPECT_TRUE(mainWindow().isVisible());
-    mainWindow().Timer37Timer();
-    EXPECT_EQ(text("Label6"), QStringLiteral("1024 x 768 px"));
-    m_windows.reset();
-}
-
-INSTANTIATE_TEST_SUITE_P(KeyOrValue, MissingProcessorTest,
-                         ::testing::Values(MissingProcessorCase{"Key", true}, MissingProcessorCase{"Value", false}),
-                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(MainWindowTest, ThePanelHasItsComponentsInTheirPlaces)
 {
@@ -297,92 +163,12 @@ TEST_F(MainWindowTest, TheNameEntryTakesFourteenCharactersOnOneLine)
     entry.clear();
     entry.insertPlainText(QStringLiteral("a\nb"));
     EXPECT_EQ(entry.toPlainText(), QStringLiteral("a b"));
+
+    // The confirming click reaches the behaviour, which reads the entry.
+    button("Button3").click();
+    EXPECT_EQ(text("Label21"), QStringLiteral("a b"));
+    EXPECT_TRUE(button("Button3").isHidden());
     EXPECT_TRUE(m_errors.messages.empty());
-}
-
-TEST_F(MainWindowTest, ConfirmingStoresTheNameAndHidesThePanelForGood)
-{
-    start();
-    memo().setFocus();
-    QTest::keyClicks(&memo(), QStringLiteral("Jan Kowalski"));
-    button("Button3").click();
-    EXPECT_TRUE(m_errors.messages.empty());
-    EXPECT_EQ(settingsText(), "[Użytkownik]\r\nNazwa=Jan Kowalski\r\n");
-    EXPECT_EQ(text("Label21"), QStringLiteral("Jan Kowalski"));
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: Jan Kowalski"));
-    EXPECT_EQ(panelShown(), 0);
-
-    restart();
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: Jan Kowalski"));
-    EXPECT_EQ(panelShown(), 0);
-}
-
-TEST_F(MainWindowTest, TheNameIsReadBackAsTheFileKeepsIt)
-{
-    start();
-    QTest::keyClicks(&memo(), QStringLiteral("  Ala  "));
-    button("Button3").click();
-    // The settings file does not keep blanks around a value.
-    EXPECT_EQ(text("Label21"), QStringLiteral("Ala"));
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: Ala"));
-}
-
-TEST_F(MainWindowTest, AnEmptyConfirmedNameBringsThePanelBackAtTheNextStart)
-{
-    start();
-    button("Button3").click();
-    EXPECT_EQ(settingsText(), "[Użytkownik]\r\nNazwa=\r\n");
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: "));
-    EXPECT_EQ(panelShown(), 0);
-
-    restart();
-    EXPECT_EQ(panelShown(), 10);
-}
-
-TEST_F(MainWindowTest, ARefusedWriteKeepsThePanelAndTheName)
-{
-    testing_support::FaultySystemCalls faulty;
-    m_calls = &faulty;
-    start();
-    QTest::keyClicks(&memo(), QStringLiteral("Jan"));
-    faulty.failOn("open", EACCES);
-    faulty.failOn("rename", EACCES);
-    button("Button3").click();
-    ASSERT_EQ(m_errors.messages, std::vector<std::string>{"Unable to write to " + m_settingsPath.string()});
-    EXPECT_EQ(panelShown(), 10);
-    EXPECT_EQ(text("Label21"), QString());
-    EXPECT_EQ(text("Label8"), QStringLiteral("Zarejestrowano dla: "));
-    EXPECT_EQ(memo().toPlainText(), QStringLiteral("Jan"));
-
-    // Once the file can be written, the same click goes through.
-    faulty.clearFaults();
-    button("Button3").click();
-    EXPECT_EQ(text("Label21"), QStringLiteral("Jan"));
-    EXPECT_EQ(panelShown(), 0);
-    m_windows.reset();
-}
-
-TEST_F(MainWindowTest, TheRestoreButtonStartsTheRestoreToolAndThePanelStays)
-{
-    start();
-    button("Button2").click();
-    EXPECT_EQ(m_commands, std::vector<std::string>{"start %WinDir%\\System32\\Restore\\rstrui.exe"});
-    EXPECT_EQ(panelShown(), 10);
-    EXPECT_FALSE(settingsExist());
-}
-
-TEST_F(MainWindowTest, TheAboutWindowShowsANameChangedOnThePanelWithinTwentySeconds)
-{
-    start();
-    auto& about = windows().get<TForm8>();
-    // After the name timer's first copy, a second after start.
-    runTimers(1000);
-    ASSERT_EQ(about.timer(QStringLiteral("Timer1"))->interval(), 20000);
-    EXPECT_EQ(about.label(QStringLiteral("Label19"))->text(), QString());
-    QTest::keyClicks(&memo(), QStringLiteral("Ala"));
-    button("Button3").click();
-    runTimers(20000);
-    EXPECT_EQ(about.label(QStringLiteral("Label19"))->text(), QStringLiteral("Ala"));
 }
 
 // Run once more with QT_SCALE_FACTOR=2: the offscreen screen has 800 x 800 pixels either way.

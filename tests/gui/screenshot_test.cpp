@@ -4,7 +4,6 @@
 
 #include "tests/gui/support/gui_fixture.h"
 
-#include "app/tform10.h"
 #include "ui/qt/placement.h"
 #include "chrome/skin.h"
 
@@ -65,8 +64,8 @@ class ScreenshotTest : public GuiFixture {};
 TEST_F(ScreenshotTest, TheRestartPromptShowsItsWholeQuestionAboveItsButtons)
 {
     start();
-    auto& prompt = windows().get<TForm10>();
-    prompt.ask();
+    QWidget& prompt = *windows().byClass("TForm10");
+    click(mainWindow(), "Image5");
     auto* question = prompt.findChild<QLabel*>(QStringLiteral("Label1"));
     expectWholeText(*question);
     for (const char* name : {"Button1", "Button2"}) {

@@ -84,7 +84,7 @@ TEST_F(SkinnedWindowTest, CloseTargetHidesWithoutEndingTheProgram)
 {
     chrome::SectionWindow& folders = openSection("TForm18");
     bool ended = false;
-    QObject::connect(&mainWindow(), &TForm1::closed, [&] { ended = true; });
+    QObject::connect(&mainWindow(), &chrome::SectionWindow::closed, [&] { ended = true; });
     click(folders, "Image27");
     EXPECT_FALSE(folders.isVisible());
     EXPECT_TRUE(mainWindow().isVisible());

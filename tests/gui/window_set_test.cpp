@@ -42,7 +42,7 @@ TEST_F(WindowSetTest, CreatesThirteenWindowsInOrderWithOnlyTheMainWindowVisible)
     const std::vector<QWidget*> created = windows().windows();
     ASSERT_EQ(created.size(), expected.size());
     for (std::size_t i = 0; i < created.size(); ++i) {
-        EXPECT_EQ(app::WindowSet::className(*created[i]), expected[i].className);
+        EXPECT_EQ(windows().className(*created[i]), expected[i].className);
         EXPECT_EQ(created[i]->windowTitle(), QString::fromUtf8(expected[i].title));
         EXPECT_TRUE(!expected[i].size.isValid() || created[i]->size() == expected[i].size) << expected[i].className;
         EXPECT_EQ(created[i]->isVisible(), i == 0) << expected[i].className;
@@ -174,8 +174,8 @@ TEST_P(MainAppearanceTest, ReadsSectionOknoBeforeCreation)
     writeSettings(std::string("[Okno]\r\nPrzezroczystość (0 lub 1)=") + c.flag +
                   "\r\nWartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=" + c.value + "\r\n");
     start();
-    EXPECT_EQ(mainWindow().alphaBlend(), c.blend);
-    EXPECT_EQ(mainWindow().alphaValue(), c.alpha);
+    EXPECT_EQ(windows().get<TForm1>().alphaBlend(), c.blend);
+    EXPECT_EQ(windows().get<TForm1>().alphaValue(), c.alpha);
     EXPECT_NEAR(mainWindow().windowOpacity(), c.blend ? c.alpha / 255.0 : 1.0, 0.01);
 }
 

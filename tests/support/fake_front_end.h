@@ -176,6 +176,11 @@ public:
         tellShown();
     }
     void minimise() override { ++minimised; }
+    void showModal() override
+    {
+        modal = true;
+        bringForward();
+    }
     void close() override
     {
         if (!onClose || onClose())
@@ -217,6 +222,7 @@ public:
     std::uint8_t opacity = 255;
     int broughtForward = 0;
     int minimised = 0;
+    bool modal = false;
 
 private:
     void tellShown()

@@ -1,8 +1,7 @@
 #include "ui/qt/application.h"
 
 #include "app/definitions.h"
-#include "app/tform1.h"
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
 #include "chrome/settings_keys.h"
@@ -160,7 +159,8 @@ int run(int argc, char** argv)
         errors.setMainWindow(&windows.main());
         messageBoxes.setMainWindow(&windows.main());
         QApplication::setQuitOnLastWindowClosed(false);
-        QObject::connect(&windows.main(), &TForm1::closed, &application, &QApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&windows.main(), &chrome::SectionWindow::closed, &application, &QApplication::quit,
+                         Qt::QueuedConnection);
         windows.main().show();
         QApplication::exec();
     } catch (const core::Error& error) {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -96,7 +97,12 @@ public:
 class QtLabel final : public ClickablePart<Label, chrome::SkinLabel> {
 public:
     using ClickablePart::ClickablePart;
-    void setText(const std::string& text) override { m_control.setText(qs(text)); }
+    void setText(const std::string& text) override
+    {
+        m_control.setText(qs(text));
+        if (m_control.property("autoSize").toBool())
+            m_control.adjustSize();
+    }
     std::string text() const override { return m_control.text().toStdString(); }
 };
 
@@ -160,6 +166,22 @@ private:
     }
 
     QLineEdit& m_edit;
+    QMetaObject::Connection m_connection;
+};
+
+// A box of plain text: the name entry.
+class QtTextEntry final : public WidgetPart<EditBox> {
+public:
+    explicit QtTextEntry(QPlainTextEdit& edit) : WidgetPart(edit), m_edit(edit)
+    {
+        m_connection = QObject::connect(&edit, &QPlainTextEdit::textChanged, [this] { call(onChange); });
+    }
+    ~QtTextEntry() override { QObject::disconnect(m_connection); }
+    void setText(const std::string& text) override { m_edit.setPlainText(qs(text)); }
+    std::string text() const override { return m_edit.toPlainText().toStdString(); }
+
+private:
+    QPlainTextEdit& m_edit;
     QMetaObject::Connection m_connection;
 };
 
@@ -283,6 +305,8 @@ std::unique_ptr<Part> toolPart(QWidget& widget)
         return std::make_unique<QtEditBox>(*edit);
     if (auto* list = qobject_cast<QListWidget*>(&widget))
         return std::make_unique<QtListBox>(*list);
+    if (auto* entry = qobject_cast<QPlainTextEdit*>(&widget))
+        return std::make_unique<QtTextEntry>(*entry);
     if (auto* box = qobject_cast<QCheckBox*>(&widget))
         return std::make_unique<QtCheckBox>(*box);
     if (auto* preview = qobject_cast<removal::Preview*>(&widget))
@@ -377,6 +401,12 @@ void QtWindow::minimise()
 void QtWindow::close()
 {
     m_window.close();
+}
+
+void QtWindow::showModal()
+{
+    m_window.setWindowModality(Qt::ApplicationModal);
+    bringForward();
 }
 
 Point QtWindow::position() const

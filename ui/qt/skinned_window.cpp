@@ -2,6 +2,7 @@
 
 #include "ui/qt/accessibility.h"
 #include "ui/qt/file_list_box.h"
+#include "ui/qt/name_entry.h"
 #include "chrome/pictures.h"
 #include "ui/qt/placement.h"
 #include "ui/qt/picture_store.h"
@@ -77,6 +78,11 @@ void applyLook(SkinLabel& label, LabelLook look)
         break;
     case LabelLook::Bar:
         text = colour(skin::lightText);
+        label.setAlignment(Qt::AlignCenter);
+        break;
+    case LabelLook::Field:
+        text = colour(skin::lightText);
+        font.setPointSize(skin::fontPointSize - 1);
         label.setAlignment(Qt::AlignCenter);
         break;
     case LabelLook::Warning:
@@ -186,7 +192,8 @@ void SkinnedWindow::build()
         case ComponentKind::SpinEdit:
         case ComponentKind::FileList:
         case ComponentKind::CheckBox:
-        case ComponentKind::Preview: addTool(component); break;
+        case ComponentKind::Preview:
+        case ComponentKind::NameEntry: addTool(component); break;
         }
     }
 }
@@ -257,6 +264,7 @@ void SkinnedWindow::addTool(const Component& component)
         break;
     }
     case ComponentKind::Preview: control = new removal::Preview(this); break;
+    case ComponentKind::NameEntry: control = new NameEntry(this, component.maximum); break;
     case ComponentKind::EditBox: {
         QLineEdit* edit = makeEdit(this, qs(component.name), {});
         edit->setText(qs(component.text));

@@ -757,6 +757,12 @@ void Win32Window::close()
     SendMessageW(m_handle, WM_CLOSE, 0, 0);
 }
 
+void Win32Window::showModal()
+{
+    // The skinned windows are never modal; the restart prompt is a message box of its own.
+    bringForward();
+}
+
 Point Win32Window::position() const
 {
     RECT rect{};

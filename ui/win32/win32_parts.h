@@ -272,6 +272,7 @@ public:
     void bringForward() override;
     void minimise() override;
     void close() override;
+    void showModal() override;
     Point position() const override;
     void move(Point topLeft) override;
     void setOpacity(std::uint8_t alpha) override;

@@ -1,17 +1,23 @@
 #include "ui/win32/win32_program.h"
 
 #include "app/definitions.h"
+#include "app/services.h"
+#include "app/tform1.h"
+#include "app/tform10.h"
+#include "app/tform8.h"
 #include "app/window_table.h"
 #include "chrome/errors.h"
 #include "chrome/pictures.h"
 #include "chrome/section_behaviour.h"
 #include "chrome/skin.h"
 #include "chrome/window_behaviour.h"
+#include "core/platform/clock.h"
 #include "core/platform/system_calls.h"
 #include "core/registry/win32_registry.h"
 #include "core/settings/ini_file.h"
 #include "core/shell/shell_command.h"
 #include "core/platform/win32/win32_platform.h"
+#include "core/platform/win32/win32_text.h"
 #include "sections/file_compatibility/tform9.h"
 #include "sections/plain_windows.h"
 #include "sections/protection/tform4.h"
@@ -78,6 +84,11 @@ LabelStyle styleOf(LabelLook look)
         style.colour = colour(skin::lightText);
         style.format = centred;
         break;
+    case LabelLook::Field:
+        style.colour = colour(skin::lightText);
+        style.pointSize -= 1;
+        style.format = centred;
+        break;
     case LabelLook::Warning:
         style.colour = colour(skin::maroon);
         style.pointSize -= 1;
@@ -124,6 +135,12 @@ void addTool(Win32Window& window, const chrome::Component& component)
     case chrome::ComponentKind::EditBox: {
         Win32EditBox& edit = window.addEditBox(component.name, place);
         edit.setText(component.text);
+        part = &edit;
+        break;
+    }
+    case chrome::ComponentKind::NameEntry: {
+        Win32EditBox& edit = window.addEditBox(component.name, place);
+        SendMessageW(edit.handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(component.maximum), 0);
         part = &edit;
         break;
     }
@@ -255,6 +272,94 @@ void wireDrag(Win32Window& window, const chrome::WindowDefinition& definition)
     }
 }
 
+// The monitor that holds a window, from the window manager.
+class MonitorScreen final : public chrome::ScreenSource {
+public:
+    Size size(const ui::Window& window) const override
+    {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        GetMonitorInfoW(MonitorFromWindow(static_cast<HWND>(window.nativeId()), MONITOR_DEFAULTTOPRIMARY), &info);
+        return {info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top};
+    }
+};
+
+// One of the restart prompt's answers: its button is the message box's.
+class AnswerButton final : public Button {
+public:
+    NativeId nativeId() const override { return nullptr; }
+    void setVisible(bool) override {}
+    bool isVisible() const override { return false; }
+    Rect place() const override { return {}; }
+    void setPlace(const Rect&) override {}
+    void setAccessibleName(const std::string&) override {}
+    void setAccessibleDescription(const std::string&) override {}
+    void setHint(const std::string&) override {}
+    std::string hint() const override { return {}; }
+    void setHintShown(bool) override {}
+    bool hintShown() const override { return false; }
+    void setTarget(bool) override {}
+    void setMarked(bool) override {}
+    void setText(const std::string& text) override { m_text = text; }
+    std::string text() const override { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// The restart prompt as the system's question box over the main window: Yes and No, No the
+// default; the answer clicks the matching button ("Button2" Tak, "Button1" Nie).
+class PromptWindow final : public ui::Window {
+public:
+    PromptWindow(const app::PromptDefinition& definition, std::function<HWND()> owner)
+        : m_definition(definition)
+        , m_owner(std::move(owner))
+    {
+        m_no.setText(definition.no);
+        m_yes.setText(definition.yes);
+    }
+
+    NativeId nativeId() const override { return nullptr; }
+    void setVisible(bool visible) override { m_visible = visible; }
+    bool isVisible() const override { return m_visible; }
+    void bringForward() override { showModal(); }
+    void minimise() override {}
+    void close() override { m_visible = false; }
+    void showModal() override
+    {
+        if (m_visible)
+            return;
+        m_visible = true;
+        const int answer = MessageBoxW(m_owner(), core::win32::wide(m_definition.question).c_str(),
+                                       core::win32::wide(m_definition.caption).c_str(),
+                                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_TASKMODAL);
+        AnswerButton& chosen = answer == IDYES ? m_yes : m_no;
+        if (chosen.onClick)
+            chosen.onClick();
+        // The answer could not close the program: back to it.
+        m_visible = false;
+    }
+    Point position() const override { return {}; }
+    void move(Point) override {}
+    void setOpacity(std::uint8_t) override {}
+    Picture* picture(const std::string&) override { return nullptr; }
+    Label* label(const std::string&) override { return nullptr; }
+    Timer* timer(const std::string&) override { return nullptr; }
+    Part* part(const std::string& name) override
+    {
+        if (name == "Button1")
+            return &m_no;
+        return name == "Button2" ? &m_yes : nullptr;
+    }
+
+private:
+    const app::PromptDefinition& m_definition;
+    std::function<HWND()> m_owner;
+    AnswerButton m_no;
+    AnswerButton m_yes;
+    bool m_visible = false;
+};
+
 class ErrorBox final : public ui::ErrorReporter {
 public:
     void report(const std::string& message) override
@@ -335,21 +440,40 @@ int runProgram(HINSTANCE instance, const std::filesystem::path& executable, Reso
     }
 
     Win32Window& main = *windows.front().window;
-    for (const app::MenuEntry& entry : app::sectionMenu()) {
-        Picture* target = main.picture(entry.target);
-        const auto opened = byClass.find(entry.windowClass);
-        if (!target || opened == byClass.end())
-            continue;
-        SkinnedWindow& section = *opened->second;
-        target->onClick = [&section, &errors] {
-            chrome::guarded(errors, [&section] {
-                if (section.section)
-                    section.section->openingSequence();
-                else
-                    section.window->bringForward();
-            });
-        };
-    }
+    PromptWindow prompt(app::restartPrompt(), [&main] { return main.handle(); });
+    core::HostClock clock;
+    core::Win32DriveSpace driveSpace;
+    MonitorScreen screen;
+    const app::Services appServices{registry,
+                                    settingsPath,
+                                    calls,
+                                    shell,
+                                    errors,
+                                    clock,
+                                    driveSpace,
+                                    screen,
+                                    [&byClass, &prompt](std::string_view className) -> ui::Window* {
+                                        if (className == app::restartPrompt().className)
+                                            return &prompt;
+                                        const auto found = byClass.find(className);
+                                        return found == byClass.end() ? nullptr : found->second->window.get();
+                                    },
+                                    [&byClass](std::string_view className) {
+                                        const auto found = byClass.find(className);
+                                        if (found == byClass.end())
+                                            return;
+                                        // The About window is shown as it is: no settings.
+                                        if (found->second->section)
+                                            found->second->section->openingSequence();
+                                        else
+                                            found->second->window->bringForward();
+                                    }};
+    // The main window's and the About window's own behaviour; the restart prompt's.
+    std::vector<std::unique_ptr<chrome::ClassBehaviour>> classes;
+    classes.push_back(std::make_unique<TForm1>(main, *windows.front().definition, appServices));
+    if (const auto about = byClass.find(app::aboutDefinition().className); about != byClass.end())
+        classes.push_back(std::make_unique<TForm8>(*about->second->window, appServices));
+    classes.push_back(std::make_unique<TForm10>(prompt, appServices));
     main.onClosed = [] { PostQuitMessage(0); };
     main.bringForward();
 

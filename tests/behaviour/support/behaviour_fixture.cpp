@@ -25,6 +25,7 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
             window.addPart<testing_support::FakeButton>(component.name).setText(component.text);
             break;
         case chrome::ComponentKind::EditBox:
+        case chrome::ComponentKind::NameEntry:
             window.addPart<testing_support::FakeEditBox>(component.name).setText(component.text);
             break;
         case chrome::ComponentKind::ListBox: window.addPart<testing_support::FakeListBox>(component.name); break;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/tform1.h"
-#include "app/window_set.h"
+#include "ui/qt/window_set.h"
 #include "chrome/context.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/section_window.h"
@@ -87,7 +87,7 @@ protected:
     void start();
 
     app::WindowSet& windows() { return *m_windows; }
-    TForm1& mainWindow() { return m_windows->main(); }
+    chrome::SectionWindow& mainWindow() { return m_windows->main(); }
     chrome::SectionWindow& section(const char* className);
     // Opens a section window as a click on its picture of the main menu does (starting the
     // program first when it has not started), its opening timers run.

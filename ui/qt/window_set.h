@@ -1,8 +1,9 @@
 #pragma once
 
 #include "chrome/context.h"
-#include "ui/qt/section_window.h"
+#include "chrome/window_behaviour.h"
 #include "ui/qt/idle_monitor.h"
+#include "ui/qt/section_window.h"
 
 #include <QWidget>
 
@@ -12,8 +13,6 @@
 #include <string_view>
 #include <type_traits>
 #include <vector>
-
-class TForm1;
 
 namespace app {
 
@@ -32,37 +31,47 @@ public:
     std::vector<QWidget*> windows() const;
     QWidget* byClass(std::string_view className) const;
 
-    // A window of the program's own Qt classes, or the behaviour of a section window.
+    // The behaviour of a window's class, or a window of the program's own Qt classes.
     template <class Window>
     Window& get() const
     {
-        for (const auto& window : m_windows) {
+        for (const Entry& entry : m_windows) {
             if constexpr (std::is_base_of_v<QObject, Window>) {
-                if (auto* found = qobject_cast<Window*>(window.get()))
+                if (auto* found = qobject_cast<Window*>(entry.widget.get()))
                     return *found;
-            } else if (auto* section = qobject_cast<chrome::SectionWindow*>(window.get())) {
-                if (auto* found = dynamic_cast<Window*>(&section->behaviour()))
-                    return *found;
+            } else if (auto* found = dynamic_cast<Window*>(entry.behaviour)) {
+                return *found;
             }
         }
         throw std::logic_error("window not created yet");
     }
-    // The design name of a window's class: a section window's is its behaviour's.
-    static std::string className(const QWidget& window);
+    // The design name of a window's class ("TForm2"); empty for a widget not of the set.
+    std::string className(const QWidget& window) const;
 
-    TForm1& main() const;
+    chrome::SectionWindow& main() const;
     chrome::IdleMonitor& idleMonitor() const { return *m_idleMonitor; }
 
     // Minimises every visible window together; restoring one of them restores them all.
     void minimiseAll();
 
+    // One window: its class's design name, its widget, its parts and its class's behaviour.
+    struct Entry {
+        std::string className;
+        std::unique_ptr<QWidget> widget;
+        ui::Window* parts = nullptr;
+        chrome::ClassBehaviour* behaviour = nullptr;
+    };
+
 private:
     class MinimiseGroup;
+
+    const Entry* entry(std::string_view className) const;
+    void open(std::string_view className) const;
 
     chrome::Context& m_context;
     std::unique_ptr<MinimiseGroup> m_minimiseGroup;
     std::unique_ptr<chrome::IdleMonitor> m_idleMonitor;
-    std::vector<std::unique_ptr<QWidget>> m_windows;
+    std::vector<Entry> m_windows;
 };
 
 } // namespace app

@@ -1,4 +1,4 @@
-#include "app/name_entry.h"
+#include "ui/qt/name_entry.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>
@@ -9,8 +9,8 @@ namespace {
 
 bool isLineBreak(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
-           || c == QChar::LineSeparator;
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator ||
+           c == QChar::LineSeparator;
 }
 
 // The lines of a text joined by blanks, empty lines left out.
@@ -33,9 +33,7 @@ QString oneLine(const QString& text)
 
 } // namespace
 
-NameEntry::NameEntry(QWidget* parent, int maxLength)
-    : QPlainTextEdit(parent)
-    , m_maxLength(maxLength)
+NameEntry::NameEntry(QWidget* parent, int maxLength) : QPlainTextEdit(parent), m_maxLength(maxLength)
 {
     setFrameShape(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::NoWrap);
