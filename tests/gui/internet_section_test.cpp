@@ -108,7 +108,7 @@ protected:
         runTimers();
         return section("TForm7");
     }
-    QLineEdit& edit(const char* name) { return *section("TForm7").findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QLineEdit& edit(const char* name) { return widget<QLineEdit>(section("TForm7"), QString::fromLatin1(name)); }
 
     void writeRegistry(const char* path, const char* name, const std::string& value)
     {

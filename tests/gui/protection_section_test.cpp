@@ -68,10 +68,7 @@ protected:
     }
     // The entries load 100 ms after start, and again 100 ms after an unblock.
     void loaded() { runTimers(100); }
-    QLineEdit& edit(int k)
-    {
-        return *section("TForm4").findChild<QLineEdit*>(QString::fromLatin1(kEntries[k - 1].edit));
-    }
+    QLineEdit& edit(int k) { return widget<QLineEdit>(section("TForm4"), QString::fromLatin1(kEntries[k - 1].edit)); }
     void block(int k, const std::string& text)
     {
         auto& window = protection();

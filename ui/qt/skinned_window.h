@@ -32,6 +32,10 @@ public:
     const WindowDefinition& definition() const { return m_definition; }
     Context& context() const { return m_context; }
 
+    // Builds the window's widgets, which a window otherwise builds when it is first shown or
+    // one of them is asked for. Building them again changes nothing.
+    void buildWidgets();
+
     // Component names are the ASCII names of the definition, so a plain literal will do.
     PictureControl* picture(QAnyStringView name) const;
     SkinLabel* label(QAnyStringView name) const;
@@ -57,10 +61,13 @@ protected:
 
 private:
     void build();
+    // The window with its widgets built.
+    SkinnedWindow& built() const;
     void addPicture(const Component& component);
     void addLabel(const Component& component);
     // The system's controls: buttons, edit boxes, lists, spin edits.
     void addTool(const Component& component);
+    // Dragging by the background and the link label.
     void wireDrag();
     // Names, descriptions and targets for the keyboard and assistive technology.
     void describe();
@@ -76,6 +83,7 @@ private:
     std::unique_ptr<WindowBehaviour> m_behaviour;
     bool m_alphaBlend = false;
     std::uint8_t m_alphaValue = 255;
+    bool m_widgetsBuilt = false;
     bool m_picturesLoaded = false;
     bool m_placed = false;
 };
