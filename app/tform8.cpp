@@ -12,13 +12,13 @@ TForm8::TForm8(chrome::Context& context, const chrome::WindowDefinition& definit
     , m_windows(windows)
 {
     connect(timer("Timer1"), &chrome::DesignTimer::timeout, this, [this] { handle([this] { Timer1Timer(); }); });
-    handle([this] { setLabelText(*label("Label12"), m_windows.main().label("Label2")->text()); });
+    handle([this] { setLabelText("Label12", m_windows.main().label("Label2")->text()); });
 }
 
 void TForm8::Timer1Timer()
 {
     // The user's name may change on the main window; it is copied a second after start and
     // then every 20 seconds.
-    setLabelText(*label("Label19"), m_windows.main().label("Label21")->text());
+    setLabelText("Label19", m_windows.main().label("Label21")->text());
     timer("Timer1")->setInterval(kNameRefresh);
 }

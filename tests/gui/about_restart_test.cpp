@@ -20,6 +20,20 @@ protected:
     QPushButton* button(const char* name) { return prompt().findChild<QPushButton*>(QString::fromLatin1(name)); }
 };
 
+TEST_F(AboutRestartTest, AboutBuildsItsLabelsWhenNeededWithTheTextsCopiedMeanwhile)
+{
+    writeSettings("[Użytkownik]\r\nNazwa=Jan Kowalski\r\n");
+    start();
+    runTimers(1000);
+    auto& about = windows().get<TForm8>();
+    EXPECT_TRUE(about.findChildren<chrome::SkinLabel*>().isEmpty());
+    chrome::SkinLabel* name = about.label("Label19");
+    EXPECT_EQ(name->text(), QStringLiteral("Jan Kowalski"));
+    // Grown with its text.
+    EXPECT_EQ(name->size(), name->sizeHint());
+    EXPECT_EQ(about.label("Label12")->text(), QStringLiteral("2.0"));
+}
+
 TEST_F(AboutRestartTest, AboutShowsTheVersionAndCopiesTheUserName)
 {
     writeSettings("[Użytkownik]\r\nNazwa=Jan\r\n");
@@ -79,8 +93,8 @@ TEST_F(AboutRestartTest, NieClosesTheMainWindowWhichWritesItsRecords)
               "[Menu główne]\r\nPrzezroczystość (0 lub 1)=1\r\n"
               "Wartość przezroczystości (0 [niewidoczne] do 255 [widoczne])=200\r\nAutorozmiar (0 lub 1)=1\r\n"
               "[Wersja]\r\nKwintor Dostrojnik 2004=2.0\r\n"
-              "[Panel glowny]\r\nDzień="
-                  + date + "\r\nGodzina=" + time + "\r\nPartycja=C\r\n");
+              "[Panel glowny]\r\nDzień=" +
+                  date + "\r\nGodzina=" + time + "\r\nPartycja=C\r\n");
 }
 
 TEST_F(AboutRestartTest, TakRunsTheRestartCommandFirstThenCloses)

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace chrome {
 
@@ -168,6 +169,8 @@ void SkinnedWindow::buildWidgets()
         return;
     m_widgetsBuilt = true;
     build();
+    for (const auto& [name, text] : std::exchange(m_labelTexts, {}))
+        setLabelText(*label(qs(name)), text);
     m_parts->widgetsBuilt();
     wireDrag();
     describe();
@@ -318,6 +321,22 @@ void SkinnedWindow::setLabelText(SkinLabel& label, const QString& text)
     label.setText(text);
     if (label.property("autoSize").toBool())
         label.adjustSize();
+}
+
+void SkinnedWindow::setLabelText(const std::string& name, const QString& text)
+{
+    if (m_widgetsBuilt) {
+        setLabelText(*label(qs(name)), text);
+        return;
+    }
+    // Only the last text of a label counts: its size follows it.
+    for (auto& [named, pending] : m_labelTexts) {
+        if (named == name) {
+            pending = text;
+            return;
+        }
+    }
+    m_labelTexts.emplace_back(name, text);
 }
 
 void SkinnedWindow::wireDrag()

@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace chrome {
 
@@ -58,6 +61,9 @@ protected:
     void dragStep();
     // Sets a label's text; labels designed without a width grow with their text.
     void setLabelText(SkinLabel& label, const QString& text);
+    // The same by the label's name, without building the widgets: a window that has not built
+    // them yet sets the text when it does.
+    void setLabelText(const std::string& name, const QString& text);
 
 private:
     void build();
@@ -84,6 +90,7 @@ private:
     bool m_alphaBlend = false;
     std::uint8_t m_alphaValue = 255;
     bool m_widgetsBuilt = false;
+    std::vector<std::pair<std::string, QString>> m_labelTexts;
     bool m_picturesLoaded = false;
     bool m_placed = false;
 };
