@@ -2,6 +2,8 @@
 // and its buttons reaching the behaviour, which ends the program.
 
 #include "tests/gui/support/gui_fixture.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/skinned_window.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -23,6 +25,20 @@ protected:
     }
     bool m_ended = false;
 };
+
+TEST_F(AboutRestartTest, AboutBuildsItsLabelsWhenNeededWithTheTextsCopiedMeanwhile)
+{
+    writeSettings("[Użytkownik]\r\nNazwa=Jan Kowalski\r\n");
+    start();
+    runTimers(1000);
+    auto& about = dynamic_cast<chrome::SkinnedWindow&>(*windows().byClass("TForm8"));
+    EXPECT_TRUE(about.findChildren<chrome::SkinLabel*>().isEmpty());
+    chrome::SkinLabel* name = about.label("Label19");
+    EXPECT_EQ(name->text(), QStringLiteral("Jan Kowalski"));
+    // Grown with its text.
+    EXPECT_EQ(name->size(), name->sizeHint());
+    EXPECT_EQ(about.label("Label12")->text(), QStringLiteral("2.0"));
+}
 
 TEST_F(AboutRestartTest, CloseTargetShowsThePromptModallyWithTheFocusOnNie)
 {

@@ -7,9 +7,11 @@
 #include "chrome/context.h"
 
 #include "core/error.h"
+#include "ui/qt/spin_edit.h"
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTimer>
@@ -49,6 +51,62 @@ TEST_F(SkinnedWindowTest, DraggingPutsTheTopLeftCornerUnderTheCursor)
     releaseOn(crash, "Label21");
     pressOn(crash, "Label11");
     EXPECT_FALSE(drag->isEnabled());
+}
+
+TEST_F(SkinnedWindowTest, AHiddenWindowBuildsItsWidgetsWhenFirstShownWithWhatItsPartsWereGiven)
+{
+    start();
+    chrome::SectionWindow& system = section("TForm2");
+    // Timers run from the start; the other widgets wait.
+    EXPECT_TRUE(system.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+    EXPECT_FALSE(system.findChildren<chrome::DesignTimer*>(Qt::FindDirectChildrenOnly).isEmpty());
+
+    ui::Window& parts = system.parts();
+    auto* list = parts.find<ui::ListBox>("ListBox1");
+    auto* spin = parts.find<ui::SpinEdit>("CSpinEdit1");
+    ui::Label* label = parts.label("Label4");
+    ui::Picture* close = parts.picture("Image3");
+    int changes = 0;
+    spin->onChange = [&changes] { ++changes; };
+    list->setLines({"a", "b"});
+    list->setSelection(1);
+    spin->setValue(20); // beyond the range: its end
+    spin->setValue(9);
+    label->setText("Inaczej");
+    label->hide();
+    label->setHint("Podpowiedź");
+    label->setHintShown(true);
+    close->setMarked(true);
+    auto expectParts = [&] {
+        EXPECT_EQ(list->lines(), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(list->selection(), 1);
+        EXPECT_EQ(spin->value(), 9);
+        EXPECT_EQ(label->text(), "Inaczej");
+        EXPECT_FALSE(label->isVisible());
+        EXPECT_EQ(label->hint(), "Podpowiedź");
+        EXPECT_TRUE(label->hintShown());
+    };
+    expectParts();
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(system.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+
+    system.show();
+    expectParts();
+    EXPECT_EQ(changes, 1);
+    auto& listWidget = widget<QListWidget>(system, "ListBox1");
+    EXPECT_EQ(listWidget.count(), 2);
+    EXPECT_TRUE(listWidget.item(1)->isSelected());
+    EXPECT_EQ(widget<ui::qt::SpinBox>(system, "CSpinEdit1").value(), 9);
+    chrome::SkinLabel* labelWidget = system.label("Label4");
+    EXPECT_EQ(labelWidget->text(), QStringLiteral("Inaczej"));
+    EXPECT_TRUE(labelWidget->isHidden());
+    EXPECT_EQ(labelWidget->toolTip(), QStringLiteral("Podpowiedź"));
+    EXPECT_TRUE(chrome::hintShown(*labelWidget));
+    EXPECT_EQ(chrome::marked(*system.picture("Image3")), true);
+    // The parts now speak to the widgets.
+    spin->setValue(3);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(widget<ui::qt::SpinBox>(system, "CSpinEdit1").value(), 3);
 }
 
 TEST_F(SkinnedWindowTest, MainWindowIsDraggedByItsTitleAndSeparators)

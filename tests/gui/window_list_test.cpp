@@ -16,10 +16,10 @@ namespace {
 class WindowListTest : public GuiFixture {
 protected:
     chrome::SectionWindow& system() { return section("TForm2"); }
-    QListWidget& list() { return *system().findChild<QListWidget*>(QStringLiteral("ListBox1")); }
-    ui::qt::SpinBox& spin() { return *system().findChild<ui::qt::SpinBox*>(QStringLiteral("CSpinEdit1")); }
+    QListWidget& list() { return widget<QListWidget>(system(), QStringLiteral("ListBox1")); }
+    ui::qt::SpinBox& spin() { return widget<ui::qt::SpinBox>(system(), QStringLiteral("CSpinEdit1")); }
 
-    void press(const char* button) { system().findChild<QPushButton*>(QString::fromLatin1(button))->click(); }
+    void press(const char* button) { widget<QPushButton>(system(), QString::fromLatin1(button)).click(); }
 
     void select(int row) { list().item(row)->setSelected(true); }
 

@@ -150,8 +150,8 @@ TEST_F(WindowListX11Test, ListsRealClientsAndEndsExactlyTheSelectedOne)
     }
 
     start();
-    QListWidget& list = *section("TForm2").findChild<QListWidget*>(QStringLiteral("ListBox1"));
-    section("TForm2").findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    QListWidget& list = widget<QListWidget>(section("TForm2"), QStringLiteral("ListBox1"));
+    widget<QPushButton>(section("TForm2"), QStringLiteral("Button1")).click();
     QListWidgetItem* victim = nullptr;
     for (const pid_t pid : pids) {
         const auto lines = list.findItems(QString::number(pid) + QStringLiteral("        "), Qt::MatchStartsWith);
@@ -161,7 +161,7 @@ TEST_F(WindowListX11Test, ListsRealClientsAndEndsExactlyTheSelectedOne)
             victim = lines.front();
     }
     victim->setSelected(true);
-    section("TForm2").findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    widget<QPushButton>(section("TForm2"), QStringLiteral("Button3")).click();
     EXPECT_EQ(m_messageBoxes.messages, std::vector<std::string>{"Proces zamknięty."});
     int status = 0;
     ASSERT_EQ(waitpid(pids[1], &status, 0), pids[1]);
@@ -200,8 +200,8 @@ TEST_F(WindowListX11Test, AClientThatExitsDuringARefillLeavesOutOnlyItself)
         xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
         for (int attempt = 0; attempt < 500; ++attempt) {
             xcb_generic_error_t* error = nullptr;
-            std::free(xcb_get_window_attributes_reply(
-                connection, xcb_get_window_attributes(connection, vanishing.window), &error));
+            std::free(xcb_get_window_attributes_reply(connection,
+                                                      xcb_get_window_attributes(connection, vanishing.window), &error));
             const bool gone = error != nullptr;
             std::free(error);
             if (gone)
@@ -212,9 +212,11 @@ TEST_F(WindowListX11Test, AClientThatExitsDuringARefillLeavesOutOnlyItself)
     };
     const std::vector<core::TopLevelWindow> windows = m_xcbDesktop->topLevelWindows();
     EXPECT_TRUE(killed);
-    EXPECT_EQ(of(windows, first.pid), (std::vector<core::TopLevelWindow>{{std::uint32_t(first.pid), "Pierwsze", "First"}}));
+    EXPECT_EQ(of(windows, first.pid),
+              (std::vector<core::TopLevelWindow>{{std::uint32_t(first.pid), "Pierwsze", "First"}}));
     EXPECT_FALSE(listed(windows, "Vanishing"));
-    EXPECT_EQ(of(windows, last.pid), (std::vector<core::TopLevelWindow>{{std::uint32_t(last.pid), "Ostatnie", "Last"}}));
+    EXPECT_EQ(of(windows, last.pid),
+              (std::vector<core::TopLevelWindow>{{std::uint32_t(last.pid), "Ostatnie", "Last"}}));
 }
 
 // A server of the test's own that also takes TCP connections; a client that comes over TCP is
@@ -307,12 +309,12 @@ TEST_F(WindowListX11Test, AClientOverTcpNamesNoProcessWhateverItClaims)
     std::free(xcb_get_input_focus_reply(remote, xcb_get_input_focus(remote), nullptr));
 
     start();
-    QListWidget& list = *section("TForm2").findChild<QListWidget*>(QStringLiteral("ListBox1"));
+    QListWidget& list = widget<QListWidget>(section("TForm2"), QStringLiteral("ListBox1"));
     const auto lines = list.findItems(QStringLiteral("        Obcy    Remote"), Qt::MatchEndsWith);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.front()->text(), QStringLiteral("0        Obcy    Remote"));
     lines.front()->setSelected(true);
-    section("TForm2").findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    widget<QPushButton>(section("TForm2"), QStringLiteral("Button3")).click();
     EXPECT_EQ(m_messageBoxes.messages, std::vector<std::string>{"Nie można otworzyć procesu."});
     EXPECT_TRUE(running(victim.pid));
 }

@@ -22,9 +22,12 @@ QImage decodeJpeg(const QByteArray& data)
                             &subsampling, &colourspace) != 0 ||
         width <= 0 || height <= 0)
         return {};
-    QImage image(width, height, QImage::Format_RGB888);
+    // Straight into the layout that pixmaps and masks take, so that it needs no conversion:
+    // each pixel one 32-bit word 0xFFRRGGBB.
+    constexpr int layout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRX : TJPF_XRGB;
+    QImage image(width, height, QImage::Format_RGB32);
     if (tjDecompress2(decoder.get(), bytes, static_cast<unsigned long>(data.size()), image.bits(), width,
-                      static_cast<int>(image.bytesPerLine()), height, TJPF_RGB, TJFLAG_ACCURATEDCT) != 0)
+                      static_cast<int>(image.bytesPerLine()), height, layout, TJFLAG_ACCURATEDCT) != 0)
         return {};
     return image;
 }

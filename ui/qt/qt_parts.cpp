@@ -1,5 +1,6 @@
 #include "ui/qt/qt_parts.h"
 
+#include "chrome/definition.h"
 #include "ui/qt/controls.h"
 #include "ui/qt/design_timer.h"
 #include "ui/qt/spin_edit.h"
@@ -17,6 +18,10 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 namespace ui::qt {
 
 namespace {
@@ -26,65 +31,220 @@ QString qs(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
-template <class Base>
-class WidgetPart : public Base {
+void call(const std::function<void()>& handler)
+{
+    if (handler)
+        handler();
+}
+
+// A part that takes its widget after it was made.
+class Attachable {
 public:
-    explicit WidgetPart(QWidget& widget) : m_widget(widget) {}
-
-    NativeId nativeId() const override { return &m_widget; }
-    void setVisible(bool visible) override { m_widget.setVisible(visible); }
-    bool isVisible() const override { return !m_widget.isHidden(); }
-    Rect place() const override
-    {
-        const QRect r = m_widget.geometry();
-        return {r.x(), r.y(), r.width(), r.height()};
-    }
-    void setPlace(const Rect& place) override { m_widget.setGeometry(place.x, place.y, place.width, place.height); }
-    void setAccessibleName(const std::string& name) override { m_widget.setAccessibleName(qs(name)); }
-    void setAccessibleDescription(const std::string& text) override { m_widget.setAccessibleDescription(qs(text)); }
-    void setHint(const std::string& text) override { m_widget.setToolTip(qs(text)); }
-    std::string hint() const override { return m_widget.toolTip().toStdString(); }
-    void setHintShown(bool shown) override { chrome::setHintShown(m_widget, shown); }
-    bool hintShown() const override { return chrome::hintShown(m_widget); }
-
-protected:
-    QWidget& m_widget;
+    virtual ~Attachable() = default;
+    // False when the widget is of another kind.
+    virtual bool attach(QWidget& widget) = 0;
 };
 
-// Forwards the control's mouse signals to the part's handlers.
-template <class Base, class Control>
-class ClickablePart : public WidgetPart<Base> {
+// What every part keeps while its widget is not built: what was set on it, over what its
+// component was designed with.
+template <class Base, class Widget>
+class WidgetPart : public Base, public Attachable {
 public:
-    explicit ClickablePart(Control& control) : WidgetPart<Base>(control), m_control(control)
+    // A part whose widget `build` builds later; `component` outlives it.
+    WidgetPart(const chrome::Component& component, std::function<void()> build)
+        : m_component(&component)
+        , m_build(std::move(build))
     {
-        m_connections[0] = QObject::connect(&control, &Control::mouseDown, [this] { call(this->onMouseDown); });
-        m_connections[1] = QObject::connect(&control, &Control::mouseUp, [this] { call(this->onMouseUp); });
-        m_connections[2] = QObject::connect(&control, &Control::clicked, [this] { call(this->onClick); });
     }
-    ~ClickablePart() override
+    WidgetPart() = default;
+
+    bool attach(QWidget& widget) final
+    {
+        auto* typed = qobject_cast<Widget*>(&widget);
+        if (!typed)
+            return false;
+        m_widget = typed;
+        if (m_place)
+            setPlace(*m_place);
+        if (m_visible)
+            m_widget->setVisible(*m_visible);
+        if (m_name)
+            m_widget->setAccessibleName(qs(*m_name));
+        if (m_description)
+            m_widget->setAccessibleDescription(qs(*m_description));
+        if (m_hint)
+            m_widget->setToolTip(qs(*m_hint));
+        if (m_hintShown)
+            chrome::setHintShown(*m_widget, *m_hintShown);
+        m_place.reset();
+        m_name.reset();
+        m_description.reset();
+        m_hint.reset();
+        applyState();
+        connectSignals();
+        return true;
+    }
+
+    NativeId nativeId() const override
+    {
+        build();
+        return m_widget;
+    }
+    void setVisible(bool visible) override
+    {
+        if (m_widget)
+            m_widget->setVisible(visible);
+        else
+            m_visible = visible;
+    }
+    bool isVisible() const override
+    {
+        if (m_widget)
+            return !m_widget->isHidden();
+        return m_visible.value_or(m_component->visible);
+    }
+    Rect place() const override
+    {
+        build();
+        if (!m_widget)
+            return {};
+        const QRect r = m_widget->geometry();
+        return {r.x(), r.y(), r.width(), r.height()};
+    }
+    void setPlace(const Rect& place) override
+    {
+        if (m_widget)
+            m_widget->setGeometry(place.x, place.y, place.width, place.height);
+        else
+            m_place = place;
+    }
+    void setAccessibleName(const std::string& name) override
+    {
+        if (m_widget)
+            m_widget->setAccessibleName(qs(name));
+        else
+            m_name = name;
+    }
+    void setAccessibleDescription(const std::string& text) override
+    {
+        if (m_widget)
+            m_widget->setAccessibleDescription(qs(text));
+        else
+            m_description = text;
+    }
+    void setHint(const std::string& text) override
+    {
+        if (m_widget)
+            m_widget->setToolTip(qs(text));
+        else
+            m_hint = text;
+    }
+    std::string hint() const override
+    {
+        if (m_widget)
+            return m_widget->toolTip().toStdString();
+        return m_hint.value_or(std::string());
+    }
+    void setHintShown(bool shown) override
+    {
+        if (m_widget)
+            chrome::setHintShown(*m_widget, shown);
+        else
+            m_hintShown = shown;
+    }
+    bool hintShown() const override
+    {
+        if (m_widget)
+            return chrome::hintShown(*m_widget);
+        return m_hintShown.value_or(false);
+    }
+
+protected:
+    // Hands the widget what was set on the part of its own kind.
+    virtual void applyState() {}
+    virtual void connectSignals() {}
+
+    void build() const
+    {
+        if (!m_widget && m_build)
+            m_build();
+    }
+
+    Widget* m_widget = nullptr;
+    const chrome::Component* m_component = nullptr;
+
+private:
+    std::function<void()> m_build;
+    std::optional<bool> m_visible;
+    std::optional<Rect> m_place;
+    std::optional<std::string> m_name;
+    std::optional<std::string> m_description;
+    std::optional<std::string> m_hint;
+    std::optional<bool> m_hintShown;
+};
+
+// Connections that end with the part, which may go before its widget.
+class Connections {
+public:
+    Connections() = default;
+    Connections(const Connections&) = delete;
+    Connections& operator=(const Connections&) = delete;
+    ~Connections()
     {
         for (const QMetaObject::Connection& connection : m_connections)
             QObject::disconnect(connection);
     }
+    void add(QMetaObject::Connection connection) { m_connections.push_back(std::move(connection)); }
+
+private:
+    std::vector<QMetaObject::Connection> m_connections;
+};
+
+// Forwards the control's mouse signals to the part's handlers.
+template <class Base, class Control>
+class ClickablePart : public WidgetPart<Base, Control> {
+public:
+    using WidgetPart<Base, Control>::WidgetPart;
 
     void setTarget(bool target) override
     {
-        if (target) {
-            m_control.setCursor(Qt::PointingHandCursor);
-            chrome::makeTarget(m_control);
+        if (!target)
+            return;
+        if (!this->m_widget) {
+            m_target = true;
+            return;
         }
+        this->m_widget->setCursor(Qt::PointingHandCursor);
+        chrome::makeTarget(*this->m_widget);
     }
-    void setMarked(bool marked) override { chrome::setMarked(m_control, marked); }
+    void setMarked(bool marked) override
+    {
+        if (this->m_widget)
+            chrome::setMarked(*this->m_widget, marked);
+        else
+            m_marked = marked;
+    }
 
 protected:
-    static void call(const std::function<void()>& handler)
+    void applyState() override
     {
-        if (handler)
-            handler();
+        if (m_target)
+            setTarget(true);
+        if (m_marked)
+            setMarked(*m_marked);
+    }
+    void connectSignals() override
+    {
+        Control* control = this->m_widget;
+        m_connections.add(QObject::connect(control, &Control::mouseDown, [this] { call(this->onMouseDown); }));
+        m_connections.add(QObject::connect(control, &Control::mouseUp, [this] { call(this->onMouseUp); }));
+        m_connections.add(QObject::connect(control, &Control::clicked, [this] { call(this->onClick); }));
     }
 
-    Control& m_control;
-    QMetaObject::Connection m_connections[3];
+private:
+    bool m_target = false;
+    std::optional<bool> m_marked;
+    Connections m_connections;
 };
 
 class QtPicture final : public ClickablePart<Picture, chrome::PictureControl> {
@@ -99,64 +259,117 @@ public:
     using ClickablePart::ClickablePart;
     void setText(const std::string& text) override
     {
-        m_control.setText(qs(text));
-        if (m_control.property("autoSize").toBool())
-            m_control.adjustSize();
+        if (m_widget)
+            showText(qs(text));
+        else
+            m_text = text;
     }
-    std::string text() const override { return m_control.text().toStdString(); }
+    std::string text() const override
+    {
+        if (m_widget)
+            return m_widget->text().toStdString();
+        return m_text.value_or(m_component->text);
+    }
+
+private:
+    // A label designed without a width grows with its text.
+    void showText(const QString& text)
+    {
+        m_widget->setText(text);
+        if (m_widget->property("autoSize").toBool())
+            m_widget->adjustSize();
+    }
+    void applyState() override
+    {
+        ClickablePart::applyState();
+        if (m_text)
+            showText(qs(*std::exchange(m_text, std::nullopt)));
+    }
+
+    std::optional<std::string> m_text;
 };
 
-class QtPart final : public WidgetPart<Part> {
+class QtPart final : public WidgetPart<Part, QWidget> {};
+
+class QtButton final : public WidgetPart<Button, QPushButton> {
 public:
     using WidgetPart::WidgetPart;
-};
-
-void call(const std::function<void()>& handler)
-{
-    if (handler)
-        handler();
-}
-
-class QtButton final : public WidgetPart<Button> {
-public:
-    explicit QtButton(QPushButton& button) : WidgetPart(button), m_button(button)
+    void setTarget(bool target) override
     {
-        m_connections[0] = QObject::connect(&button, &QPushButton::pressed, [this] { call(onMouseDown); });
-        m_connections[1] = QObject::connect(&button, &QPushButton::released, [this] { call(onMouseUp); });
-        m_connections[2] = QObject::connect(&button, &QPushButton::clicked, [this] { call(onClick); });
+        if (m_widget)
+            m_widget->setCursor(target ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        else
+            m_target = target;
     }
-    ~QtButton() override
-    {
-        for (const QMetaObject::Connection& connection : m_connections)
-            QObject::disconnect(connection);
-    }
-    void setTarget(bool target) override { m_button.setCursor(target ? Qt::PointingHandCursor : Qt::ArrowCursor); }
     // A tool's button runs no option row, so nothing ever marks it.
     void setMarked(bool) override {}
-    void setText(const std::string& text) override { m_button.setText(qs(text)); }
-    std::string text() const override { return m_button.text().toStdString(); }
+    void setText(const std::string& text) override
+    {
+        if (m_widget)
+            m_widget->setText(qs(text));
+        else
+            m_text = text;
+    }
+    std::string text() const override
+    {
+        if (m_widget)
+            return m_widget->text().toStdString();
+        return m_text.value_or(m_component->text);
+    }
 
 private:
-    QPushButton& m_button;
-    QMetaObject::Connection m_connections[3];
+    void applyState() override
+    {
+        if (m_target)
+            setTarget(*m_target);
+        if (m_text)
+            m_widget->setText(qs(*std::exchange(m_text, std::nullopt)));
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &QPushButton::pressed, [this] { call(onMouseDown); }));
+        m_connections.add(QObject::connect(m_widget, &QPushButton::released, [this] { call(onMouseUp); }));
+        m_connections.add(QObject::connect(m_widget, &QPushButton::clicked, [this] { call(onClick); }));
+    }
+
+    std::optional<bool> m_target;
+    std::optional<std::string> m_text;
+    Connections m_connections;
 };
 
-class QtEditBox final : public WidgetPart<EditBox>, private QObject {
+class QtEditBox final : public WidgetPart<EditBox, QLineEdit>, private QObject {
 public:
-    explicit QtEditBox(QLineEdit& edit) : WidgetPart(edit), m_edit(edit)
-    {
-        m_connection = QObject::connect(&edit, &QLineEdit::textEdited, [this] { call(onChange); });
-        edit.installEventFilter(this);
-    }
+    using WidgetPart::WidgetPart;
     ~QtEditBox() override
     {
-        m_edit.removeEventFilter(this);
-        QObject::disconnect(m_connection);
+        if (m_widget)
+            m_widget->removeEventFilter(this);
     }
-    void setText(const std::string& text) override { m_edit.setText(qs(text)); }
-    std::string text() const override { return m_edit.text().toStdString(); }
+    void setText(const std::string& text) override
+    {
+        if (m_widget)
+            m_widget->setText(qs(text));
+        else
+            m_text = text;
+    }
+    std::string text() const override
+    {
+        if (m_widget)
+            return m_widget->text().toStdString();
+        return m_text.value_or(m_component->text);
+    }
 
 private:
+    void applyState() override
+    {
+        if (m_text)
+            m_widget->setText(qs(*std::exchange(m_text, std::nullopt)));
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &QLineEdit::textEdited, [this] { call(onChange); }));
+        m_widget->installEventFilter(this);
+    }
     bool eventFilter(QObject*, QEvent* event) override
     {
         // A held key repeats its presses but is released once.
@@ -165,167 +378,308 @@ private:
         return false;
     }
 
-    QLineEdit& m_edit;
-    QMetaObject::Connection m_connection;
+    std::optional<std::string> m_text;
+    Connections m_connections;
 };
 
 // A box of plain text: the name entry.
-class QtTextEntry final : public WidgetPart<EditBox> {
+class QtTextEntry final : public WidgetPart<EditBox, QPlainTextEdit> {
 public:
-    explicit QtTextEntry(QPlainTextEdit& edit) : WidgetPart(edit), m_edit(edit)
+    using WidgetPart::WidgetPart;
+    void setText(const std::string& text) override
     {
-        m_connection = QObject::connect(&edit, &QPlainTextEdit::textChanged, [this] { call(onChange); });
+        if (m_widget)
+            m_widget->setPlainText(qs(text));
+        else
+            m_text = text;
     }
-    ~QtTextEntry() override { QObject::disconnect(m_connection); }
-    void setText(const std::string& text) override { m_edit.setPlainText(qs(text)); }
-    std::string text() const override { return m_edit.toPlainText().toStdString(); }
+    std::string text() const override
+    {
+        if (m_widget)
+            return m_widget->toPlainText().toStdString();
+        return m_text.value_or(m_component->text);
+    }
 
 private:
-    QPlainTextEdit& m_edit;
-    QMetaObject::Connection m_connection;
+    void applyState() override
+    {
+        if (m_text)
+            m_widget->setPlainText(qs(*std::exchange(m_text, std::nullopt)));
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &QPlainTextEdit::textChanged, [this] { call(onChange); }));
+    }
+
+    std::optional<std::string> m_text;
+    Connections m_connections;
 };
 
-class QtListBox final : public WidgetPart<ListBox> {
+class QtListBox final : public WidgetPart<ListBox, QListWidget> {
 public:
-    explicit QtListBox(QListWidget& list) : WidgetPart(list), m_list(list)
-    {
-        m_connection = QObject::connect(&list, &QListWidget::itemClicked, [this] { call(onPick); });
-    }
-    ~QtListBox() override { QObject::disconnect(m_connection); }
+    using WidgetPart::WidgetPart;
     void setLines(const std::vector<std::string>& lines) override
     {
-        m_list.clear();
+        if (!m_widget) {
+            m_lines = lines;
+            m_selection = -1;
+            return;
+        }
+        m_widget->clear();
         QStringList texts;
         texts.reserve(static_cast<qsizetype>(lines.size()));
         for (const std::string& line : lines)
             texts.push_back(qs(line));
-        m_list.addItems(texts);
+        m_widget->addItems(texts);
     }
     std::vector<std::string> lines() const override
     {
+        if (!m_widget)
+            return m_lines;
         std::vector<std::string> texts;
-        for (int i = 0; i < m_list.count(); ++i)
-            texts.push_back(m_list.item(i)->text().toStdString());
+        for (int i = 0; i < m_widget->count(); ++i)
+            texts.push_back(m_widget->item(i)->text().toStdString());
         return texts;
     }
     int selection() const override
     {
-        const QList<QListWidgetItem*> selected = m_list.selectedItems();
-        return selected.isEmpty() ? -1 : m_list.row(selected.front());
+        if (!m_widget)
+            return m_selection;
+        const QList<QListWidgetItem*> selected = m_widget->selectedItems();
+        return selected.isEmpty() ? -1 : m_widget->row(selected.front());
     }
     void setSelection(int line) override
     {
-        m_list.clearSelection();
-        if (QListWidgetItem* item = m_list.item(line))
+        if (!m_widget) {
+            m_selection = line >= 0 && static_cast<std::size_t>(line) < m_lines.size() ? line : -1;
+            return;
+        }
+        m_widget->clearSelection();
+        if (QListWidgetItem* item = m_widget->item(line))
             item->setSelected(true);
     }
 
 private:
-    QListWidget& m_list;
-    QMetaObject::Connection m_connection;
+    void applyState() override
+    {
+        if (!m_lines.empty())
+            setLines(std::exchange(m_lines, {}));
+        if (m_selection >= 0)
+            setSelection(m_selection);
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &QListWidget::itemClicked, [this] { call(onPick); }));
+    }
+
+    std::vector<std::string> m_lines;
+    int m_selection = -1;
+    Connections m_connections;
 };
 
-class QtSpinEdit final : public WidgetPart<ui::SpinEdit> {
+class QtSpinEdit final : public WidgetPart<ui::SpinEdit, ui::qt::SpinBox> {
 public:
-    explicit QtSpinEdit(ui::qt::SpinBox& spin) : WidgetPart(spin), m_spin(spin)
+    using WidgetPart::WidgetPart;
+    int value() const override
     {
-        m_connection = QObject::connect(&spin, &ui::qt::SpinBox::changed, [this] { call(onChange); });
+        if (m_widget)
+            return m_widget->value();
+        return m_value.value_or(clamped(m_component->value));
     }
-    ~QtSpinEdit() override { QObject::disconnect(m_connection); }
-    int value() const override { return m_spin.value(); }
-    void setValue(int value) override { m_spin.setValue(value); }
+    void setValue(int value) override
+    {
+        if (m_widget) {
+            m_widget->setValue(value);
+            return;
+        }
+        // The field tells of a change of its text, as the widget would.
+        const int before = this->value();
+        m_value = clamped(value);
+        if (*m_value != before)
+            call(onChange);
+    }
 
 private:
-    ui::qt::SpinBox& m_spin;
-    QMetaObject::Connection m_connection;
+    int clamped(int value) const { return std::clamp(value, m_component->minimum, m_component->maximum); }
+    void applyState() override
+    {
+        if (m_value)
+            m_widget->setValue(*m_value);
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &ui::qt::SpinBox::changed, [this] { call(onChange); }));
+    }
+
+    std::optional<int> m_value;
+    Connections m_connections;
 };
 
-class QtFileList final : public WidgetPart<FileList> {
+class QtFileList final : public WidgetPart<FileList, chrome::FileListBox> {
 public:
-    explicit QtFileList(chrome::FileListBox& list) : WidgetPart(list), m_list(list)
-    {
-        m_connection = QObject::connect(&list, &chrome::FileListBox::fileClicked, [this] { call(onPick); });
-    }
-    ~QtFileList() override { QObject::disconnect(m_connection); }
+    using WidgetPart::WidgetPart;
     void setNames(const std::vector<std::string>& names) override
     {
+        if (!m_widget) {
+            m_names = names;
+            return;
+        }
         QStringList texts;
         for (const std::string& name : names)
             texts.push_back(qs(name));
-        m_list.setNames(texts);
+        m_widget->setNames(texts);
     }
     std::vector<std::string> names() const override
     {
+        if (!m_widget)
+            return m_names.value_or(std::vector<std::string>());
         std::vector<std::string> texts;
-        for (const QString& name : m_list.names())
+        for (const QString& name : m_widget->names())
             texts.push_back(name.toStdString());
         return texts;
     }
     int selection() const override
     {
-        const QModelIndex current = m_list.currentIndex();
-        return current.isValid() && m_list.selectionModel()->isSelected(current) ? current.row() : -1;
+        // Only the user selects a line, on the widget.
+        if (!m_widget)
+            return -1;
+        const QModelIndex current = m_widget->currentIndex();
+        return current.isValid() && m_widget->selectionModel()->isSelected(current) ? current.row() : -1;
     }
 
 private:
-    chrome::FileListBox& m_list;
-    QMetaObject::Connection m_connection;
+    void applyState() override
+    {
+        if (m_names)
+            setNames(*std::exchange(m_names, std::nullopt));
+    }
+    void connectSignals() override
+    {
+        m_connections.add(QObject::connect(m_widget, &chrome::FileListBox::fileClicked, [this] { call(onPick); }));
+    }
+
+    std::optional<std::vector<std::string>> m_names;
+    Connections m_connections;
 };
 
-class QtCheckBox final : public WidgetPart<CheckBox> {
+class QtCheckBox final : public WidgetPart<CheckBox, QCheckBox> {
 public:
-    explicit QtCheckBox(QCheckBox& box) : WidgetPart(box), m_box(box) {}
-    bool isChecked() const override { return m_box.isChecked(); }
-    void setChecked(bool checked) override { m_box.setChecked(checked); }
+    using WidgetPart::WidgetPart;
+    bool isChecked() const override
+    {
+        if (m_widget)
+            return m_widget->isChecked();
+        return m_checked.value_or(m_component->value != 0);
+    }
+    void setChecked(bool checked) override
+    {
+        if (m_widget)
+            m_widget->setChecked(checked);
+        else
+            m_checked = checked;
+    }
 
 private:
-    QCheckBox& m_box;
+    void applyState() override
+    {
+        if (m_checked)
+            m_widget->setChecked(*m_checked);
+    }
+
+    std::optional<bool> m_checked;
 };
 
-class QtPreview final : public WidgetPart<PicturePreview> {
+class QtPreview final : public WidgetPart<PicturePreview, removal::Preview> {
 public:
-    explicit QtPreview(removal::Preview& preview) : WidgetPart(preview), m_preview(preview) {}
+    using WidgetPart::WidgetPart;
     void showFile(const core::Drive& drive, const std::vector<std::string>& file) override
     {
-        m_preview.setPicture(removal::loadPictureFile(drive, file));
+        display(removal::loadPictureFile(drive, file));
     }
-    void clear() override { m_preview.setPicture(QImage()); }
-    void setStretch(bool stretch) override { m_preview.setStretch(stretch); }
+    void clear() override { display(QImage()); }
+    void setStretch(bool stretch) override
+    {
+        if (m_widget)
+            m_widget->setStretch(stretch);
+        else
+            m_stretch = stretch;
+    }
 
 private:
-    removal::Preview& m_preview;
+    void display(const QImage& picture)
+    {
+        if (m_widget)
+            m_widget->setPicture(picture);
+        else
+            m_picture = picture;
+    }
+    void applyState() override
+    {
+        if (m_stretch)
+            m_widget->setStretch(*m_stretch);
+        if (m_picture)
+            m_widget->setPicture(*std::exchange(m_picture, std::nullopt));
+    }
+
+    std::optional<QImage> m_picture;
+    std::optional<bool> m_stretch;
 };
 
-// The part of a tool by the kind of its widget.
-std::unique_ptr<Part> toolPart(QWidget& widget)
+// The part of a widget built already, by its kind.
+std::unique_ptr<Part> widgetPart(QWidget& widget)
 {
-    if (auto* button = qobject_cast<QPushButton*>(&widget))
-        return std::make_unique<QtButton>(*button);
-    if (auto* edit = qobject_cast<QLineEdit*>(&widget))
-        return std::make_unique<QtEditBox>(*edit);
-    if (auto* list = qobject_cast<QListWidget*>(&widget))
-        return std::make_unique<QtListBox>(*list);
-    if (auto* entry = qobject_cast<QPlainTextEdit*>(&widget))
-        return std::make_unique<QtTextEntry>(*entry);
-    if (auto* box = qobject_cast<QCheckBox*>(&widget))
-        return std::make_unique<QtCheckBox>(*box);
-    if (auto* preview = qobject_cast<removal::Preview*>(&widget))
-        return std::make_unique<QtPreview>(*preview);
-    if (auto* files = qobject_cast<chrome::FileListBox*>(&widget))
-        return std::make_unique<QtFileList>(*files);
-    if (auto* spin = qobject_cast<ui::qt::SpinBox*>(&widget))
-        return std::make_unique<QtSpinEdit>(*spin);
-    return std::make_unique<QtPart>(widget);
+    std::unique_ptr<Part> part;
+    if (qobject_cast<chrome::PictureControl*>(&widget))
+        part = std::make_unique<QtPicture>();
+    else if (qobject_cast<chrome::SkinLabel*>(&widget))
+        part = std::make_unique<QtLabel>();
+    else if (qobject_cast<QPushButton*>(&widget))
+        part = std::make_unique<QtButton>();
+    else if (qobject_cast<QLineEdit*>(&widget))
+        part = std::make_unique<QtEditBox>();
+    else if (qobject_cast<QListWidget*>(&widget))
+        part = std::make_unique<QtListBox>();
+    else if (qobject_cast<QPlainTextEdit*>(&widget))
+        part = std::make_unique<QtTextEntry>();
+    else if (qobject_cast<QCheckBox*>(&widget))
+        part = std::make_unique<QtCheckBox>();
+    else if (qobject_cast<removal::Preview*>(&widget))
+        part = std::make_unique<QtPreview>();
+    else if (qobject_cast<chrome::FileListBox*>(&widget))
+        part = std::make_unique<QtFileList>();
+    else if (qobject_cast<ui::qt::SpinBox*>(&widget))
+        part = std::make_unique<QtSpinEdit>();
+    else
+        part = std::make_unique<QtPart>();
+    dynamic_cast<Attachable&>(*part).attach(widget);
+    return part;
+}
+
+// The part of a component whose widget is built later; none for a timer.
+std::unique_ptr<Part> componentPart(const chrome::Component& component, const std::function<void()>& build)
+{
+    using chrome::ComponentKind;
+    switch (component.kind) {
+    case ComponentKind::Picture: return std::make_unique<QtPicture>(component, build);
+    case ComponentKind::Label: return std::make_unique<QtLabel>(component, build);
+    case ComponentKind::Button: return std::make_unique<QtButton>(component, build);
+    case ComponentKind::EditBox: return std::make_unique<QtEditBox>(component, build);
+    case ComponentKind::ListBox: return std::make_unique<QtListBox>(component, build);
+    case ComponentKind::NameEntry: return std::make_unique<QtTextEntry>(component, build);
+    case ComponentKind::SpinEdit: return std::make_unique<QtSpinEdit>(component, build);
+    case ComponentKind::FileList: return std::make_unique<QtFileList>(component, build);
+    case ComponentKind::CheckBox: return std::make_unique<QtCheckBox>(component, build);
+    case ComponentKind::Preview: return std::make_unique<QtPreview>(component, build);
+    case ComponentKind::Timer: break;
+    }
+    return nullptr;
 }
 
 class QtTimer final : public Timer {
 public:
     explicit QtTimer(chrome::DesignTimer& timer) : m_timer(timer)
     {
-        m_connection = QObject::connect(&timer, &chrome::DesignTimer::timeout, [this] {
-            if (onTick)
-                onTick();
-        });
+        m_connection = QObject::connect(&timer, &chrome::DesignTimer::timeout, [this] { call(onTick); });
     }
     ~QtTimer() override { QObject::disconnect(m_connection); }
 
@@ -362,9 +716,26 @@ QtWindow::QtWindow(QWidget& window) : m_window(window), m_showWatcher(std::make_
     m_window.installEventFilter(m_showWatcher.get());
 }
 
+QtWindow::QtWindow(QWidget& window, const chrome::WindowDefinition& definition, std::function<void()> buildWidgets)
+    : QtWindow(window)
+{
+    m_definition = &definition;
+    m_buildWidgets = std::move(buildWidgets);
+    m_widgetsBuilt = false;
+}
+
 QtWindow::~QtWindow()
 {
     m_window.removeEventFilter(m_showWatcher.get());
+}
+
+void QtWindow::widgetsBuilt()
+{
+    m_widgetsBuilt = true;
+    for (const auto& [name, part] : m_parts) {
+        if (auto* widget = m_window.findChild<QWidget*>(qs(name), Qt::FindDirectChildrenOnly))
+            dynamic_cast<Attachable&>(*part).attach(*widget);
+    }
 }
 
 NativeId QtWindow::nativeId() const
@@ -424,49 +795,55 @@ void QtWindow::setOpacity(std::uint8_t alpha)
     m_window.setWindowOpacity(alpha / 255.0);
 }
 
-template <class Wrapper, class Widget>
-Wrapper* QtWindow::wrap(std::map<std::string, std::unique_ptr<Wrapper>>& made, const std::string& name)
-{
-    if (auto found = made.find(name); found != made.end())
-        return found->second.get();
-    // Qt's search takes an empty name for any name.
-    auto* widget = name.empty() ? nullptr : m_window.findChild<Widget*>(qs(name), Qt::FindDirectChildrenOnly);
-    if (!widget)
-        return nullptr;
-    std::unique_ptr<Wrapper> wrapper;
-    if constexpr (std::is_same_v<Widget, chrome::PictureControl>)
-        wrapper = std::make_unique<QtPicture>(*widget);
-    else if constexpr (std::is_same_v<Widget, chrome::SkinLabel>)
-        wrapper = std::make_unique<QtLabel>(*widget);
-    else if constexpr (std::is_same_v<Widget, chrome::DesignTimer>)
-        wrapper = std::make_unique<QtTimer>(*widget);
-    else
-        wrapper = toolPart(*widget);
-    return made.emplace(name, std::move(wrapper)).first->second.get();
-}
-
 Picture* QtWindow::picture(const std::string& name)
 {
-    return wrap<Picture, chrome::PictureControl>(m_pictures, name);
+    return dynamic_cast<Picture*>(part(name));
 }
 
 Label* QtWindow::label(const std::string& name)
 {
-    return wrap<Label, chrome::SkinLabel>(m_labels, name);
+    return dynamic_cast<Label*>(part(name));
 }
 
 Timer* QtWindow::timer(const std::string& name)
 {
-    return wrap<Timer, chrome::DesignTimer>(m_timers, name);
+    if (auto found = m_timers.find(name); found != m_timers.end())
+        return found->second.get();
+    // Qt's search takes an empty name for any name.
+    auto* timer =
+        name.empty() ? nullptr : m_window.findChild<chrome::DesignTimer*>(qs(name), Qt::FindDirectChildrenOnly);
+    if (!timer)
+        return nullptr;
+    return m_timers.emplace(name, std::make_unique<QtTimer>(*timer)).first->second.get();
 }
 
 Part* QtWindow::part(const std::string& name)
 {
-    if (Picture* found = picture(name))
-        return found;
-    if (Label* found = label(name))
-        return found;
-    return wrap<Part, QWidget>(m_parts, name);
+    if (auto found = m_parts.find(name); found != m_parts.end())
+        return found->second.get();
+    if (name.empty())
+        return nullptr;
+    std::unique_ptr<Part> made;
+    if (!m_widgetsBuilt) {
+        const auto& components = m_definition->components;
+        const auto component = std::find_if(components.begin(), components.end(),
+                                            [&name](const chrome::Component& c) { return c.name == name; });
+        if (component != components.end()) {
+            if (component->kind == chrome::ComponentKind::Timer)
+                return nullptr;
+            made = componentPart(*component, m_buildWidgets);
+        } else {
+            // A widget of the window's own class, which it builds with the others.
+            m_buildWidgets();
+        }
+    }
+    if (!made) {
+        auto* widget = m_window.findChild<QWidget*>(qs(name), Qt::FindDirectChildrenOnly);
+        if (!widget)
+            return nullptr;
+        made = widgetPart(*widget);
+    }
+    return m_parts.emplace(name, std::move(made)).first->second.get();
 }
 
 } // namespace ui::qt

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace chrome {
 
@@ -147,8 +148,12 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
     setPalette(background);
     setFont(QFont(QString::fromLatin1(skin::fontFamily), skin::fontPointSize));
     installAccessibility();
-    build();
-    m_parts = std::make_unique<ui::qt::QtWindow>(*this);
+    // The timers run from the start; the other widgets wait for the window's first showing.
+    for (const Component& component : m_definition.components) {
+        if (component.kind == ComponentKind::Timer)
+            makeTimer(this, component, m_context.idleMonitor);
+    }
+    m_parts = std::make_unique<ui::qt::QtWindow>(*this, definition, [this] { buildWidgets(); });
     m_behaviour =
         std::make_unique<WindowBehaviour>(*m_parts, definition,
                                           WindowBehaviour::Services{context.registry, context.shell, context.errors,
@@ -158,20 +163,38 @@ SkinnedWindow::SkinnedWindow(Context& context, const WindowDefinition& definitio
                                                                     },
                                                                     context.showOptionState});
     m_behaviour->closeClicked = [this] { closeClicked(); };
-    wireDrag();
-    describe();
+    if (DesignTimer* drag = timer(qs(m_definition.dragTimer)))
+        connect(drag, &DesignTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
 }
 
 SkinnedWindow::~SkinnedWindow() = default;
 
+void SkinnedWindow::buildWidgets()
+{
+    if (m_widgetsBuilt)
+        return;
+    m_widgetsBuilt = true;
+    build();
+    m_parts->widgetsBuilt();
+    wireDrag();
+    describe();
+}
+
+SkinnedWindow& SkinnedWindow::built() const
+{
+    auto& window = const_cast<SkinnedWindow&>(*this);
+    window.buildWidgets();
+    return window;
+}
+
 PictureControl* SkinnedWindow::picture(QAnyStringView name) const
 {
-    return findChild<PictureControl*>(name.toString(), Qt::FindDirectChildrenOnly);
+    return built().findChild<PictureControl*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
 SkinLabel* SkinnedWindow::label(QAnyStringView name) const
 {
-    return findChild<SkinLabel*>(name.toString(), Qt::FindDirectChildrenOnly);
+    return built().findChild<SkinLabel*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 
 DesignTimer* SkinnedWindow::timer(QAnyStringView name) const
@@ -185,7 +208,7 @@ void SkinnedWindow::build()
         switch (component.kind) {
         case ComponentKind::Picture: addPicture(component); break;
         case ComponentKind::Label: addLabel(component); break;
-        case ComponentKind::Timer: makeTimer(this, component, m_context.idleMonitor); break;
+        case ComponentKind::Timer: break;
         case ComponentKind::Button:
         case ComponentKind::EditBox:
         case ComponentKind::ListBox:
@@ -299,17 +322,8 @@ void SkinnedWindow::addTool(const Component& component)
     control->setVisible(component.visible);
 }
 
-void SkinnedWindow::setLabelText(SkinLabel& label, const QString& text)
-{
-    label.setText(text);
-    if (label.property("autoSize").toBool())
-        label.adjustSize();
-}
-
 void SkinnedWindow::wireDrag()
 {
-    if (DesignTimer* drag = timer(qs(m_definition.dragTimer)))
-        connect(drag, &DesignTimer::timeout, this, [this] { handle([this] { dragStep(); }); });
     for (const std::string& name : m_definition.dragSurfaces) {
         auto startDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->start(); }); };
         auto stopDrag = [this] { handle([this] { timer(qs(m_definition.dragTimer))->stop(); }); };
@@ -424,6 +438,7 @@ void SkinnedWindow::loadPictures()
 void SkinnedWindow::setVisible(bool visible)
 {
     if (visible && !m_picturesLoaded) {
+        buildWidgets();
         loadPictures();
         prepareTools();
     }

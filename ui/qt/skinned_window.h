@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace chrome {
 
@@ -31,6 +34,10 @@ public:
 
     const WindowDefinition& definition() const { return m_definition; }
     Context& context() const { return m_context; }
+
+    // Builds the window's widgets, which a window otherwise builds when it is first shown or
+    // one of them is asked for. Building them again changes nothing.
+    void buildWidgets();
 
     // Component names are the ASCII names of the definition, so a plain literal will do.
     PictureControl* picture(QAnyStringView name) const;
@@ -52,15 +59,16 @@ public:
 protected:
     virtual void closeClicked();
     void dragStep();
-    // Sets a label's text; labels designed without a width grow with their text.
-    void setLabelText(SkinLabel& label, const QString& text);
 
 private:
     void build();
+    // The window with its widgets built.
+    SkinnedWindow& built() const;
     void addPicture(const Component& component);
     void addLabel(const Component& component);
     // The system's controls: buttons, edit boxes, lists, spin edits.
     void addTool(const Component& component);
+    // Dragging by the background and the link label.
     void wireDrag();
     // Names, descriptions and targets for the keyboard and assistive technology.
     void describe();
@@ -76,6 +84,7 @@ private:
     std::unique_ptr<WindowBehaviour> m_behaviour;
     bool m_alphaBlend = false;
     std::uint8_t m_alphaValue = 255;
+    bool m_widgetsBuilt = false;
     bool m_picturesLoaded = false;
     bool m_placed = false;
 };

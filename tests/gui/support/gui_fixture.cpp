@@ -35,6 +35,8 @@ bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string&
 
 QWidget* component(QWidget& window, QAnyStringView name)
 {
+    if (auto* skinned = qobject_cast<chrome::SkinnedWindow*>(&window))
+        skinned->buildWidgets();
     return window.findChild<QWidget*>(name.toString(), Qt::FindDirectChildrenOnly);
 }
 

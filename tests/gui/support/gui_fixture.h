@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,16 @@ protected:
     std::unique_ptr<app::WindowSet> m_windows;
 };
 
+// A component of a window by its design name; a skinned window builds its widgets first.
 QWidget* component(QWidget& window, QAnyStringView name);
+
+template <class Widget>
+Widget& widget(QWidget& window, QAnyStringView name)
+{
+    auto* found = qobject_cast<Widget*>(component(window, name));
+    if (!found)
+        throw std::logic_error("no such widget: " + name.toString().toStdString());
+    return *found;
+}
 
 } // namespace gui_testing
