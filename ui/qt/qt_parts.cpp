@@ -263,7 +263,7 @@ private:
 class QtPreview final : public WidgetPart<PicturePreview> {
 public:
     explicit QtPreview(removal::Preview& preview) : WidgetPart(preview), m_preview(preview) {}
-    void showFile(const core::Drive& drive, const std::vector<std::string>& file) override
+    void showFile(const core::DriveFiles& drive, const std::vector<std::string>& file) override
     {
         m_preview.setPicture(removal::loadPictureFile(drive, file));
     }

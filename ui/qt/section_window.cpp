@@ -18,7 +18,7 @@ SectionWindow::SectionWindow(Context& context, const WindowDefinition& definitio
                  context.messageBoxes,
                  context.desktop,
                  context.processes,
-                 context.machine,
+                 context.drive,
                  [&context](std::string_view className) {
                      // A plain show: the windows opened this way keep no settings to read.
                      if (ui::Window* window = context.window ? context.window(className) : nullptr)

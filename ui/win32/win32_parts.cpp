@@ -1,11 +1,17 @@
 #include "ui/win32/win32_parts.h"
 
 #include "chrome/skin.h"
+#include "core/error.h"
+#include "core/io/drive_files.h"
 #include "core/platform/win32/win32_text.h"
+#include "ui/win32/resource_pictures.h"
 
 #include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 #include <utility>
 
 namespace ui::win32 {
@@ -497,6 +503,83 @@ void Win32FileList::notify(WORD code)
         onPick();
 }
 
+Win32Preview::Win32Preview(Win32Window& window, const Rect& place)
+    : PartOf(window, makeChild(window, kPartClass, 0, WS_EX_CLIENTEDGE, place, 0))
+{
+}
+
+Win32Preview::~Win32Preview()
+{
+    clear();
+}
+
+void Win32Preview::showFile(const core::DriveFiles& drive, const std::vector<std::string>& file)
+{
+    // Larger files are no wallpaper anybody previews.
+    constexpr std::size_t largest = 256 * 1024 * 1024;
+    const std::string name = file.empty() ? std::string() : file.back();
+    const std::size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    bool known = false;
+    for (const char* format : {"bmp", "ico", "wmf", "emf", "jpg", "jpeg"})
+        known =
+            known || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, extension.c_str(), -1, format, -1) == CSTR_EQUAL;
+    if (!known)
+        throw core::Error("Unknown picture file extension (." + extension + ")");
+    std::string data;
+    if (const int error = drive.readFile(file, data, largest)) {
+        if (error == EFBIG)
+            throw core::Error("The picture file " + name + " is too large to show");
+        throw core::Error("Cannot read the picture file " + name + ": " + std::generic_category().message(error));
+    }
+    IPicture* picture = decodeFile(data.data(), data.size());
+    if (!picture)
+        throw core::Error("The file " + name + " is not a valid picture");
+    clear();
+    m_picture = picture;
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+void Win32Preview::clear()
+{
+    if (m_picture) {
+        m_picture->Release();
+        m_picture = nullptr;
+    }
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+void Win32Preview::setStretch(bool stretch)
+{
+    if (stretch == m_stretch)
+        return;
+    m_stretch = stretch;
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+LRESULT Win32Preview::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT)
+        return Win32Part::message(msg, wParam, lParam);
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_handle, &paint);
+    RECT area{};
+    GetClientRect(m_handle, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    if (m_picture) {
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        m_picture->get_Width(&width);
+        m_picture->get_Height(&height);
+        // HIMETRIC is hundredths of a millimetre.
+        const int pixelsWide = m_stretch ? area.right : MulDiv(width, GetDeviceCaps(dc, LOGPIXELSX), 2540);
+        const int pixelsHigh = m_stretch ? area.bottom : MulDiv(height, GetDeviceCaps(dc, LOGPIXELSY), 2540);
+        m_picture->Render(dc, 0, 0, pixelsWide, pixelsHigh, 0, height, width, -height, nullptr);
+    }
+    EndPaint(m_handle, &paint);
+    return 0;
+}
+
 Win32Button::Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact)
     : PartOf(window, makeChild(window, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, place, 0))
 {
@@ -672,6 +755,11 @@ Win32SpinEdit& Win32Window::addSpinEdit(const std::string& name, const Rect& pla
 Win32FileList& Win32Window::addFileList(const std::string& name, const Rect& place)
 {
     return keep(name, std::make_unique<Win32FileList>(*this, place));
+}
+
+Win32Preview& Win32Window::addPreview(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32Preview>(*this, place));
 }
 
 Win32Button& Win32Window::addButton(const std::string& name, const Rect& place, const std::string& caption,

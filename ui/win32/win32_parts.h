@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+struct IPicture;
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -206,6 +208,24 @@ private:
     std::vector<std::string> m_names;
 };
 
+// The wallpaper preview: a picture file of drive C: decoded by Windows' own decoders
+// (OleLoadPicture: BMP, ICO, WMF, EMF, JPEG), drawn at its size from the top left corner or
+// stretched over the whole preview.
+class Win32Preview final : public PartOf<ui::PicturePreview> {
+public:
+    Win32Preview(Win32Window& window, const Rect& place);
+    ~Win32Preview() override;
+    void showFile(const core::DriveFiles& drive, const std::vector<std::string>& file) override;
+    void clear() override;
+    void setStretch(bool stretch) override;
+    bool showsPicture() const { return m_picture != nullptr; }
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    IPicture* m_picture = nullptr;
+    bool m_stretch = false;
+};
+
 class Win32Button final : public PartOf<ui::Button> {
 public:
     Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact);
@@ -262,6 +282,7 @@ public:
     Win32ListBox& addListBox(const std::string& name, const Rect& place);
     Win32SpinEdit& addSpinEdit(const std::string& name, const Rect& place, int minimum, int maximum);
     Win32FileList& addFileList(const std::string& name, const Rect& place);
+    Win32Preview& addPreview(const std::string& name, const Rect& place);
     Win32Button& addButton(const std::string& name, const Rect& place, const std::string& caption, bool compact);
     Win32CheckBox& addCheckBox(const std::string& name, const Rect& place, const std::string& caption, bool checked);
     Win32Timer& addTimer(const std::string& name, int interval);
