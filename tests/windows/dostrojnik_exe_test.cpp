@@ -337,6 +337,11 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
     }
 
+    // A wallpaper on the real drive C:, for the Removal window's list.
+    CreateDirectoryW(L"C:\\windows\\Web", nullptr);
+    CreateDirectoryW(L"C:\\windows\\Web\\Wallpaper", nullptr);
+    testing_support::writeText("C:\\windows\\Web\\Wallpaper\\dostrojnik-test.bmp", "BM");
+
     Program program;
     ASSERT_TRUE(program.started());
     const chrome::WindowDefinition& mainWindow = app::mainDefinition();
@@ -392,6 +397,24 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
     }
     EXPECT_GT(checked, 20);
+
+    // The Removal window, opened above, lists the wallpaper folder of the drive.
+    const chrome::WindowDefinition* removal = nullptr;
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        if (definition->className == "TForm6")
+            removal = definition;
+    }
+    ASSERT_NE(removal, nullptr);
+    const HWND list = childAt(program.window(*removal), *removal->find("FileListBox1"));
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> names;
+    for (LRESULT line = 0; line < SendMessageW(list, LB_GETCOUNT, 0, 0); ++line) {
+        wchar_t name[MAX_PATH] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(name));
+        names.push_back(core::win32::utf8(name));
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "dostrojnik-test.bmp"), names.end());
+    DeleteFileW(L"C:\\windows\\Web\\Wallpaper\\dostrojnik-test.bmp");
     EXPECT_TRUE(program.running());
 }
 
