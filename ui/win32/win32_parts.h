@@ -52,6 +52,8 @@ public:
     // The messages of a part of our own class, and the notifications of a control.
     virtual LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void notify(WORD /*code*/) {}
+    // Draws an item of an owner-drawn control; false when the part draws none.
+    virtual bool drawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
     // The messages of a system control (EDIT, BUTTON) before the control's own procedure; true
     // when handled, with `result`.
     virtual bool controlMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
@@ -203,6 +205,8 @@ public:
     std::vector<std::string> names() const override { return m_names; }
     int selection() const override;
     void notify(WORD code) override;
+    // A line: the glyph of a file, or of a program, then the name.
+    bool drawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
     std::vector<std::string> m_names;
