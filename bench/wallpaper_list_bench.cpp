@@ -4,6 +4,7 @@
 //     wallpaper_list_bench
 
 #include "bench/reference_timing.h"
+#include "core/machine/machine_drive_files.h"
 #include "ui/qt/file_list_box.h"
 
 #include <QApplication>
@@ -40,7 +41,8 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        chrome::FileListBox list(nullptr, core::posixSystemCalls(), &machine);
+        const core::MachineDriveFiles drive(core::posixSystemCalls(), machine);
+        chrome::FileListBox list(nullptr, &drive);
         list.setGeometry(0, 0, 105, 177);
         list.setDirectory({"Tapety"});
         list.show();

@@ -2,6 +2,7 @@
 
 #include "chrome/errors.h"
 
+#include "core/io/drive_files.h"
 #include "core/machine/machine.h"
 #include "core/platform/clock.h"
 #include "core/platform/desktop_windows.h"
@@ -63,6 +64,8 @@ struct Context {
     IdleMonitor* idleMonitor = nullptr;
     // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
     const core::Machine* machine = nullptr;
+    // Its drive C: for the section windows' file tools; none with no machine.
+    const core::DriveFiles* drive = nullptr;
     // Option targets mark the choice the machine is set to; from the settings file at start.
     bool showOptionState = false;
 };

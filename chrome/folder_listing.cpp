@@ -4,11 +4,8 @@
 #include "core/text/unicode.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <utility>
-
-#include <unistd.h>
 
 namespace chrome {
 
@@ -21,16 +18,11 @@ namespace {
 
 } // namespace
 
-std::vector<std::string> folderFiles(const core::Drive& drive, const core::DrivePath& folder)
+std::vector<std::string> folderFiles(const core::DriveFiles& drive, const core::DrivePath& folder)
 {
-    if (!drive.isOpen())
-        return {}; // a machine without drive C: has no files to list
     std::vector<std::string> files;
-    core::Descriptor opened;
-    if (const int error = drive.listFiles(folder, files, &opened))
+    if (const int error = drive.listFiles(folder, files))
         failOn(folder, error);
-    if (::fchdir(opened.get()) != 0)
-        failOn(folder, errno);
     std::vector<std::pair<std::u16string, std::string>> keyed;
     keyed.reserve(files.size());
     for (std::string& name : files)

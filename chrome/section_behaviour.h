@@ -5,7 +5,7 @@
 #include "chrome/window_behaviour.h"
 #include "ui/parts.h"
 
-#include "core/machine/machine.h"
+#include "core/io/drive_files.h"
 #include "core/platform/desktop_windows.h"
 #include "core/platform/process_control.h"
 #include "core/platform/system_calls.h"
@@ -28,8 +28,8 @@ struct SectionServices {
     // The window list's platform: the desktop's top-level windows, ending a process.
     core::DesktopWindows& desktop;
     core::ProcessControl& processes;
-    // The machine whose drive C: the windows' Windows paths name; none leaves such paths unfound.
-    const core::Machine* machine = nullptr;
+    // Drive C:, which the windows' Windows paths name; none leaves such paths unfound.
+    const core::DriveFiles* drive = nullptr;
     // Shows another window of the program by its class name ("TForm9") without reading its
     // settings, and brings it forward.
     std::function<void(std::string_view className)> showWindow;

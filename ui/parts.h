@@ -16,7 +16,7 @@
 #include <vector>
 
 namespace core {
-class Drive;
+class DriveFiles;
 } // namespace core
 
 namespace ui {
@@ -169,10 +169,10 @@ public:
 // top-left corner, clipped to the box. Switching between the two redraws the picture it holds.
 class PicturePreview : public Part {
 public:
-    // Shows the picture file `file` of drive C:, read through the drive's walk and decoded by its
+    // Shows the picture file `file` of drive C:, never read through a link, and decoded by its
     // extension. Throws core::Error when it is no picture of a known kind or cannot be read, and
     // keeps what it showed.
-    virtual void showFile(const core::Drive& drive, const std::vector<std::string>& file) = 0;
+    virtual void showFile(const core::DriveFiles& drive, const std::vector<std::string>& file) = 0;
     virtual void clear() = 0;
     virtual void setStretch(bool stretch) = 0;
 };

@@ -17,18 +17,6 @@ namespace {
 // Pieces of a copy: large enough to be quick, small enough for any file size.
 constexpr std::size_t CopyPiece = 1 << 16;
 
-bool isSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-// Windows refuses these in a name, and every control character.
-bool refusedInName(char c)
-{
-    const auto unit = static_cast<unsigned char>(c);
-    return unit < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*';
-}
-
 } // namespace
 
 Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
@@ -74,15 +62,6 @@ bool findName(SystemCalls& calls, int folder, std::string_view name, std::string
     return true;
 }
 
-bool isDeviceName(std::string_view name)
-{
-    const std::string base = text::asciiLower(name.substr(0, name.find_first_of(".:")));
-    if (base == "nul" || base == "con" || base == "aux" || base == "prn")
-        return true;
-    return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) && base[3] >= '1' &&
-           base[3] <= '9';
-}
-
 Descriptor openSubfolder(SystemCalls& calls, int folder, const std::string& name, int& error)
 {
     Descriptor sub(calls, calls.openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
@@ -96,7 +75,8 @@ Descriptor openSubfolder(SystemCalls& calls, int folder, const std::string& name
 }
 
 Drive::Drive(SystemCalls& calls, const std::filesystem::path& driveC)
-    : m_calls(calls), m_root(calls, calls.open(driveC.c_str(), O_RDONLY | O_DIRECTORY))
+    : m_calls(calls)
+    , m_root(calls, calls.open(driveC.c_str(), O_RDONLY | O_DIRECTORY))
 {
 }
 
@@ -140,80 +120,6 @@ Place Drive::locate(const DrivePath& path, int& error) const
     return place;
 }
 
-
-
-PathProblem parseWindowsPath(std::string_view text, const DrivePath& current, DrivePath& out)
-{
-    out.clear();
-    if (text.empty())
-        return PathProblem::InvalidName;
-    if (text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1])) {
-        // "\\?\", "\\.\" and "\\?" alone are the device namespaces; anything else is a server.
-        if (text.size() >= 3 && (text[2] == '?' || text[2] == '.') && (text.size() == 3 || isSeparator(text[3])))
-            return PathProblem::DevicePath;
-        return PathProblem::Network;
-    }
-    std::string_view rest = text;
-    bool relative = true;
-    if (rest.size() >= 2 && rest[1] == ':') {
-        if (rest[0] != 'c' && rest[0] != 'C')
-            return (rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z') ? PathProblem::OtherDrive
-                                                                                          : PathProblem::InvalidName;
-        rest.remove_prefix(2);
-    }
-    if (!rest.empty() && isSeparator(rest[0]))
-        relative = false;
-    if (relative)
-        out = current;
-    while (!rest.empty()) {
-        std::size_t separator = 0;
-        while (separator < rest.size() && !isSeparator(rest[separator]))
-            ++separator;
-        std::string_view name = rest.substr(0, separator);
-        rest.remove_prefix(separator < rest.size() ? separator + 1 : separator);
-        if (name == "..") {
-            if (out.empty())
-                return PathProblem::AboveDrive;
-            out.pop_back();
-            continue;
-        }
-        // "a. " is "a"; a name of dots and blanks alone ("...") is no name, like ".".
-        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-            name.remove_suffix(1);
-        if (name.empty())
-            continue;
-        std::string_view checked = name;
-        if (checked.back() == ':' && isDeviceName(checked))
-            checked.remove_suffix(1);
-        for (const char c : checked)
-            if (refusedInName(c))
-                return PathProblem::InvalidName;
-        out.emplace_back(name);
-    }
-    return PathProblem::None;
-}
-
-const char* pathProblemMessage(PathProblem problem)
-{
-    switch (problem) {
-    case PathProblem::None: return "";
-    case PathProblem::Network: return "The network path was not found.";
-    case PathProblem::DevicePath:
-    case PathProblem::InvalidName: return "The filename, directory name, or volume label syntax is incorrect.";
-    case PathProblem::OtherDrive:
-    case PathProblem::AboveDrive: return "The system cannot find the path specified.";
-    }
-    return "";
-}
-
-std::string windowsName(const DrivePath& path)
-{
-    std::string name = "C:\\";
-    for (std::size_t i = 0; i < path.size(); ++i)
-        name += (i ? "\\" : "") + path[i];
-    return name;
-}
-
 Descriptor Drive::openFile(const DrivePath& path, int& error, struct stat* info) const
 {
     if (path.empty()) {
@@ -227,8 +133,8 @@ Descriptor Drive::openFile(const DrivePath& path, int& error, struct stat* info)
         error = ENOENT;
         return {};
     }
-    Descriptor file(m_calls, m_calls.openat(place.folder.get(), place.name.c_str(),
-                                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    Descriptor file(
+        m_calls, m_calls.openat(place.folder.get(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     struct stat own {};
     struct stat& about = info ? *info : own;
     if (!file) {
@@ -404,8 +310,8 @@ int copyFile(SystemCalls& calls, int input, int folder, const std::string& name,
     Descriptor output;
     for (int attempt = 0; attempt < 100 && !output; ++attempt) {
         temporary = io::temporaryName(name);
-        output = Descriptor(calls,
-                            calls.openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
+        output =
+            Descriptor(calls, calls.openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
         if (!output && errno != EEXIST)
             break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/drive_path.h"
 #include "core/platform/system_calls.h"
 
 #include <cstddef>
@@ -34,31 +35,6 @@ private:
     SystemCalls* m_calls = nullptr;
     int m_fd = -1;
 };
-
-// A path below C:\, one name per folder, without "." and "..".
-using DrivePath = std::vector<std::string>;
-
-// Why a Windows path names nothing on drive C:.
-enum class PathProblem {
-    None,
-    OtherDrive,  // "D:\x"
-    Network,     // "\\server\share\x"
-    DevicePath,  // "\\?\C:\x", "\\.\C:\x"
-    InvalidName, // a name with a character Windows refuses
-    AboveDrive,  // ".." above C:\ .
-};
-
-// The path below C:\ of a Windows path, absolute or relative to `current` ("C:name" too), taken
-// as Windows takes it: "." and ".." resolved, trailing dots and blanks dropped from every name,
-// a name with < > : " / \ | ? * or a control character refused (a device name may end in a
-// colon: "nul:"). Network and device paths are never drive C:.
-PathProblem parseWindowsPath(std::string_view text, const DrivePath& current, DrivePath& out);
-
-// Windows' message for a problem of parseWindowsPath, "" for None.
-const char* pathProblemMessage(PathProblem problem);
-
-// "C:\a\b" for {"a", "b"}, "C:\" for the drive itself.
-std::string windowsName(const DrivePath& path);
 
 // Where a path leads: the folder that holds its last name, open, and that name as it exists
 // (or as written when nothing has it).
@@ -117,10 +93,6 @@ bool findName(SystemCalls& calls, int folder, std::string_view name, std::string
 // Opens the folder `name` in the open folder, never through a link; on failure `error` is an
 // errno, ELOOP for a link.
 Descriptor openSubfolder(SystemCalls& calls, int folder, const std::string& name, int& error);
-
-// Windows' device names (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9), with or without an
-// extension or a colon: "nul", "NUL.txt", "con:".
-bool isDeviceName(std::string_view name);
 
 // Removes everything inside the open folder `top`, never following a symbolic link: a link is
 // removed as a link, and a folder swapped for a link meanwhile is not opened. The folders of

@@ -74,7 +74,7 @@ void TForm7::Edit2KeyUp()
     microsoft.WriteString("Internet Explorer", "Download Directory", Edit2->text());
 }
 
-std::vector<std::string> TForm7::refill(const core::Drive& drive, const core::DrivePath& folder)
+std::vector<std::string> TForm7::refill(const core::DriveFiles& drive, const core::DrivePath& folder)
 {
     std::vector<std::string> names;
     try {
@@ -91,16 +91,15 @@ void TForm7::Timer5Timer()
 {
     // One plug-in file per tick, the first by name. A machine without the plug-in folder has no
     // plug-ins, and a link in its place is no folder: the remover stops without a word.
-    if (!m_services.machine) {
+    if (!m_services.drive) {
         stopRemover();
         return;
     }
-    const core::Drive drive(m_services.systemCalls, m_services.machine->driveC());
+    const core::DriveFiles& drive = *m_services.drive;
     core::DrivePath folder;
     core::DrivePath real;
-    int error = 0;
     if (core::parseWindowsPath(kPluginFolder, {}, folder) != core::PathProblem::None ||
-        !drive.openFolder(folder, error, &real)) {
+        !drive.findFolder(folder, real)) {
         stopRemover();
         return;
     }

@@ -2,7 +2,7 @@
 
 #include "chrome/section_behaviour.h"
 
-#include "core/machine/drive.h"
+#include "core/io/drive_files.h"
 
 #include <set>
 #include <string>
@@ -25,7 +25,7 @@ private:
     void load(ui::Timer& loader, ui::EditBox& edit, const char* key, const char* value);
     // The remover's list read anew from the plug-in folder; a folder that cannot be read leaves
     // it empty.
-    std::vector<std::string> refill(const core::Drive& drive, const core::DrivePath& folder);
+    std::vector<std::string> refill(const core::DriveFiles& drive, const core::DrivePath& folder);
     void stopRemover();
 
     chrome::SectionServices m_services;

@@ -4,9 +4,6 @@
 
 #include "core/error.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 constexpr char kWallpaperFolder[] = "C:\\Windows\\Web\\Wallpaper";
@@ -21,13 +18,8 @@ TForm6::TForm6(ui::Window& window, const chrome::WindowDefinition& definition, c
     , CheckBox1(window.find<ui::CheckBox>("CheckBox1"))
     , Label5(window.label("Label5"))
 {
-    if (const core::Machine* machine = m_services.machine) {
-        // A current folder that has been removed meanwhile has no name: the profile stands in.
-        std::error_code unnamed;
-        const std::filesystem::path here = std::filesystem::current_path(unnamed);
-        const core::Drive drive(m_services.systemCalls, machine->driveC());
-        m_directory = core::currentFolder(drive, machine->driveC(), here, machine->profileFolder());
-    }
+    if (m_services.drive)
+        m_directory = m_services.drive->currentFolder();
     FileListBox1->onPick = guard([this] { FileListBox1Click(); });
     window.find<ui::Button>("Button1")->onClick = guard([this] { Button1Click(); });
     window.timer("Timer1")->onTick = guard([this] { Timer1Timer(); });
@@ -41,14 +33,13 @@ TForm6::TForm6(ui::Window& window, const chrome::WindowDefinition& definition, c
 
 void TForm6::FormCreate()
 {
-    if (!m_services.machine)
+    if (!m_services.drive)
         return;
     // A link in the wallpaper folder's place is no folder: the list keeps its default folder.
     core::DrivePath wallpapers;
     core::DrivePath real;
-    int error = 0;
     if (core::parseWindowsPath(kWallpaperFolder, {}, wallpapers) == core::PathProblem::None &&
-        core::Drive(m_services.systemCalls, m_services.machine->driveC()).openFolder(wallpapers, error, &real)) {
+        m_services.drive->findFolder(wallpapers, real)) {
         m_directory = std::move(real);
         if (m_filled)
             fill();
@@ -60,8 +51,8 @@ void TForm6::fill()
     m_filled = true;
     std::vector<std::string> names;
     try {
-        if (m_services.machine)
-            names = chrome::folderFiles(core::Drive(m_services.systemCalls, m_services.machine->driveC()), m_directory);
+        if (m_services.drive)
+            names = chrome::folderFiles(*m_services.drive, m_directory);
     } catch (const core::Error&) {
         FileListBox1->setNames({});
         throw;
@@ -82,8 +73,8 @@ std::optional<core::DrivePath> TForm6::selectedFile() const
 void TForm6::FileListBox1Click()
 {
     const auto file = selectedFile();
-    if (file && m_services.machine)
-        Image6->showFile(core::Drive(m_services.systemCalls, m_services.machine->driveC()), *file);
+    if (file && m_services.drive)
+        Image6->showFile(*m_services.drive, *file);
     else
         Image6->clear();
     Label5->setText(file ? core::windowsName(*file) : std::string());
@@ -92,8 +83,8 @@ void TForm6::FileListBox1Click()
 void TForm6::Button1Click()
 {
     // No question and no message; a file that cannot be deleted simply stays listed.
-    if (const auto file = selectedFile(); file && m_services.machine)
-        core::Drive(m_services.systemCalls, m_services.machine->driveC()).removeFile(*file);
+    if (const auto file = selectedFile(); file && m_services.drive)
+        m_services.drive->removeFile(*file);
     fill();
 }
 

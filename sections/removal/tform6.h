@@ -2,7 +2,7 @@
 
 #include "chrome/section_behaviour.h"
 
-#include "core/machine/drive.h"
+#include "core/io/drive_files.h"
 
 #include <optional>
 

@@ -133,7 +133,7 @@ public:
 // Shows the file's path instead of its picture.
 class FakePreview final : public FakePart<ui::PicturePreview> {
 public:
-    void showFile(const core::Drive&, const std::vector<std::string>& path) override { file = path; }
+    void showFile(const core::DriveFiles&, const std::vector<std::string>& path) override { file = path; }
     void clear() override { file.clear(); }
     void setStretch(bool on) override { stretch = on; }
     std::vector<std::string> file;

@@ -1,22 +1,28 @@
 // Starts dostrojnik.exe, opens its section windows from the main menu and clicks every target
-// that writes the registry with the real mouse messages, then reads the registry back.
+// that writes the registry with the real mouse messages, then reads the registry back; and
+// compares every window as the screen shows it with the Qt front end's picture of it.
 
 #include "app/definitions.h"
 #include "chrome/definition.h"
 #include "core/platform/win32/win32_text.h"
 #include "core/registry/tregistry.h"
 #include "core/registry/win32_registry.h"
+#include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 using core::win32::wide;
 
@@ -24,9 +30,9 @@ namespace {
 
 using Expected = std::optional<std::variant<std::int32_t, std::string>>;
 
-bool waitFor(const std::function<bool()>& condition)
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds patience = std::chrono::seconds(10))
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto end = std::chrono::steady_clock::now() + patience;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -38,11 +44,6 @@ bool waitFor(const std::function<bool()>& condition)
             DispatchMessageW(&msg);
     }
     return true;
-}
-
-HWND topWindow(const chrome::WindowDefinition& definition)
-{
-    return FindWindowW(L"DostrojnikWindow", wide(definition.caption).c_str());
 }
 
 // The child window that stands at the component's place.
@@ -70,21 +71,31 @@ HWND childAt(HWND top, const chrome::Component& component)
     return search.found;
 }
 
-// The captions of the visible top-level windows, for a failure's message.
-std::string windowTitles()
+// The top-level windows of one process, in their order from the top.
+std::vector<HWND> windowsOf(DWORD process)
 {
-    std::string titles;
+    struct Search {
+        DWORD process;
+        std::vector<HWND> found;
+    } search{process, {}};
     EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
-            if (IsWindowVisible(window)) {
-                wchar_t text[256] = {};
-                GetWindowTextW(window, text, 256);
-                *reinterpret_cast<std::string*>(data) += core::win32::utf8(text) + " | ";
-            }
+            auto& s = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s.process)
+                s.found.push_back(window);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&titles));
-    return titles;
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string captionOf(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return core::win32::utf8(text);
 }
 
 void click(HWND target)
@@ -105,9 +116,9 @@ void clickComponent(HWND top, const chrome::WindowDefinition& definition, const 
 
 class Program {
 public:
-    Program()
+    explicit Program(const std::wstring& executable = wide(DOSTROJNIK_EXE))
     {
-        std::wstring command = L"\"" + wide(DOSTROJNIK_EXE) + L"\"";
+        std::wstring command = L"\"" + executable + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         m_started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -124,11 +135,175 @@ public:
     }
     bool started() const { return m_started; }
     bool running() const { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT; }
+    // The program's own window of this definition: another instance in the same prefix (one left
+    // by an earlier run, or hung at start) has windows of the same class and caption.
+    HWND window(const chrome::WindowDefinition& definition) const
+    {
+        for (HWND window : windowsOf(m_process.dwProcessId)) {
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            if (std::wstring_view(className) == L"DostrojnikWindow" && captionOf(window) == definition.caption)
+                return window;
+        }
+        return nullptr;
+    }
+    // The captions of the program's windows, the visible ones (a message box among them)
+    // marked, and of the desktop's other visible windows, for a failure.
+    std::string windowList() const
+    {
+        std::string list;
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                if (IsWindowVisible(window))
+                    *reinterpret_cast<std::string*>(data) += "\"" + captionOf(window) + "\" ";
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&list));
+        list += "; the program's: ";
+        for (HWND window : windowsOf(m_process.dwProcessId))
+            list += (IsWindowVisible(window) ? "+\"" : "\"") + captionOf(window) + "\" ";
+        return list;
+    }
+    // Waits for the main window; a fresh prefix on a busy machine takes its time at the first start.
+    HWND mainWindow() const
+    {
+        const chrome::WindowDefinition& main = app::mainDefinition();
+        waitFor([&] { return IsWindowVisible(window(main)) != FALSE; }, std::chrono::seconds(60));
+        return IsWindowVisible(window(main)) ? window(main) : nullptr;
+    }
 
 private:
     PROCESS_INFORMATION m_process{};
     bool m_started = false;
 };
+
+// A window's picture: 32-bit pixels, top row first.
+struct Face {
+    int width = 0;
+    int height = 0;
+    std::vector<RGBQUAD> pixels;
+    const RGBQUAD& at(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
+};
+
+Face faceOf(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    Face face{width, height, std::vector<RGBQUAD>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))};
+    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), face.pixels.data(), &format, DIB_RGB_COLORS) != height)
+        face = {};
+    return face;
+}
+
+// The window as the screen shows it.
+Face screenFace(HWND window)
+{
+    RECT place{};
+    GetWindowRect(window, &place);
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+    Face face = faceOf(memory, bitmap, width, height);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return face;
+}
+
+Face fileFace(const std::string& path)
+{
+    auto* bitmap = static_cast<HBITMAP>(
+        LoadImageW(nullptr, wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap)
+        return {};
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    HDC screen = GetDC(nullptr);
+    Face face = faceOf(screen, bitmap, info.bmWidth, info.bmHeight);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    return face;
+}
+
+// Keeps a face as a BMP file, to look at when it differs.
+void saveFace(const Face& face, const std::string& path)
+{
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = face.width;
+    info.biHeight = -face.height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    const auto bytes = static_cast<DWORD>(face.pixels.size() * sizeof(RGBQUAD));
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(header) + sizeof(info);
+    header.bfSize = header.bfOffBits + bytes;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&header, sizeof(header), 1, out);
+        std::fwrite(&info, sizeof(info), 1, out);
+        std::fwrite(face.pixels.data(), 1, bytes, out);
+        std::fclose(out);
+    }
+}
+
+// The shares of a window's pixels that the screen shows more than `step` away in a channel from
+// the Qt front end's face of it, inside the window's shape (the face's pixels that are not the
+// colour key): outside the places of its texts and of the system's controls, and inside them,
+// where the two systems' fonts and control styles differ by design.
+struct Differences {
+    double pictures = 1;
+    double texts = 1;
+};
+
+Differences differingShares(const Face& shown, const Face& drawn, const chrome::WindowDefinition& definition, int step)
+{
+    std::vector<RECT> texts;
+    for (const chrome::Component& component : definition.components) {
+        if (component.kind == chrome::ComponentKind::Picture || component.kind == chrome::ComponentKind::Timer)
+            continue;
+        const chrome::Rect& place = component.place;
+        // A label sized to its text has no size of its own: the row it stands in is left out.
+        const int width = place.width > 0 ? place.width : definition.width - place.x;
+        const int height = place.height > 0 ? place.height : 20;
+        texts.push_back({place.x - 2, place.y - 2, place.x + width + 2, place.y + height + 2});
+    }
+    long counted[2] = {};
+    long differing[2] = {};
+    for (int y = 0; y < std::min(shown.height, drawn.height); ++y) {
+        for (int x = 0; x < std::min(shown.width, drawn.width); ++x) {
+            const RGBQUAD& want = drawn.at(x, y);
+            if (want.rgbRed > 200 && want.rgbBlue > 200 && want.rgbGreen < 60)
+                continue;
+            const POINT point{x, y};
+            const bool text =
+                std::any_of(texts.begin(), texts.end(), [&](const RECT& place) { return PtInRect(&place, point); });
+            const RGBQUAD& got = shown.at(x, y);
+            ++counted[text];
+            if (std::abs(got.rgbRed - want.rgbRed) > step || std::abs(got.rgbGreen - want.rgbGreen) > step ||
+                std::abs(got.rgbBlue - want.rgbBlue) > step)
+                ++differing[text];
+        }
+    }
+    auto share = [](long part, long whole) {
+        return whole ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+    };
+    return {share(differing[0], counted[0]), share(differing[1], counted[1])};
+}
 
 Expected readBack(core::RegistryApi& api, const chrome::RegistryKey& key, const std::string& name, bool integer)
 {
@@ -162,12 +337,17 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
     }
 
+    // A wallpaper on the real drive C:, for the Removal window's list.
+    CreateDirectoryW(L"C:\\windows\\Web", nullptr);
+    CreateDirectoryW(L"C:\\windows\\Web\\Wallpaper", nullptr);
+    testing_support::writeText("C:\\windows\\Web\\Wallpaper\\dostrojnik-test.bmp", "BM");
+
     Program program;
     ASSERT_TRUE(program.started());
     const chrome::WindowDefinition& mainWindow = app::mainDefinition();
-    ASSERT_TRUE(waitFor([&] { return IsWindowVisible(topWindow(mainWindow)) != FALSE; }))
-        << "no main window; running: " << program.running() << "; windows: " << windowTitles();
-    const HWND menu = topWindow(mainWindow);
+    const HWND menu = program.mainWindow();
+    ASSERT_NE(menu, nullptr) << "no main window; running: " << program.running()
+                             << "; windows shown: " << program.windowList();
     std::map<std::string, std::string> menuTargets;
     for (const app::MenuEntry& entry : app::sectionMenu())
         menuTargets[entry.windowClass] = entry.target;
@@ -175,7 +355,7 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
     int checked = 0;
     for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
         SCOPED_TRACE(definition->className);
-        HWND top = topWindow(*definition);
+        HWND top = program.window(*definition);
         ASSERT_NE(top, nullptr) << "window not built";
         if (auto entry = menuTargets.find(definition->className); entry != menuTargets.end()) {
             clickComponent(menu, mainWindow, entry->second);
@@ -217,5 +397,81 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
     }
     EXPECT_GT(checked, 20);
+
+    // The Removal window, opened above, lists the wallpaper folder of the drive.
+    const chrome::WindowDefinition* removal = nullptr;
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        if (definition->className == "TForm6")
+            removal = definition;
+    }
+    ASSERT_NE(removal, nullptr);
+    const HWND list = childAt(program.window(*removal), *removal->find("FileListBox1"));
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> names;
+    for (LRESULT line = 0; line < SendMessageW(list, LB_GETCOUNT, 0, 0); ++line) {
+        wchar_t name[MAX_PATH] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(name));
+        names.push_back(core::win32::utf8(name));
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "dostrojnik-test.bmp"), names.end());
+    DeleteFileW(L"C:\\windows\\Web\\Wallpaper\\dostrojnik-test.bmp");
     EXPECT_TRUE(program.running());
+}
+
+// The look: the main window and every window its menu opens, against the Qt front end's face
+// of it, which the Linux build draws at the scale of 1 from the same pictures with a user name
+// stored, so that the main window shows the name instead of the first-run panel.
+TEST(DostrojnikExe, EveryWindowLooksAsTheQtFrontEndDrawsIt)
+{
+    // Beyond 48 in a channel is no JPEG noise or edge smoothing but another colour. The texts
+    // and controls are counted apart: the fonts differ (the system stands in its own face for
+    // "MS Sans Serif"), so there only a text missing or far out of place exceeds the tolerance.
+    constexpr int step = 48;
+    constexpr double pictureTolerance = 0.01;
+    constexpr double textTolerance = 0.2;
+    {
+        core::Win32Registry api;
+        core::TRegistry registry(api);
+        registry.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", true);
+    }
+    // A copy beside its own settings file, which holds the user's name (Windows-1250).
+    testing_support::TemporaryFolder folder;
+    const std::wstring copy = (folder / "dostrojnik.exe").wstring();
+    ASSERT_TRUE(CopyFileW(wide(DOSTROJNIK_EXE).c_str(), copy.c_str(), FALSE));
+    testing_support::writeText(folder / "dostrojnik.ini", "[U\xbfytkownik]\r\nNazwa=Jan Kowalski\r\n");
+    Program program(copy);
+    ASSERT_TRUE(program.started());
+    const HWND menu = program.mainWindow();
+    ASSERT_NE(menu, nullptr) << "windows shown: " << program.windowList();
+    const chrome::WindowDefinition& mainWindow = app::mainDefinition();
+    std::vector<std::pair<const chrome::WindowDefinition*, std::string>> windows{{&mainWindow, ""}};
+    for (const app::MenuEntry& entry : app::sectionMenu()) {
+        for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+            if (definition->className == entry.windowClass)
+                windows.emplace_back(definition, entry.target);
+        }
+    }
+    for (const auto& [definition, target] : windows) {
+        SCOPED_TRACE(definition->className);
+        const HWND top = program.window(*definition);
+        ASSERT_NE(top, nullptr);
+        if (!target.empty())
+            clickComponent(menu, mainWindow, target);
+        ASSERT_TRUE(waitFor([&] { return IsWindowVisible(top) != FALSE; }));
+        // Its parts paint after it shows.
+        const auto painted = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+        waitFor([&] { return std::chrono::steady_clock::now() > painted; });
+        const Face drawn = fileFace(std::string(DOSTROJNIK_FACES) + "/" + definition->className + ".bmp");
+        ASSERT_GT(drawn.width, 0) << "no face drawn by the Linux build";
+        const Face shown = screenFace(top);
+        EXPECT_EQ(shown.width, drawn.width);
+        EXPECT_EQ(shown.height, drawn.height);
+        const Differences differences = differingShares(shown, drawn, *definition, step);
+        std::printf("%s: %.2f%% of the pictures' pixels differ, %.2f%% of the texts'\n", definition->className.c_str(),
+                    differences.pictures * 100, differences.texts * 100);
+        EXPECT_LE(differences.pictures, pictureTolerance);
+        EXPECT_LE(differences.texts, textTolerance);
+        if (HasFailure())
+            saveFace(shown, definition->className + "-shown.bmp");
+    }
 }

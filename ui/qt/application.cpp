@@ -9,6 +9,7 @@
 
 #include "core/error.h"
 #include "core/machine/machine.h"
+#include "core/machine/machine_drive_files.h"
 #include "core/machine/stock_keys.h"
 #include "core/platform/xcb_desktop_windows.h"
 #include "core/registry/live_prefix_registry.h"
@@ -153,6 +154,8 @@ int run(int argc, char** argv)
                                 processes,
                                 {}};
         context.machine = &machine;
+        const core::MachineDriveFiles driveFiles(core::posixSystemCalls(), machine);
+        context.drive = &driveFiles;
         context.showOptionState =
             core::TIniFile(settingsPath).ReadInteger("Okno", chrome::keys::showOptionState, 0) != 0;
         WindowSet windows(context);

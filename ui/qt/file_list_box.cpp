@@ -38,7 +38,7 @@ QIcon drawGlyph(bool executable)
 
 } // namespace
 
-QStringList readFolder(const core::Drive& drive, const core::DrivePath& folder)
+QStringList readFolder(const core::DriveFiles& drive, const core::DrivePath& folder)
 {
     QStringList names;
     for (const std::string& name : folderFiles(drive, folder))
@@ -93,19 +93,13 @@ private:
     QIcon m_program;
 };
 
-FileListBox::FileListBox(QWidget* parent, core::SystemCalls& calls, const core::Machine* machine)
+FileListBox::FileListBox(QWidget* parent, const core::DriveFiles* drive)
     : QListView(parent)
     , m_model(new Model(this))
-    , m_calls(calls)
-    , m_machine(machine)
+    , m_drive(drive)
 {
-    if (m_machine) {
-        // A current folder that has been removed meanwhile has no name: the profile stands in.
-        std::error_code unnamed;
-        const std::filesystem::path here = std::filesystem::current_path(unnamed);
-        const core::Drive drive(m_calls, m_machine->driveC());
-        m_directory = core::currentFolder(drive, m_machine->driveC(), here, m_machine->profileFolder());
-    }
+    if (m_drive)
+        m_directory = m_drive->currentFolder();
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -128,8 +122,8 @@ void FileListBox::fill()
     m_filled = true;
     QStringList names;
     try {
-        if (m_machine)
-            names = readFolder(core::Drive(m_calls, m_machine->driveC()), m_directory);
+        if (m_drive)
+            names = readFolder(*m_drive, m_directory);
     } catch (const core::Error&) {
         // A folder that cannot be read shows as empty.
         m_model->setNames({});

@@ -5,30 +5,25 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/machine/drive.h"
-#include "core/machine/machine.h"
+#include "core/io/drive_files.h"
 
 #include <optional>
 
 namespace chrome {
 
-// The names a file list shows for `folder` of drive C:: its files (mask "*.*"), no folders and
-// no hidden files (a leading dot), sorted by name without regard to case. The folder is reached
-// through the drive's walk, never through a link, and becomes the process's current folder.
-// Throws core::Error when the folder cannot be opened or read; a machine without drive C: lists
-// nothing.
-QStringList readFolder(const core::Drive& drive, const core::DrivePath& folder);
+// The names a file list shows for `folder` of drive C: (chrome::folderFiles).
+QStringList readFolder(const core::DriveFiles& drive, const core::DrivePath& folder);
 
 // Whether a name carries the executable glyph: ".exe", ".com", ".bat" or ".pif", any case.
 bool isExecutableName(const QString& name);
 
 // A file list box: the files of one folder of the machine's drive C:, one name per line with a
 // small glyph, single selection. It is filled only when fill() is called, and filling makes its
-// folder the process's current folder. Without a machine it lists nothing.
+// folder the process's current folder. Without a drive it lists nothing.
 class FileListBox : public QListView {
     Q_OBJECT
 public:
-    FileListBox(QWidget* parent, core::SystemCalls& calls, const core::Machine* machine);
+    FileListBox(QWidget* parent, const core::DriveFiles* drive);
     ~FileListBox() override;
 
     // At creation the list's folder is the program's current folder on the machine: the
@@ -61,8 +56,7 @@ private:
     class Model;
 
     Model* m_model;
-    core::SystemCalls& m_calls;
-    const core::Machine* m_machine;
+    const core::DriveFiles* m_drive;
     core::DrivePath m_directory;
     bool m_filled = false;
 };

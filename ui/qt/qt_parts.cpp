@@ -592,7 +592,7 @@ private:
 class QtPreview final : public WidgetPart<PicturePreview, removal::Preview> {
 public:
     using WidgetPart::WidgetPart;
-    void showFile(const core::Drive& drive, const std::vector<std::string>& file) override
+    void showFile(const core::DriveFiles& drive, const std::vector<std::string>& file) override
     {
         display(removal::loadPictureFile(drive, file));
     }

@@ -19,7 +19,7 @@ SectionServices servicesOf(Context& context)
             context.messageBoxes,
             context.desktop,
             context.processes,
-            context.machine,
+            context.drive,
             [&context](std::string_view className) {
                 // A plain show: the windows opened this way keep no settings to read.
                 if (ui::Window* window = context.window ? context.window(className) : nullptr)

@@ -312,7 +312,7 @@ void SkinnedWindow::addTool(const Component& component)
         control = new ui::qt::SpinBox(this, component.minimum, component.maximum, component.value);
         control->setPalette(QApplication::palette());
         break;
-    case ComponentKind::FileList: control = new FileListBox(this, m_context.systemCalls, m_context.machine); break;
+    case ComponentKind::FileList: control = new FileListBox(this, m_context.drive); break;
     default: return;
     }
     control->setObjectName(qs(component.name));

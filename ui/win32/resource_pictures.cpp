@@ -19,8 +19,10 @@ bool nearColourKey(const RGBQUAD& pixel)
 
 } // namespace
 
-HBITMAP decodePicture(const void* data, std::size_t size)
+IPicture* decodeFile(const void* data, std::size_t size)
 {
+    if (size == 0)
+        return nullptr;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!memory)
         return nullptr;
@@ -35,8 +37,21 @@ HBITMAP decodePicture(const void* data, std::size_t size)
     const HRESULT loaded =
         OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
-    if (FAILED(loaded) || !picture)
+    if (FAILED(loaded))
         return nullptr;
+    return picture;
+}
+
+HBITMAP decodePicture(const void* data, std::size_t size)
+{
+    IPicture* picture = decodeFile(data, size);
+    if (!picture)
+        return nullptr;
+    short type = PICTYPE_NONE;
+    if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP) {
+        picture->Release();
+        return nullptr;
+    }
     OLE_HANDLE handle = 0;
     picture->get_Handle(&handle);
     HBITMAP decoded = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));

@@ -32,5 +32,8 @@ private:
 
 // Decodes a JPEG, BMP, GIF or icon in memory into a 32-bit bitmap; null when it cannot.
 HBITMAP decodePicture(const void* data, std::size_t size);
+// A picture file in memory (JPEG, BMP, GIF, icon, metafile) as OLE's picture object, which the
+// caller releases; null when it cannot be decoded.
+IPicture* decodeFile(const void* data, std::size_t size);
 
 } // namespace ui::win32

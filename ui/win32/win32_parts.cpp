@@ -1,11 +1,18 @@
 #include "ui/win32/win32_parts.h"
 
 #include "chrome/skin.h"
+#include "core/error.h"
+#include "core/io/drive_files.h"
 #include "core/platform/win32/win32_text.h"
+#include "ui/win32/resource_pictures.h"
 
 #include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cwchar>
+#include <system_error>
 #include <utility>
 
 namespace ui::win32 {
@@ -400,10 +407,49 @@ void Win32EditBox::notify(WORD code)
 namespace {
 
 // The list box and the file list are both the system's list control.
-HWND makeList(Win32Window& window, const Rect& place)
+HWND makeList(Win32Window& window, const Rect& place, DWORD style = 0)
 {
-    return makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
-                     place, 0);
+    return makeChild(window, L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | style,
+                     WS_EX_CLIENTEDGE, place, 0);
+}
+
+// The file list's lines: as high as its glyphs.
+constexpr int kFileLineHeight = 16;
+
+bool isProgramName(const std::wstring& name)
+{
+    for (const wchar_t* extension : {L".exe", L".com", L".bat", L".pif"}) {
+        const std::size_t length = std::wcslen(extension);
+        if (name.size() >= length &&
+            CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str() + name.size() - length,
+                           static_cast<int>(length), extension, static_cast<int>(length)) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+// The two glyphs of the file list, 16 pixels square at (x, y): a window for programs, a sheet of
+// paper with a folded corner for other files.
+void drawFileGlyph(HDC dc, int x, int y, bool program)
+{
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(64, 64, 64));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    if (program) {
+        Rectangle(dc, x + 1, y + 3, x + 15, y + 14);
+        RECT bar{x + 2, y + 4, x + 14, y + 7};
+        HBRUSH title = CreateSolidBrush(RGB(10, 36, 106));
+        FillRect(dc, &bar, title);
+        DeleteObject(title);
+    } else {
+        const POINT sheet[] = {{x + 3, y + 1}, {x + 10, y + 1}, {x + 13, y + 4}, {x + 13, y + 14}, {x + 3, y + 14}};
+        Polygon(dc, sheet, 5);
+        const POINT fold[] = {{x + 10, y + 1}, {x + 10, y + 4}, {x + 13, y + 4}};
+        Polyline(dc, fold, 3);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
 }
 
 void fillList(HWND list, const std::vector<std::string>& lines)
@@ -478,7 +524,36 @@ void Win32SpinEdit::notify(WORD code)
         onChange();
 }
 
-Win32FileList::Win32FileList(Win32Window& window, const Rect& place) : PartOf(window, makeList(window, place)) {}
+Win32FileList::Win32FileList(Win32Window& window, const Rect& place)
+    : PartOf(window, makeList(window, place, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS))
+{
+    SendMessageW(m_handle, LB_SETITEMHEIGHT, 0, kFileLineHeight);
+}
+
+bool Win32FileList::drawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.itemID == static_cast<UINT>(-1))
+        return true;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    std::wstring name(static_cast<std::size_t>(SendMessageW(m_handle, LB_GETTEXTLEN, item.itemID, 0)) + 1, L'\0');
+    name.resize(static_cast<std::size_t>(
+        SendMessageW(m_handle, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name.data()))));
+    drawFileGlyph(item.hDC, item.rcItem.left, item.rcItem.top, isProgramName(name));
+    RECT text = item.rcItem;
+    text.left += kFileLineHeight + 2;
+    // A list given no font draws in the dialogs' own.
+    auto* font = reinterpret_cast<HFONT>(SendMessageW(m_handle, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = SelectObject(item.hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(item.hDC, oldFont);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(item.hDC, &item.rcItem);
+    return true;
+}
 
 void Win32FileList::setNames(const std::vector<std::string>& names)
 {
@@ -495,6 +570,83 @@ void Win32FileList::notify(WORD code)
 {
     if (code == LBN_SELCHANGE && onPick)
         onPick();
+}
+
+Win32Preview::Win32Preview(Win32Window& window, const Rect& place)
+    : PartOf(window, makeChild(window, kPartClass, 0, WS_EX_CLIENTEDGE, place, 0))
+{
+}
+
+Win32Preview::~Win32Preview()
+{
+    clear();
+}
+
+void Win32Preview::showFile(const core::DriveFiles& drive, const std::vector<std::string>& file)
+{
+    // Larger files are no wallpaper anybody previews.
+    constexpr std::size_t largest = 256 * 1024 * 1024;
+    const std::string name = file.empty() ? std::string() : file.back();
+    const std::size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    bool known = false;
+    for (const char* format : {"bmp", "ico", "wmf", "emf", "jpg", "jpeg"})
+        known =
+            known || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, extension.c_str(), -1, format, -1) == CSTR_EQUAL;
+    if (!known)
+        throw core::Error("Unknown picture file extension (." + extension + ")");
+    std::string data;
+    if (const int error = drive.readFile(file, data, largest)) {
+        if (error == EFBIG)
+            throw core::Error("The picture file " + name + " is too large to show");
+        throw core::Error("Cannot read the picture file " + name + ": " + std::generic_category().message(error));
+    }
+    IPicture* picture = decodeFile(data.data(), data.size());
+    if (!picture)
+        throw core::Error("The file " + name + " is not a valid picture");
+    clear();
+    m_picture = picture;
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+void Win32Preview::clear()
+{
+    if (m_picture) {
+        m_picture->Release();
+        m_picture = nullptr;
+    }
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+void Win32Preview::setStretch(bool stretch)
+{
+    if (stretch == m_stretch)
+        return;
+    m_stretch = stretch;
+    InvalidateRect(m_handle, nullptr, TRUE);
+}
+
+LRESULT Win32Preview::message(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT)
+        return Win32Part::message(msg, wParam, lParam);
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_handle, &paint);
+    RECT area{};
+    GetClientRect(m_handle, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    if (m_picture) {
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        m_picture->get_Width(&width);
+        m_picture->get_Height(&height);
+        // HIMETRIC is hundredths of a millimetre.
+        const int pixelsWide = m_stretch ? area.right : MulDiv(width, GetDeviceCaps(dc, LOGPIXELSX), 2540);
+        const int pixelsHigh = m_stretch ? area.bottom : MulDiv(height, GetDeviceCaps(dc, LOGPIXELSY), 2540);
+        m_picture->Render(dc, 0, 0, pixelsWide, pixelsHigh, 0, height, width, -height, nullptr);
+    }
+    EndPaint(m_handle, &paint);
+    return 0;
 }
 
 Win32Button::Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact)
@@ -672,6 +824,11 @@ Win32SpinEdit& Win32Window::addSpinEdit(const std::string& name, const Rect& pla
 Win32FileList& Win32Window::addFileList(const std::string& name, const Rect& place)
 {
     return keep(name, std::make_unique<Win32FileList>(*this, place));
+}
+
+Win32Preview& Win32Window::addPreview(const std::string& name, const Rect& place)
+{
+    return keep(name, std::make_unique<Win32Preview>(*this, place));
 }
 
 Win32Button& Win32Window::addButton(const std::string& name, const Rect& place, const std::string& caption,
@@ -852,6 +1009,11 @@ LRESULT Win32Window::message(UINT msg, WPARAM wParam, LPARAM lParam)
                 part->notify(HIWORD(wParam));
         }
         return 0;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        Win32Part* part = partOf(item.hwndItem);
+        return part && part->drawItem(item) ? TRUE : FALSE;
+    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+struct IPicture;
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -50,6 +52,8 @@ public:
     // The messages of a part of our own class, and the notifications of a control.
     virtual LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void notify(WORD /*code*/) {}
+    // Draws an item of an owner-drawn control; false when the part draws none.
+    virtual bool drawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
     // The messages of a system control (EDIT, BUTTON) before the control's own procedure; true
     // when handled, with `result`.
     virtual bool controlMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
@@ -201,9 +205,29 @@ public:
     std::vector<std::string> names() const override { return m_names; }
     int selection() const override;
     void notify(WORD code) override;
+    // A line: the glyph of a file, or of a program, then the name.
+    bool drawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
     std::vector<std::string> m_names;
+};
+
+// The wallpaper preview: a picture file of drive C: decoded by Windows' own decoders
+// (OleLoadPicture: BMP, ICO, WMF, EMF, JPEG), drawn at its size from the top left corner or
+// stretched over the whole preview.
+class Win32Preview final : public PartOf<ui::PicturePreview> {
+public:
+    Win32Preview(Win32Window& window, const Rect& place);
+    ~Win32Preview() override;
+    void showFile(const core::DriveFiles& drive, const std::vector<std::string>& file) override;
+    void clear() override;
+    void setStretch(bool stretch) override;
+    bool showsPicture() const { return m_picture != nullptr; }
+    LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    IPicture* m_picture = nullptr;
+    bool m_stretch = false;
 };
 
 class Win32Button final : public PartOf<ui::Button> {
@@ -262,6 +286,7 @@ public:
     Win32ListBox& addListBox(const std::string& name, const Rect& place);
     Win32SpinEdit& addSpinEdit(const std::string& name, const Rect& place, int minimum, int maximum);
     Win32FileList& addFileList(const std::string& name, const Rect& place);
+    Win32Preview& addPreview(const std::string& name, const Rect& place);
     Win32Button& addButton(const std::string& name, const Rect& place, const std::string& caption, bool compact);
     Win32CheckBox& addCheckBox(const std::string& name, const Rect& place, const std::string& caption, bool checked);
     Win32Timer& addTimer(const std::string& name, int interval);

@@ -19,8 +19,10 @@
 #include "core/platform/win32/win32_platform.h"
 #include "core/platform/win32/win32_text.h"
 #include "sections/file_compatibility/tform9.h"
+#include "sections/internet/tform7.h"
 #include "sections/plain_windows.h"
 #include "sections/protection/tform4.h"
+#include "sections/removal/tform6.h"
 #include "sections/system/tform2.h"
 #include "ui/win32/win32_parts.h"
 
@@ -152,6 +154,7 @@ void addTool(Win32Window& window, const chrome::Component& component)
         break;
     }
     case chrome::ComponentKind::FileList: part = &window.addFileList(component.name, place); break;
+    case chrome::ComponentKind::Preview: part = &window.addPreview(component.name, place); break;
     case chrome::ComponentKind::CheckBox:
         part = &window.addCheckBox(component.name, place, component.text, component.value != 0);
         break;
@@ -216,8 +219,7 @@ std::unique_ptr<Win32Window> build(const chrome::WindowDefinition& definition, P
 }
 
 // What the window table keeps of a class: how to make a section window's behaviour; null for
-// the main and About windows, whose behaviour is the shared one here, and for the Internet and
-// Removal windows, whose file tools walk the emulated machine's drive, which this build has not.
+// the main and About windows, whose behaviour is the shared one here.
 using SectionFactory = std::unique_ptr<chrome::SectionBehaviour> (*)(ui::Window&, const chrome::WindowDefinition&,
                                                                      const chrome::SectionServices&);
 
@@ -230,6 +232,10 @@ template <>
 constexpr bool kIsSection<TForm4> = true;
 template <>
 constexpr bool kIsSection<TForm5> = true;
+template <>
+constexpr bool kIsSection<TForm6> = true;
+template <>
+constexpr bool kIsSection<TForm7> = true;
 template <>
 constexpr bool kIsSection<TForm9> = true;
 template <>
@@ -381,6 +387,7 @@ int runProgram(HINSTANCE instance, const std::filesystem::path& executable, Reso
 
     core::Win32DesktopWindows desktop;
     core::Win32ProcessControl processes;
+    const core::Win32DriveFiles driveC;
     Win32MessageBoxes messageBoxes(app::kApplicationTitle);
 
     std::vector<SkinnedWindow> windows;
@@ -418,7 +425,7 @@ int runProgram(HINSTANCE instance, const std::filesystem::path& executable, Reso
                                            messageBoxes,
                                            desktop,
                                            processes,
-                                           nullptr,
+                                           &driveC,
                                            [&byClass](std::string_view className) {
                                                // A plain show: these windows keep no settings to read.
                                                if (auto found = byClass.find(className); found != byClass.end())

@@ -83,9 +83,10 @@ void BehaviourFixture::buildWindow(const chrome::WindowDefinition& definition)
 
 chrome::SectionServices BehaviourFixture::services()
 {
+    m_drive.emplace(*m_calls, m_machine);
     return {*m_registryApi, m_settingsPath, *m_calls,
             m_errors,       m_messageBoxes, m_desktop,
-            m_processes,    &m_machine,     [this](std::string_view name) { m_shown.emplace_back(name); }};
+            m_processes,    &*m_drive,      [this](std::string_view name) { m_shown.emplace_back(name); }};
 }
 
 void BehaviourFixture::writeSettings(const std::string& utf8Text)

@@ -9,6 +9,7 @@
 #include "tests/support/temporary_folder.h"
 
 #include "core/machine/machine.h"
+#include "core/machine/machine_drive_files.h"
 #include "core/registry/wine_registry.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,8 @@ protected:
     core::Machine m_machine{m_folder / "machine", core::hostUserName()};
     // The file-system calls of the windows; a test may put a faulty one here.
     core::SystemCalls* m_calls = &core::posixSystemCalls();
+    // The machine's drive C: through m_calls, made anew for each window the services serve.
+    std::optional<core::MachineDriveFiles> m_drive;
     ScriptedMessageBoxes m_messageBoxes;
     testing_support::FakeDesktop m_desktop;
     testing_support::FakeProcesses m_processes;

@@ -89,6 +89,8 @@ void GuiFixture::start()
                                         *m_processes,
                                         {}});
     m_context->machine = &m_machine;
+    m_driveFiles = std::make_unique<core::MachineDriveFiles>(*m_calls, m_machine);
+    m_context->drive = m_driveFiles.get();
     m_context->showOptionState = m_showOptionState;
     m_windows = std::make_unique<app::WindowSet>(*m_context, m_idlePace);
     m_windows->main().show();

@@ -10,6 +10,7 @@
 #include "tests/support/registry_values.h"
 #include "tests/support/temporary_folder.h"
 
+#include "core/machine/machine_drive_files.h"
 #include "core/registry/wine_registry.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,8 @@ protected:
     core::WineRegistry m_registry;
     // The machine whose drive_c the windows' Windows paths name (it starts without drive_c).
     core::Machine m_machine;
+    // Its drive C:, through m_calls as they are at start().
+    std::unique_ptr<core::MachineDriveFiles> m_driveFiles;
     // The registry the windows use; a test may put a wrapper of m_registry here before start().
     core::RegistryApi* m_registryApi = &m_registry;
     // Whether the windows mark the options' current choices; a test may switch it on before start().

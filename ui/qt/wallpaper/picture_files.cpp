@@ -320,7 +320,7 @@ QImage loadPictureFile(const std::filesystem::path& file)
     return decodeAs(*format, name, data);
 }
 
-QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file)
+QImage loadPictureFile(const core::DriveFiles& drive, const core::DrivePath& file)
 {
     const QString name = file.empty() ? QString() : QString::fromStdString(file.back());
     const Format& format = formatOf(name);

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-#include "core/machine/drive.h"
+#include "core/io/drive_files.h"
 
 #include <filesystem>
 
@@ -23,7 +23,7 @@ PictureDecoder decoderFor(const QString& extension);
 // pixels than a preview may hold is refused before it is decoded, and a picture library that
 // cannot start says so and why.
 QImage loadPictureFile(const std::filesystem::path& file);
-// The same for a file of drive C:, read through the drive's walk: a link is never read through.
-QImage loadPictureFile(const core::Drive& drive, const core::DrivePath& file);
+// The same for a file of drive C:, never read through a link.
+QImage loadPictureFile(const core::DriveFiles& drive, const core::DrivePath& file);
 
 } // namespace removal
