@@ -247,6 +247,57 @@ private:
     Connections m_connections;
 };
 
+template <class Widget>
+void setWidgetText(Widget& widget, const QString& text)
+{
+    widget.setText(text);
+}
+void setWidgetText(QPlainTextEdit& widget, const QString& text)
+{
+    widget.setPlainText(text);
+}
+template <class Widget>
+QString widgetText(const Widget& widget)
+{
+    return widget.text();
+}
+QString widgetText(const QPlainTextEdit& widget)
+{
+    return widget.toPlainText();
+}
+
+// A part with a text, which it holds until its widget is built.
+template <class Parent>
+class TextPart : public Parent {
+public:
+    using Parent::Parent;
+    void setText(const std::string& text) override
+    {
+        if (this->m_widget)
+            showText(qs(text));
+        else
+            m_text = text;
+    }
+    std::string text() const override
+    {
+        if (this->m_widget)
+            return widgetText(*this->m_widget).toStdString();
+        return m_text.value_or(this->m_component->text);
+    }
+
+protected:
+    virtual void showText(const QString& text) { setWidgetText(*this->m_widget, text); }
+    void applyState() override
+    {
+        Parent::applyState();
+        if (m_text)
+            showText(qs(*std::exchange(m_text, std::nullopt)));
+    }
+
+private:
+    std::optional<std::string> m_text;
+};
+
 class QtPicture final : public ClickablePart<Picture, chrome::PictureControl> {
 public:
     using ClickablePart::ClickablePart;
@@ -254,46 +305,25 @@ public:
     void setPicture(const std::string&) override {}
 };
 
-class QtLabel final : public ClickablePart<Label, chrome::SkinLabel> {
+class QtLabel final : public TextPart<ClickablePart<Label, chrome::SkinLabel>> {
 public:
-    using ClickablePart::ClickablePart;
-    void setText(const std::string& text) override
-    {
-        if (m_widget)
-            showText(qs(text));
-        else
-            m_text = text;
-    }
-    std::string text() const override
-    {
-        if (m_widget)
-            return m_widget->text().toStdString();
-        return m_text.value_or(m_component->text);
-    }
+    using TextPart::TextPart;
 
 private:
     // A label designed without a width grows with its text.
-    void showText(const QString& text)
+    void showText(const QString& text) override
     {
         m_widget->setText(text);
         if (m_widget->property("autoSize").toBool())
             m_widget->adjustSize();
     }
-    void applyState() override
-    {
-        ClickablePart::applyState();
-        if (m_text)
-            showText(qs(*std::exchange(m_text, std::nullopt)));
-    }
-
-    std::optional<std::string> m_text;
 };
 
 class QtPart final : public WidgetPart<Part, QWidget> {};
 
-class QtButton final : public WidgetPart<Button, QPushButton> {
+class QtButton final : public TextPart<WidgetPart<Button, QPushButton>> {
 public:
-    using WidgetPart::WidgetPart;
+    using TextPart::TextPart;
     void setTarget(bool target) override
     {
         if (m_widget)
@@ -303,27 +333,13 @@ public:
     }
     // A tool's button runs no option row, so nothing ever marks it.
     void setMarked(bool) override {}
-    void setText(const std::string& text) override
-    {
-        if (m_widget)
-            m_widget->setText(qs(text));
-        else
-            m_text = text;
-    }
-    std::string text() const override
-    {
-        if (m_widget)
-            return m_widget->text().toStdString();
-        return m_text.value_or(m_component->text);
-    }
 
 private:
     void applyState() override
     {
         if (m_target)
             setTarget(*m_target);
-        if (m_text)
-            m_widget->setText(qs(*std::exchange(m_text, std::nullopt)));
+        TextPart::applyState();
     }
     void connectSignals() override
     {
@@ -333,38 +349,19 @@ private:
     }
 
     std::optional<bool> m_target;
-    std::optional<std::string> m_text;
     Connections m_connections;
 };
 
-class QtEditBox final : public WidgetPart<EditBox, QLineEdit>, private QObject {
+class QtEditBox final : public TextPart<WidgetPart<EditBox, QLineEdit>>, private QObject {
 public:
-    using WidgetPart::WidgetPart;
+    using TextPart::TextPart;
     ~QtEditBox() override
     {
         if (m_widget)
             m_widget->removeEventFilter(this);
     }
-    void setText(const std::string& text) override
-    {
-        if (m_widget)
-            m_widget->setText(qs(text));
-        else
-            m_text = text;
-    }
-    std::string text() const override
-    {
-        if (m_widget)
-            return m_widget->text().toStdString();
-        return m_text.value_or(m_component->text);
-    }
 
 private:
-    void applyState() override
-    {
-        if (m_text)
-            m_widget->setText(qs(*std::exchange(m_text, std::nullopt)));
-    }
     void connectSignals() override
     {
         m_connections.add(QObject::connect(m_widget, &QLineEdit::textEdited, [this] { call(onChange); }));
@@ -378,40 +375,20 @@ private:
         return false;
     }
 
-    std::optional<std::string> m_text;
     Connections m_connections;
 };
 
 // A box of plain text: the name entry.
-class QtTextEntry final : public WidgetPart<EditBox, QPlainTextEdit> {
+class QtTextEntry final : public TextPart<WidgetPart<EditBox, QPlainTextEdit>> {
 public:
-    using WidgetPart::WidgetPart;
-    void setText(const std::string& text) override
-    {
-        if (m_widget)
-            m_widget->setPlainText(qs(text));
-        else
-            m_text = text;
-    }
-    std::string text() const override
-    {
-        if (m_widget)
-            return m_widget->toPlainText().toStdString();
-        return m_text.value_or(m_component->text);
-    }
+    using TextPart::TextPart;
 
 private:
-    void applyState() override
-    {
-        if (m_text)
-            m_widget->setPlainText(qs(*std::exchange(m_text, std::nullopt)));
-    }
     void connectSignals() override
     {
         m_connections.add(QObject::connect(m_widget, &QPlainTextEdit::textChanged, [this] { call(onChange); }));
     }
 
-    std::optional<std::string> m_text;
     Connections m_connections;
 };
 
