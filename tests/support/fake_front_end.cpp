@@ -1,5 +1,7 @@
 #include "tests/support/fake_front_end.h"
 
+#include <gtest/gtest.h>
+
 namespace testing_support {
 
 ui::Part* FakeWindow::part(const std::string& name)
@@ -15,6 +17,18 @@ void FakeWindow::tickAll()
 {
     for (auto& [name, timer] : m_timers)
         timer->tick();
+}
+
+bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
+{
+    questions.push_back({title, text});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
 }
 
 } // namespace testing_support

@@ -252,4 +252,20 @@ private:
     std::map<std::string, std::unique_ptr<ui::Part>> m_parts;
 };
 
+// Message boxes that record what they show and answer questions from a list the test fills.
+class ScriptedMessageBoxes : public ui::MessageBoxes {
+public:
+    struct Question {
+        std::string title;
+        std::string text;
+        friend bool operator==(const Question&, const Question&) = default;
+    };
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& title, const std::string& text) override;
+
+    std::vector<std::string> messages;
+    std::vector<Question> questions;
+    std::vector<bool> answers; // the next answers, first one first
+};
+
 } // namespace testing_support

@@ -205,19 +205,12 @@ DesignTimer* SkinnedWindow::timer(QAnyStringView name) const
 void SkinnedWindow::build()
 {
     for (const Component& component : m_definition.components) {
-        switch (component.kind) {
-        case ComponentKind::Picture: addPicture(component); break;
-        case ComponentKind::Label: addLabel(component); break;
-        case ComponentKind::Timer: break;
-        case ComponentKind::Button:
-        case ComponentKind::EditBox:
-        case ComponentKind::ListBox:
-        case ComponentKind::SpinEdit:
-        case ComponentKind::FileList:
-        case ComponentKind::CheckBox:
-        case ComponentKind::Preview:
-        case ComponentKind::NameEntry: addTool(component); break;
-        }
+        if (component.kind == ComponentKind::Picture)
+            addPicture(component);
+        else if (component.kind == ComponentKind::Label)
+            addLabel(component);
+        else if (isTool(component))
+            addTool(component);
     }
 }
 

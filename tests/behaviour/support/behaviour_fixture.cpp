@@ -49,18 +49,6 @@ void addParts(testing_support::FakeWindow& window, const chrome::WindowDefinitio
     }
 }
 
-bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
-{
-    questions.push_back({title, text});
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text;
-        return false;
-    }
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
 BehaviourFixture::BehaviourFixture() : m_settingsPath(m_folder / "dostrojnik.ini")
 {
     std::filesystem::create_directories(m_folder / "machine");

@@ -41,16 +41,7 @@ public:
 
 // Records the message boxes and answers the questions from a list the test fills; a question
 // the test did not expect is answered No and fails the test.
-class ScriptedMessageBoxes : public ui::MessageBoxes {
-public:
-    using Question = std::pair<std::string, std::string>; // title and text
-    void message(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string& title, const std::string& text) override;
-
-    std::vector<std::string> messages;
-    std::vector<Question> questions;
-    std::vector<bool> answers; // the next answers, first one first
-};
+using testing_support::ScriptedMessageBoxes;
 
 // Fills a fake window with a part per component of a definition, as designed: at its place,
 // visible or not, labels with their text, timers enabled or not; and a part for each tool the

@@ -21,18 +21,6 @@ void sendMouse(QWidget& target, QEvent::Type type)
 
 } // namespace
 
-bool ScriptedMessageBoxes::askYesNo(const std::string& title, const std::string& text)
-{
-    questions.push_back({title, text});
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text;
-        return false;
-    }
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
 QWidget* component(QWidget& window, QAnyStringView name)
 {
     if (auto* skinned = qobject_cast<chrome::SkinnedWindow*>(&window))

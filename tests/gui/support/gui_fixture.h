@@ -6,6 +6,7 @@
 #include "ui/qt/picture_store.h"
 #include "ui/qt/section_window.h"
 #include "tests/gui/support/manual_timer_clock.h"
+#include "tests/support/fake_front_end.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/temporary_folder.h"
@@ -40,20 +41,7 @@ public:
 
 // Records the tools' message boxes and answers their questions from a list the test fills;
 // a question the test did not expect is answered No and fails the test.
-class ScriptedMessageBoxes : public chrome::MessageBoxes {
-public:
-    struct Question {
-        std::string title;
-        std::string text;
-        friend bool operator==(const Question&, const Question&) = default;
-    };
-    void message(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string& title, const std::string& text) override;
-
-    std::vector<std::string> messages;
-    std::vector<Question> questions;
-    std::vector<bool> answers; // the next answers, first one first
-};
+using testing_support::ScriptedMessageBoxes;
 
 class FakeCursor : public chrome::CursorSource {
 public:
