@@ -149,8 +149,12 @@ void Win32Part::setPlaceOf(const Rect& place)
 
 void Win32Part::setName(const std::string& name)
 {
-    // Screen readers read a control by its window text.
-    SetWindowTextW(m_handle, wide(name).c_str());
+    // Screen readers read a control by its window text; an edit box's window text is what it
+    // holds, which a name must not replace.
+    wchar_t windowClass[8] = {};
+    GetClassNameW(m_handle, windowClass, 8);
+    if (_wcsicmp(windowClass, L"Edit") != 0)
+        SetWindowTextW(m_handle, wide(name).c_str());
 }
 
 void Win32Part::setHintText(const std::string& text)
