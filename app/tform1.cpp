@@ -5,6 +5,7 @@
 
 #include "core/registry/tregistry.h"
 #include "core/settings/ini_file.h"
+#include "core/shell/shell_command.h"
 
 #include <stdexcept>
 
@@ -16,7 +17,6 @@ constexpr char kPanel[] = "Panel glowny";
 constexpr char kUser[] = "Użytkownik";
 constexpr char kName[] = "Nazwa";
 constexpr char kProcessorKey[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
-constexpr char kRestoreTool[] = "start %WinDir%\\System32\\Restore\\rstrui.exe";
 constexpr char kRestartPrompt[] = "TForm10";
 // Shown instead of the free share when drive C: cannot be asked or reports no size.
 constexpr char kFreeSpaceUnknown[] = "Nie można odczytać ilości wolnego miejsca na partycji C:";
@@ -117,7 +117,7 @@ void TForm1::Timer37Timer()
 void TForm1::Button2Click()
 {
     // "start" returns at once; the restore tool runs on its own and the panel stays.
-    m_services.shell(kRestoreTool);
+    m_services.shell(core::restoreToolCommand());
 }
 
 void TForm1::Button3Click()

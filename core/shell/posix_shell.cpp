@@ -52,6 +52,11 @@ bool isExecutableFile(const fs::path& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+std::string restoreToolCommand(const Environment&)
+{
+    return "start %WinDir%\\System32\\Restore\\rstrui.exe";
+}
+
 ProcessRunner& hostProcessRunner()
 {
     // Stateless, so one shared instance is as good as many.

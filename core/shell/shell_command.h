@@ -28,4 +28,9 @@ ProcessRunner& hostProcessRunner();
 void shellCommand(std::string_view commandLine, const Environment& environment = thisProcessEnvironment(),
                   ProcessRunner& runner = hostProcessRunner());
 
+// The shell command that starts the system's restore tool. Windows XP keeps the tool in
+// System32\Restore, later Windows in System32 itself; the XP line serves where neither file
+// exists, and everywhere on the emulated machine, which maps it.
+std::string restoreToolCommand(const Environment& environment = thisProcessEnvironment());
+
 } // namespace core

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace core {
 namespace {
 
@@ -59,8 +61,7 @@ public:
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         if (!CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                            block.data(), nullptr,
-                            &startup, &process))
+                            block.data(), nullptr, &startup, &process))
             return false;
         WaitForSingleObject(process.hProcess, INFINITE);
         CloseHandle(process.hThread);
@@ -77,6 +78,21 @@ bool isExecutableFile(const fs::path& path)
 {
     const DWORD attributes = GetFileAttributesW(path.wstring().c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string restoreToolCommand(const Environment& environment)
+{
+    // Windows spells the variable "windir"; its names are compared without regard to case.
+    fs::path windows;
+    for (const std::string& entry : environment.entries()) {
+        if (entry.size() > 7 && _strnicmp(entry.c_str(), "WinDir=", 7) == 0)
+            windows = win32::wide(entry.substr(7));
+    }
+    const fs::path system32 = windows / L"System32";
+    if (!windows.empty() && !isExecutableFile(system32 / L"Restore" / L"rstrui.exe") &&
+        isExecutableFile(system32 / L"rstrui.exe"))
+        return "start %WinDir%\\System32\\rstrui.exe";
+    return "start %WinDir%\\System32\\Restore\\rstrui.exe";
 }
 
 ProcessRunner& hostProcessRunner()
