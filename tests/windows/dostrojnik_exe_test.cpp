@@ -1,6 +1,8 @@
 // Starts dostrojnik.exe, opens its section windows from the main menu and clicks every target
-// that writes the registry with the real mouse messages, then reads the registry back; and
-// compares every window as the screen shows it with the Qt front end's picture of it.
+// that writes the registry or runs commands with the real mouse messages, then reads the
+// registry back and the commands from a logging command interpreter; answers its message boxes
+// and types into its name entry; and compares every window as the screen shows it with the Qt
+// front end's picture of it.
 
 #include "app/definitions.h"
 #include "chrome/definition.h"
@@ -20,6 +22,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -134,6 +138,11 @@ public:
         CloseHandle(m_process.hProcess);
     }
     bool started() const { return m_started; }
+    DWORD id() const { return m_process.dwProcessId; }
+    bool ended() const
+    {
+        return waitFor([&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; });
+    }
     bool running() const { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT; }
     // The program's own window of this definition: another instance in the same prefix (one left
     // by an earlier run, or hung at start) has windows of the same class and caption.
@@ -305,6 +314,60 @@ Differences differingShares(const Face& shown, const Face& drawn, const chrome::
     return {share(differing[0], counted[0]), share(differing[1], counted[1])};
 }
 
+// Gives a variable of this process's environment, which the programs it starts inherit, another
+// value until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : m_name(name)
+    {
+        std::wstring old(32767, L'\0');
+        const DWORD length = GetEnvironmentVariableW(name, old.data(), static_cast<DWORD>(old.size()));
+        if (length > 0 && length < old.size())
+            m_old = old.substr(0, length);
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(m_name, m_old ? m_old->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* m_name;
+    std::optional<std::wstring> m_old;
+};
+
+// The programs started in its scope get the logging command interpreter, which writes each
+// command line it is given to a log, a line each, and runs nothing.
+class ShellLog {
+public:
+    std::string text() const { return testing_support::readText(m_folder / "shell.log"); }
+    void clear() const { DeleteFileW((m_folder / "shell.log").wstring().c_str()); }
+    bool holds(const std::string& lines) const
+    {
+        return waitFor([&] { return text() == lines; }, std::chrono::seconds(5));
+    }
+
+private:
+    testing_support::TemporaryFolder m_folder;
+    ScopedVariable m_shell{L"COMSPEC", std::filesystem::path(wide(DOSTROJNIK_LOGGING_SHELL)).make_preferred()};
+    ScopedVariable m_log{L"DOSTROJNIK_SHELL_LOG", m_folder / "shell.log"};
+};
+
+// A copy of the program beside its own settings file, when there is one.
+class ProgramCopy {
+public:
+    explicit ProgramCopy(const std::string& settings = {})
+    {
+        CopyFileW(wide(DOSTROJNIK_EXE).c_str(), (m_folder / "dostrojnik.exe").wstring().c_str(), FALSE);
+        if (!settings.empty())
+            testing_support::writeText(m_folder / "dostrojnik.ini", settings);
+    }
+    std::wstring executable() const { return (m_folder / "dostrojnik.exe").wstring(); }
+    std::string settings() const { return testing_support::readText(m_folder / "dostrojnik.ini"); }
+
+private:
+    testing_support::TemporaryFolder m_folder;
+};
+
 Expected readBack(core::RegistryApi& api, const chrome::RegistryKey& key, const std::string& name, bool integer)
 {
     core::TRegistry registry(api);
@@ -314,6 +377,173 @@ Expected readBack(core::RegistryApi& api, const chrome::RegistryKey& key, const 
     if (integer)
         return registry.ReadInteger(name);
     return registry.ReadString(name);
+}
+
+// A window's text as the window itself gives it: an edit box's is what was typed into it.
+std::string textOf(HWND window)
+{
+    wchar_t text[256] = {};
+    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return core::win32::utf8(text);
+}
+
+bool showsText(HWND top, const std::string& text)
+{
+    struct Search {
+        const std::string& text;
+        bool found = false;
+    } search{text};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            s.found = IsWindowVisible(child) && textOf(child) == s.text;
+            return !s.found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void pause(std::chrono::milliseconds length)
+{
+    const auto end = std::chrono::steady_clock::now() + length;
+    waitFor([&] { return std::chrono::steady_clock::now() > end; });
+}
+
+// The visible message box of the process: a window of the system's dialog class.
+HWND messageBoxOf(const Program& program, std::chrono::seconds patience = std::chrono::seconds(10))
+{
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            for (HWND window : windowsOf(program.id())) {
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (std::wstring_view(name) == L"#32770" && IsWindowVisible(window))
+                    found = window;
+            }
+            return found != nullptr;
+        },
+        patience);
+    return found;
+}
+
+long differingPixels(const Face& one, const Face& other, int step)
+{
+    long differing = 0;
+    for (std::size_t i = 0; i < std::min(one.pixels.size(), other.pixels.size()); ++i) {
+        const RGBQUAD& a = one.pixels[i];
+        const RGBQUAD& b = other.pixels[i];
+        differing += std::abs(a.rgbRed - b.rgbRed) > step || std::abs(a.rgbGreen - b.rgbGreen) > step ||
+                     std::abs(a.rgbBlue - b.rgbBlue) > step;
+    }
+    return differing;
+}
+
+// The system icon that a message box's icon place shows, "" for none: drawing that icon over
+// the place's picture changes next to nothing, any other icon much.
+std::string iconShown(HWND place)
+{
+    if (!SendMessageW(place, STM_GETICON, 0, 0))
+        return {};
+    const Face shown = screenFace(place);
+    const std::pair<const char*, LPCWSTR> icons[] = {
+        {"stop", IDI_HAND}, {"question", IDI_QUESTION}, {"warning", IDI_EXCLAMATION}, {"information", IDI_ASTERISK}};
+    std::string closest;
+    long fewest = shown.width * shown.height + 1;
+    HDC screen = GetDC(nullptr);
+    for (const auto& [name, icon] : icons) {
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, shown.width, shown.height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BITMAPINFO format{};
+        format.bmiHeader = {sizeof(BITMAPINFOHEADER), shown.width, -shown.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        SetDIBitsToDevice(memory, 0, 0, static_cast<DWORD>(shown.width), static_cast<DWORD>(shown.height), 0, 0, 0,
+                          static_cast<UINT>(shown.height), shown.pixels.data(), &format, DIB_RGB_COLORS);
+        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+        SelectObject(memory, old);
+        const long differing = differingPixels(shown, faceOf(memory, bitmap, shown.width, shown.height), 48);
+        if (differing < fewest) {
+            fewest = differing;
+            closest = name;
+        }
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+    ReleaseDC(nullptr, screen);
+    return fewest * 10 < shown.width * shown.height ? closest : "";
+}
+
+// What a message box shows: its caption, its text and its icon ("" for none).
+struct BoxFace {
+    std::string caption;
+    std::string text;
+    std::string icon;
+    bool operator==(const BoxFace&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const BoxFace& face)
+{
+    return out << "\"" << face.caption << "\" \"" << face.text << "\" " << face.icon;
+}
+
+BoxFace faceOfBox(HWND box)
+{
+    // Its parts paint after it shows.
+    pause(std::chrono::milliseconds(500));
+    struct Parts {
+        std::string text;
+        HWND icon = nullptr;
+    } parts;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& p = *reinterpret_cast<Parts*>(data);
+            wchar_t name[16] = {};
+            GetClassNameW(child, name, 16);
+            if (_wcsicmp(name, L"Static") != 0 || !IsWindowVisible(child))
+                return TRUE;
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                p.icon = child;
+            else if (const std::string text = textOf(child); text.size() > p.text.size())
+                p.text = text;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&parts));
+    return {captionOf(box), parts.text, parts.icon ? iconShown(parts.icon) : ""};
+}
+
+// Answers a message box with one of its buttons, as a click does, and waits until it is gone.
+bool answer(HWND box, int button)
+{
+    PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return waitFor([&] { return IsWindow(box) == FALSE; });
+}
+
+const chrome::WindowDefinition& definitionOf(const std::string& className)
+{
+    for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
+        if (definition->className == className)
+            return *definition;
+    }
+    throw std::logic_error("no window " + className);
+}
+
+// Opens a window from the main window's menu and gives it when it shows.
+HWND openFromMenu(const Program& program, HWND menu, const std::string& className)
+{
+    for (const app::MenuEntry& entry : app::sectionMenu()) {
+        if (entry.windowClass == className)
+            clickComponent(menu, app::mainDefinition(), entry.target);
+    }
+    const HWND top = program.window(definitionOf(className));
+    return waitFor([&] { return IsWindowVisible(top) != FALSE; }) ? top : nullptr;
+}
+
+bool keyExists(const std::string& path)
+{
+    core::Win32Registry api;
+    return core::TRegistry(api).OpenKey(path, false);
 }
 
 } // namespace
@@ -342,7 +572,26 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
     CreateDirectoryW(L"C:\\windows\\Web\\Wallpaper", nullptr);
     testing_support::writeText("C:\\windows\\Web\\Wallpaper\\dostrojnik-test.bmp", "BM");
 
-    Program program;
+    // What the rows that run commands hand to the command interpreter, a line each.
+    const std::map<std::pair<std::string, std::string>, std::string> commandLines{
+        {{"TForm2", "Image4"}, "copy sysoc.inf C:\\Windows\\inf\\\n"},
+        {{"TForm2", "Image9"}, "start net user Administrator /active:yes\n"},
+        {{"TForm2", "Image10"}, "start net user Administrator /active:no\n"},
+        {{"TForm2", "Image12"}, "start regsvr32 zipfldr.dll\n"},
+        {{"TForm2", "Image13"}, "start regsvr32 /u zipfldr.dll\n"},
+        {{"TForm5", "Image3"}, "start defrag c: -b\n"},
+        {{"TForm5", "Image6"}, "rundll32.exe advapi32.dll ,ProcessIdleTasks\n"},
+        {{"TForm6", "Image2"}, "rd /s /q %TMP%\nmd %TMP%\n"},
+        {{"TForm6", "Image3"}, "rd /s /q Recent\nmd Recent\n"},
+        {{"TForm6", "Image8"}, "start %WinDir%\\System32\\dllcache\\sfc.exe /purgecache\n"},
+        {{"TForm6", "Image9"}, "start Rundll32 advpack.dll,LaunchINFSection %Windir%\\INF\\msmsgs.inf,BLC.Remove\n"},
+        {{"TForm9", "Image5"}, "start sfc /scannow\n"},
+        {{"TForm9", "Image8"}, "start sfc /scanboot\n"},
+        {{"TForm9", "Image9"}, "start sfc /revert\n"},
+    };
+    const ShellLog shell;
+    const ProgramCopy copy;
+    Program program(copy.executable());
     ASSERT_TRUE(program.started());
     const chrome::WindowDefinition& mainWindow = app::mainDefinition();
     const HWND menu = program.mainWindow();
@@ -353,6 +602,7 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         menuTargets[entry.windowClass] = entry.target;
 
     int checked = 0;
+    std::size_t commandRows = 0;
     for (const chrome::WindowDefinition* definition : app::skinnedDefinitions()) {
         SCOPED_TRACE(definition->className);
         HWND top = program.window(*definition);
@@ -363,9 +613,17 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
         for (const chrome::OptionRow& row : definition->options) {
             const chrome::Action& action = row.action;
+            SCOPED_TRACE(row.target);
+            if (!action.commands.empty()) {
+                const auto lines = commandLines.find({definition->className, row.target});
+                ASSERT_NE(lines, commandLines.end()) << "a row that runs commands the test does not know";
+                shell.clear();
+                clickComponent(top, *definition, row.target);
+                EXPECT_TRUE(shell.holds(lines->second)) << shell.text();
+                ++commandRows;
+            }
             if (action.steps.empty())
                 continue;
-            SCOPED_TRACE(row.target);
             // What the row leaves, value by value: the last step on a name wins.
             std::map<std::string, std::pair<Expected, bool>> expected;
             for (const chrome::OptionStep& step : action.steps) {
@@ -397,6 +655,31 @@ TEST(DostrojnikExe, EveryTargetWritesWhatItsRowSays)
         }
     }
     EXPECT_GT(checked, 20);
+    EXPECT_EQ(commandRows, commandLines.size());
+
+    // The first-run panel's restore button starts the restore tool where this Windows keeps it.
+    const struct {
+        std::vector<const wchar_t*> tools;
+        std::string line;
+    } restores[] = {
+        {{}, "start %WinDir%\\System32\\Restore\\rstrui.exe\n"},
+        {{L"C:\\windows\\system32\\rstrui.exe"}, "start %WinDir%\\System32\\rstrui.exe\n"},
+        {{L"C:\\windows\\system32\\rstrui.exe", L"C:\\windows\\system32\\Restore\\rstrui.exe"},
+         "start %WinDir%\\System32\\Restore\\rstrui.exe\n"},
+    };
+    CreateDirectoryW(L"C:\\windows\\system32\\Restore", nullptr);
+    for (const auto& restore : restores) {
+        SCOPED_TRACE(restore.line);
+        for (const wchar_t* tool : restore.tools)
+            testing_support::writeText(tool, "MZ");
+        shell.clear();
+        const HWND button = childAt(menu, *mainWindow.find("Button2"));
+        ASSERT_TRUE(IsWindowVisible(button));
+        click(button);
+        EXPECT_TRUE(shell.holds(restore.line)) << shell.text();
+        for (const wchar_t* tool : restore.tools)
+            DeleteFileW(tool);
+    }
 
     // The Removal window, opened above, lists the wallpaper folder of the drive.
     const chrome::WindowDefinition* removal = nullptr;
@@ -474,4 +757,143 @@ TEST(DostrojnikExe, EveryWindowLooksAsTheQtFrontEndDrawsIt)
         if (HasFailure())
             saveFace(shown, definition->className + "-shown.bmp");
     }
+}
+
+// The system's message boxes, answered as a user would, and the name entry, typed into with the
+// keyboard's messages: what each shows and what its answer leads to.
+TEST(DostrojnikExe, MessageBoxesAndTheNameEntryDoWhatTheirAnswersSay)
+{
+    const std::string title = "Kwintor Dostrojnik 2004";
+    const std::string policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies";
+    const BoxFace restartPrompt{"System Windows",
+                                "Niektóre funkcje programu Kwintor Dostrojnik wymagają ponownego uruchomienia "
+                                "komputera. Czy chcesz to zrobić teraz?",
+                                "question"};
+    const chrome::WindowDefinition& mainWindow = app::mainDefinition();
+    const ShellLog shell;
+
+    // Without the shell's policy key the Protection window's write at its creation fails: the
+    // error box, after which the start goes on. "Nie" of the restart prompt ends the program
+    // without a command.
+    RegDeleteTreeW(HKEY_CURRENT_USER, wide(policies + "\\Explorer").c_str());
+    {
+        const ProgramCopy copy;
+        Program program(copy.executable());
+        HWND box = messageBoxOf(program, std::chrono::seconds(60));
+        ASSERT_NE(box, nullptr) << program.windowList();
+        EXPECT_EQ(faceOfBox(box), (BoxFace{title, "Failed to set data for 'DisallowRun'.", "stop"}));
+        EXPECT_TRUE(answer(box, IDOK));
+        const HWND menu = program.mainWindow();
+        ASSERT_NE(menu, nullptr) << program.windowList();
+        clickComponent(menu, mainWindow, "Image5");
+        box = messageBoxOf(program);
+        ASSERT_NE(box, nullptr) << program.windowList();
+        EXPECT_EQ(faceOfBox(box), restartPrompt);
+        EXPECT_TRUE(answer(box, IDNO));
+        EXPECT_TRUE(program.ended());
+        EXPECT_EQ(shell.text(), "");
+        EXPECT_NE(copy.settings().find("Partycja=C"), std::string::npos) << copy.settings();
+    }
+    EXPECT_FALSE(keyExists(policies + "\\Explorer"));
+    core::Win32Registry api;
+    core::TRegistry(api).OpenKey(policies + "\\Explorer", true);
+
+    const ProgramCopy copy;
+    Program program(copy.executable());
+    const HWND menu = program.mainWindow();
+    ASSERT_NE(menu, nullptr) << program.windowList();
+
+    // The name entry takes 14 characters; Enter adds no line and confirms nothing. The typed
+    // characters come as the character messages that the keyboard's translation makes.
+    const HWND entry = childAt(menu, *mainWindow.find("Memo1"));
+    ASSERT_TRUE(IsWindowVisible(entry));
+    for (const wchar_t character : std::wstring(L"Zażółć gęślą jaźń"))
+        PostMessageW(entry, WM_CHAR, character, 1);
+    PostMessageW(entry, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(entry, WM_CHAR, L'\r', 1);
+    PostMessageW(entry, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001));
+    const std::string name = "Zażółć gęślą j";
+    EXPECT_TRUE(waitFor([&] { return textOf(entry) == name; })) << textOf(entry);
+    pause(std::chrono::milliseconds(300));
+    EXPECT_EQ(textOf(entry), name);
+    EXPECT_TRUE(IsWindowVisible(entry));
+    click(childAt(menu, *mainWindow.find("Button3")));
+    EXPECT_TRUE(waitFor([&] { return showsText(menu, "Zarejestrowano dla: " + name); }));
+    EXPECT_FALSE(IsWindowVisible(entry));
+    // The settings file is in the system's code page.
+    EXPECT_NE(copy.settings().find("Nazwa=Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 j\r\n"), std::string::npos)
+        << copy.settings();
+    // The About window shows the name.
+    const HWND about = openFromMenu(program, menu, "TForm8");
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(waitFor([&] { return showsText(about, name); }));
+
+    const HWND protection = openFromMenu(program, menu, "TForm4");
+    const HWND system = openFromMenu(program, menu, "TForm2");
+    ASSERT_NE(protection, nullptr);
+    ASSERT_NE(system, nullptr);
+    // The spin edit's box, narrowed by its arrows, holds its value, not its name.
+    HWND spin = nullptr;
+    EnumChildWindows(
+        system,
+        [](HWND child, LPARAM found) -> BOOL {
+            if (GetWindowLongW(child, GWL_STYLE) & ES_NUMBER)
+                *reinterpret_cast<HWND*>(found) = child;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&spin));
+    EXPECT_EQ(textOf(spin), "5");
+    // Each entry loads itself from the registry shortly after the window opens.
+    pause(std::chrono::milliseconds(500));
+    const chrome::WindowDefinition& protectionWindow = definitionOf("TForm4");
+    auto block = [&](const wchar_t* subkey) {
+        SendMessageW(childAt(protection, *protectionWindow.find("Edit1")), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(subkey));
+        SendMessageW(childAt(protection, *protectionWindow.find("Edit2")), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(L"gra.exe"));
+        clickComponent(protection, protectionWindow, "Image4");
+    };
+    const std::string created = policies + "\\DostrojnikTest";
+    RegDeleteTreeW(HKEY_CURRENT_USER, wide(created).c_str());
+    const chrome::RegistryKey list{core::RootKey::CurrentUser, created + "\\DisallowRun", false};
+    const struct {
+        const char* what;
+        std::function<void()> ask;
+        BoxFace face;
+        int button;
+        std::function<bool()> effect;
+    } boxes[] = {
+        {"block without a subkey",
+         [&] { block(L""); },
+         {title, "Wpisz nazwę programu", ""},
+         IDOK,
+         [&] { return program.running(); }},
+        {"end without a process",
+         [&] { clickComponent(system, definitionOf("TForm2"), "Button3"); },
+         {title, "Nie zaznaczono procesu", ""},
+         IDOK,
+         [&] { return program.running(); }},
+        {"block into a missing subkey, no",
+         [&] { block(L"DostrojnikTest"); },
+         {"", "The specified key does not exist, create it?", "question"},
+         IDNO,
+         [&] { return !keyExists(created); }},
+        {"block into a missing subkey, yes",
+         [&] { block(L"DostrojnikTest"); },
+         {"", "The specified key does not exist, create it?", "question"},
+         IDYES,
+         [&] { return readBack(api, list, "1", false) == Expected(std::string("gra.exe")); }},
+        {"the restart prompt, yes", [&] { clickComponent(menu, mainWindow, "Image5"); }, restartPrompt, IDYES,
+         [&] { return program.ended() && shell.text() == "shutdown -r -t 0\n"; }},
+    };
+    for (const auto& row : boxes) {
+        SCOPED_TRACE(row.what);
+        row.ask();
+        const HWND box = messageBoxOf(program);
+        ASSERT_NE(box, nullptr) << program.windowList();
+        EXPECT_EQ(faceOfBox(box), row.face);
+        EXPECT_TRUE(answer(box, row.button));
+        EXPECT_TRUE(waitFor(row.effect));
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, wide(created).c_str());
 }
