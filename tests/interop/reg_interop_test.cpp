@@ -27,19 +27,7 @@ using testing_support::writeText;
 using tool_testing::ProcessResult;
 using tool_testing::utf16File;
 
-std::optional<fs::path> findProgram(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path ? path : "/usr/bin:/bin";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const fs::path candidate = fs::path(std::string(rest.substr(0, colon))) / name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    }
-    return std::nullopt;
-}
+using tool_testing::findOnPath;
 
 // In a pipe Wine writes the OEM code page of its locale, 437 under C.UTF-8; we write the
 // locale's character set, UTF-8. The comparison is of the text, so Wine's bytes are decoded.
@@ -91,9 +79,9 @@ class WineInterop : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_wine = findProgram("wine");
-        s_wineserver = findProgram("wineserver");
-        const bool wine64 = findProgram("wine64") || fs::exists("/usr/lib/wine/wine64");
+        s_wine = findOnPath("wine");
+        s_wineserver = findOnPath("wineserver");
+        const bool wine64 = findOnPath("wine64") || fs::exists("/usr/lib/wine/wine64");
         if (!s_wine || !s_wineserver || !wine64) {
             s_skip = "Wine is not installed (Debian's wine and wine64; scripts/setup installs them)";
             return;
@@ -367,10 +355,8 @@ TEST_F(WineInterop, WinesRegeditMakesTheChangesWeExportedOnAnotherMachine)
     fs::create_directory(first);
     for (const char* hive : {"system.reg", "user.reg", "userdef.reg"})
         fs::copy_file(prefix() / hive, first / hive, fs::copy_options::overwrite_existing);
-    const auto onFirst = [&](std::string program, std::vector<std::string> args) {
-        args.insert(args.begin(), tool_testing::toolPath(program).string());
-        return tool_testing::runProcess(args, {{"WINEPREFIX", first.string()}, {"LC_ALL", "C.UTF-8"}}, {},
-                                        s_folder->path());
+    const auto onFirst = [&](const std::string& program, std::vector<std::string> args) {
+        return tool_testing::runTool(program, std::move(args), first, {}, {}, s_folder->path());
     };
     ASSERT_EQ(onFirst("dostrojnik-restore", {"create", "przed"}).status, 0);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

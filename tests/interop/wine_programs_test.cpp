@@ -20,12 +20,8 @@ using testing_support::TemporaryFolder;
 using testing_support::writeText;
 using tool_testing::ProcessResult;
 
-void script(const fs::path& path, const std::string& body)
-{
-    fs::create_directories(path.parent_path());
-    writeText(path, "#!/bin/sh\n" + body);
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-}
+using tool_testing::findOnPath;
+using tool_testing::writeScript;
 
 ProcessResult cmd(const std::string& line, const fs::path& machine, const std::string& path,
                   std::map<std::string, std::optional<std::string>> environment = {})
@@ -44,20 +40,6 @@ void makeWinePrefix(const core::Machine& machine)
     writeText(machine.root() / ".update-timestamp", "1700000000\n");
 }
 
-std::optional<fs::path> onPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path ? path : "/usr/bin:/bin";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const fs::path candidate = fs::path(std::string(rest.substr(0, colon))) / name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
@@ -65,8 +47,8 @@ TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
     TemporaryFolder folder;
     const fs::path hostBin = folder / "bin";
     // Says how it was started, with a start-up message of its own on standard error.
-    script(hostBin / "wine", "echo \"wine $WINEPREFIX $*\"; echo 'wine: start-up noise' >&2; "
-                             "[ \"$2\" = later ] && echo started > \"$WINEPREFIX/started\"; exit 7\n");
+    writeScript(hostBin / "wine", "echo \"wine $WINEPREFIX $*\"; echo 'wine: start-up noise' >&2; "
+                                  "[ \"$2\" = later ] && echo started > \"$WINEPREFIX/started\"; exit 7\n");
     // Nothing but the stand-in: the scripts need only their shell's own commands.
     const std::string withWine = hostBin.string();
     const std::string noWine = (folder / "empty").string();
@@ -94,8 +76,8 @@ TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
             makeWinePrefix(machine);
         const fs::path system32 = machine.driveC() / "windows" / "system32";
         for (const char* name : {"regsvr32.exe", "tool.com", "setup.bat"})
-            script(system32 / name, "echo \"native $*\"; exit 3\n");
-        script(machine.driveC() / "wine", "echo planted; exit 9\n");
+            writeScript(system32 / name, "echo \"native $*\"; exit 3\n");
+        writeScript(machine.driveC() / "wine", "echo planted; exit 9\n");
 
         const ProcessResult result = cmd(row.line, machine.root(), row.path);
         if (row.byWine) {
@@ -115,7 +97,7 @@ TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
     const core::Machine machine(place / "machine", "user");
     machine.ensureExists();
     makeWinePrefix(machine);
-    script(machine.driveC() / "windows" / "system32" / "regsvr32.exe", "exit 3\n");
+    writeScript(machine.driveC() / "windows" / "system32" / "regsvr32.exe", "exit 3\n");
     const ProcessResult started = cmd("start regsvr32 later", machine.root(), withWine);
     EXPECT_EQ(started.status, 0);
     EXPECT_EQ(started.out, "");
@@ -127,8 +109,8 @@ TEST(WinePrograms, OnAWinePrefixWithWineTheProgramsOfItsDriveRunByItsWine)
 // Wine itself, on one prefix made by wineboot (some 10 seconds): the programs Wine put into it.
 TEST(WinePrograms, WineRunsRegsvr32AndNetOfAWinebootPrefixAndTheirStatusComesBack)
 {
-    const auto wine = onPath("wine");
-    const auto server = onPath("wineserver");
+    const auto wine = findOnPath("wine");
+    const auto server = findOnPath("wineserver");
     if (!wine || !server) {
         // scripts/run-tests installs Wine, so there a missing Wine is a fault, not a reason to skip.
         if (std::getenv("DOSTROJNIK_REQUIRE_WINE"))

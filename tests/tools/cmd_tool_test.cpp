@@ -16,7 +16,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <thread>
@@ -45,21 +44,21 @@ protected:
     std::string profileName() const { return "C:\\users\\" + m_machine.userName(); }
 
     ProcessResult cmd(const std::string& line, const fs::path& folder = {}, const std::string& input = {},
-                      std::map<std::string, std::optional<std::string>> environment = {}) const
+                      const tool_testing::Environment& environment = {}) const
     {
-        environment.emplace("WINEPREFIX", (m_folder / "machine").string());
-        environment.emplace("LC_ALL", "C.UTF-8");
-        environment.emplace("LANGUAGE", std::nullopt);
-        return tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/c", line}, environment,
-                                        input, folder.empty() ? m_folder / "host" : folder);
+        return tool_testing::runTool("dostrojnik-cmd", {"/c", line}, m_folder / "machine", environment, input,
+                                     folder.empty() ? m_folder / "host" : folder);
     }
 
-    void program(const fs::path& path, const std::string& script) const
+    // The line fails with this status and message.
+    void expectFails(const std::string& line, int status, const std::string& err) const
     {
-        fs::create_directories(path.parent_path());
-        writeText(path, "#!/bin/sh\n" + script);
-        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+        const auto result = cmd(line);
+        EXPECT_EQ(result.status, status) << line;
+        EXPECT_EQ(result.err, err) << line;
     }
+
+    void program(const fs::path& path, const std::string& script) const { tool_testing::writeScript(path, script); }
 
     bool outsideIntact() const
     {
@@ -73,17 +72,13 @@ protected:
 
 TEST_F(CmdTool, ExplainsItselfAndRunsOnlyWhatFollowsSlashC)
 {
-    auto result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/?"});
+    auto result = tool_testing::runTool("dostrojnik-cmd", {"/?"}, {});
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("DOSTROJNIK-CMD /C string"), std::string::npos);
     EXPECT_NE(result.out.find("RD [/S] [/Q] path"), std::string::npos);
-    result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string()},
-                                      {{"WINEPREFIX", (m_folder / "machine").string()}});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(tool_testing::runTool("dostrojnik-cmd", {}, m_folder / "machine").status, 1);
     // Everything after /C, joined by single blanks, is the line.
-    result = tool_testing::runProcess({tool_testing::toolPath("dostrojnik-cmd").string(), "/C", "echo", "a", "b"},
-                                      {{"WINEPREFIX", (m_folder / "machine").string()}});
-    EXPECT_EQ(result.out, "a b\n");
+    EXPECT_EQ(tool_testing::runTool("dostrojnik-cmd", {"/C", "echo", "a", "b"}, m_folder / "machine").out, "a b\n");
 }
 
 TEST_F(CmdTool, ExpandsVariablesWithoutRegardToCaseAndWorksInAWindowsFolder)
@@ -148,9 +143,7 @@ TEST_F(CmdTool, StartReturnsAtOnceWhileTheProgramRunsOn)
     EXPECT_EQ(cmd("start \"title\" /wait %WinDir%\\System32\\dllcache\\sfc.exe /purgecache").status, 0);
     EXPECT_EQ(readText(record), "/purgecache\n");
 
-    result = cmd("start regsvr32 zipfldr.dll");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "The system cannot find the file regsvr32.\n");
+    expectFails("start regsvr32 zipfldr.dll", 1, "The system cannot find the file regsvr32.\n");
 }
 
 TEST_F(CmdTool, StartAndCdTakeOnlyFoldersInsideTheDrive)
@@ -168,9 +161,7 @@ TEST_F(CmdTool, StartAndCdTakeOnlyFoldersInsideTheDrive)
         fs::remove(record);
         for (const std::string& line :
              {"start /wait /D " + folder + " where", "start /wait /D" + folder + " where", "cd " + folder}) {
-            const auto result = cmd(line);
-            EXPECT_EQ(result.status, 1) << line;
-            EXPECT_EQ(result.err, "The system cannot find the path specified.\n") << line;
+            expectFails(line, 1, "The system cannot find the path specified.\n");
         }
         EXPECT_FALSE(fs::exists(record)) << folder;
     }
@@ -181,9 +172,7 @@ TEST_F(CmdTool, MdCreatesIntermediateFoldersInsideTheDriveOnly)
 {
     EXPECT_EQ(cmd("md %TMP%\\a\\b").status, 0);
     EXPECT_TRUE(fs::is_directory(profile() / "Temp" / "a" / "b"));
-    const auto result = cmd("md %TMP%\\a");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "A subdirectory or file " + profileName() + "\\Temp\\a already exists.\n");
+    expectFails("md %TMP%\\a", 1, "A subdirectory or file " + profileName() + "\\Temp\\a already exists.\n");
 
     fs::create_directory_symlink(m_folder / "outside", profile() / "Out");
     EXPECT_EQ(cmd("md Out\\made").err, "Access is denied.\n");
@@ -199,11 +188,9 @@ TEST_F(CmdTool, RdRemovesLinksAsLinksAndNeverLeavesTheDrive)
     fs::create_directory_symlink(m_folder / "outside", temp / "x" / "y" / "folderlink");
     fs::create_symlink(m_folder / "outside" / "keep.txt", temp / "x" / "filelink");
 
-    auto result = cmd("rd %TMP%\\x");
-    EXPECT_EQ(result.status, 145);
-    EXPECT_EQ(result.err, "The directory is not empty.\n");
+    expectFails("rd %TMP%\\x", 145, "The directory is not empty.\n");
     // Without /q it asks, as Windows does.
-    result = cmd("rd /s %TMP%\\x", {}, "n\n");
+    auto result = cmd("rd /s %TMP%\\x", {}, "n\n");
     EXPECT_EQ(result.out, profileName() + "\\Temp\\x, Are you sure (Y/N)? ");
     EXPECT_TRUE(fs::exists(temp / "x" / "y" / "file.txt"));
     result = cmd("rd /s %TMP%\\x", {}, "y\n");
@@ -227,16 +214,12 @@ TEST_F(CmdTool, RdRemovesLinksAsLinksAndNeverLeavesTheDrive)
 
     // A path that leads out of the drive through a link, and the drive itself, stay.
     fs::create_directory_symlink(m_folder / "outside", temp / "out");
-    result = cmd("rd /s /q %TMP%\\out\\inner");
-    EXPECT_EQ(result.status, 5);
-    EXPECT_EQ(result.err, "Access is denied.\n");
+    expectFails("rd /s /q %TMP%\\out\\inner", 5, "Access is denied.\n");
     EXPECT_EQ(cmd("rd /s /q C:\\").status, 5);
     EXPECT_EQ(cmd("rd /s /q C:\\..\\..").status, 3);
     EXPECT_TRUE(outsideIntact());
     EXPECT_TRUE(fs::is_directory(drive() / "windows"));
-    result = cmd("rd /s /q %TMP%\\none");
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "The system cannot find the file specified.\n");
+    expectFails("rd /s /q %TMP%\\none", 2, "The system cannot find the file specified.\n");
 }
 
 TEST_F(CmdTool, RelativeRdFromAHostFolderActsOnTheProfileNeverOnTheHost)
@@ -277,9 +260,7 @@ TEST_F(CmdTool, CopiesOneFileWithWindowsMessages)
     EXPECT_EQ(result.err, "The system cannot find the path specified.\n");
 
     fs::create_directory_symlink(m_folder / "outside", profile() / "Out");
-    result = cmd("copy sysoc.inf Out\\keep.txt");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Access is denied.\n");
+    expectFails("copy sysoc.inf Out\\keep.txt", 1, "Access is denied.\n");
     EXPECT_TRUE(outsideIntact());
 }
 
@@ -382,16 +363,14 @@ TEST_F(CmdTool, DeviceNamesAreDevicesNeverFiles)
 TEST_F(CmdTool, RdOfTheCurrentFolderEmptiesItAndKeepsIt)
 {
     writeText(profile() / "Recent" / "a.lnk", "a");
-    auto result = cmd("rd /s /q .");
-    EXPECT_EQ(result.status, 32);
-    EXPECT_EQ(result.err, "The process cannot access the file because it is being used by another process.\n");
+    expectFails("rd /s /q .", 32, "The process cannot access the file because it is being used by another process.\n");
     EXPECT_TRUE(fs::is_directory(profile()));
     EXPECT_TRUE(fs::is_empty(profile()));
     // A folder above the current one keeps the way down to it.
     fs::create_directories(drive() / "work" / "here");
     writeText(drive() / "work" / "other.txt", "x");
     writeText(drive() / "work" / "here" / "mine.txt", "x");
-    result = cmd("rd /s /q C:\\work", drive() / "work" / "here");
+    const auto result = cmd("rd /s /q C:\\work", drive() / "work" / "here");
     EXPECT_EQ(result.status, 32);
     EXPECT_FALSE(fs::exists(drive() / "work" / "other.txt"));
     EXPECT_TRUE(fs::exists(drive() / "work" / "here" / "mine.txt"));
@@ -422,11 +401,7 @@ TEST_F(CmdTool, ProgramsRunOnlyFromInsideTheDriveOrFromTheMachinesOwnTable)
 
 TEST_F(CmdTool, TalksInTheLocalesCharacterSetLosingNothingItCanCarry)
 {
-    // The machine generates only UTF-8 locales; a Latin-2 one is made for the test.
-    const fs::path locales = m_folder / "locales";
-    fs::create_directories(locales);
-    ASSERT_EQ(
-        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
+    const auto latin2Environment = tool_testing::latin2Locale(m_folder / "locales");
     fs::create_directories(drive() / "Żółw ☃");
     const std::string latin2 = "pl_PL.ISO-8859-2";
     const struct {
@@ -447,8 +422,9 @@ TEST_F(CmdTool, TalksInTheLocalesCharacterSetLosingNothingItCanCarry)
         {"pl_PL.UTF-8", "", "cd nowhere", "", "System nie może odnaleźć określonej ścieżki.\n"},
     };
     for (const auto& row : rows) {
-        const auto result = cmd(row.line, *row.folder ? drive() / row.folder : fs::path(), {},
-                                {{"LC_ALL", row.locale}, {"LOCPATH", locales.string()}});
+        auto environment = latin2Environment;
+        environment["LC_ALL"] = row.locale;
+        const auto result = cmd(row.line, *row.folder ? drive() / row.folder : fs::path(), {}, environment);
         EXPECT_EQ(result.out, row.out) << row.locale << ": " << row.line;
         EXPECT_EQ(result.err, row.err) << row.locale << ": " << row.line;
     }

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -46,13 +45,9 @@ protected:
     fs::path machine() const { return m_folder / "machine"; }
 
     ProcessResult reg(std::vector<std::string> args, const std::string& input = {},
-                      std::map<std::string, std::optional<std::string>> environment = {}) const
+                      tool_testing::Environment environment = {}) const
     {
-        args.insert(args.begin(), tool_testing::toolPath("dostrojnik-reg").string());
-        environment.emplace("WINEPREFIX", machine().string());
-        environment.emplace("LC_ALL", "C.UTF-8");
-        environment.emplace("LANGUAGE", std::nullopt);
-        return tool_testing::runProcess(args, environment, input, m_folder.path());
+        return tool_testing::runTool("dostrojnik-reg", std::move(args), machine(), environment, input, m_folder.path());
     }
 
     // Runs the command and expects it to succeed with Wine's message.
@@ -477,20 +472,9 @@ TEST_F(RegTool, RefusedWritesFailWithTheReason)
     // A hive this user may not write (root ignores permissions, so another user runs it).
     fs::permissions(machine(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                    fs::perms::others_read | fs::perms::others_exec);
-    std::vector<std::string> args{"/usr/bin/setpriv",
-                                  "--reuid=65534",
-                                  "--regid=65534",
-                                  "--clear-groups",
-                                  tool_testing::toolPath("dostrojnik-reg").string(),
-                                  "add",
-                                  "HKCU\\Software\\W",
-                                  "/v",
-                                  "x",
-                                  "/d",
-                                  "2",
-                                  "/f"};
-    const std::map<std::string, std::optional<std::string>> environment{{"WINEPREFIX", machine().string()},
-                                                                        {"HOME", "/nonexistent"}};
+    auto args = tool_testing::asNobody(
+        {tool_testing::toolPath("dostrojnik-reg").string(), "add", "HKCU\\Software\\W", "/v", "x", "/d", "2", "/f"});
+    const tool_testing::Environment environment{{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}};
     auto result = tool_testing::runProcess(args, environment);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("reg: Unable to access or create the specified registry key: "), std::string::npos)
@@ -544,12 +528,7 @@ TEST_F(RegTool, WritesTheLocalesCharacterSetIntoAPipeLosingNothing)
 
 TEST_F(RegTool, TakesTextInTheLocalesCharacterSetAndFileNamesAsTheirBytes)
 {
-    const fs::path locales = m_folder / "locales";
-    fs::create_directories(locales);
-    ASSERT_EQ(
-        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
-    const std::map<std::string, std::optional<std::string>> latin2{{"LC_ALL", "pl_PL.ISO-8859-2"},
-                                                                   {"LOCPATH", locales.string()}};
+    const auto latin2 = tool_testing::latin2Locale(m_folder / "locales");
     // Żółw, Łoś, zażółć and a file Żółw.reg, all as Latin-2 writes them.
     const std::string key = "HKCU\\Software\\\xAF\xF3\xB3w";
     const std::string file = "\xAF\xF3\xB3w.reg";

@@ -41,10 +41,8 @@ protected:
     // The messages in Polish by default, from the catalogue in the build tree.
     ProcessResult restore(std::vector<std::string> args, const char* locale = "pl_PL.UTF-8") const
     {
-        args.insert(args.begin(), tool_testing::toolPath("dostrojnik-restore").string());
-        return tool_testing::runProcess(
-            args, {{"WINEPREFIX", machine().string()}, {"LC_ALL", locale}, {"LANGUAGE", std::nullopt}}, {},
-            m_folder.path());
+        return tool_testing::runTool("dostrojnik-restore", std::move(args), machine(), {{"LC_ALL", locale}}, {},
+                                     m_folder.path());
     }
 
     void set(RootKey root, const std::string& key, const std::string& name, std::uint32_t type,
@@ -119,18 +117,9 @@ TEST_F(RestoreTool, CommandsAnswerWithTheirMessagesAndExitStatus)
 
 TEST_F(RestoreTool, TakesADescriptionInTheLocalesCharacterSetAndAFileNameAsItsBytes)
 {
-    const fs::path locales = m_folder / "locales";
-    fs::create_directories(locales);
-    ASSERT_EQ(
-        std::system(("localedef -i pl_PL -f ISO-8859-2 '" + (locales / "pl_PL.ISO-8859-2").string() + "'").c_str()), 0);
+    const auto locale = tool_testing::latin2Locale(m_folder / "locales");
     const auto latin2 = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), tool_testing::toolPath("dostrojnik-restore").string());
-        return tool_testing::runProcess(args,
-                                        {{"WINEPREFIX", machine().string()},
-                                         {"LC_ALL", "pl_PL.ISO-8859-2"},
-                                         {"LOCPATH", locales.string()},
-                                         {"LANGUAGE", std::nullopt}},
-                                        {}, m_folder.path());
+        return tool_testing::runTool("dostrojnik-restore", std::move(args), machine(), locale, {}, m_folder.path());
     };
     // "Żółw" and "Żółw.reg" as Latin-2 writes them.
     ASSERT_EQ(latin2({"create", "\xAF\xF3\xB3w"}).status, 0);
@@ -288,10 +277,9 @@ TEST_F(RestoreTool, ControlCharactersNeverReachTheTerminalAndRefusalsGiveTheirRe
     if (::geteuid() != 0 || !fs::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs root and setpriv to run a process as another user";
     fs::permissions(m_folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
-    const auto result =
-        tool_testing::runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                  tool_testing::toolPath("dostrojnik-restore").string(), "create", "x"},
-                                 {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
+    const auto result = tool_testing::runProcess(
+        tool_testing::asNobody({tool_testing::toolPath("dostrojnik-restore").string(), "create", "x"}),
+        {{"WINEPREFIX", machine().string()}, {"HOME", "/nonexistent"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
 }
@@ -340,9 +328,8 @@ TEST_F(RestoreTool, ChangesAreNamedByTheirOptionAndTheirRegFileMakesThemOnAnothe
     EXPECT_EQ(exported.out, "Zapisano zmiany od punktu 1 w pliku zmiany.reg.\n");
     const std::string file = readText(m_folder / "zmiany.reg");
     ASSERT_TRUE(file.starts_with("\xFF\xFE")); // UTF-16LE as the registry editor writes it
-    const auto imported = tool_testing::runProcess(
-        {tool_testing::toolPath("dostrojnik-reg").string(), "import", (m_folder / "zmiany.reg").string()},
-        {{"WINEPREFIX", second.string()}});
+    const auto imported =
+        tool_testing::runTool("dostrojnik-reg", {"import", (m_folder / "zmiany.reg").string()}, second);
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(testing_support::registryDifferences(machine(), second), "");
     // The removed key is written once, with what lay below it.

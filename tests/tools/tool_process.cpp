@@ -7,15 +7,16 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace tool_testing {
 
-ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::optional<std::string>>& environment,
-                         const std::string& input, const std::filesystem::path& folder)
+ProcessResult runProcess(const std::vector<std::string>& argv, const Environment& environment, const std::string& input,
+                         const std::filesystem::path& folder)
 {
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry; ++entry) {
@@ -102,6 +103,54 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
 std::filesystem::path toolPath(const std::string& name)
 {
     return std::filesystem::path(DOSTROJNIK_BIN_DIR) / name;
+}
+
+ProcessResult runTool(const std::string& tool, std::vector<std::string> args, const std::filesystem::path& prefix,
+                      Environment environment, const std::string& input, const std::filesystem::path& folder)
+{
+    args.insert(args.begin(), toolPath(tool).string());
+    if (!prefix.empty())
+        environment.emplace("WINEPREFIX", prefix.string());
+    environment.emplace("LC_ALL", "C.UTF-8");
+    environment.emplace("LANGUAGE", std::nullopt);
+    return runProcess(args, environment, input, folder);
+}
+
+std::vector<std::string> asNobody(std::vector<std::string> argv)
+{
+    argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    return argv;
+}
+
+Environment latin2Locale(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    const std::string command = "localedef -i pl_PL -f ISO-8859-2 '" + (folder / "pl_PL.ISO-8859-2").string() + "'";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("localedef could not make pl_PL.ISO-8859-2");
+    return {{"LC_ALL", "pl_PL.ISO-8859-2"}, {"LOCPATH", folder.string()}};
+}
+
+void writeScript(const std::filesystem::path& path, const std::string& body)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+std::optional<std::filesystem::path> findOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path ? path : "/usr/bin:/bin";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const auto candidate = std::filesystem::path(std::string(rest.substr(0, colon))) / name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    return std::nullopt;
 }
 
 std::string utf16File(std::string_view ascii)

@@ -15,12 +15,7 @@ printf '[Okno]\r\nPrzezroczysto\x9c\xe6 (0 lub 1)=1\r\nWarto\x9c\xe6 przezroczys
 WINEPREFIX="$work/machine" QT_QPA_PLATFORM=xcb "$work/dostrojnik" > "$work/output.txt" 2>&1 &
 pid=$!
 
-window=$(mapped_window "Kwintor Dostrojnik 2004") || true
-if [[ -z "$window" ]]; then
-    echo "FAIL: the main window was not mapped"
-    cat "$work/output.txt"
-    exit 1
-fi
+window=$(mapped_window "Kwintor Dostrojnik 2004") || fail "the main window was not mapped" "$work/output.txt"
 
 # Frameless: the window asks for no decorations (flags: decorations; decorations: none).
 IFS=', ' read -r -a hints <<<"$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //')"

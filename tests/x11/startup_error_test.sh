@@ -9,12 +9,7 @@ cp "$program" "$work/dostrojnik"
 WINEPREFIX=/proc/no-such-folder/machine QT_QPA_PLATFORM=xcb "$work/dostrojnik" > "$work/output.txt" 2>&1 &
 pid=$!
 
-box=$(mapped_window "Kwintor Dostrojnik 2004") || true
-if [[ -z "$box" ]]; then
-    echo "FAIL: no error box"
-    cat "$work/output.txt"
-    exit 1
-fi
+box=$(mapped_window "Kwintor Dostrojnik 2004") || fail "no error box" "$work/output.txt"
 # The error box, not the main window: it is small and the program has made no settings file.
 width=$(xwininfo -id "$box" | awk '/Width:/ {print $2}')
 if [[ "$width" == 574 ]]; then
