@@ -65,6 +65,12 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
+    // A file of plain ASCII, as most are that are not UTF-16, is widened without a decoder.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        text.resize(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), text.begin());
+        return true;
+    }
     text = core::text::isValidUtf8(bytes) ? core::text::toUtf16(bytes)
                                           : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
     return true;
