@@ -79,20 +79,34 @@ struct WineRegistry::State {
         std::vector<Path> batchKeys;
     };
     struct OpenKey {
-        Tree tree; // System or User; the volatile tree is told by the path
-        Path path;
+        Tree tree;     // System or User; the volatile tree is told by the path
+        Tree hiveTree; // the tree whose hive holds the key
+        Path path;     // made from `key` when first asked for, unless `pathKnown`
         Access access;
         // Where the key was last found; good while `generation` is the registry's.
         HiveKey* key = nullptr;
         std::uint64_t generation = 0;
+        bool pathKnown = true;
+
+        const Path& fullPath()
+        {
+            if (!pathKnown) {
+                for (const HiveKey* k = key; k->parent; k = k->parent)
+                    path.push_back(k->name);
+                std::reverse(path.begin(), path.end());
+                pathKnown = true;
+            }
+            return path;
+        }
     };
     struct Location {
         Tree tree = Tree::System;
-        const Path* keyPath = &noPath();
+        Tree hiveTree = Tree::System;
+        const Path* keyPath = &noPath(); // of a predefined key
         Access access = Access::AllAccess;
         bool isRoot = false;
         OpenKey* open = nullptr; // the handle's entry, for a key that is not predefined
-        const Path& path() const { return *keyPath; }
+        const Path& path() const { return open ? open->fullPath() : *keyPath; }
     };
 
     std::filesystem::path root;
@@ -110,6 +124,9 @@ struct WineRegistry::State {
     bool readOnlyBatch = false;
     io::FolderLock batchLock; // taken at a batch's first change, held to its end
     bool batchLocked = false;
+    std::u16string quickName;
+    // The time a batch writes into the keys it changes: the clock is read once for them all.
+    std::uint64_t batchTime = 0;
     std::function<void()> beforeFirstChange;
 
     State(std::filesystem::path rootFolder, SystemCalls& systemCalls, EnvironmentLookup environmentLookup)
@@ -122,6 +139,15 @@ struct WineRegistry::State {
         user.path = root / registry::UserHive.file;
         user.rootPath = registry::UserHive.rootPath;
         volatileHive = Hive::empty({});
+    }
+
+    std::uint64_t changeTime()
+    {
+        if (!inBatch)
+            return registry::currentFileTime();
+        if (batchTime == 0)
+            batchTime = registry::currentFileTime();
+        return batchTime;
     }
 
     RegStatus fail(RegStatus status, std::string reason)
@@ -152,7 +178,7 @@ struct WineRegistry::State {
         lastFailure.clear();
         location = Location{};
         if (key == rootHandle(RootKey::CurrentUser)) {
-            location.tree = Tree::User;
+            location.tree = location.hiveTree = Tree::User;
             location.isRoot = true;
         } else if (key == rootHandle(RootKey::LocalMachine)) {
             location.isRoot = true;
@@ -164,7 +190,7 @@ struct WineRegistry::State {
             if (it == handles.end())
                 return fail(RegStatus::InvalidHandle, "the key handle is not open");
             location.tree = it->second.tree;
-            location.keyPath = &it->second.path;
+            location.hiveTree = it->second.hiveTree;
             location.access = it->second.access;
             location.open = &it->second;
         }
@@ -176,7 +202,10 @@ struct WineRegistry::State {
     {
         if (const RegStatus status = begin(parent, target.parent); status != RegStatus::Success)
             return status;
-        target.path = target.parent.path();
+        const Path& parentPath = target.parent.path();
+        target.path.reserve(parentPath.size() + 1 +
+                            static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')));
+        target.path.assign(parentPath.begin(), parentPath.end());
         if (const RegStatus status = splitPath(path, target.path); status != RegStatus::Success)
             return status;
         if (target.path.size() > MaxKeyDepth)
@@ -218,7 +247,7 @@ struct WineRegistry::State {
     HiveKey* keyOf(const Target& target)
     {
         const Location& parent = target.parent;
-        if (!parent.open || target.tree != treeOf(parent.tree, parent.path()))
+        if (!parent.open || target.tree != parent.hiveTree)
             return target.hive->find(target.path);
         HiveKey* from = keyOf(parent, *target.hive);
         if (!from)
@@ -230,7 +259,7 @@ struct WineRegistry::State {
     HiveKey& create(const Target& target, Hive& hive, std::uint64_t now, bool& created)
     {
         const Location& parent = target.parent;
-        if (parent.open && target.tree == treeOf(parent.tree, parent.path()))
+        if (parent.open && target.tree == parent.hiveTree)
             if (HiveKey* from = keyOf(parent, hive))
                 return hive.create(*from, std::span(target.path).subspan(parent.path().size()), now, created);
         return hive.create(target.path, now, created);
@@ -246,19 +275,30 @@ struct WineRegistry::State {
         std::size_t pos = 0;
         while (!path.empty() && pos <= path.size() && out.size() <= MaxKeyDepth) {
             const std::size_t end = std::min(path.find('\\', pos), path.size());
-            std::u16string name = text::toUtf16(path.substr(pos, end - pos));
-            if (name.empty() || name.size() > MaxKeyNameLength || name.find(u'\0') != std::u16string::npos)
+            std::u16string& name = out.emplace_back();
+            hiveName(path.substr(pos, end - pos), name);
+            if (name.empty() || name.size() > MaxKeyNameLength || name.find(u'\0') != std::u16string::npos) {
+                out.pop_back();
                 return fail(RegStatus::InvalidParameter,
                             "\"" + std::string(path) + "\" is not a key name the registry takes");
-            out.push_back(std::move(name));
+            }
             pos = end + 1;
         }
         return RegStatus::Success;
     }
 
+    // A name as the hive keeps it; a plain ASCII one, the usual, without a decoder.
+    static void hiveName(std::string_view utf8, std::u16string& out)
+    {
+        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            out.assign(utf8.begin(), utf8.end());
+        else
+            out = text::toUtf16(utf8);
+    }
+
     RegStatus checkValueName(std::string_view name, std::u16string& out)
     {
-        out = text::toUtf16(name);
+        hiveName(name, out);
         if (out.size() > MaxValueNameLength || out.find(u'\0') != std::u16string::npos)
             return fail(RegStatus::InvalidParameter, "the value name is not one the registry takes");
         return RegStatus::Success;
@@ -326,7 +366,7 @@ struct WineRegistry::State {
     RegStatus serve(HiveFile& file, const Need& need, Hive*& hive)
     {
         if (!serves(*file.hive, need)) {
-            ++generation;
+            forgetKeys();
             registry::HiveParseError error;
             // A key to make in a file read for it unchecked needs the file checked, which finds its place.
             const bool checkedWell =
@@ -362,19 +402,19 @@ struct WineRegistry::State {
         file.readInBatch = inBatch;
         if (error == std::errc::no_such_file_or_directory) {
             if (!file.hive || !file.missing) {
+                forgetKeys();
                 file.hive = Hive::empty(registry::hiveHeader(file.rootPath));
                 file.missing = true;
-                ++generation;
             }
         } else if (error) {
+            forgetKeys();
             file.hive.reset();
-            ++generation;
             return fail(RegStatus::BadHive,
                         "cannot read " + file.path.string() + ": " + registry::describeHiveError(error));
         } else if (!file.hive || file.missing || file.hive->text() != text.view()) {
             Hive parsed;
             registry::HiveParseError parseError;
-            ++generation;
+            forgetKeys();
             bool parsedWell = false;
             if (need.focus && !need.write && readOnlyBatch && !file.batchKeys.empty()) {
                 std::vector<Path> foci = file.batchKeys;
@@ -396,8 +436,6 @@ struct WineRegistry::State {
         }
         return serve(file, need, hive);
     }
-
-    using Change = std::function<RegStatus(Hive& hive, std::uint64_t now, bool& changed)>;
 
     // The folder lock that makes a read-modify-write one, and the check that Wine's server
     // does not hold the files meanwhile.
@@ -449,8 +487,8 @@ struct WineRegistry::State {
             return unreadable ? std::make_error_code(std::errc::illegal_byte_sequence) : std::error_code();
         };
         const auto unreadableFailure = [&] {
+            forgetKeys();
             file.hive.reset();
-            ++generation;
             return parseFailure(file, parseError);
         };
         std::string text;
@@ -476,8 +514,8 @@ struct WineRegistry::State {
             return unreadableFailure();
         if (error) {
             // The parse in memory holds a change that did not reach the file.
+            forgetKeys();
             file.hive.reset();
-            ++generation;
             return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
                         "cannot write " + file.path.string() + ": " + error.message());
         }
@@ -489,13 +527,15 @@ struct WineRegistry::State {
 
     // A change is: lock the folder, read the file, check it parses, change, replace the file.
     // In a batch the lock is taken at the first change and the file is written at the end.
+    // `change(hive, now, changed)` is called once.
+    template <class Change>
     RegStatus modify(Tree tree, const Change& change, const Need& need = Need{nullptr, true})
     {
         bool changed = false;
         if (readOnlyBatch)
             return fail(RegStatus::AccessDenied, "the batch only reads");
         if (tree == Tree::Volatile)
-            return change(volatileHive, registry::currentFileTime(), changed);
+            return change(volatileHive, changeTime(), changed);
 
         HiveFile& file = fileOf(tree);
         io::FolderLock ownLock;
@@ -519,7 +559,7 @@ struct WineRegistry::State {
         Hive* hive = nullptr;
         if (const RegStatus status = loadHive(tree, hive, need); status != RegStatus::Success)
             return status;
-        const RegStatus status = change(*hive, registry::currentFileTime(), changed);
+        const RegStatus status = change(*hive, changeTime(), changed);
         if (!changed)
             return status;
         if (inBatch) {
@@ -538,11 +578,11 @@ struct WineRegistry::State {
             if (file->pending && !file->hive && keep && result == RegStatus::Success)
                 result = fail(RegStatus::BadHive, "the changes to " + file->path.string() + " were lost");
             if (file->pending && file->hive) {
+                forgetKeys();
                 if (keep && result == RegStatus::Success)
                     result = writeHive(*file, false);
                 else
                     file->hive.reset(); // forgets the changes that are not to be kept
-                ++generation;
             }
             file->pending = false;
             file->batchKeys.clear();
@@ -551,16 +591,17 @@ struct WineRegistry::State {
         }
         inBatch = false;
         readOnlyBatch = false;
+        batchTime = 0;
         batchLock.release();
         batchLocked = false;
         return result;
     }
 
     // Runs `read` on the key of a location, or reports why it cannot.
-    RegStatus withKey(const Location& location, const std::function<RegStatus(Hive&, HiveKey*)>& read,
-                      const Need& need = Need{nullptr, false})
+    template <class Read>
+    RegStatus withKey(const Location& location, const Read& read, const Need& need = Need{nullptr, false})
     {
-        const Tree tree = treeOf(location.tree, location.path());
+        const Tree tree = location.hiveTree;
         Hive* hive = nullptr;
         if (const RegStatus status = loadHive(tree, hive, need); status != RegStatus::Success)
             return status;
@@ -571,11 +612,10 @@ struct WineRegistry::State {
         return read(*hive, key);
     }
 
-    using KeyRead = std::function<RegStatus(const Location& location, Hive& hive, HiveKey* key)>;
-
     // The start and the read of a call that only reads the key of a handle.
     // With `alone`, the read needs nothing but the key itself.
-    RegStatus readKey(KeyHandle handle, const KeyRead& read, bool alone = false)
+    template <class Read>
+    RegStatus readKey(KeyHandle handle, const Read& read, bool alone = false)
     {
         Location location;
         if (const RegStatus status = begin(handle, location); status != RegStatus::Success)
@@ -585,13 +625,12 @@ struct WineRegistry::State {
             location, [&](Hive& hive, HiveKey* key) { return read(location, hive, key); }, need);
     }
 
-    using KeyChange = std::function<RegStatus(Hive& hive, HiveKey* key, std::uint64_t now, bool& changed)>;
-
     // Runs `change` on the key of a location in a locked read-modify-write of its hive; the key
     // is null for a predefined key that has nothing in the file yet.
-    RegStatus modifyKey(const Location& location, const KeyChange& change)
+    template <class Change>
+    RegStatus modifyKey(const Location& location, const Change& change)
     {
-        const Tree tree = treeOf(location.tree, location.path());
+        const Tree tree = location.hiveTree;
         if (tree == Tree::Volatile)
             if (const RegStatus writable = checkWritable(tree); writable != RegStatus::Success)
                 return writable;
@@ -623,11 +662,76 @@ struct WineRegistry::State {
 
     KeyHandle newHandle(Tree tree, Path path, Access access, HiveKey* key)
     {
+        const Tree hiveTree = treeOf(tree, path);
+        return addHandle(OpenKey{tree, hiveTree, std::move(path), access, key, generation, true});
+    }
+
+    KeyHandle addHandle(OpenKey open)
+    {
         while (handles.count(nextHandle) || nextHandle == 0 || nextHandle >= 0x80000000u)
             nextHandle = nextHandle >= 0x80000000u ? 1 : nextHandle + 1;
         const std::uint32_t id = nextHandle++;
-        handles.emplace(id, OpenKey{tree, std::move(path), access, key, generation});
+        handles.emplace(id, std::move(open));
         return KeyHandle{id};
+    }
+
+    // Before anything that may free keys that handles point at: a handle whose path is still to
+    // be made from its key makes it while the key is there.
+    void forgetKeys()
+    {
+        for (auto& [id, open] : handles)
+            open.fullPath();
+        ++generation;
+    }
+
+    // The key of an open handle, at hand in a hive that a batch holds locked and whole, so that
+    // no file is read and nobody else writes meanwhile: the calls of an import take this way.
+    HiveKey* keyAtHand(const Location& location, HiveFile*& file)
+    {
+        OpenKey* open = location.open;
+        if (!batchLocked || !open || !open->key || open->generation != generation ||
+            location.hiveTree == Tree::Volatile)
+            return nullptr;
+        file = &fileOf(location.hiveTree);
+        if (!file->readInBatch || !file->writableInBatch || !file->hive || file->hive->focused())
+            return nullptr;
+        return open->key;
+    }
+
+    // createKey and openKey of one name below a key at hand; false when the call takes the long way,
+    // which also tells what is wrong with the name.
+    bool reachQuickly(KeyHandle parentHandle, std::string_view path, Access access, bool create, KeyHandle& opened,
+                      RegStatus& status)
+    {
+        Location parent;
+        if (path.empty() || path.find('\\') != std::string_view::npos ||
+            begin(parentHandle, parent) != RegStatus::Success)
+            return false;
+        HiveFile* file = nullptr;
+        HiveKey* from = keyAtHand(parent, file);
+        if (!from)
+            return false;
+        hiveName(path, quickName);
+        std::size_t depth = 1;
+        for (const HiveKey* k = from; k->parent; k = k->parent)
+            ++depth;
+        if (quickName.empty() || quickName.size() > MaxKeyNameLength || quickName.find(u'\0') != std::u16string::npos ||
+            depth > MaxKeyDepth)
+            return false;
+        HiveKey* key = from->findSubkey(quickName);
+        if (!key && !create)
+            return false;
+        if (access == Access::AllAccess || !key)
+            if ((status = checkWritable(parent.hiveTree)) != RegStatus::Success)
+                return true;
+        if (!key) {
+            bool created = false;
+            key = &file->hive->create(*from, std::span(&quickName, 1), changeTime(), created);
+            file->pending = file->pending || created;
+        }
+        opened = addHandle(OpenKey{parent.tree, parent.hiveTree, {}, access, key, generation, false});
+        status = RegStatus::Success;
+        return true;
     }
 
     // A walk over the parsed keys themselves: one key's values at a time, no handles. The
@@ -753,6 +857,8 @@ RegStatus WineRegistry::createKey(KeyHandle parent, std::string_view path, Acces
 {
     auto& s = *m_state;
     opened = KeyHandle{};
+    if (RegStatus quick{}; s.reachQuickly(parent, path, access, true, opened, quick))
+        return quick;
     State::Target target;
     if (const RegStatus status = s.beginPath(parent, path, target, true); status != RegStatus::Success)
         return status;
@@ -786,6 +892,8 @@ RegStatus WineRegistry::openKey(KeyHandle parent, std::string_view path, Access 
 {
     auto& s = *m_state;
     opened = KeyHandle{};
+    if (RegStatus quick{}; s.reachQuickly(parent, path, access, false, opened, quick))
+        return quick;
     State::Target target;
     if (const RegStatus status = s.beginPath(parent, path, target, access == Access::AllAccess);
         status != RegStatus::Success)
@@ -830,6 +938,12 @@ RegStatus WineRegistry::setValue(KeyHandle key, std::string_view name, std::uint
         return status;
     value.type = type;
     value.data.assign(data.begin(), data.end());
+    State::HiveFile* file = nullptr;
+    if (HiveKey* target = s.keyAtHand(location, file)) {
+        file->hive->setValue(*target, std::move(value), s.changeTime());
+        file->pending = true;
+        return RegStatus::Success;
+    }
     return s.modifyKey(location, [&](Hive& hive, HiveKey* target, std::uint64_t now, bool& changed) {
         if (!target) {
             bool created = false;
@@ -922,8 +1036,8 @@ RegStatus WineRegistry::deleteKey(KeyHandle parent, std::string_view path)
             return s.fail(RegStatus::NotFound, "the key does not exist");
         if (!key->subkeys.empty())
             return s.fail(RegStatus::HasSubkeys, "the key has subkeys");
+        s.forgetKeys();
         current.deleteKey(*key, now);
-        ++s.generation;
         changed = true;
         return RegStatus::Success;
     });

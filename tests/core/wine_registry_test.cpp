@@ -662,6 +662,7 @@ TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)
     for (int i = 0; i < 20; ++i)
         registry.closeKey(create(registry, parent, "Sibling" + std::to_string(i)));
     create(registry, parent, "B");
+    const KeyHandle made = create(registry, parent, "Made");
     EXPECT_EQ(registry.queryValue(key, "v", value), RegStatus::NotFound);
     ASSERT_EQ(registry.setValue(below, "w", RegDword, dword(2)), RegStatus::Success);
     std::vector<RegValue> values;
@@ -677,6 +678,11 @@ TEST(WineRegistry, AHandleFollowsItsKeyThroughDeletionsAndNewReads)
     EXPECT_EQ(registry.openKey(parent, "Sibling3", Access::Read, child), RegStatus::Success);
     create(other, HKCU, "Software\\A\\B");
     EXPECT_EQ(registry.setValue(key, "v", RegDword, dword(4)), RegStatus::Success);
+    // A key made below another in the batch is found by its path in the file read anew.
+    EXPECT_EQ(registry.setValue(made, "m", RegDword, dword(5)), RegStatus::Success);
+    KeyHandle seen;
+    ASSERT_EQ(other.openKey(HKCU, "Software\\A\\Made", Access::Read, seen), RegStatus::Success);
+    EXPECT_EQ(other.queryValue(seen, "m", value), RegStatus::Success);
 }
 
 TEST(WineRegistry, BulkWalksListWhatEnumerationDoes)

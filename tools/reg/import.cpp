@@ -33,7 +33,8 @@ std::string importHelp()
 int import(Session& session, const std::vector<std::string>& args, const Options& options)
 {
     const std::filesystem::path& file = options.file;
-    std::string bytes;
+    // Mapped rather than read: the file's bytes are only looked at once.
+    core::io::FileText bytes;
     if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes, core::io::Links::Follow, nullptr,
                                                kLargestRegFile)) {
         if (failed == core::io::tooLarge())
@@ -47,9 +48,9 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     }
     RegFile contents;
     std::string error;
-    if (!parseRegFile(bytes, contents, error))
+    if (!parseRegFile(bytes.view(), contents, error))
         return session.fail(format(tr("reg: Unable to import '%1': %2\n"), {args[0], error}));
-    bytes = std::string();
+    bytes = core::io::FileText();
 
     // Every key must name a root of this machine before anything is written. The paths below
     // their roots, as the registry takes them, lie one after the other in `paths`.
@@ -128,6 +129,7 @@ int import(Session& session, const std::vector<std::string>& args, const Options
         return std::nullopt;
     };
     std::string name;
+    std::u16string_view nameSource;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const RegFileKey& entry = contents.keys[i];
         const Target& target = targets[i];
@@ -184,8 +186,12 @@ int import(Session& session, const std::vector<std::string>& args, const Options
         }
         last = Open{target.root, path, handle};
         for (const RegFileValue& value : entry.values) {
-            name.clear();
-            core::text::appendUtf8(name, value.name);
+            // Keys of one file mostly have values of the same names.
+            if (value.name != nameSource) {
+                name.clear();
+                core::text::appendUtf8(name, value.name);
+                nameSource = value.name;
+            }
             const RegStatus status =
                 value.remove ? reg.deleteValue(handle, name) : reg.setValue(handle, name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {

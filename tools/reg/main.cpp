@@ -9,7 +9,10 @@
 #include "tools/reg/reg_tool.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +45,25 @@ private:
     localetext::Encoder m_encoder;
 };
 
+// An import or a change to a large hive fills tens of megabytes of fresh heap. Where the system
+// gives large pages on request, the heap asks for them: a few hundred page faults instead of tens
+// of thousands, which would cost a fifth of such a command. The heap grows in steps of 64 MiB, so
+// that one request covers what a command mostly needs; only memory that is touched is used.
+void heapInLargePages()
+{
+    constexpr std::uintptr_t LargePage = std::uintptr_t{2} << 20;
+    mallopt(M_TOP_PAD, 64 << 20);
+    // A block larger than the heap's first free space makes it grow by the step now.
+    void* probe = std::malloc(1 << 20);
+    if (!probe)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(probe) + LargePage - 1) & ~(LargePage - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    if (end > start + LargePage)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    std::free(probe);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -51,6 +73,7 @@ int main(int argc, char** argv)
     // being faulted in anew, page by page.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    heapInLargePages();
     localetext::initialise(argv[0]);
     std::unique_ptr<core::WineRegistry> files;
     std::unique_ptr<core::LivePrefixRegistry> registry;

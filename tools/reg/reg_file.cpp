@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace regtool {
 namespace {
@@ -65,6 +66,12 @@ bool decode(std::string_view bytes, std::u16string& text, std::string& error)
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
+    // A file of plain ASCII, as most are that are not UTF-16, is widened without a decoder.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        text.resize(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), text.begin());
+        return true;
+    }
     text = core::text::isValidUtf8(bytes) ? core::text::toUtf16(bytes)
                                           : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
     return true;
@@ -436,8 +443,16 @@ bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
     file.text = std::make_unique<std::u16string>();
     if (!decode(bytes, *file.text, error))
         return false;
-    // Mostly a key line, a value line and a blank one: reserved so that the lists are not copied as they grow.
-    const std::size_t lines = static_cast<std::size_t>(std::count(file.text->begin(), file.text->end(), u'\n'));
+    // Mostly a key line, a value line and a blank one: reserved so that the lists are not copied as
+    // they grow. Counted in the bytes, where a search is quick; in UTF-16 a character may count
+    // that is no line end, which only reserves a little more.
+    std::size_t lines = 0;
+    for (std::size_t pos = 0; pos < bytes.size(); ++pos, ++lines) {
+        const void* found = std::memchr(bytes.data() + pos, '\n', bytes.size() - pos);
+        if (!found)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+    }
     file.keys.reserve(lines / 3 + 1);
     file.values.reserve(lines / 3 + 1);
     file.data.reserve(bytes.size() / 2);
