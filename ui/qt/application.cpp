@@ -4,6 +4,7 @@
 #include "ui/qt/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
+#include "chrome/pictures.h"
 #include "chrome/settings_keys.h"
 #include "chrome/skin.h"
 
@@ -127,6 +128,18 @@ private:
     bool m_installed = false;
 };
 
+// The pictures of the first window on the screen, and the program's icon.
+std::vector<QString> firstPictures()
+{
+    std::vector<QString> files{QStringLiteral("icon.jpg")};
+    const chrome::WindowDefinition& main = mainDefinition();
+    for (const chrome::Component& component : main.components) {
+        if (component.kind == chrome::ComponentKind::Picture)
+            files.push_back(QString::fromStdString(chrome::pictureFile(main, component)));
+    }
+    return files;
+}
+
 } // namespace
 
 int run(int argc, char** argv)
@@ -138,6 +151,8 @@ int run(int argc, char** argv)
     HostMessageBoxes messageBoxes;
     try {
         initPictures();
+        chrome::PictureStore pictures;
+        pictures.prefetch(firstPictures());
 
         const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
@@ -157,7 +172,6 @@ int run(int argc, char** argv)
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
 
-        chrome::PictureStore pictures;
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
         HostCursor cursor;
         const core::HostClock clock;
