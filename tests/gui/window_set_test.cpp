@@ -194,8 +194,6 @@ TEST_F(WindowSetTest, NoSettingsFileUntilSomethingIsWritten)
     EXPECT_FALSE(settingsExist());
 }
 
-} // namespace
-
 TEST_F(WindowSetTest, PrefetchedPicturesAreTheOnesDecodedOnDemand)
 {
     chrome::PictureStore prefetched;
@@ -207,3 +205,5 @@ TEST_F(WindowSetTest, PrefetchedPicturesAreTheOnesDecodedOnDemand)
     EXPECT_FALSE(prefetched.pixmap(QStringLiteral("icon.jpg")).isNull());
     EXPECT_EQ(prefetched.decodedCount(), 3);
 }
+
+} // namespace
