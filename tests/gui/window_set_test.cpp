@@ -194,4 +194,16 @@ TEST_F(WindowSetTest, NoSettingsFileUntilSomethingIsWritten)
     EXPECT_FALSE(settingsExist());
 }
 
+TEST_F(WindowSetTest, PrefetchedPicturesAreTheOnesDecodedOnDemand)
+{
+    chrome::PictureStore prefetched;
+    prefetched.prefetch({QStringLiteral("icon.jpg"), QStringLiteral("TForm1-Image1.jpg"), QStringLiteral("none.jpg")});
+    for (const char* file : {"TForm1-Image1.jpg", "icon.jpg", "none.jpg", "TForm64-Image1.jpg", "TForm1-Image1.jpg"}) {
+        const QString name = QString::fromLatin1(file);
+        EXPECT_EQ(prefetched.pixmap(name).toImage(), m_pictures.pixmap(name).toImage()) << file;
+    }
+    EXPECT_FALSE(prefetched.pixmap(QStringLiteral("icon.jpg")).isNull());
+    EXPECT_EQ(prefetched.decodedCount(), 3);
+}
+
 } // namespace

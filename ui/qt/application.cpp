@@ -4,6 +4,7 @@
 #include "ui/qt/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
+#include "chrome/pictures.h"
 #include "chrome/settings_keys.h"
 #include "chrome/skin.h"
 
@@ -27,8 +28,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 namespace app {
 
@@ -92,15 +96,63 @@ void installFonts()
     QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
 }
 
+namespace {
+
+// Reading the system's font configuration takes about as long as the rest of the start-up
+// before the first window; it runs on a thread of its own until the first font is needed.
+class FontSetUp {
+public:
+    FontSetUp() : m_reader([] { FcInit(); }) {}
+    FontSetUp(const FontSetUp&) = delete;
+    FontSetUp& operator=(const FontSetUp&) = delete;
+    ~FontSetUp() { waitForReader(); }
+
+    // Before anything draws text.
+    void ready()
+    {
+        if (m_installed)
+            return;
+        waitForReader();
+        installFonts();
+        m_installed = true;
+    }
+
+private:
+    void waitForReader()
+    {
+        if (m_reader.joinable())
+            m_reader.join();
+    }
+
+    std::thread m_reader;
+    bool m_installed = false;
+};
+
+// The pictures of the first window on the screen, and the program's icon.
+std::vector<QString> firstPictures()
+{
+    std::vector<QString> files{QStringLiteral("icon.jpg")};
+    const chrome::WindowDefinition& main = mainDefinition();
+    for (const chrome::Component& component : main.components) {
+        if (component.kind == chrome::ComponentKind::Picture)
+            files.push_back(QString::fromStdString(chrome::pictureFile(main, component)));
+    }
+    return files;
+}
+
+} // namespace
+
 int run(int argc, char** argv)
 {
+    FontSetUp fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     ErrorBox errors;
     HostMessageBoxes messageBoxes;
     try {
         initPictures();
-        installFonts();
+        chrome::PictureStore pictures;
+        pictures.prefetch(firstPictures());
 
         const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
@@ -120,7 +172,6 @@ int run(int argc, char** argv)
             core::settingsLocation(executable, DOSTROJNIK_INSTALLED_MARKER, core::hostEnvironment());
         core::makeSettingsFolder(settingsPath);
 
-        chrome::PictureStore pictures;
         QApplication::setWindowIcon(QIcon(pictures.pixmap(QStringLiteral("icon.jpg"))));
         HostCursor cursor;
         const core::HostClock clock;
@@ -158,6 +209,7 @@ int run(int argc, char** argv)
         context.drive = &driveFiles;
         context.showOptionState =
             core::TIniFile(settingsPath).ReadInteger("Okno", chrome::keys::showOptionState, 0) != 0;
+        fonts.ready();
         WindowSet windows(context);
         errors.setMainWindow(&windows.main());
         messageBoxes.setMainWindow(&windows.main());
@@ -167,8 +219,10 @@ int run(int argc, char** argv)
         windows.main().show();
         QApplication::exec();
     } catch (const core::Error& error) {
+        fonts.ready();
         errors.report(error.what());
     } catch (...) {
+        fonts.ready();
         errors.report({});
     }
     return 0;

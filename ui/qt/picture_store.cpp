@@ -5,6 +5,7 @@
 #include <turbojpeg.h>
 
 #include <memory>
+#include <optional>
 
 namespace chrome {
 
@@ -32,17 +33,50 @@ QImage decodeJpeg(const QByteArray& data)
     return image;
 }
 
+namespace {
+
+// A null image when the file is missing.
+std::optional<QImage> readPicture(const QString& path)
+{
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return decodeJpeg(source.readAll());
+}
+
+} // namespace
+
 PictureStore::PictureStore(QString folder) : m_folder(std::move(folder)) {}
+
+void PictureStore::prefetch(std::vector<QString> files)
+{
+    m_prefetching = std::async(std::launch::async, [folder = m_folder, files = std::move(files)] {
+        QHash<QString, QImage> images;
+        for (const QString& file : files) {
+            if (std::optional<QImage> image = readPicture(folder + file))
+                images.insert(file, *image);
+        }
+        return images;
+    });
+}
 
 QPixmap PictureStore::pixmap(const QString& file)
 {
     auto found = m_pixmaps.constFind(file);
     if (found != m_pixmaps.constEnd())
         return *found;
+    if (m_prefetching.valid())
+        m_prefetched = m_prefetching.get();
+    std::optional<QImage> image;
+    if (auto prefetched = m_prefetched.find(file); prefetched != m_prefetched.end()) {
+        image = *prefetched;
+        m_prefetched.erase(prefetched);
+    } else {
+        image = readPicture(m_folder + file);
+    }
     QPixmap pixmap;
-    QFile source(m_folder + file);
-    if (source.open(QIODevice::ReadOnly)) {
-        pixmap = QPixmap::fromImage(decodeJpeg(source.readAll()));
+    if (image) {
+        pixmap = QPixmap::fromImage(*image);
         ++m_decoded;
     }
     m_pixmaps.insert(file, pixmap);

@@ -57,10 +57,10 @@ public:
     ui::qt::QtWindow& parts() const { return *m_parts; }
 
 protected:
-    virtual void closeClicked();
     void dragStep();
 
 private:
+    void closeClicked();
     void build();
     // The window with its widgets built.
     SkinnedWindow& built() const;
