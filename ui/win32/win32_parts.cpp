@@ -5,6 +5,7 @@
 #include "core/io/drive_files.h"
 #include "core/platform/win32/win32_text.h"
 #include "ui/win32/resource_pictures.h"
+#include "ui/win32/win32_accessible.h"
 
 #include <commctrl.h>
 #include <olectl.h>
@@ -242,6 +243,12 @@ LRESULT ClickBehaviour::message(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(m_handle, nullptr, FALSE); break;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (answerObjectRequest(m_handle, wParam, lParam, result))
+            return result;
+        break;
+    }
     default: break;
     }
     return Win32Part::message(msg, wParam, lParam);
@@ -253,14 +260,23 @@ void ClickBehaviour::setTargetPart(bool target)
     LONG_PTR style = GetWindowLongPtrW(m_handle, GWL_STYLE);
     style = target ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     SetWindowLongPtrW(m_handle, GWL_STYLE, style);
+    tellFacts();
 }
 
 void ClickBehaviour::setMarkedPart(bool marked)
 {
-    if (marked == m_marked)
-        return;
-    m_marked = marked;
-    InvalidateRect(m_handle, nullptr, FALSE);
+    m_hasState = true;
+    if (marked != m_marked) {
+        m_marked = marked;
+        InvalidateRect(m_handle, nullptr, FALSE);
+    }
+    tellFacts();
+}
+
+void ClickBehaviour::tellFacts() const
+{
+    const TargetRole role = !m_target ? TargetRole::None : m_hasState ? TargetRole::CheckBox : TargetRole::PushButton;
+    setTargetFacts(m_handle, role, m_marked);
 }
 
 void ClickBehaviour::drawFrames(HDC dc) const

@@ -114,8 +114,12 @@ protected:
     void setMarkedPart(bool marked);
     // The focus frame, and the accent frame of a marked choice.
     void drawFrames(HDC dc) const;
+    // What assistive technology reads: a push button, or a check box once given a state.
+    void tellFacts() const;
     bool m_target = false;
     bool m_marked = false;
+    bool m_hasState = false; // given a mark at least once: a toggle
+
     bool m_pressed = false;
 };
 
