@@ -23,9 +23,12 @@ inline constexpr std::uint32_t choice = 0x2F5E9E;
 inline constexpr std::uint32_t silver = 0xC0C0C0;
 inline constexpr std::uint32_t maroon = 0x800000;
 
-// Design font: "MS Sans Serif" 8 point, drawn with a font that has the Polish letters.
+// Design font: "MS Sans Serif" 8 point. Where the system has no face of that name with the Polish
+// letters, the first of the substitutes it has draws the texts: the condensed one is about as
+// wide as the design's face, so the texts fit their boxes.
 inline constexpr const char* fontFamily = "MS Sans Serif";
 inline constexpr const char* fontSubstitute = "DejaVu Sans";
+inline constexpr const char* fontSubstitutes[] = {"DejaVu Sans Condensed", fontSubstitute};
 inline constexpr int fontPointSize = 8;
 
 } // namespace chrome::skin

@@ -45,12 +45,17 @@ ScreenSize primaryScreen()
 
 std::uint32_t processorMhz()
 {
+    // RegGetValueW is missing from 32-bit Windows XP.
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0;
     DWORD mhz = 0;
     DWORD size = sizeof mhz;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"~MHz",
-                     RRF_RT_REG_DWORD, nullptr, &mhz, &size) != ERROR_SUCCESS)
-        return 0;
-    return mhz;
+    const LSTATUS status = RegQueryValueExW(key, L"~MHz", nullptr, &type, reinterpret_cast<BYTE*>(&mhz), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof mhz ? mhz : 0;
 }
 
 } // namespace core

@@ -368,6 +368,98 @@ private:
     testing_support::TemporaryFolder m_folder;
 };
 
+// Where a label's text stands: the box of its place's pixels more than `step` away in a channel
+// from the colour that most of the place shows. A label sized to its text has a place as wide as
+// the room up to the next part on its row, and one line high.
+struct Ink {
+    int left = 0;
+    int top = 0;
+    int right = -1;
+    int bottom = -1;
+    // How far the left or right edge lies from the other's; the top or bottom edge.
+    int across(const Ink& other) const { return std::max(std::abs(left - other.left), std::abs(right - other.right)); }
+    int down(const Ink& other) const { return std::max(std::abs(top - other.top), std::abs(bottom - other.bottom)); }
+};
+
+std::ostream& operator<<(std::ostream& out, const Ink& ink)
+{
+    return out << "(" << ink.left << "," << ink.top << ")-(" << ink.right << "," << ink.bottom << ")";
+}
+
+RECT roomOf(const chrome::Component& label, const chrome::WindowDefinition& definition)
+{
+    const chrome::Rect& place = label.place;
+    RECT room{place.x, place.y, place.x + place.width, place.y + (place.height > 0 ? place.height : 16)};
+    if (place.width > 0)
+        return room;
+    room.right = definition.width;
+    for (const chrome::Component& other : definition.components) {
+        const chrome::Rect& at = other.place;
+        if (other.kind != chrome::ComponentKind::Timer && at.x > place.x && at.x < room.right && at.y < room.bottom &&
+            at.y + std::max(at.height, 1) > room.top)
+            room.right = at.x;
+    }
+    return room;
+}
+
+// Whether the window shows the label with the text of its design: it fills some in as it runs,
+// in its own time.
+bool showsDesignText(HWND top, const chrome::Component& label)
+{
+    struct Search {
+        HWND top;
+        const chrome::Component& label;
+        bool found = false;
+    } search{top, label};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            RECT rect{};
+            GetWindowRect(child, &rect);
+            MapWindowPoints(HWND_DESKTOP, s.top, reinterpret_cast<POINT*>(&rect), 2);
+            std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
+            text.resize(static_cast<std::size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+            s.found = rect.left == s.label.place.x && rect.top == s.label.place.y &&
+                      (text == wide(s.label.text) || (!text.empty() && text == wide(s.label.accessibleName)));
+            return !s.found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Ink inkOf(const Face& face, RECT room, int step)
+{
+    room.right = std::min<LONG>(room.right, face.width);
+    room.bottom = std::min<LONG>(room.bottom, face.height);
+    auto key = [](const RGBQUAD& pixel) {
+        return (pixel.rgbRed >> 4) << 8 | (pixel.rgbGreen >> 4) << 4 | pixel.rgbBlue >> 4;
+    };
+    std::map<int, std::pair<int, RGBQUAD>> colours;
+    for (int y = room.top; y < room.bottom; ++y) {
+        for (int x = room.left; x < room.right; ++x) {
+            auto& [count, colour] = colours[key(face.at(x, y))];
+            colour = face.at(x, y);
+            ++count;
+        }
+    }
+    if (colours.empty())
+        return {};
+    const RGBQUAD ground = std::max_element(colours.begin(), colours.end(), [](const auto& a, const auto& b) {
+                               return a.second.first < b.second.first;
+                           })->second.second;
+    Ink ink{room.right, room.bottom, -1, -1};
+    for (int y = room.top; y < room.bottom; ++y) {
+        for (int x = room.left; x < room.right; ++x) {
+            const RGBQUAD& pixel = face.at(x, y);
+            if (std::abs(pixel.rgbRed - ground.rgbRed) > step || std::abs(pixel.rgbGreen - ground.rgbGreen) > step ||
+                std::abs(pixel.rgbBlue - ground.rgbBlue) > step)
+                ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x), std::max(ink.bottom, y)};
+        }
+    }
+    return ink.right < 0 ? Ink{} : ink;
+}
+
 Expected readBack(core::RegistryApi& api, const chrome::RegistryKey& key, const std::string& name, bool integer)
 {
     core::TRegistry registry(api);
@@ -712,6 +804,10 @@ TEST(DostrojnikExe, EveryWindowLooksAsTheQtFrontEndDrawsIt)
     constexpr int step = 48;
     constexpr double pictureTolerance = 0.01;
     constexpr double textTolerance = 0.2;
+    // A label's text may end this many pixels from where the Qt front end's ends, at any edge:
+    // the same face in whole pixels instead of fractions (11 instead of 10.67), with the system's
+    // own hinting; lines of wrapped text stand up to a pixel closer or further apart.
+    constexpr int inkTolerance = 6;
     {
         core::Win32Registry api;
         core::TRegistry registry(api);
@@ -754,6 +850,23 @@ TEST(DostrojnikExe, EveryWindowLooksAsTheQtFrontEndDrawsIt)
                     differences.pictures * 100, differences.texts * 100);
         EXPECT_LE(differences.pictures, pictureTolerance);
         EXPECT_LE(differences.texts, textTolerance);
+        int worstAcross = 0;
+        int worstDown = 0;
+        for (const chrome::Component& label : definition->components) {
+            if (label.kind != chrome::ComponentKind::Label || !showsDesignText(top, label))
+                continue;
+            const RECT room = roomOf(label, *definition);
+            const Ink want = inkOf(drawn, room, step);
+            const Ink got = inkOf(shown, room, step);
+            worstAcross = std::max(worstAcross, got.across(want));
+            worstDown = std::max(worstDown, got.down(want));
+            EXPECT_LE(got.across(want), inkTolerance)
+                << label.name << " \"" << label.text << "\" " << got << " " << want;
+            EXPECT_LE(got.down(want), inkTolerance + (want.bottom - want.top) / 11)
+                << label.name << " \"" << label.text << "\" " << got << " " << want;
+        }
+        std::printf("%s: labels' texts end at most %d pixels to the side, %d up or down of the Qt front end's\n",
+                    definition->className.c_str(), worstAcross, worstDown);
         if (HasFailure())
             saveFace(shown, definition->className + "-shown.bmp");
     }

@@ -26,6 +26,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStringList>
 #include <QWidget>
 
 #include <fontconfig/fontconfig.h>
@@ -90,9 +91,10 @@ ui::Size HostScreen::size(const ui::Window& window) const
 
 void installFonts()
 {
-    QFont::insertSubstitutions(
-        QString::fromLatin1(chrome::skin::fontFamily),
-        {QStringLiteral("DejaVu Sans Condensed"), QString::fromLatin1(chrome::skin::fontSubstitute)});
+    QStringList substitutes;
+    for (const char* face : chrome::skin::fontSubstitutes)
+        substitutes.append(QString::fromLatin1(face));
+    QFont::insertSubstitutions(QString::fromLatin1(chrome::skin::fontFamily), substitutes);
     QApplication::setFont(QFont(QString::fromLatin1(chrome::skin::fontFamily), chrome::skin::fontPointSize));
 }
 

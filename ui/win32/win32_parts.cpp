@@ -5,6 +5,7 @@
 #include "core/io/drive_files.h"
 #include "core/platform/win32/win32_text.h"
 #include "ui/win32/resource_pictures.h"
+#include "ui/win32/win32_accessible.h"
 
 #include <commctrl.h>
 #include <olectl.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwchar>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -41,6 +43,8 @@ HWND makeChild(Win32Window& window, const wchar_t* windowClass, DWORD style, DWO
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     // Later parts lie on top of earlier ones, as the window's design has them.
     SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The system's controls write in the design's font too.
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(window.font(LabelStyle{})), FALSE);
     return child;
 }
 
@@ -58,16 +62,32 @@ LRESULT CALLBACK partProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(handle, msg, wParam, lParam);
 }
 
-HFONT designFont(HWND handle, const LabelStyle& style)
+// The face the texts are drawn in: the design's where the system has it with the Polish letters,
+// else the first substitute it has; else the font mapper's own choice for the design's name.
+std::wstring designFace()
 {
-    HDC dc = GetDC(handle);
-    const int height =
-        style.pixelSize != 0 ? -style.pixelSize : -MulDiv(style.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(handle, dc);
-    // "MS Sans Serif" has no Polish letters: the system substitutes a face that has them.
-    return CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       L"MS Sans Serif");
+    std::vector<std::string> faces{chrome::skin::fontFamily};
+    faces.insert(faces.end(), std::begin(chrome::skin::fontSubstitutes), std::end(chrome::skin::fontSubstitutes));
+    HDC dc = GetDC(nullptr);
+    std::wstring chosen;
+    for (const std::string& face : faces) {
+        const std::wstring name = wide(face);
+        HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, name.c_str());
+        HGDIOBJ old = SelectObject(dc, font);
+        wchar_t given[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, given);
+        const bool found = GetTextCharset(dc) == EASTEUROPE_CHARSET &&
+                           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, given, -1, name.c_str(), -1) == CSTR_EQUAL;
+        SelectObject(dc, old);
+        DeleteObject(font);
+        if (found) {
+            chosen = name;
+            break;
+        }
+    }
+    ReleaseDC(nullptr, dc);
+    return chosen.empty() ? wide(chrome::skin::fontFamily) : chosen;
 }
 
 } // namespace
@@ -132,6 +152,7 @@ void Win32Part::subclass()
 void Win32Part::setVisiblePart(bool visible)
 {
     ShowWindow(m_handle, visible ? SW_SHOWNA : SW_HIDE);
+    m_window.invalidateOver(*this);
 }
 
 Rect Win32Part::placeOf() const
@@ -226,6 +247,12 @@ LRESULT ClickBehaviour::message(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(m_handle, nullptr, FALSE); break;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (answerObjectRequest(m_handle, wParam, lParam, result))
+            return result;
+        break;
+    }
     default: break;
     }
     return Win32Part::message(msg, wParam, lParam);
@@ -237,14 +264,23 @@ void ClickBehaviour::setTargetPart(bool target)
     LONG_PTR style = GetWindowLongPtrW(m_handle, GWL_STYLE);
     style = target ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     SetWindowLongPtrW(m_handle, GWL_STYLE, style);
+    tellFacts();
 }
 
 void ClickBehaviour::setMarkedPart(bool marked)
 {
-    if (marked == m_marked)
-        return;
-    m_marked = marked;
-    InvalidateRect(m_handle, nullptr, FALSE);
+    m_hasState = true;
+    if (marked != m_marked) {
+        m_marked = marked;
+        InvalidateRect(m_handle, nullptr, FALSE);
+    }
+    tellFacts();
+}
+
+void ClickBehaviour::tellFacts() const
+{
+    const TargetRole role = !m_target ? TargetRole::None : m_hasState ? TargetRole::CheckBox : TargetRole::PushButton;
+    setTargetFacts(m_handle, role, m_marked);
 }
 
 void ClickBehaviour::drawFrames(HDC dc) const
@@ -273,6 +309,7 @@ void Win32Picture::setPicture(const std::string& file)
 {
     m_bitmap = file.empty() ? nullptr : m_window.pictures().bitmap(file);
     InvalidateRect(m_handle, nullptr, FALSE);
+    m_window.invalidateOver(*this);
 }
 
 LRESULT Win32Picture::message(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -301,15 +338,10 @@ LRESULT Win32Picture::message(UINT msg, WPARAM wParam, LPARAM lParam)
 Win32Label::Win32Label(Win32Window& window, const Rect& place, const LabelStyle& style)
     : PartOf(window, makeChild(window, kPartClass, 0, 0, place, 0))
     , m_style(style)
-    , m_font(designFont(m_handle, style))
+    , m_font(window.font(style))
     , m_autoWidth(place.width == 0)
     , m_autoHeight(place.height == 0)
 {
-}
-
-Win32Label::~Win32Label()
-{
-    DeleteObject(m_font);
 }
 
 void Win32Label::setName(const std::string& name)
@@ -326,6 +358,7 @@ void Win32Label::setText(const std::string& text)
         SetWindowTextW(m_handle, wide(text).c_str());
     fit();
     InvalidateRect(m_handle, nullptr, FALSE);
+    m_window.invalidateOver(*this);
 }
 
 void Win32Label::fit()
@@ -357,12 +390,20 @@ LRESULT Win32Label::message(UINT msg, WPARAM wParam, LPARAM lParam)
     HDC dc = BeginPaint(m_handle, &paint);
     RECT rect{};
     GetClientRect(m_handle, &rect);
+    if (!m_style.filled)
+        m_window.paintUnder(*this, dc);
+    draw(dc, rect);
+    drawFrames(dc);
+    EndPaint(m_handle, &paint);
+    return 0;
+}
+
+void Win32Label::draw(HDC dc, RECT rect) const
+{
     if (m_style.filled) {
         HBRUSH brush = CreateSolidBrush(m_style.background);
         FillRect(dc, &rect, brush);
         DeleteObject(brush);
-    } else {
-        m_window.paintUnder(*this, dc);
     }
     HGDIOBJ old = SelectObject(dc, m_font);
     SetBkMode(dc, TRANSPARENT);
@@ -370,9 +411,6 @@ LRESULT Win32Label::message(UINT msg, WPARAM wParam, LPARAM lParam)
     const std::wstring text = wide(m_text);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, m_style.format);
     SelectObject(dc, old);
-    drawFrames(dc);
-    EndPaint(m_handle, &paint);
-    return 0;
 }
 
 Win32EditBox::Win32EditBox(Win32Window& window, const Rect& place)
@@ -658,15 +696,9 @@ Win32Button::Win32Button(Win32Window& window, const Rect& place, const std::stri
 {
     LabelStyle style;
     style.pointSize -= compact ? 1 : 0;
-    m_font = designFont(m_handle, style);
-    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.font(style)), FALSE);
     setText(caption);
     subclass();
-}
-
-Win32Button::~Win32Button()
-{
-    DeleteObject(m_font);
 }
 
 void Win32Button::setText(const std::string& text)
@@ -712,7 +744,6 @@ Win32CheckBox::Win32CheckBox(Win32Window& window, const Rect& place, const std::
     : PartOf(window, makeChild(window, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, place, 0))
 {
     SetWindowTextW(m_handle, wide(caption).c_str());
-    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     setChecked(checked);
 }
 
@@ -761,6 +792,7 @@ void Win32Timer::setInterval(int milliseconds)
 
 Win32Window::Win32Window(PictureSource& pictures, const std::string& className, const std::string& caption, Size size)
     : m_pictures(pictures)
+    , m_fontFace(designFace())
 {
     // WS_EX_APPWINDOW: a borderless window still has its taskbar button.
     m_handle =
@@ -777,6 +809,24 @@ Win32Window::~Win32Window()
     m_parts.clear();
     SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
     DestroyWindow(m_handle);
+    for (const auto& [size, font] : m_fonts)
+        DeleteObject(font);
+}
+
+HFONT Win32Window::font(const LabelStyle& style)
+{
+    int height = -style.pixelSize;
+    if (style.pixelSize == 0) {
+        HDC dc = GetDC(m_handle);
+        height = -MulDiv(style.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        ReleaseDC(m_handle, dc);
+    }
+    const int weight = style.bold ? FW_BOLD : FW_NORMAL;
+    HFONT& font = m_fonts[{height, weight}];
+    if (!font)
+        font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, m_fontFace.c_str());
+    return font;
 }
 
 HWND Win32Window::tooltip()
@@ -972,15 +1022,42 @@ void Win32Window::paintUnder(const Win32Part& child, HDC dc) const
     for (const auto& part : m_parts) {
         if (part.get() == &child)
             break;
-        const auto* picture = dynamic_cast<const Win32Picture*>(part.get());
-        if (!picture || !picture->bitmap() || !IsWindowVisible(picture->handle()))
+        if (!IsWindowVisible(part->handle()))
             continue;
-        const Rect under = picture->placeOf();
+        const Rect under = part->placeOf();
+        // A label overlapped by a later part (a row's caption by the line under the row) shows
+        // through it as the pictures do.
+        if (const auto* label = dynamic_cast<const Win32Label*>(part.get())) {
+            const int left = under.x - place.x;
+            const int top = under.y - place.y;
+            label->draw(dc, {left, top, left + under.width, top + under.height});
+            continue;
+        }
+        const auto* picture = dynamic_cast<const Win32Picture*>(part.get());
+        if (!picture || !picture->bitmap())
+            continue;
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, picture->bitmap());
         BitBlt(dc, under.x - place.x, under.y - place.y, under.width, under.height, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
+    }
+}
+
+void Win32Window::invalidateOver(const Win32Part& part) const
+{
+    const Rect place = part.placeOf();
+    const RECT area{place.x, place.y, place.x + place.width, place.y + place.height};
+    bool above = false;
+    for (const auto& other : m_parts) {
+        if (above) {
+            const Rect at = other->placeOf();
+            const RECT over{at.x, at.y, at.x + at.width, at.y + at.height};
+            RECT common{};
+            if (IntersectRect(&common, &area, &over))
+                InvalidateRect(other->handle(), nullptr, FALSE);
+        }
+        above = above || other.get() == &part;
     }
 }
 

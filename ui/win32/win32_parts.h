@@ -114,8 +114,12 @@ protected:
     void setMarkedPart(bool marked);
     // The focus frame, and the accent frame of a marked choice.
     void drawFrames(HDC dc) const;
+    // What assistive technology reads: a push button, or a check box once given a state.
+    void tellFacts() const;
     bool m_target = false;
     bool m_marked = false;
+    bool m_hasState = false; // given a mark at least once: a toggle
+
     bool m_pressed = false;
 };
 
@@ -139,13 +143,14 @@ class Win32Label final : public PartOf<ui::Label, ClickBehaviour> {
 public:
     // A place without width sizes the label to its text; without height, to the text's height.
     Win32Label(Win32Window& window, const Rect& place, const LabelStyle& style);
-    ~Win32Label() override;
     void setTarget(bool target) override { this->setTargetPart(target); }
     void setMarked(bool marked) override { this->setMarkedPart(marked); }
     void setText(const std::string& text) override;
     std::string text() const override { return m_text; }
     void setName(const std::string& name) override;
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Its ground, where it fills one, and its text, into `rect` of `dc`.
+    void draw(HDC dc, RECT rect) const;
 
 protected:
     ui::Clickable& clickable() override { return *this; }
@@ -154,7 +159,7 @@ private:
     void fit();
 
     LabelStyle m_style;
-    HFONT m_font = nullptr;
+    HFONT m_font;
     std::string m_text;
     bool m_autoWidth = false;
     bool m_autoHeight = false;
@@ -233,7 +238,6 @@ private:
 class Win32Button final : public PartOf<ui::Button> {
 public:
     Win32Button(Win32Window& window, const Rect& place, const std::string& caption, bool compact);
-    ~Win32Button() override;
     void setTarget(bool target) override { m_target = target; }
     void setMarked(bool) override {}
     void setText(const std::string& text) override;
@@ -242,7 +246,6 @@ public:
     bool controlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    HFONT m_font = nullptr;
     bool m_target = false;
 };
 
@@ -279,6 +282,8 @@ public:
     HWND handle() const { return m_handle; }
     PictureSource& pictures() const { return m_pictures; }
     HWND tooltip();
+    // The design's font in the style's size and weight, owned by the window.
+    HFONT font(const LabelStyle& style);
 
     Win32Picture& addPicture(const std::string& name, const Rect& place);
     Win32Label& addLabel(const std::string& name, const Rect& place, const LabelStyle& style);
@@ -314,6 +319,8 @@ public:
     // Paints what lies under `child` (the window's pictures before it, in creation order) into
     // its device context.
     void paintUnder(const Win32Part& child, HDC dc) const;
+    // Has the later parts that overlap `part` paint again, as they show it.
+    void invalidateOver(const Win32Part& part) const;
 
     static LRESULT CALLBACK procedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -326,6 +333,8 @@ private:
     Kind& keep(const std::string& name, std::unique_ptr<Kind> part);
 
     PictureSource& m_pictures;
+    std::wstring m_fontFace;
+    std::map<std::pair<int, int>, HFONT> m_fonts; // by height and weight
     HWND m_handle = nullptr;
     HWND m_tooltip = nullptr;
     std::uint8_t m_alpha = 255;

@@ -1,0 +1,20 @@
+#pragma once
+
+// How assistive technology (MSAA) sees a click target: the system's own object of its window
+// (name from the window text, place, focus), reporting a push button, or a check box for a
+// target that has a state, checked while it is marked.
+
+#include <windows.h>
+
+namespace ui::win32 {
+
+enum class TargetRole { None, PushButton, CheckBox };
+
+// Keeps what the target is in its window, where the answer to WM_GETOBJECT reads it each time a
+// client asks; a window that is no target answers as the system's own.
+void setTargetFacts(HWND handle, TargetRole role, bool checked);
+
+// Answers WM_GETOBJECT for a window given its facts; false when the system's own answer does.
+bool answerObjectRequest(HWND handle, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+} // namespace ui::win32
