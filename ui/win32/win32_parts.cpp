@@ -1130,7 +1130,7 @@ void Win32MessageBoxes::message(const std::string& text)
 
 bool Win32MessageBoxes::askYesNo(const std::string& title, const std::string& text)
 {
-    return MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), MB_YESNO) == IDYES;
 }
 
 void showErrorBox(const std::string& title, const std::string& text)
