@@ -1,5 +1,6 @@
 // The window parts as assistive technology reads them, through the system's accessibility API:
-// targets are push buttons, or check boxes once they have a state, checked while marked.
+// targets are push buttons, or check boxes once they have a state, checked while marked; edit
+// boxes are named without their text being touched.
 
 #include "ui/win32/win32_parts.h"
 
@@ -82,6 +83,12 @@ TEST(Win32Parts, TargetsReadAsPushButtonsOrCheckBoxes)
         Win32Picture& choice = window.addPicture("Image1", {0, 20, 80, 20});
         choice.setTarget(true);
         choice.setAccessibleName("Okno: Włącz");
+        Win32EditBox& entry = window.addEditBox("Edit1", {0, 40, 80, 20});
+        entry.setText("Jan");
+        entry.setAccessibleName("Nazwa użytkownika");
+        Win32SpinEdit& spin = window.addSpinEdit("SpinEdit1", {0, 60, 80, 20}, 1, 60);
+        spin.setValue(5);
+        spin.setAccessibleName("Odświeżanie");
         window.setVisible(true);
 
         struct Case {
@@ -97,6 +104,9 @@ TEST(Win32Parts, TargetsReadAsPushButtonsOrCheckBoxes)
             {"a target given a state", choice.handle(), 0, ROLE_SYSTEM_CHECKBUTTON, false, L"Okno: Włącz"},
             {"a marked target", choice.handle(), 1, ROLE_SYSTEM_CHECKBUTTON, true, L"Okno: Włącz"},
             {"a target no longer marked", choice.handle(), 0, ROLE_SYSTEM_CHECKBUTTON, false, L"Okno: Włącz"},
+            // Their names, not in their window texts, which hold what they hold.
+            {"an edit box", entry.handle(), -1, ROLE_SYSTEM_TEXT, false, L"Nazwa użytkownika"},
+            {"a spin edit", spin.handle(), -1, ROLE_SYSTEM_TEXT, false, L"Odświeżanie"},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
@@ -108,6 +118,9 @@ TEST(Win32Parts, TargetsReadAsPushButtonsOrCheckBoxes)
             EXPECT_EQ(seen.role, c.role);
             EXPECT_EQ(seen.checked, c.checked);
             EXPECT_EQ(seen.name, c.name);
+            if (c.role == ROLE_SYSTEM_TEXT) {
+                EXPECT_EQ(entry.text() + "/" + std::to_string(spin.value()), "Jan/5");
+            }
             // Screen readers hear of a mark that changes.
             if (c.marked >= 0) {
                 EXPECT_EQ(g_stateChanges, std::vector<HWND>{c.part});

@@ -8,10 +8,16 @@ namespace {
 
 constexpr const wchar_t* kRoleProperty = L"DostrojnikTargetRole";
 constexpr const wchar_t* kCheckedProperty = L"DostrojnikTargetChecked";
+constexpr const wchar_t* kNameProperty = L"DostrojnikName";
 
 TargetRole roleOf(HWND handle)
 {
     return static_cast<TargetRole>(reinterpret_cast<INT_PTR>(GetPropW(handle, kRoleProperty)));
+}
+
+const std::wstring* nameOf(HWND handle)
+{
+    return static_cast<const std::wstring*>(GetPropW(handle, kNameProperty));
 }
 
 bool isSelf(const VARIANT& child)
@@ -71,7 +77,7 @@ public:
         return m_system->Invoke(id, iid, locale, flags, parameters, result, exception, wrong);
     }
 
-    // IAccessible: the role and the state; everything else is the system's.
+    // IAccessible: the role, the state and a name of its own; everything else is the system's.
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
         const TargetRole target = IsWindow(m_handle) ? roleOf(m_handle) : TargetRole::None;
@@ -100,7 +106,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        return m_system->get_accName(child, name);
+        const std::wstring* own = IsWindow(m_handle) ? nameOf(m_handle) : nullptr;
+        if (!name || !isSelf(child) || !own)
+            return m_system->get_accName(child, name);
+        *name = SysAllocStringLen(own->data(), static_cast<UINT>(own->size()));
+        return *name ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
     {
@@ -176,9 +186,15 @@ void setTargetFacts(HWND handle, TargetRole role, bool checked)
         NotifyWinEvent(EVENT_OBJECT_STATECHANGE, handle, OBJID_CLIENT, CHILDID_SELF);
 }
 
+void giveAccessibleName(HWND handle, const std::wstring* name)
+{
+    SetPropW(handle, kNameProperty, const_cast<std::wstring*>(name));
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, handle, OBJID_CLIENT, CHILDID_SELF);
+}
+
 bool answerObjectRequest(HWND handle, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (static_cast<LONG>(lParam) != OBJID_CLIENT || roleOf(handle) == TargetRole::None)
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT || (roleOf(handle) == TargetRole::None && !nameOf(handle)))
         return false;
     IAccessible* system = nullptr;
     // __uuidof: the toolchain's oleacc import library makes IID_IAccessible the address of an

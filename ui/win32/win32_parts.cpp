@@ -125,6 +125,7 @@ Win32Part::~Win32Part()
 {
     RemoveWindowSubclass(m_handle, &controlProcedure, 1);
     SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
+    RemovePropW(m_handle, L"DostrojnikName");
 }
 
 LRESULT Win32Part::message(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -138,6 +139,8 @@ LRESULT CALLBACK controlProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM l
 {
     LRESULT result = 0;
     if (reinterpret_cast<Win32Part*>(data)->controlMessage(msg, wParam, lParam, result))
+        return result;
+    if (msg == WM_GETOBJECT && answerObjectRequest(handle, wParam, lParam, result))
         return result;
     return DefSubclassProc(handle, msg, wParam, lParam);
 }
@@ -171,11 +174,15 @@ void Win32Part::setPlaceOf(const Rect& place)
 void Win32Part::setName(const std::string& name)
 {
     // Screen readers read a control by its window text; an edit box's window text is what it
-    // holds, which a name must not replace.
+    // holds, which a name must not replace: it tells its name when asked.
     wchar_t windowClass[8] = {};
     GetClassNameW(m_handle, windowClass, 8);
-    if (_wcsicmp(windowClass, L"Edit") != 0)
+    if (_wcsicmp(windowClass, L"Edit") != 0) {
         SetWindowTextW(m_handle, wide(name).c_str());
+        return;
+    }
+    m_accessibleName = wide(name);
+    giveAccessibleName(m_handle, &m_accessibleName);
 }
 
 void Win32Part::setHintText(const std::string& text)
@@ -541,6 +548,7 @@ Win32SpinEdit::Win32SpinEdit(Win32Window& window, const Rect& place, int minimum
                         0, 0, 0, window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(m_arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_handle), 0);
     SendMessageW(m_arrows, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
+    subclass();
 }
 
 int Win32SpinEdit::value() const

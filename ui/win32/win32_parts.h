@@ -78,6 +78,8 @@ protected:
 
     Win32Window& m_window;
     HWND m_handle = nullptr;
+    // An edit box's name, which its window text cannot carry.
+    std::wstring m_accessibleName;
     std::string m_description;
     std::string m_hint;
     bool m_hintShown = false;
