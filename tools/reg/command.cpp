@@ -254,11 +254,16 @@ core::KeyHandle Session::openPathFollowingLinks(const KeyName& key, RegStatus& s
     return handle;
 }
 
-std::optional<int> Session::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle)
+std::optional<int> Session::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle, bool walk)
 {
     if (const auto error = parseKey(argument, key))
         return fail(*error);
     RegStatus status;
+    if (walk && !key.path.empty()) {
+        // A failure here is the open's to tell, as it would be without.
+        core::KeyInfo info;
+        registry().queryInfoKey(core::rootHandle(key.root), info);
+    }
     handle = openPathFollowingLinks(key, status);
     if (key.path.empty()) {
         // A root is open without a look at its hive, which may not be readable.
