@@ -325,6 +325,7 @@ bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::
         return std::find(outer.begin(), outer.end(), name) != outer.end();
     };
     bool complete = true;
+    std::string shown; // the key's path as the visitor gets it, its memory kept from key to key
     const RegStatus status =
         registry().walkBelow(top, [&](const std::string& relative, std::vector<core::RegValue>& values) {
             const bool link = std::any_of(values.begin(), values.end(), [](const core::RegValue& value) {
@@ -336,7 +337,8 @@ bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::
             if (!link) {
                 if (!outer.empty() && inside(keyReal))
                     return core::WalkStep::Over;
-                visit(path + "\\" + relative, values);
+                shown.assign(path).append("\\").append(relative);
+                visit(shown, values);
                 return core::WalkStep::Into;
             }
             std::vector<std::string> above(outer);

@@ -59,9 +59,10 @@ void appendDataText(std::string& out, std::uint32_t type, const std::vector<std:
         static constexpr char digits[] = "0123456789ABCDEF";
         const std::size_t start = out.size();
         out.resize(start + data.size() * 2);
-        for (std::size_t i = 0; i < data.size(); ++i) {
-            out[start + 2 * i] = digits[data[i] >> 4];
-            out[start + 2 * i + 1] = digits[data[i] & 15];
+        char* to = out.data() + start;
+        for (const std::uint8_t byte : data) {
+            *to++ = digits[byte >> 4];
+            *to++ = digits[byte & 15];
         }
         return;
     }
