@@ -280,7 +280,10 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out)
         std::uint32_t type;
     };
     static constexpr Tag tags[] = {{"\"", 1}, {"str:\"", 1}, {"str(2):\"", 2}, {"str(7):\"", 7}};
+    const bool text = pos < line.size() && (line[pos] == '"' || line[pos] == 's');
     for (const Tag& tag : tags) {
+        if (!text)
+            break;
         if (!startsWith(line, pos, tag.text))
             continue;
         pos += tag.text.size();

@@ -199,6 +199,18 @@ TEST_F(RegTool, QueryListsKeysValuesAndSearchesAsWineDoes)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "\nreg: Unable to find the specified registry value\n");
     EXPECT_EQ(reg({"query", "HKCR\\.none"}).out, "reg: Unable to find the specified registry key\n");
+    // Text ends at its first NUL, whatever comes after a non-ASCII character; a list shows each
+    // UTF-16 unit on its own, as Wine does.
+    writeText(m_folder / "odd.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Q\\D]\n"
+                                    "\"m\"=hex(7):61,00,3d,d8,00,de,00,00,62,00,00,00,00,00\n"
+                                    "\"s\"=hex(1):61,00,e9,00,00,00,62,00,00,00\n"
+                                    "\"t\"=hex(2):00,00,62,00\n");
+    ASSERT_EQ(reg({"import", "odd.reg"}).status, 0);
+    EXPECT_EQ(reg({"query", "HKCU\\Software\\Q\\D", "/s"}).out,
+              "\nHKEY_CURRENT_USER\\Software\\Q\\D\n"
+              "    m    REG_MULTI_SZ    a\xED\xA0\xBD\xED\xB8\x80\\0b\n"
+              "    s    REG_SZ    a\xC3\xA9\n"
+              "    t    REG_EXPAND_SZ    \n\n");
     add({"HKCR\\.dostrojnik", "/ve", "/d", "file"});
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Classes\\.dostrojnik"}).out,
               "\nHKEY_LOCAL_MACHINE\\Software\\Classes\\.dostrojnik\n    (Default)    REG_SZ    file\n\n");

@@ -50,8 +50,12 @@ private:
     {
         if (m_pending.empty())
             return;
-        const std::string bytes = m_encoder.encode(m_pending);
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        if (m_encoder.converts()) {
+            const std::string bytes = m_encoder.encode(m_pending);
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        } else {
+            std::fwrite(m_pending.data(), 1, m_pending.size(), stdout);
+        }
         m_pending.clear();
     }
 

@@ -4,7 +4,9 @@
 #include "core/registry/value_data.h"
 #include "core/text/unicode.h"
 
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 namespace regtool {
 
@@ -36,13 +38,26 @@ namespace {
 void appendDataString(std::string& out, const std::vector<std::uint8_t>& data)
 {
     const std::size_t units = data.size() / 2;
-    std::size_t i = 0;
-    while (i < units && data[2 * i + 1] == 0 && data[2 * i] != 0 && data[2 * i] < 0x80)
-        ++i;
     const std::size_t start = out.size();
-    out.resize(start + i);
-    for (std::size_t j = 0; j < i; ++j)
-        out[start + j] = static_cast<char>(data[2 * j]);
+    out.resize(start + units);
+    char* to = out.data() + start;
+    std::size_t i = 0;
+    // Four units at a time while each is a character from 1 to 127.
+    constexpr std::uint64_t low = 0x007F007F007F007Full;
+    constexpr std::uint64_t high = 0x0080008000800080ull;
+    for (; i + 4 <= units; i += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, data.data() + 2 * i, sizeof word);
+        if constexpr (std::endian::native != std::endian::little)
+            break;
+        if ((word & ~low) != 0 || ((word + low) & high) != high)
+            break;
+        for (std::size_t j = 0; j < 4; ++j)
+            *to++ = static_cast<char>(data[2 * (i + j)]);
+    }
+    for (; i < units && data[2 * i + 1] == 0 && data[2 * i] != 0 && data[2 * i] < 0x80; ++i)
+        *to++ = static_cast<char>(data[2 * i]);
+    out.resize(static_cast<std::size_t>(to - out.data()));
     if (i < units && (data[2 * i] != 0 || data[2 * i + 1] != 0))
         core::text::appendUtf8(out, core::dataString(std::span(data).subspan(2 * i)));
 }
