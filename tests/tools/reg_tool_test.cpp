@@ -541,6 +541,16 @@ TEST_F(RegTool, RefusedWritesFailWithTheReason)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("reg: Unable to read the registry: cannot parse"), std::string::npos) << result.out;
     EXPECT_EQ(readText(machine() / "user.reg"), "WINE REGISTRY Version 2\n\n[Software\\\\W] 1\n\"x\"=bogus:1\n");
+    // Nor is a key below it left out of a listing because some other line cannot be read.
+    writeText(machine() / "user.reg",
+              "WINE REGISTRY Version 2\n\n[Software\\\\V\\\\A] 1\n\n[Software\\\\W] 1\n\"x\"=bogus:1\n");
+    for (const auto& command : {std::vector<std::string>{"query", "HKCU\\Software\\V"},
+                                {"query", "HKCU\\Software\\V", "/s"},
+                                {"export", "HKCU\\Software\\V", "v.reg", "/y"}}) {
+        result = reg(command);
+        EXPECT_EQ(result.status, 1) << command[0];
+        EXPECT_NE(result.out.find("reg: Unable to read the registry: cannot parse"), std::string::npos) << result.out;
+    }
 }
 
 TEST_F(RegTool, WritesTheLocalesCharacterSetIntoAPipeLosingNothing)

@@ -259,11 +259,11 @@ std::optional<int> Session::openToRead(const std::string& argument, KeyName& key
     if (const auto error = parseKey(argument, key))
         return fail(*error);
     RegStatus status;
-    if (walk && !key.path.empty()) {
-        // A failure here is the open's to tell, as it would be without.
-        core::KeyInfo info;
-        registry().queryInfoKey(core::rootHandle(key.root), info);
-    }
+    // A walk needs every line of the hive: one that cannot be read fails the command before it
+    // says anything, rather than leaving the keys out.
+    if (core::KeyInfo info;
+        walk && !key.path.empty() && registry().queryInfoKey(core::rootHandle(key.root), info) == RegStatus::BadHive)
+        return failBecause(tr("Unable to read the registry"));
     handle = openPathFollowingLinks(key, status);
     if (key.path.empty()) {
         // A root is open without a look at its hive, which may not be readable.

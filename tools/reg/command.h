@@ -93,7 +93,7 @@ public:
                                        std::string* real = nullptr);
     // Reads the key argument and opens the key for reading, links followed; when it cannot,
     // says why and gives the exit status. With `walk`, the command reads all below the key, and
-    // the key's hive is read whole at once rather than for that key first.
+    // the key's hive is read whole at once rather than for that key first (and must be readable).
     std::optional<int> openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle,
                                   bool walk = false);
 

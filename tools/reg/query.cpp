@@ -115,7 +115,10 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
                                   printKey(session, text, values, subpath, true);
                               });
         } else {
-            for (const auto& name : session.subkeysOf(handle))
+            std::vector<std::string> names;
+            if (session.registry().enumKeys(handle, names) != RegStatus::Success)
+                result = session.failBecause(tr("Unable to read the registry"));
+            for (const auto& name : names)
                 session.say(path + "\\" + name + "\n");
         }
     }
