@@ -169,6 +169,31 @@ struct CollectText {
     void unit(unsigned value) { out += static_cast<char16_t>(value); }
 };
 
+// The characters straight into UTF-16LE data, as a value's text is kept.
+struct CollectData {
+    std::vector<std::uint8_t>& out;
+    void raw(std::string_view run)
+    {
+        const std::size_t start = out.size();
+        out.resize(start + run.size() * 2);
+        std::uint8_t* to = out.data() + start;
+        for (const char c : run) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                out.resize(start);
+                appendUtf16Le(out, text::toUtf16(run));
+                return;
+            }
+            *to++ = static_cast<std::uint8_t>(c);
+            *to++ = 0;
+        }
+    }
+    void unit(unsigned value)
+    {
+        out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(value >> 8));
+    }
+};
+
 // Reads an escaped string from `pos` up to the unescaped `endChar`. Returns the position
 // after `endChar`, or npos when the line ends first.
 template <class Sink>
@@ -229,7 +254,7 @@ std::size_t scanString(std::string_view line, std::size_t pos, char endChar, Sin
 
 // Parses one value line (starting at its '"' or '@') and the continuation lines of a hex
 // list. `out` is null in the validating pass. Returns an empty string or the reason.
-const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, std::u16string& scratch)
+const char* readValue(LineReader& lines, std::string_view line, HiveValue* out)
 {
     std::size_t pos = 0;
     if (line[0] == '@') {
@@ -255,18 +280,19 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
         std::uint32_t type;
     };
     static constexpr Tag tags[] = {{"\"", 1}, {"str:\"", 1}, {"str(2):\"", 2}, {"str(7):\"", 7}};
+    const bool text = pos < line.size() && (line[pos] == '"' || line[pos] == 's');
     for (const Tag& tag : tags) {
+        if (!text)
+            break;
         if (!startsWith(line, pos, tag.text))
             continue;
         pos += tag.text.size();
         std::size_t end;
         if (out) {
-            scratch.clear();
-            CollectText sink{scratch};
-            end = scanString(line, pos, '"', sink);
             out->type = tag.type;
             out->data.clear();
-            appendUtf16Le(out->data, scratch);
+            CollectData sink{out->data};
+            end = scanString(line, pos, '"', sink);
             out->data.push_back(0);
             out->data.push_back(0);
         } else {
@@ -315,11 +341,20 @@ const char* readValue(LineReader& lines, std::string_view line, HiveValue* out, 
     }
     for (;;) {
         // Wine writes every byte as two digits and a comma.
-        while (pos + 3 <= line.size() && line[pos + 2] == ',' && hexValue(line[pos]) >= 0 &&
-               hexValue(line[pos + 1]) >= 0) {
-            if (out)
-                out->data.push_back(static_cast<std::uint8_t>(hexValue(line[pos]) * 16 + hexValue(line[pos + 1])));
-            pos += 3;
+        if (out) {
+            const std::size_t start = out->data.size();
+            out->data.resize(start + (line.size() - pos) / 3);
+            std::uint8_t* to = out->data.data() + start;
+            while (pos + 3 <= line.size() && line[pos + 2] == ',' && hexValue(line[pos]) >= 0 &&
+                   hexValue(line[pos + 1]) >= 0) {
+                *to++ = static_cast<std::uint8_t>(hexValue(line[pos]) * 16 + hexValue(line[pos + 1]));
+                pos += 3;
+            }
+            out->data.resize(static_cast<std::size_t>(to - out->data.data()));
+        } else {
+            while (pos + 3 <= line.size() && line[pos + 2] == ',' && hexValue(line[pos]) >= 0 &&
+                   hexValue(line[pos + 1]) >= 0)
+                pos += 3;
         }
         pos = skipSpaces(line, pos);
         while (pos < line.size() && hexValue(line[pos]) >= 0) {
@@ -445,7 +480,7 @@ public:
             case '@':
                 if (!m_current)
                     return fail(m_lines.lineNumber(), "a value comes before the first key");
-                if (const char* what = readValue(m_lines, body, nullptr, m_scratch); *what)
+                if (const char* what = readValue(m_lines, body, nullptr); *what)
                     return fail(m_lines.lineNumber(), what);
                 break;
             case '#':
@@ -546,7 +581,6 @@ private:
     LineReader m_lines;
     Hive& m_hive;
     HiveParseError& m_error;
-    std::u16string m_scratch;
     std::u16string m_pathText;
     std::vector<std::u16string_view> m_components;
     // The key line before, its path's names and their keys.
@@ -718,7 +752,7 @@ private:
         case '@':
             if (!afterKey)
                 return fail(lines.lineNumber(), "a value comes before the first key");
-            if (const char* what = readValue(lines, body, nullptr, m_scratch); *what)
+            if (const char* what = readValue(lines, body, nullptr); *what)
                 return fail(lines.lineNumber(), what);
             return true;
         case '#':
@@ -1034,7 +1068,6 @@ private:
     HiveKey* m_placeMark = nullptr;
     bool m_findPlace = false;
     std::size_t m_place = npos;
-    std::u16string m_scratch;
     std::u16string m_pathText;
     std::vector<std::u16string_view> m_components;
     std::size_t m_firstBoundary = npos;
@@ -1136,23 +1169,29 @@ void Hive::load(HiveKey& key)
     if (key.loaded)
         return;
     key.loaded = true;
-    readBlocks(key, key.values, &key);
+    key.values.resize(readBlocks(key, key.values, &key));
 }
 
 void Hive::readValues(const HiveKey& key, std::vector<HiveValue>& values) const
 {
-    if (key.loaded) {
-        values = key.values;
-        return;
-    }
-    values.clear();
-    readBlocks(key, values, nullptr);
+    values.resize(readValuesOver(key, values));
 }
 
-void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const
+std::size_t Hive::readValuesOver(const HiveKey& key, std::vector<HiveValue>& values) const
+{
+    if (!key.loaded)
+        return readBlocks(key, values, nullptr);
+    if (values.size() < key.values.size())
+        values.resize(key.values.size());
+    std::copy(key.values.begin(), key.values.end(), values.begin());
+    return key.values.size();
+}
+
+std::size_t Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const
 {
     std::u16string scratch;
-    HiveValue value;
+    std::size_t count = 0;
+    const auto byName = [](const HiveValue& v, std::u16string_view n) { return text::compareNoCase(v.name, n) < 0; };
     const bool hinted = key.blocks == 1 && key.blockHint < m_blocks.size() && m_blocks[key.blockHint].key == &key;
     // Keys are mostly read in the file's order: the text well behind the one read goes back to the system.
     if (hinted && m_blocks[key.blockHint].offset >= m_forgottenTo + ForgetWindow) {
@@ -1179,26 +1218,30 @@ void Hive::readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKe
             } else if (body[0] == '#' && attributes) {
                 readOption(body, *attributes, scratch);
             } else if (body[0] == '"' || body[0] == '@') {
-                if (*readValue(lines, body, &value, scratch))
+                // Read over the next element, whose memory serves again.
+                if (count == values.size())
+                    values.emplace_back();
+                HiveValue& value = values[count];
+                if (*readValue(lines, body, &value))
                     continue; // cannot happen: the whole file was checked when it was read
                 // Wine writes values in name order, so a value mostly goes at the end.
-                if (values.empty() || text::compareNoCase(values.back().name, value.name) < 0) {
-                    values.push_back(std::move(value));
-                    value = HiveValue{};
+                if (count == 0 || text::compareNoCase(values[count - 1].name, value.name) < 0) {
+                    ++count;
                     continue;
                 }
+                const auto end = values.begin() + std::ptrdiff_t(count);
+                const auto place = std::lower_bound(values.begin(), end, value.name, byName);
                 // A name given twice keeps its last value.
-                const auto place = std::lower_bound(
-                    values.begin(), values.end(), value.name,
-                    [](const HiveValue& v, std::u16string_view n) { return text::compareNoCase(v.name, n) < 0; });
-                if (place != values.end() && text::compareNoCase(place->name, value.name) == 0)
-                    *place = std::move(value);
-                else
-                    values.insert(place, std::move(value));
-                value = HiveValue{};
+                if (place != end && text::compareNoCase(place->name, value.name) == 0) {
+                    std::swap(*place, value);
+                } else {
+                    std::rotate(place, end, end + 1);
+                    ++count;
+                }
             }
         }
     }
+    return count;
 }
 
 } // namespace core::registry

@@ -129,6 +129,9 @@ public:
     // The key's values, read from its blocks without keeping them when it is not loaded: a walk
     // over a large hive holds one key's values at a time.
     void readValues(const HiveKey& key, std::vector<HiveValue>& values) const;
+    // The same written over the first elements of `values`, whose memory serves again; returns
+    // how many they are (the elements after them are left as they were).
+    std::size_t readValuesOver(const HiveKey& key, std::vector<HiveValue>& values) const;
 
     // Creates the keys of `path` that are missing; `created` tells whether any was.
     HiveKey& create(std::span<const std::u16string> path, std::uint64_t now, bool& created)
@@ -174,8 +177,9 @@ private:
         }
     };
 
-    // The values of the key's blocks in name order; with `attributes`, also its time, class and link.
-    void readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
+    // The values of the key's blocks in name order, over the first elements of `values` as
+    // readValuesOver; with `attributes`, also its time, class and link.
+    std::size_t readBlocks(const HiveKey& key, std::vector<HiveValue>& values, HiveKey* attributes) const;
     bool needsBlock(const HiveKey& key) const;
     // The key's path as its block's first line writes it (empty for the root).
     static std::string keyPathText(const HiveKey& key);

@@ -9,9 +9,12 @@ void appendUtf16Le(std::vector<std::uint8_t>& data, std::u16string_view units)
     // Grown as push_back grows it, so that many texts appended to one buffer cost no copies.
     if (const std::size_t needed = data.size() + units.size() * 2 + 2; needed > data.capacity())
         data.reserve(std::max(needed, data.capacity() * 2));
+    const std::size_t start = data.size();
+    data.resize(start + units.size() * 2);
+    std::uint8_t* to = data.data() + start;
     for (const char16_t unit : units) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
+        *to++ = static_cast<std::uint8_t>(unit & 0xFF);
+        *to++ = static_cast<std::uint8_t>(unit >> 8);
     }
 }
 

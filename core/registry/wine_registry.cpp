@@ -741,8 +741,11 @@ struct WineRegistry::State {
         const KeyVisitor& visit;
         std::uint64_t generation;
         std::string path;
+        // Kept from key to key with the memory of their elements, which a million values would
+        // otherwise each take and give back.
         std::vector<HiveValue> found;
         std::vector<RegValue> values;
+        std::vector<RegValue> spare;
         RegStatus status = RegStatus::Success;
 
         bool key(Hive& hive, const HiveKey& key)
@@ -750,11 +753,21 @@ struct WineRegistry::State {
             const std::size_t length = path.size();
             if (length)
                 path += '\\';
-            path += text::toUtf8(key.name);
-            hive.readValues(key, found);
-            values.resize(found.size());
-            for (std::size_t i = 0; i < found.size(); ++i)
-                moveValue(found[i], values[i]);
+            text::appendUtf8(path, key.name);
+            const std::size_t count = hive.readValuesOver(key, found);
+            for (; values.size() > count; values.pop_back())
+                spare.push_back(std::move(values.back()));
+            for (; values.size() < count; spare.pop_back()) {
+                if (spare.empty())
+                    spare.emplace_back();
+                values.push_back(std::move(spare.back()));
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                values[i].name.clear();
+                text::appendUtf8(values[i].name, found[i].name);
+                values[i].type = found[i].type;
+                values[i].data.swap(found[i].data);
+            }
             const WalkStep step = visit(path, values);
             if (generation != state.generation) {
                 status = state.fail(RegStatus::BadHive, "the registry was read anew during a walk over it");
@@ -1115,7 +1128,7 @@ RegStatus WineRegistry::walkBelow(KeyHandle key, const KeyVisitor& visit)
 {
     auto& s = *m_state;
     return s.readKey(key, [&](const State::Location& location, Hive& hive, HiveKey* target) {
-        State::Walk walk{s, visit, s.generation, {}, {}, {}};
+        State::Walk walk{s, visit, s.generation, {}, {}, {}, {}};
         for (const HiveKey* subkey : s.subkeysOf(location, target))
             if (!walk.key(subkey->parent == &s.volatileHive.root() ? s.volatileHive : hive, *subkey))
                 break;

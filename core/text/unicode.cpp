@@ -71,8 +71,17 @@ std::string toUtf8(std::u16string_view utf16)
 
 void appendUtf8(std::string& out, std::u16string_view utf16)
 {
-    out.reserve(out.size() + utf16.size());
-    for (size_t i = 0; i < utf16.size(); ++i) {
+    // Mostly plain ASCII, which goes over in one loop.
+    const size_t before = out.size();
+    out.resize(before + utf16.size());
+    char* to = out.data() + before;
+    size_t plain = 0;
+    while (plain < utf16.size() && utf16[plain] < 0x80) {
+        to[plain] = static_cast<char>(utf16[plain]);
+        ++plain;
+    }
+    out.resize(before + plain);
+    for (size_t i = plain; i < utf16.size(); ++i) {
         const char16_t unit = utf16[i];
         if (unit < 0x80) {
             size_t last = i + 1;

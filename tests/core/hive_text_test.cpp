@@ -336,6 +336,16 @@ TEST(HiveText, KeysWrittenTwiceByHandBecomeOne)
     EXPECT_EQ(key->values[1].data, core::stringData(u"new"));
     hive.setValue(*key, HiveValue{u"c", 1, core::stringData(u"")}, Now);
     EXPECT_EQ(hive.serialize(), MachineHeader + "\n[K]" + Stamp + "\"a\"=\"1\"\n\"B\"=\"new\"\n\"c\"=\"\"\n\n[L] 1\n");
+
+    // Read over a buffer that held more: the values in order, the last of a name kept, the rest left behind.
+    Hive other = parseOrFail(MachineHeader + "\n[K] 1\n\"b\"=\"1\"\n\"a\"=hex:02\n\"B\"=\"3\"\n\"c\"=dword:4\n");
+    std::vector<HiveValue> values(5, HiveValue{u"junk", 3, {9, 9, 9, 9, 9}});
+    ASSERT_EQ(other.readValuesOver(*other.find(path({u"K"})), values), 3u);
+    EXPECT_EQ(values[0].name, u"a");
+    EXPECT_EQ(values[0].data, (std::vector<std::uint8_t>{2}));
+    EXPECT_EQ(values[1].name, u"B");
+    EXPECT_EQ(values[1].data, core::stringData(u"3"));
+    EXPECT_EQ(values[2].data, (std::vector<std::uint8_t>{4, 0, 0, 0}));
 }
 
 TEST(HiveText, TheRootKeyAndAnEmptiedHive)

@@ -194,6 +194,18 @@ TEST_F(RegTool, QueryListsKeysValuesAndSearchesAsWineDoes)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "\nreg: Unable to find the specified registry value\n");
     EXPECT_EQ(reg({"query", "HKCR\\.none"}).out, "reg: Unable to find the specified registry key\n");
+    // Text ends at its first NUL, whatever comes after a non-ASCII character; a list shows each
+    // UTF-16 unit on its own, as Wine does.
+    writeText(m_folder / "odd.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Q\\D]\n"
+                                    "\"m\"=hex(7):61,00,3d,d8,00,de,00,00,62,00,00,00,00,00\n"
+                                    "\"s\"=hex(1):61,00,e9,00,00,00,62,00,00,00\n"
+                                    "\"t\"=hex(2):00,00,62,00\n");
+    ASSERT_EQ(reg({"import", "odd.reg"}).status, 0);
+    EXPECT_EQ(reg({"query", "HKCU\\Software\\Q\\D", "/s"}).out,
+              "\nHKEY_CURRENT_USER\\Software\\Q\\D\n"
+              "    m    REG_MULTI_SZ    a\xED\xA0\xBD\xED\xB8\x80\\0b\n"
+              "    s    REG_SZ    a\xC3\xA9\n"
+              "    t    REG_EXPAND_SZ    \n\n");
     add({"HKCR\\.dostrojnik", "/ve", "/d", "file"});
     EXPECT_EQ(reg({"query", "HKLM\\Software\\Classes\\.dostrojnik"}).out,
               "\nHKEY_LOCAL_MACHINE\\Software\\Classes\\.dostrojnik\n    (Default)    REG_SZ    file\n\n");
@@ -513,6 +525,16 @@ TEST_F(RegTool, RefusedWritesFailWithTheReason)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("reg: Unable to read the registry: cannot parse"), std::string::npos) << result.out;
     EXPECT_EQ(readText(machine() / "user.reg"), "WINE REGISTRY Version 2\n\n[Software\\\\W] 1\n\"x\"=bogus:1\n");
+    // Nor is a key below it left out of a listing because some other line cannot be read.
+    writeText(machine() / "user.reg",
+              "WINE REGISTRY Version 2\n\n[Software\\\\V\\\\A] 1\n\n[Software\\\\W] 1\n\"x\"=bogus:1\n");
+    for (const auto& command : {std::vector<std::string>{"query", "HKCU\\Software\\V"},
+                                {"query", "HKCU\\Software\\V", "/s"},
+                                {"export", "HKCU\\Software\\V", "v.reg", "/y"}}) {
+        result = reg(command);
+        EXPECT_EQ(result.status, 1) << command[0];
+        EXPECT_NE(result.out.find("reg: Unable to read the registry: cannot parse"), std::string::npos) << result.out;
+    }
 }
 
 TEST_F(RegTool, WritesTheLocalesCharacterSetIntoAPipeLosingNothing)

@@ -43,6 +43,8 @@ public:
     Encoder& operator=(const Encoder&) = delete;
 
     std::string encode(std::string_view text);
+    // Whether encode changes anything: not between UTF-8 and UTF-8.
+    bool converts() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
 
 private:
     iconv_t m_converter = reinterpret_cast<iconv_t>(-1);

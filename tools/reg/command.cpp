@@ -254,11 +254,16 @@ core::KeyHandle Session::openPathFollowingLinks(const KeyName& key, RegStatus& s
     return handle;
 }
 
-std::optional<int> Session::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle)
+std::optional<int> Session::openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle, bool walk)
 {
     if (const auto error = parseKey(argument, key))
         return fail(*error);
     RegStatus status;
+    // A walk needs every line of the hive: one that cannot be read fails the command before it
+    // says anything, rather than leaving the keys out.
+    if (core::KeyInfo info;
+        walk && !key.path.empty() && registry().queryInfoKey(core::rootHandle(key.root), info) == RegStatus::BadHive)
+        return failBecause(tr("Unable to read the registry"));
     handle = openPathFollowingLinks(key, status);
     if (key.path.empty()) {
         // A root is open without a look at its hive, which may not be readable.
@@ -320,6 +325,7 @@ bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::
         return std::find(outer.begin(), outer.end(), name) != outer.end();
     };
     bool complete = true;
+    std::string shown; // the key's path as the visitor gets it, its memory kept from key to key
     const RegStatus status =
         registry().walkBelow(top, [&](const std::string& relative, std::vector<core::RegValue>& values) {
             const bool link = std::any_of(values.begin(), values.end(), [](const core::RegValue& value) {
@@ -331,7 +337,8 @@ bool Session::walkKeys(core::KeyHandle top, const std::string& path, const std::
             if (!link) {
                 if (!outer.empty() && inside(keyReal))
                     return core::WalkStep::Over;
-                visit(path + "\\" + relative, values);
+                shown.assign(path).append("\\").append(relative);
+                visit(shown, values);
                 return core::WalkStep::Into;
             }
             std::vector<std::string> above(outer);

@@ -92,8 +92,10 @@ public:
     core::KeyHandle openFollowingLinks(core::KeyHandle parent, const std::string& name, core::RegStatus& status,
                                        std::string* real = nullptr);
     // Reads the key argument and opens the key for reading, links followed; when it cannot,
-    // says why and gives the exit status.
-    std::optional<int> openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle);
+    // says why and gives the exit status. With `walk`, the command reads all below the key, and
+    // the key's hive is read whole at once rather than for that key first (and must be readable).
+    std::optional<int> openToRead(const std::string& argument, KeyName& key, core::KeyHandle& handle,
+                                  bool walk = false);
 
     std::vector<std::string> subkeysOf(core::KeyHandle key);
     std::vector<core::RegValue> valuesOf(core::KeyHandle key);

@@ -65,7 +65,7 @@ int exportKey(Session& session, const std::vector<std::string>& args, const Opti
 {
     KeyName key;
     core::KeyHandle handle;
-    if (const auto failed = session.openToRead(args[0], key, handle))
+    if (const auto failed = session.openToRead(args[0], key, handle, true))
         return *failed;
 
     const std::filesystem::path& file = options.file;

@@ -24,14 +24,19 @@ namespace {
 // Text goes out in the locale's character set, to a terminal, a pipe or a file alike.
 class StandardConsole final : public regtool::Console {
 public:
+    ~StandardConsole() override { flush(); }
+
+    // Kept and written in large pieces: a walk over a large hive says a few lines per key.
     void write(std::string_view utf8) override
     {
-        const std::string bytes = m_encoder.encode(utf8);
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        m_pending += utf8;
+        if (m_pending.size() >= PieceSize)
+            flush();
     }
 
     std::optional<std::string> readLine() override
     {
+        flush();
         std::fflush(stdout); // the question is seen before the answer is read
         std::string line;
         if (!std::getline(std::cin, line))
@@ -42,7 +47,23 @@ public:
     }
 
 private:
+    static constexpr std::size_t PieceSize = std::size_t{1} << 20;
+
+    void flush()
+    {
+        if (m_pending.empty())
+            return;
+        if (m_encoder.converts()) {
+            const std::string bytes = m_encoder.encode(m_pending);
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        } else {
+            std::fwrite(m_pending.data(), 1, m_pending.size(), stdout);
+        }
+        m_pending.clear();
+    }
+
     localetext::Encoder m_encoder;
+    std::string m_pending; // whole texts in UTF-8, so that a piece never cuts a character
 };
 
 // An import or a change to a large hive fills tens of megabytes of fresh heap. Where the system

@@ -38,15 +38,18 @@ void printValue(Session& session, std::string_view name, std::uint32_t type, con
     session.say(queryLine(name, type, data));
 }
 
-// A key's values under its name; the key below the queried one shows its name even without values.
-void printKey(Session& session, const std::vector<core::RegValue>& values, const std::string& path, bool below)
+// A key's values under its name, said at once; the key below the queried one shows its name even
+// without values. `text` keeps its memory from key to key.
+void printKey(Session& session, std::string& text, const std::vector<core::RegValue>& values, const std::string& path,
+              bool below)
 {
-    if (!values.empty() || below)
-        session.say(path + "\n");
+    if (values.empty() && !below)
+        return;
+    text.assign(path).append("\n");
     for (const auto& value : values)
-        printValue(session, value.name, value.type, value.data);
-    if (!values.empty() || below)
-        session.say("\n");
+        appendQueryLine(text, value.name, value.type, value.data);
+    text += '\n';
+    session.say(text);
 }
 
 // The value `name` wherever it is in the key and below it; returns how often it was found.
@@ -79,12 +82,12 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
         return session.fail(invalidSyntax("query"));
     KeyName key;
     core::KeyHandle handle;
-    if (const auto failed = session.openToRead(args[0], key, handle))
+    const bool recurse = options.has("s");
+    if (const auto failed = session.openToRead(args[0], key, handle, recurse))
         return *failed;
 
     session.say("\n");
     const std::string path = key.display();
-    const bool recurse = options.has("s");
     int result = 0;
     if (options.has("v") || options.has("ve")) {
         const std::string name = options.get("v");
@@ -104,14 +107,18 @@ int query(Session& session, const std::vector<std::string>& args, const Options&
             }
         }
     } else {
-        printKey(session, session.valuesOf(handle), path, false);
+        std::string text;
+        printKey(session, text, session.valuesOf(handle), path, false);
         if (recurse) {
             session.walkBelow(handle, path, key, false,
                               [&](const std::string& subpath, const std::vector<core::RegValue>& values) {
-                                  printKey(session, values, subpath, true);
+                                  printKey(session, text, values, subpath, true);
                               });
         } else {
-            for (const auto& name : session.subkeysOf(handle))
+            std::vector<std::string> names;
+            if (session.registry().enumKeys(handle, names) != RegStatus::Success)
+                result = session.failBecause(tr("Unable to read the registry"));
+            for (const auto& name : names)
                 session.say(path + "\\" + name + "\n");
         }
     }

@@ -15,5 +15,9 @@ std::string typeName(std::uint32_t type);
 std::string dataText(std::uint32_t type, const std::vector<std::uint8_t>& data);
 // "    name    TYPE    data\n".
 std::string queryLine(std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data);
+// The same onto the end of `out`.
+void appendDataText(std::string& out, std::uint32_t type, const std::vector<std::uint8_t>& data);
+void appendQueryLine(std::string& out, std::string_view name, std::uint32_t type,
+                     const std::vector<std::uint8_t>& data);
 
 } // namespace regtool
