@@ -881,7 +881,7 @@ TEST(DostrojnikExe, MessageBoxesAndTheNameEntryDoWhatTheirAnswersSay)
     const BoxFace restartPrompt{"System Windows",
                                 "Niektóre funkcje programu Kwintor Dostrojnik wymagają ponownego uruchomienia "
                                 "komputera. Czy chcesz to zrobić teraz?",
-                                "question"};
+                                ""};
     const chrome::WindowDefinition& mainWindow = app::mainDefinition();
     const ShellLog shell;
 

@@ -336,9 +336,9 @@ public:
         if (m_visible)
             return;
         m_visible = true;
-        const int answer = MessageBoxW(m_owner(), core::win32::wide(m_definition.question).c_str(),
-                                       core::win32::wide(m_definition.caption).c_str(),
-                                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_TASKMODAL);
+        const int answer =
+            MessageBoxW(m_owner(), core::win32::wide(m_definition.question).c_str(),
+                        core::win32::wide(m_definition.caption).c_str(), MB_YESNO | MB_DEFBUTTON2 | MB_TASKMODAL);
         AnswerButton& chosen = answer == IDYES ? m_yes : m_no;
         if (chosen.onClick)
             chosen.onClick();
