@@ -936,10 +936,11 @@ TEST(DostrojnikExe, MessageBoxesAndTheNameEntryDoWhatTheirAnswersSay)
     // The settings file is in the system's code page.
     EXPECT_NE(copy.settings().find("Nazwa=Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 j\r\n"), std::string::npos)
         << copy.settings();
-    // The About window shows the name.
+    // The About window shows the name once its name timer has copied it: a second after start,
+    // then every 20 seconds, so a name confirmed after that first copy can take 20 seconds.
     const HWND about = openFromMenu(program, menu, "TForm8");
     ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(waitFor([&] { return showsText(about, name); }));
+    EXPECT_TRUE(waitFor([&] { return showsText(about, name); }, std::chrono::seconds(25)));
 
     const HWND protection = openFromMenu(program, menu, "TForm4");
     const HWND system = openFromMenu(program, menu, "TForm2");
