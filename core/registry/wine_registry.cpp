@@ -114,7 +114,10 @@ struct WineRegistry::State {
     EnvironmentLookup environment;
     HiveFile system;
     HiveFile user;
+    // HARDWARE, made when first asked for: finding the processor's speed costs more than many a command.
     Hive volatileHive;
+    std::function<std::uint32_t()> cpuMhz;
+    bool volatileMade = false;
     std::unordered_map<std::uint32_t, OpenKey> handles;
     std::uint32_t nextHandle = 1;
     // Counts what may free keys that handles point at: a hive read anew or dropped, a key deleted.
@@ -139,6 +142,24 @@ struct WineRegistry::State {
         user.path = root / registry::UserHive.file;
         user.rootPath = registry::UserHive.rootPath;
         volatileHive = Hive::empty({});
+    }
+
+    Hive& volatileTree()
+    {
+        if (!volatileMade) {
+            volatileMade = true;
+            const Path processor{u"HARDWARE", u"DESCRIPTION", u"System", u"CentralProcessor", u"0"};
+            bool created = false;
+            const auto now = registry::currentFileTime();
+            HiveKey& key = volatileHive.create(processor, now, created);
+            const std::uint32_t mhz = cpuMhz ? cpuMhz() : 0;
+            HiveValue value{u"~MHz",
+                            RegDword,
+                            {static_cast<std::uint8_t>(mhz), static_cast<std::uint8_t>(mhz >> 8),
+                             static_cast<std::uint8_t>(mhz >> 16), static_cast<std::uint8_t>(mhz >> 24)}};
+            volatileHive.setValue(key, std::move(value), now);
+        }
+        return volatileHive;
     }
 
     std::uint64_t changeTime()
@@ -386,7 +407,7 @@ struct WineRegistry::State {
     RegStatus loadHive(Tree tree, Hive*& hive, const Need& need = Need{nullptr, false})
     {
         if (tree == Tree::Volatile) {
-            hive = &volatileHive;
+            hive = &volatileTree();
             return RegStatus::Success;
         }
         HiveFile& file = fileOf(tree);
@@ -535,7 +556,7 @@ struct WineRegistry::State {
         if (readOnlyBatch)
             return fail(RegStatus::AccessDenied, "the batch only reads");
         if (tree == Tree::Volatile)
-            return change(volatileHive, changeTime(), changed);
+            return change(volatileTree(), changeTime(), changed);
 
         HiveFile& file = fileOf(tree);
         io::FolderLock ownLock;
@@ -791,7 +812,7 @@ struct WineRegistry::State {
                 list.push_back(subkey.get());
         if (location.tree == Tree::System && location.path().empty()) {
             std::erase_if(list, [](const HiveKey* k) { return text::equalNoCase(k->name, u"HARDWARE"); });
-            for (const auto& subkey : volatileHive.root().subkeys)
+            for (const auto& subkey : volatileTree().root().subkeys)
                 list.push_back(subkey.get());
             std::sort(list.begin(), list.end(),
                       [](const HiveKey* a, const HiveKey* b) { return text::compareNoCase(a->name, b->name) < 0; });
@@ -802,17 +823,16 @@ struct WineRegistry::State {
 
 WineRegistry::WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls,
                            EnvironmentLookup environment)
+    : WineRegistry(
+          std::move(root), [cpuMhz] { return cpuMhz; }, calls, std::move(environment))
+{
+}
+
+WineRegistry::WineRegistry(std::filesystem::path root, std::function<std::uint32_t()> cpuMhz, SystemCalls& calls,
+                           EnvironmentLookup environment)
     : m_state(std::make_unique<State>(std::move(root), calls, std::move(environment)))
 {
-    const Path processor{u"HARDWARE", u"DESCRIPTION", u"System", u"CentralProcessor", u"0"};
-    bool created = false;
-    const auto now = registry::currentFileTime();
-    HiveKey& key = m_state->volatileHive.create(processor, now, created);
-    HiveValue mhz{u"~MHz",
-                  RegDword,
-                  {static_cast<std::uint8_t>(cpuMhz), static_cast<std::uint8_t>(cpuMhz >> 8),
-                   static_cast<std::uint8_t>(cpuMhz >> 16), static_cast<std::uint8_t>(cpuMhz >> 24)}};
-    m_state->volatileHive.setValue(key, std::move(mhz), now);
+    m_state->cpuMhz = std::move(cpuMhz);
 }
 
 WineRegistry::~WineRegistry() = default;

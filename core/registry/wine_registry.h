@@ -23,6 +23,9 @@ public:
     // tells where Wine's server would keep its lock.
     WineRegistry(std::filesystem::path root, std::uint32_t cpuMhz, SystemCalls& calls = posixSystemCalls(),
                  EnvironmentLookup environment = hostEnvironment());
+    // The same with the speed asked for only when HARDWARE is first read.
+    WineRegistry(std::filesystem::path root, std::function<std::uint32_t()> cpuMhz,
+                 SystemCalls& calls = posixSystemCalls(), EnvironmentLookup environment = hostEnvironment());
     ~WineRegistry() override;
 
     RegStatus createKey(KeyHandle parent, std::string_view path, Access access, KeyHandle& opened) override;

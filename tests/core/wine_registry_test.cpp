@@ -280,6 +280,30 @@ TEST(WineRegistry, HardwareLivesInMemoryOnly)
     EXPECT_EQ(fresh.openKey(HKLM, "HARDWARE\\Scratch", Access::Read, gone), RegStatus::NotFound);
 }
 
+// Finding the processor's speed is slow on some machines: only a read of HARDWARE asks for it, once.
+TEST(WineRegistry, TheProcessorSpeedIsAskedForWhenHardwareIsRead)
+{
+    TemporaryFolder root;
+    writeText(root / "system.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Wine] 1\n\"v\"=\"x\"\n");
+    int asked = 0;
+    WineRegistry registry(root.path(), std::function<std::uint32_t()>([&asked] {
+                              ++asked;
+                              return 1800u;
+                          }));
+    KeyHandle key;
+    ASSERT_EQ(registry.openKey(HKLM, "Software\\Wine", Access::Read, key), RegStatus::Success);
+    RegValue value;
+    ASSERT_EQ(registry.queryValue(key, "v", value), RegStatus::Success);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(subkeys(registry, HKLM), (std::vector<std::string>{"HARDWARE", "Software"}));
+    KeyHandle cpu;
+    ASSERT_EQ(registry.openKey(HKLM, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", Access::Read, cpu),
+              RegStatus::Success);
+    ASSERT_EQ(registry.queryValue(cpu, "~MHz", value), RegStatus::Success);
+    EXPECT_EQ(value.data, dword(1800));
+    EXPECT_EQ(asked, 1);
+}
+
 TEST(WineRegistry, AFileThatIsNotChangedIsNotRewritten)
 {
     TemporaryFolder root;

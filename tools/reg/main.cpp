@@ -106,7 +106,7 @@ int main(int argc, char** argv)
             if (!registry) {
                 const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());
                 machine.ensureExists();
-                files = std::make_unique<core::WineRegistry>(machine.root(), core::hostCpuMhz());
+                files = std::make_unique<core::WineRegistry>(machine.root(), std::function(core::hostCpuMhz));
                 std::error_code ignored;
                 const auto self = std::filesystem::read_symlink("/proc/self/exe", ignored);
                 registry = std::make_unique<core::LivePrefixRegistry>(
