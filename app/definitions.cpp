@@ -2,6 +2,7 @@
 
 #include "app/window_table.h"
 #include "chrome/author.h"
+#include "chrome/pictures.h"
 
 #include <string_view>
 
@@ -181,6 +182,17 @@ const PromptDefinition& restartPrompt()
         "Nie",
         "Tak"};
     return prompt;
+}
+
+std::vector<std::string> firstPictures()
+{
+    std::vector<std::string> files{"icon.jpg"};
+    const WindowDefinition& main = mainDefinition();
+    for (const Component& component : main.components) {
+        if (component.kind == ComponentKind::Picture)
+            files.push_back(pictureFile(main, component));
+    }
+    return files;
 }
 
 const std::vector<std::string>& firstRunPanel()

@@ -18,6 +18,9 @@ std::vector<const chrome::WindowDefinition*> skinnedDefinitions();
 using MenuEntry = chrome::MenuEntry;
 const std::vector<MenuEntry>& sectionMenu();
 
+// The files of the pictures shown first: the program's icon and the main window's pictures.
+std::vector<std::string> firstPictures();
+
 // The ten components of the main window's first-run panel, shown and hidden together.
 const std::vector<std::string>& firstRunPanel();
 // The longest user name that the name entry takes, in characters.

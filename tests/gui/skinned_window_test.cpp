@@ -7,6 +7,7 @@
 #include "chrome/context.h"
 
 #include "core/error.h"
+#include "ui/qt/skinned_window.h"
 #include "ui/qt/spin_edit.h"
 
 #include <QApplication>
@@ -169,6 +170,25 @@ TEST_F(SkinnedWindowTest, AControlShowsItsHintOnlyWhileItsHintIsOn)
     // Application-wide: white, shown 1 ms after the cursor rests.
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 1);
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(255, 255, 255));
+}
+
+TEST(ColourKeyMask, HoldsEveryPixelButTheKeyColourToTheLastColumn)
+{
+    // Widths around a byte of the mask; the key colour and near shades on other pixels.
+    const QRgb shades[] = {qRgb(255, 0, 255), qRgb(10, 20, 30), qRgb(200, 40, 230), qRgb(255, 255, 255)};
+    for (const int width : {1, 7, 8, 9, 17}) {
+        QImage image(width, 2, QImage::Format_RGB32);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, shades[(x * 3 + y) % 4]);
+        }
+        const QImage mask = chrome::colourKeyMask(image).toImage();
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ(mask.pixel(x, y) == qRgb(255, 255, 255), chrome::isColourKey(image.pixel(x, y)))
+                    << width << " " << x << "," << y;
+        }
+    }
 }
 
 TEST(ErrorBoxText, AppendsAFullStopUnlessThereIsOne)

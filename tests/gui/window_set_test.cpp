@@ -6,9 +6,12 @@
 #include "app/definitions.h"
 #include "ui/qt/controls.h"
 #include "chrome/pictures.h"
+#include "ui/qt/picture_store.h"
 #include "ui/qt/skinned_window.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QResource>
 
 #include <set>
 
@@ -204,6 +207,17 @@ TEST_F(WindowSetTest, PrefetchedPicturesAreTheOnesDecodedOnDemand)
     }
     EXPECT_FALSE(prefetched.pixmap(QStringLiteral("icon.jpg")).isNull());
     EXPECT_EQ(prefetched.decodedCount(), 3);
+}
+
+TEST_F(WindowSetTest, TheFirstPicturesStoredAsPixelsAreTheirJpegFilesDecoded)
+{
+    for (const std::string& name : app::firstPictures()) {
+        const QString file = QString::fromStdString(name);
+        QFile jpeg(QStringLiteral(":/pictures/") + file);
+        ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly)) << name;
+        EXPECT_TRUE(QResource(QStringLiteral(":/pictures/pixels/") + file + QStringLiteral(".rgb")).isValid()) << name;
+        EXPECT_EQ(m_pictures.pixmap(file).toImage(), chrome::decodeJpeg(jpeg.readAll())) << name;
+    }
 }
 
 } // namespace

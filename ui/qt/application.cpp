@@ -4,7 +4,6 @@
 #include "ui/qt/window_set.h"
 #include "ui/qt/picture_store.h"
 #include "ui/qt/placement.h"
-#include "chrome/pictures.h"
 #include "chrome/settings_keys.h"
 #include "chrome/skin.h"
 
@@ -130,18 +129,6 @@ private:
     bool m_installed = false;
 };
 
-// The pictures of the first window on the screen, and the program's icon.
-std::vector<QString> firstPictures()
-{
-    std::vector<QString> files{QStringLiteral("icon.jpg")};
-    const chrome::WindowDefinition& main = mainDefinition();
-    for (const chrome::Component& component : main.components) {
-        if (component.kind == chrome::ComponentKind::Picture)
-            files.push_back(QString::fromStdString(chrome::pictureFile(main, component)));
-    }
-    return files;
-}
-
 } // namespace
 
 int run(int argc, char** argv)
@@ -154,7 +141,10 @@ int run(int argc, char** argv)
     try {
         initPictures();
         chrome::PictureStore pictures;
-        pictures.prefetch(firstPictures());
+        std::vector<QString> first;
+        for (const std::string& file : firstPictures())
+            first.push_back(QString::fromStdString(file));
+        pictures.prefetch(std::move(first));
 
         const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());

@@ -6,6 +6,7 @@
 static void initPictureResources()
 {
     Q_INIT_RESOURCE(pictures);
+    Q_INIT_RESOURCE(pixels);
 }
 
 namespace app {

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 
-class QLabel;
 class QPushButton;
 class QWidget;
 
@@ -17,6 +16,7 @@ namespace ui::qt {
 
 // The restart prompt on Qt: a small fixed dialog of the system's look, its question above the
 // two buttons, "Nie" first in Tab order and the default. It opens on the screen of `owner`.
+// Its widgets are built when it is first shown.
 class RestartPrompt : public QDialog {
     Q_OBJECT
 public:
@@ -28,14 +28,18 @@ public:
     void host(std::unique_ptr<chrome::ClassBehaviour> behaviour) { m_behaviour = std::move(behaviour); }
     chrome::ClassBehaviour& behaviour() const { return *m_behaviour; }
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildWidgets();
+
+    const app::PromptDefinition& m_prompt;
+    chrome::WindowDefinition m_definition;
     std::function<QWidget*()> m_owner;
-    QLabel* m_question;
-    QPushButton* m_no;
-    QPushButton* m_yes;
+    QPushButton* m_no = nullptr;
     std::unique_ptr<QtWindow> m_parts;
     std::unique_ptr<chrome::ClassBehaviour> m_behaviour;
 };

@@ -118,18 +118,21 @@ bool isColourKey(QRgb pixel)
 QBitmap colourKeyMask(const QImage& background)
 {
     const QImage source = background.convertToFormat(QImage::Format_RGB32);
+    const int width = source.width();
     QImage mask(source.size(), QImage::Format_MonoLSB);
     mask.setColorCount(2);
     mask.setColor(0, qRgb(255, 255, 255)); // outside the shape
     mask.setColor(1, qRgb(0, 0, 0));       // inside
+    // A byte of the mask at a time: the main window's is made while the program starts.
     for (int y = 0; y < source.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
         uchar* bits = mask.scanLine(y);
-        for (int x = 0; x < source.width(); ++x) {
-            if (isColourKey(line[x]))
-                bits[x >> 3] &= static_cast<uchar>(~(1u << (x & 7)));
-            else
-                bits[x >> 3] |= static_cast<uchar>(1u << (x & 7));
+        for (int first = 0; first < width; first += 8) {
+            const int count = std::min(8, width - first);
+            unsigned byte = 0;
+            for (int bit = 0; bit < count; ++bit)
+                byte |= isColourKey(line[first + bit]) ? 0u : 1u << bit;
+            bits[first >> 3] = static_cast<uchar>(byte);
         }
     }
     return QBitmap::fromImage(mask);
