@@ -392,12 +392,13 @@ struct WineRegistry::State {
                     "cannot parse " + file.path.string() + " line " + std::to_string(error.line) + ": " + error.what);
     }
 
-    // The hive of `file`, made whole when the need is more than its key.
-    RegStatus serve(HiveFile& file, const Need& need, Hive*& hive)
+    // The hive of `file`, made whole when the need is more than its key. A hive `fresh` from its
+    // file keeps its text as it is made whole: a check of that text may go on meanwhile.
+    RegStatus serve(HiveFile& file, const Need& need, Hive*& hive, bool fresh = false)
     {
         if (!serves(*file.hive, need)) {
-            // The whole parse below checks every line itself.
-            dropCheck(file);
+            if (!fresh)
+                dropCheck(file);
             forgetKeys();
             registry::HiveParseError error;
             // A key to make in a file read for it unchecked needs the file checked, which finds its place.
@@ -406,6 +407,7 @@ struct WineRegistry::State {
                     ? file.hive->checkWhole(error) && (serves(*file.hive, need) || file.hive->widen(error))
                     : file.hive->widen(error);
             if (!checkedWell) {
+                dropCheck(file);
                 file.hive.reset();
                 return parseFailure(file, error);
             }
@@ -475,6 +477,7 @@ struct WineRegistry::State {
             }
             file.hive = std::move(parsed);
             file.missing = false;
+            return serve(file, need, hive, true);
         }
         return serve(file, need, hive);
     }
