@@ -95,10 +95,11 @@ public:
     // as it was. Those blocks are always checked; the rest of the file only with `checkAll`,
     // which a hive that is to be written needs. Such a hive answers for the values of those keys
     // and the focus's subkeys alone: anything else takes widen().
-    static bool parseFocused(io::FileText text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
+    // The text is taken only when the parse succeeds.
+    static bool parseFocused(io::FileText&& text, std::span<const std::u16string> focus, bool checkAll, Hive& hive,
                              HiveParseError& error);
     // The same for several keys in one pass, for a reader that knows the keys it will read.
-    static bool parseFocused(io::FileText text, std::span<const std::vector<std::u16string>> foci, bool checkAll,
+    static bool parseFocused(io::FileText&& text, std::span<const std::vector<std::u16string>> foci, bool checkAll,
                              Hive& hive, HiveParseError& error);
 
     // Checks every line of the text as parseFocused does with `checkAll`, keeping nothing: what a

@@ -77,6 +77,13 @@ struct WineRegistry::State {
         bool pending = false;
         // The keys a batch that only reads said it would read, read together when the file is parsed.
         std::vector<Path> batchKeys;
+        // The check of every line of a file read for a change without it, begun as soon as the
+        // file is read, so that it runs beside the parse and the write on a second processor.
+        // It reads the hive's text: whatever may free that text waits for it first (settleCheck).
+        // Declared after `hive`, so that it ends before the text goes.
+        std::future<bool> check;
+        registry::HiveParseError checkError;
+        bool checkFailed = false;
     };
     struct OpenKey {
         Tree tree;     // System or User; the volatile tree is told by the path
@@ -178,6 +185,29 @@ struct WineRegistry::State {
     }
 
     HiveFile& fileOf(Tree tree) { return tree == Tree::User ? user : system; }
+
+    // Checks every line of `text` on a second thread; the text must stay until settleCheck.
+    static void startCheck(HiveFile& file, std::string_view text, const Path& focus)
+    {
+        file.checkFailed = false;
+        file.check = std::async(std::launch::async,
+                                [text, focus, &error = file.checkError] { return Hive::check(text, focus, error); });
+    }
+
+    // Waits for the check of a file's text, if one runs; true when it found the file unreadable.
+    static bool settleCheck(HiveFile& file)
+    {
+        if (file.check.valid())
+            file.checkFailed = !file.check.get();
+        return file.checkFailed;
+    }
+
+    // Forgets the check, which stands for a text that is read anew or changed otherwise.
+    static void dropCheck(HiveFile& file)
+    {
+        settleCheck(file);
+        file.checkFailed = false;
+    }
 
     static Tree treeOf(Tree tree, const Path& path)
     {
@@ -383,10 +413,13 @@ struct WineRegistry::State {
                     "cannot parse " + file.path.string() + " line " + std::to_string(error.line) + ": " + error.what);
     }
 
-    // The hive of `file`, made whole when the need is more than its key.
-    RegStatus serve(HiveFile& file, const Need& need, Hive*& hive)
+    // The hive of `file`, made whole when the need is more than its key. A hive `fresh` from its
+    // file keeps its text as it is made whole: a check of that text may go on meanwhile.
+    RegStatus serve(HiveFile& file, const Need& need, Hive*& hive, bool fresh = false)
     {
         if (!serves(*file.hive, need)) {
+            if (!fresh)
+                dropCheck(file);
             forgetKeys();
             registry::HiveParseError error;
             // A key to make in a file read for it unchecked needs the file checked, which finds its place.
@@ -395,6 +428,7 @@ struct WineRegistry::State {
                     ? file.hive->checkWhole(error) && (serves(*file.hive, need) || file.hive->widen(error))
                     : file.hive->widen(error);
             if (!checkedWell) {
+                dropCheck(file);
                 file.hive.reset();
                 return parseFailure(file, error);
             }
@@ -419,6 +453,7 @@ struct WineRegistry::State {
         }
         io::FileText text;
         file.identity = {};
+        dropCheck(file);
         const std::error_code error = registry::readHiveFile(calls, file.path, text, io::Links::Refuse, &file.identity);
         file.readInBatch = inBatch;
         if (error == std::errc::no_such_file_or_directory) {
@@ -443,8 +478,17 @@ struct WineRegistry::State {
                 parsedWell =
                     Hive::parseFocused(std::move(text), std::span<const Path>(foci), false, parsed, parseError);
             } else if (need.focus) {
+                // A file read for a change in a batch is checked beside the parse, in the text the
+                // parse keeps: mapped, or in a string too long to lie inside it, the text stays where
+                // it is as it moves; it stays here when the parse fails.
+                const bool checkBeside = need.write && checksAtWrite() && !need.focus->empty() &&
+                                         (text.isMapped() || text.view().size() >= sizeof(std::string));
+                if (checkBeside)
+                    startCheck(file, text.view(), *need.focus);
                 parsedWell = Hive::parseFocused(std::move(text), *need.focus, need.write && !checksAtWrite(), parsed,
                                                 parseError);
+                if (!parsedWell)
+                    dropCheck(file);
             } else {
                 parsedWell = Hive::parse(std::move(text), parsed, parseError);
             }
@@ -454,6 +498,7 @@ struct WineRegistry::State {
             }
             file.hive = std::move(parsed);
             file.missing = false;
+            return serve(file, need, hive, true);
         }
         return serve(file, need, hive);
     }
@@ -492,22 +537,18 @@ struct WineRegistry::State {
     {
         // A file read without checking all its lines is checked while the new one is made and
         // written; it replaces the old one only once that reads.
-        registry::HiveParseError parseError;
-        std::future<bool> readable;
-        if (file.hive->focused() && !file.hive->checked()) {
-            // The check reads the text and a focus alone, which nothing changes meanwhile; it checks
-            // every line whichever focus it keeps.
-            const std::string_view original = file.hive->text();
-            const std::vector<std::u16string>* focus = &file.hive->foci().front();
-            readable = std::async(std::launch::async,
-                                  [original, focus, &parseError] { return Hive::check(original, *focus, parseError); });
-        }
+        // The check reads the text and a focus alone, which nothing changes meanwhile; it checks
+        // every line whichever focus it keeps.
+        if (file.hive->focused() && !file.hive->checked() && !file.check.valid() && !file.checkFailed)
+            startCheck(file, file.hive->text(), file.hive->foci().front());
         bool unreadable = false;
         const auto checked = [&] {
-            unreadable = unreadable || (readable.valid() && !readable.get());
+            unreadable = settleCheck(file);
             return unreadable ? std::make_error_code(std::errc::illegal_byte_sequence) : std::error_code();
         };
         const auto unreadableFailure = [&] {
+            const registry::HiveParseError parseError = file.checkError;
+            dropCheck(file);
             forgetKeys();
             file.hive.reset();
             return parseFailure(file, parseError);
@@ -529,19 +570,20 @@ struct WineRegistry::State {
             commit ? std::vector<std::string_view>{whole} : file.hive->pieces();
         const auto error = io::replaceFile(
             calls, file.path, pieces, commit || file.missing || changedSinceRead(file) ? nullptr : &source, checked);
-        if (readable.valid())
-            readable.wait();
-        if (unreadable)
+        if (settleCheck(file))
             return unreadableFailure();
         if (error) {
             // The parse in memory holds a change that did not reach the file.
+            dropCheck(file);
             forgetKeys();
             file.hive.reset();
             return fail(isAccessError(error) ? RegStatus::AccessDenied : RegStatus::BadHive,
                         "cannot write " + file.path.string() + ": " + error.message());
         }
-        if (commit)
+        if (commit) {
+            dropCheck(file);
             file.hive->commit(std::move(text));
+        }
         file.missing = false;
         return RegStatus::Success;
     }
@@ -602,8 +644,10 @@ struct WineRegistry::State {
                 forgetKeys();
                 if (keep && result == RegStatus::Success)
                     result = writeHive(*file, false);
-                else
+                else {
+                    dropCheck(*file);
                     file->hive.reset(); // forgets the changes that are not to be kept
+                }
             }
             file->pending = false;
             file->batchKeys.clear();

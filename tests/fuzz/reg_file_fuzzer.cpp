@@ -1,6 +1,7 @@
 // The .reg import parser: any file either parses or is refused as a whole, and what parses,
 // written back by the export writer, parses again into the same keys and values.
 
+#include "core/text/unicode.h"
 #include "tools/reg/reg_file.h"
 
 #include <algorithm>
@@ -21,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (key.remove)
             continue;
         ++expectedKeys;
-        writer.beginKey(key.path);
+        writer.beginKey(core::text::toUtf16(key.path));
         for (const auto& value : key.values)
             if (!value.remove)
-                writer.addValue(value.name, value.type, value.data);
+                writer.addValue(core::text::toUtf16(value.name), value.type, value.data);
         writer.endKey();
     }
 

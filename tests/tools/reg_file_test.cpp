@@ -79,16 +79,16 @@ TEST(RegFile, ReadsKeysValuesContinuationsAndDeletions)
         << error;
     ASSERT_EQ(file.keys.size(), 2u);
     EXPECT_TRUE(file.keys[0].remove);
-    EXPECT_EQ(file.keys[0].path, u"HKEY_CURRENT_USER\\Gone");
+    EXPECT_EQ(file.keys[0].path, "HKEY_CURRENT_USER\\Gone");
     EXPECT_TRUE(file.keys[0].values.empty());
-    EXPECT_EQ(file.keys[1].path, u"HKEY_CURRENT_USER\\a]b");
+    EXPECT_EQ(file.keys[1].path, "HKEY_CURRENT_USER\\a]b");
     ASSERT_EQ(file.keys[1].values.size(), 4u);
-    EXPECT_EQ(file.keys[1].values[0].name, u"");
+    EXPECT_EQ(file.keys[1].values[0].name, "");
     EXPECT_EQ(asVector(file.keys[1].values[0].data), (std::vector<std::uint8_t>{'d', 0, 0, 0}));
     EXPECT_TRUE(file.keys[1].values[1].remove);
     EXPECT_EQ(file.keys[1].values[2].type, 10u);
     EXPECT_EQ(asVector(file.keys[1].values[2].data), (std::vector<std::uint8_t>{1, 2, 0xff, 3}));
-    EXPECT_EQ(file.keys[1].values[3].name, u"n\"q");
+    EXPECT_EQ(file.keys[1].values[3].name, "n\"q");
     EXPECT_EQ(asVector(file.keys[1].values[3].data), (std::vector<std::uint8_t>{0xff, 0, 0, 0}));
 }
 
@@ -110,6 +110,22 @@ TEST(RegFile, ATextThatIsNotWellFormedUtf8IsReadAsWindows1250)
         ASSERT_EQ(file.keys.at(0).values.size(), 1u);
         EXPECT_EQ(asVector(file.keys[0].values[0].data), data) << bytes;
     }
+}
+
+TEST(RegFile, AUtf16FileGivesNamesInUtf8AndKeepsEveryUnitOfItsTexts)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit :
+         std::u16string(u"REGEDIT4\r\n[HKCU\\\u0142\u00F3d\u017A]\r\n\"\u017C\"=\"a") + char16_t(0xD800) + u"\"\r")
+        bytes.append({char(unit & 0xFF), char(unit >> 8)});
+    RegFile file;
+    std::string error;
+    ASSERT_TRUE(parseRegFile(bytes, file, error)) << error;
+    ASSERT_EQ(file.keys.size(), 1u);
+    EXPECT_EQ(file.keys[0].path, "HKCU\\\xC5\x82\xC3\xB3\x64\xC5\xBA");
+    ASSERT_EQ(file.keys[0].values.size(), 1u);
+    EXPECT_EQ(file.keys[0].values[0].name, "\xC5\xBC");
+    EXPECT_EQ(asVector(file.keys[0].values[0].data), (std::vector<std::uint8_t>{'a', 0, 0x00, 0xD8, 0, 0}));
 }
 
 TEST(RegFile, WriterWrapsAndChoosesFormsAsTheRegistryEditorDoes)

@@ -114,6 +114,10 @@ std::optional<std::string> parseKey(std::string_view text, KeyName& key)
         rest.remove_suffix(1);
     key.shown = rest;
     // Each name with one separator after it: runs of separators count as one.
+    if (!rest.starts_with('\\') && rest.find("\\\\") == std::string_view::npos) {
+        key.path = rest;
+        return std::nullopt;
+    }
     key.path.reserve(rest.size());
     for (std::size_t pos = 0; pos < rest.size();) {
         const std::size_t end = std::min(rest.find('\\', pos), rest.size());

@@ -33,7 +33,7 @@ std::string importHelp()
 int import(Session& session, const std::vector<std::string>& args, const Options& options)
 {
     const std::filesystem::path& file = options.file;
-    // Mapped rather than read: the file's bytes are only looked at once.
+    // Mapped rather than read: the keys and values of a file in UTF-8 are read where they lie.
     core::io::FileText bytes;
     if (const auto failed = core::io::readFile(core::posixSystemCalls(), file, bytes, core::io::Links::Follow, nullptr,
                                                kLargestRegFile)) {
@@ -48,9 +48,8 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     }
     RegFile contents;
     std::string error;
-    if (!parseRegFile(bytes.view(), contents, error))
+    if (!parseRegFileText(std::move(bytes), contents, error))
         return session.fail(format(tr("reg: Unable to import '%1': %2\n"), {args[0], error}));
-    bytes = core::io::FileText();
 
     // Every key must name a root of this machine before anything is written. The paths below
     // their roots, as the registry takes them, lie one after the other in `paths`.
@@ -66,16 +65,14 @@ int import(Session& session, const std::vector<std::string>& args, const Options
     for (const RegFileKey& entry : contents.keys)
         units += entry.path.size();
     paths.reserve(units);
-    std::string text;
     KeyName key;
     for (const RegFileKey& entry : contents.keys) {
-        text.clear();
-        core::text::appendUtf8(text, entry.path);
+        const std::string_view text = entry.path;
         key.shown.clear();
         key.path.clear();
         const auto failure = [&](const std::string& why) {
             return session.fail(format(tr("reg: Unable to import '%1': line %2: the key '%3' %4\n"),
-                                       {args[0], std::to_string(entry.line), text, why}));
+                                       {args[0], std::to_string(entry.line), std::string(text), why}));
         };
         if (const auto problem = parseKey(text, key); problem || (entry.remove && key.path.empty()))
             return failure(tr("is not one this machine can hold"));
@@ -128,8 +125,6 @@ int import(Session& session, const std::vector<std::string>& args, const Options
             return path.substr(open.path.size() + 1);
         return std::nullopt;
     };
-    std::string name;
-    std::u16string_view nameSource;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const RegFileKey& entry = contents.keys[i];
         const Target& target = targets[i];
@@ -186,14 +181,8 @@ int import(Session& session, const std::vector<std::string>& args, const Options
         }
         last = Open{target.root, path, handle};
         for (const RegFileValue& value : entry.values) {
-            // Keys of one file mostly have values of the same names.
-            if (value.name != nameSource) {
-                name.clear();
-                core::text::appendUtf8(name, value.name);
-                nameSource = value.name;
-            }
-            const RegStatus status =
-                value.remove ? reg.deleteValue(handle, name) : reg.setValue(handle, name, value.type, value.data);
+            const RegStatus status = value.remove ? reg.deleteValue(handle, value.name)
+                                                  : reg.setValue(handle, value.name, value.type, value.data);
             if (status != RegStatus::Success && !(value.remove && status == RegStatus::NotFound)) {
                 // Told before the key is closed, which forgets why the registry failed.
                 const int result = importFailed(target);

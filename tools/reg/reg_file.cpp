@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 namespace regtool {
 namespace {
@@ -16,16 +17,24 @@ namespace {
 using localetext::format;
 using localetext::tr;
 
-constexpr std::size_t npos = std::u16string_view::npos;
-constexpr std::u16string_view Version5 = u"Windows Registry Editor Version 5.00";
-constexpr std::u16string_view Version4 = u"REGEDIT4";
+constexpr std::size_t npos = std::string_view::npos;
+constexpr std::string_view Version5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view Version4 = "REGEDIT4";
 
-bool isBlank(char16_t c)
+// The file's text is read in the units it holds: bytes of UTF-8 for most files, so that a file
+// of plain ASCII is never widened, and UTF-16 units for a file in UTF-16, whose texts must keep
+// every unit (an unpaired surrogate included) on their way into the registry's data.
+template <class Char>
+using View = std::basic_string_view<Char>;
+
+template <class Char>
+bool isBlank(Char c)
 {
-    return c == u' ' || c == u'\t';
+    return c == Char(' ') || c == Char('\t');
 }
 
-std::size_t skipBlanks(std::u16string_view line, std::size_t pos)
+template <class Char>
+std::size_t skipBlanks(View<Char> line, std::size_t pos)
 {
     while (pos < line.size() && isBlank(line[pos]))
         ++pos;
@@ -33,48 +42,36 @@ std::size_t skipBlanks(std::u16string_view line, std::size_t pos)
 }
 
 // Nothing but blanks, or a comment, from `pos` to the end of the line.
-bool restIsEmpty(std::u16string_view line, std::size_t pos)
+template <class Char>
+bool restIsEmpty(View<Char> line, std::size_t pos)
 {
     pos = skipBlanks(line, pos);
-    return pos >= line.size() || line[pos] == u';';
+    return pos >= line.size() || line[pos] == Char(';');
 }
 
-bool startsWithNoCase(std::u16string_view line, std::size_t pos, std::u16string_view prefix)
+// `prefix` is plain ASCII in lower case.
+template <class Char>
+bool startsWithNoCase(View<Char> line, std::size_t pos, std::string_view prefix)
 {
     if (line.size() - pos < prefix.size())
         return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (core::text::lowcase(line[pos + i]) != prefix[i])
+        if (core::text::lowcase(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(line[pos + i]))) !=
+            static_cast<char16_t>(prefix[i]))
             return false;
     return true;
 }
 
-bool decode(std::string_view bytes, std::u16string& text, std::string& error)
+template <class Char>
+bool equalsAscii(View<Char> text, std::string_view ascii)
 {
-    if (bytes.starts_with("\xFF\xFE")) {
-        bytes.remove_prefix(2);
-        if (bytes.size() % 2 != 0) {
-            error = tr("the file ends in the middle of a UTF-16 character");
-            return false;
-        }
-        text = core::dataUnits({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-        return true;
-    }
-    if (bytes.starts_with("\xFE\xFF")) {
-        error = tr("the file is in big-endian UTF-16, which the registry editor never writes");
-        return false;
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    // A file of plain ASCII, as most are that are not UTF-16, is widened without a decoder.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        text.resize(bytes.size());
-        std::copy(bytes.begin(), bytes.end(), text.begin());
-        return true;
-    }
-    text = core::text::isValidUtf8(bytes) ? core::text::toUtf16(bytes)
-                                          : core::text::toUtf16(core::text::utf8FromCp1250(bytes));
-    return true;
+    return text.size() == ascii.size() &&
+           std::equal(ascii.begin(), ascii.end(), text.begin(), [](char a, Char b) { return Char(a) == b; });
+}
+
+bool isAscii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string lineError(std::size_t line, const std::string& what)
@@ -82,22 +79,44 @@ std::string lineError(std::size_t line, const std::string& what)
     return format(tr("line %1: %2"), {std::to_string(line), what});
 }
 
+// Text that the file's keys and values view, kept in pieces that never move.
+class Arena {
+public:
+    explicit Arena(std::deque<std::string>& pieces) : m_pieces(pieces) {}
+
+    std::string_view keep(std::string_view text)
+    {
+        constexpr std::size_t Piece = 256 * 1024;
+        if (m_pieces.empty() || m_pieces.back().capacity() - m_pieces.back().size() < text.size()) {
+            m_pieces.emplace_back().reserve(std::max(Piece, text.size()));
+        }
+        std::string& piece = m_pieces.back();
+        const std::size_t start = piece.size();
+        piece += text;
+        return std::string_view(piece).substr(start);
+    }
+
+private:
+    std::deque<std::string>& m_pieces;
+};
+
+template <class Char>
 class Parser {
 public:
-    Parser(std::u16string_view text, RegFile& file) : m_text(text), m_file(file) {}
+    Parser(View<Char> text, RegFile& file) : m_text(text), m_file(file), m_arena(file.names) {}
 
     bool run(std::string& error)
     {
-        std::u16string_view line;
+        View<Char> line;
         if (!nextLine(line)) {
             error = tr("the file is empty");
             return false;
         }
         while (!line.empty() && isBlank(line.back()))
             line.remove_suffix(1);
-        if (line == Version5) {
+        if (equalsAscii(line, Version5)) {
             m_regedit4 = false;
-        } else if (line == Version4) {
+        } else if (equalsAscii(line, Version4)) {
             m_regedit4 = true;
         } else {
             error = tr("the file does not begin with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"");
@@ -105,15 +124,15 @@ public:
         }
         while (nextLine(line)) {
             const std::size_t start = skipBlanks(line, 0);
-            if (start >= line.size() || line[start] == u';')
+            if (start >= line.size() || line[start] == Char(';'))
                 continue;
             std::string what;
-            if (line[start] == u'[') {
+            if (line[start] == Char('[')) {
                 if (!readKey(line.substr(start), what)) {
                     error = lineError(m_lineNumber, what);
                     return false;
                 }
-            } else if (line[start] == u'"' || line[start] == u'@') {
+            } else if (line[start] == Char('"') || line[start] == Char('@')) {
                 const std::size_t valueLine = m_lineNumber;
                 if (!readValue(line, start, what)) {
                     error = lineError(valueLine, what);
@@ -127,35 +146,80 @@ public:
         return true;
     }
 
+    // Points the keys at their values and the values at their data, which lie where they will stay.
+    void finish()
+    {
+        for (std::size_t i = 0; i < m_file.values.size(); ++i)
+            m_file.values[i].data = std::span(m_file.data).subspan(m_dataRanges[i].first, m_dataRanges[i].second);
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < m_file.keys.size(); ++i) {
+            m_file.keys[i].values = std::span(m_file.values).subspan(first, m_valueCounts[i]);
+            first += m_valueCounts[i];
+        }
+    }
+
 private:
     // A line ends at CR LF, LF or a lone CR: editors of old Macs end lines with CR alone, and
     // reading such a line as part of the one before would drop what stands on it.
-    bool nextLine(std::u16string_view& line)
+    bool nextLine(View<Char>& line)
     {
         if (m_position >= m_text.size())
             return false;
-        std::size_t end = m_position;
-        while (end < m_text.size() && m_text[end] != u'\n' && m_text[end] != u'\r')
-            ++end;
+        const std::size_t end = lineEnd(m_position);
         line = m_text.substr(m_position, end - m_position);
         m_position = end + 1;
-        if (end < m_text.size() && m_text[end] == u'\r' && m_position < m_text.size() && m_text[m_position] == u'\n')
+        if (end < m_text.size() && m_text[end] == Char('\r') && m_position < m_text.size() &&
+            m_text[m_position] == Char('\n'))
             ++m_position;
         ++m_lineNumber;
         return true;
     }
 
-    bool readKey(std::u16string_view line, std::string& what)
+    // The first CR or LF from `pos`, or the end of the text.
+    std::size_t lineEnd(std::size_t pos)
     {
-        const std::size_t close = line.rfind(u']');
+        if constexpr (std::is_same_v<Char, char>) {
+            const char* data = m_text.data();
+            // The LF found last stays ahead while lines end in a lone CR.
+            if (m_newline < pos || m_newline == npos) {
+                const void* found = std::memchr(data + pos, '\n', m_text.size() - pos);
+                m_newline = found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : m_text.size();
+            }
+            const std::size_t newline = m_newline;
+            // Mostly a CR just before the LF, or none.
+            if (newline > pos && data[newline - 1] == '\r' && !std::memchr(data + pos, '\r', newline - 1 - pos))
+                return newline - 1;
+            const void* cr = std::memchr(data + pos, '\r', newline - pos);
+            return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : newline;
+        } else {
+            const std::size_t end = m_text.find_first_of(u"\r\n", pos);
+            return end == npos ? m_text.size() : end;
+        }
+    }
+
+    // A path or a name as the registry takes it, in UTF-8.
+    std::string_view utf8(View<Char> text)
+    {
+        if constexpr (std::is_same_v<Char, char>) {
+            return text;
+        } else {
+            m_utf8.clear();
+            core::text::appendUtf8(m_utf8, text);
+            return m_arena.keep(m_utf8);
+        }
+    }
+
+    bool readKey(View<Char> line, std::string& what)
+    {
+        const std::size_t close = line.rfind(Char(']'));
         if (close == npos) {
             what = tr("the key name has no closing ']'");
             return false;
         }
-        std::u16string_view path = line.substr(1, close - 1);
+        View<Char> path = line.substr(1, close - 1);
         RegFileKey key;
         key.line = m_lineNumber;
-        if (!path.empty() && path.front() == u'-') {
+        if (!path.empty() && path.front() == Char('-')) {
             key.remove = true;
             path.remove_prefix(1);
         }
@@ -163,7 +227,7 @@ private:
             what = tr("the key name is empty");
             return false;
         }
-        key.path = path;
+        key.path = utf8(path);
         m_file.keys.push_back(key);
         m_valueCounts.push_back(0);
         return true;
@@ -171,54 +235,70 @@ private:
 
     // A quoted name from just after its opening quote, viewed in the text where it holds no
     // escape; returns the position after the closing quote.
-    std::size_t readName(std::u16string_view line, std::size_t pos, std::u16string_view& name)
+    std::size_t readName(View<Char> line, std::size_t pos, std::string_view& name)
     {
-        const std::size_t end = line.find_first_of(u"\\\"", pos);
-        if (end != npos && line[end] == u'"') {
-            name = line.substr(pos, end - pos);
+        std::size_t end = pos;
+        while (end < line.size() && line[end] != Char('\\') && line[end] != Char('"'))
+            ++end;
+        if (end < line.size() && line[end] == Char('"')) {
+            name = utf8(line.substr(pos, end - pos));
             return end + 1;
         }
         m_scratch.clear();
         pos = readQuoted(line, pos, m_scratch);
-        name = m_file.names.emplace_back(m_scratch);
+        if constexpr (std::is_same_v<Char, char>)
+            name = m_arena.keep(m_scratch);
+        else
+            name = utf8(m_scratch);
         return pos;
     }
 
     // A quoted text from just after its opening quote; returns the position after the closing one.
-    std::size_t readQuoted(std::u16string_view line, std::size_t pos, std::u16string& out)
+    std::size_t readQuoted(View<Char> line, std::size_t pos, std::basic_string<Char>& out)
     {
         while (pos < line.size()) {
-            const char16_t c = line[pos++];
-            if (c == u'"')
+            const Char c = line[pos++];
+            if (c == Char('"'))
                 return pos;
-            if (c != u'\\') {
+            if (c != Char('\\')) {
                 out += c;
                 continue;
             }
             if (pos >= line.size())
                 return npos;
-            const char16_t escaped = line[pos++];
+            const Char escaped = line[pos++];
             switch (escaped) {
-            case u'\\': out += u'\\'; break;
-            case u'"': out += u'"'; break;
-            case u'n': out += u'\n'; break;
-            case u'r': out += u'\r'; break;
-            case u'0': out += char16_t(0); break;
-            default:
+            case Char('\\'): out += Char('\\'); break;
+            case Char('"'): out += Char('"'); break;
+            case Char('n'): out += Char('\n'); break;
+            case Char('r'): out += Char('\r'); break;
+            case Char('0'): out += Char(0); break;
+            default: {
                 // As Wine does: the backslash goes, the character stays, and the user is told.
-                m_file.warnings.push_back(format(tr("reg: Unrecognized escape sequence [\\%1]"),
-                                                 {core::text::toUtf8(std::u16string_view(&escaped, 1))}));
+                std::string shown;
+                if constexpr (std::is_same_v<Char, char>) {
+                    // The whole character, where it takes more than one byte.
+                    std::size_t end = pos;
+                    while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80 &&
+                           static_cast<unsigned char>(escaped) >= 0xC0)
+                        ++end;
+                    shown = line.substr(pos - 1, end - pos + 1);
+                } else {
+                    shown = core::text::toUtf8(std::u16string_view(&escaped, 1));
+                }
+                m_file.warnings.push_back(format(tr("reg: Unrecognized escape sequence [\\%1]"), {shown}));
                 out += escaped;
                 break;
+            }
             }
         }
         return npos;
     }
 
-    bool readValue(std::u16string_view line, std::size_t pos, std::string& what)
+    bool readValue(View<Char> line, std::size_t pos, std::string& what)
     {
         RegFileValue value;
-        if (line[pos] == u'@') {
+        if (line[pos] == Char('@')) {
             ++pos;
         } else {
             pos = readName(line, pos + 1, value.name);
@@ -228,7 +308,7 @@ private:
             }
         }
         pos = skipBlanks(line, pos);
-        if (pos >= line.size() || line[pos] != u'=') {
+        if (pos >= line.size() || line[pos] != Char('=')) {
             what = tr("'=' expected after the value name");
             return false;
         }
@@ -251,27 +331,33 @@ private:
         return true;
     }
 
-public:
-    // Points the keys at their values and the values at their data, which lie where they will stay.
-    void finish()
+    // A text as the registry keeps it: UTF-16LE.
+    void appendText(const std::basic_string<Char>& text)
     {
-        for (std::size_t i = 0; i < m_file.values.size(); ++i)
-            m_file.values[i].data = std::span(m_file.data).subspan(m_dataRanges[i].first, m_dataRanges[i].second);
-        std::size_t first = 0;
-        for (std::size_t i = 0; i < m_file.keys.size(); ++i) {
-            m_file.keys[i].values = std::span(m_file.values).subspan(first, m_valueCounts[i]);
-            first += m_valueCounts[i];
+        if constexpr (std::is_same_v<Char, char>) {
+            if (isAscii(text)) {
+                const std::size_t start = m_file.data.size();
+                m_file.data.resize(start + text.size() * 2);
+                std::uint8_t* to = m_file.data.data() + start;
+                for (const char c : text) {
+                    *to++ = static_cast<std::uint8_t>(c);
+                    *to++ = 0;
+                }
+            } else {
+                core::appendUtf16Le(m_file.data, core::text::toUtf16(text));
+            }
+        } else {
+            core::appendUtf16Le(m_file.data, text);
         }
     }
 
-private:
-    bool readData(std::u16string_view line, std::size_t pos, RegFileValue& value, std::string& what)
+    bool readData(View<Char> line, std::size_t pos, RegFileValue& value, std::string& what)
     {
-        if (pos < line.size() && line[pos] == u'-' && restIsEmpty(line, pos + 1)) {
+        if (pos < line.size() && line[pos] == Char('-') && restIsEmpty(line, pos + 1)) {
             value.remove = true;
             return true;
         }
-        if (pos < line.size() && line[pos] == u'"') {
+        if (pos < line.size() && line[pos] == Char('"')) {
             m_scratch.clear();
             pos = readQuoted(line, pos + 1, m_scratch);
             if (pos == npos) {
@@ -283,11 +369,11 @@ private:
                 return false;
             }
             value.type = 1;
-            core::appendUtf16Le(m_file.data, m_scratch);
+            appendText(m_scratch);
             m_file.data.insert(m_file.data.end(), {0, 0});
             return true;
         }
-        if (startsWithNoCase(line, pos, u"dword:")) {
+        if (startsWithNoCase(line, pos, "dword:")) {
             pos += 6;
             std::uint32_t number = 0;
             std::size_t digits = 0;
@@ -303,16 +389,16 @@ private:
                                 static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
             return true;
         }
-        if (startsWithNoCase(line, pos, u"hex:")) {
+        if (startsWithNoCase(line, pos, "hex:")) {
             value.type = 3;
             pos += 4;
-        } else if (startsWithNoCase(line, pos, u"hex(")) {
+        } else if (startsWithNoCase(line, pos, "hex(")) {
             pos += 4;
             std::uint64_t type = 0;
             std::size_t digits = 0;
             for (; pos < line.size() && core::text::hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
                 type = type << 4 | static_cast<std::uint64_t>(core::text::hexDigitValue(line[pos]));
-            if (digits == 0 || digits > 8 || !startsWithNoCase(line, pos, u"):")) {
+            if (digits == 0 || digits > 8 || !startsWithNoCase(line, pos, "):")) {
                 what = tr("hex(N): takes a type of one to eight hexadecimal digits");
                 return false;
             }
@@ -335,13 +421,13 @@ private:
     }
 
     // Bytes "01,02,ff", going on in the next line after a backslash.
-    bool readHexList(std::u16string_view line, std::size_t pos, std::vector<std::uint8_t>& data, std::string& what)
+    bool readHexList(View<Char> line, std::size_t pos, std::vector<std::uint8_t>& data, std::string& what)
     {
         for (;;) {
             pos = skipBlanks(line, pos);
-            if (pos >= line.size() || line[pos] == u';')
+            if (pos >= line.size() || line[pos] == Char(';'))
                 return true;
-            if (line[pos] == u'\\') {
+            if (line[pos] == Char('\\')) {
                 if (!restIsEmpty(line, pos + 1)) {
                     what = tr("unexpected characters after the line's closing backslash");
                     return false;
@@ -352,7 +438,7 @@ private:
                         return false;
                     }
                     pos = skipBlanks(line, 0);
-                } while (pos < line.size() && line[pos] == u';');
+                } while (pos < line.size() && line[pos] == Char(';'));
                 continue;
             }
             if (core::text::hexDigitValue(line[pos]) < 0) {
@@ -368,21 +454,24 @@ private:
             }
             data.push_back(static_cast<std::uint8_t>(byte));
             pos = skipBlanks(line, pos);
-            if (pos < line.size() && line[pos] == u',')
+            if (pos < line.size() && line[pos] == Char(','))
                 ++pos;
-            else if (pos < line.size() && line[pos] != u'\\' && line[pos] != u';') {
+            else if (pos < line.size() && line[pos] != Char('\\') && line[pos] != Char(';')) {
                 what = tr("the hex data is not a list of bytes like 01,a2,ff");
                 return false;
             }
         }
     }
 
-    std::u16string_view m_text;
+    View<Char> m_text;
     RegFile& m_file;
-    std::u16string m_scratch;
+    Arena m_arena;
+    std::basic_string<Char> m_scratch;
+    std::string m_utf8;
     std::vector<std::size_t> m_valueCounts;                        // of each key, in m_file.values
     std::vector<std::pair<std::size_t, std::size_t>> m_dataRanges; // of each value, in m_file.data
     std::size_t m_position = 0;
+    std::size_t m_newline = npos;
     std::size_t m_lineNumber = 0;
     bool m_regedit4 = false;
 };
@@ -437,26 +526,25 @@ void appendAscii(std::u16string& out, const char* text)
 
 } // namespace
 
-bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
+namespace {
+
+template <class Char>
+bool parseText(View<Char> text, std::size_t bytes, RegFile& file, std::string& error)
 {
-    file = RegFile{};
-    file.text = std::make_unique<std::u16string>();
-    if (!decode(bytes, *file.text, error))
-        return false;
     // Mostly a key line, a value line and a blank one: reserved so that the lists are not copied as
-    // they grow. Counted in the bytes, where a search is quick; in UTF-16 a character may count
-    // that is no line end, which only reserves a little more.
+    // they grow.
     std::size_t lines = 0;
-    for (std::size_t pos = 0; pos < bytes.size(); ++pos, ++lines) {
-        const void* found = std::memchr(bytes.data() + pos, '\n', bytes.size() - pos);
-        if (!found)
-            break;
-        pos = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+    if constexpr (std::is_same_v<Char, char>) {
+        for (const char* at = text.data();
+             (at = static_cast<const char*>(std::memchr(at, '\n', text.size() - std::size_t(at - text.data())))); ++at)
+            ++lines;
+    } else {
+        lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
     }
     file.keys.reserve(lines / 3 + 1);
     file.values.reserve(lines / 3 + 1);
-    file.data.reserve(bytes.size() / 2);
-    Parser parser(*file.text, file);
+    file.data.reserve(bytes / 2);
+    Parser<Char> parser(text, file);
     if (!parser.run(error)) {
         file = RegFile{};
         return false;
@@ -465,9 +553,49 @@ bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
     return true;
 }
 
+} // namespace
+
+bool parseRegFileText(core::io::FileText bytes, RegFile& file, std::string& error)
+{
+    file = RegFile{};
+    std::string_view view = bytes.view();
+    if (view.starts_with("\xFF\xFE")) {
+        view.remove_prefix(2);
+        if (view.size() % 2 != 0) {
+            error = tr("the file ends in the middle of a UTF-16 character");
+            return false;
+        }
+        file.wide = std::make_unique<std::u16string>(
+            core::dataUnits({reinterpret_cast<const std::uint8_t*>(view.data()), view.size()}));
+        return parseText<char16_t>(*file.wide, view.size(), file, error);
+    }
+    if (view.starts_with("\xFE\xFF")) {
+        error = tr("the file is in big-endian UTF-16, which the registry editor never writes");
+        return false;
+    }
+    if (view.starts_with("\xEF\xBB\xBF"))
+        view.remove_prefix(3);
+    // Plain ASCII, as most files are that are not UTF-16, or UTF-8 is read where it lies.
+    if (isAscii(view) || core::text::isValidUtf8(view)) {
+        // A short text held in the FileText itself moves with it.
+        const std::size_t offset = static_cast<std::size_t>(view.data() - bytes.view().data());
+        file.source = std::make_unique<core::io::FileText>(std::move(bytes));
+        view = file.source->view().substr(offset);
+    } else {
+        file.source = std::make_unique<core::io::FileText>(core::text::utf8FromCp1250(view));
+        view = file.source->view();
+    }
+    return parseText<char>(view, view.size(), file, error);
+}
+
+bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error)
+{
+    return parseRegFileText(core::io::FileText(std::string(bytes)), file, error);
+}
+
 RegFileWriter::RegFileWriter()
 {
-    m_text = Version5;
+    m_text.assign(Version5.begin(), Version5.end());
     m_text += u"\r\n\r\n";
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/file_text.h"
 #include "core/registry/hive_file.h"
 
 #include <cstddef>
@@ -21,7 +22,7 @@ inline constexpr std::uint64_t kLargestRegFile = 2 * core::registry::kLargestHiv
 // One value line of a registry editor file: a value to set, or ("name"=-) one to delete. Its
 // name and data lie in the RegFile it was read into, and last as long as that.
 struct RegFileValue {
-    std::u16string_view name; // empty for the default value "@"
+    std::string_view name; // in UTF-8; empty for the default value "@"
     bool remove = false;
     std::uint32_t type = 0;
     std::span<const std::uint8_t> data; // as the registry keeps it: REG_SZ is UTF-16LE with its zero
@@ -29,7 +30,7 @@ struct RegFileValue {
 
 // One [key] block; [-key] removes the key with everything below it.
 struct RegFileKey {
-    std::u16string_view path; // as written, root included: "HKEY_CURRENT_USER\Software\x"
+    std::string_view path; // as written, in UTF-8, root included: "HKEY_CURRENT_USER\Software\x"
     std::size_t line = 0;
     bool remove = false;
     std::span<const RegFileValue> values;
@@ -41,10 +42,12 @@ struct RegFile {
     std::vector<RegFileKey> keys;
     std::vector<std::string> warnings; // what was read with a guess, for the user to see
 
-    // What the keys and values view: the decoded text (apart, so that it stays where it is when
-    // the RegFile moves), the names that held escapes, the values and their data.
-    std::unique_ptr<std::u16string> text;
-    std::deque<std::u16string> names;
+    // What the keys and values view (apart, so that it stays where it is when the RegFile moves):
+    // the file's text in UTF-8, or the text of a file in UTF-16 and its names in UTF-8; the names
+    // that held escapes; the values and their data.
+    std::unique_ptr<core::io::FileText> source;
+    std::unique_ptr<std::u16string> wide;
+    std::deque<std::string> names;
     std::vector<RegFileValue> values;
     std::vector<std::uint8_t> data;
 };
@@ -54,6 +57,8 @@ struct RegFile {
 // Windows-1250 (the code page of the machine's Windows). The whole file is read before anything
 // is applied, so a file with a fault changes nothing; `error` then tells the line and the fault.
 bool parseRegFile(std::string_view bytes, RegFile& file, std::string& error);
+// The same, the file's bytes kept by the RegFile, whose keys and values view them where they can.
+bool parseRegFileText(core::io::FileText bytes, RegFile& file, std::string& error);
 
 // Writes a registry editor file as Windows' registry editor and Wine's `reg export` do: UTF-16LE
 // with a byte-order mark, CR LF line ends, hex lists wrapped before column 80. Every value
