@@ -374,10 +374,11 @@ TEST(WineRegistry, ABatchChecksTheLinesBesideItsKeyBeforeReplacingTheFile)
     EXPECT_EQ(readText(root / "system.reg"), broken);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.path()), {}), 1);
     // Repaired by somebody else after the batch read it, and before its first change: the check
-    // of the text read first no longer counts.
+    // of the text read first no longer counts. The file is replaced whole, as Wine replaces it.
     registry.beginBatch();
     ASSERT_EQ(registry.openKey(HKLM, "Software\\Good", Access::AllAccess, key), RegStatus::Success);
-    writeText(root / "system.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Good] 1\n\"v\"=dword:1\n");
+    writeText(root / "repaired.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Good] 1\n\"v\"=dword:1\n");
+    std::filesystem::rename(root / "repaired.reg", root / "system.reg");
     ASSERT_EQ(registry.setValue(HKLM, "v", RegDword, dword(3)), RegStatus::Success);
     EXPECT_EQ(registry.endBatch(true), RegStatus::Success) << registry.lastFailure();
     EXPECT_NE(readText(root / "system.reg").find("\"v\"=dword:00000003"), std::string::npos);
