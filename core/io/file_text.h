@@ -10,7 +10,8 @@ namespace core::io {
 
 // A file's text in memory: read into a string, or mapped read-only from the file, which costs
 // neither a copy nor fresh memory for a large file. A mapped text stays as it was read only
-// while nobody rewrites the file in place; this program and Wine replace files whole.
+// while nobody rewrites the file in place (this program and Wine replace files whole); where the
+// system allows, a file cut in place meanwhile reads as zeros from where it now ends.
 class FileText {
 public:
     FileText() = default;

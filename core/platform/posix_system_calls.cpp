@@ -6,14 +6,90 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace core {
 namespace {
+
+// A mapped file that another program truncates in place takes its pages away, and a read of them
+// raises SIGBUS, which would end the process. Such a read gets zero pages instead: no hive holds
+// a NUL byte, so the text reads as damaged and is refused, never written back. The regions are
+// process-wide because the signal is.
+struct MappedRegion {
+    std::atomic<std::uintptr_t> start{0};
+    std::atomic<std::uintptr_t> end{0};
+};
+
+class MappedFileGuard {
+public:
+    static void watch(const void* address, size_t size)
+    {
+        std::call_once(s_installed, install);
+        const auto start = reinterpret_cast<std::uintptr_t>(address);
+        for (Region& region : s_regions) {
+            std::uintptr_t free = 0;
+            if (region.start.compare_exchange_strong(free, start)) {
+                region.end.store(start + size, std::memory_order_release);
+                return;
+            }
+        }
+        // More mappings at once than watched: the rest read as before.
+    }
+    static void forget(const void* address)
+    {
+        for (Region& region : s_regions) {
+            if (region.start.load(std::memory_order_acquire) == reinterpret_cast<std::uintptr_t>(address)) {
+                region.end.store(0, std::memory_order_release);
+                region.start.store(0, std::memory_order_release);
+                return;
+            }
+        }
+    }
+
+private:
+    using Region = MappedRegion;
+
+    static void install()
+    {
+        s_pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        struct sigaction action {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGBUS, &action, &s_previous);
+    }
+
+    static void onBusError(int, siginfo_t* info, void*)
+    {
+        const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+        for (Region& region : s_regions) {
+            const std::uintptr_t start = region.start.load(std::memory_order_acquire);
+            const std::uintptr_t end = region.end.load(std::memory_order_acquire);
+            if (start != 0 && at >= start && at < end) {
+                // The file ends before this page now: the rest of the mapping reads as zeros.
+                const std::uintptr_t page = at & ~(s_pageSize - 1);
+                if (::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
+                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
+                    return;
+            }
+        }
+        // Not a watched mapping: the read faults again, with what was there before.
+        ::sigaction(SIGBUS, &s_previous, nullptr);
+    }
+
+    static inline Region s_regions[32];
+    static inline std::once_flag s_installed;
+    static inline struct sigaction s_previous {
+    };
+    static inline std::uintptr_t s_pageSize = 4096;
+};
 
 class PosixSystemCalls final : public SystemCalls {
 public:
@@ -57,9 +133,16 @@ public:
     {
         // Populated at once: the caller reads it all, and one call maps it faster than a fault per page.
         void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        return at == MAP_FAILED ? nullptr : at;
+        if (at == MAP_FAILED)
+            return nullptr;
+        MappedFileGuard::watch(at, size);
+        return at;
     }
-    int unmapFile(const void* address, size_t size) override { return ::munmap(const_cast<void*>(address), size); }
+    int unmapFile(const void* address, size_t size) override
+    {
+        MappedFileGuard::forget(address);
+        return ::munmap(const_cast<void*>(address), size);
+    }
     int forgetMapped(const void* address, size_t size) override
     {
         const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));

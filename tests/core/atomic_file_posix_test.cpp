@@ -50,3 +50,20 @@ TEST(AtomicFile, ReadRefusesAFileThatGrowsPastTheLargestSizeWhileRead)
               core::io::tooLarge());
     EXPECT_EQ(contents, "");
 }
+
+// Another program may cut a file in place while it is mapped: the cut pages read as zeros, which
+// no hive holds, instead of ending the process.
+TEST(AtomicFile, AMappedFileCutInPlaceReadsAsZerosWhereItNowEnds)
+{
+    TemporaryFolder folder;
+    const auto file = folder / "system.reg";
+    const std::string text(3 * 4096 + 100, 'x');
+    writeText(file, text);
+    core::io::FileText mapped;
+    ASSERT_FALSE(core::io::readFile(core::posixSystemCalls(), file, mapped));
+    ASSERT_TRUE(mapped.isMapped());
+    std::filesystem::resize_file(file, 4096);
+    const std::string_view view = mapped.view();
+    EXPECT_EQ(view.substr(0, 4096), text.substr(0, 4096));
+    EXPECT_EQ(view.substr(4096), std::string(text.size() - 4096, '\0'));
+}
