@@ -50,16 +50,14 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::seconds patien
     return true;
 }
 
-// The child window that stands at the component's place.
-HWND childAt(HWND top, const chrome::Component& component)
+// The first child window of `top` that passes `test`, given the child and its place in `top`.
+HWND findChild(HWND top, const std::function<bool(HWND, const RECT&)>& test)
 {
     struct Search {
         HWND top;
-        RECT place;
+        const std::function<bool(HWND, const RECT&)>& test;
         HWND found = nullptr;
-    } search{top,
-             {component.place.x, component.place.y, component.place.x + component.place.width,
-              component.place.y + component.place.height}};
+    } search{top, test};
     EnumChildWindows(
         top,
         [](HWND child, LPARAM data) -> BOOL {
@@ -67,12 +65,20 @@ HWND childAt(HWND top, const chrome::Component& component)
             RECT rect{};
             GetWindowRect(child, &rect);
             MapWindowPoints(HWND_DESKTOP, s.top, reinterpret_cast<POINT*>(&rect), 2);
-            if (EqualRect(&rect, &s.place))
+            if (s.test(child, rect))
                 s.found = child;
             return s.found == nullptr;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The child window that stands at the component's place.
+HWND childAt(HWND top, const chrome::Component& component)
+{
+    const RECT place{component.place.x, component.place.y, component.place.x + component.place.width,
+                     component.place.y + component.place.height};
+    return findChild(top, [&](HWND, const RECT& rect) { return EqualRect(&rect, &place) != FALSE; });
 }
 
 // The top-level windows of one process, in their order from the top.
@@ -406,26 +412,12 @@ RECT roomOf(const chrome::Component& label, const chrome::WindowDefinition& defi
 // in its own time.
 bool showsDesignText(HWND top, const chrome::Component& label)
 {
-    struct Search {
-        HWND top;
-        const chrome::Component& label;
-        bool found = false;
-    } search{top, label};
-    EnumChildWindows(
-        top,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            RECT rect{};
-            GetWindowRect(child, &rect);
-            MapWindowPoints(HWND_DESKTOP, s.top, reinterpret_cast<POINT*>(&rect), 2);
-            std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
-            text.resize(static_cast<std::size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
-            s.found = rect.left == s.label.place.x && rect.top == s.label.place.y &&
-                      (text == wide(s.label.text) || (!text.empty() && text == wide(s.label.accessibleName)));
-            return !s.found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findChild(top, [&](HWND child, const RECT& rect) {
+               std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
+               text.resize(static_cast<std::size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+               return rect.left == label.place.x && rect.top == label.place.y &&
+                      (text == wide(label.text) || (!text.empty() && text == wide(label.accessibleName)));
+           }) != nullptr;
 }
 
 Ink inkOf(const Face& face, RECT room, int step)
@@ -481,19 +473,8 @@ std::string textOf(HWND window)
 
 bool showsText(HWND top, const std::string& text)
 {
-    struct Search {
-        const std::string& text;
-        bool found = false;
-    } search{text};
-    EnumChildWindows(
-        top,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            s.found = IsWindowVisible(child) && textOf(child) == s.text;
-            return !s.found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findChild(top, [&](HWND child, const RECT&) { return IsWindowVisible(child) && textOf(child) == text; }) !=
+           nullptr;
 }
 
 void pause(std::chrono::milliseconds length)
@@ -947,15 +928,8 @@ TEST(DostrojnikExe, MessageBoxesAndTheNameEntryDoWhatTheirAnswersSay)
     ASSERT_NE(protection, nullptr);
     ASSERT_NE(system, nullptr);
     // The spin edit's box, narrowed by its arrows, holds its value, not its name.
-    HWND spin = nullptr;
-    EnumChildWindows(
-        system,
-        [](HWND child, LPARAM found) -> BOOL {
-            if (GetWindowLongW(child, GWL_STYLE) & ES_NUMBER)
-                *reinterpret_cast<HWND*>(found) = child;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&spin));
+    const HWND spin =
+        findChild(system, [](HWND child, const RECT&) { return (GetWindowLongW(child, GWL_STYLE) & ES_NUMBER) != 0; });
     EXPECT_EQ(textOf(spin), "5");
     // Each entry loads itself from the registry shortly after the window opens.
     pause(std::chrono::milliseconds(500));
