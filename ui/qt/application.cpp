@@ -141,10 +141,6 @@ int run(int argc, char** argv)
     try {
         initPictures();
         chrome::PictureStore pictures;
-        std::vector<QString> first;
-        for (const std::string& file : firstPictures())
-            first.push_back(QString::fromStdString(file));
-        pictures.prefetch(std::move(first));
 
         const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
         const core::Machine machine(core::Machine::locateRoot(core::hostEnvironment()), core::hostUserName());

@@ -88,45 +88,16 @@ std::optional<QImage> readPicture(const QString& folder, const QString& file)
     return decodeJpeg(source.readAll());
 }
 
-bool hasStoredPixels(const QString& folder, const QString& file)
-{
-    return QResource(folder + QStringLiteral("pixels/") + file + QStringLiteral(".rgb")).isValid();
-}
-
 } // namespace
 
 PictureStore::PictureStore(QString folder) : m_folder(std::move(folder)) {}
-
-void PictureStore::prefetch(std::vector<QString> files)
-{
-    // Stored pixels take less time to copy than a thread to start.
-    std::erase_if(files, [this](const QString& file) { return hasStoredPixels(m_folder, file); });
-    if (files.empty())
-        return;
-    m_prefetching = std::async(std::launch::async, [folder = m_folder, files = std::move(files)] {
-        QHash<QString, QImage> images;
-        for (const QString& file : files) {
-            if (std::optional<QImage> image = readPicture(folder, file))
-                images.insert(file, *image);
-        }
-        return images;
-    });
-}
 
 QPixmap PictureStore::pixmap(const QString& file)
 {
     auto found = m_pixmaps.constFind(file);
     if (found != m_pixmaps.constEnd())
         return *found;
-    if (m_prefetching.valid())
-        m_prefetched = m_prefetching.get();
-    std::optional<QImage> image;
-    if (auto prefetched = m_prefetched.find(file); prefetched != m_prefetched.end()) {
-        image = *prefetched;
-        m_prefetched.erase(prefetched);
-    } else {
-        image = readPicture(m_folder, file);
-    }
+    const std::optional<QImage> image = readPicture(m_folder, file);
     QPixmap pixmap;
     if (image) {
         pixmap = QPixmap::fromImage(*image);

@@ -5,9 +5,6 @@
 #include <QPixmap>
 #include <QString>
 
-#include <future>
-#include <vector>
-
 namespace chrome {
 
 // Decodes a JPEG held in memory; a null image when the data is not a JPEG it can read.
@@ -25,8 +22,6 @@ class PictureStore {
 public:
     explicit PictureStore(QString folder = QStringLiteral(":/pictures/"));
 
-    // Starts decoding these pictures on a thread of their own, while the caller goes on.
-    void prefetch(std::vector<QString> files);
     // A null pixmap when the picture is missing.
     QPixmap pixmap(const QString& file);
     int decodedCount() const { return m_decoded; }
@@ -34,8 +29,6 @@ public:
 private:
     QString m_folder;
     QHash<QString, QPixmap> m_pixmaps;
-    std::future<QHash<QString, QImage>> m_prefetching;
-    QHash<QString, QImage> m_prefetched;
     int m_decoded = 0;
 };
 
